@@ -1,0 +1,99 @@
+// BusAccess: the memory map and the I/O port decode.
+//
+// Memory: 64 KB of RAM; the 24 KB BASIC ROM overlays 0x0000-0x5FFF for reads
+// while ramSelect is 0. Writes always land in RAM, under the ROM too.
+//
+// Ports: only the low 8 bits of the address count. The decode is one switch
+// on the port number; where a range splits into even and odd ports, bit 0
+// alone picks the function. A port no device answers reads 0xFF and ignores
+// writes. Port writes return 0xFF, except the odd serial ports, which return 0.
+#include "bus/bus.h"
+
+#include "bus/keyboard.h"
+#include "bus/sysctl.h"
+#include "devices/calendar.h"
+#include "devices/cassette.h"
+#include "state/machine_state.h"
+#include "video/crtc.h"
+#include "video/dma.h"
+#include "video/pcg.h"
+
+constexpr int kRomEnd = 0x6000;
+constexpr int kUnanswered = 0xFF;
+
+static int BusPortWrite(int port, uint8_t data) {
+    switch (port) {
+    case 0x00 ... 0x02: // character generator: data, address low, address high + strobes
+        PcgWrite(port, data);
+        break;
+    case 0x03 ... 0x0F: // keyboard rows: nothing to write
+        break;
+    case 0x10 ... 0x1F: // calendar command and data-in latch
+        CalendarWriteLatch(data);
+        break;
+    case 0x20 ... 0x2F: // serial: even appends to the tape, odd is ignored and answers 0
+        if (port & 1) return 0;
+        CassetteWriteData(data);
+        break;
+    case 0x30 ... 0x3F: // system control: even is port 0x30, odd is port 0x31
+        if (port & 1)
+            SysCtlWrite31(data);
+        else
+            SysCtlWrite30(data);
+        break;
+    case 0x40 ... 0x4F: // system control port 0x40: calendar strobe and clock, beeper
+        SysCtlWrite40(data);
+        break;
+    case 0x50 ... 0x5F: // CRT controller: even is the data port, odd the command port
+        if (port & 1)
+            CrtcWriteCommand(data);
+        else
+            CrtcWriteData(data);
+        break;
+    case 0x60 ... 0x68: // DMA controller: channel address/count registers, mode
+        DmaWrite(port, data);
+        break;
+    case 0xE6: // interrupt mask
+        SysCtlWriteE6(data);
+        break;
+    default: // 0x69-0xE5, 0xE7-0xFF: nothing answers
+        break;
+    }
+    return kUnanswered;
+}
+
+static int BusPortRead(int port) {
+    switch (port) {
+    case 0x00 ... 0x0F: // keyboard rows (0x0A-0x0F never hold a key)
+        return KeyboardReadRow(port);
+    case 0x10 ... 0x1F: // calendar latch is write-only
+        return kUnanswered;
+    case 0x20 ... 0x2F: // serial: even is the next tape byte, odd the status
+        return (port & 1) ? CassetteReadStatus() : CassetteReadData();
+    case 0x30 ... 0x3F: // system control: port 0x30 reads 0, port 0x31 reads back
+        return (port & 1) ? SysCtlRead31() : SysCtlRead30();
+    case 0x40 ... 0x4F: // system status
+        return SysCtlRead40();
+    case 0x50 ... 0x5F: // CRT controller: even is data/light pen, odd the status
+        return (port & 1) ? CrtcReadStatus() : CrtcReadData();
+    case 0x60 ... 0x68: // DMA controller registers and status
+        return DmaRead(port);
+    case 0xE6: // interrupt mask
+        return SysCtlReadE6();
+    default: return kUnanswered;
+    }
+}
+
+int BusAccess(int address, int data, unsigned kind) {
+    switch (kind) {
+    case MemWrite: Put(machine.mainRam[address & 0xFFFF], data & 0xFF); return 0;
+    case MemRead: {
+        int a = address & 0xFFFF;
+        if (a < kRomEnd && !Get(machine.ramSelect)) return machine.basicRom[a];
+        return Get(machine.mainRam[a]);
+    }
+    case PortWrite: return BusPortWrite(address & 0xFF, static_cast<uint8_t>(data));
+    case PortRead: return BusPortRead(address & 0xFF);
+    default: return kUnanswered;
+    }
+}

@@ -1,0 +1,12 @@
+// Keyboard matrix: ten rows of eight keys on ports 0x00 to 0x0F, fed by the
+// host's key messages through keyMap.
+#pragma once
+
+#include <cstdint>
+
+extern const uint8_t keyMap[256];
+
+// Port read of row port & 0x0F: the complement of the row, widened to int.
+int KeyboardReadRow(int port);
+// WM_KEYDOWN / WM_KEYUP with a virtual-key code.
+void KeyboardKeyEvent(uint32_t message, uint32_t virtualKey);

@@ -1,0 +1,14 @@
+// System control ports 0x30, 0x31, 0x40 and 0xE6.
+#pragma once
+
+#include <cstdint>
+
+void SysCtlWrite30(uint8_t data);
+uint8_t SysCtlRead30(void);
+void SysCtlWrite31(uint8_t data);
+uint8_t SysCtlRead31(void);
+void SysCtlWrite40(uint8_t data);
+uint8_t SysCtlRead40(void);
+void SysCtlWriteE6(uint8_t data);
+uint8_t SysCtlReadE6(void);
+void SysCtlReset(void);

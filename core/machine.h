@@ -1,0 +1,29 @@
+// Run control inside the library: the emulation threads and the pieces of
+// them that tests drive deterministically on their own thread.
+#pragma once
+
+#include <cstdint>
+#include <windows.h>
+
+// Pacing: cycles per slice and per emulated second, by display state.
+constexpr int32_t kSliceBudgetDisplayOn = 30500;
+constexpr int32_t kSliceBudgetDisplayOff = 66666;
+constexpr int32_t kSecondBudgetDisplayOn = 1830000;
+constexpr int32_t kSecondBudgetDisplayOff = 4000000;
+constexpr DWORD kShortestSliceMs = 16;
+constexpr DWORD kShortestFrameMs = 17;
+constexpr DWORD kTickMs = 2;
+constexpr uint8_t kTickVector = 4;
+
+// One slice of CpuThread without its sleep: runs the processor until the
+// slice budget is spent, delivering pending interrupts between instructions,
+// and accounts the cycles to cyclesThisSecond. Returns the slice's cycles.
+int32_t CpuRunSlice(void);
+// One look of TickThread: requests the periodic interrupt if it is enabled.
+void TickOnce(void);
+// Milliseconds from one GetSystemTime millisecond reading to another.
+int32_t ElapsedMs(WORD startMs, WORD endMs);
+
+DWORD WINAPI CpuThread(LPVOID);
+DWORD WINAPI ScreenThread(LPVOID);
+DWORD WINAPI TickThread(LPVOID);

@@ -1,0 +1,31 @@
+/* The host side of winshim: what a Linux host needs to give the emulator a
+   window. A shim window is a client area of a given size with a pixel buffer;
+   GetDC returns its device context, and StretchBlt onto that context fills the
+   buffer. Hosts read the pixels back under the window's lock. */
+#ifndef WINSHIM_HOST_H
+#define WINSHIM_HOST_H
+
+#include <windows.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* A window whose client area is width by height pixels (0 is allowed). */
+WINSHIM_API HWND ShimCreateWindow(int width, int height);
+/* Changes the client area's size; the pixels become the clear colour 0. */
+WINSHIM_API void ShimResizeWindow(HWND window, int width, int height);
+/* Copies the client area into pixels (0x00RRGGBB, top-down rows) if it holds
+   at most capacity pixels, and stores its size; returns the number of pixels
+   copied, or 0 if the buffer is too small. Consistent against a concurrent
+   StretchBlt: it sees a whole frame, the one before or the one after. */
+WINSHIM_API int ShimReadWindow(HWND window, uint32_t* pixels, int capacity, int* width,
+                               int* height);
+/* Number of StretchBlt presents the window has received so far. */
+WINSHIM_API unsigned ShimPresentCount(HWND window);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

@@ -1,0 +1,3 @@
+#include "state/machine_state.h"
+
+MachineState machine;

@@ -1,0 +1,131 @@
+// The whole emulated machine in one record: memory images, device registers
+// and the renderer's carried state. Every field starts at its power-on value,
+// so a freshly loaded library is already a machine in its reset state.
+//
+// Threads: the host's thread (exports), CpuThread (the processor and every
+// port access), ScreenThread (DrawScreen), TickThread and BeepThread. A field
+// touched by more than one of them is a std::atomic used with relaxed ordering
+// through Get/Put; nothing relies on ordering between two such fields except
+// the interrupt request, which travels as one word. Fields used by a single
+// thread are plain.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <ctime>
+#include <mutex>
+#include <windows.h>
+
+template <typename T> inline T Get(const std::atomic<T>& field) {
+    return field.load(std::memory_order_relaxed);
+}
+template <typename T, typename V> inline void Put(std::atomic<T>& field, V value) {
+    field.store(static_cast<T>(value), std::memory_order_relaxed);
+}
+
+constexpr int kRamSize = 0x10000;
+constexpr int kBasicRomSize = 0x6000;
+constexpr int kFontRomSize = 0x800;
+constexpr int kPcgRamSize = 0x400;
+constexpr int kCmtNameSize = 520;
+constexpr int kFrameWidth = 640;
+constexpr int kFrameHeight = 480;
+
+// pendingInterrupt: bit 8 set while a maskable request waits for CpuThread;
+// bits 0-7 are the interruptVector that goes with it.
+constexpr uint16_t kInterruptPending = 0x100;
+
+struct MachineState {
+    // Memory. The ROM images are written only by RunEmu before any thread runs.
+    std::atomic<uint8_t> mainRam[kRamSize];
+    uint8_t basicRom[kBasicRomSize];
+    uint8_t fontRom[kFontRomSize];
+
+    // Host binding and options.
+    HWND hostWindow;
+    HDC windowDc;
+    HDC frameDc;
+    uint32_t* framePixels; // the frame's 32-bit top-down DIB: 0x00RRGGBB per pixel
+    std::atomic<uint8_t> greenDisplay;
+    std::atomic<uint8_t> running; // RunEmu succeeded: the threads exist
+
+    // Pacing and interrupts.
+    std::atomic<uint16_t> pendingInterrupt;
+    std::atomic<int32_t> cyclesThisSecond;
+    std::atomic<uint8_t> vrtcToggle;
+
+    // System control ports 0x30, 0x31, 0x40, 0xE6.
+    std::atomic<uint8_t> columns80;
+    std::atomic<uint8_t> monoMode;
+    std::atomic<uint8_t> bgColor;
+    std::atomic<uint8_t> sysCtlBit0;
+    std::atomic<uint8_t> ramSelect;
+    std::atomic<uint8_t> sysCtlBit2;
+    std::atomic<uint8_t> displayOn{1};
+    std::atomic<uint8_t> sysCtlBit4;
+    std::atomic<uint8_t> beepOn{1};
+    std::atomic<uint8_t> interruptMask;
+
+    // Keyboard matrix: bit n of row r is 1 while that key is held.
+    std::atomic<uint8_t> keyMatrix[16];
+
+    // CRT controller and light pen.
+    std::atomic<uint8_t> crtcParamsLeft;
+    std::atomic<uint8_t> crtcDataLatch;
+    std::atomic<uint8_t> rows25;
+    std::atomic<uint8_t> blinkRate;
+    std::atomic<uint8_t> cursorXPending;
+    std::atomic<int32_t> cursorX{-1};
+    std::atomic<int32_t> cursorY{-1};
+    std::atomic<uint8_t> crtcStatus;
+    std::atomic<uint32_t> lightPenPosition;
+    std::atomic<uint32_t> lightPenReadState;
+    std::atomic<uint8_t> mouseDrag;
+
+    // DMA controller.
+    std::atomic<uint16_t> dmaAddress[4];
+    std::atomic<uint16_t> dmaCount[4];
+    std::atomic<uint8_t> dmaFlipFlops;
+    std::atomic<uint8_t> dmaMode;
+
+    // Programmable character generator.
+    std::atomic<uint8_t> pcgRam[kPcgRamSize];
+    std::atomic<uint16_t> pcgAddress;
+    std::atomic<uint8_t> pcgDataLatch;
+    std::atomic<uint8_t> pcgEnabled;
+
+    // Calendar clock (CpuThread only).
+    uint8_t calendarLatch;
+    uint8_t calendarOut[5];
+    uint8_t calendarIn[5];
+    uint16_t calendarBitCount;
+    uint8_t calendarDataOut;
+    int64_t calendarOffset; // seconds; 64 bits so a set time outlives 2038
+    struct tm calendarSetRecord;
+
+    // Cassette: the name and the three flags change together under cmtLock.
+    std::mutex cmtLock;
+    char cmtFileName[kCmtNameSize];
+    int32_t cmtReadOffset;
+    uint8_t cmtRewindPending;
+    std::atomic<uint8_t> cmtFileSet;
+    uint8_t serialStatus;
+
+    // Beeper audio.
+    HWAVEOUT beepDevice;
+    WAVEFORMATEX beepFormat;
+    uint8_t* beepBuffer;
+    WAVEHDR beepHeader;
+
+    // Renderer state carried between frames (ScreenThread only).
+    uint8_t currentAttr;
+    uint8_t drawColor;
+    int32_t pageIndex;
+    uint8_t cursorBlinkPhase;
+    uint8_t attrBlinkPhase;
+    int32_t blinkCounter;
+    HBRUSH brushes[256];
+    COLORREF brushColors[256];
+};
+
+extern MachineState machine;

@@ -1,0 +1,13 @@
+// CRT controller (data port 0x50, command/status port 0x51 and their mirrors)
+// and the light pen played by the host's mouse.
+#pragma once
+
+#include <cstdint>
+
+void CrtcWriteData(uint8_t data);
+void CrtcWriteCommand(uint8_t data);
+uint8_t CrtcReadData(void);
+uint8_t CrtcReadStatus(void);
+// WM_LBUTTONDOWN, WM_MOUSEMOVE and WM_LBUTTONUP with their lParam.
+void CrtcMouseEvent(uint32_t message, int32_t lParam);
+void CrtcReset(void);

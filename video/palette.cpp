@@ -1,0 +1,6 @@
+#include "video/palette.h"
+
+void BuildPalette(void) {}
+COLORREF PaletteColor(int) {
+    return 0;
+}
