@@ -9,13 +9,46 @@ extern "C" {
 
 /* Bus callback: one call per memory or port access. kind: 0 memory write,
    1 memory read, 2 port write, 3 port read. A read returns the byte in its
-   low 8 bits. */
+   low 8 bits. Port addresses carry all 16 bits (A or B in the high byte). */
 typedef int (*Z80MemAccess)(int address, int data, unsigned kind);
 
+/* Resets the processor (PC, I, R, IFF1/2, IM and the latched request cleared;
+   the other registers keep their values) and returns 0. It may be called from
+   another thread while Z80Run runs: the reset then happens before the next
+   instruction. */
 int Z80Init(void);
 void setz80memaccess(Z80MemAccess access);
+/* Executes one instruction, accepts a pending interrupt, or spends 4 T-states
+   while halted; returns the T-states spent (always more than 0). */
 int Z80Run(void);
+/* Latches a maskable interrupt request with the byte the device puts on the
+   data bus. It stays latched until interrupts are enabled and it is accepted;
+   a newer request replaces it. */
 void Z80DoIRQ(int dataBusByte);
+
+/* The complete state of the processor. Pairs are 16-bit values, high register
+   in the high byte (af: A in bits 15..8, F in 7..0); af2..hl2 are the
+   alternate set. */
+typedef struct Z80Regs {
+    unsigned short af, bc, de, hl;
+    unsigned short af2, bc2, de2, hl2;
+    unsigned short ix, iy, sp, pc;
+    unsigned short wz; /* MEMPTR */
+    unsigned char i, r;
+    unsigned char iff1, iff2; /* 0 or 1 */
+    unsigned char im;         /* interrupt mode 0, 1 or 2 */
+    unsigned char halted;     /* 1 while HALT waits; pc then points past the HALT */
+    unsigned char q;          /* flags written by the last instruction, 0 if it wrote none */
+    unsigned char
+        eiDelay; /* 1: no interrupt before the next instruction (after EI or a lone prefix) */
+    unsigned char irqPending; /* 1: a maskable request is latched */
+    unsigned char irqData;    /* the latched request's data-bus byte */
+} Z80Regs;
+
+/* Read or replace the whole state. Call them on the thread that runs Z80Run,
+   or while no Z80Run call is in progress. */
+void Z80GetRegs(Z80Regs* regs);
+void Z80SetRegs(const Z80Regs* regs);
 
 #ifdef __cplusplus
 }
