@@ -6,14 +6,20 @@
 #include <cstdint>
 #include <windows.h>
 
+// The build marks the exports for its toolchain (symbol visibility on ELF; a
+// module definition file names them on Windows).
+#ifndef Z80HOME_API
+#define Z80HOME_API
+#endif
+
 extern "C" {
-unsigned char RunEmu(HWND window, HDC dc);
-int ResetEmu(void);
-void SetCMTFile(const char* name);
-const char* GetCMTFile(void);
-void SetGreenDisplay(unsigned char flag);
-unsigned char GetGreenDisplay(void);
-void SetPCG(unsigned char flag);
-unsigned char GetPCG(void);
-int CtlEmulator(uint32_t message, uint32_t wParam, int32_t lParam);
+Z80HOME_API unsigned char RunEmu(HWND window, HDC dc);
+Z80HOME_API int ResetEmu(void);
+Z80HOME_API void SetCMTFile(const char* name);
+Z80HOME_API const char* GetCMTFile(void);
+Z80HOME_API void SetGreenDisplay(unsigned char flag);
+Z80HOME_API unsigned char GetGreenDisplay(void);
+Z80HOME_API void SetPCG(unsigned char flag);
+Z80HOME_API unsigned char GetPCG(void);
+Z80HOME_API int CtlEmulator(uint32_t message, uint32_t wParam, int32_t lParam);
 }

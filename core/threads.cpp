@@ -1,0 +1,70 @@
+// The emulation threads. CpuThread runs the processor in paced slices, the
+// only thread that calls into the Z80 core; TickThread raises the 2 ms
+// interrupt; ScreenThread redraws the screen. None of them ever ends.
+#include "core/machine.h"
+
+#include "state/machine_state.h"
+#include "video/screen.h"
+#include "z80/z80.h"
+
+static WORD ThreadsNowMs(void) {
+    SYSTEMTIME now;
+    GetSystemTime(&now);
+    return now.wMilliseconds;
+}
+
+int32_t ElapsedMs(WORD startMs, WORD endMs) {
+    int32_t elapsed = static_cast<int32_t>(endMs) - static_cast<int32_t>(startMs);
+    return elapsed < 0 ? elapsed + 1000 : elapsed;
+}
+
+int32_t CpuRunSlice(void) {
+    int32_t sum = 0;
+    do {
+        // A plain load on the fast path; the exchange takes the request and
+        // its vector together, so the vector delivered is the one requested.
+        if (Get(machine.pendingInterrupt) & kInterruptPending) {
+            uint16_t request = machine.pendingInterrupt.exchange(0, std::memory_order_relaxed);
+            if (request & kInterruptPending) Z80DoIRQ(request & 0xFF);
+        }
+        sum += Z80Run();
+        Put(machine.vrtcToggle, !Get(machine.vrtcToggle));
+    } while (sum < (Get(machine.displayOn) ? kSliceBudgetDisplayOn : kSliceBudgetDisplayOff));
+
+    int32_t cycles = Get(machine.cyclesThisSecond) + sum;
+    int32_t second = Get(machine.displayOn) ? kSecondBudgetDisplayOn : kSecondBudgetDisplayOff;
+    // The second budget paces nothing; it only sets where the count that the
+    // DMA status port watches starts over.
+    Put(machine.cyclesThisSecond, cycles >= second ? 0 : cycles);
+    return sum;
+}
+
+void TickOnce(void) {
+    if (Get(machine.interruptMask) & 1)
+        Put(machine.pendingInterrupt, kInterruptPending | kTickVector);
+}
+
+DWORD WINAPI CpuThread(LPVOID) {
+    for (;;) {
+        WORD start = ThreadsNowMs();
+        CpuRunSlice();
+        int32_t elapsed = ElapsedMs(start, ThreadsNowMs());
+        if (elapsed < static_cast<int32_t>(kShortestSliceMs)) Sleep(kShortestSliceMs - elapsed);
+    }
+}
+
+DWORD WINAPI TickThread(LPVOID) {
+    for (;;) {
+        TickOnce();
+        Sleep(kTickMs);
+    }
+}
+
+DWORD WINAPI ScreenThread(LPVOID) {
+    for (;;) {
+        WORD start = ThreadsNowMs();
+        DrawScreen();
+        int32_t elapsed = ElapsedMs(start, ThreadsNowMs());
+        if (elapsed < static_cast<int32_t>(kShortestFrameMs)) Sleep(kShortestFrameMs - elapsed);
+    }
+}

@@ -1,0 +1,65 @@
+// Beeper: port 0x40 bit 5 (beepOn) switches a fixed 2,450 Hz square wave.
+//
+// The tone is one two-second buffer, 4,900 whole periods of nine samples at
+// 192 and nine at 64 (8-bit unsigned, 44,100 Hz mono), that the wave device
+// repeats without end. BeepThread queues it when beepOn becomes set and
+// resets the device when it clears, so every tone starts at the first sample.
+//
+// Not emulated: the beeper's real waveform and any volume; a change of beepOn
+// that is undone within one look of BeepThread is not heard.
+#include "devices/beeper.h"
+
+#include <cstdlib>
+
+#include "state/machine_state.h"
+
+constexpr DWORD kBeepRate = 44100;
+constexpr DWORD kBeepBufferBytes = 2 * kBeepRate;
+constexpr int kBeepHalfPeriod = 9;
+constexpr uint8_t kBeepHigh = 0xC0;
+constexpr uint8_t kBeepLow = 0x40;
+constexpr DWORD kBeepLoopForever = 0xFFFFFFFF;
+// How often BeepThread looks at beepOn: soon enough that a tone starts within
+// a couple of milliseconds, rarely enough to cost nothing.
+constexpr DWORD kBeepPollMs = 2;
+
+void BeepSetUp(void) {
+    WAVEFORMATEX& format = machine.beepFormat;
+    format.wFormatTag = WAVE_FORMAT_PCM;
+    format.nChannels = 1;
+    format.nSamplesPerSec = kBeepRate;
+    format.nAvgBytesPerSec = kBeepRate;
+    format.nBlockAlign = 1;
+    format.wBitsPerSample = 8;
+    format.cbSize = 0;
+    waveOutOpen(&machine.beepDevice, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL);
+
+    machine.beepBuffer = static_cast<uint8_t*>(calloc(kBeepBufferBytes, 1));
+    if (!machine.beepBuffer) return; // no tone buffer: the machine runs silently
+    for (DWORD i = 0; i < kBeepBufferBytes; i++)
+        machine.beepBuffer[i] =
+            (i % (2 * kBeepHalfPeriod)) < kBeepHalfPeriod ? kBeepHigh : kBeepLow;
+
+    WAVEHDR& header = machine.beepHeader;
+    header = WAVEHDR{};
+    header.lpData = reinterpret_cast<LPSTR>(machine.beepBuffer);
+    header.dwBufferLength = kBeepBufferBytes;
+    header.dwFlags = WHDR_BEGINLOOP | WHDR_ENDLOOP;
+    header.dwLoops = kBeepLoopForever;
+    waveOutPrepareHeader(machine.beepDevice, &header, sizeof(WAVEHDR));
+}
+
+DWORD WINAPI BeepThread(LPVOID) {
+    bool playing = false;
+    for (;;) {
+        bool on = Get(machine.beepOn) != 0;
+        if (on && !playing && machine.beepBuffer) {
+            waveOutWrite(machine.beepDevice, &machine.beepHeader, sizeof(WAVEHDR));
+            playing = true;
+        } else if (!on && playing) {
+            waveOutReset(machine.beepDevice);
+            playing = false;
+        }
+        Sleep(kBeepPollMs);
+    }
+}
