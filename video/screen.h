@@ -1,9 +1,17 @@
 // The text screen renderer and its two drawing primitives.
 #pragma once
 
+#include <windows.h>
+
+// Creates the 640 by 480 frame: a 32-bit top-down DIB section selected into
+// a memory device context compatible with windowDc. Sets machine.frameDc and
+// machine.framePixels; returns false, changing nothing, when the section or
+// the device context cannot be had.
+bool CreateFrame(HDC windowDc);
 // Redraws the 640 by 480 frame from video memory, advances the blink phases
 // and stretches the frame onto the host window.
 void DrawScreen(void);
-// Paint with drawColor, in dot coordinates (8 dots a character cell).
+// Paint with drawColor, in dot coordinates (8 dots a character cell). On the
+// second and later pages (pageIndex 1 and up) they blend with the frame.
 void FillCellRect(int left, int top, int right, int bottom);
 void PlotDot(int x, int y);
