@@ -271,9 +271,8 @@ struct _stat64i32 {
     int16_t st_gid;
     uint32_t st_rdev;
     int32_t st_size; /* the "i32": sizes of 2 GiB and more do not fit */
-    __time64_t st_atime;
-    __time64_t st_mtime;
-    __time64_t st_ctime;
+    /* The time fields are left out: nothing here reads them, and the host C
+       library defines their names as macros. */
 };
 WINSHIM_API int _stat64i32(const char* path, struct _stat64i32* out);
 
