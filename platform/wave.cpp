@@ -1,0 +1,200 @@
+// Wave output for winshim over SDL2 audio.
+//
+// waveOutOpen opens SDL's default output device with the given PCM format
+// (8 or 16 bits, mono or stereo); SDL's audio thread then pulls the queued
+// headers' bytes, in order, and silence when nothing is queued. A header
+// flagged WHDR_BEGINLOOP | WHDR_ENDLOOP plays dwLoops times (at least once;
+// 0xFFFFFFFF is as good as for ever); loops that span several headers are not
+// supported, each such header plays once. A header that has played out, or
+// that waveOutReset takes back, gets WHDR_DONE and loses WHDR_INQUEUE, as on
+// Windows; the flag word is written atomically because the audio thread does
+// it. Only CALLBACK_NULL is supported, and devices are never closed.
+//
+// SDL's audio subsystem starts with the first waveOutOpen and obeys
+// SDL_AUDIODRIVER. With no driver or no device waveOutOpen fails with
+// MMSYSERR_NODRIVER or MMSYSERR_BADDEVICEID and stores a null handle, which
+// every later call answers with MMSYSERR_INVALHANDLE. That must be quiet:
+// the ALSA library, which SDL loads, would print its failed search for a
+// sound card on stderr, so its error reports are switched off first.
+#include <windows.h>
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <deque>
+#include <dlfcn.h>
+#include <mutex>
+#include <vector>
+
+namespace {
+
+// About 12 ms at 44,100 Hz: how late a waveOutReset can still be heard.
+constexpr Uint16 kWaveDeviceSamples = 512;
+
+struct WaveDevice {
+    std::mutex lock;
+    SDL_AudioDeviceID id = 0;
+    DWORD blockAlign = 1;
+    Uint8 silence = 0;
+    std::deque<WAVEHDR*> queue;
+    DWORD position = 0;  // next byte of the front header
+    DWORD playsLeft = 0; // plays of the front header still due, the current one included
+};
+
+std::mutex waveLock; // the device list and SDL's start-up
+std::vector<WaveDevice*> waveDevices;
+bool waveSdlStarted = false;
+
+std::atomic_ref<DWORD> WaveFlags(WAVEHDR* header) {
+    return std::atomic_ref<DWORD>(header->dwFlags);
+}
+
+DWORD WavePlays(WAVEHDR* header) {
+    DWORD loop = WHDR_BEGINLOOP | WHDR_ENDLOOP;
+    if ((WaveFlags(header).load(std::memory_order_relaxed) & loop) != loop) return 1;
+    return std::max<DWORD>(header->dwLoops, 1);
+}
+
+void WaveHandBack(WAVEHDR* header) {
+    WaveFlags(header).fetch_and(~DWORD{WHDR_INQUEUE}, std::memory_order_release);
+    WaveFlags(header).fetch_or(WHDR_DONE, std::memory_order_release);
+}
+
+// Drops the front header and starts the next one from its first byte.
+void WaveNext(WaveDevice* d) {
+    WaveHandBack(d->queue.front());
+    d->queue.pop_front();
+    d->position = 0;
+    d->playsLeft = d->queue.empty() ? 0 : WavePlays(d->queue.front());
+}
+
+void SDLCALL WaveFill(void* userdata, Uint8* stream, int length) {
+    auto* d = static_cast<WaveDevice*>(userdata);
+    std::lock_guard<std::mutex> hold(d->lock);
+    DWORD done = 0;
+    DWORD wanted = static_cast<DWORD>(length);
+    while (done < wanted && !d->queue.empty()) {
+        WAVEHDR* h = d->queue.front();
+        DWORD size = h->dwBufferLength - h->dwBufferLength % d->blockAlign;
+        if (size == 0) {
+            WaveNext(d);
+            continue;
+        }
+        DWORD count = std::min(size - d->position, wanted - done);
+        std::memcpy(stream + done, h->lpData + d->position, count);
+        done += count;
+        d->position += count;
+        if (d->position < size) continue;
+        d->position = 0;
+        if (--d->playsLeft == 0) WaveNext(d);
+    }
+    std::memset(stream + done, d->silence, wanted - done);
+}
+
+WaveDevice* WaveFind(HWAVEOUT device) {
+    std::lock_guard<std::mutex> hold(waveLock);
+    auto* d = reinterpret_cast<WaveDevice*>(device);
+    return std::find(waveDevices.begin(), waveDevices.end(), d) != waveDevices.end() ? d : nullptr;
+}
+
+void WaveAlsaSilent(const char*, int, const char*, int, const char*, ...) {}
+
+// Loads the ALSA library SDL will use (the same instance) and gives it an
+// error handler that says nothing; without the library there is nothing to do.
+void WaveQuietAlsa() {
+    using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+    void* alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL);
+    if (!alsa) return;
+    auto setHandler = reinterpret_cast<int (*)(Handler)>(dlsym(alsa, "snd_lib_error_set_handler"));
+    if (setHandler) setHandler(WaveAlsaSilent);
+}
+
+bool WaveFormatSupported(const WAVEFORMATEX& f) {
+    return f.wFormatTag == WAVE_FORMAT_PCM && (f.nChannels == 1 || f.nChannels == 2) &&
+           (f.wBitsPerSample == 8 || f.wBitsPerSample == 16) && f.nSamplesPerSec > 0 &&
+           f.nSamplesPerSec <= INT32_MAX && f.nBlockAlign == f.nChannels * f.wBitsPerSample / 8 &&
+           f.nAvgBytesPerSec == f.nSamplesPerSec * f.nBlockAlign;
+}
+
+} // namespace
+
+extern "C" {
+
+MMRESULT waveOutOpen(LPHWAVEOUT device, UINT deviceId, const WAVEFORMATEX* format, DWORD_PTR,
+                     DWORD_PTR, DWORD flags) {
+    if (!device || !format) return MMSYSERR_INVALPARAM;
+    *device = nullptr;
+    if (flags != CALLBACK_NULL) return MMSYSERR_INVALFLAG;
+    if (deviceId != WAVE_MAPPER && deviceId != 0) return MMSYSERR_BADDEVICEID;
+    if (!WaveFormatSupported(*format)) return WAVERR_BADFORMAT;
+
+    std::lock_guard<std::mutex> hold(waveLock);
+    if (!waveSdlStarted) {
+        WaveQuietAlsa();
+        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return MMSYSERR_NODRIVER;
+        waveSdlStarted = true;
+    }
+    auto* d = new WaveDevice;
+    SDL_AudioSpec want = {};
+    want.freq = static_cast<int>(format->nSamplesPerSec);
+    want.format = format->wBitsPerSample == 8 ? AUDIO_U8 : AUDIO_S16LSB;
+    want.channels = static_cast<Uint8>(format->nChannels);
+    want.samples = kWaveDeviceSamples;
+    want.callback = WaveFill;
+    want.userdata = d;
+    SDL_AudioSpec have;
+    d->id = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+    if (!d->id) {
+        delete d;
+        return MMSYSERR_BADDEVICEID;
+    }
+    d->blockAlign = format->nBlockAlign;
+    d->silence = have.silence;
+    waveDevices.push_back(d);
+    SDL_PauseAudioDevice(d->id, 0);
+    *device = reinterpret_cast<HWAVEOUT>(d);
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT waveOutPrepareHeader(HWAVEOUT device, LPWAVEHDR header, UINT size) {
+    WaveDevice* d = WaveFind(device);
+    if (!d) return MMSYSERR_INVALHANDLE;
+    if (!header || size < sizeof(WAVEHDR) || !header->lpData) return MMSYSERR_INVALPARAM;
+    std::lock_guard<std::mutex> hold(d->lock);
+    if (WaveFlags(header).load(std::memory_order_relaxed) & WHDR_INQUEUE)
+        return WAVERR_STILLPLAYING;
+    WaveFlags(header).fetch_or(WHDR_PREPARED, std::memory_order_relaxed);
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT waveOutWrite(HWAVEOUT device, LPWAVEHDR header, UINT size) {
+    WaveDevice* d = WaveFind(device);
+    if (!d) return MMSYSERR_INVALHANDLE;
+    if (!header || size < sizeof(WAVEHDR) || !header->lpData) return MMSYSERR_INVALPARAM;
+    std::lock_guard<std::mutex> hold(d->lock);
+    DWORD flags = WaveFlags(header).load(std::memory_order_relaxed);
+    if (!(flags & WHDR_PREPARED)) return WAVERR_UNPREPARED;
+    if (flags & WHDR_INQUEUE) return WAVERR_STILLPLAYING;
+    WaveFlags(header).store((flags & ~DWORD{WHDR_DONE}) | WHDR_INQUEUE, std::memory_order_relaxed);
+    d->queue.push_back(header);
+    if (d->queue.size() == 1) {
+        d->position = 0;
+        d->playsLeft = WavePlays(header);
+    }
+    return MMSYSERR_NOERROR;
+}
+
+// Stops at once: every queued header is handed back done, and the next write
+// starts from its first byte. The device keeps running, playing silence.
+MMRESULT waveOutReset(HWAVEOUT device) {
+    WaveDevice* d = WaveFind(device);
+    if (!d) return MMSYSERR_INVALHANDLE;
+    std::lock_guard<std::mutex> hold(d->lock);
+    while (!d->queue.empty())
+        WaveNext(d);
+    return MMSYSERR_NOERROR;
+}
+
+} // extern "C"
