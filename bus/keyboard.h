@@ -2,9 +2,11 @@
 // host's key messages through keyMap.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
-extern const uint8_t keyMap[256];
+// Virtual-key code to matrix code (row << 4 | bit), 0xFF for no machine key.
+extern const std::array<uint8_t, 256> keyMap;
 
 // Port read of row port & 0x0F: the complement of the row, widened to int.
 int KeyboardReadRow(int port);
