@@ -12,8 +12,9 @@ extern "C" {
    low 8 bits. Port addresses carry all 16 bits (A or B in the high byte). */
 typedef int (*Z80MemAccess)(int address, int data, unsigned kind);
 
-/* Resets the processor (PC, I, R, IFF1/2, IM and the latched request cleared;
-   the other registers keep their values) and returns 0. It may be called from
+/* Resets the processor and returns 0: PC, I, R, WZ 0, AF and SP FFFF,
+   interrupts disabled in mode 0, no HALT, no latched request; the other
+   registers keep their values. It may be called from
    another thread while Z80Run runs: the reset then happens before the next
    instruction. */
 int Z80Init(void);
@@ -43,6 +44,8 @@ typedef struct Z80Regs {
         eiDelay; /* 1: no interrupt before the next instruction (after EI or a lone prefix) */
     unsigned char irqPending; /* 1: a maskable request is latched */
     unsigned char irqData;    /* the latched request's data-bus byte */
+    unsigned char prefix;     /* 0, or 0xDD/0xFD when a prefix was followed by another:
+                                 that one is fetched and its instruction comes next */
 } Z80Regs;
 
 /* Read or replace the whole state. Call them on the thread that runs Z80Run,
