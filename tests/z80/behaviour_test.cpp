@@ -1,1 +1,424 @@
+// What the conformance suites leave out: interrupts in the three modes through
+// Z80DoIRQ, the EI delay, HALT, the latched request, SCF/CCF and the Q latch, a
+// block instruction interrupted between iterations, and reset from another
+// thread.
+#include "tests/z80/test_bus.h"
+
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+namespace {
+
+using namespace z80test;
+
+constexpr uint8_t FC = 0x01, FH = 0x10, FXY = 0x28;
+
+// A clean core at pc with SP 0x8000, interrupt mode im, IFF1/IFF2 = enabled.
+void Start(uint16_t pc, uint8_t im, bool enabled) {
+    Reset();
+    Z80Regs r{};
+    r.pc = pc;
+    r.sp = 0x8000;
+    r.im = im;
+    r.iff1 = r.iff2 = enabled;
+    SetRegs(r);
+}
+
+uint16_t Pushed() {
+    return uint16_t(memory[0x7FFE] | memory[0x7FFF] << 8);
+}
+
+TEST(Interrupts, ModeOneTakesThirteenTStatesAndCallsThirtyEight) {
+    Start(0x1000, 1, true);
+    uint8_t r = Regs().r;
+    Z80DoIRQ(4);
+    EXPECT_EQ(Z80Run(), 13);
+    Z80Regs s = Regs();
+    EXPECT_EQ(s.pc, 0x38);
+    EXPECT_EQ(s.wz, 0x38);
+    EXPECT_EQ(s.sp, 0x7FFE);
+    EXPECT_EQ(Pushed(), 0x1000);
+    EXPECT_EQ(s.iff1 | s.iff2, 0);
+    EXPECT_EQ(s.r, uint8_t(r + 1));
+    EXPECT_EQ(s.irqPending, 0);
+    // Accepted once: the next call runs the handler's first instruction.
+    EXPECT_EQ(Z80Run(), 4);
+    EXPECT_EQ(Regs().pc, 0x39);
+}
+
+TEST(Interrupts, ModeTwoReadsTheVectorAtIAndTheBusByte) {
+    Start(0x1000, 2, true);
+    Z80Regs s = Regs();
+    s.i = 0x12;
+    SetRegs(s);
+    Load(0x1234, {0xCD, 0xAB});
+    Z80DoIRQ(0x34);
+    EXPECT_EQ(Z80Run(), 19);
+    s = Regs();
+    EXPECT_EQ(s.pc, 0xABCD);
+    EXPECT_EQ(s.wz, 0xABCD);
+    EXPECT_EQ(Pushed(), 0x1000);
+    EXPECT_EQ(s.iff1 | s.iff2, 0);
+    // Push high byte first, then the vector low byte first.
+    std::vector<Access> want = {
+        {0x7FFF, 0x10, 0}, {0x7FFE, 0x00, 0}, {0x1234, -1, 1}, {0x1235, -1, 1}};
+    EXPECT_EQ(accesses, want);
+}
+
+TEST(Interrupts, ModeZeroExecutesTheBusByte) {
+    // RST 28h: two T-states more than the instruction's 11.
+    Start(0x1000, 0, true);
+    Z80DoIRQ(0xEF);
+    EXPECT_EQ(Z80Run(), 13);
+    EXPECT_EQ(Regs().pc, 0x28);
+    EXPECT_EQ(Pushed(), 0x1000);
+
+    // Any one-byte instruction: INC B, with PC left where it was.
+    Start(0x1000, 0, true);
+    Z80DoIRQ(0x04);
+    EXPECT_EQ(Z80Run(), 6);
+    Z80Regs s = Regs();
+    EXPECT_EQ(s.bc >> 8, 1);
+    EXPECT_EQ(s.pc, 0x1000);
+    EXPECT_EQ(s.iff1, 0);
+
+    // An opcode that needs more bytes than the bus gives is taken as RST 38h.
+    Start(0x1000, 0, true);
+    Z80DoIRQ(0xCD);
+    EXPECT_EQ(Z80Run(), 13);
+    EXPECT_EQ(Regs().pc, 0x38);
+    EXPECT_EQ(Pushed(), 0x1000);
+}
+
+TEST(Interrupts, EiLetsOneMoreInstructionRunFirst) {
+    Start(0x1000, 1, false);
+    Load(0x1000, {0xFB, 0xFB, 0x00, 0x00}); // EI, EI, NOP, NOP
+    Z80DoIRQ(4);
+    EXPECT_EQ(Z80Run(), 4); // EI
+    EXPECT_EQ(Z80Run(), 4); // EI again: still held off
+    EXPECT_EQ(Z80Run(), 4); // NOP after the last EI
+    EXPECT_EQ(Regs().pc, 0x1003);
+    EXPECT_EQ(Z80Run(), 13);
+    EXPECT_EQ(Pushed(), 0x1003);
+}
+
+TEST(Interrupts, RequestWhileDisabledStaysLatchedAndTheNewestWins) {
+    Start(0x1000, 2, false);
+    Load(0x1000, {0x00, 0x00, 0x00, 0xFB, 0x00}); // NOP x3, EI, NOP
+    Load(0x0010, {0x00, 0x30});
+    Load(0x0020, {0x00, 0x40});
+    Z80DoIRQ(0x10);
+    for (int k = 0; k < 3; k++)
+        EXPECT_EQ(Z80Run(), 4);
+    Z80Regs s = Regs();
+    EXPECT_EQ(s.pc, 0x1003);
+    EXPECT_EQ(s.irqPending, 1);
+    Z80DoIRQ(0x20);
+    Z80Run(); // EI
+    Z80Run(); // NOP
+    EXPECT_EQ(Z80Run(), 19);
+    EXPECT_EQ(Regs().pc, 0x4000);
+    EXPECT_EQ(Pushed(), 0x1005);
+    EXPECT_EQ(Regs().irqPending, 0);
+}
+
+TEST(Interrupts, ResetDropsTheLatchedRequest) {
+    Start(0x1000, 1, false);
+    Z80DoIRQ(4);
+    Z80Init();
+    Load(0x0000, {0xED, 0x56, 0xFB, 0x00, 0x00}); // IM 1, EI, NOP, NOP
+    long t = 0;
+    for (int k = 0; k < 4; k++)
+        t += Z80Run();
+    EXPECT_EQ(t, 8 + 4 + 4 + 4);
+    EXPECT_EQ(Regs().pc, 5);
+}
+
+TEST(Interrupts, HaltWaitsInFourTStateStepsAndReturnsPastTheHalt) {
+    Start(0x2000, 1, true);
+    Load(0x2000, {0x76});
+    EXPECT_EQ(Z80Run(), 4);
+    Z80Regs s = Regs();
+    EXPECT_EQ(s.halted, 1);
+    EXPECT_EQ(s.pc, 0x2001);
+    size_t busBefore = accesses.size();
+    for (int k = 0; k < 5; k++)
+        EXPECT_EQ(Z80Run(), 4);
+    EXPECT_EQ(accesses.size(), busBefore);
+    EXPECT_EQ(Regs().r, uint8_t(s.r + 5)); // each wait is a refresh cycle
+    EXPECT_EQ(Regs().pc, 0x2001);
+    Z80DoIRQ(4);
+    EXPECT_EQ(Z80Run(), 13);
+    s = Regs();
+    EXPECT_EQ(s.halted, 0);
+    EXPECT_EQ(s.pc, 0x38);
+    EXPECT_EQ(Pushed(), 0x2001);
+}
+
+TEST(Interrupts, HaltWithInterruptsDisabledKeepsWaiting) {
+    Start(0x2000, 1, false);
+    Load(0x2000, {0x76});
+    Z80DoIRQ(4);
+    for (int k = 0; k < 10; k++)
+        EXPECT_EQ(Z80Run(), 4);
+    EXPECT_EQ(Regs().halted, 1);
+    EXPECT_EQ(Regs().irqPending, 1);
+}
+
+TEST(Interrupts, NoneIsTakenBetweenChainedPrefixes) {
+    Start(0x1000, 1, true);
+    Load(0x1000, {0xDD, 0xFD, 0x21, 0x34, 0x12}); // DD ignored, LD IY,1234h
+    uint8_t r = Regs().r;
+    EXPECT_EQ(Z80Run(), 4);
+    Z80DoIRQ(4);
+    EXPECT_EQ(Z80Run(), 14);
+    Z80Regs s = Regs();
+    EXPECT_EQ(s.iy, 0x1234);
+    EXPECT_EQ(s.pc, 0x1005);
+    EXPECT_EQ(s.r, uint8_t(r + 3));
+    EXPECT_EQ(Z80Run(), 13);
+    EXPECT_EQ(Pushed(), 0x1005);
+    // Each byte was fetched once.
+    EXPECT_EQ(std::count_if(accesses.begin(), accesses.end(),
+                            [](const Access& a) { return a.address == 0x1001; }),
+              1);
+}
+
+TEST(Interrupts, RetnRetiAndTheirMirrorsRestoreIff1FromIff2) {
+    for (uint8_t op : {0x45, 0x4D, 0x55, 0x5D, 0x65, 0x6D, 0x75, 0x7D}) {
+        Start(0x1000, 1, false);
+        Z80Regs s = Regs();
+        s.iff2 = 1;
+        s.sp = 0x7000;
+        SetRegs(s);
+        Load(0x1000, {0xED, op});
+        Load(0x7000, {0x78, 0x56});
+        EXPECT_EQ(Z80Run(), 14);
+        s = Regs();
+        EXPECT_EQ(s.iff1, 1) << int(op);
+        EXPECT_EQ(s.pc, 0x5678) << int(op);
+    }
+}
+
+TEST(Interrupts, LdAIAndLdARCopyIff2IntoParity) {
+    for (uint8_t iff2 : {0, 1}) {
+        for (uint8_t op : {0x57, 0x5F}) {
+            Start(0x1000, 1, false);
+            Z80Regs s = Regs();
+            s.iff2 = iff2;
+            s.i = 0x80;
+            s.r = 0x80;
+            SetRegs(s);
+            Load(0x1000, {0xED, op});
+            EXPECT_EQ(Z80Run(), 9);
+            s = Regs();
+            EXPECT_EQ((s.af & 0x04) != 0, iff2 != 0) << int(op);
+            EXPECT_EQ(s.af >> 8 & 0x80, 0x80) << int(op); // R keeps bit 7
+        }
+    }
+}
+
+TEST(BlockInstructions, LdirIsInterruptedBetweenIterationsAndResumes) {
+    // LDIR at 0x2800: while it repeats, flag bits 5 and 3 come from PC's high
+    // byte (0x28 sets both).
+    Start(0x2800, 1, true);
+    Load(0x2800, {0xED, 0xB0, 0x76}); // LDIR, HALT
+    Load(0x0038, {0xFB, 0xC9});       // EI, RET
+    Load(0x4000, {0x11, 0x22, 0x33});
+    Z80Regs s = Regs();
+    s.bc = 3, s.hl = 0x4000, s.de = 0x5000, s.af = 0x0000;
+    SetRegs(s);
+
+    EXPECT_EQ(Z80Run(), 21);
+    s = Regs();
+    EXPECT_EQ(s.pc, 0x2800);
+    EXPECT_EQ(s.bc, 2);
+    EXPECT_EQ(s.wz, 0x2801);
+    EXPECT_EQ(s.af & 0xFF, FXY | 0x04);
+
+    Z80DoIRQ(4);
+    EXPECT_EQ(Z80Run(), 13);
+    EXPECT_EQ(Pushed(), 0x2800);
+    EXPECT_EQ(Z80Run(), 4);  // EI
+    EXPECT_EQ(Z80Run(), 10); // RET
+    EXPECT_EQ(Z80Run(), 21);
+    EXPECT_EQ(Z80Run(), 16); // last iteration
+    s = Regs();
+    EXPECT_EQ(s.pc, 0x2802);
+    EXPECT_EQ(s.bc, 0);
+    EXPECT_EQ(memory[0x5000] | memory[0x5001] << 8 | memory[0x5002] << 16, 0x332211);
+    // After the last iteration bit 5 is bit 1 and bit 3 is bit 3 of A + the
+    // byte (0x33); P/V clear as BC reached 0.
+    EXPECT_EQ(s.af & 0xFF, 0x20);
+}
+
+// SCF and CCF take bits 5 and 3 from A alone after an instruction that wrote
+// the flags, and from A | F after one that did not.
+TEST(FlagsQ, ScfAndCcfSeeWhetherTheLastInstructionWroteTheFlags) {
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> code; // ends with SCF or CCF
+        uint8_t wantXY;
+    };
+    const Case cases[] = {
+        {"CP 28h; SCF", {0xFE, 0x28, 0x37}, 0x00},
+        {"CP 28h; NOP; SCF", {0xFE, 0x28, 0x00, 0x37}, FXY},
+        {"CP 28h; LD B,A; CCF", {0xFE, 0x28, 0x47, 0x3F}, FXY},
+        {"CP 28h; CCF", {0xFE, 0x28, 0x3F}, 0x00},
+        {"POP AF (F=28h); SCF", {0xF1, 0x37}, FXY},
+        {"CP 28h; NOP; SCF; SCF", {0xFE, 0x28, 0x00, 0x37, 0x37}, 0x00},
+        {"CP 08h; NOP; SCF: only the bits F has", {0xFE, 0x08, 0x00, 0x37}, 0x08},
+    };
+    for (const Case& c : cases) {
+        Start(0x1000, 1, false);
+        for (size_t k = 0; k < c.code.size(); k++)
+            memory[0x1000 + k] = c.code[k];
+        Load(0x8000, {0x28, 0x00}); // popped AF: A 0, F 28h
+        Z80Regs s = Regs();
+        s.af = 0x0000;
+        SetRegs(s);
+        uint16_t end = uint16_t(0x1000 + c.code.size());
+        while (Regs().pc != end)
+            Z80Run();
+        EXPECT_EQ(Regs().af & FXY, c.wantXY) << c.what;
+    }
+}
+
+TEST(FlagsQ, CcfMovesCarryIntoHalfCarry) {
+    Start(0x1000, 1, false);
+    Load(0x1000, {0x37, 0x3F, 0x3F}); // SCF, CCF, CCF
+    Z80Run();
+    Z80Run();
+    EXPECT_EQ(Regs().af & (FH | FC), FH);
+    Z80Run();
+    EXPECT_EQ(Regs().af & (FH | FC), FC);
+}
+
+TEST(RegisterState, EveryFieldRoundTrips) {
+    Reset();
+    Z80Regs in = {0x1122, 0x3344, 0x5566, 0x7788, 0x99AA, 0xBBCC, 0xDDEE, 0xFF01,
+                  0x2345, 0x6789, 0xABCD, 0xEF01, 0x2233, 0x44,   0xD5,   1,
+                  0,      2,      1,      0x28,   1,      1,      0x9A,   0xFD};
+    SetRegs(in);
+    Z80Regs out = Regs();
+#define Z80_SAME(field) EXPECT_EQ(in.field, out.field) << #field;
+    Z80_SAME(af)
+    Z80_SAME(bc)
+    Z80_SAME(de)
+    Z80_SAME(hl)
+    Z80_SAME(af2)
+    Z80_SAME(bc2)
+    Z80_SAME(de2)
+    Z80_SAME(hl2)
+    Z80_SAME(ix)
+    Z80_SAME(iy)
+    Z80_SAME(sp)
+    Z80_SAME(pc)
+    Z80_SAME(wz)
+    Z80_SAME(i)
+    Z80_SAME(r)
+    Z80_SAME(iff1)
+    Z80_SAME(iff2)
+    Z80_SAME(im)
+    Z80_SAME(halted)
+    Z80_SAME(q)
+    Z80_SAME(eiDelay)
+    Z80_SAME(irqPending)
+    Z80_SAME(irqData)
+    Z80_SAME(prefix)
+#undef Z80_SAME
+}
+
+TEST(RegisterState, RKeepsBitSevenWhileCounting) {
+    Start(0x1000, 1, false);
+    Z80Regs s = Regs();
+    s.r = 0xFF;
+    SetRegs(s);
+    Z80Run(); // NOP
+    EXPECT_EQ(Regs().r, 0x80);
+    Load(0x1001, {0xCB, 0x00, 0xDD, 0xCB, 0x00, 0x06}); // RLC B, RLC (IX+0)
+    Z80Run();
+    Z80Run();
+    EXPECT_EQ(Regs().r, 0x84);
+}
+
+TEST(Reset, AnIdleCoreResetsAtOnce) {
+    Start(0x1234, 2, false);
+    Z80Regs s = Regs();
+    s.i = 0x55;
+    s.r = 0x66;
+    s.iff2 = 1;
+    SetRegs(s);
+    Z80DoIRQ(4);
+    Load(0x1234, {0x76});
+    Z80Run();
+    ASSERT_EQ(Regs().halted, 1);
+    Z80Init();
+    s = Regs();
+    EXPECT_EQ(s.pc, 0);
+    EXPECT_EQ(s.sp, 0xFFFF);
+    EXPECT_EQ(s.af, 0xFFFF);
+    EXPECT_EQ(s.iff1 | s.iff2 | s.im | s.halted | s.irqPending | s.i | s.r, 0);
+}
+
+// The CPU thread loops at 0x0100 writing port 2; a start at address 0 writes
+// port 1 first. Z80Init from the test thread must restart it at 0.
+std::atomic<int> startsSeen, loopsSeen;
+
+int ThreadBus(int address, int data, unsigned kind) {
+    if (kind == 2) {
+        if ((address & 0xFF) == 1)
+            startsSeen.fetch_add(1, std::memory_order_relaxed);
+        else
+            loopsSeen.fetch_add(1, std::memory_order_relaxed);
+        return 0;
+    }
+    return TestBus(address, data, kind);
+}
+
+bool WaitFor(const std::atomic<int>& counter, int atLeast) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (counter.load(std::memory_order_relaxed) < atLeast) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+TEST(Reset, FromAnotherThreadWhileRunningRestartsAtZero) {
+    Start(0x0000, 0, false);
+    Load(0x0000, {0xD3, 0x01, 0xC3, 0x00, 0x01}); // OUT (1),A; JP 0100h
+    Load(0x0100, {0xD3, 0x02, 0x18, 0xFC});       // OUT (2),A; JR 0100h
+    Z80Init();
+    startsSeen = 0;
+    loopsSeen = 0;
+    setz80memaccess(ThreadBus);
+    std::atomic<bool> stop{false};
+    std::thread cpu([&] {
+        while (!stop.load(std::memory_order_relaxed)) {
+            accesses.clear(); // keep the log small; only this thread touches it
+            for (int k = 0; k < 1000; k++)
+                Z80Run();
+        }
+    });
+    bool looped = WaitFor(loopsSeen, 1000);
+    Z80Init();
+    bool restarted = WaitFor(startsSeen, 2);
+    int loopsAfter = loopsSeen.load(std::memory_order_relaxed);
+    bool loopedAgain = WaitFor(loopsSeen, loopsAfter + 1000);
+    stop = true;
+    cpu.join();
+    EXPECT_TRUE(looped);
+    EXPECT_TRUE(restarted);
+    EXPECT_TRUE(loopedAgain);
+    EXPECT_EQ(startsSeen.load(), 2);
+    Z80Regs s = Regs();
+    EXPECT_GE(s.pc, 0x0100);
+    EXPECT_LE(s.pc, 0x0103);
+}
+
+} // namespace
