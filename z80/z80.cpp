@@ -25,6 +25,10 @@ namespace {
 static_assert(std::endian::native == std::endian::little,
               "register pairs are stored low byte first");
 
+// The helpers and opcode bodies below are small and called from hundreds of
+// cases; each must become part of its case.
+#define ALWAYS_INLINE [[gnu::always_inline]] inline
+
 constexpr uint8_t FC = 0x01, FN = 0x02, FP = 0x04, FX = 0x08, FH = 0x10, FY = 0x20, FZ = 0x40,
                   FS = 0x80, FXY = FX | FY;
 
@@ -114,41 +118,41 @@ constexpr int Reg(int X, int z) {
     return z == 4 ? HiOf(X) : z == 5 ? HiOf(X) - 1 : plain[z];
 }
 
-inline uint8_t& R8(int at) {
+ALWAYS_INLINE uint8_t& R8(int at) {
     return cpu.reg[at];
 }
-inline uint8_t& A() {
+ALWAYS_INLINE uint8_t& A() {
     return cpu.reg[rA];
 }
-inline uint8_t& F() {
+ALWAYS_INLINE uint8_t& F() {
     return cpu.reg[rF];
 }
-inline uint8_t& B() {
+ALWAYS_INLINE uint8_t& B() {
     return cpu.reg[rB];
 }
-inline uint8_t& C() {
+ALWAYS_INLINE uint8_t& C() {
     return cpu.reg[rC];
 }
-inline uint16_t Pair(int at) {
+ALWAYS_INLINE uint16_t Pair(int at) {
     uint16_t v;
     std::memcpy(&v, &cpu.reg[at], 2);
     return v;
 }
-inline void SetPair(int at, uint16_t v) {
+ALWAYS_INLINE void SetPair(int at, uint16_t v) {
     std::memcpy(&cpu.reg[at], &v, 2);
 }
-inline void SetF(uint8_t f) {
+ALWAYS_INLINE void SetF(uint8_t f) {
     cpu.q = cpu.reg[rF] = f;
 }
-inline uint8_t RValue() {
+ALWAYS_INLINE uint8_t RValue() {
     return (cpu.rCount & 0x7F) | cpu.r7;
 }
 
 // 16-bit register of field p (BC, DE, HL/IX/IY, SP).
-template <int X> inline uint16_t RR(int p) {
+template <int X> ALWAYS_INLINE uint16_t RR(int p) {
     return p == 3 ? cpu.sp : Pair(p == 2 ? PairOf(X) : p * 2);
 }
-template <int X> inline void SetRR(int p, uint16_t v) {
+template <int X> ALWAYS_INLINE void SetRR(int p, uint16_t v) {
     if (p == 3)
         cpu.sp = v;
     else
@@ -156,74 +160,74 @@ template <int X> inline void SetRR(int p, uint16_t v) {
 }
 
 // Bus.
-inline uint8_t Rd(uint16_t a) {
+ALWAYS_INLINE uint8_t Rd(uint16_t a) {
     return uint8_t(bus(a, 0, 1));
 }
-inline void Wr(uint16_t a, uint8_t v) {
+ALWAYS_INLINE void Wr(uint16_t a, uint8_t v) {
     bus(a, v, 0);
 }
-inline uint8_t In(uint16_t port) {
+ALWAYS_INLINE uint8_t In(uint16_t port) {
     return uint8_t(bus(port, 0, 3));
 }
-inline void Out(uint16_t port, uint8_t v) {
+ALWAYS_INLINE void Out(uint16_t port, uint8_t v) {
     bus(port, v, 2);
 }
-inline uint8_t Fetch() {
+ALWAYS_INLINE uint8_t Fetch() {
     uint8_t op = Rd(cpu.pc++);
     cpu.rCount++;
     return op;
 }
-inline uint8_t Imm() {
+ALWAYS_INLINE uint8_t Imm() {
     return Rd(cpu.pc++);
 }
-inline uint16_t Imm16() {
+ALWAYS_INLINE uint16_t Imm16() {
     uint8_t lo = Imm();
     uint8_t hi = Imm();
     return uint16_t(hi << 8 | lo);
 }
-inline void Push(uint16_t v) {
+ALWAYS_INLINE void Push(uint16_t v) {
     Wr(--cpu.sp, uint8_t(v >> 8));
     Wr(--cpu.sp, uint8_t(v));
 }
-inline uint16_t Pop() {
+ALWAYS_INLINE uint16_t Pop() {
     uint8_t lo = Rd(cpu.sp++);
     uint8_t hi = Rd(cpu.sp++);
     return uint16_t(hi << 8 | lo);
 }
 
 // Condition of field y: NZ Z NC C PO PE P M.
-inline bool Cond(int y) {
+ALWAYS_INLINE bool Cond(int y) {
     constexpr uint8_t mask[4] = {FZ, FC, FP, FS};
     return bool(F() & mask[y >> 1]) == bool(y & 1);
 }
 
 // ALU.
-inline void Add8(uint8_t v, unsigned carry) {
+ALWAYS_INLINE void Add8(uint8_t v, unsigned carry) {
     uint8_t a = A();
     unsigned sum = a + v + carry;
     uint8_t r = uint8_t(sum);
     SetF(sz53[r] | (sum >> 8 & FC) | ((a ^ v ^ r) & FH) | (((a ^ r) & (v ^ r) & 0x80) >> 5));
     A() = r;
 }
-inline uint8_t SubFlags(uint8_t a, uint8_t v, unsigned carry, uint8_t& f) {
+ALWAYS_INLINE uint8_t SubFlags(uint8_t a, uint8_t v, unsigned carry, uint8_t& f) {
     unsigned diff = a - v - carry;
     uint8_t r = uint8_t(diff);
     f = FN | (diff >> 8 & FC) | ((a ^ v ^ r) & FH) | (((a ^ v) & (a ^ r) & 0x80) >> 5);
     return r;
 }
-inline void Sub8(uint8_t v, unsigned carry) {
+ALWAYS_INLINE void Sub8(uint8_t v, unsigned carry) {
     uint8_t f;
     uint8_t r = SubFlags(A(), v, carry, f);
     SetF(f | sz53[r]);
     A() = r;
 }
 // CP takes bits 5 and 3 from the operand, not from the result.
-inline void Cp8(uint8_t v) {
+ALWAYS_INLINE void Cp8(uint8_t v) {
     uint8_t f;
     uint8_t r = SubFlags(A(), v, 0, f);
     SetF(f | (sz53[r] & (FS | FZ)) | (v & FXY));
 }
-inline void Alu(int y, uint8_t v) {
+ALWAYS_INLINE void Alu(int y, uint8_t v) {
     switch (y) {
     case 0: Add8(v, 0); break;
     case 1: Add8(v, F() & FC); break;
@@ -235,23 +239,23 @@ inline void Alu(int y, uint8_t v) {
     default: Cp8(v); break;
     }
 }
-inline uint8_t Inc8(uint8_t v) {
+ALWAYS_INLINE uint8_t Inc8(uint8_t v) {
     uint8_t r = uint8_t(v + 1);
     SetF((F() & FC) | sz53[r] | ((r & 0x0F) == 0 ? FH : 0) | (r == 0x80 ? FP : 0));
     return r;
 }
-inline uint8_t Dec8(uint8_t v) {
+ALWAYS_INLINE uint8_t Dec8(uint8_t v) {
     uint8_t r = uint8_t(v - 1);
     SetF((F() & FC) | sz53[r] | FN | ((r & 0x0F) == 0x0F ? FH : 0) | (r == 0x7F ? FP : 0));
     return r;
 }
-inline uint16_t Add16(uint16_t a, uint16_t v) {
+ALWAYS_INLINE uint16_t Add16(uint16_t a, uint16_t v) {
     uint32_t sum = uint32_t(a) + v;
     cpu.wz = uint16_t(a + 1);
     SetF((F() & (FS | FZ | FP)) | (sum >> 16 & FC) | ((a ^ v ^ sum) >> 8 & FH) | (sum >> 8 & FXY));
     return uint16_t(sum);
 }
-inline uint16_t Adc16(uint16_t a, uint16_t v) {
+ALWAYS_INLINE uint16_t Adc16(uint16_t a, uint16_t v) {
     uint32_t sum = uint32_t(a) + v + (F() & FC);
     uint16_t r = uint16_t(sum);
     cpu.wz = uint16_t(a + 1);
@@ -259,7 +263,7 @@ inline uint16_t Adc16(uint16_t a, uint16_t v) {
          (((a ^ r) & (v ^ r) & 0x8000) >> 13));
     return r;
 }
-inline uint16_t Sbc16(uint16_t a, uint16_t v) {
+ALWAYS_INLINE uint16_t Sbc16(uint16_t a, uint16_t v) {
     uint32_t diff = uint32_t(a) - v - (F() & FC);
     uint16_t r = uint16_t(diff);
     cpu.wz = uint16_t(a + 1);
@@ -268,7 +272,7 @@ inline uint16_t Sbc16(uint16_t a, uint16_t v) {
     return r;
 }
 // CB rotates and shifts: RLC RRC RL RR SLA SRA SLL SRL.
-inline uint8_t Rot(int y, uint8_t v) {
+ALWAYS_INLINE uint8_t Rot(int y, uint8_t v) {
     uint8_t r, c;
     switch (y) {
     case 0: c = v >> 7, r = uint8_t(v << 1 | c); break;
@@ -284,7 +288,7 @@ inline uint8_t Rot(int y, uint8_t v) {
     return r;
 }
 // BIT: bits 5 and 3 come from xy (the operand, or WZ's high byte for memory).
-inline void Bit(int n, uint8_t v, uint8_t xy) {
+ALWAYS_INLINE void Bit(int n, uint8_t v, uint8_t xy) {
     uint8_t set = v & (1 << n);
     SetF((F() & FC) | FH | (set ? (set & FS) : (FZ | FP)) | (xy & FXY));
 }
@@ -389,7 +393,7 @@ template <int D, bool R> int Outx() {
 #define Z80_OP256(M) Z80_OP64(M, 0) Z80_OP64(M, 64) Z80_OP64(M, 128) Z80_OP64(M, 192)
 
 // CB page: returns T-states including both opcode fetches.
-template <int OP> [[gnu::always_inline]] inline int Cb() {
+template <int OP> ALWAYS_INLINE int Cb() {
     constexpr int x = OP >> 6, y = (OP >> 3) & 7, z = OP & 7;
     if constexpr (z == 6) {
         uint16_t hl = Pair(pHL);
@@ -427,7 +431,7 @@ int CbPage(uint8_t op) {
 // DDCB/FDCB page at address a (IX+d or IY+d, already in WZ): the result also
 // lands in the register of field z unless z is 6. T-states exclude the DD/FD
 // fetch.
-template <int OP> [[gnu::always_inline]] inline int IndexCb(uint16_t a) {
+template <int OP> ALWAYS_INLINE int IndexCb(uint16_t a) {
     constexpr int x = OP >> 6, y = (OP >> 3) & 7, z = OP & 7;
     uint8_t v = Rd(a);
     if constexpr (x == 1) {
@@ -453,7 +457,7 @@ int IndexCbPage(uint16_t index) {
 
 // ED page: returns T-states including both opcode fetches. Codes without an
 // instruction are 8-T no-ops.
-template <int OP> [[gnu::always_inline]] inline int Ed() {
+template <int OP> ALWAYS_INLINE int Ed() {
     constexpr int x = OP >> 6, y = (OP >> 3) & 7, z = OP & 7, p = y >> 1, q = y & 1;
     if constexpr (x == 1) {
         if constexpr (z == 0) { // IN r,(C); y 6 sets the flags only
@@ -570,7 +574,7 @@ template <int X> int Prefixed() {
 
 // Operand of field z for 8-bit instructions: a register, (HL) or (IX+d).
 // The memory form's extra T-states are added by the caller.
-template <int X> inline uint16_t MemAddr() {
+template <int X> ALWAYS_INLINE uint16_t MemAddr() {
     if constexpr (X == 0) {
         return Pair(pHL);
     } else {
@@ -582,7 +586,7 @@ template <int X> inline uint16_t MemAddr() {
 
 // Unprefixed page (X 0) and its DD/FD forms (X 1, 2). T-states exclude the
 // DD/FD fetch.
-template <int X, int OP> [[gnu::always_inline]] inline int Main() {
+template <int X, int OP> ALWAYS_INLINE int Main() {
     constexpr int x = OP >> 6, y = (OP >> 3) & 7, z = OP & 7, p = y >> 1, q = y & 1;
     constexpr int memExtra = X == 0 ? 0 : 8; // (IX+d): displacement fetch and add
     if constexpr (x == 1) {
@@ -909,7 +913,7 @@ int AcceptInterrupt() {
     return 13;
 }
 
-void Reset() {
+[[gnu::noinline]] void Reset() {
     SetPair(pAF, 0xFFFF);
     cpu.sp = 0xFFFF;
     cpu.pc = cpu.wz = 0;
@@ -928,7 +932,7 @@ inline void ApplyPendingReset() {
 
 // The rare path: a pending prefix, a latched request, a halted processor or
 // the one-instruction delay after EI.
-int RunSpecial() {
+[[gnu::noinline]] int RunSpecial() {
     if (uint8_t prefix = cpu.attn.prefix) {
         cpu.attn.prefix = 0;
         cpu.attn.eiDelay = 0;
