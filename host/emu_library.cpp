@@ -1,0 +1,36 @@
+#include "host/emu_library.h"
+
+#include <windows.h>
+
+// GetProcAddress hands out a generic function pointer; the export's own type
+// is reached through void*, as the compiler rejects a direct cast between
+// function types.
+template <typename Function>
+static void EmuResolve(HMODULE module, const char* name, Function& slot, std::string& missing) {
+    FARPROC address = GetProcAddress(module, name);
+    slot = reinterpret_cast<Function>(reinterpret_cast<void*>(address));
+    if (!address) missing += std::string(missing.empty() ? "" : ", ") + name;
+}
+
+bool EmuLoad(const std::string& path, EmuLibrary& emu, std::string& error) {
+    HMODULE module = LoadLibraryA(path.c_str());
+    if (!module) {
+        error = "cannot load the emulator library " + path;
+        return false;
+    }
+    std::string missing;
+    EmuResolve(module, "RunEmu", emu.RunEmu, missing);
+    EmuResolve(module, "ResetEmu", emu.ResetEmu, missing);
+    EmuResolve(module, "SetCMTFile", emu.SetCMTFile, missing);
+    EmuResolve(module, "GetCMTFile", emu.GetCMTFile, missing);
+    EmuResolve(module, "SetGreenDisplay", emu.SetGreenDisplay, missing);
+    EmuResolve(module, "GetGreenDisplay", emu.GetGreenDisplay, missing);
+    EmuResolve(module, "SetPCG", emu.SetPCG, missing);
+    EmuResolve(module, "GetPCG", emu.GetPCG, missing);
+    EmuResolve(module, "CtlEmulator", emu.CtlEmulator, missing);
+    if (!missing.empty()) {
+        error = "the emulator library " + path + " lacks " + missing;
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,145 @@
+#include "host/host_options.h"
+
+#include <cstring>
+#include <vector>
+
+// A whole decimal number from 0 to limit.
+static bool HostParseNumber(const std::string& text, uint32_t limit, uint32_t* value) {
+    if (text.empty() || text.size() > 10) return false;
+    uint64_t number = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        number = number * 10 + static_cast<uint64_t>(c - '0');
+    }
+    if (number > limit) return false;
+    *value = static_cast<uint32_t>(number);
+    return true;
+}
+
+static bool HostParsePoint(const std::string& text, int* x, int* y, std::string& error) {
+    size_t comma = text.find(',');
+    uint32_t px, py;
+    if (comma == std::string::npos || !HostParseNumber(text.substr(0, comma), UINT32_MAX, &px) ||
+        !HostParseNumber(text.substr(comma + 1), UINT32_MAX, &py)) {
+        error = "--mouse takes X,Y (two whole numbers), not \"" + text + "\"";
+        return false;
+    }
+    if (px >= static_cast<uint32_t>(kHeadlessWidth) ||
+        py >= static_cast<uint32_t>(kHeadlessHeight)) {
+        error = "--mouse " + text + " lies outside the " + std::to_string(kHeadlessWidth) + "x" +
+                std::to_string(kHeadlessHeight) + " window";
+        return false;
+    }
+    *x = static_cast<int>(px);
+    *y = static_cast<int>(py);
+    return true;
+}
+
+bool HostParseArgs(int argc, char** argv, bool headless, HostOptions& options, std::string& error) {
+    static const char* const kFlags[] = {"--green", "--pcg", "--help"};
+    static const char* const kValued[] = {"--rom-dir", "--tape",  "--run-ms",    "--type",
+                                          "--keys",    "--mouse", "--screenshot"};
+    const int valuedCount = headless ? 7 : 2;
+    HostOptions out;
+    if (headless) out.input.clockMs = kHeadlessBootMs;
+    bool runMsGiven = false;
+    for (int i = 1; i < argc; i++) {
+        std::string arg = argv[i];
+        std::string name = arg.substr(0, arg.find('='));
+        bool inline_value = name.size() < arg.size();
+        bool flag = false, valued = false;
+        for (const char* f : kFlags)
+            flag = flag || name == f;
+        for (int k = 0; k < valuedCount; k++)
+            valued = valued || name == kValued[k];
+        if (!flag && !valued) {
+            error = "unknown option \"" + arg + "\"";
+            return false;
+        }
+        if (flag) {
+            if (inline_value) {
+                error = name + " takes no value";
+                return false;
+            }
+            out.green = out.green || name == "--green";
+            out.pcg = out.pcg || name == "--pcg";
+            out.help = out.help || name == "--help";
+            continue;
+        }
+        std::string value;
+        if (inline_value) {
+            value = arg.substr(name.size() + 1);
+        } else if (i + 1 < argc) {
+            value = argv[++i];
+        } else {
+            error = name + " needs a value";
+            return false;
+        }
+        if (name == "--rom-dir" || name == "--tape" || name == "--screenshot") {
+            if (value.empty()) {
+                error = name + " needs a file or folder name";
+                return false;
+            }
+            std::string& field = name == "--rom-dir" ? out.romDir
+                                 : name == "--tape"  ? out.tape
+                                                     : out.screenshot;
+            field = value;
+        } else if (name == "--run-ms") {
+            if (!HostParseNumber(value, kHeadlessLongestRunMs, &out.runMs) || out.runMs == 0) {
+                error = "--run-ms takes a whole number of milliseconds from 1 to " +
+                        std::to_string(kHeadlessLongestRunMs) + ", not \"" + value + "\"";
+                return false;
+            }
+            runMsGiven = true;
+        } else if (name == "--type") {
+            if (!HostTypeText(out.input, value, error)) {
+                error = "--type: " + error;
+                return false;
+            }
+        } else if (name == "--keys") {
+            if (!HostPlayScript(out.input, value, error)) {
+                error = "--keys: " + error;
+                return false;
+            }
+        } else {
+            int x, y;
+            if (!HostParsePoint(value, &x, &y, error)) return false;
+            HostClick(out.input, x, y);
+        }
+    }
+    if (headless) {
+        uint32_t inputEnd = out.input.events.empty() ? 0 : out.input.clockMs;
+        if (!runMsGiven) {
+            out.runMs = inputEnd + kHeadlessSettleMs;
+            if (out.runMs < kHeadlessDefaultRunMs) out.runMs = kHeadlessDefaultRunMs;
+        } else if (out.runMs < inputEnd) {
+            error = "the scripted input takes " + std::to_string(inputEnd) +
+                    " ms, longer than --run-ms " + std::to_string(out.runMs);
+            return false;
+        }
+    }
+    options = out;
+    return true;
+}
+
+std::string HostUsage(const char* program, bool headless) {
+    std::string usage = std::string("usage: ") + program + " [options]\n";
+    usage += "  --rom-dir DIR     folder holding n80basic.rom and font.rom\n"
+             "  --tape FILE       cassette file (saved bytes are appended, loads loop)\n"
+             "  --green           green monochrome monitor\n"
+             "  --pcg             programmable character generator on\n";
+    if (headless) {
+        usage += "  --run-ms N        run N ms in all (default: 2000, or 1000 past the input)\n"
+                 "  --type TEXT       type TEXT on the keyboard (a line break in TEXT is RETURN)\n"
+                 "  --keys SCRIPT     keys: text, {RETURN}, {F1}, {SHIFT down}, {SHIFT up},\n"
+                 "                    {wait 500}, {{ and }} for braces\n"
+                 "  --mouse X,Y       click the light pen at window point X,Y (640x480)\n"
+                 "  --screenshot PNG  write the picture to PNG at the end\n"
+                 "Input options play in the order given, from 500 ms after start.\n";
+    } else {
+        usage += "Keys: F9 reset, F10 green monitor, F11 character generator, F12 screenshot.\n"
+                 "Drop a file on the window to make it the tape.\n";
+    }
+    usage += "  --help            this text\n";
+    return usage;
+}

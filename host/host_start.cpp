@@ -1,0 +1,107 @@
+#include "host/host_start.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+// The build names the library file and the folder its ROM images go to.
+#ifndef Z80HOME_LIBRARY_NAME
+#error "the build defines Z80HOME_LIBRARY_NAME, the emulator library's file name"
+#endif
+#ifndef Z80HOME_DEFAULT_ROM_DIR
+#define Z80HOME_DEFAULT_ROM_DIR "."
+#endif
+
+constexpr char kHostPathListSeparator = fs::path::preferred_separator == '/' ? ':' : ';';
+static const char* const kHostRomImages[] = {"n80basic.rom", "font.rom"};
+
+std::string HostProgramFolder(const char* argv0) {
+    std::error_code failed;
+    fs::path program(argv0);
+    if (!program.has_parent_path()) {
+        const char* searchPath = std::getenv("PATH");
+        std::string list = searchPath ? searchPath : "";
+        size_t start = 0;
+        for (;;) {
+            size_t end = list.find(kHostPathListSeparator, start);
+            fs::path candidate = fs::path(list.substr(start, end - start)) / program;
+            if (fs::is_regular_file(candidate, failed)) {
+                program = candidate;
+                break;
+            }
+            if (end == std::string::npos) return "";
+            start = end + 1;
+        }
+    }
+    fs::path real = fs::canonical(program, failed);
+    if (failed) return "";
+    return real.parent_path().string();
+}
+
+static std::string HostAbsolute(const std::string& name) {
+    std::error_code failed;
+    fs::path absolute = fs::absolute(name, failed);
+    return failed ? name : absolute.string();
+}
+
+static bool HostFindRomDir(const std::string& given, std::string& dir, std::string& error) {
+    std::error_code failed;
+    if (given.empty()) {
+        dir = fs::is_directory(Z80HOME_DEFAULT_ROM_DIR, failed) ? Z80HOME_DEFAULT_ROM_DIR : ".";
+    } else {
+        dir = given;
+        if (!fs::is_directory(dir, failed)) {
+            error = "the ROM folder " + dir + " does not exist";
+            return false;
+        }
+    }
+    std::string missing;
+    for (const char* image : kHostRomImages) {
+        if (!fs::is_regular_file(fs::path(dir) / image, failed))
+            missing += std::string(missing.empty() ? "" : " and ") + image;
+    }
+    if (!missing.empty()) {
+        error = "the ROM folder " + HostAbsolute(dir) + " holds no " + missing +
+                (given.empty() ? " (give the folder with --rom-dir)" : "");
+        return false;
+    }
+    return true;
+}
+
+bool HostStart(const char* argv0, HostOptions& options, EmuLibrary& emu, std::string& error) {
+    std::string folder = HostProgramFolder(argv0);
+    if (folder.empty()) {
+        error = std::string("cannot find the folder of the program ") + argv0;
+        return false;
+    }
+    std::string library = (fs::path(folder) / Z80HOME_LIBRARY_NAME).string();
+    std::error_code failed;
+    if (!fs::is_regular_file(library, failed)) {
+        error = "the emulator library " + library + " is missing";
+        return false;
+    }
+    std::string romDir;
+    if (!HostFindRomDir(options.romDir, romDir, error)) return false;
+    if (!options.tape.empty()) options.tape = HostAbsolute(options.tape);
+    if (!options.screenshot.empty()) options.screenshot = HostAbsolute(options.screenshot);
+    if (options.tape.size() > kHostLongestTapeName) {
+        error = "the tape's name is longer than " + std::to_string(kHostLongestTapeName) +
+                " characters: " + options.tape;
+        return false;
+    }
+    if (!EmuLoad(library, emu, error)) return false;
+
+    // The emulator opens its ROM images by name from the working folder.
+    fs::current_path(romDir, failed);
+    if (failed) {
+        error = "cannot enter the ROM folder " + romDir + ": " + failed.message();
+        return false;
+    }
+    options.romDir = fs::current_path(failed).string();
+    if (!options.tape.empty()) emu.SetCMTFile(options.tape.c_str());
+    emu.SetGreenDisplay(options.green ? 1 : 0);
+    emu.SetPCG(options.pcg ? 1 : 0);
+    return true;
+}

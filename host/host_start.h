@@ -1,0 +1,25 @@
+// What every host does before it hands the emulator a window: find the
+// emulator library beside the program, settle the ROM folder, load the
+// library, move into the ROM folder and set the options.
+#pragma once
+
+#include <string>
+
+#include "host/emu_library.h"
+#include "host/host_options.h"
+
+// The folder that holds the running program, from its argv[0] (a path, or a
+// name found along PATH); empty when it cannot be found.
+std::string HostProgramFolder(const char* argv0);
+
+// The emulator keeps the tape's name in a 520-byte buffer; a longer name
+// would be cut short and name some other file.
+constexpr size_t kHostLongestTapeName = 519;
+
+// Loads the emulator from the program's folder into emu, turns the tape and
+// screenshot names into absolute ones (they are relative to the folder the
+// host was started in), makes the ROM folder the working folder and gives the
+// emulator the tape, green and character generator options. False with error
+// when the library, an export, the ROM folder or a ROM image is missing, or
+// when the tape's name is too long.
+bool HostStart(const char* argv0, HostOptions& options, EmuLibrary& emu, std::string& error);
