@@ -1,6 +1,120 @@
+// Calendar clock: a serial 40-bit shift register over the host's clock.
+//
+//   0x10-0x1F write  calendarLatch  7 6 5 4 3 2 1 0
+//                                   - - - - +-+-+-+-- command: 1 read time,
+//                                           |         2 set time, else none
+//                                           +-------- data-in bit of a shift
+//   0x40 write       bit 1 (strobe) runs the command; bit 2 alone (clock)
+//                    shifts one bit
+//   0x40 read        bit 4 = calendarDataOut, the register's next output bit
+//
+//   register byte    0 seconds, 1 minutes, 2 hours, 3 day of month (packed
+//                    BCD); 4 month (1-12) in bits 4-7, day of week 0
+//
+// A read-time command loads calendarOut; each shift stores the data-in bit
+// at the next bit of calendarIn and presents the next bit of the 80-bit view
+// calendarOut + calendarIn, least significant bit of byte 0 first. Set time
+// turns calendarIn into an offset from the host's local time, taking the
+// year as 1971.
+//
+// Not emulated: the day of week and the year, which are never delivered.
 #include "devices/calendar.h"
 
-void CalendarWriteLatch(uint8_t) {}
-void CalendarExecute(void) {}
-void CalendarShift(void) {}
-void CalendarReset(void) {}
+#include "state/machine_state.h"
+
+constexpr uint8_t kCalendarCommandMask = 0x0F;
+constexpr uint8_t kCalendarReadTime = 1;
+constexpr uint8_t kCalendarSetTime = 2;
+constexpr uint8_t kCalendarDataIn = 0x08;
+constexpr int kCalendarBits = 40;
+constexpr int kCalendarMonthByte = 4;
+constexpr int kCalendarMonthShift = 4;
+constexpr int kCalendarSetYear = 71; // years since 1900
+constexpr int kCalendarNoMonth = 255;
+
+static uint8_t CalendarBcd(int value) {
+    return static_cast<uint8_t>(value + value / 10 * 6);
+}
+
+// Nibbles above 9 are taken as they come.
+static int CalendarDecimal(uint8_t bcd) {
+    return (bcd & 0x0F) + (bcd >> 4) * 10;
+}
+
+static uint8_t CalendarViewBit(int bit) {
+    const uint8_t* half = bit < kCalendarBits ? machine.calendarOut : machine.calendarIn;
+    int index = bit % kCalendarBits;
+    return half[index / 8] >> (index % 8) & 1;
+}
+
+static void CalendarReadTime(void) {
+    __time64_t now = _time64(nullptr) + machine.calendarOffset;
+    const struct tm* local = _localtime64(&now);
+    // A time beyond the host's calendar leaves the register as it was.
+    if (!local) return;
+    machine.calendarBitCount = 0;
+    machine.calendarOut[0] = CalendarBcd(local->tm_sec);
+    machine.calendarOut[1] = CalendarBcd(local->tm_min);
+    machine.calendarOut[2] = CalendarBcd(local->tm_hour);
+    machine.calendarOut[3] = CalendarBcd(local->tm_mday);
+    machine.calendarOut[kCalendarMonthByte] =
+        static_cast<uint8_t>((local->tm_mon + 1) << kCalendarMonthShift);
+    machine.calendarDataOut = machine.calendarOut[0] & 1;
+}
+
+static void CalendarSetTime(void) {
+    const uint8_t* in = machine.calendarIn;
+    for (int i = 0; i < kCalendarMonthByte; ++i)
+        machine.calendarOut[i] = in[i];
+    uint8_t monthByte = in[kCalendarMonthByte];
+    machine.calendarOut[kCalendarMonthByte] = static_cast<uint8_t>(monthByte - 1);
+
+    struct tm& record = machine.calendarSetRecord;
+    record.tm_sec = CalendarDecimal(in[0]) % 60;
+    record.tm_min = CalendarDecimal(in[1]) % 60;
+    record.tm_hour = CalendarDecimal(in[2]) % 24;
+    record.tm_mday = CalendarDecimal(in[3]) & 0x1F;
+    record.tm_year = kCalendarSetYear;
+    // A nonzero day-of-week nibble carries into the next month; month 12
+    // becomes January of 1972 through the conversion.
+    int month = monthByte == 0 ? kCalendarNoMonth
+                               : static_cast<uint8_t>(monthByte - 1) >> kCalendarMonthShift;
+    record.tm_mon = (month - 1) % 12 + 1;
+    // The program sets wall-clock time: let the conversion decide whether
+    // daylight saving applies on that date, so the time reads back as set.
+    record.tm_isdst = -1;
+    __time64_t set = _mktime64(&record);
+    if (set == -1) return;
+    machine.calendarOffset = set - _time64(nullptr);
+}
+
+void CalendarWriteLatch(uint8_t data) {
+    machine.calendarLatch = data;
+}
+
+void CalendarExecute(void) {
+    switch (machine.calendarLatch & kCalendarCommandMask) {
+    case kCalendarReadTime: CalendarReadTime(); break;
+    case kCalendarSetTime: CalendarSetTime(); break;
+    default: break;
+    }
+}
+
+void CalendarShift(void) {
+    int count = machine.calendarBitCount;
+    if (count >= kCalendarBits) return;
+    uint8_t bit = static_cast<uint8_t>(1u << (count % 8));
+    uint8_t& target = machine.calendarIn[count / 8];
+    if (machine.calendarLatch & kCalendarDataIn)
+        target |= bit;
+    else
+        target &= static_cast<uint8_t>(~bit);
+    machine.calendarBitCount = static_cast<uint16_t>(count + 1);
+    machine.calendarDataOut = CalendarViewBit(count + 1);
+}
+
+void CalendarReset(void) {
+    machine.calendarLatch = 0;
+    machine.calendarBitCount = 0;
+    machine.calendarDataOut = 0;
+}
