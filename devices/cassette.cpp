@@ -1,15 +1,102 @@
+// Cassette tape: the serial interface backed by one host file, a raw stream
+// of bytes with no header or framing.
+//
+//   even port 0x20-0x2E  write  append the byte to the file
+//                        read   the next byte of the file; 0xFF at the end
+//                               (and rewind) or when the file cannot be read
+//   odd port 0x21-0x2F   write  ignored
+//                        read   serialStatus: 0x07 once the host chose a
+//                               file, 0 after a machine reset
+//   port 0x40 bit 2      cmtFileSet (read by the system control port)
+//
+// The file is opened and closed around every byte, so the host may change it
+// between accesses: its size is asked afresh on each read. The first read
+// after the host chooses a file only rewinds and yields 0xFF, as does the
+// read after the last byte, so the tape loops.
+//
+// cmtLock guards the name and its flags: SetCMTFile changes them in one step
+// and every port access uses one consistent set.
+//
+// Not emulated: the serial line itself (baud rates, framing, handshakes) and
+// files of 2 GiB or more, whose size the 32-bit query cannot tell; reading
+// one yields 0xFF and keeps the position.
 #include "devices/cassette.h"
-#include "core/z80home.h"
 
-void CassetteWriteData(uint8_t) {}
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <sys/stat.h>
+
+#include "core/z80home.h"
+#include "state/machine_state.h"
+
+constexpr uint8_t kCassetteNoByte = 0xFF;
+constexpr uint8_t kCassetteStatusReady = 0x07;
+
+void CassetteWriteData(uint8_t data) {
+    std::lock_guard<std::mutex> guard(machine.cmtLock);
+    FILE* file = std::fopen(machine.cmtFileName, "ab");
+    if (!file) return;
+    std::fputc(data, file);
+    std::fclose(file);
+}
+
+// Reads the byte at cmtReadOffset; the caller holds cmtLock and has the file open.
+static uint8_t CassetteReadAt(FILE* file) {
+    struct _stat64i32 status;
+    if (_stat64i32(machine.cmtFileName, &status) != 0) return kCassetteNoByte;
+    int32_t offset = machine.cmtReadOffset;
+    if (status.st_size <= offset) {
+        machine.cmtReadOffset = 0;
+        return kCassetteNoByte;
+    }
+    machine.cmtReadOffset = offset + 1;
+    if (std::fseek(file, offset, SEEK_SET) != 0) return kCassetteNoByte;
+    int byte = std::fgetc(file);
+    return byte == EOF ? kCassetteNoByte : static_cast<uint8_t>(byte);
+}
+
 uint8_t CassetteReadData(void) {
-    return 0xFF;
+    std::lock_guard<std::mutex> guard(machine.cmtLock);
+    if (machine.cmtRewindPending) {
+        machine.cmtRewindPending = 0;
+        machine.cmtReadOffset = 0;
+        return kCassetteNoByte;
+    }
+    FILE* file = std::fopen(machine.cmtFileName, "rb");
+    if (!file) return kCassetteNoByte;
+    uint8_t byte = CassetteReadAt(file);
+    std::fclose(file);
+    return byte;
 }
+
 uint8_t CassetteReadStatus(void) {
-    return 0;
+    std::lock_guard<std::mutex> guard(machine.cmtLock);
+    return machine.serialStatus;
 }
-void CassetteReset(void) {}
-void SetCMTFile(const char*) {}
+
+void CassetteReset(void) {
+    std::lock_guard<std::mutex> guard(machine.cmtLock);
+    machine.serialStatus = 0;
+    Put(machine.cmtFileSet, 0);
+}
+
+void SetCMTFile(const char* name) {
+    if (!name) return;
+    // A name that does not fit is refused whole: a shortened path could name
+    // a file the host never chose. The copy comes first so that a host may
+    // pass GetCMTFile() back in to rewind the tape.
+    size_t length = strnlen(name, kCmtNameSize);
+    if (length == kCmtNameSize) return;
+    char copy[kCmtNameSize] = {};
+    std::memcpy(copy, name, length);
+    std::lock_guard<std::mutex> guard(machine.cmtLock);
+    std::memcpy(machine.cmtFileName, copy, kCmtNameSize);
+    machine.cmtRewindPending = 1;
+    Put(machine.cmtFileSet, 1);
+    machine.serialStatus = kCassetteStatusReady;
+}
+
 const char* GetCMTFile(void) {
-    return "";
+    return machine.cmtFileName;
 }
