@@ -226,8 +226,7 @@ static HWND WinCreateWindow(HINSTANCE instance) {
     if (client.right != kClientWidth || client.bottom != kClientHeight) {
         RECT outer;
         GetWindowRect(window, &outer);
-        SetWindowPos(window, nullptr, 0, 0,
-                     outer.right - outer.left + kClientWidth - client.right,
+        SetWindowPos(window, nullptr, 0, 0, outer.right - outer.left + kClientWidth - client.right,
                      outer.bottom - outer.top + kClientHeight - client.bottom,
                      SWP_NOMOVE | SWP_NOZORDER);
     }
@@ -267,8 +266,8 @@ static int WinScriptedRun(HWND window, const HostOptions& options) {
                 emu.CtlEmulator(event.message, event.wParam, event.lParam);
         }
         if (now >= options.runMs) break;
-        uint32_t due = next < options.input.events.size() ? options.input.events[next].atMs
-                                                           : options.runMs;
+        uint32_t due =
+            next < options.input.events.size() ? options.input.events[next].atMs : options.runMs;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, due - now, QS_ALLINPUT);
         if (!WinPump()) return 0;
     }
