@@ -29,6 +29,8 @@
 #include "video/palette.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 
 constexpr int kPageBytes = 3000;
 constexpr int kRowBytes = 120;
@@ -52,8 +54,10 @@ constexpr uint8_t kAttrSemigraphic = 0x80;
 
 // ---- Machine state as the renderer reads it, each at its point of use ----
 
-static int ScreenColumnStep(void) {
-    return Get(machine.columns80) ? 1 : 2;
+// The column step s (1 with 80 columns, 2 with 40) as a shift: a position
+// byte divided by s is a shift, not a division, on the hot path.
+static int ScreenColumnShift(void) {
+    return Get(machine.columns80) ? 0 : 1;
 }
 static int ScreenColumns(void) {
     return Get(machine.columns80) ? 80 : 40;
@@ -122,9 +126,15 @@ static void ScreenPaint(int left, int top, int right, int bottom, COLORREF color
     bottom = std::min(bottom, kFrameHeight);
     if (left >= right) return;
     uint32_t pixel = ScreenPixelOf(color);
-    for (int y = top; y < bottom; ++y)
-        std::fill(machine.framePixels + y * kFrameWidth + left,
-                  machine.framePixels + y * kFrameWidth + right, pixel);
+    uint64_t pair = pixel * 0x100000001ull; // two pixels a store
+    int width = right - left;
+    uint32_t* row = machine.framePixels + top * kFrameWidth + left;
+    for (int y = top; y < bottom; ++y, row += kFrameWidth) {
+        int x = 0;
+        for (; x + 2 <= width; x += 2)
+            std::memcpy(row + x, &pair, sizeof pair);
+        if (x < width) row[x] = pixel;
+    }
 }
 
 // One channel moved away from the brush's by half their difference (the
@@ -168,7 +178,7 @@ void PlotDot(int x, int y) {
 // Picks the colour pair and the function pair in force for column c of the
 // row at offset base; leaves the function attribute in currentAttr and
 // returns the colour code.
-static int ScreenSelectAttributes(int base, int c, int s) {
+static int ScreenSelectAttributes(int base, int c, int shift) {
     int colorPos = -1;
     int colorCode = 0;
     int colorSemigraphic = 0;
@@ -178,7 +188,7 @@ static int ScreenSelectAttributes(int base, int c, int s) {
         uint8_t value = ScreenRead(base + kAttrBase + 1 + 2 * j);
         uint8_t position = ScreenRead(base + kAttrBase + 2 * j);
         if ((position & 0x7F) == kPairPositionOff) continue;
-        int q = position / s;
+        int q = position >> shift;
         if (value & kPairColor) {
             if (q <= c && q > colorPos) {
                 colorPos = q;
@@ -207,19 +217,23 @@ static void ScreenDrawContent(int code, int left, int top) {
         }
         return;
     }
+    // Set dots from the left (bit 7) to the right; visiting only the set
+    // bits keeps the branches predictable whatever the glyph.
     for (int y = 0; y < kCellDots; ++y) {
-        unsigned pattern = ScreenGlyphLine(code, y);
-        for (int x = 0; pattern; ++x, pattern = (pattern << 1) & 0xFF)
-            if (pattern & 0x80) PlotDot(left + x, top + y);
+        for (uint8_t pattern = ScreenGlyphLine(code, y); pattern;) {
+            int x = std::countl_zero(pattern);
+            PlotDot(left + x, top + y);
+            pattern &= static_cast<uint8_t>(~(0x80 >> x));
+        }
     }
 }
 
-static void ScreenDrawCell(int r, int c, int s, int code, int colorCode) {
+static void ScreenDrawCell(int r, int c, int shift, int code, int colorCode) {
     uint8_t attr = machine.currentAttr;
     bool reverse = attr & kAttrReverse;
     int cursorX = Get(machine.cursorX);
     int cursorY = Get(machine.cursorY);
-    bool cursorHere = cursorX != -1 && cursorY != -1 && cursorX == s * c && cursorY == r &&
+    bool cursorHere = cursorX != -1 && cursorY != -1 && cursorX == (c << shift) && cursorY == r &&
                       !machine.cursorBlinkPhase;
     bool inverse = reverse != cursorHere;
     int left = kCellDots * c;
@@ -247,13 +261,13 @@ static void ScreenDrawPages(void) {
     for (machine.pageIndex = 0; machine.pageIndex < ScreenPageCount(); ++machine.pageIndex) {
         for (int r = 0; r < ScreenRows(); ++r) {
             for (int c = 0; c < ScreenColumns(); ++c) {
-                int s = ScreenColumnStep();
+                int shift = ScreenColumnShift();
                 int base = machine.pageIndex * kPageBytes + r * kRowBytes;
-                int offset = base + c * s;
+                int offset = base + (c << shift);
                 if (offset > ScreenLimit()) return;
                 int code = ScreenRead(offset);
-                int colorCode = ScreenSelectAttributes(base, c, s);
-                ScreenDrawCell(r, c, s, code, colorCode);
+                int colorCode = ScreenSelectAttributes(base, c, shift);
+                ScreenDrawCell(r, c, shift, code, colorCode);
             }
         }
     }

@@ -1,0 +1,132 @@
+// DrawScreen against the reference renderer on random screens: the same
+// frame, pixel for pixel, and the same renderer state afterwards.
+#include "state/machine_state.h"
+#include "tests/video/reference_renderer.h"
+#include "tests/video/video_support.h"
+#include "video/screen.h"
+
+#include <cstring>
+#include <gtest/gtest.h>
+#include <random>
+#include <vector>
+
+namespace {
+
+std::mt19937 rng(20261208);
+
+int Pick(int n) {
+    return static_cast<int>(rng() % static_cast<unsigned>(n));
+}
+bool Chance(int percent) {
+    return Pick(100) < percent;
+}
+
+uint8_t RandomFunctionPair(void) {
+    return (Chance(8) ? 0x01 : 0) | (Chance(20) ? 0x02 : 0) | (Chance(30) ? 0x04 : 0) |
+           (Chance(15) ? 0x10 : 0) | (Chance(15) ? 0x20 : 0) | (Chance(15) ? 0x40 : 0) |
+           (Chance(12) ? 0x80 : 0);
+}
+
+uint8_t RandomColourPair(void) {
+    return static_cast<uint8_t>((Pick(8) << 5) | 0x08 | (Chance(20) ? 0x10 : 0) | Pick(8));
+}
+
+// Six pages of rows: random codes, and attribute pairs of every kind.
+void RandomScreenImage(std::vector<uint8_t>& image) {
+    image.assign(6 * 3000, 0);
+    for (int row = 0; row < 6 * 25; ++row) {
+        uint8_t* base = &image[row * 120];
+        for (int c = 0; c < 80; ++c)
+            base[c] = static_cast<uint8_t>(rng());
+        int pairs = Pick(21);
+        for (int j = 0; j < 20; ++j) {
+            uint8_t& position = base[80 + 2 * j];
+            uint8_t& value = base[81 + 2 * j];
+            if (j >= pairs) {
+                position = Chance(50) ? 0x60 : 0xE0;
+                value = static_cast<uint8_t>(rng());
+                continue;
+            }
+            position = static_cast<uint8_t>(Chance(15) ? rng() : Pick(80));
+            value = Chance(50) ? RandomColourPair() : RandomFunctionPair();
+        }
+    }
+}
+
+void RandomMachine(void) {
+    static std::vector<uint8_t> image;
+    uint16_t address = static_cast<uint16_t>(Chance(30) ? Pick(0x6000) : rng());
+    RandomScreenImage(image);
+    for (size_t i = 0; i < image.size(); ++i)
+        Put(machine.mainRam[(address + i) & 0xFFFF], image[i]);
+    RandomScreenImage(image);
+    for (size_t i = 0; i < image.size(); ++i)
+        if (((address + i) & 0xFFFF) < kBasicRomSize)
+            machine.basicRom[(address + i) & 0xFFFF] = image[i];
+
+    Put(machine.dmaAddress[2], address);
+    int pages = 1 + Pick(6);
+    int count = (pages - 1) * 3000 + Pick(pages == 6 ? 1384 : 3000);
+    if (Chance(20)) count = std::min(pages * 3000 - 1, 16383);
+    Put(machine.dmaCount[2], count | (Pick(4) << 14));
+    Put(machine.ramSelect, Pick(2));
+    Put(machine.displayOn, Chance(92) ? 1 : Pick(3) * 2);
+    Put(machine.columns80, Pick(2));
+    Put(machine.rows25, Pick(2));
+    Put(machine.monoMode, Chance(25));
+    Put(machine.bgColor, Pick(8));
+    Put(machine.greenDisplay, Chance(30) ? 1 + Pick(3) : 0);
+    Put(machine.pcgEnabled, Pick(2));
+    Put(machine.blinkRate, Pick(4));
+    bool cursor = Chance(75);
+    Put(machine.cursorX, cursor ? Pick(80) : (Chance(50) ? -1 : Pick(80)));
+    Put(machine.cursorY, cursor ? Pick(25) : -1);
+    machine.currentAttr = static_cast<uint8_t>(rng());
+    machine.cursorBlinkPhase = Pick(2);
+    machine.attrBlinkPhase = Pick(2);
+    machine.blinkCounter = Pick(8);
+}
+
+struct RendererState {
+    uint8_t currentAttr, drawColor, cursorBlinkPhase, attrBlinkPhase;
+    int32_t pageIndex, blinkCounter;
+    bool operator==(const RendererState&) const = default;
+};
+
+RendererState SaveState(void) {
+    return {machine.currentAttr,    machine.drawColor, machine.cursorBlinkPhase,
+            machine.attrBlinkPhase, machine.pageIndex, machine.blinkCounter};
+}
+
+void RestoreState(const RendererState& s) {
+    machine.currentAttr = s.currentAttr;
+    machine.drawColor = s.drawColor;
+    machine.cursorBlinkPhase = s.cursorBlinkPhase;
+    machine.attrBlinkPhase = s.attrBlinkPhase;
+    machine.pageIndex = s.pageIndex;
+    machine.blinkCounter = s.blinkCounter;
+}
+
+} // namespace
+
+TEST(Differential, FastRendererMatchesTheReferenceOnRandomScreens) {
+    VideoPrepare();
+    for (auto& byte : machine.fontRom)
+        byte = static_cast<uint8_t>(rng() & rng()); // sparse glyphs, like real ones
+    for (auto& byte : machine.pcgRam)
+        Put(byte, static_cast<uint8_t>(rng()));
+    static uint32_t fast[kFrameWidth * kFrameHeight];
+    for (int trial = 0; trial < 240; ++trial) {
+        RandomMachine();
+        RendererState before = SaveState();
+        DrawScreen();
+        RendererState fastState = SaveState();
+        std::memcpy(fast, machine.framePixels, sizeof fast);
+        RestoreState(before);
+        RefDrawScreen();
+        ASSERT_EQ(SaveState(), fastState) << "trial " << trial;
+        for (int i = 0; i < kFrameWidth * kFrameHeight; ++i)
+            ASSERT_EQ(fast[i] & 0xFFFFFF, machine.framePixels[i] & 0xFFFFFF)
+                << "trial " << trial << " pixel " << i % kFrameWidth << "," << i / kFrameWidth;
+    }
+}
