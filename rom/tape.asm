@@ -1,0 +1,311 @@
+; Tape: SAVE and LOAD through the cassette data port.
+;
+; A record on tape:
+;   leader   16 bytes of 55H
+;   sync     C3H 3CH
+;   header   type (01H: memory block), name (8 characters, space padded),
+;            start address, length (each low byte first), and a check byte
+;            that makes the header's 14 bytes sum to 0
+;   data     length bytes
+;   sum      16-bit sum of the data bytes, low byte first
+;
+; SAVE appends a record. LOAD reads the tape from where it stands, finds
+; the leader and sync, and skips records of other names by their length.
+; The tape reads FFH once when it is chosen and once at its end, then
+; starts over; neither can be mistaken for a leader or sync byte. Between
+; records LOAD counts the FFH it meets: at the second the whole tape has
+; passed, and the name is not there.
+
+LEADER    EQU 55H
+LEADLEN   EQU 16
+LEADMIN   EQU 4                 ; leader bytes needed before a sync
+SYNC1     EQU 0C3H
+SYNC2     EQU 3CH
+T_MEMORY  EQU 01H
+HDRLEN    EQU 14                ; with its check byte
+H_TYPE    EQU 0
+H_NAME    EQU 1
+H_START   EQU 9
+H_LENGTH  EQU 11
+H_CHECK   EQU 13
+L_ANYNAME EQU 01H               ; TAPEANY bits
+L_ADDRESS EQU 02H
+
+; Reads an optional name into TAPENAME (space padded); Z if there was none.
+GETNAME:
+        CALL GETWORD
+        PUSH AF
+        LD HL,TAPENAME
+        LD B,8
+_blank: LD (HL),' '
+        INC HL
+        DJNZ _blank
+        POP AF
+        RET Z
+        LD HL,WORDBUF
+        LD DE,TAPENAME
+_copy:  LD A,(HL)
+        OR A
+        JR Z,_done
+        LD (DE),A
+        INC HL
+        INC DE
+        JR _copy
+_done:  OR 1
+        RET
+
+; Prints the 8 characters at HL.
+PNAME:  PUSH BC
+        PUSH HL
+        LD B,8
+_char:  LD A,(HL)
+        CALL PUTCH
+        INC HL
+        DJNZ _char
+        POP HL
+        POP BC
+        RET
+
+; Prints " aaaa-bbbb" for the block in TAPEHDR.
+PBLOCK: CALL PSPACE
+        LD HL,(TAPEHDR + H_START)
+        CALL PHEX4
+        LD A,'-'
+        CALL PUTCH
+        LD DE,(TAPEHDR + H_LENGTH)
+        ADD HL,DE
+        DEC HL
+        JP PHEX4
+
+; SAVE a b [name]: writes a record of memory a to b.
+CMDSAVE:
+        CALL NEEDHEX
+        PUSH HL
+        CALL NEEDHEX
+        EX DE,HL
+        POP HL
+        CALL CHKORDER
+        LD (TAPEHDR + H_START),HL
+        EX DE,HL
+        OR A
+        SBC HL,DE
+        INC HL
+        LD A,H
+        OR L
+        JP Z,ERRVALUE           ; all 64 KB: the length does not fit
+        LD (TAPEHDR + H_LENGTH),HL
+        CALL GETNAME
+        CALL ENDCHK
+        IN A,(P_TAPEST)
+        OR A
+        JR NZ,_tape
+        CALL PRINTI
+        DB "?No tape chosen",0
+        RET
+_tape:  LD A,T_MEMORY
+        LD (TAPEHDR + H_TYPE),A
+        LD HL,TAPENAME
+        LD DE,TAPEHDR + H_NAME
+        LD BC,8
+        LDIR
+        LD HL,TAPEHDR           ; check byte
+        LD B,HDRLEN - 1
+        XOR A
+_sum:   ADD A,(HL)
+        INC HL
+        DJNZ _sum
+        NEG
+        LD (HL),A
+        LD B,LEADLEN
+_lead:  LD A,LEADER
+        OUT (P_TAPE),A
+        DJNZ _lead
+        LD A,SYNC1
+        OUT (P_TAPE),A
+        LD A,SYNC2
+        OUT (P_TAPE),A
+        LD HL,TAPEHDR
+        LD B,HDRLEN
+_hdr:   LD A,(HL)
+        OUT (P_TAPE),A
+        INC HL
+        DJNZ _hdr
+        LD HL,(TAPEHDR + H_START)
+        LD BC,(TAPEHDR + H_LENGTH)
+        LD DE,0
+_data:  LD A,(HL)
+        OUT (P_TAPE),A
+        ADD A,E
+        LD E,A
+        JR NC,_nc
+        INC D
+_nc:    INC HL
+        DEC BC
+        LD A,B
+        OR C
+        JR NZ,_data
+        LD A,E
+        OUT (P_TAPE),A
+        LD A,D
+        OUT (P_TAPE),A
+        CALL PRINTI
+        DB "Saved ",0
+        LD HL,TAPENAME
+        CALL PNAME
+        JP PBLOCK
+
+; LOAD [name|*] [a]: loads the first record of that name (any name without
+; one, or with *), to a or where it was saved from. STOP or ESC breaks off.
+CMDLOAD:
+        CALL GETNAME
+        LD C,L_ANYNAME
+        JR Z,_addr
+        LD HL,TAPENAME
+        LD A,(HL)
+        CP '*'
+        JR NZ,_named
+        INC HL
+        LD A,(HL)
+        CP ' '
+        JR Z,_addr
+_named: LD C,0
+_addr:  CALL GETHEX
+        JR C,_noaddr
+        LD (TAPEDEST),HL
+        SET 1,C
+_noaddr:
+        LD A,C
+        LD (TAPEANY),A
+        CALL ENDCHK
+        CALL PRINTI
+        DB "Searching",0DH,0
+        XOR A
+        LD (TAPEFF),A
+_seek:  CALL FINDSYNC
+        LD HL,TAPEHDR
+        LD B,HDRLEN
+        LD C,0
+_hdr:   CALL TAPEIN
+        LD (HL),A
+        ADD A,C
+        LD C,A
+        INC HL
+        DJNZ _hdr
+        LD A,C
+        OR A
+        JR NZ,_seek             ; a damaged header: look for the next
+        LD A,(TAPEHDR + H_TYPE)
+        CP T_MEMORY
+        JR NZ,_skip
+        LD A,(TAPEANY)
+        AND L_ANYNAME
+        JR NZ,_found
+        LD HL,TAPENAME
+        LD DE,TAPEHDR + H_NAME
+        LD B,8
+_name:  LD A,(DE)
+        CP (HL)
+        JR NZ,_other
+        INC HL
+        INC DE
+        DJNZ _name
+        JR _found
+_other: CALL PRINTI
+        DB "Skipping ",0
+        LD HL,TAPEHDR + H_NAME
+        CALL PNAME
+        CALL CRLF
+_skip:  LD BC,(TAPEHDR + H_LENGTH)
+        INC BC                  ; and the sum
+        INC BC
+_pass:  CALL TAPEIN
+        DEC BC
+        LD A,B
+        OR C
+        JR NZ,_pass
+        JR _seek
+_found: LD A,(TAPEANY)
+        AND L_ADDRESS
+        JR Z,_where
+        LD HL,(TAPEDEST)
+        LD (TAPEHDR + H_START),HL
+_where: LD HL,(TAPEHDR + H_START)   ; must end below the work area
+        LD DE,(TAPEHDR + H_LENGTH)
+        ADD HL,DE
+        JR C,_nofit
+        LD DE,WORK + 1
+        SBC HL,DE
+        JR NC,_nofit
+        CALL PRINTI
+        DB "Loading ",0
+        LD HL,TAPEHDR + H_NAME
+        CALL PNAME
+        CALL PBLOCK
+        CALL CRLF
+        LD HL,(TAPEHDR + H_START)
+        LD BC,(TAPEHDR + H_LENGTH)
+        LD DE,0
+_data:  CALL TAPEIN
+        LD (HL),A
+        ADD A,E
+        LD E,A
+        JR NC,_nc
+        INC D
+_nc:    INC HL
+        DEC BC
+        LD A,B
+        OR C
+        JR NZ,_data
+        CALL TAPEIN
+        CP E
+        JR NZ,_bad
+        CALL TAPEIN
+        CP D
+        JR NZ,_bad
+        CALL PRINTI
+        DB "Loaded",0
+        RET
+_bad:   CALL PRINTI
+        DB "?Checksum error",0
+        RET
+_nofit: CALL PRINTI
+        DB "?Does not fit below F000",0
+        RET
+
+; Reads the tape until a leader and sync have passed. Gives up at the
+; second FFH (the tape has gone round) or on STOP or ESC.
+FINDSYNC:
+        LD C,0                  ; leader bytes in a row
+_byte:  CALL TAPEIN
+_look:  CP 0FFH
+        JR Z,_ff
+        CP LEADER
+        JR NZ,_sync
+        INC C
+        JR NZ,_byte
+        DEC C                   ; stays at 255
+        JR _byte
+_sync:  CP SYNC1
+        JR NZ,FINDSYNC
+        LD A,C
+        CP LEADMIN
+        JR C,FINDSYNC
+        CALL TAPEIN
+        CP SYNC2
+        RET Z
+        LD C,0
+        JR _look
+_ff:    LD HL,TAPEFF
+        INC (HL)
+        LD A,(HL)
+        CP 2
+        JR C,FINDSYNC
+        CALL PRINTI
+        DB "?Not found",0
+        JP WARM
+
+; A = the next tape byte; STOP or ESC abandons the command.
+TAPEIN: CALL BREAKCHK
+        JP NZ,ERRBREAK
+        IN A,(P_TAPE)
+        RET
