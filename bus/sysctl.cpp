@@ -25,6 +25,7 @@
 // only read back.
 #include "bus/sysctl.h"
 
+#include "devices/beeper.h"
 #include "devices/calendar.h"
 #include "state/machine_state.h"
 
@@ -78,7 +79,7 @@ uint8_t SysCtlRead31(void) {
 }
 
 void SysCtlWrite40(uint8_t data) {
-    Put(machine.beepOn, SysCtlBit(data, kBeep));
+    BeepSet(SysCtlBit(data, kBeep));
     if (data & kCalendarStrobe)
         CalendarExecute();
     else if (data & kCalendarClock)
@@ -102,7 +103,7 @@ uint8_t SysCtlReadE6(void) {
 void SysCtlReset(void) {
     Put(machine.ramSelect, 0);
     Put(machine.displayOn, 1);
-    Put(machine.beepOn, 1);
+    BeepSet(1);
     Put(machine.bgColor, 0);
     Put(machine.sysCtlBit0, 0);
     Put(machine.sysCtlBit2, 0);

@@ -19,9 +19,6 @@ constexpr int kBeepHalfPeriod = 9;
 constexpr uint8_t kBeepHigh = 0xC0;
 constexpr uint8_t kBeepLow = 0x40;
 constexpr DWORD kBeepLoopForever = 0xFFFFFFFF;
-// How often BeepThread looks at beepOn: soon enough that a tone starts within
-// a couple of milliseconds, rarely enough to cost nothing.
-constexpr DWORD kBeepPollMs = 2;
 
 void BeepSetUp(void) {
     WAVEFORMATEX& format = machine.beepFormat;
@@ -49,10 +46,18 @@ void BeepSetUp(void) {
     waveOutPrepareHeader(machine.beepDevice, &header, sizeof(WAVEHDR));
 }
 
+void BeepSet(uint8_t on) {
+    if (Get(machine.beepOn) == on) return;
+    Put(machine.beepOn, on);
+    machine.beepOn.notify_all();
+}
+
+// Sleeps until beepOn changes rather than polling it, so a silent or a
+// steadily sounding machine costs this thread nothing.
 DWORD WINAPI BeepThread(LPVOID) {
     bool playing = false;
     for (;;) {
-        bool on = Get(machine.beepOn) != 0;
+        uint8_t on = Get(machine.beepOn);
         if (on && !playing && machine.beepBuffer) {
             waveOutWrite(machine.beepDevice, &machine.beepHeader, sizeof(WAVEHDR));
             playing = true;
@@ -60,6 +65,6 @@ DWORD WINAPI BeepThread(LPVOID) {
             waveOutReset(machine.beepDevice);
             playing = false;
         }
-        Sleep(kBeepPollMs);
+        machine.beepOn.wait(on, std::memory_order_relaxed);
     }
 }

@@ -2,8 +2,11 @@
 // beepOn is set.
 #pragma once
 
+#include <cstdint>
 #include <windows.h>
 
 // Opens the device and prepares the looping tone buffer (RunEmu, once).
 void BeepSetUp(void);
+// Sets beepOn (0 or 1) and wakes BeepThread when it changes.
+void BeepSet(uint8_t on);
 DWORD WINAPI BeepThread(LPVOID);
