@@ -1,0 +1,93 @@
+// The beeper heard through SDL's "disk" audio driver, which writes every
+// sample the device plays to a file: the tone while beepOn is set, silence
+// after it clears, and a fresh start from the first sample when it is set
+// again. Waits poll for a state with a generous limit.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "devices/beeper.h"
+#include "state/machine_state.h"
+
+namespace {
+
+constexpr uint8_t kSilence = 0x80;
+
+// The tone: nine samples at 0xC0, nine at 0x40.
+uint8_t ToneSample(size_t i) {
+    return (i % 18) < 9 ? 0xC0 : 0x40;
+}
+
+bool WaitFor(const std::function<bool()>& ready) {
+    for (int i = 0; i < 1000; i++) {
+        if (ready()) return true;
+        Sleep(5);
+    }
+    return false;
+}
+
+struct Tone {
+    size_t start, length;
+};
+
+// Splits what was played into runs of sound; each must follow the tone from
+// its first sample.
+std::vector<Tone> Tones(const std::vector<uint8_t>& played) {
+    std::vector<Tone> tones;
+    for (size_t i = 0; i < played.size();) {
+        if (played[i] == kSilence) {
+            i++;
+            continue;
+        }
+        size_t start = i;
+        while (i < played.size() && played[i] == ToneSample(i - start))
+            i++;
+        tones.push_back({start, i - start});
+        if (i < played.size() && played[i] != kSilence) {
+            ADD_FAILURE() << "the tone breaks off at sample " << i;
+            break;
+        }
+    }
+    return tones;
+}
+
+TEST(Beeper, SoundsWhileBeepOnIsSetAndRestartsFromTheFirstSample) {
+    std::string file = testing::TempDir() + "z80home_beeper.raw";
+    std::remove(file.c_str());
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
+    auto played = [&] {
+        std::ifstream in(file, std::ios::binary);
+        return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+    };
+
+    BeepSetUp();
+    ASSERT_NE(machine.beepBuffer, nullptr);
+    CreateThread(nullptr, 0, BeepThread, nullptr, 0, nullptr);
+    BeepSet(1); // already set at load: the tone starts at once
+    ASSERT_TRUE(WaitFor([&] {
+        std::vector<Tone> t = Tones(played());
+        return !t.empty() && t[0].length > 4000;
+    }));
+
+    BeepSet(0);
+    ASSERT_TRUE(WaitFor([&] {
+        std::vector<uint8_t> p = played();
+        std::vector<Tone> t = Tones(p);
+        return t.size() == 1 && p.size() > t[0].start + t[0].length + 2000;
+    })) << "the tone did not stop";
+
+    BeepSet(1);
+    ASSERT_TRUE(WaitFor([&] {
+        std::vector<Tone> t = Tones(played());
+        return t.size() == 2 && t[1].length > 1000;
+    })) << "the tone did not start again from its first sample";
+    BeepSet(0);
+}
+
+} // namespace
