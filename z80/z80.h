@@ -14,13 +14,18 @@ typedef int (*Z80MemAccess)(int address, int data, unsigned kind);
 
 /* Resets the processor and returns 0: PC, I, R, WZ 0, AF and SP FFFF,
    interrupts disabled in mode 0, no HALT, no latched request; the other
-   registers keep their values. It may be called from
-   another thread while Z80Run runs: the reset then happens before the next
-   instruction. */
+   registers keep their values. It makes no bus access. It may be called from
+   any thread, also while another thread is inside Z80Run: the reset is
+   posted and the core applies it before its next instruction (or before any
+   other call reads or changes its state), never in the middle of one. */
 int Z80Init(void);
+/* Registers the bus callback (kept across Z80Init). Until then reads return
+   0xFF and writes go nowhere. */
 void setz80memaccess(Z80MemAccess access);
 /* Executes one instruction, accepts a pending interrupt, or spends 4 T-states
-   while halted; returns the T-states spent (always more than 0). */
+   while halted; returns the T-states spent (always more than 0). A repeating
+   block instruction runs one iteration per call. While halted the core makes
+   no bus access; R still counts the refresh cycles. */
 int Z80Run(void);
 /* Latches a maskable interrupt request with the byte the device puts on the
    data bus. It stays latched until interrupts are enabled and it is accepted;
