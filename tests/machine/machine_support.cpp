@@ -1,0 +1,186 @@
+#include "tests/machine/machine_support.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <winshim_host.h>
+
+#include "bus/bus.h"
+#include "core/machine.h"
+#include "core/z80home.h"
+#include "state/machine_state.h"
+#include "video/palette.h"
+#include "video/screen.h"
+#include "z80/z80.h"
+
+namespace {
+
+// The ROM images by the names the emulator opens, from the folder the
+// build wrote them to, read the way RunEmu reads them.
+void LoadRomImages(void) {
+    const char* dir = std::getenv("Z80HOME_ROM_DIR");
+    ASSERT_NE(dir, nullptr) << "Z80HOME_ROM_DIR is not set";
+    std::filesystem::current_path(dir);
+    FILE* rom = fopen("n80basic.rom", "rb");
+    ASSERT_NE(rom, nullptr);
+    ASSERT_EQ(fread(machine.basicRom, 1, kBasicRomSize, rom), size_t(kBasicRomSize));
+    fclose(rom);
+    FILE* font = fopen("font.rom", "rb");
+    ASSERT_NE(font, nullptr);
+    ASSERT_EQ(fread(machine.fontRom, 1, kFontRomSize, font), size_t(kFontRomSize));
+    fclose(font);
+}
+
+void StartOnce(void) {
+    if (machine.framePixels) return;
+    machine.hostWindow = ShimCreateWindow(kWindowWidth, kWindowHeight);
+    machine.windowDc = GetDC(machine.hostWindow);
+    ASSERT_TRUE(CreateFrame(machine.windowDc));
+    BuildPalette();
+    Z80Init();
+    setz80memaccess(BusAccess);
+}
+
+} // namespace
+
+void MachineBoot(void) {
+    StartOnce();
+    LoadRomImages();
+    for (auto& byte : machine.mainRam)
+        Put(byte, 0);
+    for (auto& row : machine.keyMatrix)
+        Put(row, 0);
+    Put(machine.pendingInterrupt, 0);
+    SetPCG(0);
+    ResetEmu();
+    ASSERT_TRUE(RunUntilPrompt(60)) << "no prompt after boot";
+}
+
+bool AtPrompt(void) {
+    int step = Get(machine.columns80) ? 1 : 2;
+    int row = Get(machine.cursorY);
+    if (row < 0 || row >= ScreenRows() || Get(machine.cursorX) != 2 * step) return false;
+    std::string text = ScreenRow(row);
+    return text.rfind("> ", 0) == 0 && text.find_first_not_of(' ', 1) == std::string::npos;
+}
+
+bool RunUntilPrompt(int slices) {
+    for (int i = 0; i < slices; i++) {
+        if (AtPrompt()) return true;
+        RunSlices(1);
+    }
+    return AtPrompt();
+}
+
+void RunSlices(int n) {
+    for (int i = 0; i < n; i++) {
+        TickOnce();
+        CpuRunSlice();
+    }
+}
+
+int ScreenRows(void) {
+    return Get(machine.rows25) ? 25 : 20;
+}
+
+std::string ScreenRow(int row) {
+    int step = Get(machine.columns80) ? 1 : 2;
+    int base = Get(machine.dmaAddress[2]) + row * 120;
+    std::string text;
+    for (int column = 0; column < 80 / step; column++) {
+        int code = BusAccess(base + column * step, 0, MemRead);
+        text += code >= 0x20 && code < 0x7F ? static_cast<char>(code) : '~';
+    }
+    return text;
+}
+
+int FindRow(const std::string& text) {
+    for (int row = 0; row < ScreenRows(); row++)
+        if (ScreenRow(row).find(text) != std::string::npos) return row;
+    return -1;
+}
+
+int CursorRow(void) {
+    return Get(machine.cursorY);
+}
+
+void PressKey(int virtualKey, bool shift) {
+    if (shift) CtlEmulator(WM_KEYDOWN, VK_SHIFT, 0);
+    CtlEmulator(WM_KEYDOWN, virtualKey, 0);
+    RunSlices(1);
+    CtlEmulator(WM_KEYUP, virtualKey, 0);
+    if (shift) CtlEmulator(WM_KEYUP, VK_SHIFT, 0);
+    RunSlices(1);
+}
+
+void TypeText(const std::string& text) {
+    for (char c : text) {
+        if (c >= 'A' && c <= 'Z') {
+            PressKey(c);
+        } else if (c >= 'a' && c <= 'z') {
+            PressKey(c - 'a' + 'A', true);
+        } else if (c >= '0' && c <= '9') {
+            PressKey(c);
+        } else {
+            switch (c) {
+            case ' ': PressKey(VK_SPACE); break;
+            case ':': PressKey(0xBA, true); break; // VK_OEM_1
+            case '/': PressKey(0xBF); break;       // VK_OEM_2
+            case '*': PressKey(VK_MULTIPLY); break;
+            case '-': PressKey(0xBD); break; // VK_OEM_MINUS
+            case ',': PressKey(0xBC); break; // VK_OEM_COMMA
+            case '.': PressKey(0xBE); break; // VK_OEM_PERIOD
+            default: ADD_FAILURE() << "no key for '" << c << "'";
+            }
+        }
+    }
+}
+
+int TypeLine(const std::string& line) {
+    int row = CursorRow();
+    TypeText(line);
+    PressKey(VK_RETURN);
+    return row;
+}
+
+int Command(const std::string& line) {
+    int row = TypeLine(line);
+    EXPECT_TRUE(RunUntilPrompt(600)) << line << ": no prompt after it";
+    // The screen may have scrolled: find the line again, from the bottom.
+    for (int r = CursorRow(); r >= 0; r--)
+        if (ScreenRow(r).rfind("> " + line, 0) == 0) return r;
+    return row;
+}
+
+// The top-left frame pixel of dot (x, y) of a cell: a dot is 1 or 2 pixels
+// wide (80 or 40 columns) and 2.4 or 3 pixels high (25 or 20 rows).
+static COLORREF DotPixel(int row, int column, int x, int y) {
+    int width = Get(machine.columns80) ? 1 : 2;
+    int fifths = Get(machine.rows25) ? 12 : 15;
+    return GetPixel(machine.frameDc, (column * 8 + x) * width, (row * 8 + y) * fifths / 5);
+}
+
+COLORREF CellPixel(int row, int column, int x, int y) {
+    DrawScreen();
+    return DotPixel(row, column, x, y);
+}
+
+bool CellHasInk(int row, int column) {
+    COLORREF first = CellPixel(row, column, 0, 0);
+    for (int y = 0; y < 8; y++)
+        for (int x = 0; x < 8; x++)
+            if (DotPixel(row, column, x, y) != first) return true;
+    return false;
+}
+
+int32_t CellCentre(int row, int column) {
+    int columns = Get(machine.columns80) ? 80 : 40;
+    int x = (2 * column + 1) * kWindowWidth / (2 * columns);
+    int y = (2 * row + 1) * kWindowHeight / (2 * ScreenRows());
+    return (y << 16) | x;
+}
+
+uint8_t Peek(int address) {
+    return static_cast<uint8_t>(BusAccess(address, 0, MemRead));
+}

@@ -1,0 +1,48 @@
+// Whole-machine tests: the system ROM and character set from the build,
+// booted on a machine that the test thread drives slice by slice, as
+// CpuThread and TickThread would, and typed at through CtlEmulator.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <windows.h>
+
+// Width and height of the window the frame is presented into.
+constexpr int kWindowWidth = 640;
+constexpr int kWindowHeight = 400;
+
+// Powers the machine on: the ROM images read from Z80HOME_ROM_DIR as
+// RunEmu reads them, RAM and keys cleared, ResetEmu, and slices until the
+// prompt shows. Fails the test if the prompt never comes.
+void MachineBoot(void);
+// One tick request, then one processor slice, n times.
+void RunSlices(int n);
+// Text of a screen row as the renderer reads it (40-column mode reads the
+// even bytes); codes below 0x20 or above 0x7E read as '~'.
+std::string ScreenRow(int row);
+int ScreenRows(void);
+// The row holding text (from the top), or -1.
+int FindRow(const std::string& text);
+// The row of the cursor as the CRT controller holds it.
+int CursorRow(void);
+// Presses and releases one host key, with the host's SHIFT held if asked.
+void PressKey(int virtualKey, bool shift = false);
+// Types text (letters, digits, space and the punctuation a command needs).
+void TypeText(const std::string& text);
+// True while the monitor waits at an empty prompt.
+bool AtPrompt(void);
+// Runs slices until the prompt shows, at most the number given.
+bool RunUntilPrompt(int slices);
+// Types a line and RETURN; returns the row it was typed on.
+int TypeLine(const std::string& line);
+// Types a command, runs until the prompt is back (a failure if it never
+// is) and returns the row the command shows on.
+int Command(const std::string& line);
+// Draws a frame and returns the frame pixel at dot (x, y) of a cell.
+COLORREF CellPixel(int row, int column, int x, int y);
+// Draws a frame; true if any dot of the cell differs from its top-left dot.
+bool CellHasInk(int row, int column);
+// The window position of the centre of a cell, as lParam.
+int32_t CellCentre(int row, int column);
+// Reads memory through the bus.
+uint8_t Peek(int address);
