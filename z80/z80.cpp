@@ -393,7 +393,7 @@ template <int D, bool R> int Outx() {
 #define Z80_OP256(M) Z80_OP64(M, 0) Z80_OP64(M, 64) Z80_OP64(M, 128) Z80_OP64(M, 192)
 
 // CB page: returns T-states including both opcode fetches.
-template <int OP> ALWAYS_INLINE int Cb() {
+template <int OP> [[gnu::noinline]] int Cb() {
     constexpr int x = OP >> 6, y = (OP >> 3) & 7, z = OP & 7;
     if constexpr (z == 6) {
         uint16_t hl = Pair(pHL);
@@ -431,7 +431,7 @@ int CbPage(uint8_t op) {
 // DDCB/FDCB page at address a (IX+d or IY+d, already in WZ): the result also
 // lands in the register of field z unless z is 6. T-states exclude the DD/FD
 // fetch.
-template <int OP> ALWAYS_INLINE int IndexCb(uint16_t a) {
+template <int OP> [[gnu::noinline]] int IndexCb(uint16_t a) {
     constexpr int x = OP >> 6, y = (OP >> 3) & 7, z = OP & 7;
     uint8_t v = Rd(a);
     if constexpr (x == 1) {
@@ -457,7 +457,7 @@ int IndexCbPage(uint16_t index) {
 
 // ED page: returns T-states including both opcode fetches. Codes without an
 // instruction are 8-T no-ops.
-template <int OP> ALWAYS_INLINE int Ed() {
+template <int OP> [[gnu::noinline]] int Ed() {
     constexpr int x = OP >> 6, y = (OP >> 3) & 7, z = OP & 7, p = y >> 1, q = y & 1;
     if constexpr (x == 1) {
         if constexpr (z == 0) { // IN r,(C); y 6 sets the flags only
@@ -586,7 +586,7 @@ template <int X> ALWAYS_INLINE uint16_t MemAddr() {
 
 // Unprefixed page (X 0) and its DD/FD forms (X 1, 2). T-states exclude the
 // DD/FD fetch.
-template <int X, int OP> ALWAYS_INLINE int Main() {
+template <int X, int OP> [[gnu::noinline]] int Main() {
     constexpr int x = OP >> 6, y = (OP >> 3) & 7, z = OP & 7, p = y >> 1, q = y & 1;
     constexpr int memExtra = X == 0 ? 0 : 8; // (IX+d): displacement fetch and add
     if constexpr (x == 1) {
@@ -867,7 +867,7 @@ template <int X, int OP> ALWAYS_INLINE int Main() {
     }
 }
 
-template <int X> int MainPage(uint8_t op) {
+template <int X> ALWAYS_INLINE int MainPage(uint8_t op) {
     switch (op) {
 #define Z80_M(n) Main<X, n>()
         Z80_OP256(Z80_M)
