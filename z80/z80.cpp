@@ -2,10 +2,11 @@
 // undocumented, with exact T-states, flag bits 3 and 5 from every source, MEMPTR
 // (WZ), the Q latch that SCF/CCF read, and interrupt modes 0, 1 and 2.
 //
-// Speed: the registers live in one file-static record; every opcode page is a
-// switch whose cases are template instances decoded at compile time (opcode
-// fields x, y, z, p, q), so a case is straight-line code with no run-time
-// decoding. Flags come from tables and bit arithmetic.
+// Speed: the registers live in one file-static record. Every opcode is a
+// function of its own, a template instance decoded at compile time (opcode
+// fields x, y, z, p, q) into straight-line code, and each opcode page is a
+// switch that reaches it with a tail jump. Flags come from tables and bit
+// arithmetic.
 //
 // Not emulated: NMI, bus contention, the wait line, and the P/V quirk of
 // LD A,I / LD A,R when an interrupt is accepted right after them.
@@ -383,7 +384,8 @@ template <int D, bool R> int Outx() {
     return IoBlockEnd<R>(v, v + cpu.reg[rL], b);
 }
 
-// One macro expands a page's 256 cases, each a compile-time instance.
+// One macro expands a page's 256 cases, each a call of a compile-time
+// instance that the compiler turns into a tail jump.
 #define Z80_OP1(M, n)                                                                              \
     case (n):                                                                                      \
         return M(n);
