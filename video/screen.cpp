@@ -76,7 +76,7 @@ static int ScreenPageCount(void) {
 // The byte a memory read through BusAccess returns for dmaAddress[2] +
 // offset: the address wraps at 16 bits, and the BASIC ROM shows below
 // 0x6000 while ramSelect is 0.
-static uint8_t ScreenRead(int offset) {
+static inline uint8_t ScreenRead(int offset) {
     int address = (Get(machine.dmaAddress[2]) + offset) & 0xFFFF;
     if (address < kBasicRomSize && !Get(machine.ramSelect)) return machine.basicRom[address];
     return Get(machine.mainRam[address]);
@@ -118,22 +118,34 @@ static COLORREF ScreenReadPixel(int x, int y) {
     return RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
 }
 
-// What FillRect paints: the rectangle clipped to the frame.
+// What FillRect paints: the rectangle clipped to the frame. Glyph dots are
+// one or two pixels wide, so narrow rows take the plain loop; wide ones
+// store four pixels at a time.
 static void ScreenPaint(int left, int top, int right, int bottom, COLORREF color) {
     left = std::max(left, 0);
     top = std::max(top, 0);
     right = std::min(right, kFrameWidth);
     bottom = std::min(bottom, kFrameHeight);
-    if (left >= right) return;
+    if (left >= right || top >= bottom) return;
     uint32_t pixel = ScreenPixelOf(color);
-    uint64_t pair = pixel * 0x100000001ull; // two pixels a store
     int width = right - left;
     uint32_t* row = machine.framePixels + top * kFrameWidth + left;
-    for (int y = top; y < bottom; ++y, row += kFrameWidth) {
-        int x = 0;
-        for (; x + 2 <= width; x += 2)
-            std::memcpy(row + x, &pair, sizeof pair);
-        if (x < width) row[x] = pixel;
+    uint32_t* end = machine.framePixels + bottom * kFrameWidth + left;
+    if (width < 4) {
+        for (; row != end; row += kFrameWidth)
+            for (int x = 0; x < width; ++x)
+                row[x] = pixel;
+        return;
+    }
+    uint32_t quad[4] = {pixel, pixel, pixel, pixel};
+    int quads = width / 4;
+    int rest = width % 4;
+    for (; row != end; row += kFrameWidth) {
+        uint32_t* p = row;
+        for (int q = 0; q < quads; ++q, p += 4)
+            std::memcpy(p, quad, sizeof quad);
+        for (int x = 0; x < rest; ++x)
+            p[x] = pixel;
     }
 }
 
@@ -155,13 +167,23 @@ static COLORREF ScreenBlend(COLORREF pixel) {
                ScreenBlendChannel(GetBValue(target), GetBValue(brush)));
 }
 
+// hScale is 100 (80 columns) or 200, vScale 240 (25 rows) or 300, both in
+// hundredths: x * hScale / 100 is exactly x or 2x and y * 300 / 100 is 3y,
+// so only the 25-row mapping needs its division.
+static int ScreenScaleX(int x, bool columns80) {
+    return columns80 ? x : 2 * x;
+}
+static int ScreenScaleY(int y, bool rows25) {
+    return rows25 ? y * 240 / 100 : 3 * y;
+}
+
 void FillCellRect(int left, int top, int right, int bottom) {
-    int hScale = Get(machine.columns80) ? 100 : 200;
-    int vScale = Get(machine.rows25) ? 240 : 300;
-    int l = left * hScale / 100;
-    int t = top * vScale / 100;
-    int r = right * hScale / 100;
-    int b = bottom * vScale / 100;
+    bool columns80 = Get(machine.columns80);
+    bool rows25 = Get(machine.rows25);
+    int l = ScreenScaleX(left, columns80);
+    int t = ScreenScaleY(top, rows25);
+    int r = ScreenScaleX(right, columns80);
+    int b = ScreenScaleY(bottom, rows25);
     if (machine.pageIndex < 1) {
         ScreenPaint(l, t, r, b, machine.brushColors[machine.drawColor]);
         return;
@@ -169,8 +191,26 @@ void FillCellRect(int left, int top, int right, int bottom) {
     ScreenPaint(l, t, r, b, ScreenBlend(ScreenReadPixel(l, t)));
 }
 
+// FillCellRect(x, y, x + 1, y + 1), with a short way for the common case:
+// a dot of the first page wholly inside the frame is one or two pixels
+// wide and two or three high.
 void PlotDot(int x, int y) {
-    FillCellRect(x, y, x + 1, y + 1);
+    bool columns80 = Get(machine.columns80);
+    bool rows25 = Get(machine.rows25);
+    int l = ScreenScaleX(x, columns80);
+    int t = ScreenScaleY(y, rows25);
+    int r = ScreenScaleX(x + 1, columns80);
+    int b = ScreenScaleY(y + 1, rows25);
+    if (machine.pageIndex >= 1 || l < 0 || t < 0 || r > kFrameWidth || b > kFrameHeight) {
+        FillCellRect(x, y, x + 1, y + 1);
+        return;
+    }
+    uint32_t pixel = ScreenPixelOf(machine.brushColors[machine.drawColor]);
+    uint32_t* row = machine.framePixels + t * kFrameWidth + l;
+    for (int y = t; y < b; ++y, row += kFrameWidth) {
+        row[0] = pixel;
+        if (!columns80) row[1] = pixel;
+    }
 }
 
 // ---- The renderer ----
