@@ -245,9 +245,13 @@ static void DesktopShow(Desktop& desktop) {
     SDL_RenderPresent(desktop.renderer);
 }
 
-static int DesktopFail(const std::string& message) {
+// Exit statuses: 1 a failure, 2 a bad command line, 3 no display to open a
+// window on (a script can then run the headless host).
+constexpr int kDesktopNoDisplay = 3;
+
+static int DesktopFail(const std::string& message, int status = 1) {
     fprintf(stderr, "z80home: %s\n", message.c_str());
-    return 1;
+    return status;
 }
 
 static int DesktopRun(int argc, char** argv) {
@@ -265,10 +269,12 @@ static int DesktopRun(int argc, char** argv) {
     const char* wayland = getenv("WAYLAND_DISPLAY");
     if ((!x11 || !*x11) && (!wayland || !*wayland))
         return DesktopFail("no display (neither DISPLAY nor WAYLAND_DISPLAY is set); "
-                           "z80home-headless runs the machine without one");
+                           "z80home-headless runs the machine without one",
+                           kDesktopNoDisplay);
     if (SDL_Init(SDL_INIT_VIDEO) != 0)
         return DesktopFail(std::string("no display: ") + SDL_GetError() +
-                           "; z80home-headless runs the machine without one");
+                               "; z80home-headless runs the machine without one",
+                           kDesktopNoDisplay);
 
     Desktop desktop{};
     std::error_code failed;
