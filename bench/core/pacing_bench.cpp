@@ -47,7 +47,9 @@ int main(int argc, char** argv) {
     // overshoot, a few T-states a second.
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     using Clock = std::chrono::steady_clock;
-    Clock::time_point start = Clock::now(), end = start + std::chrono::duration<double>(seconds);
+    Clock::time_point start = Clock::now();
+    auto end =
+        start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
     std::clock_t cpuStart = std::clock();
     int64_t cycles = 0;
     int32_t last = Get(machine.cyclesThisSecond);
