@@ -1,0 +1,43 @@
+// Shared pieces of the fuzz harnesses: a reader over the fuzzer's bytes, a
+// machine put back into one known state before every input, and a scratch
+// folder for the cassette files an input creates.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <windows.h>
+
+// Whole-frame checks run once per input over 300,000 pixels: clang's
+// coverage tracing there would cost more than the renderer itself and find
+// nothing new.
+#if defined(__clang__)
+#define FUZZ_UNTRACED __attribute__((no_sanitize("coverage")))
+#else
+#define FUZZ_UNTRACED
+#endif
+
+// Reads the input front to back; past its end every read yields zeros, so a
+// harness never has to check lengths.
+struct FuzzInput {
+    const uint8_t* data;
+    size_t size;
+    size_t at = 0;
+
+    bool More() const { return at < size; }
+    uint8_t Byte() { return at < size ? data[at++] : 0; }
+    uint16_t Word() { return static_cast<uint16_t>(Byte() | Byte() << 8); }
+    uint32_t Long() { return static_cast<uint32_t>(Word() | static_cast<uint32_t>(Word()) << 16); }
+};
+
+// The window the renderer presents to, created once with its frame and palette.
+HWND FuzzWindow(void);
+// Every field back to its power-on value, RAM, glyph RAM and keys cleared,
+// the renderer's carried state zeroed and the window 640 by 480. The ROM
+// images keep what FuzzLoadRoms put there (zeros otherwise).
+void FuzzResetMachine(void);
+// Loads the system ROM and character set built beside the harness (the
+// folder in Z80HOME_ROM_DIR, else the one the build names); false if absent.
+bool FuzzLoadRoms(void);
+// An empty folder of this process for cassette files; emptied on each call.
+const std::string& FuzzScratchDir(void);
