@@ -83,9 +83,11 @@ struct GdiSurface {
     std::unique_lock<std::mutex> windowLock;
 };
 
-std::mutex gdiLock;
-std::vector<GdiObject> gdiObjects;
-std::vector<uintptr_t> gdiFreeSlots;
+// Never destroyed: the emulator's threads never end and may still be drawing
+// while the process exits, and windows stay reachable for leak checkers.
+std::mutex& gdiLock = *new std::mutex;
+std::vector<GdiObject>& gdiObjects = *new std::vector<GdiObject>;
+std::vector<uintptr_t>& gdiFreeSlots = *new std::vector<uintptr_t>;
 HBITMAP gdiDefaultBitmap = nullptr;
 
 uintptr_t GdiHandleValue(uintptr_t index) {

@@ -43,8 +43,10 @@ struct WaveDevice {
     DWORD playsLeft = 0; // plays of the front header still due, the current one included
 };
 
-std::mutex waveLock; // the device list and SDL's start-up
-std::vector<WaveDevice*> waveDevices;
+// Never destroyed, like GDI's table: the beeper thread may still write while
+// the process exits.
+std::mutex& waveLock = *new std::mutex; // the device list and SDL's start-up
+std::vector<WaveDevice*>& waveDevices = *new std::vector<WaveDevice*>;
 bool waveSdlStarted = false;
 
 std::atomic_ref<DWORD> WaveFlags(WAVEHDR* header) {
