@@ -45,8 +45,7 @@ typedef struct Z80Regs {
     unsigned char im;         /* interrupt mode 0, 1 or 2 */
     unsigned char halted;     /* 1 while HALT waits; pc then points past the HALT */
     unsigned char q;          /* flags written by the last instruction, 0 if it wrote none */
-    unsigned char
-        eiDelay; /* 1: no interrupt before the next instruction (after EI or a lone prefix) */
+    unsigned char eiDelay;    /* 1: EI came last; no interrupt before the next instruction */
     unsigned char irqPending; /* 1: a maskable request is latched */
     unsigned char irqData;    /* the latched request's data-bus byte */
     unsigned char prefix;     /* 0, or 0xDD/0xFD when a prefix was followed by another:
