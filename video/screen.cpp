@@ -215,18 +215,18 @@ void PlotDot(int x, int y) {
 
 // ---- The renderer ----
 
-// Picks the colour pair and the function pair in force for column c of the
-// row at offset base; leaves the function attribute in currentAttr and
-// returns the colour code.
-static int ScreenSelectAttributes(int base, int c, int shift) {
+// Picks the colour pair and the function pair in force for column c of a
+// row whose attribute area (position, value, position, ...) is in pairs;
+// leaves the function attribute in currentAttr and returns the colour code.
+static int ScreenSelectAttributes(const uint8_t* pairs, int c, int shift) {
     int colorPos = -1;
     int colorCode = 0;
     int colorSemigraphic = 0;
     int attrPos = -1;
     int attrSemigraphic = 0;
     for (int j = 0; j < kAttrPairs; ++j) {
-        uint8_t value = ScreenRead(base + kAttrBase + 1 + 2 * j);
-        uint8_t position = ScreenRead(base + kAttrBase + 2 * j);
+        uint8_t position = pairs[2 * j];
+        uint8_t value = pairs[2 * j + 1];
         if ((position & 0x7F) == kPairPositionOff) continue;
         int q = position >> shift;
         if (value & kPairColor) {
@@ -296,17 +296,21 @@ static void ScreenDrawCell(int r, int c, int shift, int code, int colorCode) {
 }
 
 // Draws every page the count register asks for; stops at the first cell
-// whose offset lies beyond it.
+// whose offset lies beyond it. A row's attribute pairs are read once for all
+// its cells, which would otherwise read all forty bytes each.
 static void ScreenDrawPages(void) {
     for (machine.pageIndex = 0; machine.pageIndex < ScreenPageCount(); ++machine.pageIndex) {
         for (int r = 0; r < ScreenRows(); ++r) {
+            int base = machine.pageIndex * kPageBytes + r * kRowBytes;
+            uint8_t pairs[2 * kAttrPairs];
+            for (int i = 0; i < 2 * kAttrPairs; ++i)
+                pairs[i] = ScreenRead(base + kAttrBase + i);
             for (int c = 0; c < ScreenColumns(); ++c) {
                 int shift = ScreenColumnShift();
-                int base = machine.pageIndex * kPageBytes + r * kRowBytes;
                 int offset = base + (c << shift);
                 if (offset > ScreenLimit()) return;
                 int code = ScreenRead(offset);
-                int colorCode = ScreenSelectAttributes(base, c, shift);
+                int colorCode = ScreenSelectAttributes(pairs, c, shift);
                 ScreenDrawCell(r, c, shift, code, colorCode);
             }
         }

@@ -20,6 +20,9 @@ static int RefFloorHalf(int value) {
     return value >= 0 ? value / 2 : -((1 - value) / 2);
 }
 
+long refFillRectCalls = 0;
+long refGetPixelCalls = 0;
+
 void RefFillCellRect(int left, int top, int right, int bottom) {
     int hScale = Get(machine.columns80) ? 100 : 200;
     int vScale = Get(machine.rows25) ? 240 : 300;
@@ -28,10 +31,12 @@ void RefFillCellRect(int left, int top, int right, int bottom) {
     rect.top = top * vScale / 100;
     rect.right = right * hScale / 100;
     rect.bottom = bottom * vScale / 100;
+    refFillRectCalls++;
     if (machine.pageIndex < 1) {
         FillRect(machine.frameDc, &rect, machine.brushes[machine.drawColor]);
         return;
     }
+    refGetPixelCalls++;
     COLORREF p = GetPixel(machine.frameDc, rect.left, rect.top);
     COLORREF o = RefBrushColor(machine.drawColor);
     COLORREF k = RefBrushColor(32 + Get(machine.bgColor));
@@ -69,6 +74,7 @@ static int RefBg(void) {
 
 static void RefFillFrame(void) {
     RECT whole = {0, 0, 640, 480};
+    refFillRectCalls++;
     FillRect(machine.frameDc, &whole, machine.brushes[machine.drawColor]);
 }
 

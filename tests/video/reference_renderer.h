@@ -6,6 +6,11 @@
 // blink phases) and presents like DrawScreen.
 #pragma once
 
+// GDI calls the reference has made, for the benchmark's estimate of what the
+// same frame costs through a real GDI.
+extern long refFillRectCalls;
+extern long refGetPixelCalls;
+
 void RefDrawScreen(void);
 void RefFillCellRect(int left, int top, int right, int bottom);
 void RefPlotDot(int x, int y);
