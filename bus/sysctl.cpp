@@ -88,7 +88,7 @@ void SysCtlWrite40(uint8_t data) {
 
 uint8_t SysCtlRead40(void) {
     return SysCtlFlag(machine.cmtFileSet, kStatusCmtFileSet) |
-           (machine.calendarDataOut ? kStatusCalendarData : 0) |
+           (Get(machine.calendarDataOut) ? kStatusCalendarData : 0) |
            SysCtlFlag(machine.vrtcToggle, kStatusVrtc);
 }
 

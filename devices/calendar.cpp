@@ -52,14 +52,14 @@ static void CalendarReadTime(void) {
     const struct tm* local = _localtime64(&now);
     // A time beyond the host's calendar leaves the register as it was.
     if (!local) return;
-    machine.calendarBitCount = 0;
+    Put(machine.calendarBitCount, 0);
     machine.calendarOut[0] = CalendarBcd(local->tm_sec);
     machine.calendarOut[1] = CalendarBcd(local->tm_min);
     machine.calendarOut[2] = CalendarBcd(local->tm_hour);
     machine.calendarOut[3] = CalendarBcd(local->tm_mday);
     machine.calendarOut[kCalendarMonthByte] =
         static_cast<uint8_t>((local->tm_mon + 1) << kCalendarMonthShift);
-    machine.calendarDataOut = machine.calendarOut[0] & 1;
+    Put(machine.calendarDataOut, machine.calendarOut[0] & 1);
 }
 
 static void CalendarSetTime(void) {
@@ -89,11 +89,11 @@ static void CalendarSetTime(void) {
 }
 
 void CalendarWriteLatch(uint8_t data) {
-    machine.calendarLatch = data;
+    Put(machine.calendarLatch, data);
 }
 
 void CalendarExecute(void) {
-    switch (machine.calendarLatch & kCalendarCommandMask) {
+    switch (Get(machine.calendarLatch) & kCalendarCommandMask) {
     case kCalendarReadTime: CalendarReadTime(); break;
     case kCalendarSetTime: CalendarSetTime(); break;
     default: break;
@@ -101,20 +101,20 @@ void CalendarExecute(void) {
 }
 
 void CalendarShift(void) {
-    int count = machine.calendarBitCount;
+    int count = Get(machine.calendarBitCount);
     if (count >= kCalendarBits) return;
     uint8_t bit = static_cast<uint8_t>(1u << (count % 8));
     uint8_t& target = machine.calendarIn[count / 8];
-    if (machine.calendarLatch & kCalendarDataIn)
+    if (Get(machine.calendarLatch) & kCalendarDataIn)
         target |= bit;
     else
         target &= static_cast<uint8_t>(~bit);
-    machine.calendarBitCount = static_cast<uint16_t>(count + 1);
-    machine.calendarDataOut = CalendarViewBit(count + 1);
+    Put(machine.calendarBitCount, count + 1);
+    Put(machine.calendarDataOut, CalendarViewBit(count + 1));
 }
 
 void CalendarReset(void) {
-    machine.calendarLatch = 0;
-    machine.calendarBitCount = 0;
-    machine.calendarDataOut = 0;
+    Put(machine.calendarLatch, 0);
+    Put(machine.calendarBitCount, 0);
+    Put(machine.calendarDataOut, 0);
 }

@@ -95,11 +95,12 @@ struct MachineState {
     std::atomic<uint8_t> pcgEnabled;
 
     // Calendar clock (CpuThread only).
-    uint8_t calendarLatch;
+    // The reset clears these three from the host's thread.
+    std::atomic<uint8_t> calendarLatch;
     uint8_t calendarOut[5];
     uint8_t calendarIn[5];
-    uint16_t calendarBitCount;
-    uint8_t calendarDataOut;
+    std::atomic<uint16_t> calendarBitCount;
+    std::atomic<uint8_t> calendarDataOut;
     int64_t calendarOffset; // seconds; 64 bits so a set time outlives 2038
     struct tm calendarSetRecord;
 
