@@ -40,7 +40,12 @@ static HBITMAP ExportsCreateFrame(HDC dc) {
     void* bits = nullptr;
     HBITMAP frame = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (!frame || !bits) return nullptr;
-    machine.frameDc = CreateCompatibleDC(dc);
+    HDC frameDc = CreateCompatibleDC(dc);
+    if (!frameDc) {
+        DeleteObject(frame);
+        return nullptr;
+    }
+    machine.frameDc = frameDc;
     machine.framePixels = static_cast<uint32_t*>(bits);
     return frame;
 }

@@ -21,6 +21,9 @@ constexpr uint8_t kBeepLow = 0x40;
 constexpr DWORD kBeepLoopForever = 0xFFFFFFFF;
 
 void BeepSetUp(void) {
+    // A start that failed after this ran may be tried again: the device and
+    // the buffer of the first time serve it.
+    if (machine.beepDevice || machine.beepBuffer) return;
     WAVEFORMATEX& format = machine.beepFormat;
     format.wFormatTag = WAVE_FORMAT_PCM;
     format.nChannels = 1;
