@@ -15,6 +15,7 @@
 #include "video/crtc.h"
 #include "video/dma.h"
 #include "video/palette.h"
+#include "video/screen.h"
 #include "z80/z80.h"
 
 // Reads the first size bytes of a ROM image from the working directory; a
@@ -25,29 +26,6 @@ static void ExportsLoadRom(const char* name, uint8_t* image, size_t size) {
     size_t got = fread(image, 1, size, file);
     (void)got;
     fclose(file);
-}
-
-// The 640 by 480 frame: a 32-bit top-down DIB section in a memory DC, so the
-// renderer writes pixels directly and reads back exactly what it wrote.
-static HBITMAP ExportsCreateFrame(HDC dc) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = kFrameWidth;
-    info.bmiHeader.biHeight = -kFrameHeight;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP frame = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!frame || !bits) return nullptr;
-    HDC frameDc = CreateCompatibleDC(dc);
-    if (!frameDc) {
-        DeleteObject(frame);
-        return nullptr;
-    }
-    machine.frameDc = frameDc;
-    machine.framePixels = static_cast<uint32_t*>(bits);
-    return frame;
 }
 
 unsigned char RunEmu(HWND window, HDC dc) {
@@ -61,10 +39,9 @@ unsigned char RunEmu(HWND window, HDC dc) {
     ExportsLoadRom("font.rom", machine.fontRom, kFontRomSize);
     machine.hostWindow = window;
     machine.windowDc = dc;
-    HBITMAP frame = ExportsCreateFrame(dc);
-    if (!frame) return 0;
+    // The frame is a 32-bit DIB section the renderer writes directly.
+    if (!CreateFrame(dc)) return 0;
     BuildPalette();
-    SelectObject(machine.frameDc, frame);
     // Windows' default timer granularity would stretch Sleep(2) to a whole
     // scheduler tick; the machine's pacing needs millisecond sleeps.
     timeBeginPeriod(1);
