@@ -17,6 +17,9 @@
 // cmtLock guards the name and its flags: SetCMTFile changes them in one step
 // and every port access uses one consistent set.
 //
+// Only regular files are tapes: a pipe, a device or a folder gives no bytes
+// and takes none.
+//
 // Not emulated: the serial line itself (baud rates, framing, handshakes) and
 // files of 2 GiB or more, whose size the 32-bit query cannot tell; reading
 // one yields 0xFF and keeps the position.
@@ -33,18 +36,28 @@
 constexpr uint8_t kCassetteNoByte = 0xFF;
 constexpr uint8_t kCassetteStatusReady = 0x07;
 
+// Only a regular file is a tape. Opening a pipe waits for its other end,
+// which would stop the processor's thread inside a port access holding
+// cmtLock (and the host's next SetCMTFile with it); a device never ends.
+static bool CassetteIsTape(const struct _stat64i32& status) {
+    return (status.st_mode & S_IFMT) == S_IFREG;
+}
+
 void CassetteWriteData(uint8_t data) {
     std::lock_guard<std::mutex> guard(machine.cmtLock);
+    // A file that is not there yet is created; one too large to measure
+    // is still a regular file.
+    struct _stat64i32 status;
+    if (_stat64i32(machine.cmtFileName, &status) == 0 && !CassetteIsTape(status)) return;
     FILE* file = std::fopen(machine.cmtFileName, "ab");
     if (!file) return;
     std::fputc(data, file);
     std::fclose(file);
 }
 
-// Reads the byte at cmtReadOffset; the caller holds cmtLock and has the file open.
-static uint8_t CassetteReadAt(FILE* file) {
-    struct _stat64i32 status;
-    if (_stat64i32(machine.cmtFileName, &status) != 0) return kCassetteNoByte;
+// Reads the byte at cmtReadOffset of the file measured as status; the caller
+// holds cmtLock and has the file open.
+static uint8_t CassetteReadAt(FILE* file, const struct _stat64i32& status) {
     int32_t offset = machine.cmtReadOffset;
     if (status.st_size <= offset) {
         machine.cmtReadOffset = 0;
@@ -63,9 +76,12 @@ uint8_t CassetteReadData(void) {
         machine.cmtReadOffset = 0;
         return kCassetteNoByte;
     }
+    struct _stat64i32 status;
+    if (_stat64i32(machine.cmtFileName, &status) != 0 || !CassetteIsTape(status))
+        return kCassetteNoByte;
     FILE* file = std::fopen(machine.cmtFileName, "rb");
     if (!file) return kCassetteNoByte;
-    uint8_t byte = CassetteReadAt(file);
+    uint8_t byte = CassetteReadAt(file, status);
     std::fclose(file);
     return byte;
 }
