@@ -62,7 +62,7 @@ static std::string WinUsage(const char* program) {
            "  --pcg             programmable character generator on\n"
            "Test options (the program then ends after the run):\n"
            "  --run-ms N        run N ms in all (default: 2000, or 1000 past the input)\n"
-           "  --type TEXT       type TEXT on the keyboard (\\n in TEXT is RETURN)\n"
+           "  --type TEXT       type TEXT on the keyboard (a line break in TEXT is RETURN)\n"
            "  --keys SCRIPT     keys: text, {RETURN}, {F1}, {SHIFT down}, {wait 500}, ...\n"
            "  --mouse X,Y       click the light pen at client point X,Y (640x480)\n"
            "  --screenshot FILE write the client area as FILE (.bmp or .png) at the end\n"
