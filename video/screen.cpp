@@ -246,6 +246,40 @@ static int ScreenSelectAttributes(const uint8_t* pairs, int c, int shift) {
     return colorCode;
 }
 
+// A glyph's set dots on the first page, where nothing blends and so their
+// order is free: the pixels PlotDot leaves for each of them, with the scaling
+// worked out once a dot row instead of once a dot. False, drawing nothing,
+// for a cell that is not wholly inside the frame.
+static bool ScreenDrawGlyph(int code, int left, int top) {
+    bool columns80 = Get(machine.columns80);
+    bool rows25 = Get(machine.rows25);
+    int x0 = ScreenScaleX(left, columns80);
+    if (left < 0 || top < 0 || ScreenScaleX(left + kCellDots, columns80) > kFrameWidth ||
+        ScreenScaleY(top + kCellDots, rows25) > kFrameHeight)
+        return false;
+    uint32_t pixel = ScreenPixelOf(machine.brushColors[machine.drawColor]);
+    for (int y = 0; y < kCellDots; ++y) {
+        uint8_t pattern = ScreenGlyphLine(code, y);
+        if (!pattern) continue;
+        int t = ScreenScaleY(top + y, rows25);
+        int b = ScreenScaleY(top + y + 1, rows25);
+        for (uint32_t* row = machine.framePixels + t * kFrameWidth + x0;
+             row != machine.framePixels + b * kFrameWidth + x0; row += kFrameWidth) {
+            for (uint8_t rest = pattern; rest;) {
+                int x = std::countl_zero(rest);
+                if (columns80) {
+                    row[x] = pixel;
+                } else {
+                    row[2 * x] = pixel;
+                    row[2 * x + 1] = pixel;
+                }
+                rest &= static_cast<uint8_t>(~(0x80 >> x));
+            }
+        }
+    }
+    return true;
+}
+
 static void ScreenDrawContent(int code, int left, int top) {
     if (machine.currentAttr & kAttrSemigraphic) {
         // Bits 0-3 are the left half, 4-7 the right, each in bands 2 dots high.
@@ -257,6 +291,7 @@ static void ScreenDrawContent(int code, int left, int top) {
         }
         return;
     }
+    if (machine.pageIndex < 1 && ScreenDrawGlyph(code, left, top)) return;
     // Set dots from the left (bit 7) to the right; visiting only the set
     // bits keeps the branches predictable whatever the glyph.
     for (int y = 0; y < kCellDots; ++y) {
