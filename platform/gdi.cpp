@@ -387,6 +387,11 @@ BOOL StretchBlt(HDC dest, int x, int y, int width, int height, HDC source, int s
         } else if (row == previousRow && everyColumn) {
             // A row that repeats the source row of the row above copies it.
             std::memcpy(out + left, out - dst.stride + left, (right - left) * sizeof(uint32_t));
+        } else if (width == swidth && everyColumn && left < right) {
+            // Unstretched, the source columns follow one another.
+            const uint32_t* in = src.origin + row * src.stride;
+            std::memcpy(out + left, in + columns[0], (right - left) * sizeof(uint32_t));
+            previousRow = row;
         } else {
             const uint32_t* in = src.origin + row * src.stride;
             for (int dx = left; dx < right; dx++) {
