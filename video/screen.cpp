@@ -191,26 +191,8 @@ void FillCellRect(int left, int top, int right, int bottom) {
     ScreenPaint(l, t, r, b, ScreenBlend(ScreenReadPixel(l, t)));
 }
 
-// FillCellRect(x, y, x + 1, y + 1), with a short way for the common case:
-// a dot of the first page wholly inside the frame is one or two pixels
-// wide and two or three high.
 void PlotDot(int x, int y) {
-    bool columns80 = Get(machine.columns80);
-    bool rows25 = Get(machine.rows25);
-    int l = ScreenScaleX(x, columns80);
-    int t = ScreenScaleY(y, rows25);
-    int r = ScreenScaleX(x + 1, columns80);
-    int b = ScreenScaleY(y + 1, rows25);
-    if (machine.pageIndex >= 1 || l < 0 || t < 0 || r > kFrameWidth || b > kFrameHeight) {
-        FillCellRect(x, y, x + 1, y + 1);
-        return;
-    }
-    uint32_t pixel = ScreenPixelOf(machine.brushColors[machine.drawColor]);
-    uint32_t* row = machine.framePixels + t * kFrameWidth + l;
-    for (int y = t; y < b; ++y, row += kFrameWidth) {
-        row[0] = pixel;
-        if (!columns80) row[1] = pixel;
-    }
+    FillCellRect(x, y, x + 1, y + 1);
 }
 
 // ---- The renderer ----
