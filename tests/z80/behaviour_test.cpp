@@ -254,6 +254,38 @@ TEST(BlockInstructions, LdirIsInterruptedBetweenIterationsAndResumes) {
     EXPECT_EQ(s.af & 0xFF, 0x20);
 }
 
+// Every repeating block instruction at 30FFh, from WZ 2222h: a repeating step
+// (from BC 0302h) moves PC back and leaves WZ at the instruction's address
+// + 1; the last step leaves WZ as the single form does (LDI and LDD do not
+// write it).
+TEST(BlockInstructions, ARepeatingStepLeavesWzAtTheInstructionPlusOne) {
+    struct Case {
+        const char* what;
+        uint8_t op;
+        uint16_t lastBc, wzLast;
+    };
+    const Case cases[] = {
+        {"LDIR", 0xB0, 0x0001, 0x2222}, {"LDDR", 0xB8, 0x0001, 0x2222},
+        {"CPIR", 0xB1, 0x0001, 0x2223}, {"CPDR", 0xB9, 0x0001, 0x2221},
+        {"INIR", 0xB2, 0x0102, 0x0103}, {"INDR", 0xBA, 0x0102, 0x0101},
+        {"OTIR", 0xB3, 0x0102, 0x0003}, {"OTDR", 0xBB, 0x0102, 0x0001},
+    };
+    for (const Case& c : cases) {
+        for (bool last : {false, true}) {
+            Start(0x30FF, 1, false);
+            Z80Regs s = Regs();
+            s.af = 0x1200, s.bc = last ? c.lastBc : 0x0302, s.hl = 0x6000, s.de = 0x7000;
+            s.wz = 0x2222;
+            SetRegs(s);
+            Load(0x30FF, {0xED, c.op});
+            EXPECT_EQ(Z80Run(), last ? 16 : 21) << c.what << " last " << last;
+            s = Regs();
+            EXPECT_EQ(s.pc, last ? 0x3101 : 0x30FF) << c.what << " last " << last;
+            EXPECT_EQ(s.wz, last ? c.wzLast : 0x3100) << c.what << " last " << last;
+        }
+    }
+}
+
 // The suites barely see WZ: it shows only in bits 5 and 3 after a later
 // BIT n,(HL). One instruction of each kind that writes it, from A 12h, F 0,
 // BC 34FFh, DE 5678h, HL 60FFh, IX 7000h, IY 9000h, SP 8000h (holding 4321h)
