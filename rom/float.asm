@@ -1,0 +1,1309 @@
+; Floating-point arithmetic for BASIC.
+;
+; Numbers are 4 bytes, little-endian, in the binary32 layout: bit 31 sign,
+; bits 30-23 exponent biased by 127, bits 22-0 fraction below a hidden 1.
+; Zero is exponent 0 and is always stored as 00 00 00 00; there are no
+; denormals, infinities or NaNs: a result below 2^-126 becomes 0, one whose
+; rounded magnitude exceeds the largest finite value is an Overflow error.
+; + - * / round to nearest, ties to even, so they equal binary32 hardware
+; wherever its result is normal.
+;
+; Calling convention: FAC is the accumulator. Binary operations take the
+; left operand at HL and the right one in FAC, and leave the result in FAC.
+; AF, BC, DE, HL and the alternate registers are free; IX and IY are kept.
+; A routine that fails returns carry set and A = FE_ILLEGAL, FE_OVERFLOW or
+; FE_DIVZERO; success returns carry clear.
+;
+; Internally an operand is unpacked into a 24-bit mantissa with its leading 1
+; (C D E, C the top byte) and a biased exponent; results are built as a
+; 32-bit mantissa C D E B (B holds the bits below the last place: the half
+; bit on top, the rest sticky) that FNORM normalises, rounds and packs.
+; Number text in and out goes through an extended 40-bit mantissa scaled by
+; tens (FXMUL10, FXDIV10), so conversions are within a few 2^-40 of exact.
+
+FE_ILLEGAL EQU 5                ; Illegal function call
+FE_OVERFLOW EQU 6               ; Overflow
+FE_DIVZERO EQU 11               ; Division by zero
+
+FPWORK  EQU 0F200H
+FAC     EQU FPWORK              ; 4: the accumulator
+FPEXP   EQU FAC + 4             ; 2: biased exponent of the result being built
+FPSGN   EQU FPEXP + 2           ; 1: its sign, bit 7 (the rest 0)
+FPA     EQU FPSGN + 1           ; 5: an operand: mantissa low, middle, high,
+FPB     EQU FPA + 5             ; 5:   exponent, sign; FDIV's quotient in FPA
+FPSTK   EQU FPB + 5             ; 1: product bytes below the kept ones, ORed
+FPG     EQU FPSTK + 1           ; 6: extended mantissa R, low byte first: a
+                                ;    guard byte, then the 40-bit W (top bit set)
+FPXE    EQU FPG + 6             ; 2: value = W * 2^FPXE
+FPT     EQU FPXE + 2            ; 6: copy of R for FXMUL10
+FPDE    EQU FPT + 6             ; 2: decimal exponent (FIN and FOUT)
+FPDP    EQU FPDE + 2            ; 1: FIN: non-zero once the point is read
+FPPTR   EQU FPDP + 1            ; 2: FOUT: next character of the text
+FPDIG   EQU FPPTR + 2           ; 7: FOUT: the seven digits
+FPBUF   EQU FPDIG + 7           ; 16: FOUT: the text
+FPEND   EQU FPBUF + 16
+
+        IF FPEND > FPWORK + 100H
+        .ERROR The float library's variables outgrew F200-F2FF
+        ENDIF
+
+; ---------------------------------------------------------------- moves
+
+; FAC <- the 4 bytes at HL.
+FLD:    LD DE,FAC
+        LD BC,4
+        LDIR
+        XOR A
+        RET
+
+; The 4 bytes at HL <- FAC.
+FST:    EX DE,HL
+        LD HL,FAC
+        LD BC,4
+        LDIR
+        XOR A
+        RET
+
+FZERO:  LD HL,0
+        LD (FAC),HL
+        LD (FAC+2),HL
+        XOR A
+        RET
+
+FOVER:  LD A,FE_OVERFLOW
+        SCF
+        RET
+
+; Z (and A = 0) when FAC is zero; carry clear.
+FTEST:  LD A,(FAC+2)
+        ADD A,A
+        LD A,(FAC+3)
+        ADC A,A
+        OR A
+        RET
+
+; Unpacks the number at HL: C D E = mantissa with its leading 1, A = biased
+; exponent (Z when the number is zero, carry clear), B bit 7 = sign.
+FUNPK:  LD E,(HL)
+        INC HL
+        LD D,(HL)
+        INC HL
+        LD C,(HL)
+        INC HL
+        LD A,(HL)
+        LD B,A
+        SLA C
+        RLA
+        SCF
+        RR C
+        OR A
+        RET
+
+; Normalises, rounds and packs C D E B (value C D E B / 2^31 times
+; 2^(e - 127)) into FAC, with e = (FPEXP) or HL (FNORMH) and the sign in
+; (FPSGN).
+FNORM:  LD HL,(FPEXP)
+FNORMH: LD A,C
+        OR D
+        OR E
+        OR B
+        JR Z,FZERO
+_byte:  LD A,C
+        OR A
+        JR NZ,_bit
+        LD C,D
+        LD D,E
+        LD E,B
+        LD B,A
+        LD A,L
+        SUB 8
+        LD L,A
+        JR NC,_byte
+        DEC H
+        JR _byte
+_bit:   JP M,_round
+        SLA B
+        RL E
+        RL D
+        RL C
+        DEC HL
+        JR _bit
+_round: LD A,B
+        CP 80H
+        JR C,_pack
+        JR NZ,_up
+        BIT 0,E                 ; a tie goes to the even neighbour
+        JR Z,_pack
+_up:    INC E
+        JR NZ,_pack
+        INC D
+        JR NZ,_pack
+        INC C
+        JR NZ,_pack
+        LD C,80H
+        INC HL
+_pack:  LD A,H
+        OR A
+        JR NZ,_range
+        OR L
+        JR Z,FZERO
+        INC A
+        JR Z,FOVER
+        SLA C                   ; the hidden bit makes way for the exponent's
+        LD A,L                  ; lowest bit
+        SRL A
+        RR C
+        LD HL,FPSGN
+        OR (HL)
+        LD L,C
+        LD H,A
+        LD (FAC),DE
+        LD (FAC+2),HL
+        XOR A
+        RET
+_range: JP M,FZERO
+        JP FOVER
+
+; ---------------------------------------------------------------- + -
+
+; FAC <- (HL) - FAC.
+FSUB:   PUSH HL
+        CALL FNEG
+        POP HL
+; FAC <- (HL) + FAC.
+FADD:   PUSH HL
+        LD HL,FAC
+        CALL FUNPK
+        POP HL
+        JP Z,FLD
+        LD (FPB),DE
+        LD (FPB+3),A
+        LD A,C
+        LD (FPB+2),A
+        LD A,B
+        AND 80H
+        LD (FPB+4),A
+        CALL FUNPK
+        RET Z
+        LD (FPA),DE
+        LD (FPA+3),A
+        LD A,C
+        LD (FPA+2),A
+        LD A,B
+        AND 80H
+        LD (FPA+4),A
+        LD A,(FPB+3)            ; the operand with the larger exponent to FPA
+        LD HL,FPA+3
+        CP (HL)
+        JR C,_ordered
+        JR Z,_ordered
+        LD HL,FPA
+        LD DE,FPB
+        LD B,5
+_swap:  LD C,(HL)
+        LD A,(DE)
+        LD (HL),A
+        LD A,C
+        LD (DE),A
+        INC HL
+        INC DE
+        DJNZ _swap
+_ordered:
+        LD A,(FPA+4)
+        LD (FPSGN),A
+        LD A,(FPA+3)
+        LD L,A
+        LD H,0
+        LD (FPEXP),HL
+        LD HL,FPB+3
+        SUB (HL)                ; exponent difference
+        LD DE,(FPB)
+        DEC HL
+        LD C,(HL)
+        LD B,0
+        CP 32                   ; too far below to matter but as sticky bits
+        JR C,_sh8
+        LD BC,0100H
+        LD D,C
+        LD E,C
+        JR _add
+_sh8:   SUB 8                   ; align, whole bytes first
+        JR C,_sh1
+        LD H,A
+        LD A,B
+        OR A
+        LD B,E
+        JR Z,_ns
+        SET 0,B
+_ns:    LD E,D
+        LD D,C
+        LD C,0
+        LD A,H
+        JR _sh8
+_sh1:   ADD A,8
+        JR Z,_add
+        LD H,A
+_sh1l:  SRL C
+        RR D
+        RR E
+        RR B
+        JR NC,_nc
+        SET 0,B
+_nc:    DEC H
+        JR NZ,_sh1l
+_add:   LD A,(FPA+4)
+        LD HL,FPB+4
+        XOR (HL)
+        LD HL,FPA
+        JP M,_sub
+        LD A,(HL)
+        ADD A,E
+        LD E,A
+        INC HL
+        LD A,(HL)
+        ADC A,D
+        LD D,A
+        INC HL
+        LD A,(HL)
+        ADC A,C
+        LD C,A
+        JP NC,FNORM
+        RR C
+        RR D
+        RR E
+        RR B
+        JR NC,_inc
+        SET 0,B
+_inc:   LD HL,(FPEXP)
+        INC HL
+        JP FNORMH
+_sub:   XOR A
+        SUB B
+        LD B,A
+        LD A,(HL)
+        SBC A,E
+        LD E,A
+        INC HL
+        LD A,(HL)
+        SBC A,D
+        LD D,A
+        INC HL
+        LD A,(HL)
+        SBC A,C
+        LD C,A
+        JP NC,FNORM
+        XOR A                   ; equal exponents, right one larger: negate
+        SUB E
+        LD E,A
+        LD A,0
+        SBC A,D
+        LD D,A
+        LD A,0
+        SBC A,C
+        LD C,A
+        LD A,(FPSGN)
+        XOR 80H
+        LD (FPSGN),A
+        JP FNORM
+
+; ---------------------------------------------------------------- * /
+
+; Stores the unpacked FAC (C D E, A, B) in FPB as the right operand and
+; unpacks the left one at HL; FPSGN gets the sign of the result.
+FPAIR:  LD (FPB),DE
+        LD (FPB+3),A
+        LD A,C
+        LD (FPB+2),A
+        LD A,B
+        LD (FPSGN),A
+        CALL FUNPK
+        RET Z
+        LD H,A
+        LD A,(FPSGN)
+        XOR B
+        AND 80H
+        LD (FPSGN),A
+        LD A,H
+        OR A
+        RET
+
+; FAC <- (HL) * FAC.
+FMUL:   PUSH HL
+        LD HL,FAC
+        CALL FUNPK
+        POP HL
+        RET Z
+        CALL FPAIR
+        JP Z,FZERO
+        PUSH DE
+        LD E,A
+        LD D,0
+        LD A,(FPB+3)
+        LD L,A
+        LD H,D
+        ADD HL,DE
+        LD DE,-126
+        ADD HL,DE
+        LD (FPEXP),HL
+        POP DE
+        LD A,(FPB)              ; the multiplier a byte at a time, the
+        LD B,A                  ; product's top 24 bits in A H L
+        XOR A
+        LD H,A
+        LD L,A
+        CALL FMUL8
+        EX AF,AF'
+        LD A,B
+        LD (FPSTK),A
+        LD A,(FPB+1)
+        LD B,A
+        EX AF,AF'
+        CALL FMUL8
+        EX AF,AF'
+        LD A,(FPSTK)
+        OR B
+        LD (FPSTK),A
+        LD A,(FPB+2)
+        LD B,A
+        EX AF,AF'
+        CALL FMUL8
+        LD C,A
+        LD D,H
+        LD E,L
+        LD A,(FPSTK)
+        OR A
+        JP Z,FNORM
+        SET 0,B
+        JP FNORM
+
+; A H L += C D E for each set bit of B, shifting right each time; the bits
+; shifted out of L replace B's.
+FMUL8:  SRL B
+        REPT 8
+        JR NC,$+4
+        ADD HL,DE
+        ADC A,C
+        RRA
+        RR H
+        RR L
+        RR B
+        ENDM
+        RET
+
+; FAC <- (HL) / FAC.
+FDIV:   PUSH HL
+        LD HL,FAC
+        CALL FUNPK
+        POP HL
+        JR NZ,_nz
+        LD A,FE_DIVZERO
+        SCF
+        RET
+_nz:    CALL FPAIR
+        JP Z,FZERO
+        PUSH DE
+        LD E,A
+        LD D,0
+        LD HL,127
+        ADD HL,DE
+        LD A,(FPB+3)
+        LD E,A
+        OR A
+        SBC HL,DE
+        LD (FPEXP),HL
+        POP DE
+        LD H,D                  ; remainder in A H L, divisor in C D E
+        LD L,E
+        LD A,C
+        LD DE,(FPB)
+        LD BC,(FPB+2)
+        CP C
+        JR NZ,_cmp
+        PUSH HL
+        SBC HL,DE
+        POP HL
+_cmp:   JR NC,_go
+        ADD HL,HL               ; a smaller mantissa: one bit more of it
+        RLA
+        PUSH HL
+        LD HL,(FPEXP)
+        DEC HL
+        LD (FPEXP),HL
+        POP HL
+_go:    CALL FDIV8
+        EX AF,AF'
+        LD A,B
+        LD (FPA+2),A
+        EX AF,AF'
+        CALL FDIV8
+        EX AF,AF'
+        LD A,B
+        LD (FPA+1),A
+        EX AF,AF'
+        CALL FDIV8
+        EX AF,AF'
+        LD A,B
+        LD (FPA),A
+        EX AF,AF'
+        LD B,0C0H               ; twice the remainder against the divisor:
+        JR C,_q                 ; above, at or below half a last place
+        CP C
+        JR NZ,_ne
+        SBC HL,DE
+        LD B,80H
+        JR Z,_q
+_ne:    LD B,0C0H
+        JR NC,_q
+        LD B,0
+_q:     LD HL,(FPA)
+        LD A,(FPA+2)
+        CPL
+        LD C,A
+        LD A,H
+        CPL
+        LD D,A
+        LD A,L
+        CPL
+        LD E,A
+        JP FNORM
+
+; Eight quotient bits, complemented, into B: the remainder (carry, A H L)
+; against the divisor C D E, doubled after each step.
+FDIV8:  EXX
+        LD B,8
+        EXX
+_l:     JR C,_big
+        SBC HL,DE
+        SBC A,C
+        JR NC,_next
+        ADD HL,DE
+        ADC A,C
+        JR _next
+_big:   OR A
+        SBC HL,DE
+        SBC A,C
+        OR A
+_next:  RL B
+        ADD HL,HL
+        RLA
+        EXX
+        DEC B
+        EXX
+        JR NZ,_l
+        RET
+
+; ---------------------------------------------------------------- compare, sign
+
+; A <- 0 if (HL) = FAC, 1 if (HL) > FAC, FFH if (HL) < FAC (Z, and S for
+; less, to match); FAC kept.
+FCMP:   INC HL
+        INC HL
+        INC HL
+        LD DE,FAC+3
+        LD A,(DE)
+        XOR (HL)
+        JP M,_sign
+        LD B,4
+_byte:  LD A,(DE)
+        CP (HL)
+        JR NZ,_diff
+        DEC HL
+        DEC DE
+        DJNZ _byte
+        XOR A
+        RET
+_diff:  LD A,1
+        JR C,_neg
+        LD A,0FFH
+_neg:   LD B,A
+        LD A,(FAC+3)
+        OR A
+        LD A,B
+        JP P,_done
+        NEG
+_done:  OR A
+        RET
+_sign:  LD A,(HL)
+        RLA
+        SBC A,A
+        OR 1
+        RET
+
+FNEG:   CALL FTEST
+        RET Z
+        LD HL,FAC+3
+        LD A,(HL)
+        XOR 80H
+        LD (HL),A
+        RET
+
+FABS:   LD HL,FAC+3
+        RES 7,(HL)
+        XOR A
+        RET
+
+; FAC <- -1, 0 or 1.
+FSGN:   CALL FTEST
+        RET Z
+        LD A,(FAC+3)
+        AND 80H
+        OR 3FH
+        LD HL,0
+        LD (FAC),HL
+        LD H,A
+        LD L,80H
+        LD (FAC+2),HL
+        XOR A
+        RET
+
+; ---------------------------------------------------------------- integers
+
+; FAC <- the signed 16-bit DE.
+FFROMINT:
+        LD A,D
+        AND 80H
+        LD (FPSGN),A
+        JR Z,_pos
+        XOR A
+        SUB E
+        LD E,A
+        LD A,0
+        SBC A,D
+        LD D,A
+_pos:   LD C,D
+        LD D,E
+        LD E,0
+        LD B,E
+        LD HL,142
+        JP FNORMH
+
+; Shifts C D E right A bits (A at most 24).
+FSHR:   SUB 8
+        JR C,_bits
+        LD E,D
+        LD D,C
+        LD C,0
+        JR FSHR
+_bits:  ADD A,8
+        RET Z
+_l:     SRL C
+        RR D
+        RR E
+        DEC A
+        JR NZ,_l
+        RET
+
+; DE <- FAC rounded to the nearest integer, halves away from zero; Overflow
+; outside -32768..32767.
+FTOINT: LD HL,FAC
+        CALL FUNPK
+        JR Z,_zero
+        CP 126
+        JR C,_zero
+        CP 143
+        JR NC,_over
+        SUB 149                 ; keep one bit below the point
+        NEG
+        CALL FSHR
+        EX DE,HL
+        INC HL
+        LD A,H
+        OR L
+        JR NZ,_half
+        INC C
+_half:  SRL C
+        RR H
+        RR L
+        LD A,C
+        OR A
+        JR NZ,_over
+        EX DE,HL
+        BIT 7,B
+        JR NZ,_neg
+        BIT 7,D
+        JR NZ,_over
+        XOR A
+        RET
+_neg:   XOR A
+        SUB E
+        LD E,A
+        LD A,0
+        SBC A,D
+        LD D,A
+        JP M,_ok
+        OR E
+        JR NZ,_over
+_ok:    XOR A
+        RET
+_over:  LD A,FE_OVERFLOW
+        SCF
+        RET
+_zero:  LD DE,0
+        XOR A
+        RET
+
+; DE <- FAC truncated, as an address: -65535..65535, a negative one taken
+; from 65536; Illegal function call outside.
+FTOADDR:
+        LD HL,FAC
+        CALL FUNPK
+        JR Z,_zero
+        CP 127
+        JR C,_zero
+        CP 143
+        JR NC,_bad
+        SUB 150
+        NEG
+        CALL FSHR
+        BIT 7,B
+        JR Z,_pos
+        XOR A
+        SUB E
+        LD E,A
+        LD A,0
+        SBC A,D
+        LD D,A
+_pos:   XOR A
+        RET
+_zero:  LD DE,0
+        XOR A
+        RET
+_bad:   LD A,FE_ILLEGAL
+        SCF
+        RET
+
+; FAC <- FAC truncated towards zero.
+FFIX:   CALL FTRUNC
+        XOR A
+        RET
+
+; FAC <- the largest integer not above FAC.
+FINT:   LD A,(FAC+3)
+        LD (FPSGN),A
+        CALL FTRUNC
+        RET Z
+        LD A,(FPSGN)
+        OR A
+        RET P
+        LD HL,FMONE
+        JP FADD
+
+FMONE:  DB 0,0,80H,0BFH         ; -1
+
+; Clears the fraction bits of FAC; NZ when any was set. Carry clear.
+FTRUNC: LD HL,FAC
+        CALL FUNPK
+        RET Z
+        SUB 127
+        JR NC,_big
+        CALL FZERO
+        OR 1
+        RET
+_big:   SUB 23
+        JR NC,_whole
+        NEG
+        LD B,A
+        LD HL,FAC
+        LD C,0
+_byte:  LD A,B
+        CP 8
+        JR C,_bits
+        LD A,(HL)
+        OR C
+        LD C,A
+        LD (HL),0
+        INC HL
+        LD A,B
+        SUB 8
+        LD B,A
+        JR _byte
+_bits:  OR A
+        JR Z,_done
+        LD A,0FFH
+_mask:  ADD A,A
+        DJNZ _mask
+        LD B,A
+        CPL
+        AND (HL)
+        OR C
+        LD C,A
+        LD A,(HL)
+        AND B
+        LD (HL),A
+_done:  LD A,C
+        OR A
+        RET
+_whole: XOR A
+        RET
+
+; ---------------------------------------------------------------- extended
+
+; R (FPG, 6 bytes) one bit right or left.
+FXSHR:  LD HL,FPG+5
+        LD B,6
+        OR A
+_l:     RR (HL)
+        DEC HL
+        DJNZ _l
+        RET
+
+FXSHL:  LD HL,FPG
+        LD B,6
+        OR A
+_l:     RL (HL)
+        INC HL
+        DJNZ _l
+        RET
+
+; Shifts R left until its top bit is set, counting FPXE down. R is not 0.
+FXNORM: LD A,(FPG+5)
+        OR A
+        JR NZ,_bits
+        LD HL,FPG+4
+        LD DE,FPG+5
+        LD BC,5
+        LDDR
+        LD (FPG),A
+        LD HL,(FPXE)
+        LD DE,-8
+        ADD HL,DE
+        LD (FPXE),HL
+        JR FXNORM
+_bits:  RET M
+        CALL FXSHL
+        LD HL,(FPXE)
+        DEC HL
+        LD (FPXE),HL
+        LD A,(FPG+5)
+        OR A
+        JR _bits
+
+; The extended number times ten: R/8 * 5, FPXE + 4.
+FXMUL10:
+        CALL FXSHR
+        CALL FXSHR
+        CALL FXSHR
+        LD HL,FPG
+        LD DE,FPT
+        LD BC,6
+        LDIR
+        CALL FXSHL
+        CALL FXSHL
+        LD HL,FPG
+        LD DE,FPT
+        LD B,6
+        OR A
+_add:   LD A,(DE)
+        ADC A,(HL)
+        LD (HL),A
+        INC HL
+        INC DE
+        DJNZ _add
+        LD HL,(FPXE)
+        LD DE,4
+        ADD HL,DE
+        LD (FPXE),HL
+        JR FXNORM
+
+; The extended number divided by ten: R/5 a byte at a time from the top,
+; FPXE - 1.
+FXDIV10:
+        LD HL,FPG+5
+        LD C,0
+        LD D,6
+_byte:  LD E,(HL)
+        LD B,8
+_bit:   SLA E
+        RL C
+        LD A,C
+        SUB 5
+        JR C,_zero
+        LD C,A
+        INC E
+_zero:  DJNZ _bit
+        LD (HL),E
+        DEC HL
+        DEC D
+        JR NZ,_byte
+        LD HL,(FPXE)
+        DEC HL
+        LD (FPXE),HL
+        JP FXNORM
+
+; ---------------------------------------------------------------- text in
+
+; Reads the unsigned number at HL (digits, a point, an exponent E or e with
+; an optional sign and digits) into FAC; HL past it. Nine digits are kept;
+; the result is the nearest number except within about 2^-30 of a last
+; place's half.
+FIN:    XOR A
+        LD (FPDP),A
+        LD B,A
+        LD C,A
+        LD D,A
+        LD E,A
+        LD (FPDE),BC
+_char:  LD A,(HL)
+        CP '.'
+        JR NZ,_digit
+        LD A,(FPDP)
+        OR A
+        JR NZ,_ndone
+        DEC A
+        LD (FPDP),A
+        INC HL
+        JR _char
+_digit: SUB '0'
+        CP 10
+        JR NC,_ndone
+        INC HL
+        PUSH AF
+        LD A,B
+        CP 19H                  ; room for another digit?
+        JR NC,_full
+        CALL FIN10
+        POP AF
+        ADD A,E
+        LD E,A
+        JR NC,_point
+        INC D
+        JR NZ,_point
+        INC C
+        JR NZ,_point
+        INC B
+_point: LD A,(FPDP)
+        OR A
+        JR Z,_char
+        PUSH HL
+        LD HL,(FPDE)
+        DEC HL
+        LD (FPDE),HL
+        POP HL
+        JR _char
+_full:  POP AF
+        LD A,(FPDP)
+        OR A
+        JR NZ,_char
+        PUSH HL
+        LD HL,(FPDE)
+        INC HL
+        LD (FPDE),HL
+        POP HL
+        JR _char
+_ndone: LD (FPG+2),DE
+        LD (FPG+4),BC
+        LD A,(HL)
+        OR 20H
+        CP 'e'
+        JR NZ,_value
+        LD D,H
+        LD E,L
+        INC HL
+        LD A,(HL)
+        LD C,A
+        CP '-'
+        JR Z,_esign
+        CP '+'
+        JR NZ,_edig
+_esign: INC HL
+_edig:  LD A,(HL)
+        SUB '0'
+        CP 10
+        JR C,_eval
+        EX DE,HL                ; no digits: the E is not part of the number
+        JR _value
+_eval:  LD DE,0
+_enext: LD A,(HL)
+        SUB '0'
+        CP 10
+        JR NC,_eend
+        INC HL
+        LD B,A
+        LD A,D
+        CP 4                    ; far beyond any number's range: stop adding
+        JR NC,_enext
+        PUSH HL
+        LD H,D
+        LD L,E
+        ADD HL,HL
+        ADD HL,HL
+        ADD HL,DE
+        ADD HL,HL
+        LD E,B
+        LD D,0
+        ADD HL,DE
+        EX DE,HL
+        POP HL
+        JR _enext
+_eend:  LD A,C
+        CP '-'
+        JR NZ,_eadd
+        XOR A
+        SUB E
+        LD E,A
+        SBC A,A
+        SUB D
+        LD D,A
+_eadd:  PUSH HL
+        LD HL,(FPDE)
+        ADD HL,DE
+        LD (FPDE),HL
+        POP HL
+_value: PUSH HL
+        XOR A
+        LD (FPSGN),A
+        LD HL,(FPG+2)
+        LD BC,(FPG+4)
+        LD A,B
+        OR C
+        OR H
+        OR L
+        JR Z,_zero
+        LD DE,(FPDE)
+        LD A,D
+        OR E
+        JR NZ,_scaled
+        LD D,C                  ; an integer: rounded straight from 32 bits
+        LD C,B
+        LD E,H
+        LD B,L
+        LD HL,158
+        CALL FNORMH
+        POP HL
+        RET
+_scaled:
+        XOR A
+        LD (FPG),A
+        LD (FPG+1),A
+        LD HL,-8
+        LD (FPXE),HL
+        CALL FXNORM
+_scale: LD HL,(FPDE)
+        LD A,H
+        OR L
+        JR Z,_round
+        BIT 7,H
+        JR NZ,_down
+        DEC HL
+        LD (FPDE),HL
+        CALL FXMUL10
+        LD HL,(FPXE)
+        LD DE,-100
+        ADD HL,DE
+        BIT 7,H
+        JR NZ,_scale
+        POP HL
+        JP FOVER
+_down:  INC HL
+        LD (FPDE),HL
+        CALL FXDIV10
+        LD HL,(FPXE)
+        LD DE,200
+        ADD HL,DE
+        BIT 7,H
+        JR Z,_scale
+_zero:  CALL FZERO
+        POP HL
+        RET
+_round: LD HL,(FPG+4)
+        LD C,H
+        LD D,L
+        LD HL,(FPG+2)
+        LD E,H
+        LD B,L
+        LD HL,(FPG)
+        LD A,H
+        OR L
+        JR Z,_exact
+        SET 0,B
+_exact: LD HL,(FPXE)
+        PUSH DE
+        LD DE,166
+        ADD HL,DE
+        POP DE
+        CALL FNORMH
+        POP HL
+        RET
+
+; B C D E <- B C D E * 10; HL kept.
+FIN10:  PUSH HL
+        SLA E
+        RL D
+        RL C
+        RL B
+        PUSH BC
+        PUSH DE
+        SLA E
+        RL D
+        RL C
+        RL B
+        SLA E
+        RL D
+        RL C
+        RL B
+        POP HL
+        ADD HL,DE
+        EX DE,HL
+        POP HL
+        ADC HL,BC
+        LD B,H
+        LD C,L
+        POP HL
+        RET
+
+; ---------------------------------------------------------------- text out
+
+; FAC as PRINT shows it, in FPBUF, zero-terminated; HL <- FPBUF. A space or
+; minus sign, then up to seven significant digits (the seventh rounded, half
+; up) without trailing zeros: fixed from 0.01 to below 1E7, otherwise one
+; digit, the rest after a point and E+nn or E-nn.
+FOUT:   LD HL,FPBUF
+        LD A,(FAC+3)
+        OR A
+        LD (HL),' '
+        JP P,_plus
+        LD (HL),'-'
+_plus:  INC HL
+        LD (FPPTR),HL
+        LD HL,FAC
+        CALL FUNPK
+        JR NZ,_nz
+        LD HL,(FPPTR)
+        LD (HL),'0'
+        INC HL
+        LD (HL),A
+        LD HL,FPBUF
+        RET
+_nz:    LD (FPG+3),DE           ; R = the mantissa on top, zeros below
+        LD L,A
+        LD A,C
+        LD (FPG+5),A
+        XOR A
+        LD (FPG),A
+        LD (FPG+1),A
+        LD (FPG+2),A
+        LD H,A
+        LD DE,-166
+        ADD HL,DE
+        LD (FPXE),HL
+        LD H,A
+        LD L,A
+        LD (FPDE),HL
+_scale: LD HL,(FPXE)            ; scale by tens into 10^6 .. 10^7
+        LD DE,39
+        ADD HL,DE               ; the value lies in [2^L, 2^(L+1))
+        LD A,H
+        OR A
+        JR NZ,_small
+        LD A,L
+        CP 24
+        JR NC,_big
+        CP 23
+        JR Z,_ck7
+        CP 20
+        JR NC,_fit
+        CP 19
+        JR C,_small
+        LD A,(FPG+5)
+        CP 0F4H
+        JR C,_small
+        JR NZ,_fit
+        LD A,(FPG+4)
+        CP 24H
+        JR C,_small
+        JR _fit
+_ck7:   LD A,(FPG+5)
+        CP 98H
+        JR C,_fit
+        JR NZ,_big
+        LD A,(FPG+4)
+        CP 96H
+        JR C,_fit
+        JR NZ,_big
+        LD A,(FPG+3)
+        CP 80H
+        JR C,_fit
+_big:   CALL FXDIV10
+        LD HL,(FPDE)
+        INC HL
+        LD (FPDE),HL
+        JR _scale
+_small: CALL FXMUL10
+        LD HL,(FPDE)
+        DEC HL
+        LD (FPDE),HL
+        JR _scale
+_fit:   LD A,30                 ; round to an integer N, half up
+        SUB L
+        LD HL,(FPG+4)
+        LD C,H
+        LD D,L
+        LD HL,(FPG+2)
+        LD E,H
+        LD B,L
+_shift: SRL C
+        RR D
+        RR E
+        RR B
+        DEC A
+        JR NZ,_shift
+        INC B
+        JR NZ,_half
+        INC E
+        JR NZ,_half
+        INC D
+        JR NZ,_half
+        INC C
+_half:  SRL C
+        RR D
+        RR E
+        RR B
+        LD C,D                  ; N in C D E
+        LD D,E
+        LD E,B
+        LD A,C
+        CP 98H
+        JR NZ,_digits
+        LD A,D
+        CP 96H
+        JR NZ,_digits
+        LD A,E
+        CP 80H
+        JR NZ,_digits
+        LD C,0FH                ; 10^7 rounded up from below: 10^6, one more ten
+        LD DE,4240H
+        LD HL,(FPDE)
+        INC HL
+        LD (FPDE),HL
+_digits:
+        EXX
+        LD HL,FPDIG
+        LD B,7
+        EXX
+        LD HL,FPTENS
+_dg:    LD B,'0'
+_sub:   LD A,E
+        SUB (HL)
+        LD E,A
+        INC HL
+        LD A,D
+        SBC A,(HL)
+        LD D,A
+        INC HL
+        LD A,C
+        SBC A,(HL)
+        LD C,A
+        DEC HL
+        DEC HL
+        JR C,_rest
+        INC B
+        JR _sub
+_rest:  LD A,E
+        ADD A,(HL)
+        LD E,A
+        INC HL
+        LD A,D
+        ADC A,(HL)
+        LD D,A
+        INC HL
+        LD A,C
+        ADC A,(HL)
+        LD C,A
+        INC HL
+        LD A,B
+        EXX
+        LD (HL),A
+        INC HL
+        DEC B
+        EXX
+        JR NZ,_dg
+        LD HL,FPDIG+6           ; B = significant digits
+        LD B,7
+_tz:    LD A,(HL)
+        CP '0'
+        JR NZ,_form
+        DEC HL
+        DJNZ _tz
+_form:  LD DE,(FPPTR)
+        LD HL,FPDIG
+        LD A,(FPDE)
+        ADD A,6
+        LD C,A                  ; C = the power of ten of the first digit
+        ADD A,2
+        CP 9
+        JR NC,_expo
+        BIT 7,C
+        JR NZ,_frac
+_ip:    LD A,(HL)
+        LD (DE),A
+        INC HL
+        INC DE
+        DEC B
+        DEC C
+        JP P,_ip
+        LD A,B
+        DEC A
+        JP M,_end
+        LD A,'.'
+        LD (DE),A
+        INC DE
+_fd:    LD A,(HL)
+        LD (DE),A
+        INC HL
+        INC DE
+        DJNZ _fd
+        JR _end
+_frac:  LD A,'.'
+        LD (DE),A
+        INC DE
+_fz:    INC C
+        JR Z,_fd
+        LD A,'0'
+        LD (DE),A
+        INC DE
+        JR _fz
+_expo:  LD A,(HL)
+        LD (DE),A
+        INC HL
+        INC DE
+        DEC B
+        JR Z,_e
+        LD A,'.'
+        LD (DE),A
+        INC DE
+_ed:    LD A,(HL)
+        LD (DE),A
+        INC HL
+        INC DE
+        DJNZ _ed
+_e:     EX DE,HL
+        LD (HL),'E'
+        INC HL
+        LD A,C
+        LD (HL),'+'
+        OR A
+        JP P,_esign
+        LD (HL),'-'
+        NEG
+_esign: INC HL
+        LD (HL),'0'-1
+_tens:  INC (HL)
+        SUB 10
+        JR NC,_tens
+        ADD A,'0'+10
+        INC HL
+        LD (HL),A
+        INC HL
+        EX DE,HL
+_end:   XOR A
+        LD (DE),A
+        LD HL,FPBUF
+        RET
+
+FPTENS: DB 40H,42H,0FH          ; 10^6 .. 1, 24 bits each
+        DB 0A0H,86H,01H
+        DB 10H,27H,00H
+        DB 0E8H,03H,00H
+        DB 64H,00H,00H
+        DB 0AH,00H,00H
+        DB 01H,00H,00H
