@@ -41,7 +41,19 @@ FPDP    EQU FPDE + 2            ; 1: FIN: non-zero once the point is read
 FPPTR   EQU FPDP + 1            ; 2: FOUT: next character of the text
 FPDIG   EQU FPPTR + 2           ; 7: FOUT: the seven digits
 FPBUF   EQU FPDIG + 7           ; 16: FOUT: the text
-FPEND   EQU FPBUF + 16
+FPSEED  EQU FPBUF + 16          ; 4: RND's state (0: not yet seeded)
+FPU     EQU FPSEED + 4          ; 4: FSQR: four times the root so far
+FPPT    EQU FPU + 4             ; 4: FPOLY's variable
+FPX1    EQU FPPT + 4            ; 4: function temporaries
+FPX2    EQU FPX1 + 4            ; 4
+FPX3    EQU FPX2 + 4            ; 4
+FPBASE  EQU FPX3 + 4            ; 4: FPOW's operands
+FPY     EQU FPBASE + 4          ; 4
+FPJ     EQU FPY + 4             ; 2: an integer: octant, power of two, exponent
+FPOCT   EQU FPJ + 2             ; 1: octant offset (FCOS), then the octant
+FPTS    EQU FPOCT + 1           ; 1: sign of a function's result, bit 7
+FPOFF   EQU FPTS + 1            ; 2: FATN: the angle added, 0 for none
+FPEND   EQU FPOFF + 2
 
         IF FPEND > FPWORK + 100H
         .ERROR The float library's variables outgrew F200-F2FF
@@ -1307,3 +1319,731 @@ FPTENS: DB 40H,42H,0FH          ; 10^6 .. 1, 24 bits each
         DB 64H,00H,00H
         DB 0AH,00H,00H
         DB 01H,00H,00H
+
+; ---------------------------------------------------------------- SQR RND
+
+; FAC <- its square root, correctly rounded; Illegal function call below 0.
+; The root of the mantissa times 2^25 or 2^26 (whichever halves the exponent
+; exactly) is found two bits of the radicand at a time: 25 root bits, the
+; last one deciding the rounding (a root never lies exactly halfway).
+FSQR:   LD HL,FAC
+        CALL FUNPK
+        RET Z
+        BIT 7,B
+        JR Z,_pos
+        LD A,FE_ILLEGAL
+        SCF
+        RET
+_pos:   LD L,A
+        LD H,0
+        PUSH BC
+        PUSH DE
+        LD DE,127
+        ADD HL,DE
+        SRL H
+        RR L
+        LD (FPEXP),HL           ; (e + 127) / 2
+        RRA
+        EXX                     ; the radicand's bits, top first, in B'C'D'E'
+        POP DE
+        POP BC
+        LD B,C
+        LD C,D
+        LD D,E
+        LD E,0
+        JR NC,_fed
+        SRL B
+        RR C
+        RR D
+        RR E
+_fed:   EXX
+        LD HL,0
+        LD (FPU),HL
+        LD (FPU+2),HL
+        LD D,H                  ; the remainder in H L D E
+        LD E,L
+        LD B,25
+_root:  LD C,2
+_two:   EXX
+        SLA E
+        RL D
+        RL C
+        RL B
+        EXX
+        RL E
+        RL D
+        RL L
+        RL H
+        DEC C
+        JR NZ,_two
+        PUSH HL                 ; the remainder less 4 root + 1
+        PUSH DE
+        LD A,(FPU)
+        OR 1
+        LD C,A
+        LD A,E
+        SUB C
+        LD E,A
+        LD A,(FPU+1)
+        LD C,A
+        LD A,D
+        SBC A,C
+        LD D,A
+        LD A,(FPU+2)
+        LD C,A
+        LD A,L
+        SBC A,C
+        LD L,A
+        LD A,(FPU+3)
+        LD C,A
+        LD A,H
+        SBC A,C
+        LD H,A
+        JR C,_zero
+        INC SP
+        INC SP
+        INC SP
+        INC SP
+        LD C,4
+        JR _next
+_zero:  POP DE
+        POP HL
+        LD C,0
+_next:  PUSH HL                 ; 4 root <- 2 (4 root) + 4 bit
+        LD HL,FPU
+        SLA (HL)
+        INC HL
+        RL (HL)
+        INC HL
+        RL (HL)
+        INC HL
+        RL (HL)
+        LD A,(FPU)
+        OR C
+        LD (FPU),A
+        POP HL
+        DJNZ _root
+        LD A,H
+        OR L
+        OR D
+        OR E
+        PUSH AF
+        LD HL,(FPU)
+        LD DE,(FPU+2)
+        LD C,D
+        LD D,E
+        LD E,H
+        LD B,L
+        LD A,5                  ; the root, 25 bits, on top
+_sh:    SLA B
+        RL E
+        RL D
+        RL C
+        DEC A
+        JR NZ,_sh
+        POP AF
+        JR Z,_exact
+        SET 0,B
+_exact: XOR A
+        LD (FPSGN),A
+        JP FNORM
+
+; FAC <- a pseudo-random number in [0, 1): the next one for FAC > 0, the
+; last one again for 0, and for FAC < 0 the first of a sequence that FAC
+; chooses. A 32-bit xorshift generator (shifts 13, 17, 5), the top 24 bits.
+FRND:   CALL FTEST
+        JR Z,_last
+        LD A,(FAC+3)
+        OR A
+        JP P,_next
+        LD HL,(FAC)
+        LD (FPSEED),HL
+        LD HL,(FAC+2)
+        LD (FPSEED+2),HL
+_next:  LD DE,(FPSEED)
+        LD BC,(FPSEED+2)
+        LD A,B
+        OR C
+        OR D
+        OR E
+        JR NZ,_step
+        LD BC,92D6H             ; a state of 0 would stay 0
+        LD DE,8CA2H
+_step:  LD H,C                  ; ^= << 13
+        LD L,D
+        LD A,E
+        CALL _shl5
+        XOR D
+        LD D,A
+        LD A,L
+        XOR C
+        LD C,A
+        LD A,H
+        XOR B
+        LD B,A
+        LD H,B                  ; ^= >> 17
+        LD L,C
+        SRL H
+        RR L
+        LD A,L
+        XOR E
+        LD E,A
+        LD A,H
+        XOR D
+        LD D,A
+        LD H,B                  ; ^= << 5
+        LD L,C
+        LD A,D
+        CALL _shl5
+        LD A,L
+        XOR C
+        LD C,A
+        LD A,H
+        XOR B
+        LD B,A
+        LD H,D
+        LD L,E
+        XOR A
+        CALL _shl5
+        LD A,L
+        XOR E
+        LD E,A
+        LD A,H
+        XOR D
+        LD D,A
+        LD (FPSEED),DE
+        LD (FPSEED+2),BC
+_last:  LD HL,(FPSEED+2)
+        LD C,H
+        LD D,L
+        LD A,(FPSEED+1)
+        LD E,A
+        LD B,0
+        XOR A
+        LD (FPSGN),A
+        LD HL,126
+        JP FNORMH
+_shl5:  PUSH BC                 ; H L A <- H L A << 5
+        LD B,5
+_s5:    ADD A,A
+        ADC HL,HL
+        DJNZ _s5
+        POP BC
+        RET
+
+; ---------------------------------------------------------------- functions
+; Range reduction and polynomials after the classic single-precision
+; library methods: the reductions subtract in pieces that multiply exactly,
+; so the result is within a unit or two in the last place.
+
+; FAC <- P(FPPT), the polynomial at HL: its degree, then the coefficients
+; from the highest power down.
+FPOLY:  LD B,(HL)
+        INC HL
+        PUSH BC
+        CALL FLD
+        POP BC
+_term:  PUSH BC
+        PUSH HL
+        LD HL,FPPT
+        CALL FMUL
+        POP HL
+        PUSH HL
+        CALL FADD
+        POP HL
+        LD BC,4
+        ADD HL,BC
+        POP BC
+        DJNZ _term
+        RET
+
+; FAC <- e^FAC; Overflow above about 88.7, 0 below about -87.3.
+FEXP:   LD HL,FEXPHI
+        CALL FCMP
+        DEC A
+        JP NZ,FOVER
+        LD HL,FEXPLO
+        CALL FCMP
+        DEC A
+        JP Z,FZERO
+        LD HL,FPX1
+        CALL FST
+        LD HL,FLOG2E            ; n = floor(x log2 e + 1/2)
+        CALL FMUL
+        LD HL,FHALF
+        CALL FADD
+        CALL FINT
+        CALL FTOINT
+        LD (FPJ),DE
+        LD HL,FPX2
+        CALL FST
+        LD HL,FEXPC1            ; g = x - n ln 2, ln 2 in two pieces
+        CALL FMUL
+        LD HL,FPX1
+        CALL FSUB
+        LD HL,FPX1
+        CALL FST
+        LD HL,FPX2
+        CALL FLD
+        LD HL,FEXPC2
+        CALL FMUL
+        LD HL,FPX1
+        CALL FSUB
+        LD HL,FPX1
+        CALL FST
+        LD HL,FPPT
+        CALL FST
+        LD HL,FPX1
+        CALL FMUL
+        LD HL,FPX2
+        CALL FST
+        LD HL,FEXPP             ; 1 + g + g^2 P(g)
+        CALL FPOLY
+        LD HL,FPX2
+        CALL FMUL
+        LD HL,FPX1
+        CALL FADD
+        LD HL,FONE
+        CALL FADD
+        LD HL,FAC               ; times 2^n
+        CALL FUNPK
+        PUSH DE
+        LD E,A
+        LD D,0
+        LD HL,(FPJ)
+        ADD HL,DE
+        POP DE
+        LD B,0
+        XOR A
+        LD (FPSGN),A
+        JP FNORMH
+
+; FAC <- ln FAC; Illegal function call for 0 and below.
+FLOG:   CALL FTEST
+        JR Z,_bad
+        LD A,(FAC+3)
+        OR A
+        JP P,_pos
+_bad:   LD A,FE_ILLEGAL
+        SCF
+        RET
+_pos:   LD A,(FAC+2)            ; x = m 2^e, m in [1/2, 1)
+        ADD A,A
+        LD A,(FAC+3)
+        ADC A,A
+        LD L,A
+        LD H,0
+        LD DE,-126
+        ADD HL,DE
+        LD (FPJ),HL
+        LD HL,FAC+2
+        RES 7,(HL)
+        INC HL
+        LD (HL),3FH
+        LD HL,FSQRTH
+        CALL FCMP
+        DEC A
+        JR NZ,_ge
+        LD HL,(FPJ)             ; below the square root of 1/2: 2m, e - 1
+        DEC HL
+        LD (FPJ),HL
+        LD HL,FAC+2
+        SET 7,(HL)
+_ge:    LD HL,FMONE
+        CALL FADD
+        LD HL,FPX1              ; x = m - 1
+        CALL FST
+        LD HL,FPPT
+        CALL FST
+        LD HL,FPX1
+        CALL FMUL
+        LD HL,FPX2              ; z = x^2
+        CALL FST
+        LD HL,FLOGP
+        CALL FPOLY
+        LD HL,FPX1
+        CALL FMUL
+        LD HL,FPX2
+        CALL FMUL
+        LD HL,FPX3
+        CALL FST                ; y = x z P(x)
+        LD DE,(FPJ)
+        CALL FFROMINT
+        LD HL,FPPT
+        CALL FST
+        LD HL,FEXPC2            ; y + e ln 2 (low piece) - z/2 + x + e ln 2
+        CALL FMUL
+        LD HL,FPX3
+        CALL FADD
+        LD HL,FPX3
+        CALL FST
+        LD HL,FPX2
+        CALL FLD
+        LD HL,FMHALF
+        CALL FMUL
+        LD HL,FPX3
+        CALL FADD
+        LD HL,FPX1
+        CALL FADD
+        LD HL,FPX3
+        CALL FST
+        LD HL,FPPT
+        CALL FLD
+        LD HL,FEXPC1
+        CALL FMUL
+        LD HL,FPX3
+        JP FADD
+
+; Reduces FAC for the circular functions: FPTS <- its sign, FPJ <- the even
+; octant j of |x| (its nearest multiple of pi/4 rounded up to even), FAC
+; and FPX1 <- |x| - j pi/4. Beyond 16384 a whole number of turns goes first.
+FREDUCE:
+        LD A,(FAC+3)
+        AND 80H
+        LD (FPTS),A
+        CALL FABS
+        LD HL,FTRIGMAX
+        CALL FCMP
+        DEC A
+        JR Z,_small
+        LD HL,FPX1
+        CALL FST
+        LD HL,F2PI
+        CALL FLD
+        LD HL,FPX1
+        CALL FDIV
+        CALL FINT
+        LD HL,F2PI
+        CALL FMUL
+        LD HL,FPX1
+        CALL FSUB
+_small: LD HL,FPX1
+        CALL FST
+        LD HL,FOPI
+        CALL FMUL
+        CALL FTOADDR
+        BIT 0,E
+        JR Z,_even
+        INC DE
+_even:  LD (FPJ),DE
+        CALL FFROMINT
+        LD HL,FPX2
+        CALL FST
+        LD HL,FDP1
+        CALL _piece
+        LD HL,FDP2
+        CALL _piece
+        LD HL,FDP3
+_piece: PUSH HL                 ; x <- x - j (a piece of pi/4)
+        LD HL,FPX2
+        CALL FLD
+        POP HL
+        CALL FMUL
+        LD HL,FPX1
+        CALL FADD
+        LD HL,FPX1
+        JP FST
+
+FSIN:   LD C,0
+        JR FSINCOS
+FCOS:   LD C,2                  ; cos x = sin(x + pi/2): two octants on
+FSINCOS:
+        PUSH BC
+        CALL FREDUCE
+        POP BC
+        LD A,C
+        OR A
+        JR Z,_sin
+        XOR A
+        LD (FPTS),A
+_sin:   LD A,(FPJ)
+        ADD A,C
+        AND 7
+        CP 4
+        JR C,_half
+        SUB 4
+        LD HL,FPTS
+        LD B,A
+        LD A,(HL)
+        XOR 80H
+        LD (HL),A
+        LD A,B
+_half:  LD (FPOCT),A
+        LD HL,FPX1
+        CALL FLD
+        LD HL,FPX1
+        CALL FMUL
+        LD HL,FPX2
+        CALL FST
+        LD HL,FPPT
+        CALL FST
+        LD A,(FPOCT)
+        OR A
+        JR Z,_sinp
+        LD HL,FCOSP             ; 1 - z/2 + z^2 P(z)
+        CALL FPOLY
+        LD HL,FPX2
+        CALL FMUL
+        LD HL,FPX2
+        CALL FMUL
+        LD HL,FPX3
+        CALL FST
+        LD HL,FPX2
+        CALL FLD
+        LD HL,FMHALF
+        CALL FMUL
+        LD HL,FPX3
+        CALL FADD
+        LD HL,FONE
+        CALL FADD
+        JR FSIGNED
+_sinp:  LD HL,FSINP             ; x + x z P(z)
+        CALL FPOLY
+        LD HL,FPX2
+        CALL FMUL
+        LD HL,FPX1
+        CALL FMUL
+        LD HL,FPX1
+        CALL FADD
+; FAC <- -FAC when FPTS says so.
+FSIGNED:
+        LD A,(FPTS)
+        OR A
+        RET P
+        JP FNEG
+
+FTAN:   CALL FREDUCE
+        LD HL,FPX1
+        CALL FMUL
+        LD HL,FPX2
+        CALL FST
+        LD HL,FPPT
+        CALL FST
+        LD HL,FTANP             ; x + x z P(z)
+        CALL FPOLY
+        LD HL,FPX2
+        CALL FMUL
+        LD HL,FPX1
+        CALL FMUL
+        LD HL,FPX1
+        CALL FADD
+        LD A,(FPJ)
+        AND 2
+        JR Z,FSIGNED
+        LD HL,FMONE             ; the odd quarter turns: -1 / tan
+        CALL FDIV
+        RET C
+        JR FSIGNED
+
+FATN:   LD A,(FAC+3)
+        AND 80H
+        LD (FPTS),A
+        CALL FABS
+        LD HL,0
+        LD (FPOFF),HL
+        LD HL,FTAN38
+        CALL FCMP
+        INC A
+        JR NZ,_mid
+        LD HL,FMONE             ; above tan 3pi/8: pi/2 + atan(-1/x)
+        CALL FDIV
+        LD HL,FPI2HI
+        JR _part
+_mid:   LD HL,FTAN18
+        CALL FCMP
+        INC A
+        JR NZ,_poly
+        LD HL,FPX1              ; above tan pi/8: pi/4 + atan((x-1)/(x+1))
+        CALL FST
+        LD HL,FONE
+        CALL FADD
+        LD HL,FPX2
+        CALL FST
+        LD HL,FPX1
+        CALL FLD
+        LD HL,FMONE
+        CALL FADD
+        LD HL,FPX1
+        CALL FST
+        LD HL,FPX2
+        CALL FLD
+        LD HL,FPX1
+        CALL FDIV
+        LD HL,FPI4HI
+_part:  LD (FPOFF),HL
+_poly:  LD HL,FPX1
+        CALL FST
+        LD HL,FPX1
+        CALL FMUL
+        LD HL,FPX2
+        CALL FST
+        LD HL,FPPT
+        CALL FST
+        LD HL,FATNP             ; x + x z P(z)
+        CALL FPOLY
+        LD HL,FPX2
+        CALL FMUL
+        LD HL,FPX1
+        CALL FMUL
+        LD HL,FPX1
+        CALL FADD
+        LD HL,(FPOFF)           ; + the angle's low piece, then its high one
+        LD A,H
+        OR L
+        JP Z,FSIGNED
+        LD DE,4
+        ADD HL,DE
+        CALL FADD
+        LD HL,(FPOFF)
+        CALL FADD
+        JP FSIGNED
+
+; FAC <- (HL) ^ FAC. A whole power up to 32767 multiplies (x^2 is exact to
+; the last place); others are e^(FAC ln (HL)), Illegal function call for a
+; negative base. 0 to a negative power is Division by zero.
+FPOW:   LD DE,FPBASE
+        LD BC,4
+        LDIR
+        LD HL,FPY
+        CALL FST
+        CALL FTEST
+        LD HL,FONE
+        JP Z,FLD
+        LD HL,FPBASE
+        CALL FLD
+        CALL FTEST
+        JR NZ,_nz
+        LD A,(FPY+3)
+        OR A
+        RET P
+        LD A,FE_DIVZERO
+        SCF
+        RET
+_nz:    LD HL,FPY
+        CALL FLD
+        CALL FTOINT
+        JR C,_real
+        PUSH DE
+        CALL FFROMINT
+        LD HL,FPY
+        CALL FCMP
+        POP DE
+        OR A
+        JR Z,_whole
+_real:  LD HL,FPBASE
+        CALL FLD
+        CALL FLOG
+        RET C
+        LD HL,FPY
+        CALL FMUL
+        RET C
+        JP FEXP
+_whole: LD A,D
+        LD (FPTS),A
+        OR A
+        JP P,_npos
+        XOR A
+        SUB E
+        LD E,A
+        LD A,0
+        SBC A,D
+        LD D,A
+_npos:  LD (FPJ),DE
+        LD HL,FPBASE
+        CALL FLD
+        LD HL,FPX2
+        CALL FST
+        LD HL,FONE
+        CALL FLD
+        LD HL,FPX1
+        CALL FST
+_bit:   LD HL,(FPJ)             ; r <- r b for each bit of n, b <- b^2
+        SRL H
+        RR L
+        LD (FPJ),HL
+        JR NC,_sq
+        LD HL,FPX2
+        CALL FLD
+        LD HL,FPX1
+        CALL FMUL
+        RET C
+        LD HL,FPX1
+        CALL FST
+_sq:    LD HL,(FPJ)
+        LD A,H
+        OR L
+        JR Z,_done
+        LD HL,FPX2
+        CALL FLD
+        LD HL,FPX2
+        CALL FMUL
+        RET C
+        LD HL,FPX2
+        CALL FST
+        JR _bit
+_done:  LD HL,FPX1
+        CALL FLD
+        LD A,(FPTS)
+        OR A
+        RET P
+        LD HL,FONE
+        JP FDIV
+
+FONE    DB 00H,00H,80H,3FH      ; 1
+FHALF   DB 00H,00H,00H,3FH      ; 0.5
+FMHALF  DB 00H,00H,00H,0BFH     ; -0.5
+FLOG2E  DB 3BH,0AAH,0B8H,3FH    ; 1.44269502
+FEXPC1  DB 00H,80H,31H,3FH      ; 0.693359375, ln 2 less
+FEXPC2  DB 83H,80H,5EH,0B9H     ;   -2.12194442E-4
+FEXPHI  DB 9AH,99H,0B1H,42H     ; 88.8
+FEXPLO  DB 00H,00H,0D0H,0C2H    ; -104
+FSQRTH  DB 0F3H,04H,35H,3FH     ; 0.707106769
+FOPI    DB 83H,0F9H,0A2H,3FH    ; 4/pi
+FDP1    DB 00H,00H,49H,0BFH     ; -0.78515625, pi/4 less
+FDP2    DB 00H,0A0H,7DH,0B9H    ;   -2.41875648E-4, less
+FDP3    DB 69H,21H,22H,0B3H     ;   -3.77489506E-8
+FTRIGMAX DB 00H,00H,80H,46H     ; 16384
+F2PI    DB 0DBH,0FH,0C9H,40H    ; 2 pi
+FTAN38  DB 7AH,82H,1AH,40H      ; tan 3pi/8
+FTAN18  DB 0CDH,13H,0D4H,3EH    ; tan pi/8
+FPI2HI  DB 0DBH,0FH,0C9H,3FH    ; pi/2 = 1.57079637
+        DB 2EH,0BDH,3BH,0B3H    ;   - 4.37113883E-8
+FPI4HI  DB 0DBH,0FH,49H,3FH     ; pi/4 = 0.785398185
+        DB 2EH,0BDH,0BBH,0B2H   ;   - 2.18556941E-8
+FEXPP   DB 5                    ; e^g = 1 + g + g^2 P(g)
+        DB 67H,69H,50H,39H      ; 1.98756912E-4
+        DB 0CEH,43H,0B7H,3AH    ; 1.39819994E-3
+        DB 08H,89H,08H,3CH      ; 8.33345205E-3
+        DB 0C1H,0A9H,2AH,3DH    ; 4.16657962E-2
+        DB 0AAH,0AAH,2AH,3EH    ; 0.166666657
+        DB 00H,00H,00H,3FH      ; 0.5
+FLOGP   DB 8                    ; ln(1+x) = x - x^2/2 + x^3 P(x)
+        DB 0BBH,21H,90H,3DH     ; 7.03768358E-2
+        DB 0B8H,0D1H,0EBH,0BDH  ; -0.115146101
+        DB 1AH,25H,0EFH,3DH     ; 0.116769984
+        DB 4FH,5DH,0FEH,0BDH    ; -0.12420141
+        DB 0BFH,0E9H,11H,3EH    ; 0.142493233
+        DB 50H,0AEH,2AH,0BEH    ; -0.166680574
+        DB 0ACH,0CEH,4CH,3EH    ; 0.200007141
+        DB 0FCH,0FFH,7FH,0BEH   ; -0.24999994
+        DB 0AAH,0AAH,0AAH,3EH   ; 0.333333313
+FCOSP   DB 2                    ; cos x = 1 - z/2 + z^2 P(z), z = x^2
+        DB 0CEH,0F5H,0CCH,37H   ; 2.44331568E-5
+        DB 1AH,06H,0B6H,0BAH    ; -1.38873165E-3
+        DB 0A5H,0AAH,2AH,3DH    ; 4.16666456E-2
+FSINP   DB 2                    ; sin x = x + x z P(z)
+        DB 0F9H,0A1H,4CH,0B9H   ; -1.95152956E-4
+        DB 9EH,83H,08H,3CH      ; 8.33216123E-3
+        DB 0A3H,0AAH,2AH,0BEH   ; -0.166666552
+FTANP   DB 5                    ; tan x = x + x z P(z)
+        DB 3BH,0C5H,19H,3CH     ; 9.38540231E-3
+        DB 9CH,77H,4CH,3BH      ; 3.11992224E-3
+        DB 0B5H,21H,0C8H,3CH    ; 2.44301353E-2
+        DB 0C9H,0C5H,5AH,3DH    ; 5.34112789E-2
+        DB 0DDH,96H,08H,3EH     ; 0.133387998
+        DB 6FH,0AAH,0AAH,3EH    ; 0.333331555
+FATNP   DB 3                    ; atan x = x + x z P(z)
+        DB 0D1H,0F0H,0A4H,3DH   ; 8.05374458E-2
+        DB 85H,1BH,0EH,0BEH     ; -0.138776854
+        DB 5FH,92H,4CH,3EH      ; 0.199777111
+        DB 2AH,0AAH,0AAH,0BEH   ; -0.333329499

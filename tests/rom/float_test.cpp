@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -378,6 +379,130 @@ TEST_F(Float, ReadsNumberText) {
             EXPECT_EQ(Bits(value), Bits(c.value)) << c.text;
         }
     }
+}
+
+// Distance in units in the last place between two binary32 numbers.
+long Ulps(float a, float b) {
+    auto key = [](float f) {
+        int32_t i = std::bit_cast<int32_t>(f);
+        return i < 0 ? -(long(i) & 0x7FFFFFFF) : long(i);
+    };
+    return std::labs(key(a) - key(b));
+}
+
+TEST_F(Float, SquareRootIsCorrectlyRounded) {
+    Numbers number;
+    for (int i = 0; i < 4000; i++) {
+        float x = std::fabs(number(-126, 127));
+        SetFac(x);
+        ASSERT_FALSE(Call("FSQR").carry);
+        ASSERT_EQ(Bits(Fac()), Bits(std::sqrt(x))) << std::hexfloat << x;
+    }
+    SetFac(-1.0f);
+    Result got = Call("FSQR");
+    EXPECT_TRUE(got.carry && got.a == 5);
+}
+
+TEST_F(Float, FunctionsWithinTwoUnitsInTheLastPlace) {
+    struct Function {
+        const char* name;
+        double (*host)(double);
+        float lo, hi; // operands uniform in [lo, hi], or with exponents from lo to hi
+        bool exponents;
+    } functions[] = {{"FEXP", [](double x) { return std::exp(x); }, -87, 88, false},
+                     {"FEXP", [](double x) { return std::exp(x); }, -30, 3, true},
+                     {"FLOG", [](double x) { return std::log(std::fabs(x)); }, -126, 127, true},
+                     {"FSIN", [](double x) { return std::sin(x); }, -100, 100, false},
+                     {"FSIN", [](double x) { return std::sin(x); }, -40, 1, true},
+                     {"FCOS", [](double x) { return std::cos(x); }, -100, 100, false},
+                     {"FTAN", [](double x) { return std::tan(x); }, -100, 100, false},
+                     {"FTAN", [](double x) { return std::tan(x); }, -40, 1, true},
+                     {"FATN", [](double x) { return std::atan(x); }, -126, 127, true}};
+    Numbers number;
+    std::uniform_real_distribution<float> uniform;
+    for (const Function& f : functions) {
+        tstates = 0;
+        long worst = 0;
+        const int count = 1500;
+        for (int i = 0; i < count; i++) {
+            float x = f.exponents ? number(int(f.lo), int(f.hi))
+                                  : f.lo + (f.hi - f.lo) * uniform(number.rng);
+            if (f.name[1] == 'L') x = std::fabs(x);
+            float expected = float(f.host(x));
+            SetFac(x);
+            ASSERT_FALSE(Call(f.name).carry) << f.name << ' ' << x;
+            if (std::fabs(expected) < 0x1p-126f) {
+                EXPECT_LT(std::fabs(Fac()), 0x1p-125f) << f.name << ' ' << x;
+                continue;
+            }
+            long ulps = Ulps(Fac(), expected);
+            worst = std::max(worst, ulps);
+            EXPECT_LE(ulps, 2) << f.name << std::hexfloat << ' ' << x << " gave " << Fac()
+                               << " for " << expected;
+        }
+        std::printf("%s: at most %ld units in the last place, %ld T-states a call\n", f.name, worst,
+                    tstates / count);
+    }
+}
+
+TEST_F(Float, PowersAndTheirErrors) {
+    Numbers number;
+    std::uniform_real_distribution<float> uniform;
+    long worst[2] = {};
+    for (int i = 0; i < 3000; i++) {
+        // Whole powers of any base multiply: within 2 units. Real powers of
+        // positive bases go through the logarithm, whose last-place error
+        // grows with y ln x: within 2 units plus 1.5 |y ln x|.
+        bool whole = i % 2 == 0;
+        float x = whole ? number(-4, 4) : std::fabs(number(-6, 6));
+        float y = whole ? float(int(number.rng() % 9) - 4) : -4 + 8 * uniform(number.rng);
+        double exact = std::pow(double(x), double(y));
+        Put(kLeft, x);
+        SetFac(y);
+        ASSERT_FALSE(Call("FPOW", kLeft).carry) << x << '^' << y;
+        long ulps = Ulps(Fac(), float(exact));
+        worst[whole] = std::max(worst[whole], ulps);
+        EXPECT_LE(ulps, whole ? 2 : 2 + 1.5 * std::fabs(std::log(exact)))
+            << std::hexfloat << x << '^' << y << " gave " << Fac() << " for " << float(exact);
+    }
+    std::printf("FPOW: at most %ld units in the last place for whole powers, %ld for others\n",
+                worst[1], worst[0]);
+    struct {
+        float x, y;
+        int error; // 0, or the error code
+        float value;
+    } cases[] = {{0, 2, 0, 0},   {0, -1, 11, 0}, {-8, 0.5f, 5, 0}, {5, 0, 0, 1},
+                 {-2, 3, 0, -8}, {10, 39, 6, 0}, {3, 2, 0, 9}};
+    for (auto& c : cases) {
+        Put(kLeft, c.x);
+        SetFac(c.y);
+        Result got = Call("FPOW", kLeft);
+        EXPECT_EQ(got.carry ? got.a : 0, c.error) << c.x << '^' << c.y;
+        if (!c.error) {
+            EXPECT_EQ(Fac(), c.value) << c.x << '^' << c.y;
+        }
+    }
+}
+
+TEST_F(Float, RandomNumbersRepeatAndReseed) {
+    SetFac(-7.0f);
+    Call("FRND");
+    float first = Fac();
+    double sum = 0;
+    for (int i = 0; i < 2000; i++) {
+        SetFac(1.0f);
+        Call("FRND");
+        float r = Fac();
+        ASSERT_TRUE(r >= 0 && r < 1) << r;
+        sum += r;
+        SetFac(0.0f);
+        Call("FRND");
+        ASSERT_EQ(Fac(), r) << "RND(0) repeats the last number";
+    }
+    EXPECT_NEAR(sum / 2000, 0.5, 0.03);
+    SetFac(-7.0f);
+    Call("FRND");
+    EXPECT_EQ(Fac(), first) << "the same seed starts the same sequence";
 }
 
 } // namespace
