@@ -52,8 +52,10 @@ FPY     EQU FPBASE + 4          ; 4
 FPJ     EQU FPY + 4             ; 2: an integer: octant, power of two, exponent
 FPOCT   EQU FPJ + 2             ; 1: octant offset (FCOS), then the octant
 FPTS    EQU FPOCT + 1           ; 1: sign of a function's result, bit 7
-FPOFF   EQU FPTS + 1            ; 2: FATN: the angle added, 0 for none
-FPEND   EQU FPOFF + 2
+FPOFF   EQU FPTS + 1            ; 2: FATN: the angle added, 0 for none;
+                                ;    FPOW: the power of two
+FPZ     EQU FPOFF + 2           ; 4: FLOG2: the number squared
+FPEND   EQU FPZ + 4
 
         IF FPEND > FPWORK + 100H
         .ERROR The float library's variables outgrew F200-F2FF
@@ -1605,17 +1607,23 @@ FEXP:   LD HL,FEXPHI
         CALL FADD
         LD HL,FONE
         CALL FADD
-        LD HL,FAC               ; times 2^n
+        LD HL,(FPJ)             ; times 2^n
+
+; FAC <- FAC * 2^HL.
+FSCALE: PUSH HL
+        LD HL,FAC
         CALL FUNPK
+        POP HL
+        RET Z
         PUSH DE
         LD E,A
         LD D,0
-        LD HL,(FPJ)
         ADD HL,DE
         POP DE
-        LD B,0
-        XOR A
+        LD A,B
+        AND 80H
         LD (FPSGN),A
+        LD B,0
         JP FNORMH
 
 ; FAC <- ln FAC; Illegal function call for 0 and below.
@@ -1898,9 +1906,11 @@ _poly:  LD HL,FPX1
         CALL FADD
         JP FSIGNED
 
-; FAC <- (HL) ^ FAC. A whole power up to 32767 multiplies (x^2 is exact to
-; the last place); others are e^(FAC ln (HL)), Illegal function call for a
-; negative base. 0 to a negative power is Division by zero.
+; FAC <- (HL) ^ FAC. Whole powers from -4 to 4 multiply (x^2 is correctly
+; rounded); others are 2^(y log2 x) with log2 x to 32 bits after the point
+; and y log2 x split in exact products, within a unit in the last place.
+; A negative base takes whole powers only (else Illegal function call);
+; 0 to a negative power is Division by zero.
 FPOW:   LD DE,FPBASE
         LD BC,4
         LDIR
@@ -1919,7 +1929,9 @@ FPOW:   LD DE,FPBASE
         LD A,FE_DIVZERO
         SCF
         RET
-_nz:    LD HL,FPY
+_nz:    XOR A
+        LD (FPOCT),A            ; the sign of the result
+        LD HL,FPY
         CALL FLD
         CALL FTOINT
         JR C,_real
@@ -1929,15 +1941,154 @@ _nz:    LD HL,FPY
         CALL FCMP
         POP DE
         OR A
-        JR Z,_whole
-_real:  LD HL,FPBASE
+        JR NZ,_real
+        LD HL,4                 ; -4 to 4 multiply
+        ADD HL,DE
+        LD A,H
+        OR A
+        JR NZ,_large
+        LD A,L
+        CP 9
+        JP C,_whole
+_large: LD HL,FPBASE+3          ; others take |x|, negative for odd powers of
+        LD A,E                  ; a negative x
+        RRA
+        JR NC,_even
+        LD A,(HL)
+        AND 80H
+        LD (FPOCT),A
+_even:  RES 7,(HL)
+_real:  LD HL,FPBASE            ; L = log2 x = e + F, F from the mantissa
+        CALL FUNPK
+        BIT 7,B
+        JR Z,_plus
+        LD A,FE_ILLEGAL
+        SCF
+        RET
+_plus:  LD L,A
+        LD H,0
+        PUSH DE
+        LD DE,-127
+        ADD HL,DE
+        POP DE
+        LD (FPG+4),HL
+        LD A,C
+        LD (FPZ+3),A
+        LD (FPZ+1),DE
+        XOR A
+        LD (FPZ),A
+        CALL FLOG2
+        EXX
+        LD (FPG),HL
+        LD (FPG+2),DE
+        EXX
+        LD A,(FPG+5)            ; R = L 2^32: its sign and magnitude
+        AND 80H
+        LD (FPTS),A
+        JR Z,_mag
+        LD HL,FPG
+        LD B,6
+_neg:   LD A,0
+        SBC A,(HL)
+        LD (HL),A
+        INC HL
+        DJNZ _neg
+_mag:   LD HL,FPG
+        LD B,6
+        XOR A
+_or:    OR (HL)
+        INC HL
+        DJNZ _or
+        LD HL,FONE              ; 1 to any power
+        JP Z,FLD
+        LD HL,-24
+        LD (FPXE),HL
+        CALL FXNORM
+        LD A,(FPG+5)            ; L's top 12 bits, then the rest
+        LD C,A
+        LD A,(FPG+4)
+        AND 0F0H
+        LD D,A
+        LD E,0
+        LD B,E
+        LD HL,166
+        CALL _part
+        LD HL,FPX1
+        CALL FST
+        LD A,(FPG+4)
+        AND 0FH
+        LD C,A
+        LD HL,(FPG+2)
+        LD D,H
+        LD E,L
+        LD A,(FPG+1)
+        LD B,A
+        LD HL,158
+        CALL _part
+        LD HL,FPX2
+        CALL FST
+        LD HL,FPY               ; y's top 12 bits: their products are exact
         CALL FLD
-        CALL FLOG
-        RET C
-        LD HL,FPY
+        XOR A
+        LD (FAC),A
+        LD A,(FAC+1)
+        AND 0F0H
+        LD (FAC+1),A
+        LD HL,FPX3
+        CALL FST
+        LD HL,FPX1
         CALL FMUL
+        LD HL,FPBASE            ; A = y_hi L_hi
+        CALL FST
+        LD HL,FPX3
+        CALL FLD
+        LD HL,FPY
+        CALL FSUB
+        LD HL,FPX1
+        CALL FMUL
+        LD HL,FPX3              ; B = y_lo L_hi
+        CALL FST
+        LD HL,FPY
+        CALL FLD
+        LD HL,FPX2
+        CALL FMUL               ; C = y L_lo
+        LD HL,FPX3
+        CALL FADD
+        LD HL,FPX3
+        CALL FST
+        LD HL,FPBASE            ; y L = n + f, n whole: 2^f 2^n
+        CALL FLD
+        LD HL,FHALF
+        CALL FADD
+        CALL FINT
+        CALL FTOINT
+        JR C,_far
+        LD (FPOFF),DE
+        LD HL,FPBASE
+        CALL FSUB
+        LD HL,FPX3
+        CALL FADD
+        LD HL,FLN2
+        CALL FMUL
+        CALL FEXP
         RET C
-        JP FEXP
+        LD HL,(FPOFF)
+        CALL FSCALE
+        RET C
+        LD A,(FPOCT)
+        LD (FPTS),A
+        JP FSIGNED
+_far:   LD A,(FAC+3)
+        OR A
+        JP M,FZERO
+        JP FOVER
+_part:  PUSH DE                 ; C D E B times 2^(FPXE + HL - 166) to FAC
+        LD DE,(FPXE)
+        ADD HL,DE
+        POP DE
+        LD A,(FPTS)
+        LD (FPSGN),A
+        JP FNORMH
 _whole: LD A,D
         LD (FPTS),A
         OR A
@@ -1989,7 +2140,69 @@ _done:  LD HL,FPX1
         LD HL,FONE
         JP FDIV
 
+; log2 of FPZ (1 <= z < 2, 31 bits after the point) into D'E'H'L', 32 bits
+; after the point: squaring z gives the next bit (z^2 >= 2, then halved).
+FLOG2:  EXX
+        LD B,32
+        EXX
+_sq:    LD HL,0                 ; z^2 in H L D E C
+        LD D,H
+        LD E,L
+        LD C,L
+        LD A,(FPZ)
+        CALL _byte
+        LD A,(FPZ+1)
+        CALL _byte
+        LD A,(FPZ+2)
+        CALL _byte
+        LD A,(FPZ+3)
+        CALL _byte
+        BIT 7,H
+        SCF
+        JR NZ,_bit
+        SLA C
+        RL E
+        RL D
+        RL L
+        RL H
+_bit:   LD (FPZ),DE
+        LD (FPZ+2),HL
+        EXX
+        RL L
+        RL H
+        RL E
+        RL D
+        DEC B
+        EXX
+        JR NZ,_sq
+        RET
+_byte:  LD B,A                  ; z times the bits of A, a byte of z
+        SCF
+        RR B
+_b:     JR NC,_s
+        LD A,(FPZ)
+        ADD A,E
+        LD E,A
+        LD A,(FPZ+1)
+        ADC A,D
+        LD D,A
+        LD A,(FPZ+2)
+        ADC A,L
+        LD L,A
+        LD A,(FPZ+3)
+        ADC A,H
+        LD H,A
+_s:     RR H
+        RR L
+        RR D
+        RR E
+        RR C
+        SRL B
+        JR NZ,_b
+        RET
+
 FONE    DB 00H,00H,80H,3FH      ; 1
+FLN2    DB 18H,72H,31H,3FH      ; ln 2
 FHALF   DB 00H,00H,00H,3FH      ; 0.5
 FMHALF  DB 00H,00H,00H,0BFH     ; -0.5
 FLOG2E  DB 3BH,0AAH,0B8H,3FH    ; 1.44269502
