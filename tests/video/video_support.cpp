@@ -42,6 +42,9 @@ void VideoPrepare(void) {
     machine.cursorBlinkPhase = 0;
     machine.attrBlinkPhase = 0;
     machine.blinkCounter = 1;
+    Put(machine.hostPaints, 0);
+    Put(machine.repaintWanted, 0);
+    machine.shownClient = RECT{0, 0, 0, 0};
     for (int page = 0; page < 6; ++page)
         for (int row = 0; row < 25; ++row)
             for (int pair = 0; pair < 20; ++pair)
