@@ -84,6 +84,10 @@ int CtlEmulator(uint32_t message, uint32_t wParam, int32_t lParam) {
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP: CrtcMouseEvent(message, lParam); break;
+    case WM_PAINT:
+        Put(machine.hostPaints, 1);
+        Put(machine.repaintWanted, 1);
+        break;
     default: break;
     }
     return 0;
