@@ -65,7 +65,16 @@ unsigned char RunEmu(HWND window, HDC dc) {
 }
 
 int ResetEmu(void) {
-    MachineReset();
+    // Before RunEmu no thread runs the processor, so the reset is made here.
+    if (!Get(machine.running)) {
+        MachineReset();
+        return 0;
+    }
+    // CpuThread makes it between two instructions; it looks at the request
+    // before every one and sleeps at most one slice's pause, so the wait is
+    // short and ends.
+    Put(machine.resetRequested, 1);
+    machine.resetRequested.wait(1, std::memory_order_relaxed);
     return 0;
 }
 

@@ -20,22 +20,34 @@ int32_t ElapsedMs(WORD startMs, WORD endMs) {
 
 int32_t CpuRunSlice(void) {
     int32_t sum = 0;
+    // What the DMA status port will watch: the cycles since the emulated
+    // second began, or since a reset made in this slice.
+    int32_t counted = Get(machine.cyclesThisSecond);
     do {
+        // The host's reset takes effect here, between two instructions, so
+        // nothing the old program does outlives it.
+        if (Get(machine.resetRequested)) {
+            MachineReset();
+            counted = 0;
+            Put(machine.resetRequested, 0);
+            machine.resetRequested.notify_all();
+        }
         // A plain load on the fast path; the exchange takes the request and
         // its vector together, so the vector delivered is the one requested.
         if (Get(machine.pendingInterrupt) & kInterruptPending) {
             uint16_t request = machine.pendingInterrupt.exchange(0, std::memory_order_relaxed);
             if (request & kInterruptPending) Z80DoIRQ(request & 0xFF);
         }
-        sum += Z80Run();
+        int32_t cycles = Z80Run();
+        sum += cycles;
+        counted += cycles;
         Put(machine.vrtcToggle, !Get(machine.vrtcToggle));
     } while (sum < (Get(machine.displayOn) ? kSliceBudgetDisplayOn : kSliceBudgetDisplayOff));
 
-    int32_t cycles = Get(machine.cyclesThisSecond) + sum;
     int32_t second = Get(machine.displayOn) ? kSecondBudgetDisplayOn : kSecondBudgetDisplayOff;
     // The second budget paces nothing; it only sets where the count that the
     // DMA status port watches starts over.
-    Put(machine.cyclesThisSecond, cycles >= second ? 0 : cycles);
+    Put(machine.cyclesThisSecond, counted >= second ? 0 : counted);
     return sum;
 }
 

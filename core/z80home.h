@@ -14,6 +14,9 @@
 
 extern "C" {
 Z80HOME_API unsigned char RunEmu(HWND window, HDC dc);
+// Resets the devices and the processor at one point between two instructions
+// and returns once that reset has taken effect (within a slice's pause, a few
+// milliseconds, while the machine runs; at once before RunEmu). Returns 0.
 Z80HOME_API int ResetEmu(void);
 Z80HOME_API void SetCMTFile(const char* name);
 Z80HOME_API const char* GetCMTFile(void);

@@ -53,6 +53,7 @@ struct MachineState {
     std::atomic<uint16_t> pendingInterrupt;
     std::atomic<int32_t> cyclesThisSecond;
     std::atomic<uint8_t> vrtcToggle;
+    std::atomic<uint32_t> resetRequested; // set by ResetEmu, cleared once CpuThread made the reset
 
     // System control ports 0x30, 0x31, 0x40, 0xE6.
     std::atomic<uint8_t> columns80;
