@@ -972,19 +972,56 @@ _value: PUSH HL
         OR C
         OR H
         OR L
-        JR Z,_zero
+        JP Z,_zero
         LD DE,(FPDE)
         LD A,D
         OR E
-        JR NZ,_scaled
-        LD D,C                  ; an integer: rounded straight from 32 bits
+        JR Z,_int
+        LD A,B                  ; N below 2^24 and a power of ten up to 10^10:
+        OR A                    ; both exact, one rounding in their product or
+        JR NZ,_scaled           ; quotient
+        LD A,D
+        INC A
+        CP 2
+        JR NC,_scaled
+        LD A,E
+        BIT 7,D
+        JR Z,_tens
+        NEG
+_tens:  CP 11
+        JR NC,_scaled
+        DEC A
+        ADD A,A
+        ADD A,A
+        PUSH AF
+        CALL _float
+        LD HL,FPX1
+        CALL FST
+        POP AF
+        LD E,A
+        LD D,0
+        LD HL,FTENS
+        ADD HL,DE
+        LD A,(FPDE+1)
+        OR A
+        JP P,_times
+        CALL FLD
+        LD HL,FPX1
+        CALL FDIV
+        POP HL
+        RET
+_times: CALL FMUL
+        POP HL
+        RET
+_int:   CALL _float             ; an integer: rounded straight from 32 bits
+        POP HL
+        RET
+_float: LD D,C
         LD C,B
         LD E,H
         LD B,L
         LD HL,158
-        CALL FNORMH
-        POP HL
-        RET
+        JP FNORMH
 _scaled:
         XOR A
         LD (FPG),A
@@ -1038,6 +1075,17 @@ _exact: LD HL,(FPXE)
         CALL FNORMH
         POP HL
         RET
+
+FTENS   DB 00H,00H,20H,41H      ; 1E1 .. 1E10, exact
+        DB 00H,00H,0C8H,42H
+        DB 00H,00H,7AH,44H
+        DB 00H,40H,1CH,46H
+        DB 00H,50H,0C3H,47H
+        DB 00H,24H,74H,49H
+        DB 80H,96H,18H,4BH
+        DB 20H,0BCH,0BEH,4CH
+        DB 28H,6BH,6EH,4EH
+        DB 0F9H,02H,15H,50H
 
 ; B C D E <- B C D E * 10; HL kept.
 FIN10:  PUSH HL
@@ -1538,6 +1586,65 @@ _s5:    ADD A,A
 ; library methods: the reductions subtract in pieces that multiply exactly,
 ; so the result is within a unit or two in the last place.
 
+; Runs the steps written after its call, then returns past them: each an
+; operation (R_...) and the address it takes in HL, the last followed by 0.
+; A step that fails skips the rest and returns its carry and code.
+R_LD    EQU 1
+R_ST    EQU 2
+R_ADD   EQU 3
+R_SUB   EQU 4
+R_MUL   EQU 5
+R_DIV   EQU 6
+R_POLY  EQU 7
+R_CALL  EQU 8                   ; the routine at the address
+
+FDO     MACRO op, address
+        DB op
+        DW address
+        ENDM
+
+FRUN:   POP HL
+_step:  LD A,(HL)
+        INC HL
+        OR A
+        JR Z,_end
+        LD E,(HL)
+        INC HL
+        LD D,(HL)
+        INC HL
+        PUSH HL
+        ADD A,A
+        LD HL,FRUNOPS - 2
+        ADD A,L
+        LD L,A
+        JR NC,_page
+        INC H
+_page:  LD A,(HL)
+        INC HL
+        LD H,(HL)
+        LD L,A
+        EX DE,HL
+        CALL _go
+        POP HL
+        JR NC,_step
+        LD C,A
+_skip:  LD A,(HL)
+        INC HL
+        INC HL
+        INC HL
+        OR A
+        JR NZ,_skip
+        DEC HL
+        DEC HL
+        LD A,C
+        SCF
+_end:   JP (HL)
+_go:    PUSH DE
+        RET
+
+FRUNOPS DW FLD, FST, FADD, FSUB, FMUL, FDIV, FPOLY, FCALL
+FCALL:  JP (HL)
+
 ; FAC <- P(FPPT), the polynomial at HL: its degree, then the coefficients
 ; from the highest power down.
 FPOLY:  LD B,(HL)
@@ -1568,45 +1675,31 @@ FEXP:   LD HL,FEXPHI
         CALL FCMP
         DEC A
         JP Z,FZERO
-        LD HL,FPX1
-        CALL FST
-        LD HL,FLOG2E            ; n = floor(x log2 e + 1/2)
-        CALL FMUL
-        LD HL,FHALF
-        CALL FADD
-        CALL FINT
+        CALL FRUN
+        FDO R_ST,FPX1
+        FDO R_MUL,FLOG2E        ; n = floor(x log2 e + 1/2)
+        FDO R_ADD,FHALF
+        FDO R_CALL,FINT
+        DB 0
         CALL FTOINT
         LD (FPJ),DE
-        LD HL,FPX2
-        CALL FST
-        LD HL,FEXPC1            ; g = x - n ln 2, ln 2 in two pieces
-        CALL FMUL
-        LD HL,FPX1
-        CALL FSUB
-        LD HL,FPX1
-        CALL FST
-        LD HL,FPX2
-        CALL FLD
-        LD HL,FEXPC2
-        CALL FMUL
-        LD HL,FPX1
-        CALL FSUB
-        LD HL,FPX1
-        CALL FST
-        LD HL,FPPT
-        CALL FST
-        LD HL,FPX1
-        CALL FMUL
-        LD HL,FPX2
-        CALL FST
-        LD HL,FEXPP             ; 1 + g + g^2 P(g)
-        CALL FPOLY
-        LD HL,FPX2
-        CALL FMUL
-        LD HL,FPX1
-        CALL FADD
-        LD HL,FONE
-        CALL FADD
+        CALL FRUN
+        FDO R_ST,FPX2
+        FDO R_MUL,FEXPC1        ; g = x - n ln 2, ln 2 in two pieces
+        FDO R_SUB,FPX1
+        FDO R_ST,FPX1
+        FDO R_LD,FPX2
+        FDO R_MUL,FEXPC2
+        FDO R_SUB,FPX1
+        FDO R_ST,FPX1
+        FDO R_ST,FPPT
+        FDO R_MUL,FPX1
+        FDO R_ST,FPX2
+        FDO R_POLY,FEXPP        ; 1 + g + g^2 P(g)
+        FDO R_MUL,FPX2
+        FDO R_ADD,FPX1
+        FDO R_ADD,FONE
+        DB 0
         LD HL,(FPJ)             ; times 2^n
 
 ; FAC <- FAC * 2^HL.
@@ -1657,48 +1750,32 @@ _pos:   LD A,(FAC+2)            ; x = m 2^e, m in [1/2, 1)
         LD (FPJ),HL
         LD HL,FAC+2
         SET 7,(HL)
-_ge:    LD HL,FMONE
-        CALL FADD
-        LD HL,FPX1              ; x = m - 1
-        CALL FST
-        LD HL,FPPT
-        CALL FST
-        LD HL,FPX1
-        CALL FMUL
-        LD HL,FPX2              ; z = x^2
-        CALL FST
-        LD HL,FLOGP
-        CALL FPOLY
-        LD HL,FPX1
-        CALL FMUL
-        LD HL,FPX2
-        CALL FMUL
-        LD HL,FPX3
-        CALL FST                ; y = x z P(x)
+_ge:    CALL FRUN
+        FDO R_ADD,FMONE
+        FDO R_ST,FPX1           ; x = m - 1
+        FDO R_ST,FPPT
+        FDO R_MUL,FPX1
+        FDO R_ST,FPX2           ; z = x^2
+        FDO R_POLY,FLOGP
+        FDO R_MUL,FPX1
+        FDO R_MUL,FPX2
+        FDO R_ST,FPX3           ; y = x z P(x)
+        DB 0
         LD DE,(FPJ)
         CALL FFROMINT
-        LD HL,FPPT
-        CALL FST
-        LD HL,FEXPC2            ; y + e ln 2 (low piece) - z/2 + x + e ln 2
-        CALL FMUL
-        LD HL,FPX3
-        CALL FADD
-        LD HL,FPX3
-        CALL FST
-        LD HL,FPX2
-        CALL FLD
-        LD HL,FMHALF
-        CALL FMUL
-        LD HL,FPX3
-        CALL FADD
-        LD HL,FPX1
-        CALL FADD
-        LD HL,FPX3
-        CALL FST
-        LD HL,FPPT
-        CALL FLD
-        LD HL,FEXPC1
-        CALL FMUL
+        CALL FRUN
+        FDO R_ST,FPPT
+        FDO R_MUL,FEXPC2        ; y + e ln 2 (low piece) - z/2 + x + e ln 2
+        FDO R_ADD,FPX3
+        FDO R_ST,FPX3
+        FDO R_LD,FPX2
+        FDO R_MUL,FMHALF
+        FDO R_ADD,FPX3
+        FDO R_ADD,FPX1
+        FDO R_ST,FPX3
+        FDO R_LD,FPPT
+        FDO R_MUL,FEXPC1
+        DB 0
         LD HL,FPX3
         JP FADD
 
@@ -1714,21 +1791,18 @@ FREDUCE:
         CALL FCMP
         DEC A
         JR Z,_small
-        LD HL,FPX1
-        CALL FST
-        LD HL,F2PI
-        CALL FLD
-        LD HL,FPX1
-        CALL FDIV
-        CALL FINT
-        LD HL,F2PI
-        CALL FMUL
-        LD HL,FPX1
-        CALL FSUB
-_small: LD HL,FPX1
-        CALL FST
-        LD HL,FOPI
-        CALL FMUL
+        CALL FRUN
+        FDO R_ST,FPX1
+        FDO R_LD,F2PI
+        FDO R_DIV,FPX1
+        FDO R_CALL,FINT
+        FDO R_MUL,F2PI
+        FDO R_SUB,FPX1
+        DB 0
+_small: CALL FRUN
+        FDO R_ST,FPX1
+        FDO R_MUL,FOPI
+        DB 0
         CALL FTOADDR
         BIT 0,E
         JR Z,_even
@@ -1777,42 +1851,32 @@ _sin:   LD A,(FPJ)
         LD (HL),A
         LD A,B
 _half:  LD (FPOCT),A
-        LD HL,FPX1
-        CALL FLD
-        LD HL,FPX1
-        CALL FMUL
-        LD HL,FPX2
-        CALL FST
-        LD HL,FPPT
-        CALL FST
+        CALL FRUN
+        FDO R_LD,FPX1
+        FDO R_MUL,FPX1
+        FDO R_ST,FPX2
+        FDO R_ST,FPPT
+        DB 0
         LD A,(FPOCT)
         OR A
         JR Z,_sinp
-        LD HL,FCOSP             ; 1 - z/2 + z^2 P(z)
-        CALL FPOLY
-        LD HL,FPX2
-        CALL FMUL
-        LD HL,FPX2
-        CALL FMUL
-        LD HL,FPX3
-        CALL FST
-        LD HL,FPX2
-        CALL FLD
-        LD HL,FMHALF
-        CALL FMUL
-        LD HL,FPX3
-        CALL FADD
-        LD HL,FONE
-        CALL FADD
+        CALL FRUN
+        FDO R_POLY,FCOSP        ; 1 - z/2 + z^2 P(z)
+        FDO R_MUL,FPX2
+        FDO R_MUL,FPX2
+        FDO R_ST,FPX3
+        FDO R_LD,FPX2
+        FDO R_MUL,FMHALF
+        FDO R_ADD,FPX3
+        FDO R_ADD,FONE
+        DB 0
         JR FSIGNED
-_sinp:  LD HL,FSINP             ; x + x z P(z)
-        CALL FPOLY
-        LD HL,FPX2
-        CALL FMUL
-        LD HL,FPX1
-        CALL FMUL
-        LD HL,FPX1
-        CALL FADD
+_sinp:  CALL FRUN
+        FDO R_POLY,FSINP        ; x + x z P(z)
+        FDO R_MUL,FPX2
+        FDO R_MUL,FPX1
+        FDO R_ADD,FPX1
+        DB 0
 ; FAC <- -FAC when FPTS says so.
 FSIGNED:
         LD A,(FPTS)
@@ -1821,20 +1885,15 @@ FSIGNED:
         JP FNEG
 
 FTAN:   CALL FREDUCE
-        LD HL,FPX1
-        CALL FMUL
-        LD HL,FPX2
-        CALL FST
-        LD HL,FPPT
-        CALL FST
-        LD HL,FTANP             ; x + x z P(z)
-        CALL FPOLY
-        LD HL,FPX2
-        CALL FMUL
-        LD HL,FPX1
-        CALL FMUL
-        LD HL,FPX1
-        CALL FADD
+        CALL FRUN
+        FDO R_MUL,FPX1
+        FDO R_ST,FPX2
+        FDO R_ST,FPPT
+        FDO R_POLY,FTANP        ; x + x z P(z)
+        FDO R_MUL,FPX2
+        FDO R_MUL,FPX1
+        FDO R_ADD,FPX1
+        DB 0
         LD A,(FPJ)
         AND 2
         JR Z,FSIGNED
@@ -1861,40 +1920,28 @@ _mid:   LD HL,FTAN18
         CALL FCMP
         INC A
         JR NZ,_poly
-        LD HL,FPX1              ; above tan pi/8: pi/4 + atan((x-1)/(x+1))
-        CALL FST
-        LD HL,FONE
-        CALL FADD
-        LD HL,FPX2
-        CALL FST
-        LD HL,FPX1
-        CALL FLD
-        LD HL,FMONE
-        CALL FADD
-        LD HL,FPX1
-        CALL FST
-        LD HL,FPX2
-        CALL FLD
-        LD HL,FPX1
-        CALL FDIV
+        CALL FRUN
+        FDO R_ST,FPX1           ; above tan pi/8: pi/4 + atan((x-1)/(x+1))
+        FDO R_ADD,FONE
+        FDO R_ST,FPX2
+        FDO R_LD,FPX1
+        FDO R_ADD,FMONE
+        FDO R_ST,FPX1
+        FDO R_LD,FPX2
+        FDO R_DIV,FPX1
+        DB 0
         LD HL,FPI4HI
 _part:  LD (FPOFF),HL
-_poly:  LD HL,FPX1
-        CALL FST
-        LD HL,FPX1
-        CALL FMUL
-        LD HL,FPX2
-        CALL FST
-        LD HL,FPPT
-        CALL FST
-        LD HL,FATNP             ; x + x z P(z)
-        CALL FPOLY
-        LD HL,FPX2
-        CALL FMUL
-        LD HL,FPX1
-        CALL FMUL
-        LD HL,FPX1
-        CALL FADD
+_poly:  CALL FRUN
+        FDO R_ST,FPX1
+        FDO R_MUL,FPX1
+        FDO R_ST,FPX2
+        FDO R_ST,FPPT
+        FDO R_POLY,FATNP        ; x + x z P(z)
+        FDO R_MUL,FPX2
+        FDO R_MUL,FPX1
+        FDO R_ADD,FPX1
+        DB 0
         LD HL,(FPOFF)           ; + the angle's low piece, then its high one
         LD A,H
         OR L
@@ -2025,52 +2072,40 @@ _or:    OR (HL)
         LD B,A
         LD HL,158
         CALL _part
-        LD HL,FPX2
-        CALL FST
-        LD HL,FPY               ; y's top 12 bits: their products are exact
-        CALL FLD
+        CALL FRUN
+        FDO R_ST,FPX2
+        FDO R_LD,FPY            ; y's top 12 bits: their products are exact
+        DB 0
         XOR A
         LD (FAC),A
         LD A,(FAC+1)
         AND 0F0H
         LD (FAC+1),A
-        LD HL,FPX3
-        CALL FST
-        LD HL,FPX1
-        CALL FMUL
-        LD HL,FPBASE            ; A = y_hi L_hi
-        CALL FST
-        LD HL,FPX3
-        CALL FLD
-        LD HL,FPY
-        CALL FSUB
-        LD HL,FPX1
-        CALL FMUL
-        LD HL,FPX3              ; B = y_lo L_hi
-        CALL FST
-        LD HL,FPY
-        CALL FLD
-        LD HL,FPX2
-        CALL FMUL               ; C = y L_lo
-        LD HL,FPX3
-        CALL FADD
-        LD HL,FPX3
-        CALL FST
-        LD HL,FPBASE            ; y L = n + f, n whole: 2^f 2^n
-        CALL FLD
-        LD HL,FHALF
-        CALL FADD
-        CALL FINT
+        CALL FRUN
+        FDO R_ST,FPX3
+        FDO R_MUL,FPX1
+        FDO R_ST,FPBASE         ; A = y_hi L_hi
+        FDO R_LD,FPX3
+        FDO R_SUB,FPY
+        FDO R_MUL,FPX1
+        FDO R_ST,FPX3           ; B = y_lo L_hi
+        FDO R_LD,FPY
+        FDO R_MUL,FPX2          ; C = y L_lo
+        FDO R_ADD,FPX3
+        FDO R_ST,FPX3
+        FDO R_LD,FPBASE         ; y L = n + f, n whole: 2^f 2^n
+        FDO R_ADD,FHALF
+        FDO R_CALL,FINT
+        DB 0
         CALL FTOINT
         JR C,_far
         LD (FPOFF),DE
-        LD HL,FPBASE
-        CALL FSUB
-        LD HL,FPX3
-        CALL FADD
-        LD HL,FLN2
-        CALL FMUL
-        CALL FEXP
+        CALL FRUN
+        FDO R_SUB,FPBASE
+        FDO R_ADD,FPX3
+        FDO R_MUL,FLN2
+        FDO R_CALL,FEXP
+        DB 0
         RET C
         LD HL,(FPOFF)
         CALL FSCALE
@@ -2100,23 +2135,21 @@ _whole: LD A,D
         SBC A,D
         LD D,A
 _npos:  LD (FPJ),DE
-        LD HL,FPBASE
-        CALL FLD
-        LD HL,FPX2
-        CALL FST
-        LD HL,FONE
-        CALL FLD
-        LD HL,FPX1
-        CALL FST
+        CALL FRUN
+        FDO R_LD,FPBASE
+        FDO R_ST,FPX2
+        FDO R_LD,FONE
+        FDO R_ST,FPX1
+        DB 0
 _bit:   LD HL,(FPJ)             ; r <- r b for each bit of n, b <- b^2
         SRL H
         RR L
         LD (FPJ),HL
         JR NC,_sq
-        LD HL,FPX2
-        CALL FLD
-        LD HL,FPX1
-        CALL FMUL
+        CALL FRUN
+        FDO R_LD,FPX2
+        FDO R_MUL,FPX1
+        DB 0
         RET C
         LD HL,FPX1
         CALL FST
@@ -2124,10 +2157,10 @@ _sq:    LD HL,(FPJ)
         LD A,H
         OR L
         JR Z,_done
-        LD HL,FPX2
-        CALL FLD
-        LD HL,FPX2
-        CALL FMUL
+        CALL FRUN
+        FDO R_LD,FPX2
+        FDO R_MUL,FPX2
+        DB 0
         RET C
         LD HL,FPX2
         CALL FST
