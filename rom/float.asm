@@ -5,14 +5,22 @@
 ; Zero is exponent 0 and is always stored as 00 00 00 00; there are no
 ; denormals, infinities or NaNs: a result below 2^-126 becomes 0, one whose
 ; rounded magnitude exceeds the largest finite value is an Overflow error.
-; + - * / round to nearest, ties to even, so they equal binary32 hardware
-; wherever its result is normal.
+; + - * / and SQR round to nearest, ties to even, so they equal binary32
+; hardware wherever its result is normal. EXP, LOG, SIN, COS, ATN and
+; powers are within a unit in the last place of the exact result, TAN
+; within two.
 ;
 ; Calling convention: FAC is the accumulator. Binary operations take the
 ; left operand at HL and the right one in FAC, and leave the result in FAC.
-; AF, BC, DE, HL and the alternate registers are free; IX and IY are kept.
+; AF, BC, DE, HL and the alternate registers are free (so an interrupt
+; handler must leave the alternate registers alone); IX and IY are kept.
 ; A routine that fails returns carry set and A = FE_ILLEGAL, FE_OVERFLOW or
 ; FE_DIVZERO; success returns carry clear.
+;
+; Choices where BASIC leaves room: FTOINT rounds halves away from zero;
+; a negative number to a power that is not whole is Illegal function call,
+; 0 to a negative power Division by zero; FIN reads nine significant digits
+; and ignores the rest.
 ;
 ; Internally an operand is unpacked into a 24-bit mantissa with its leading 1
 ; (C D E, C the top byte) and a biased exponent; results are built as a
