@@ -214,34 +214,36 @@ FADD:   PUSH HL
         LD A,B
         AND 80H
         LD (FPA+4),A
-        LD A,(FPB+3)            ; the operand with the larger exponent to FPA
-        LD HL,FPA+3
-        CP (HL)
+        LD HL,FPA               ; HL: the operand with the larger exponent
+        LD DE,FPB
+        LD BC,(FPA+3)
+        LD A,(FPB+3)
+        CP C
         JR C,_ordered
         JR Z,_ordered
-        LD HL,FPA
-        LD DE,FPB
-        LD B,5
-_swap:  LD C,(HL)
-        LD A,(DE)
-        LD (HL),A
-        LD A,C
-        LD (DE),A
-        INC HL
-        INC DE
-        DJNZ _swap
+        EX DE,HL
 _ordered:
-        LD A,(FPA+4)
+        PUSH HL
+        INC HL
+        INC HL
+        INC HL
+        LD C,(HL)
+        INC HL
+        LD A,(HL)
         LD (FPSGN),A
-        LD A,(FPA+3)
-        LD L,A
+        LD L,C
         LD H,0
         LD (FPEXP),HL
-        LD HL,FPB+3
+        EX DE,HL                ; the other one's mantissa in C D E
+        LD E,(HL)
+        INC HL
+        LD D,(HL)
+        INC HL
+        LD B,(HL)
+        INC HL
+        LD A,C
         SUB (HL)                ; exponent difference
-        LD DE,(FPB)
-        DEC HL
-        LD C,(HL)
+        LD C,B
         LD B,0
         CP 32                   ; too far below to matter but as sticky bits
         JR C,_sh8
@@ -276,7 +278,7 @@ _nc:    DEC H
 _add:   LD A,(FPA+4)
         LD HL,FPB+4
         XOR (HL)
-        LD HL,FPA
+        POP HL
         JP M,_sub
         LD A,(HL)
         ADD A,E
@@ -368,27 +370,39 @@ FMUL:   PUSH HL
         ADD HL,DE
         LD (FPEXP),HL
         POP DE
-        LD A,(FPB)              ; the multiplier a byte at a time, the
-        LD B,A                  ; product's top 24 bits in A H L
-        XOR A
-        LD H,A
+        LD A,E                  ; fewer bits to multiply by: the operand
+        OR A                    ; whose low byte is 0 (a whole number)
+        JR NZ,_bytes
+        LD HL,FPB
+        OR (HL)
+        JR Z,_bytes
+        LD A,(HL)
+        LD (HL),E
+        LD E,A
+        INC HL
+        LD A,(HL)
+        LD (HL),D
+        LD D,A
+        INC HL
+        LD A,(HL)
+        LD (HL),C
+        LD C,A
+_bytes: XOR A                   ; the product's top 24 bits in A' H L, the
+        LD H,A                  ; multiplier a byte at a time
         LD L,A
-        CALL FMUL8
         EX AF,AF'
+        LD A,(FPB)
+        CALL _byte
         LD A,B
         LD (FPSTK),A
         LD A,(FPB+1)
-        LD B,A
-        EX AF,AF'
-        CALL FMUL8
-        EX AF,AF'
+        CALL _byte
         LD A,(FPSTK)
         OR B
         LD (FPSTK),A
         LD A,(FPB+2)
-        LD B,A
+        CALL _byte
         EX AF,AF'
-        CALL FMUL8
         LD C,A
         LD D,H
         LD E,L
@@ -397,6 +411,20 @@ FMUL:   PUSH HL
         JP Z,FNORM
         SET 0,B
         JP FNORM
+_byte:  OR A                    ; B <- the byte shifted out
+        JR Z,_zero
+        LD B,A
+        EX AF,AF'
+        CALL FMUL8
+        EX AF,AF'
+        RET
+_zero:  LD B,L
+        LD L,H
+        EX AF,AF'
+        LD H,A
+        XOR A
+        EX AF,AF'
+        RET
 
 ; A H L += C D E for each set bit of B, shifting right each time; the bits
 ; shifted out of L replace B's.
