@@ -462,6 +462,13 @@ _nz:    CALL FPAIR
         SBC HL,DE
         LD (FPEXP),HL
         POP DE
+        LD HL,(FPB)             ; a power of two divides exactly
+        LD A,(FPB+2)
+        XOR 80H
+        OR H
+        OR L
+        LD B,A
+        JP Z,FNORM
         LD H,D                  ; remainder in A H L, divisor in C D E
         LD L,E
         LD A,C
