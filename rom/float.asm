@@ -96,6 +96,23 @@ FOVER:  LD A,FE_OVERFLOW
         SCF
         RET
 
+FILLEG: LD A,FE_ILLEGAL
+        SCF
+        RET
+
+FDIVZ:  LD A,FE_DIVZERO
+        SCF
+        RET
+
+; DE <- -DE (S and Z from the high byte).
+FNEGDE: XOR A
+        SUB E
+        LD E,A
+        LD A,0
+        SBC A,D
+        LD D,A
+        RET
+
 ; Z (and A = 0) when FAC is zero; carry clear.
 FTEST:  LD A,(FAC+2)
         ADD A,A
@@ -446,9 +463,7 @@ FDIV:   PUSH HL
         CALL FUNPK
         POP HL
         JR NZ,_nz
-        LD A,FE_DIVZERO
-        SCF
-        RET
+        JP FDIVZ
 _nz:    CALL FPAIR
         JP Z,FZERO
         PUSH DE
@@ -621,12 +636,7 @@ FFROMINT:
         AND 80H
         LD (FPSGN),A
         JR Z,_pos
-        XOR A
-        SUB E
-        LD E,A
-        LD A,0
-        SBC A,D
-        LD D,A
+        CALL FNEGDE
 _pos:   LD C,D
         LD D,E
         LD E,0
@@ -681,20 +691,13 @@ _half:  SRL C
         JR NZ,_over
         XOR A
         RET
-_neg:   XOR A
-        SUB E
-        LD E,A
-        LD A,0
-        SBC A,D
-        LD D,A
+_neg:   CALL FNEGDE
         JP M,_ok
         OR E
         JR NZ,_over
 _ok:    XOR A
         RET
-_over:  LD A,FE_OVERFLOW
-        SCF
-        RET
+_over:  JP FOVER
 _zero:  LD DE,0
         XOR A
         RET
@@ -714,20 +717,13 @@ FTOADDR:
         CALL FSHR
         BIT 7,B
         JR Z,_pos
-        XOR A
-        SUB E
-        LD E,A
-        LD A,0
-        SBC A,D
-        LD D,A
+        CALL FNEGDE
 _pos:   XOR A
         RET
 _zero:  LD DE,0
         XOR A
         RET
-_bad:   LD A,FE_ILLEGAL
-        SCF
-        RET
+_bad:   JP FILLEG
 
 ; FAC <- FAC truncated towards zero.
 FFIX:   CALL FTRUNC
@@ -995,12 +991,7 @@ _enext: LD A,(HL)
 _eend:  LD A,C
         CP '-'
         JR NZ,_eadd
-        XOR A
-        SUB E
-        LD E,A
-        SBC A,A
-        SUB D
-        LD D,A
+        CALL FNEGDE
 _eadd:  PUSH HL
         LD HL,(FPDE)
         ADD HL,DE
@@ -1424,9 +1415,7 @@ FSQR:   LD HL,FAC
         RET Z
         BIT 7,B
         JR Z,_pos
-        LD A,FE_ILLEGAL
-        SCF
-        RET
+        JP FILLEG
 _pos:   LD L,A
         LD H,0
         PUSH BC
@@ -1768,9 +1757,7 @@ FLOG:   CALL FTEST
         LD A,(FAC+3)
         OR A
         JP P,_pos
-_bad:   LD A,FE_ILLEGAL
-        SCF
-        RET
+_bad:   JP FILLEG
 _pos:   LD A,(FAC+2)            ; x = m 2^e, m in [1/2, 1)
         ADD A,A
         LD A,(FAC+3)
@@ -2016,9 +2003,7 @@ FPOW:   LD DE,FPBASE
         LD A,(FPY+3)
         OR A
         RET P
-        LD A,FE_DIVZERO
-        SCF
-        RET
+        JP FDIVZ
 _nz:    XOR A
         LD (FPOCT),A            ; the sign of the result
         LD HL,FPY
@@ -2052,9 +2037,7 @@ _real:  LD HL,FPBASE            ; L = log2 x = e + F, F from the mantissa
         CALL FUNPK
         BIT 7,B
         JR Z,_plus
-        LD A,FE_ILLEGAL
-        SCF
-        RET
+        JP FILLEG
 _plus:  LD L,A
         LD H,0
         PUSH DE
@@ -2171,12 +2154,7 @@ _whole: LD A,D
         LD (FPTS),A
         OR A
         JP P,_npos
-        XOR A
-        SUB E
-        LD E,A
-        LD A,0
-        SBC A,D
-        LD D,A
+        CALL FNEGDE
 _npos:  LD (FPJ),DE
         CALL FRUN
         FDO R_LD,FPBASE
