@@ -1170,7 +1170,60 @@ _plus:  INC HL
         LD (HL),A
         LD HL,FPBUF
         RET
-_nz:    LD (FPG+3),DE           ; R = the mantissa on top, zeros below
+_nz:    LD HL,0
+        LD (FPDE),HL
+        CP 127                  ; a whole number from 1 to 2^23 - 1 is N
+        JR C,_real              ; itself, times ten until 10^6 or more
+        CP 150
+        JR NC,_real
+        SUB 150
+        NEG
+        LD B,A
+_whole: SRL C
+        RR D
+        RR E
+        JR C,_notint
+        DJNZ _whole
+_x10:   LD A,C
+        CP 0FH
+        JR C,_mul
+        JP NZ,_digits
+        LD A,D
+        CP 42H
+        JR C,_mul
+        JP NZ,_digits
+        LD A,E
+        CP 40H
+        JP NC,_digits
+_mul:   LD B,C
+        LD H,D
+        LD L,E
+        SLA E
+        RL D
+        RL C
+        SLA E
+        RL D
+        RL C
+        LD A,E
+        ADD A,L
+        LD E,A
+        LD A,D
+        ADC A,H
+        LD D,A
+        LD A,C
+        ADC A,B
+        LD C,A
+        SLA E
+        RL D
+        RL C
+        LD HL,(FPDE)
+        DEC HL
+        LD (FPDE),HL
+        JR _x10
+_notint:
+        LD HL,FAC
+        CALL FUNPK
+_real:  LD (FPG+3),DE           ; R = the mantissa on top, zeros below
         LD L,A
         LD A,C
         LD (FPG+5),A
@@ -1182,9 +1235,6 @@ _nz:    LD (FPG+3),DE           ; R = the mantissa on top, zeros below
         LD DE,-166
         ADD HL,DE
         LD (FPXE),HL
-        LD H,A
-        LD L,A
-        LD (FPDE),HL
 _scale: LD HL,(FPXE)            ; scale by tens into 10^6 .. 10^7
         LD DE,39
         ADD HL,DE               ; the value lies in [2^L, 2^(L+1))
