@@ -43,8 +43,7 @@ FPSTK   EQU FPB + 5             ; 1: product bytes below the kept ones, ORed
 FPG     EQU FPSTK + 1           ; 6: extended mantissa R, low byte first: a
                                 ;    guard byte, then the 40-bit W (top bit set)
 FPXE    EQU FPG + 6             ; 2: value = W * 2^FPXE
-FPT     EQU FPXE + 2            ; 6: copy of R for FXMUL10
-FPDE    EQU FPT + 6             ; 2: decimal exponent (FIN and FOUT)
+FPDE    EQU FPXE + 2            ; 2: decimal exponent (FIN and FOUT)
 FPDP    EQU FPDE + 2            ; 1: FIN: non-zero once the point is read
 FPPTR   EQU FPDP + 1            ; 2: FOUT: next character of the text
 FPDIG   EQU FPPTR + 2           ; 7: FOUT: the seven digits
@@ -791,15 +790,7 @@ _whole: XOR A
 
 ; ---------------------------------------------------------------- extended
 
-; R (FPG, 6 bytes) one bit right or left.
-FXSHR:  LD HL,FPG+5
-        LD B,6
-        OR A
-_l:     RR (HL)
-        DEC HL
-        DJNZ _l
-        RET
-
+; R (FPG, 6 bytes) one bit left.
 FXSHL:  LD HL,FPG
         LD B,6
         OR A
@@ -831,32 +822,86 @@ _bits:  RET M
         OR A
         JR _bits
 
-; The extended number times ten: R/8 * 5, FPXE + 4.
+; The extended number times ten: R/8 * 5, FPXE + 4, normalised; in
+; B C D E H L, a copy of R/8 in the alternate registers.
 FXMUL10:
-        CALL FXSHR
-        CALL FXSHR
-        CALL FXSHR
-        LD HL,FPG
-        LD DE,FPT
-        LD BC,6
-        LDIR
-        CALL FXSHL
-        CALL FXSHL
-        LD HL,FPG
-        LD DE,FPT
-        LD B,6
-        OR A
-_add:   LD A,(DE)
-        ADC A,(HL)
-        LD (HL),A
-        INC HL
-        INC DE
-        DJNZ _add
+        LD HL,(FPG)
+        LD DE,(FPG+2)
+        LD BC,(FPG+4)
+        LD A,3
+_r3:    SRL B
+        RR C
+        RR D
+        RR E
+        RR H
+        RR L
+        DEC A
+        JR NZ,_r3
+        PUSH BC
+        PUSH DE
+        PUSH HL
+        EXX
+        POP HL
+        POP DE
+        POP BC
+        EXX
+        ADD HL,HL
+        RL E
+        RL D
+        RL C
+        RL B
+        ADD HL,HL
+        RL E
+        RL D
+        RL C
+        RL B
+        LD A,L
+        EXX
+        ADD A,L
+        EXX
+        LD L,A
+        LD A,H
+        EXX
+        ADC A,H
+        EXX
+        LD H,A
+        LD A,E
+        EXX
+        ADC A,E
+        EXX
+        LD E,A
+        LD A,D
+        EXX
+        ADC A,D
+        EXX
+        LD D,A
+        LD A,C
+        EXX
+        ADC A,C
+        EXX
+        LD C,A
+        LD A,B
+        EXX
+        ADC A,B
+        EXX
+        LD B,A
+        LD A,4
+        JP M,_store             ; 5/8 R has its top bit at 46 or 47
+        ADD HL,HL
+        RL E
+        RL D
+        RL C
+        RL B
+        DEC A
+_store: LD (FPG),HL
+        LD (FPG+2),DE
+        LD (FPG+4),BC
         LD HL,(FPXE)
-        LD DE,4
+        LD E,A
+        LD D,0
         ADD HL,DE
         LD (FPXE),HL
-        JR FXNORM
+        RET
 
 ; The extended number divided by ten: R/5 a byte at a time from the top,
 ; FPXE - 1.
