@@ -2086,6 +2086,19 @@ _poly:  CALL FRUN
 FPOW:   LD DE,FPBASE
         LD BC,4
         LDIR
+        LD HL,(FAC)             ; x^2, the commonest, at once
+        LD A,H
+        OR L
+        JR NZ,_any
+        LD HL,(FAC+2)
+        LD DE,4000H
+        SBC HL,DE
+        JR NZ,_any
+        LD HL,FPBASE
+        CALL FLD
+        LD HL,FPBASE
+        JP FMUL
+_any:
         LD HL,FPY
         CALL FST
         CALL FTEST
