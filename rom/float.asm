@@ -2078,7 +2078,7 @@ _poly:  CALL FRUN
         CALL FADD
         JP FSIGNED
 
-; FAC <- (HL) ^ FAC. Whole powers from -4 to 4 multiply (x^2 is correctly
+; FAC <- (HL) ^ FAC. Whole powers from -2 to 3 multiply (x^2 is correctly
 ; rounded); others are 2^(y log2 x) with log2 x to 32 bits after the point
 ; and y log2 x split in exact products, within a unit in the last place.
 ; A negative base takes whole powers only (else Illegal function call);
@@ -2125,13 +2125,13 @@ _nz:    XOR A
         POP DE
         OR A
         JR NZ,_real
-        LD HL,4                 ; -4 to 4 multiply
+        LD HL,2                 ; -2 to 3 multiply, within a unit
         ADD HL,DE
         LD A,H
         OR A
         JR NZ,_large
         LD A,L
-        CP 9
+        CP 6
         JP C,_whole
 _large: LD HL,FPBASE+3          ; others take |x|, negative for odd powers of
         LD A,E                  ; a negative x
@@ -2181,7 +2181,10 @@ _or:    OR (HL)
         INC HL
         DJNZ _or
         LD HL,FONE              ; 1 to any power
-        JP Z,FLD
+        JR NZ,_log
+        CALL FLD
+        JP _sign
+_log:
         LD HL,-24
         LD (FPXE),HL
         CALL FXNORM
@@ -2244,7 +2247,7 @@ _or:    OR (HL)
         LD HL,(FPOFF)
         CALL FSCALE
         RET C
-        LD A,(FPOCT)
+_sign:  LD A,(FPOCT)
         LD (FPTS),A
         JP FSIGNED
 _far:   LD A,(FAC+3)
