@@ -1714,16 +1714,16 @@ _s5:    ADD A,A
 ; so the result is within a unit or two in the last place.
 
 ; Runs the steps written after its call, then returns past them: each an
-; operation (R_...) and the address it takes in HL, the last followed by 0.
+; operation (FR_...) and the address it takes in HL, the last followed by 0.
 ; A step that fails skips the rest and returns its carry and code.
-R_LD    EQU 1
-R_ST    EQU 2
-R_ADD   EQU 3
-R_SUB   EQU 4
-R_MUL   EQU 5
-R_DIV   EQU 6
-R_POLY  EQU 7
-R_CALL  EQU 8                   ; the routine at the address
+FR_LD   EQU 1
+FR_ST   EQU 2
+FR_ADD  EQU 3
+FR_SUB  EQU 4
+FR_MUL  EQU 5
+FR_DIV  EQU 6
+FR_POLY EQU 7
+FR_CALL EQU 8                   ; the routine at the address
 
 FDO     MACRO op, address
         DB op
@@ -1803,29 +1803,29 @@ FEXP:   LD HL,FEXPHI
         DEC A
         JP Z,FZERO
         CALL FRUN
-        FDO R_ST,FPX1
-        FDO R_MUL,FLOG2E        ; n = floor(x log2 e + 1/2)
-        FDO R_ADD,FHALF
-        FDO R_CALL,FINT
+        FDO FR_ST,FPX1
+        FDO FR_MUL,FLOG2E       ; n = floor(x log2 e + 1/2)
+        FDO FR_ADD,FHALF
+        FDO FR_CALL,FINT
         DB 0
         CALL FTOINT
         LD (FPJ),DE
         CALL FRUN
-        FDO R_ST,FPX2
-        FDO R_MUL,FEXPC1        ; g = x - n ln 2, ln 2 in two pieces
-        FDO R_SUB,FPX1
-        FDO R_ST,FPX1
-        FDO R_LD,FPX2
-        FDO R_MUL,FEXPC2
-        FDO R_SUB,FPX1
-        FDO R_ST,FPX1
-        FDO R_ST,FPPT
-        FDO R_MUL,FPX1
-        FDO R_ST,FPX2
-        FDO R_POLY,FEXPP        ; 1 + g + g^2 P(g)
-        FDO R_MUL,FPX2
-        FDO R_ADD,FPX1
-        FDO R_ADD,FONE
+        FDO FR_ST,FPX2
+        FDO FR_MUL,FEXPC1       ; g = x - n ln 2, ln 2 in two pieces
+        FDO FR_SUB,FPX1
+        FDO FR_ST,FPX1
+        FDO FR_LD,FPX2
+        FDO FR_MUL,FEXPC2
+        FDO FR_SUB,FPX1
+        FDO FR_ST,FPX1
+        FDO FR_ST,FPPT
+        FDO FR_MUL,FPX1
+        FDO FR_ST,FPX2
+        FDO FR_POLY,FEXPP       ; 1 + g + g^2 P(g)
+        FDO FR_MUL,FPX2
+        FDO FR_ADD,FPX1
+        FDO FR_ADD,FONE
         DB 0
         LD HL,(FPJ)             ; times 2^n
 
@@ -1876,30 +1876,30 @@ _pos:   LD A,(FAC+2)            ; x = m 2^e, m in [1/2, 1)
         LD HL,FAC+2
         SET 7,(HL)
 _ge:    CALL FRUN
-        FDO R_ADD,FMONE
-        FDO R_ST,FPX1           ; x = m - 1
-        FDO R_ST,FPPT
-        FDO R_MUL,FPX1
-        FDO R_ST,FPX2           ; z = x^2
-        FDO R_POLY,FLOGP
-        FDO R_MUL,FPX1
-        FDO R_MUL,FPX2
-        FDO R_ST,FPX3           ; y = x z P(x)
+        FDO FR_ADD,FMONE
+        FDO FR_ST,FPX1          ; x = m - 1
+        FDO FR_ST,FPPT
+        FDO FR_MUL,FPX1
+        FDO FR_ST,FPX2          ; z = x^2
+        FDO FR_POLY,FLOGP
+        FDO FR_MUL,FPX1
+        FDO FR_MUL,FPX2
+        FDO FR_ST,FPX3          ; y = x z P(x)
         DB 0
         LD DE,(FPJ)
         CALL FFROMINT
         CALL FRUN
-        FDO R_ST,FPPT
-        FDO R_MUL,FEXPC2        ; y + e ln 2 (low piece) - z/2 + x + e ln 2
-        FDO R_ADD,FPX3
-        FDO R_ST,FPX3
-        FDO R_LD,FPX2
-        FDO R_MUL,FMHALF
-        FDO R_ADD,FPX3
-        FDO R_ADD,FPX1
-        FDO R_ST,FPX3
-        FDO R_LD,FPPT
-        FDO R_MUL,FEXPC1
+        FDO FR_ST,FPPT
+        FDO FR_MUL,FEXPC2       ; y + e ln 2 (low piece) - z/2 + x + e ln 2
+        FDO FR_ADD,FPX3
+        FDO FR_ST,FPX3
+        FDO FR_LD,FPX2
+        FDO FR_MUL,FMHALF
+        FDO FR_ADD,FPX3
+        FDO FR_ADD,FPX1
+        FDO FR_ST,FPX3
+        FDO FR_LD,FPPT
+        FDO FR_MUL,FEXPC1
         DB 0
         LD HL,FPX3
         JP FADD
@@ -1917,16 +1917,16 @@ FREDUCE:
         DEC A
         JR Z,_small
         CALL FRUN
-        FDO R_ST,FPX1
-        FDO R_LD,F2PI
-        FDO R_DIV,FPX1
-        FDO R_CALL,FINT
-        FDO R_MUL,F2PI
-        FDO R_SUB,FPX1
+        FDO FR_ST,FPX1
+        FDO FR_LD,F2PI
+        FDO FR_DIV,FPX1
+        FDO FR_CALL,FINT
+        FDO FR_MUL,F2PI
+        FDO FR_SUB,FPX1
         DB 0
 _small: CALL FRUN
-        FDO R_ST,FPX1
-        FDO R_MUL,FOPI
+        FDO FR_ST,FPX1
+        FDO FR_MUL,FOPI
         DB 0
         CALL FTOADDR
         BIT 0,E
@@ -1977,30 +1977,30 @@ _sin:   LD A,(FPJ)
         LD A,B
 _half:  LD (FPOCT),A
         CALL FRUN
-        FDO R_LD,FPX1
-        FDO R_MUL,FPX1
-        FDO R_ST,FPX2
-        FDO R_ST,FPPT
+        FDO FR_LD,FPX1
+        FDO FR_MUL,FPX1
+        FDO FR_ST,FPX2
+        FDO FR_ST,FPPT
         DB 0
         LD A,(FPOCT)
         OR A
         JR Z,_sinp
         CALL FRUN
-        FDO R_POLY,FCOSP        ; 1 - z/2 + z^2 P(z)
-        FDO R_MUL,FPX2
-        FDO R_MUL,FPX2
-        FDO R_ST,FPX3
-        FDO R_LD,FPX2
-        FDO R_MUL,FMHALF
-        FDO R_ADD,FPX3
-        FDO R_ADD,FONE
+        FDO FR_POLY,FCOSP       ; 1 - z/2 + z^2 P(z)
+        FDO FR_MUL,FPX2
+        FDO FR_MUL,FPX2
+        FDO FR_ST,FPX3
+        FDO FR_LD,FPX2
+        FDO FR_MUL,FMHALF
+        FDO FR_ADD,FPX3
+        FDO FR_ADD,FONE
         DB 0
         JR FSIGNED
 _sinp:  CALL FRUN
-        FDO R_POLY,FSINP        ; x + x z P(z)
-        FDO R_MUL,FPX2
-        FDO R_MUL,FPX1
-        FDO R_ADD,FPX1
+        FDO FR_POLY,FSINP       ; x + x z P(z)
+        FDO FR_MUL,FPX2
+        FDO FR_MUL,FPX1
+        FDO FR_ADD,FPX1
         DB 0
 ; FAC <- -FAC when FPTS says so.
 FSIGNED:
@@ -2011,13 +2011,13 @@ FSIGNED:
 
 FTAN:   CALL FREDUCE
         CALL FRUN
-        FDO R_MUL,FPX1
-        FDO R_ST,FPX2
-        FDO R_ST,FPPT
-        FDO R_POLY,FTANP        ; x + x z P(z)
-        FDO R_MUL,FPX2
-        FDO R_MUL,FPX1
-        FDO R_ADD,FPX1
+        FDO FR_MUL,FPX1
+        FDO FR_ST,FPX2
+        FDO FR_ST,FPPT
+        FDO FR_POLY,FTANP       ; x + x z P(z)
+        FDO FR_MUL,FPX2
+        FDO FR_MUL,FPX1
+        FDO FR_ADD,FPX1
         DB 0
         LD A,(FPJ)
         AND 2
@@ -2046,26 +2046,26 @@ _mid:   LD HL,FTAN18
         INC A
         JR NZ,_poly
         CALL FRUN
-        FDO R_ST,FPX1           ; above tan pi/8: pi/4 + atan((x-1)/(x+1))
-        FDO R_ADD,FONE
-        FDO R_ST,FPX2
-        FDO R_LD,FPX1
-        FDO R_ADD,FMONE
-        FDO R_ST,FPX1
-        FDO R_LD,FPX2
-        FDO R_DIV,FPX1
+        FDO FR_ST,FPX1          ; above tan pi/8: pi/4 + atan((x-1)/(x+1))
+        FDO FR_ADD,FONE
+        FDO FR_ST,FPX2
+        FDO FR_LD,FPX1
+        FDO FR_ADD,FMONE
+        FDO FR_ST,FPX1
+        FDO FR_LD,FPX2
+        FDO FR_DIV,FPX1
         DB 0
         LD HL,FPI4HI
 _part:  LD (FPOFF),HL
 _poly:  CALL FRUN
-        FDO R_ST,FPX1
-        FDO R_MUL,FPX1
-        FDO R_ST,FPX2
-        FDO R_ST,FPPT
-        FDO R_POLY,FATNP        ; x + x z P(z)
-        FDO R_MUL,FPX2
-        FDO R_MUL,FPX1
-        FDO R_ADD,FPX1
+        FDO FR_ST,FPX1
+        FDO FR_MUL,FPX1
+        FDO FR_ST,FPX2
+        FDO FR_ST,FPPT
+        FDO FR_POLY,FATNP       ; x + x z P(z)
+        FDO FR_MUL,FPX2
+        FDO FR_MUL,FPX1
+        FDO FR_ADD,FPX1
         DB 0
         LD HL,(FPOFF)           ; + the angle's low piece, then its high one
         LD A,H
@@ -2210,8 +2210,8 @@ _log:
         LD HL,158
         CALL _part
         CALL FRUN
-        FDO R_ST,FPX2
-        FDO R_LD,FPY            ; y's top 12 bits: their products are exact
+        FDO FR_ST,FPX2
+        FDO FR_LD,FPY           ; y's top 12 bits: their products are exact
         DB 0
         XOR A
         LD (FAC),A
@@ -2219,29 +2219,29 @@ _log:
         AND 0F0H
         LD (FAC+1),A
         CALL FRUN
-        FDO R_ST,FPX3
-        FDO R_MUL,FPX1
-        FDO R_ST,FPBASE         ; A = y_hi L_hi
-        FDO R_LD,FPX3
-        FDO R_SUB,FPY
-        FDO R_MUL,FPX1
-        FDO R_ST,FPX3           ; B = y_lo L_hi
-        FDO R_LD,FPY
-        FDO R_MUL,FPX2          ; C = y L_lo
-        FDO R_ADD,FPX3
-        FDO R_ST,FPX3
-        FDO R_LD,FPBASE         ; y L = n + f, n whole: 2^f 2^n
-        FDO R_ADD,FHALF
-        FDO R_CALL,FINT
+        FDO FR_ST,FPX3
+        FDO FR_MUL,FPX1
+        FDO FR_ST,FPBASE        ; A = y_hi L_hi
+        FDO FR_LD,FPX3
+        FDO FR_SUB,FPY
+        FDO FR_MUL,FPX1
+        FDO FR_ST,FPX3          ; B = y_lo L_hi
+        FDO FR_LD,FPY
+        FDO FR_MUL,FPX2         ; C = y L_lo
+        FDO FR_ADD,FPX3
+        FDO FR_ST,FPX3
+        FDO FR_LD,FPBASE        ; y L = n + f, n whole: 2^f 2^n
+        FDO FR_ADD,FHALF
+        FDO FR_CALL,FINT
         DB 0
         CALL FTOINT
         JR C,_far
         LD (FPOFF),DE
         CALL FRUN
-        FDO R_SUB,FPBASE
-        FDO R_ADD,FPX3
-        FDO R_MUL,FLN2
-        FDO R_CALL,FEXP
+        FDO FR_SUB,FPBASE
+        FDO FR_ADD,FPX3
+        FDO FR_MUL,FLN2
+        FDO FR_CALL,FEXP
         DB 0
         RET C
         LD HL,(FPOFF)
@@ -2268,10 +2268,10 @@ _whole: LD A,D
         CALL FNEGDE
 _npos:  LD (FPJ),DE
         CALL FRUN
-        FDO R_LD,FPBASE
-        FDO R_ST,FPX2
-        FDO R_LD,FONE
-        FDO R_ST,FPX1
+        FDO FR_LD,FPBASE
+        FDO FR_ST,FPX2
+        FDO FR_LD,FONE
+        FDO FR_ST,FPX1
         DB 0
 _bit:   LD HL,(FPJ)             ; r <- r b for each bit of n, b <- b^2
         SRL H
@@ -2279,8 +2279,8 @@ _bit:   LD HL,(FPJ)             ; r <- r b for each bit of n, b <- b^2
         LD (FPJ),HL
         JR NC,_sq
         CALL FRUN
-        FDO R_LD,FPX2
-        FDO R_MUL,FPX1
+        FDO FR_LD,FPX2
+        FDO FR_MUL,FPX1
         DB 0
         RET C
         LD HL,FPX1
@@ -2290,8 +2290,8 @@ _sq:    LD HL,(FPJ)
         OR L
         JR Z,_done
         CALL FRUN
-        FDO R_LD,FPX2
-        FDO R_MUL,FPX2
+        FDO FR_LD,FPX2
+        FDO FR_MUL,FPX2
         DB 0
         RET C
         LD HL,FPX2
