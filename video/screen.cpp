@@ -390,6 +390,15 @@ void DrawScreen(void) {
     ScreenPresent();
 }
 
+void ScreenPowerOn(void) {
+    machine.currentAttr = 0;
+    machine.drawColor = 0;
+    machine.pageIndex = 0;
+    machine.cursorBlinkPhase = 0;
+    machine.attrBlinkPhase = 0;
+    machine.blinkCounter = 0;
+}
+
 bool CreateFrame(HDC windowDc) {
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);

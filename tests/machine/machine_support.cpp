@@ -47,13 +47,7 @@ void StartOnce(void) {
 void MachineBoot(void) {
     StartOnce();
     LoadRomImages();
-    for (auto& byte : machine.mainRam)
-        Put(byte, 0);
-    for (auto& row : machine.keyMatrix)
-        Put(row, 0);
-    Put(machine.pendingInterrupt, 0);
-    SetPCG(0);
-    ResetEmu();
+    MachinePowerOn();
     ASSERT_TRUE(RunUntilPrompt(60)) << "no prompt after boot";
 }
 
@@ -131,6 +125,8 @@ void TypeText(const std::string& text) {
             case '-': PressKey(0xBD); break; // VK_OEM_MINUS
             case ',': PressKey(0xBC); break; // VK_OEM_COMMA
             case '.': PressKey(0xBE); break; // VK_OEM_PERIOD
+            case '`': PressKey(0xC0); break; // VK_OEM_3
+            case '@': PressKey('2', true); break;
             default: ADD_FAILURE() << "no key for '" << c << "'";
             }
         }
