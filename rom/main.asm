@@ -278,6 +278,11 @@ _delay: DEC BC
         INCLUDE "display.asm"
         INCLUDE "devices.asm"
         INCLUDE "tape.asm"
+        INCLUDE "basic.asm"
+        INCLUDE "bexpr.asm"
+        INCLUDE "bstmt.asm"
+        INCLUDE "btoken.asm"
+        INCLUDE "float.asm"
 
         IF $ > 6000H
         .ERROR The system ROM outgrew its 24 KB

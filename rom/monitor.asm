@@ -160,6 +160,8 @@ COMMANDS:
         DW CMDPEN
         DB "DMA",0
         DW CMDDMA
+        DB "BASIC",0
+        DW BASIC
         DB 0
 
 ; Numbers are hex unless the line says decimal.
@@ -188,6 +190,7 @@ HELPTEXT:
         DB "CHARS          show codes 80-FF",0DH
         DB "PEN            read the light pen",0DH
         DB "DMA            DMA controller state",0DH
+        DB "BASIC          BASIC, program kept",0DH
         DB "Numbers in hex; WIDTH, ROWS, COLOR,",0DH
         DB "TIME in decimal.",0
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 #include <windows.h>
 
 // Width and height of the window the frame is presented into.
@@ -46,3 +47,14 @@ bool CellHasInk(int row, int column);
 int32_t CellCentre(int row, int column);
 // Reads memory through the bus.
 uint8_t Peek(int address);
+// BASIC, entered from the monitor: true when "Ok" stands above the cursor,
+// which waits at the start of an empty row.
+bool AtBasicPrompt(void);
+bool RunUntilBasicPrompt(int slices);
+// Boots and enters BASIC from the monitor.
+void BasicBoot(void);
+// Types a BASIC command, runs until "Ok" is back (a failure if it never is)
+// and returns the row the command shows on.
+int Basic(const std::string& line, int slices = 600);
+// Types program lines (no "Ok" follows them).
+void Enter(const std::vector<std::string>& lines);
