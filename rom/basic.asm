@@ -55,7 +55,8 @@ PLOTY     EQU PLOTX + 2         ; 2
 STRL      EQU PLOTY + 2         ; 2: the left string operand's descriptor
 ARYCNT    EQU STRL + 2          ; 1: subscripts given
 VALBUF    EQU ARYCNT + 1        ; 41: text VAL reads
-BVEND     EQU VALBUF + 41
+CONTMODE  EQU VALBUF + 41        ; 1: CONTPTR is a line to start, not a statement end
+BVEND     EQU CONTMODE + 1
         IF BVEND > 0F800H
         .ERROR The interpreter's variables outgrew their area
         ENDIF
@@ -955,7 +956,17 @@ _nokey: LD A,(HL)
         JP Z,READY              ; the direct line has ended
         INC HL
 RUNLINE:                        ; HL at a line's link
-        LD A,(HL)
+        LD A,(KHEAD)            ; STOP between lines: CONT starts this one
+        LD B,A
+        LD A,(KTAIL)
+        CP B
+        JR Z,_go
+        CALL BREAKNOW
+        JR Z,_go
+        LD A,1
+        LD (CONTMODE),A
+        JR BREAK2
+_go:    LD A,(HL)
         INC HL
         OR (HL)
         JP Z,ENDPRG
@@ -992,9 +1003,14 @@ EXEC:   LD DE,TEMPST
 
 ; Breaks off the program at HL, the end of a statement: "Break in N", and
 ; CONT may go on.
-BREAK:  PUSH HL
+BREAK:  XOR A
+        LD (CONTMODE),A
+BREAK2: PUSH HL
+        LD A,(CURX)
+        OR A
+        CALL NZ,CRLF
         CALL PRINTI
-        DB 0DH,"Break",0
+        DB "Break",0
         CALL INLINENO
         CALL CRLF
         POP HL

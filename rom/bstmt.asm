@@ -338,6 +338,8 @@ FACZERO:
         RET
 
 S_END:  POP BC
+        XOR A
+        LD (CONTMODE),A
         JP HALTED
 
 S_STOP: POP BC
@@ -857,6 +859,9 @@ S_CONT: LD HL,(CONTPTR)
         LD (CURLIN),DE
         LD DE,0
         LD (CONTPTR),DE
+        LD A,(CONTMODE)
+        OR A
+        JP NZ,RUNLINE
         JP NEWSTT
 
 S_SWAP: PUSH HL
