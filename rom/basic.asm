@@ -56,7 +56,18 @@ STRL      EQU PLOTY + 2         ; 2: the left string operand's descriptor
 ARYCNT    EQU STRL + 2          ; 1: subscripts given
 VALBUF    EQU ARYCNT + 1        ; 41: text VAL reads
 CONTMODE  EQU VALBUF + 41        ; 1: CONTPTR is a line to start, not a statement end
-BVEND     EQU CONTMODE + 1
+FNTYPE    EQU CONTMODE + 1        ; 1: the FN parameter's type
+PENX      EQU FNTYPE + 1          ; 1: the light pen's last column
+PENY      EQU PENX + 1            ; 1: and row
+LINEON    EQU PENY + 1         ; 1: LINE's state: dots on or off
+LINEX2    EQU LINEON + 1          ; 2: the end point
+LINEY2    EQU LINEX2 + 2          ; 2
+LINEDX    EQU LINEY2 + 2          ; 2
+LINEDY    EQU LINEDX + 2          ; 2
+LINESX    EQU LINEDY + 2          ; 2
+LINESY    EQU LINESX + 2          ; 2
+LINEERR   EQU LINESY + 2          ; 2
+BVEND     EQU LINEERR + 2
         IF BVEND > 0F800H
         .ERROR The interpreter's variables outgrew their area
         ENDIF
@@ -100,7 +111,9 @@ BCOLD:  LD A,0A5H
         CALL PDEC
         CALL PRINTI
         DB " bytes free",0DH,0
-BWARM:  LD HL,STACKTOP
+BWARM:  LD A,1
+        LD (INBASIC),A
+        LD HL,STACKTOP
         LD (MAINSP),HL
         LD HL,0
         LD (CONTPTR),HL
@@ -175,7 +188,12 @@ _skip:  LD A,(HL)
         JR _find
 _print: CALL PRINT
         CALL INLINENO
+; A device routine has printed its error: back to the prompt.
+BERRWARM:
         CALL CRLF
+        LD SP,STACKTOP
+        LD HL,STACKTOP
+        LD (MAINSP),HL
         ; fall into READY
 
 READY:  LD A,(CURX)
@@ -526,7 +544,9 @@ _hex:   LD A,(HL)
         CALL UPCASE
         CP 'H'
         JR Z,_hexd
+        LD B,A
         CALL HEXDIG
+        LD A,B
         JR C,_next
 _hexd:  LD (DE),A
         INC HL
@@ -984,6 +1004,8 @@ EXEC:   LD DE,TEMPST
         RET Z
         SUB 80H
         JP C,S_LET
+        CP T_TIMES - 80H
+        JP Z,S_TIMESET
         CP T_ELSE - 80H
         JP Z,S_REM
         CP NSTMT

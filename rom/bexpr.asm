@@ -613,15 +613,9 @@ EVALADDR:
 ZEROVAL:
         DB 0,0,0,0
 
-; The variable named at HL: DE = its value's address, VARTYPE its type
-; (0 number, 1 integer, 2 string); HL past the name and any subscripts.
-; PTRGET gives a missing simple variable as a zero, PTRGETC makes it.
-PTRGETC:
-        LD A,1
-        JR PTRGET1
-PTRGET: XOR A
-PTRGET1:
-        LD (MKVAR),A
+; The name at HL: B, C its first two characters (C = 0 if it has one),
+; bit 7 of B set for '%', of C for '$'; VARTYPE its type; HL past it.
+NAMEGET:
         CALL CHRGOT
         CALL ISLETTER
         JP C,SNERR
@@ -629,12 +623,12 @@ PTRGET1:
         LD C,0
         INC HL
         LD A,(HL)
-        CALL _alnum
+        CALL ALNUM
         JR C,_one
         LD C,A
 _more:  INC HL                  ; later characters do not count
         LD A,(HL)
-        CALL _alnum
+        CALL ALNUM
         JR NC,_more
 _one:   LD A,(HL)
         LD D,0
@@ -650,9 +644,24 @@ _int:   CP '%'
 _typed: INC HL
 _plain: LD A,D
         LD (VARTYPE),A
+        RET
+
+; The variable named at HL: DE = its value's address, VARTYPE its type
+; (0 number, 1 integer, 2 string); HL past the name and any subscripts.
+; PTRGET gives a missing simple variable as a zero, PTRGETC makes it.
+PTRGETC:
+        LD A,1
+        JR PTRGET1
+PTRGET: XOR A
+PTRGET1:
+        LD (MKVAR),A
+        CALL NAMEGET
         CALL CHRGOT
         CP '('
         JP Z,ARRAY
+; The simple variable named BC: DE = its value (ZEROVAL when it is missing
+; and MKVAR is 0). Keeps HL.
+VARFIND:
         PUSH HL
         LD HL,(VARTAB)
 _find:  LD DE,(ARYTAB)
@@ -728,7 +737,7 @@ _moved: LD HL,(ARYTAB)
         POP HL
         RET
 ; Carry unless A is a letter or digit.
-_alnum: CP '0'
+ALNUM:  CP '0'
         RET C
         CP '9' + 1
         CCF
@@ -952,15 +961,18 @@ _drop:  LD L,A                  ; drop the subscripts and the name
         LD H,0
         ADD HL,HL
         ADD HL,SP
-        LD B,0                  ; the type again: subscripts may have
-        BIT 7,(HL)              ; found other variables
-        JR Z,_nint
-        INC B
-_nint:  INC HL
+        LD B,2                  ; the type again: subscripts may have
+        BIT 7,(HL)              ; found other variables (the name is
+        JR NZ,_typed            ; pushed as BC: C first)
+        INC HL
+        DEC B
         BIT 7,(HL)
-        JR Z,_nstr
-        LD B,2
-_nstr:  INC HL
+        JR NZ,_typed2
+        DEC B
+_typed2:
+        DEC HL
+_typed: INC HL
+        INC HL
         LD SP,HL
         LD A,B
         LD (VARTYPE),A
@@ -1027,15 +1039,16 @@ MKTEMP: LD HL,(TEMPPT)
 
 ; Done with the string whose descriptor is at DE: if it is the newest
 ; temporary its slot is free again, and if its text is the newest string
-; so is that. Keeps DE.
-FRETMP: LD HL,(TEMPPT)
+; so is that. Keeps DE and HL.
+FRETMP: PUSH HL
+        LD HL,(TEMPPT)
         DEC HL
         DEC HL
         DEC HL
         DEC HL
         OR A
         SBC HL,DE
-        RET NZ
+        JR NZ,_keep
         LD (TEMPPT),DE
         PUSH DE
         EX DE,HL
@@ -1054,6 +1067,7 @@ FRETMP: LD HL,(TEMPPT)
         ADD HL,BC
         LD (FRETOP),HL
 _out:   POP DE
+_keep:  POP HL
         RET
 
 ; Packs the strings in use at the top of memory: over and over, the one
@@ -1086,8 +1100,8 @@ _arrays:                        ; HL = ARYTAB
         SBC HL,DE
         ADD HL,DE
         JR Z,_temps
+        LD A,(HL)               ; an array's name is stored C first
         INC HL
-        LD A,(HL)
         INC HL
         LD C,(HL)
         INC HL
@@ -1338,11 +1352,7 @@ _end:   POP HL
         RET
 
 ; CHR$(n)
-U_CHRS: CALL SYNCHR
-        DB '('
-        CALL EVALBYTE
-        CALL SYNCHR
-        DB ')'
+U_CHRS: CALL PARBYTE
         PUSH HL
         LD HL,NUMTMP
         LD (HL),A
@@ -1485,8 +1495,10 @@ STRN:   CALL PARSTR
         CALL SYNCHR
         DB ','
         CALL EVALBYTE
+        PUSH AF
         CALL SYNCHR
         DB ')'
+        POP AF
         LD B,A
         POP DE
         LD (FAC),DE
@@ -1525,16 +1537,14 @@ _got:   LD C,A
         POP AF
         JR REPEAT
 U_SPACES:
-        CALL SYNCHR
-        DB '('
-        CALL EVALBYTE
-        CALL SYNCHR
-        DB ')'
+        CALL PARBYTE
         LD C,' '
 ; A string of A times the character C.
 REPEAT: PUSH HL
         PUSH AF
+        PUSH BC
         CALL ALLOC
+        POP BC
         POP AF
         PUSH HL
         LD B,A
@@ -1628,10 +1638,171 @@ _none:  CALL MKSTR
         POP HL
         RET
 
-U_INSTR EQU SNERR
-U_TIMES EQU SNERR
-U_PEN   EQU SNERR
-U_POINT EQU SNERR
+; INSTR([start,]s$,t$): where t$ first occurs in s$ from start, 0 if not.
+U_INSTR:
+        CALL SYNCHR
+        DB '('
+        CALL EVAL
+        LD A,1
+        PUSH AF
+        LD A,(VALTYP)
+        OR A
+        JR NZ,_str
+        POP AF
+        CALL FACINT
+        LD A,D
+        OR A
+        JP NZ,FCERR
+        OR E
+        JP Z,FCERR
+        PUSH AF
+        CALL SYNCHR
+        DB ','
+        CALL EVALSTR
+_str:   LD DE,(FAC)
+        PUSH DE
+        CALL SYNCHR
+        DB ','
+        CALL EVALSTR
+        CALL SYNCHR
+        DB ')'
+        POP DE
+        LD (STRL),DE
+        POP AF
+        PUSH HL
+        DEC A
+        LD (NUMTMP + 2),A       ; the offset tried first
+        LD HL,(FAC)
+        CALL DESCDATA
+        LD A,C
+        LD (NUMTMP + 1),A       ; t$ length
+        LD (ARYTXT),HL          ; t$ text
+        LD HL,(STRL)
+        CALL DESCDATA
+        LD A,C
+        LD (NUMTMP),A           ; s$ length
+        LD A,(NUMTMP + 2)
+        LD E,A
+        LD D,0
+        ADD HL,DE               ; s$ text from the offset
+_try:   LD A,(NUMTMP + 1)       ; room for t$ left?
+        LD B,A
+        LD A,(NUMTMP)
+        SUB E
+        JR C,_miss
+        CP B
+        JR C,_miss
+        PUSH HL
+        LD DE,(ARYTXT)
+        INC B
+_cmp:   DEC B
+        JR Z,_hit
+        LD A,(DE)
+        CP (HL)
+        INC DE
+        INC HL
+        JR Z,_cmp
+        POP HL
+        INC HL
+        LD A,(NUMTMP + 2)
+        INC A
+        LD (NUMTMP + 2),A
+        LD E,A
+        JR _try
+_hit:   POP HL
+        LD A,(NUMTMP + 2)
+        INC A
+        JR _res
+_miss:  XOR A
+_res:   PUSH AF
+        CALL FREEBOTH
+        POP AF
+        POP HL
+        JP BYTERES
 
-; FN name(x): the DEF FN expression with its parameter set to x.
-DOFN    EQU SNERR
+; FN name(x): the DEF FN expression with its parameter set to x, which
+; gets its own value back afterwards.
+DOFN:   INC HL
+        CALL FNNAME
+        XOR A
+        LD (MKVAR),A
+        CALL VARFIND
+        LD A,D                  ; ZEROVAL: never defined
+        CP ZEROVAL / 256
+        JR NZ,_def
+        LD A,E
+        CP ZEROVAL AND 0FFH
+        LD E,E_UF
+        JP Z,ERROR
+_def:   PUSH HL
+        EX DE,HL
+        LD E,(HL)
+        INC HL
+        LD D,(HL)               ; the expression
+        INC HL
+        LD B,(HL)
+        INC HL
+        LD C,(HL)               ; the parameter's name
+        POP HL
+        PUSH DE
+        PUSH BC
+        CALL SYNCHR
+        DB '('
+        CALL EVALNUM
+        CALL SYNCHR
+        DB ')'
+        POP BC
+        POP DE
+        PUSH HL                 ; the text after FN name(x)
+        PUSH DE                 ; the expression
+        XOR A
+        BIT 7,B
+        JR Z,_real
+        INC A
+_real:  LD (FNTYPE),A
+        LD A,1
+        LD (MKVAR),A
+        CALL VARFIND            ; DE = the parameter
+        EX DE,HL
+        LD C,(HL)
+        INC HL
+        LD B,(HL)
+        INC HL
+        LD E,(HL)
+        INC HL
+        LD D,(HL)
+        DEC HL
+        DEC HL
+        DEC HL
+        PUSH DE                 ; its old value
+        PUSH BC
+        PUSH HL
+        EX DE,HL
+        LD A,(FNTYPE)
+        CALL ASSIGN
+        LD HL,6
+        ADD HL,SP
+        LD A,(HL)
+        INC HL
+        LD H,(HL)
+        LD L,A
+        CALL EVALNUM
+        POP HL
+        POP BC
+        POP DE
+        LD (HL),C
+        INC HL
+        LD (HL),B
+        INC HL
+        LD (HL),E
+        INC HL
+        LD (HL),D
+        POP HL
+        POP HL
+        RET
+
+; The name of a function at HL, in BC, marked as one.
+FNNAME: CALL NAMEGET
+        SET 7,B
+        SET 7,C
+        RET

@@ -212,7 +212,7 @@ GOSUBTO:
         POP BC                  ; the statement loop's return
         CALL STKCHK
         PUSH HL
-        LD HL,-GOSUBSIZE + 2
+        LD HL,2 - GOSUBSIZE
         ADD HL,SP
         POP BC                  ; the text
         LD SP,HL
@@ -432,15 +432,19 @@ _nostep:
         PUSH AF
         PUSH DE
         CALL FINDFOR            ; the same variable's loop goes
-        POP DE
+        LD B,0
+        JR NZ,_nf
+        INC B
+_nf:    POP DE
         POP AF
         POP HL
+        DEC B
         JR NZ,_new
         LD BC,FORSIZE
         ADD IX,BC
         LD SP,IX
 _new:   PUSH HL
-        LD HL,-FORSIZE + 2
+        LD HL,2 - FORSIZE
         ADD HL,SP
         POP BC                  ; the text
         LD SP,HL
@@ -719,13 +723,7 @@ _chk:   OR A
 
 ; INPUT ["prompt";] v[,v...]
 S_INPUT:
-        LD A,(CURLIN)           ; not in direct mode
-        LD B,A
-        LD A,(CURLIN + 1)
-        AND B
-        INC A
-        LD E,E_ID
-        JP Z,ERROR
+        CALL NODIRECT
         LD DE,0
         CALL CHRGOT
         CP '"'
@@ -981,13 +979,16 @@ S_LOCATE:
         POP HL
         RET
 
-S_MON:  JP WARM
+S_MON:  XOR A
+        LD (INBASIC),A
+        JP WARM
 
 S_BEEP: CALL BEEP
-_wait:  CALL WAITTICK
+S_BEEP_WAIT:
+        CALL WAITTICK
         LD A,(BEEPTIME)
         OR A
-        JR NZ,_wait
+        JR NZ,S_BEEP_WAIT
         RET
 
 ; AUTO [start[,step]]
@@ -1040,19 +1041,75 @@ _to:    CALL FNDLIN             ; the first to stay
         POP HL
         RET
 
-S_COLOR   EQU SNERR
-S_WIDTH   EQU SNERR
-S_SOUND   EQU SNERR
-S_PSET    EQU SNERR
-S_PRESET  EQU SNERR
-S_LINE    EQU SNERR
-S_SAVE    EQU SNERR
-S_LOAD    EQU SNERR
-S_BSAVE   EQU SNERR
-S_BLOAD   EQU SNERR
 S_RENUM   EQU SNERR
-S_ATTR    EQU SNERR
-S_GLYPH   EQU SNERR
 S_EDIT    EQU SNERR
-S_DEF     EQU SNERR
-S_RANDOMIZE EQU SNERR
+; DEF FNname(p)=expression: kept as the expression's text and p's name.
+S_DEF:  CALL NODIRECT
+        CALL SYNCHR
+        DB T_FN
+        CALL FNNAME
+        PUSH BC
+        CALL SYNCHR
+        DB '('
+        CALL NAMEGET
+        BIT 7,C
+        JP NZ,TMERR
+        PUSH BC
+        CALL SYNCHR
+        DB ')'
+        CALL CHRGOT
+        CP '='
+        JP NZ,SNERR
+        INC HL
+        POP DE
+        POP BC
+        PUSH HL
+        PUSH DE
+        LD A,1
+        LD (MKVAR),A
+        CALL VARFIND
+        POP BC
+        POP HL
+        EX DE,HL
+        LD (HL),E
+        INC HL
+        LD (HL),D
+        INC HL
+        LD (HL),B
+        INC HL
+        LD (HL),C
+        EX DE,HL
+        JP SKIPSTMT
+
+; Illegal direct in direct mode.
+NODIRECT:
+        LD A,(CURLIN)
+        LD B,A
+        LD A,(CURLIN + 1)
+        AND B
+        INC A
+        RET NZ
+        LD E,E_ID
+        JP ERROR
+
+; RANDOMIZE [n]: a new sequence, from n or from the tick count.
+S_RANDOMIZE:
+        JR Z,_ticks
+        CALL EVALNUM
+        JR _seed
+_ticks: PUSH HL
+        LD DE,(TICKS)
+        RES 7,D
+        CALL FFROMINT
+        POP HL
+_seed:  PUSH HL
+        CALL FABS               ; a negative argument seeds
+        CALL FNEG
+        LD A,(FAC + 3)
+        OR A
+        JR NZ,_neg
+        LD DE,-1
+        CALL FFROMINT
+_neg:   CALL FRND
+        POP HL
+        RET

@@ -114,7 +114,8 @@ TAPEANY   EQU TAPEFF + 1        ; 1: non-zero when any name will do
 TAPEDEST  EQU TAPEANY + 1       ; 2: load address, 0 = as saved
 CLOCKBUF  EQU TAPEDEST + 2      ; 5: seconds, minutes, hours, day (BCD), month << 4
 PENLAST   EQU CLOCKBUF + 5      ; 2: light pen position printed last
-VARSEND   EQU PENLAST + 2
+INBASIC   EQU PENLAST + 2       ; 1: non-zero while BASIC has the machine
+VARSEND   EQU INBASIC + 1
 
         IF VARSEND > WORK + 200H
         .ERROR The variables outgrew the work area
@@ -180,6 +181,9 @@ COLD:   DI
         CALL BANNER
 WARM:   LD SP,STACKTOP
         EI
+        LD A,(INBASIC)          ; a device routine's error under BASIC
+        OR A
+        JP NZ,BERRWARM
         JP MONITOR
 
 ; Programs the CRT controller: reset with its five parameters for the row
@@ -281,6 +285,7 @@ _delay: DEC BC
         INCLUDE "basic.asm"
         INCLUDE "bexpr.asm"
         INCLUDE "bstmt.asm"
+        INCLUDE "bmach.asm"
         INCLUDE "btoken.asm"
         INCLUDE "float.asm"
 

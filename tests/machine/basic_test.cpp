@@ -132,4 +132,64 @@ TEST(Basic, StopBreaksAndContGoesOn) {
     EXPECT_EQ(Trimmed(ScreenRow(CursorRow() - 2)), "Break in 10");
 }
 
+TEST(Basic, StringFunctions) {
+    BasicBoot();
+    Basic("A$=\"HELLO WORLD\"");
+    const Case cases[] = {
+        {"? LEFT$(A$,4);\"|\";RIGHT$(A$,3);\"|\";MID$(A$,7);\"|\";MID$(A$,2,3)", "HELL|RLD|WORLD|ELL"},
+        {"? LEN(A$);ASC(A$);CHR$(65);STR$(-12);VAL(\" -34X\")", " 11  72 A-12-34"},
+        {"? HEX$(255);\"|\";HEX$(&H1A2B);\"|\";INSTR(A$,\"O\");INSTR(6,A$,\"O\");INSTR(A$,\"Z\")", "FF|1A2B| 5  8  0"},
+        {"? STRING$(3,\"*\");SPACE$(2);STRING$(2,66);\"|\"", "***  BB|"},
+        {"? \"ABC\"<\"ABD\";\"B\">\"AB\";\"A\"=\"A\";\"\"<\"A\"", "-1 -1 -1 -1"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Out(c.line), c.shows) << c.line;
+}
+
+TEST(Basic, CollectorKeepsStringsUnderPressure) {
+    BasicBoot();
+    // Far more string garbage than memory: the collector runs many times
+    // and the live strings, in variables and an array, stay whole.
+    Enter({"10 DIM S$(20):K$=\"KEEP\"", "20 FOR I=1 TO 400:T$=STRING$(200,65+I MOD 26)",
+           "30 S$(I MOD 21)=LEFT$(T$,I MOD 50)+K$:NEXT", "40 N=0:FOR I=0 TO 20:N=N+LEN(S$(I)):NEXT",
+           "50 PRINT N;RIGHT$(S$(7),5);LEFT$(S$(20),2)", "60 DIM X(20000)"});
+    int row = Basic("RUN", 20000);
+    EXPECT_EQ(Trimmed(ScreenRow(row + 1)), " 874 VKEEPII");
+    EXPECT_EQ(Trimmed(ScreenRow(row + 2)), "?Out of memory in 60");
+}
+
+TEST(Basic, ArraysAndControlFlow) {
+    BasicBoot();
+    Enter({"10 DIM M(2,3,4),N%(5)", "20 FOR I=0 TO 2:FOR J=0 TO 3:FOR K=0 TO 4:M(I,J,K)=I*100+J*10+K:NEXT K,J,I",
+           "30 N%(5)=-7:PRINT M(2,3,4);M(1,2,3);N%(5);Q(10)", "40 FOR I=1 TO 3:ON I GOSUB 100,110,120:NEXT",
+           "50 ON 2 GOTO 60,70", "60 PRINT \"NO\"", "70 DEF FNS(X)=X*X+1:PRINT FNS(3);FNS(FNS(1))",
+           "80 X=5:SWAP X,Y:PRINT X;Y", "90 END", "100 PRINT \"A\";:RETURN", "110 PRINT \"B\";:RETURN",
+           "120 PRINT \"C\":RETURN"});
+    int row = Basic("RUN");
+    EXPECT_EQ(Trimmed(ScreenRow(row + 1)), " 234  123 -7  0");
+    EXPECT_EQ(Trimmed(ScreenRow(row + 2)), "ABC");
+    EXPECT_EQ(Trimmed(ScreenRow(row + 3)), " 10  5");
+    EXPECT_EQ(Trimmed(ScreenRow(row + 4)), " 0  5");
+}
+
+TEST(Basic, DataReadRestoreAndInput) {
+    BasicBoot();
+    Enter({"10 READ A,B$,C:PRINT A;B$;C", "20 RESTORE 50:READ D:PRINT D", "30 DATA 1,\"X,Y\",2", "40 DATA 3",
+           "50 DATA 4", "60 INPUT \"NAME\";N$,V:PRINT N$;V*2"});
+    TypeLine("RUN");
+    RunSlices(100);
+    EXPECT_NE(FindRow(" 1 X,Y 2"), -1);
+    EXPECT_NE(FindRow(" 4"), -1);
+    EXPECT_NE(FindRow("NAME? "), -1);
+    TypeLine("BOB,X");
+    RunSlices(50);
+    EXPECT_NE(FindRow("?Redo from start"), -1);
+    TypeLine("BOB");
+    RunSlices(50);
+    EXPECT_NE(FindRow("?? "), -1);
+    TypeLine("21");
+    ASSERT_TRUE(RunUntilBasicPrompt(100));
+    EXPECT_EQ(Trimmed(ScreenRow(CursorRow() - 2)), "BOB 42");
+}
+
 } // namespace

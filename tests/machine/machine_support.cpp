@@ -129,7 +129,7 @@ void TypeText(const std::string& text) {
         {'=', 0xBB, false},      {'"', 0xDE, true},   {'\'', 0xDE, false}, {'(', '9', true},
         {')', '0', true},        {'!', '1', true},    {'#', '3', true},    {'$', '4', true},
         {'%', '5', true},        {'^', '6', true},    {'&', '7', true},    {'\\', 0xDC, false},
-        {'_', 0xBD, true},       {'@', '2', true},
+        {'_', 0xBD, true},       {'@', '2', true},    {'|', 0xDC, true},
     };
     for (char c : text) {
         if (c >= 'A' && c <= 'Z') {
