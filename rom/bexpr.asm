@@ -440,7 +440,10 @@ _neg:   CALL CHRGET
         LD C,P_NEG
         CALL EVALP
         CALL CHKNUM
-        JP FNEG
+        PUSH HL
+        CALL FNEG
+        POP HL
+        RET
 _not:   CALL CHRGET
         LD C,P_NOT
         CALL EVALP
@@ -451,7 +454,7 @@ _not:   CALL CHRGET
         LD A,E
         CPL
         LD E,A
-        JP FFROMINT
+        JP INTRES
 _paren: CALL CHRGET
         CALL EVAL
         CALL SYNCHR
@@ -1331,7 +1334,10 @@ _done:  XOR A
         LD (VALTYP),A
         POP AF
         RET NZ
-        JP FNEG
+        PUSH HL
+        CALL FNEG
+        POP HL
+        RET
 
 ; STR$(x)
 U_STRS: CALL PARNUM

@@ -48,13 +48,7 @@ void StartOnce(void) {
 void MachineBoot(void) {
     StartOnce();
     LoadRomImages();
-    for (auto& byte : machine.mainRam)
-        Put(byte, 0);
-    for (auto& row : machine.keyMatrix)
-        Put(row, 0);
-    Put(machine.pendingInterrupt, 0);
-    SetPCG(0);
-    ResetEmu();
+    MachinePowerOn();
     ASSERT_TRUE(RunUntilPrompt(60)) << "no prompt after boot";
 }
 
@@ -129,7 +123,7 @@ void TypeText(const std::string& text) {
         {'=', 0xBB, false},      {'"', 0xDE, true},   {'\'', 0xDE, false}, {'(', '9', true},
         {')', '0', true},        {'!', '1', true},    {'#', '3', true},    {'$', '4', true},
         {'%', '5', true},        {'^', '6', true},    {'&', '7', true},    {'\\', 0xDC, false},
-        {'_', 0xBD, true},       {'@', '2', true},    {'|', 0xDC, true},
+        {'_', 0xBD, true},       {'@', '2', true},    {'|', 0xDC, true},   {'`', 0xC0, false},
     };
     for (char c : text) {
         if (c >= 'A' && c <= 'Z') {
