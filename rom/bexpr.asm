@@ -223,6 +223,7 @@ _div:   PUSH AF
         XOR B
         PUSH AF
         LD A,D
+        OR A
         PUSH AF
         CALL ABSDE
         PUSH DE

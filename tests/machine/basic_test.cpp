@@ -51,6 +51,23 @@ TEST(Basic, ProgramRunsAndLists) {
     EXPECT_EQ(Trimmed(ScreenRow(row + 4)), "100 PRINT \"SUB\":RETURN");
 }
 
+TEST(Basic, NumbersPrintInTheDialectsForm) {
+    BasicBoot();
+    const Case cases[] = {
+        {"? 1/3;2/3;-1/3", " .3333333  .6666667 -.3333333"},
+        {"? 1E10;1.5E-5;-2.5E+12;1E6*10", " 1E+10  1.5E-05 -2.5E+12  1E+07"},
+        {"? 123456.7;.01;100;0", " 123456.7  .01  100  0"},
+        {"? SQR(2);2^10;3*0.1", " 1.414214  1024  .3"},
+        {"? INT(-2.5);FIX(-2.5);ABS(-3);SGN(-4);SGN(0)", "-3 -2  3 -1  0"},
+        {"? 2+3*4^2/8-1;(2+3)*4;-2^2;NOT 0;5 AND 3;5 OR 3", " 7  20 -4 -1  1  7"},
+        {"? 1<2;2<=1;3<>3;\"B\">=\"A\";1=1 AND 2=2", "-1  0  0 -1 -1"},
+        {"? 7\\2;-7\\2;7 MOD -3;&HFF;&H7FFF+1", " 3 -3  1  255  32768"},
+        {"? EXP(0);LOG(EXP(2));SIN(0);COS(0);ATN(1)*4", " 1  2  0  1  3.141593"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Out(c.line), c.shows) << c.line;
+}
+
 TEST(Basic, EditorStoresReplacesAndDeletesLines) {
     BasicBoot();
     Enter({"30 PRINT 3", "10 PRINT 1", "20 PRINT 2", "40 PRINT 4", "20 PRINT 22", "30"});
