@@ -49,8 +49,7 @@ GCBADR    EQU GCBEST + 2        ; 2
 FNSAVE    EQU GCBADR + 2        ; 2
 NUMTMP    EQU FNSAVE + 2        ; 4: a number kept aside
 PREFILL   EQU NUMTMP + 4        ; 1: characters already in BUF for INLINE
-BASICON   EQU PREFILL + 1       ; 1: A5H once BASIC has started
-PLOTX     EQU BASICON + 1       ; 2: dot kept by LINE
+PLOTX     EQU PREFILL + 1       ; 2: dot kept by LINE
 PLOTY     EQU PLOTX + 2         ; 2
 STRL      EQU PLOTY + 2         ; 2: the left string operand's descriptor
 ARYCNT    EQU STRL + 2          ; 1: subscripts given
@@ -94,15 +93,12 @@ E_RE      EQU 19
 E_LB      EQU 20
 
 ; ---------------------------------------------------------------- start
-; The monitor's BASIC command: a cold start the first time, after that
-; back to the prompt with the program kept.
-BASIC:  LD A,(BASICON)
-        CP 0A5H
-        JR Z,BWARM
-BCOLD:  LD A,0A5H
-        LD (BASICON),A
-        CALL PRINTI
-        DB "Z80HOME BASIC 1.0",0DH,0
+; Power on: the banner, the free bytes and the prompt.
+BCOLD:  LD HL,BASICBANNER
+        CALL PRINT
+        LD D,0
+        LD HL,BANNERATTR
+        CALL ATTRLIST
         CALL SCRATCH
         LD HL,(FRETOP)
         LD DE,(VARTAB)
@@ -111,7 +107,36 @@ BCOLD:  LD A,0A5H
         CALL PDEC
         CALL PRINTI
         DB " bytes free",0DH,0
-BWARM:  LD A,1
+        JR BSTART
+
+; The monitor's BASIC command: back with the program kept (one the monitor
+; has loaded to TXTTAB included); memory that holds no program is a NEW one.
+BASIC:  LD HL,TXTTAB
+_line:  LD E,(HL)
+        INC HL
+        LD D,(HL)
+        DEC HL
+        LD A,D
+        OR E
+        JR Z,_end
+        PUSH HL                 ; a link must lead on, and stay below MEMSIZ
+        SBC HL,DE
+        POP HL
+        JR NC,_bad
+        EX DE,HL
+        LD BC,MEMSIZ
+        PUSH HL
+        OR A
+        SBC HL,BC
+        POP HL
+        JR C,_line
+_bad:   CALL SCRATCH
+        JR BSTART
+_end:   INC HL
+        INC HL
+        LD (VARTAB),HL
+        CALL CLEARVARS
+BSTART: LD A,1
         LD (INBASIC),A
         LD HL,STACKTOP
         LD (MAINSP),HL
@@ -119,6 +144,9 @@ BWARM:  LD A,1
         LD (CONTPTR),HL
         LD (AUTOLIN),HL
         JP READY
+
+BASICBANNER:
+        DB " Z80HOME  BASIC 1.0          ",0B3H,0B3H,0B3H,0B3H,0B3H,0B3H,0B3H,0DH,0
 
 ; NEW: no program, no variables.
 SCRATCH:

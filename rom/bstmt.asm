@@ -979,8 +979,11 @@ S_LOCATE:
         POP HL
         RET
 
+; MON: the monitor, from a clear screen; its BASIC command comes back.
 S_MON:  XOR A
         LD (INBASIC),A
+        CALL CLS
+        CALL BANNER
         JP WARM
 
 S_BEEP: CALL BEEP

@@ -1,7 +1,7 @@
 ; z80home system ROM
 ;
-; Boots the machine and runs a small system monitor whose commands exercise
-; every device. Assembled with pasmo (--alocal: labels that begin with '_'
+; Boots the machine into BASIC; a small system monitor whose commands
+; exercise every device is BASIC's MON command. Assembled with pasmo (--alocal: labels that begin with '_'
 ; are local to the routine above them).
 ;
 ; Memory layout
@@ -178,7 +178,7 @@ COLD:   DI
         LD A,1
         OUT (P_INTMASK),A       ; 2 ms tick on
         EI
-        CALL BANNER
+        JP BCOLD                ; the machine's face is BASIC
 WARM:   LD SP,STACKTOP
         EI
         LD A,(INBASIC)          ; a device routine's error under BASIC

@@ -45,11 +45,18 @@ void StartOnce(void) {
 
 } // namespace
 
-void MachineBoot(void) {
+// Powers on and runs until BASIC's prompt.
+static void PowerOn(void) {
     StartOnce();
     LoadRomImages();
     MachinePowerOn();
-    ASSERT_TRUE(RunUntilPrompt(60)) << "no prompt after boot";
+    ASSERT_TRUE(RunUntilBasicPrompt(60)) << "no Ok after boot";
+}
+
+void MachineBoot(void) {
+    PowerOn();
+    TypeLine("MON");
+    ASSERT_TRUE(RunUntilPrompt(60)) << "no monitor prompt after MON";
 }
 
 bool AtPrompt(void) {
@@ -208,9 +215,7 @@ bool RunUntilBasicPrompt(int slices) {
 }
 
 void BasicBoot(void) {
-    MachineBoot();
-    TypeLine("BASIC");
-    ASSERT_TRUE(RunUntilBasicPrompt(200)) << "no Ok after BASIC";
+    PowerOn();
 }
 
 int Basic(const std::string& line, int slices) {
