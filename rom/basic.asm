@@ -66,7 +66,12 @@ LINEDY    EQU LINEDX + 2          ; 2
 LINESX    EQU LINEDY + 2          ; 2
 LINESY    EQU LINESX + 2          ; 2
 LINEERR   EQU LINESY + 2          ; 2
-BVEND     EQU LINEERR + 2
+EDITPTR   EQU LINEERR + 2         ; 2: where OUTCH stores, 0 = the screen
+RENNEW    EQU EDITPTR + 2         ; 2: RENUM's first new number
+RENOLD    EQU RENNEW + 2          ; 2: its first old one
+RENSTEP   EQU RENOLD + 2          ; 2
+RENLINE   EQU RENSTEP + 2         ; 2: the line being rewritten
+BVEND     EQU RENLINE + 2
         IF BVEND > 0F800H
         .ERROR The interpreter's variables outgrew their area
         ENDIF
@@ -245,7 +250,7 @@ MAIN:   LD SP,(MAINSP)
         LD A,L
         SUB BUF AND 0FFH
 _edit:  LD (PREFILL),A
-        CALL INLINE
+MAINED: CALL INLINE
         JR NC,_got
         LD HL,0                 ; STOP ends AUTO
         LD (AUTOLIN),HL
@@ -265,6 +270,15 @@ _some:  JP NC,DIRECT
         LD A,H
         OR L
         JR Z,_noauto
+        POP HL                  ; AUTO's number alone ends AUTO
+        PUSH HL
+        LD A,(HL)
+        OR A
+        JR NZ,_more
+        LD (AUTOLIN),A
+        LD (AUTOLIN + 1),A
+        JP READY
+_more:  LD HL,(AUTOLIN)
         LD BC,(AUTOSTEP)
         ADD HL,BC
         JR NC,_step
@@ -870,7 +884,7 @@ _line:  LD E,(HL)
         POP HL
         JR C,_done
         CALL BREAKNOW
-        JR NZ,_done
+        JR NZ,_break
         EX DE,HL
         CALL PDEC
         EX DE,HL
@@ -882,6 +896,8 @@ _line:  LD E,(HL)
 _done:  POP HL
 _end:   POP HL
         JP CHRGOT
+_break: LD E,0                  ; "Break" (in N, when a program lists)
+        JP ERRMSG
 
 ; Prints the tokenised text at HL up to its 0; HL past it.
 LISTTEXT:
@@ -924,7 +940,7 @@ _raw:   CP '"'
         LD A,B
         JR NZ,_put
         LD C,0
-_put:   CALL PUTCH
+_put:   CALL OUTCH
         JR _char
 
 ; Prints the keyword of token A. Keeps BC, HL.
@@ -944,12 +960,34 @@ _print: LD A,(HL)
         INC HL
         LD B,A
         AND 7FH
-        CALL PUTCH
+        CALL OUTCH
         BIT 7,B
         JR Z,_print
         POP BC
         POP HL
         RET
+
+; Prints A, or with EDITPTR set stores it there instead (EDIT's text).
+OUTCH:  PUSH HL
+        LD HL,(EDITPTR)
+        INC H
+        DEC H
+        JR Z,_print
+        PUSH AF
+        LD A,L                  ; a full input line takes no more
+        CP (BUF + LINEMAXB) AND 0FFH
+        JR Z,_full
+        POP AF
+        LD (HL),A
+        INC HL
+        LD (EDITPTR),HL
+        POP HL
+        RET
+_full:  POP AF
+        POP HL
+        RET
+_print: POP HL
+        JP PUTCH
 
 ; NZ if STOP was pressed (it is taken from the queue; other keys stay).
 BREAKNOW:

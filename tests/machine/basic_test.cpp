@@ -79,8 +79,28 @@ TEST(Basic, EditorStoresReplacesAndDeletesLines) {
                            {"LIST 20-40", "20 PRINT 22"}, {"LIST 50-", "Ok"}};
     for (const Case& c : ranges)
         EXPECT_EQ(Out(c.line), c.shows) << c.line;
-    Basic("DELETE 10-20");
-    EXPECT_EQ(Out("LIST"), "40 PRINT 4");
+    Enter({"10 GOTO 40", "20 ON X GOSUB 10,40:IF X THEN 40 ELSE 10"});
+    Basic("RENUM 100,,5");
+    const char* renumbered[] = {"100 GOTO 110", "105 ON X GOSUB 100,110:IF X THEN 110 ELSE 100", "110 PRINT 4"};
+    row = Basic("LIST");
+    for (int i = 0; i < 3; i++)
+        EXPECT_EQ(Trimmed(ScreenRow(row + 1 + i)), renumbered[i]);
+    // EDIT puts the line into the input line: BS takes back its end.
+    TypeLine("EDIT 110");
+    PressKey(VK_BACK);
+    TypeLine("5");
+    RunSlices(10);
+    EXPECT_EQ(Out("LIST 110"), "110 PRINT 5");
+    Basic("DELETE 100-105");
+    EXPECT_EQ(Out("LIST"), "110 PRINT 5");
+    TypeLine("AUTO 200,20");
+    RunSlices(5);
+    TypeLine("PRINT 1");
+    TypeLine("PRINT 2");
+    TypeLine("");
+    ASSERT_TRUE(RunUntilBasicPrompt(50));
+    row = Basic("LIST 200-");
+    EXPECT_EQ(Trimmed(ScreenRow(row + 2)), "220 PRINT 2");
     Basic("NEW");
     EXPECT_EQ(Out("LIST"), "Ok");
 }
