@@ -1,6 +1,12 @@
 // BASIC typed at through the keyboard, checked on the screen.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <unistd.h>
+
+#include "core/z80home.h"
+#include "state/machine_state.h"
+
 #include "tests/machine/machine_support.h"
 
 namespace {
@@ -227,6 +233,61 @@ TEST(Basic, DataReadRestoreAndInput) {
     TypeLine("21");
     ASSERT_TRUE(RunUntilBasicPrompt(100));
     EXPECT_EQ(Trimmed(ScreenRow(CursorRow() - 2)), "BOB 42");
+}
+
+TEST(Basic, TapeKeepsAProgramAndAMemoryRange) {
+    BasicBoot();
+    std::filesystem::path tape =
+        std::filesystem::temp_directory_path() / ("z80home-basic-" + std::to_string(getpid()) + ".tape");
+    std::filesystem::remove(tape);
+    SetCMTFile(tape.string().c_str());
+    Enter({"10 PRINT \"FROM TAPE\"", "20 END"});
+    Basic("SAVE \"PROG\"");
+    Basic("FOR I=0 TO 9:POKE &H8000+I,I*3:NEXT");
+    Basic("BSAVE \"BYTES\",&H8000,10");
+    Basic("NEW");
+    Basic("FOR I=0 TO 9:POKE &H8000+I,0:NEXT");
+    SetCMTFile(tape.string().c_str()); // from the start again
+    Basic("LOAD \"PROG\"");
+    EXPECT_EQ(Out("LIST"), "10 PRINT \"FROM TAPE\"");
+    EXPECT_EQ(Out("RUN"), "FROM TAPE");
+    Basic("BLOAD \"BYTES\",&H9000");
+    EXPECT_EQ(Out("? PEEK(&H9000);PEEK(&H9009);PEEK(&H8009)"), " 0  27  0");
+    // The monitor loads the program's record too.
+    TypeLine("MON");
+    ASSERT_TRUE(RunUntilPrompt(60));
+    SetCMTFile(tape.string().c_str());
+    Command("LOAD PROG");
+    EXPECT_NE(FindRow("Loaded"), -1);
+    std::filesystem::remove(tape);
+}
+
+TEST(Basic, ScreenStatementsShowOnThePicture) {
+    BasicBoot();
+    constexpr COLORREF kRed = 0x0000FF;
+    Basic("CLS:COLOR 2:LOCATE 5,3:PRINT \"R\";");
+    EXPECT_EQ(ScreenRow(3).substr(5, 1), "R");
+    EXPECT_TRUE(CellHasInk(3, 5));
+    bool red = false;
+    for (int y = 0; y < 8; y++)
+        for (int x = 0; x < 8; x++)
+            red = red || CellPixel(3, 5, x, y) == kRed;
+    EXPECT_TRUE(red) << "COLOR 2 draws red text";
+    Basic("COLOR 7");
+    // Dots, on rows the text does not reach: PSET (21,80) is column 10,
+    // row 20, right half, top band; LINE fills the top bands of row 21 from
+    // column 0 to 4, and two PRESETs take column 2's back.
+    Basic("PSET (21,80):LINE (0,84)-(9,84):PRESET (4,84):PRESET (5,84)");
+    EXPECT_NE(CellPixel(20, 10, 4, 0), CellPixel(20, 10, 0, 0));
+    EXPECT_TRUE(CellHasInk(21, 0));
+    EXPECT_TRUE(CellHasInk(21, 4));
+    EXPECT_FALSE(CellHasInk(21, 2));
+    EXPECT_FALSE(CellHasInk(21, 5));
+    EXPECT_EQ(Out("? POINT(21,80);POINT(20,80);POINT(4,84)"), "-1  0  0");
+    Basic("WIDTH 40,20");
+    EXPECT_EQ(Get(machine.columns80), 0);
+    EXPECT_EQ(Get(machine.rows25), 0);
+    EXPECT_EQ(Out("? \"AB\""), "AB");
 }
 
 } // namespace
