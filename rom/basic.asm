@@ -989,37 +989,6 @@ _full:  POP AF
 _print: POP HL
         JP PUTCH
 
-; NZ if STOP was pressed (it is taken from the queue; other keys stay).
-BREAKNOW:
-        LD A,(KHEAD)
-        LD B,A
-        LD A,(KTAIL)
-        CP B
-        RET Z
-        PUSH HL
-        PUSH DE
-_look:  LD E,A
-        LD D,0
-        LD HL,KBUF
-        ADD HL,DE
-        LD A,(HL)
-        CP K_STOP
-        JR Z,_stop
-        LD A,E
-        INC A
-        AND 0FH
-        CP B
-        JR NZ,_look
-        POP DE
-        POP HL
-        XOR A
-        RET
-_stop:  CALL KEYFLUSH
-        POP DE
-        POP HL
-        OR 1
-        RET
-
 ; ---------------------------------------------------------------- statement loop
 ; HL at the end of a statement: on to the next one, or the next line.
 NEWSTT: LD A,(KHEAD)            ; a key waiting: STOP?

@@ -115,7 +115,8 @@ TAPEDEST  EQU TAPEANY + 1       ; 2: load address, 0 = as saved
 CLOCKBUF  EQU TAPEDEST + 2      ; 5: seconds, minutes, hours, day (BCD), month << 4
 PENLAST   EQU CLOCKBUF + 5      ; 2: light pen position printed last
 INBASIC   EQU PENLAST + 2       ; 1: non-zero while BASIC has the machine
-VARSEND   EQU INBASIC + 1
+LINELOST  EQU INBASIC + 1       ; 1: non-zero when the line refused a key
+VARSEND   EQU LINELOST + 1
 
         IF VARSEND > WORK + 200H
         .ERROR The variables outgrew the work area
