@@ -41,7 +41,9 @@ TEST(Basic, DirectStatements) {
         {"X%=7:Y=X%\\2:PRINT Y;7 MOD 3;-(1=1)", " 3  1  1"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(Out(c.line), c.shows) << c.line << "\n" << ScreenRow(CursorRow() - 2) << "\n" << ScreenRow(CursorRow() - 1);
+        EXPECT_EQ(Out(c.line), c.shows) << c.line << "\n"
+                                        << ScreenRow(CursorRow() - 2) << "\n"
+                                        << ScreenRow(CursorRow() - 1);
 }
 
 TEST(Basic, ProgramRunsAndLists) {
@@ -81,13 +83,17 @@ TEST(Basic, EditorStoresReplacesAndDeletesLines) {
     const char* listed[] = {"10 PRINT 1", "20 PRINT 22", "40 PRINT 4", "Ok"};
     for (int i = 0; i < 4; i++)
         EXPECT_EQ(Trimmed(ScreenRow(row + 1 + i)), listed[i]);
-    const Case ranges[] = {{"LIST 20", "20 PRINT 22"}, {"LIST 15-", "20 PRINT 22"}, {"LIST -10", "10 PRINT 1"},
-                           {"LIST 20-40", "20 PRINT 22"}, {"LIST 50-", "Ok"}};
+    const Case ranges[] = {{"LIST 20", "20 PRINT 22"},
+                           {"LIST 15-", "20 PRINT 22"},
+                           {"LIST -10", "10 PRINT 1"},
+                           {"LIST 20-40", "20 PRINT 22"},
+                           {"LIST 50-", "Ok"}};
     for (const Case& c : ranges)
         EXPECT_EQ(Out(c.line), c.shows) << c.line;
     Enter({"10 GOTO 40", "20 ON X GOSUB 10,40:IF X THEN 40 ELSE 10"});
     Basic("RENUM 100,,5");
-    const char* renumbered[] = {"100 GOTO 110", "105 ON X GOSUB 100,110:IF X THEN 110 ELSE 100", "110 PRINT 4"};
+    const char* renumbered[] = {"100 GOTO 110", "105 ON X GOSUB 100,110:IF X THEN 110 ELSE 100",
+                                "110 PRINT 4"};
     row = Basic("LIST");
     for (int i = 0; i < 3; i++)
         EXPECT_EQ(Trimmed(ScreenRow(row + 1 + i)), renumbered[i]);
@@ -179,9 +185,11 @@ TEST(Basic, StringFunctions) {
     BasicBoot();
     Basic("A$=\"HELLO WORLD\"");
     const Case cases[] = {
-        {"? LEFT$(A$,4);\"|\";RIGHT$(A$,3);\"|\";MID$(A$,7);\"|\";MID$(A$,2,3)", "HELL|RLD|WORLD|ELL"},
+        {"? LEFT$(A$,4);\"|\";RIGHT$(A$,3);\"|\";MID$(A$,7);\"|\";MID$(A$,2,3)",
+         "HELL|RLD|WORLD|ELL"},
         {"? LEN(A$);ASC(A$);CHR$(65);STR$(-12);VAL(\" -34X\")", " 11  72 A-12-34"},
-        {"? HEX$(255);\"|\";HEX$(&H1A2B);\"|\";INSTR(A$,\"O\");INSTR(6,A$,\"O\");INSTR(A$,\"Z\")", "FF|1A2B| 5  8  0"},
+        {"? HEX$(255);\"|\";HEX$(&H1A2B);\"|\";INSTR(A$,\"O\");INSTR(6,A$,\"O\");INSTR(A$,\"Z\")",
+         "FF|1A2B| 5  8  0"},
         {"? STRING$(3,\"*\");SPACE$(2);STRING$(2,66);\"|\"", "***  BB|"},
         {"? \"ABC\"<\"ABD\";\"B\">\"AB\";\"A\"=\"A\";\"\"<\"A\"", "-1 -1 -1 -1"},
     };
@@ -203,11 +211,12 @@ TEST(Basic, CollectorKeepsStringsUnderPressure) {
 
 TEST(Basic, ArraysAndControlFlow) {
     BasicBoot();
-    Enter({"10 DIM M(2,3,4),N%(5)", "20 FOR I=0 TO 2:FOR J=0 TO 3:FOR K=0 TO 4:M(I,J,K)=I*100+J*10+K:NEXT K,J,I",
-           "30 N%(5)=-7:PRINT M(2,3,4);M(1,2,3);N%(5);Q(10)", "40 FOR I=1 TO 3:ON I GOSUB 100,110,120:NEXT",
-           "50 ON 2 GOTO 60,70", "60 PRINT \"NO\"", "70 DEF FNS(X)=X*X+1:PRINT FNS(3);FNS(FNS(1))",
-           "80 X=5:SWAP X,Y:PRINT X;Y", "90 END", "100 PRINT \"A\";:RETURN", "110 PRINT \"B\";:RETURN",
-           "120 PRINT \"C\":RETURN"});
+    Enter({"10 DIM M(2,3,4),N%(5)",
+           "20 FOR I=0 TO 2:FOR J=0 TO 3:FOR K=0 TO 4:M(I,J,K)=I*100+J*10+K:NEXT K,J,I",
+           "30 N%(5)=-7:PRINT M(2,3,4);M(1,2,3);N%(5);Q(10)",
+           "40 FOR I=1 TO 3:ON I GOSUB 100,110,120:NEXT", "50 ON 2 GOTO 60,70", "60 PRINT \"NO\"",
+           "70 DEF FNS(X)=X*X+1:PRINT FNS(3);FNS(FNS(1))", "80 X=5:SWAP X,Y:PRINT X;Y", "90 END",
+           "100 PRINT \"A\";:RETURN", "110 PRINT \"B\";:RETURN", "120 PRINT \"C\":RETURN"});
     int row = Basic("RUN");
     EXPECT_EQ(Trimmed(ScreenRow(row + 1)), " 234  123 -7  0");
     EXPECT_EQ(Trimmed(ScreenRow(row + 2)), "ABC");
@@ -217,8 +226,8 @@ TEST(Basic, ArraysAndControlFlow) {
 
 TEST(Basic, DataReadRestoreAndInput) {
     BasicBoot();
-    Enter({"10 READ A,B$,C:PRINT A;B$;C", "20 RESTORE 50:READ D:PRINT D", "30 DATA 1,\"X,Y\",2", "40 DATA 3",
-           "50 DATA 4", "60 INPUT \"NAME\";N$,V:PRINT N$;V*2"});
+    Enter({"10 READ A,B$,C:PRINT A;B$;C", "20 RESTORE 50:READ D:PRINT D", "30 DATA 1,\"X,Y\",2",
+           "40 DATA 3", "50 DATA 4", "60 INPUT \"NAME\";N$,V:PRINT N$;V*2"});
     TypeLine("RUN");
     RunSlices(100);
     EXPECT_NE(FindRow(" 1 X,Y 2"), -1);
@@ -237,8 +246,8 @@ TEST(Basic, DataReadRestoreAndInput) {
 
 TEST(Basic, TapeKeepsAProgramAndAMemoryRange) {
     BasicBoot();
-    std::filesystem::path tape =
-        std::filesystem::temp_directory_path() / ("z80home-basic-" + std::to_string(getpid()) + ".tape");
+    std::filesystem::path tape = std::filesystem::temp_directory_path() /
+                                 ("z80home-basic-" + std::to_string(getpid()) + ".tape");
     std::filesystem::remove(tape);
     SetCMTFile(tape.string().c_str());
     Enter({"10 PRINT \"FROM TAPE\"", "20 END"});
