@@ -1041,6 +1041,8 @@ EXEC:   LD DE,TEMPST
         JP C,S_LET
         CP T_TIMES - 80H
         JP Z,S_TIMESET
+        CP T_MIDS - 80H
+        JP Z,S_MIDSET
         CP T_ELSE - 80H
         JP Z,S_REM
         CP NSTMT

@@ -561,21 +561,15 @@ SAVEREC:
 
 S_LOAD: CALL TAPENAMEL
         PUSH HL
-        XOR A
-        LD (TAPEDEST),A
+        LD HL,TXTTAB            ; a program goes where programs start
+        LD (TAPEDEST),HL
+        LD A,(TAPEANY)
+        OR L_ADDRESS
+        LD (TAPEANY),A
         CALL TAPELOAD
-        JP NZ,_fail
-        LD HL,(TAPEHDR + H_START)
-        LD DE,(TAPEHDR + H_LENGTH)
-        ADD HL,DE
-        LD (VARTAB),HL
-        CALL RELINK
-        CALL CLEARVARS
         POP HL
-        POP BC
-        JP READY
-_fail:  POP HL
-        RET
+        RET NZ
+        JP BASIC                ; its end found as after the monitor
 
 S_BLOAD:
         CALL TAPENAMEL

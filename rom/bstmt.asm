@@ -930,12 +930,14 @@ _go:    POP AF
         POP AF
         LD C,A
 _loop:  CALL BREAKNOW
-        JP NZ,SNERR
+        JR NZ,_brk
         IN A,(C)
         XOR E
         AND D
         JR Z,_loop
         RET
+_brk:   POP BC                  ; STOP: a break after the statement
+        JP BREAK
 
 ; CALL a: the machine code at a; a RET comes back.
 S_CALL: CALL EVALADDR
@@ -1465,4 +1467,76 @@ _end:   EX DE,HL
         LD C,L
         LD A,(NUMTMP)
         RRCA                    ; carry: changed
+        RET
+
+; MID$(v$,p[,n])=s$: the characters of v$ from p on become s$'s, as many as
+; both have (and n allows); v$ keeps its length.
+S_MIDSET:
+        CALL CHRGET
+        CALL SYNCHR
+        DB '('
+        CALL PTRGETC
+        LD A,(VARTYPE)
+        CP 2
+        JP NZ,TMERR
+        PUSH DE
+        CALL SYNCHR
+        DB ','
+        CALL EVALBYTE
+        OR A
+        JP Z,FCERR
+        PUSH AF
+        LD A,255
+        PUSH AF
+        CALL CHRGOT
+        CP ','
+        JR NZ,_all
+        POP AF
+        CALL CHRGET
+        CALL EVALBYTE
+        PUSH AF
+_all:   CALL SYNCHR
+        DB ')'
+        CALL SYNCHR
+        DB '='
+        CALL EVALSTR
+        POP BC                  ; B = n
+        POP AF                  ; A = p
+        EX (SP),HL              ; HL = the variable, the text waits
+        PUSH DE
+        DEC A
+        LD C,A
+        LD A,(HL)               ; room from p to v$'s end
+        SUB C
+        JP Z,FCERR
+        JP C,FCERR
+        CP B
+        JR NC,_n
+        LD B,A
+_n:     LD A,(DE)
+        CP B
+        JR NC,_s
+        LD B,A
+_s:     INC HL
+        LD E,(HL)
+        INC HL
+        LD D,(HL)
+        EX DE,HL
+        LD A,B
+        LD B,0
+        ADD HL,BC
+        EX DE,HL                ; DE = v$'s text from p
+        POP HL
+        PUSH HL
+        INC HL
+        LD C,(HL)
+        INC HL
+        LD H,(HL)
+        LD L,C
+        LD C,A
+        LD B,0
+        CALL COPYBC
+        POP DE
+        CALL FRETMP
+        POP HL
         RET

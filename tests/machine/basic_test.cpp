@@ -192,6 +192,7 @@ TEST(Basic, StringFunctions) {
          "FF|1A2B| 5  8  0"},
         {"? STRING$(3,\"*\");SPACE$(2);STRING$(2,66);\"|\"", "***  BB|"},
         {"? \"ABC\"<\"ABD\";\"B\">\"AB\";\"A\"=\"A\";\"\"<\"A\"", "-1 -1 -1 -1"},
+        {"B$=A$:MID$(B$,2,3)=\"ips\":MID$(B$,10)=\"XYZ\":? B$", "HipsO WORXY"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(Out(c.line), c.shows) << c.line;
