@@ -165,6 +165,38 @@ TEST(Basic, ErrorsNameTheLineAndKeepTheProgram) {
     EXPECT_EQ(Out("CONT"), "?Can't continue");
 }
 
+TEST(Basic, StrangeInputGetsAnErrorAndTheMachineAnswers) {
+    BasicBoot();
+    Enter({"5 REM KEPT"});
+    std::string deep = "? " + std::string(35, '(') + "1" + std::string(35, ')');
+    const Case direct[] = {
+        {deep.c_str(), " 1"},
+        {"@#$%", "?Syntax error"},
+        {"? \"OPEN", "OPEN"},
+        {"? 1E99", "?Overflow"},
+        {"X=", "?Syntax error"},
+        {"NEXT", "?NEXT without FOR"},
+        {"RETURN", "?RETURN without GOSUB"},
+        {"INPUT A", "?Illegal direct"},
+        {"? A(-1)", "?Subscript out of range"},
+        {"? FNZ(1)", "?Undefined user function"},
+    };
+    for (const Case& c : direct)
+        EXPECT_EQ(Out(c.line), c.shows) << c.line;
+    // Recursion without end runs out of room, not off the stack.
+    const Case programs[] = {
+        {"10 GOSUB 10", "?Out of memory in 10"},
+        {"10 DEF FNA(X)=FNA(X)+1:PRINT FNA(1)", "?Out of memory in 10"},
+        {"10 FOR I=1 TO 2:GOSUB 10", "?Out of memory in 10"},
+    };
+    for (const Case& c : programs) {
+        Enter({c.line});
+        EXPECT_EQ(Out("RUN"), c.shows) << c.line;
+    }
+    int row = Basic("LIST");
+    EXPECT_EQ(Trimmed(ScreenRow(row + 1)), "5 REM KEPT");
+}
+
 TEST(Basic, StopBreaksAndContGoesOn) {
     BasicBoot();
     Enter({"10 FOR I=1 TO 3", "20 PRINT I", "30 IF I=2 THEN STOP", "40 NEXT"});
