@@ -71,7 +71,9 @@ RENNEW    EQU EDITPTR + 2         ; 2: RENUM's first new number
 RENOLD    EQU RENNEW + 2          ; 2: its first old one
 RENSTEP   EQU RENOLD + 2          ; 2
 RENLINE   EQU RENSTEP + 2         ; 2: the line being rewritten
-BVEND     EQU RENLINE + 2
+ILEN      EQU RENLINE + 2         ; 1: INLINE's line length
+IPOS      EQU ILEN + 1            ; 1: and the cursor's place in it
+BVEND     EQU IPOS + 1
         IF BVEND > 0F800H
         .ERROR The interpreter's variables outgrew their area
         ENDIF
@@ -373,97 +375,209 @@ ERRTEXT:
         DB "Line buffer overflow",0
 
 ; ---------------------------------------------------------------- input line
-; Reads a line into BUF (PREFILL characters are there already and shown):
-; printable keys append and wrap onto the next row, BS and DEL take the
-; last one back, ESC clears, STOP abandons (carry), RETURN ends. A line
-; longer than LINEMAXB is refused with an error. HL = BUF on return.
+; Reads a line into BUF (PREFILL characters are there already and shown),
+; wrapping onto the next rows: printable keys insert at the cursor, LEFT and
+; RIGHT move it, BS takes back the character before it and DEL the one
+; under it, ESC clears, STOP abandons (carry), RETURN ends wherever the
+; cursor is. A line longer than LINEMAXB is refused with an error. HL = BUF
+; on return.
 INLINE: LD A,(PREFILL)
-        LD B,A
+        LD (ILEN),A
         XOR A
         LD (PREFILL),A
-        LD HL,BUF
-        LD C,B
-        INC C
-_show:  DEC C                   ; show what is there already
-        JR Z,_key
-        LD A,(HL)
-        INC HL
-        CALL PUTCH
-        JR _show
+        LD (IPOS),A
+        CALL PRTAIL             ; show what is there already
+        LD A,(ILEN)
+        LD (IPOS),A
 _key:   CALL GETKEY
         CP K_CR
-        JR Z,_done
+        JP Z,_done
         CP K_STOP
-        JR Z,_stop
+        JP Z,_stop
+        LD HL,_key
+        PUSH HL                 ; the handlers below return to _key
         CP K_BS
-        JR Z,_back
+        JR Z,_bs
         CP K_DEL
-        JR Z,_back
+        JR Z,_del
         CP K_LEFT
-        JR Z,_back
+        JR Z,_left
+        CP K_RIGHT
+        JR Z,_right
         CP K_ESC
-        JR Z,_clear
+        JP Z,_clear
         CP ' '
-        JR C,_key
+        RET C
         CP 7FH
-        JR NC,_key
-        INC B
+        RET NC
+        LD C,A                  ; insert C at the cursor
+        LD A,(ILEN)
+        CP LINEMAXB
         JR Z,_long
-        LD (HL),A
-        INC HL
-        CALL PUTCH
-        JR _key
-_long:  CALL CRLF
+        CALL _room              ; B = characters from the cursor on
+        JR Z,_put
+        LD HL,BUF - 1           ; move them one on, the last first
+        LD A,(ILEN)
+        ADD A,L
+        LD L,A
+        JR NC,_nc
+        INC H
+_nc:    LD D,H
+        LD E,L
+        INC DE
+        PUSH BC
+        LD C,B
+        LD B,0
+        LDDR
+        POP BC
+_put:   CALL _at
+        LD (HL),C
+        LD HL,ILEN
+        INC (HL)
+        CALL PRTAIL             ; shows the rest, the cursor after it
+        DEC A
+        CALL CURBACKN           ; back to just after the new character
+        LD HL,IPOS
+        INC (HL)
+        RET
+_long:  POP HL
+        CALL CRLF
         LD E,E_LB
         JP ERROR
-_back:  LD A,B
+_left:  LD HL,IPOS
+        LD A,(HL)
         OR A
-        JR Z,_key
-        DEC B
-        DEC HL
-        CALL BACKUP
-        JR _key
-_clear: LD A,B
+        RET Z
+        DEC (HL)
+        LD A,1
+        JP CURBACKN
+_right: CALL _room
+        RET Z
+        CALL _at
+        LD A,(HL)
+        CALL PUTCH
+        LD HL,IPOS
+        INC (HL)
+        RET
+_bs:    LD HL,IPOS
+        LD A,(HL)
         OR A
-        JR Z,_key
-        DEC B
-        DEC HL
-        CALL BACKUP
-        JR _clear
-_stop:  LD HL,BUF
-        LD (HL),0
+        RET Z
+        DEC (HL)
+        LD A,1
+        CALL CURBACKN
+        ; fall into _del
+_del:   CALL _room
+        RET Z
+        DEC B                   ; the characters after it move back one
+        JR Z,_cut
+        CALL _at
+        LD D,H
+        LD E,L
+        INC HL
+        LD C,B
+        LD B,0
+        LDIR
+_cut:   LD HL,ILEN
+        DEC (HL)
+        CALL PRTAIL
+        PUSH AF
+        LD A,' '                ; the old last character goes
+        CALL PUTCH
+        POP AF
+        INC A
+        JP CURBACKN
+_clear: LD A,(IPOS)
+        CALL CURBACKN
+        XOR A
+        LD (IPOS),A
+        LD A,(ILEN)
+        OR A
+        RET Z
+        LD B,A
+_blank: LD A,' '
+        CALL PUTCH
+        DJNZ _blank
+        LD A,(ILEN)
+        CALL CURBACKN
+        XOR A
+        LD (ILEN),A
+        RET
+_stop:  CALL PRTAIL
+        XOR A
+        LD (BUF),A
         CALL CRLF
+        LD HL,BUF
         SCF
         RET
-_done:  LD (HL),0
+_done:  CALL PRTAIL             ; the cursor past the whole line
+        CALL _end
+        LD (HL),0
         CALL CRLF
         LD HL,BUF
         OR A
         RET
+; HL = BUF + the cursor's place.
+_at:    LD A,(IPOS)
+        JR _bufa
+_end:   LD A,(ILEN)
+_bufa:  LD HL,BUF
+        ADD A,L
+        LD L,A
+        RET NC
+        INC H
+        RET
+; B = characters from the cursor to the end; Z if none.
+_room:  LD A,(IPOS)
+        LD B,A
+        LD A,(ILEN)
+        SUB B
+        LD B,A
+        RET
 
-; Takes back the character before the cursor, going up a row at the
-; start of one.
-BACKUP: PUSH HL
-        LD A,(CURX)
+; Prints BUF from the cursor's place to the end: A = how many. Keeps BC.
+PRTAIL: PUSH BC
+        LD A,(IPOS)
+        LD B,A
+        LD A,(ILEN)
+        SUB B
+        PUSH AF
+        JR Z,_none
+        LD B,A
+        LD A,(IPOS)
+        LD HL,BUF
+        ADD A,L
+        LD L,A
+        JR NC,_char
+        INC H
+_char:  LD A,(HL)
+        INC HL
+        CALL PUTCH
+        DJNZ _char
+_none:  POP AF
+        POP BC
+        RET
+
+; Moves the cursor back A cells, up a row at the start of one. Keeps BC.
+CURBACKN:
+        OR A
+        RET Z
+        PUSH BC
+        LD B,A
+_cell:  LD A,(CURX)
         OR A
         JR NZ,_left
         LD A,(CURY)
         OR A
-        JR Z,_out
+        JR Z,_show
         DEC A
         LD (CURY),A
         LD A,(COLS)
 _left:  DEC A
         LD (CURX),A
-        LD A,(CURY)
-        LD D,A
-        LD A,(CURX)
-        LD E,A
-        CALL CELLADDR
-        LD (HL),' '
-        CALL SHOWCURSOR
-_out:   POP HL
-        RET
+        DJNZ _cell
+_show:  POP BC
+        JP SHOWCURSOR
 
 ; ---------------------------------------------------------------- text scanning
 ; CHRGET: on to the next character that is not a space. CHRGOT: the same

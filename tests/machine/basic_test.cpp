@@ -113,6 +113,20 @@ TEST(Basic, EditorStoresReplacesAndDeletesLines) {
     ASSERT_TRUE(RunUntilBasicPrompt(50));
     row = Basic("LIST 200-");
     EXPECT_EQ(Trimmed(ScreenRow(row + 2)), "220 PRINT 2");
+    // The cursor keys move in the line being typed: a letter goes in
+    // before the cursor, DEL takes the one under it.
+    TypeText("10 PRIT 5");
+    for (int i = 0; i < 3; i++)
+        PressKey(VK_LEFT);
+    TypeLine("N");
+    TypeText("20 PRINT 66");
+    PressKey(VK_LEFT);
+    PressKey(VK_LEFT);
+    PressKey(VK_DELETE);
+    TypeLine("");
+    row = Basic("LIST 10-20");
+    EXPECT_EQ(Trimmed(ScreenRow(row + 1)), "10 PRINT 5");
+    EXPECT_EQ(Trimmed(ScreenRow(row + 2)), "20 PRINT 6");
     Basic("NEW");
     EXPECT_EQ(Out("LIST"), "Ok");
 }
