@@ -73,7 +73,8 @@ RENSTEP   EQU RENOLD + 2          ; 2
 RENLINE   EQU RENSTEP + 2         ; 2: the line being rewritten
 ILEN      EQU RENLINE + 2         ; 1: INLINE's line length
 IPOS      EQU ILEN + 1            ; 1: and the cursor's place in it
-BVEND     EQU IPOS + 1
+CURPTR    EQU IPOS + 1            ; 2: the line running (its link)
+BVEND     EQU CURPTR + 2
         IF BVEND > 0F800H
         .ERROR The interpreter's variables outgrew their area
         ENDIF
@@ -834,7 +835,7 @@ _done:  POP DE
 
 ; ---------------------------------------------------------------- program lines
 ; Finds line DE: HL = that line (Z) or the first one after it (NZ, maybe the
-; end of the program). Keeps DE.
+; end of the program). Keeps DE. FNDFROM starts at line HL.
 FNDLIN: LD HL,TXTTAB
 FNDFROM:
 _line:  LD C,(HL)
@@ -1135,7 +1136,8 @@ RUNLINE:                        ; HL at a line's link
         LD A,1
         LD (CONTMODE),A
         JR BREAK2
-_go:    LD A,(HL)
+_go:    LD (CURPTR),HL
+        LD A,(HL)
         INC HL
         OR (HL)
         JP Z,ENDPRG

@@ -196,7 +196,7 @@ _spaces:
 ; ---------------------------------------------------------------- flow
 S_GOTO: CALL LINGET
         PUSH HL
-        CALL FNDLIN
+        CALL FNDTARGET
         JP NZ,ULERR
         POP DE
         POP DE                  ; the statement loop's return
@@ -228,7 +228,7 @@ GOSUBTO:
         INC HL
         LD (HL),B
         POP DE
-        CALL FNDLIN
+        CALL FNDTARGET
         JP NZ,ULERR
         JP RUNLINE
 
@@ -264,6 +264,20 @@ _found: INC HL
         LD SP,HL
         EX DE,HL
         JP NEWSTT
+
+; Finds the target line DE of a jump as FNDLIN does, from the running line
+; when the target lies after it.
+FNDTARGET:
+        LD HL,(CURLIN)
+        LD A,H
+        AND L
+        INC A
+        JP Z,FNDLIN             ; direct mode
+        SCF
+        SBC HL,DE
+        JP NC,FNDLIN            ; at or before the running line
+        LD HL,(CURPTR)
+        JP FNDFROM
 
 ; Moves HL to the end of the statement (':' or 0 outside quotes).
 SKIPSTMT:
@@ -378,7 +392,7 @@ _this:  CALL LINGET
         POP DE
         JP GOSUBTO
 _goto:  PUSH HL
-        CALL FNDLIN
+        CALL FNDTARGET
         JP NZ,ULERR
         POP DE
         POP DE
@@ -789,13 +803,21 @@ _ask2:  CALL PRINTI             ; more variables than values: ask on
         POP HL
         JR _var
 _done:  POP DE
+        PUSH HL
+        LD HL,(INPTR)
+        LD A,(HL)
+        POP HL
+        OR A
+        RET Z
+        CALL PRINTI
+        DB "?Extra ignored",0DH,0
         RET
 _redo:  POP AF
         POP DE
         POP HL
         CALL PRINTI
         DB "?Redo from start",0DH,0
-        JR _ask
+        JP _ask
 ; Reads a line into INPTR; STOP breaks off the program after INPUT.
 _line:  CALL INLINE
         LD (INPTR),HL
@@ -853,6 +875,8 @@ S_CONT: LD HL,(CONTPTR)
         LD E,E_CN
         JP Z,ERROR
         LD SP,(MAINSP)
+        LD DE,TXTTAB            ; direct commands may have run other lines
+        LD (CURPTR),DE
         LD DE,(CONTLIN)
         LD (CURLIN),DE
         LD DE,0

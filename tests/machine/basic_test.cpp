@@ -286,8 +286,9 @@ TEST(Basic, DataReadRestoreAndInput) {
     TypeLine("BOB");
     RunSlices(50);
     EXPECT_NE(FindRow("?? "), -1);
-    TypeLine("21");
+    TypeLine("21,5");
     ASSERT_TRUE(RunUntilBasicPrompt(100));
+    EXPECT_EQ(Trimmed(ScreenRow(CursorRow() - 3)), "?Extra ignored");
     EXPECT_EQ(Trimmed(ScreenRow(CursorRow() - 2)), "BOB 42");
 }
 
