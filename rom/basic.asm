@@ -49,8 +49,7 @@ GCBADR    EQU GCBEST + 2        ; 2
 FNSAVE    EQU GCBADR + 2        ; 2
 NUMTMP    EQU FNSAVE + 2        ; 4: a number kept aside
 PREFILL   EQU NUMTMP + 4        ; 1: characters already in BUF for INLINE
-BASICON   EQU PREFILL + 1       ; 1: A5H once BASIC has started
-PLOTX     EQU BASICON + 1       ; 2: dot kept by LINE
+PLOTX     EQU PREFILL + 1       ; 2: dot kept by LINE
 PLOTY     EQU PLOTX + 2         ; 2
 STRL      EQU PLOTY + 2         ; 2: the left string operand's descriptor
 ARYCNT    EQU STRL + 2          ; 1: subscripts given
@@ -67,7 +66,12 @@ LINEDY    EQU LINEDX + 2          ; 2
 LINESX    EQU LINEDY + 2          ; 2
 LINESY    EQU LINESX + 2          ; 2
 LINEERR   EQU LINESY + 2          ; 2
-BVEND     EQU LINEERR + 2
+EDITPTR   EQU LINEERR + 2         ; 2: where OUTCH stores, 0 = the screen
+RENNEW    EQU EDITPTR + 2         ; 2: RENUM's first new number
+RENOLD    EQU RENNEW + 2          ; 2: its first old one
+RENSTEP   EQU RENOLD + 2          ; 2
+RENLINE   EQU RENSTEP + 2         ; 2: the line being rewritten
+BVEND     EQU RENLINE + 2
         IF BVEND > 0F800H
         .ERROR The interpreter's variables outgrew their area
         ENDIF
@@ -94,15 +98,12 @@ E_RE      EQU 19
 E_LB      EQU 20
 
 ; ---------------------------------------------------------------- start
-; The monitor's BASIC command: a cold start the first time, after that
-; back to the prompt with the program kept.
-BASIC:  LD A,(BASICON)
-        CP 0A5H
-        JR Z,BWARM
-BCOLD:  LD A,0A5H
-        LD (BASICON),A
-        CALL PRINTI
-        DB "Z80HOME BASIC 1.0",0DH,0
+; Power on: the banner, the free bytes and the prompt.
+BCOLD:  LD HL,BASICBANNER
+        CALL PRINT
+        LD D,0
+        LD HL,BANNERATTR
+        CALL ATTRLIST
         CALL SCRATCH
         LD HL,(FRETOP)
         LD DE,(VARTAB)
@@ -111,7 +112,36 @@ BCOLD:  LD A,0A5H
         CALL PDEC
         CALL PRINTI
         DB " bytes free",0DH,0
-BWARM:  LD A,1
+        JR BSTART
+
+; The monitor's BASIC command: back with the program kept (one the monitor
+; has loaded to TXTTAB included); memory that holds no program is a NEW one.
+BASIC:  LD HL,TXTTAB
+_line:  LD E,(HL)
+        INC HL
+        LD D,(HL)
+        DEC HL
+        LD A,D
+        OR E
+        JR Z,_end
+        PUSH HL                 ; a link must lead on, and stay below MEMSIZ
+        SBC HL,DE
+        POP HL
+        JR NC,_bad
+        EX DE,HL
+        LD BC,MEMSIZ
+        PUSH HL
+        OR A
+        SBC HL,BC
+        POP HL
+        JR C,_line
+_bad:   CALL SCRATCH
+        JR BSTART
+_end:   INC HL
+        INC HL
+        LD (VARTAB),HL
+        CALL CLEARVARS
+BSTART: LD A,1
         LD (INBASIC),A
         LD HL,STACKTOP
         LD (MAINSP),HL
@@ -119,6 +149,9 @@ BWARM:  LD A,1
         LD (CONTPTR),HL
         LD (AUTOLIN),HL
         JP READY
+
+BASICBANNER:
+        DB " Z80HOME  BASIC 1.0          ",0B3H,0B3H,0B3H,0B3H,0B3H,0B3H,0B3H,0DH,0
 
 ; NEW: no program, no variables.
 SCRATCH:
@@ -217,7 +250,7 @@ MAIN:   LD SP,(MAINSP)
         LD A,L
         SUB BUF AND 0FFH
 _edit:  LD (PREFILL),A
-        CALL INLINE
+MAINED: CALL INLINE
         JR NC,_got
         LD HL,0                 ; STOP ends AUTO
         LD (AUTOLIN),HL
@@ -237,6 +270,15 @@ _some:  JP NC,DIRECT
         LD A,H
         OR L
         JR Z,_noauto
+        POP HL                  ; AUTO's number alone ends AUTO
+        PUSH HL
+        LD A,(HL)
+        OR A
+        JR NZ,_more
+        LD (AUTOLIN),A
+        LD (AUTOLIN + 1),A
+        JP READY
+_more:  LD HL,(AUTOLIN)
         LD BC,(AUTOSTEP)
         ADD HL,BC
         JR NC,_step
@@ -842,7 +884,7 @@ _line:  LD E,(HL)
         POP HL
         JR C,_done
         CALL BREAKNOW
-        JR NZ,_done
+        JR NZ,_break
         EX DE,HL
         CALL PDEC
         EX DE,HL
@@ -854,6 +896,8 @@ _line:  LD E,(HL)
 _done:  POP HL
 _end:   POP HL
         JP CHRGOT
+_break: LD E,0                  ; "Break" (in N, when a program lists)
+        JP ERRMSG
 
 ; Prints the tokenised text at HL up to its 0; HL past it.
 LISTTEXT:
@@ -896,7 +940,7 @@ _raw:   CP '"'
         LD A,B
         JR NZ,_put
         LD C,0
-_put:   CALL PUTCH
+_put:   CALL OUTCH
         JR _char
 
 ; Prints the keyword of token A. Keeps BC, HL.
@@ -916,43 +960,34 @@ _print: LD A,(HL)
         INC HL
         LD B,A
         AND 7FH
-        CALL PUTCH
+        CALL OUTCH
         BIT 7,B
         JR Z,_print
         POP BC
         POP HL
         RET
 
-; NZ if STOP was pressed (it is taken from the queue; other keys stay).
-BREAKNOW:
-        LD A,(KHEAD)
-        LD B,A
-        LD A,(KTAIL)
-        CP B
-        RET Z
-        PUSH HL
-        PUSH DE
-_look:  LD E,A
-        LD D,0
-        LD HL,KBUF
-        ADD HL,DE
-        LD A,(HL)
-        CP K_STOP
-        JR Z,_stop
-        LD A,E
-        INC A
-        AND 0FH
-        CP B
-        JR NZ,_look
-        POP DE
+; Prints A, or with EDITPTR set stores it there instead (EDIT's text).
+OUTCH:  PUSH HL
+        LD HL,(EDITPTR)
+        INC H
+        DEC H
+        JR Z,_print
+        PUSH AF
+        LD A,L                  ; a full input line takes no more
+        CP (BUF + LINEMAXB) AND 0FFH
+        JR Z,_full
+        POP AF
+        LD (HL),A
+        INC HL
+        LD (EDITPTR),HL
         POP HL
-        XOR A
         RET
-_stop:  CALL KEYFLUSH
-        POP DE
+_full:  POP AF
         POP HL
-        OR 1
         RET
+_print: POP HL
+        JP PUTCH
 
 ; ---------------------------------------------------------------- statement loop
 ; HL at the end of a statement: on to the next one, or the next line.

@@ -2,7 +2,9 @@
 ; colours, attributes, the plotting screen, the beeper, the clock, the
 ; light pen, glyphs and the tape.
 
-; COLOR f[,b]: text colour of every row, and the background (0-7).
+; COLOR f[,b]: the text colour (0-7) of the whole screen, as the machine
+; colours rows rather than characters (ATTR colours from a column on), and
+; the background.
 S_COLOR:
         CALL EVALBYTE
         CP 8
@@ -284,12 +286,13 @@ U_POINT:
         LD HL,0
         JR NZ,_res
         CALL DOTCELL
-        LD HL,0
-        JR C,_res
+        JR C,_none
         AND (HL)
         LD HL,0
         JR Z,_res
         DEC HL
+        JR _res
+_none:  LD HL,0
 _res:   EX DE,HL
         POP HL
         JP INTRES

@@ -979,8 +979,11 @@ S_LOCATE:
         POP HL
         RET
 
+; MON: the monitor, from a clear screen; its BASIC command comes back.
 S_MON:  XOR A
         LD (INBASIC),A
+        CALL CLS
+        CALL BANNER
         JP WARM
 
 S_BEEP: CALL BEEP
@@ -1041,8 +1044,6 @@ _to:    CALL FNDLIN             ; the first to stay
         POP HL
         RET
 
-S_RENUM   EQU SNERR
-S_EDIT    EQU SNERR
 ; DEF FNname(p)=expression: kept as the expression's text and p's name.
 S_DEF:  CALL NODIRECT
         CALL SYNCHR
@@ -1112,4 +1113,356 @@ _seed:  PUSH HL
         CALL FFROMINT
 _neg:   CALL FRND
         POP HL
+        RET
+
+; EDIT n: line n, listed into the input line to change and enter again.
+S_EDIT: CALL LINGET
+        CALL FNDLIN
+        JP NZ,ULERR
+        LD DE,BUF
+        LD (EDITPTR),DE
+        INC HL
+        INC HL
+        LD E,(HL)
+        INC HL
+        LD D,(HL)
+        INC HL
+        PUSH HL
+        LD HL,BUF
+        CALL PUTDEC
+        LD (HL),' '
+        INC HL
+        LD (EDITPTR),HL
+        POP HL
+        CALL LISTTEXT
+        LD HL,(EDITPTR)
+        LD DE,0
+        LD (EDITPTR),DE
+        LD A,L
+        SUB BUF AND 0FFH
+        LD (PREFILL),A
+        LD SP,(MAINSP)
+        JP MAINED
+
+; RENUM [new[,old[,step]]]: lines from old on (0: all) are numbered from
+; new (10) in steps (10), and GOTO, GOSUB, THEN, ELSE, RESTORE and RUN
+; follow them. A numbering that would pass 65529 or reach below old's
+; predecessor is refused.
+S_RENUM:
+        CALL NODIRECT2
+        LD DE,10
+        LD (RENNEW),DE
+        LD (RENSTEP),DE
+        LD DE,0
+        LD (RENOLD),DE
+        CALL CHRGOT
+        JR NC,_old
+        CALL LINGET
+        LD (RENNEW),DE
+_old:   CALL CHRGOT
+        CP ','
+        JR NZ,_go
+        CALL CHRGET
+        JR NC,_step
+        CALL LINGET
+        LD (RENOLD),DE
+_step:  CALL CHRGOT
+        CP ','
+        JR NZ,_go
+        CALL CHRGET
+        CALL LINGET
+        LD (RENSTEP),DE
+_go:    CALL CHRGOT
+        JP NZ,SNERR
+        LD A,(RENSTEP)
+        LD B,A
+        LD A,(RENSTEP + 1)
+        OR B
+        JP Z,FCERR
+        ; the last new number must fit, and the first must lie above the
+        ; line before old
+        LD DE,(RENOLD)
+        CALL FNDLIN
+        PUSH HL
+        CALL RENCOUNT           ; BC = lines from there on
+        POP HL
+        LD A,B
+        OR C
+        JP Z,READY
+        PUSH HL
+        LD HL,(RENSTEP)
+        DEC BC
+        LD D,B
+        LD E,C
+        CALL MULHD
+        JP C,FCERR
+        LD DE,(RENNEW)
+        ADD HL,DE
+        JP C,FCERR
+        EX DE,HL
+        LD HL,65529
+        OR A
+        SBC HL,DE
+        JP C,FCERR
+        POP DE                  ; the first renumbered line
+        LD HL,TXTTAB            ; is a line before it at or above new?
+_prev:  PUSH HL
+        OR A
+        SBC HL,DE
+        POP HL
+        JR Z,_refs
+        INC HL
+        INC HL
+        LD C,(HL)
+        INC HL
+        LD B,(HL)
+        DEC HL
+        DEC HL
+        DEC HL
+        PUSH HL
+        LD HL,(RENNEW)
+        SCF
+        SBC HL,BC
+        POP HL
+        JP C,FCERR
+        LD A,(HL)
+        INC HL
+        LD H,(HL)
+        LD L,A
+        JR _prev
+        ; references, line by line
+_refs:  LD HL,TXTTAB
+_line:  LD A,(HL)
+        INC HL
+        OR (HL)
+        JR Z,_nums
+        DEC HL
+        LD (RENLINE),HL
+        CALL RENLINETEXT        ; BUF = the text with new numbers, C if changed
+        JR NC,_next
+        LD HL,(RENLINE)
+        INC HL
+        INC HL
+        LD E,(HL)
+        INC HL
+        LD D,(HL)
+        CALL EDITLINE
+        LD DE,(RENLINE)         ; the same place now holds the new line
+        EX DE,HL
+_next:  LD HL,(RENLINE)
+        LD A,(HL)
+        INC HL
+        LD H,(HL)
+        LD L,A
+        JR _line
+        ; then the line numbers themselves
+_nums:  LD DE,(RENOLD)
+        CALL FNDLIN
+        LD DE,(RENNEW)
+_renum: LD A,(HL)
+        INC HL
+        OR (HL)
+        JP Z,READY
+        INC HL
+        LD (HL),E
+        INC HL
+        LD (HL),D
+        DEC HL
+        DEC HL
+        DEC HL
+        LD A,(HL)
+        INC HL
+        LD H,(HL)
+        LD L,A
+        PUSH HL
+        LD HL,(RENSTEP)
+        ADD HL,DE
+        EX DE,HL
+        POP HL
+        JR _renum
+
+; Only in direct mode (RENUM rewrites the program under a running one).
+NODIRECT2:
+        LD A,(CURLIN)
+        LD B,A
+        LD A,(CURLIN + 1)
+        AND B
+        INC A
+        RET Z
+        LD E,E_ID
+        JP ERROR
+
+; BC = the lines from HL to the end.
+RENCOUNT:
+        LD BC,0
+_line:  LD A,(HL)
+        INC HL
+        OR (HL)
+        RET Z
+        INC BC
+        DEC HL
+        LD A,(HL)
+        INC HL
+        LD H,(HL)
+        LD L,A
+        JR _line
+
+; DE = the new number of line DE, unchanged below RENOLD or if there is
+; no such line.
+RENMAP: PUSH HL
+        PUSH BC
+        PUSH DE
+        LD HL,(RENOLD)
+        EX DE,HL
+        OR A
+        SBC HL,DE
+        JR C,_same
+        POP DE
+        PUSH DE
+        CALL FNDLIN
+        JR NZ,_same
+        PUSH HL                 ; count the lines from RENOLD up to it
+        LD DE,(RENOLD)
+        CALL FNDLIN
+        POP DE
+        LD BC,0
+_count: PUSH HL
+        OR A
+        SBC HL,DE
+        POP HL
+        JR Z,_found
+        INC BC
+        LD A,(HL)
+        INC HL
+        LD H,(HL)
+        LD L,A
+        JR _count
+_found: LD HL,(RENSTEP)
+        LD D,B
+        LD E,C
+        CALL MULHD
+        LD DE,(RENNEW)
+        ADD HL,DE
+        EX DE,HL
+        POP HL
+        POP BC
+        POP HL
+        RET
+_same:  POP DE
+        POP BC
+        POP HL
+        RET
+
+; Copies the text of line RENLINE into BUF with each line number after
+; GOTO, GOSUB, THEN, ELSE, RESTORE and RUN (and the lists of ON) mapped:
+; BC = its length with the 0, carry if any number changed.
+RENLINETEXT:
+        LD HL,(RENLINE)
+        INC HL
+        INC HL
+        INC HL
+        INC HL
+        LD DE,BUF
+        XOR A
+        LD (NUMTMP),A           ; changed
+        LD C,0                  ; in quotes / a remark
+_char:  LD A,(HL)
+        LD (DE),A
+        INC HL
+        INC DE
+        OR A
+        JP Z,_end
+        BIT 0,C
+        JR NZ,_inq
+        CP '"'
+        JR Z,_quote
+        CP T_REM
+        JR Z,_rem
+        CP T_APOS
+        JR Z,_rem
+        CP T_GOTO
+        JR Z,_ref
+        CP T_GOSUB
+        JR Z,_ref
+        CP T_THEN
+        JR Z,_ref
+        CP T_ELSE
+        JR Z,_ref
+        CP T_RESTORE
+        JR Z,_ref
+        CP T_RUN
+        JR Z,_ref
+        JR _char
+_inq:   CP '"'
+        JR NZ,_char
+        BIT 1,C
+        JR NZ,_char
+_quote: LD A,C
+        XOR 1
+        LD C,A
+        JR _char
+_rem:   LD C,3
+        JR _char
+_ref:   LD A,(HL)               ; spaces, then a number?
+        CP ' '
+        JR NZ,_digit
+        LD (DE),A
+        INC HL
+        INC DE
+        JR _ref
+_digit: CP '0'
+        JR C,_char
+        CP '9' + 1
+        JR NC,_char
+        PUSH BC
+        PUSH DE
+        LD DE,0                 ; DE = the number (the spaces after it stay)
+_dnum:  LD A,(HL)
+        SUB '0'
+        JR C,_dend
+        CP 10
+        JR NC,_dend
+        PUSH HL
+        LD H,D
+        LD L,E
+        ADD HL,HL
+        ADD HL,HL
+        ADD HL,DE
+        ADD HL,HL
+        LD E,A
+        LD D,0
+        ADD HL,DE
+        EX DE,HL
+        POP HL
+        INC HL
+        JR _dnum
+_dend:  CALL RENMAP
+        LD B,D
+        LD C,E
+        POP DE
+        PUSH HL
+        EX DE,HL
+        LD D,B
+        LD E,C
+        CALL PUTDEC             ; the new digits
+        EX DE,HL
+        POP HL
+        POP BC
+        LD A,1
+        LD (NUMTMP),A
+        LD A,(HL)               ; ON's list: ,number
+        CP ','
+        JP NZ,_char
+        LD (DE),A
+        INC HL
+        INC DE
+        JR _ref
+_end:   EX DE,HL
+        LD DE,BUF
+        OR A
+        SBC HL,DE
+        LD B,H
+        LD C,L
+        LD A,(NUMTMP)
+        RRCA                    ; carry: changed
         RET

@@ -1,6 +1,12 @@
 // BASIC typed at through the keyboard, checked on the screen.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <unistd.h>
+
+#include "core/z80home.h"
+#include "state/machine_state.h"
+
 #include "tests/machine/machine_support.h"
 
 namespace {
@@ -35,7 +41,9 @@ TEST(Basic, DirectStatements) {
         {"X%=7:Y=X%\\2:PRINT Y;7 MOD 3;-(1=1)", " 3  1  1"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(Out(c.line), c.shows) << c.line << "\n" << ScreenRow(CursorRow() - 2) << "\n" << ScreenRow(CursorRow() - 1);
+        EXPECT_EQ(Out(c.line), c.shows) << c.line << "\n"
+                                        << ScreenRow(CursorRow() - 2) << "\n"
+                                        << ScreenRow(CursorRow() - 1);
 }
 
 TEST(Basic, ProgramRunsAndLists) {
@@ -75,12 +83,36 @@ TEST(Basic, EditorStoresReplacesAndDeletesLines) {
     const char* listed[] = {"10 PRINT 1", "20 PRINT 22", "40 PRINT 4", "Ok"};
     for (int i = 0; i < 4; i++)
         EXPECT_EQ(Trimmed(ScreenRow(row + 1 + i)), listed[i]);
-    const Case ranges[] = {{"LIST 20", "20 PRINT 22"}, {"LIST 15-", "20 PRINT 22"}, {"LIST -10", "10 PRINT 1"},
-                           {"LIST 20-40", "20 PRINT 22"}, {"LIST 50-", "Ok"}};
+    const Case ranges[] = {{"LIST 20", "20 PRINT 22"},
+                           {"LIST 15-", "20 PRINT 22"},
+                           {"LIST -10", "10 PRINT 1"},
+                           {"LIST 20-40", "20 PRINT 22"},
+                           {"LIST 50-", "Ok"}};
     for (const Case& c : ranges)
         EXPECT_EQ(Out(c.line), c.shows) << c.line;
-    Basic("DELETE 10-20");
-    EXPECT_EQ(Out("LIST"), "40 PRINT 4");
+    Enter({"10 GOTO 40", "20 ON X GOSUB 10,40:IF X THEN 40 ELSE 10"});
+    Basic("RENUM 100,,5");
+    const char* renumbered[] = {"100 GOTO 110", "105 ON X GOSUB 100,110:IF X THEN 110 ELSE 100",
+                                "110 PRINT 4"};
+    row = Basic("LIST");
+    for (int i = 0; i < 3; i++)
+        EXPECT_EQ(Trimmed(ScreenRow(row + 1 + i)), renumbered[i]);
+    // EDIT puts the line into the input line: BS takes back its end.
+    TypeLine("EDIT 110");
+    PressKey(VK_BACK);
+    TypeLine("5");
+    RunSlices(10);
+    EXPECT_EQ(Out("LIST 110"), "110 PRINT 5");
+    Basic("DELETE 100-105");
+    EXPECT_EQ(Out("LIST"), "110 PRINT 5");
+    TypeLine("AUTO 200,20");
+    RunSlices(5);
+    TypeLine("PRINT 1");
+    TypeLine("PRINT 2");
+    TypeLine("");
+    ASSERT_TRUE(RunUntilBasicPrompt(50));
+    row = Basic("LIST 200-");
+    EXPECT_EQ(Trimmed(ScreenRow(row + 2)), "220 PRINT 2");
     Basic("NEW");
     EXPECT_EQ(Out("LIST"), "Ok");
 }
@@ -153,9 +185,11 @@ TEST(Basic, StringFunctions) {
     BasicBoot();
     Basic("A$=\"HELLO WORLD\"");
     const Case cases[] = {
-        {"? LEFT$(A$,4);\"|\";RIGHT$(A$,3);\"|\";MID$(A$,7);\"|\";MID$(A$,2,3)", "HELL|RLD|WORLD|ELL"},
+        {"? LEFT$(A$,4);\"|\";RIGHT$(A$,3);\"|\";MID$(A$,7);\"|\";MID$(A$,2,3)",
+         "HELL|RLD|WORLD|ELL"},
         {"? LEN(A$);ASC(A$);CHR$(65);STR$(-12);VAL(\" -34X\")", " 11  72 A-12-34"},
-        {"? HEX$(255);\"|\";HEX$(&H1A2B);\"|\";INSTR(A$,\"O\");INSTR(6,A$,\"O\");INSTR(A$,\"Z\")", "FF|1A2B| 5  8  0"},
+        {"? HEX$(255);\"|\";HEX$(&H1A2B);\"|\";INSTR(A$,\"O\");INSTR(6,A$,\"O\");INSTR(A$,\"Z\")",
+         "FF|1A2B| 5  8  0"},
         {"? STRING$(3,\"*\");SPACE$(2);STRING$(2,66);\"|\"", "***  BB|"},
         {"? \"ABC\"<\"ABD\";\"B\">\"AB\";\"A\"=\"A\";\"\"<\"A\"", "-1 -1 -1 -1"},
     };
@@ -177,11 +211,12 @@ TEST(Basic, CollectorKeepsStringsUnderPressure) {
 
 TEST(Basic, ArraysAndControlFlow) {
     BasicBoot();
-    Enter({"10 DIM M(2,3,4),N%(5)", "20 FOR I=0 TO 2:FOR J=0 TO 3:FOR K=0 TO 4:M(I,J,K)=I*100+J*10+K:NEXT K,J,I",
-           "30 N%(5)=-7:PRINT M(2,3,4);M(1,2,3);N%(5);Q(10)", "40 FOR I=1 TO 3:ON I GOSUB 100,110,120:NEXT",
-           "50 ON 2 GOTO 60,70", "60 PRINT \"NO\"", "70 DEF FNS(X)=X*X+1:PRINT FNS(3);FNS(FNS(1))",
-           "80 X=5:SWAP X,Y:PRINT X;Y", "90 END", "100 PRINT \"A\";:RETURN", "110 PRINT \"B\";:RETURN",
-           "120 PRINT \"C\":RETURN"});
+    Enter({"10 DIM M(2,3,4),N%(5)",
+           "20 FOR I=0 TO 2:FOR J=0 TO 3:FOR K=0 TO 4:M(I,J,K)=I*100+J*10+K:NEXT K,J,I",
+           "30 N%(5)=-7:PRINT M(2,3,4);M(1,2,3);N%(5);Q(10)",
+           "40 FOR I=1 TO 3:ON I GOSUB 100,110,120:NEXT", "50 ON 2 GOTO 60,70", "60 PRINT \"NO\"",
+           "70 DEF FNS(X)=X*X+1:PRINT FNS(3);FNS(FNS(1))", "80 X=5:SWAP X,Y:PRINT X;Y", "90 END",
+           "100 PRINT \"A\";:RETURN", "110 PRINT \"B\";:RETURN", "120 PRINT \"C\":RETURN"});
     int row = Basic("RUN");
     EXPECT_EQ(Trimmed(ScreenRow(row + 1)), " 234  123 -7  0");
     EXPECT_EQ(Trimmed(ScreenRow(row + 2)), "ABC");
@@ -191,8 +226,8 @@ TEST(Basic, ArraysAndControlFlow) {
 
 TEST(Basic, DataReadRestoreAndInput) {
     BasicBoot();
-    Enter({"10 READ A,B$,C:PRINT A;B$;C", "20 RESTORE 50:READ D:PRINT D", "30 DATA 1,\"X,Y\",2", "40 DATA 3",
-           "50 DATA 4", "60 INPUT \"NAME\";N$,V:PRINT N$;V*2"});
+    Enter({"10 READ A,B$,C:PRINT A;B$;C", "20 RESTORE 50:READ D:PRINT D", "30 DATA 1,\"X,Y\",2",
+           "40 DATA 3", "50 DATA 4", "60 INPUT \"NAME\";N$,V:PRINT N$;V*2"});
     TypeLine("RUN");
     RunSlices(100);
     EXPECT_NE(FindRow(" 1 X,Y 2"), -1);
@@ -207,6 +242,61 @@ TEST(Basic, DataReadRestoreAndInput) {
     TypeLine("21");
     ASSERT_TRUE(RunUntilBasicPrompt(100));
     EXPECT_EQ(Trimmed(ScreenRow(CursorRow() - 2)), "BOB 42");
+}
+
+TEST(Basic, TapeKeepsAProgramAndAMemoryRange) {
+    BasicBoot();
+    std::filesystem::path tape = std::filesystem::temp_directory_path() /
+                                 ("z80home-basic-" + std::to_string(getpid()) + ".tape");
+    std::filesystem::remove(tape);
+    SetCMTFile(tape.string().c_str());
+    Enter({"10 PRINT \"FROM TAPE\"", "20 END"});
+    Basic("SAVE \"PROG\"");
+    Basic("FOR I=0 TO 9:POKE &H8000+I,I*3:NEXT");
+    Basic("BSAVE \"BYTES\",&H8000,10");
+    Basic("NEW");
+    Basic("FOR I=0 TO 9:POKE &H8000+I,0:NEXT");
+    SetCMTFile(tape.string().c_str()); // from the start again
+    Basic("LOAD \"PROG\"");
+    EXPECT_EQ(Out("LIST"), "10 PRINT \"FROM TAPE\"");
+    EXPECT_EQ(Out("RUN"), "FROM TAPE");
+    Basic("BLOAD \"BYTES\",&H9000");
+    EXPECT_EQ(Out("? PEEK(&H9000);PEEK(&H9009);PEEK(&H8009)"), " 0  27  0");
+    // The monitor loads the program's record too.
+    TypeLine("MON");
+    ASSERT_TRUE(RunUntilPrompt(60));
+    SetCMTFile(tape.string().c_str());
+    Command("LOAD PROG");
+    EXPECT_NE(FindRow("Loaded"), -1);
+    std::filesystem::remove(tape);
+}
+
+TEST(Basic, ScreenStatementsShowOnThePicture) {
+    BasicBoot();
+    constexpr COLORREF kRed = 0x0000FF;
+    Basic("CLS:COLOR 2:LOCATE 5,3:PRINT \"R\";");
+    EXPECT_EQ(ScreenRow(3).substr(5, 1), "R");
+    EXPECT_TRUE(CellHasInk(3, 5));
+    bool red = false;
+    for (int y = 0; y < 8; y++)
+        for (int x = 0; x < 8; x++)
+            red = red || CellPixel(3, 5, x, y) == kRed;
+    EXPECT_TRUE(red) << "COLOR 2 draws red text";
+    Basic("COLOR 7");
+    // Dots, on rows the text does not reach: PSET (21,80) is column 10,
+    // row 20, right half, top band; LINE fills the top bands of row 21 from
+    // column 0 to 4, and two PRESETs take column 2's back.
+    Basic("PSET (21,80):LINE (0,84)-(9,84):PRESET (4,84):PRESET (5,84)");
+    EXPECT_NE(CellPixel(20, 10, 4, 0), CellPixel(20, 10, 0, 0));
+    EXPECT_TRUE(CellHasInk(21, 0));
+    EXPECT_TRUE(CellHasInk(21, 4));
+    EXPECT_FALSE(CellHasInk(21, 2));
+    EXPECT_FALSE(CellHasInk(21, 5));
+    EXPECT_EQ(Out("? POINT(21,80);POINT(20,80);POINT(4,84)"), "-1  0  0");
+    Basic("WIDTH 40,20");
+    EXPECT_EQ(Get(machine.columns80), 0);
+    EXPECT_EQ(Get(machine.rows25), 0);
+    EXPECT_EQ(Out("? \"AB\""), "AB");
 }
 
 } // namespace

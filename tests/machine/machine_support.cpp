@@ -45,11 +45,18 @@ void StartOnce(void) {
 
 } // namespace
 
-void MachineBoot(void) {
+// Powers on and runs until BASIC's prompt.
+static void PowerOn(void) {
     StartOnce();
     LoadRomImages();
     MachinePowerOn();
-    ASSERT_TRUE(RunUntilPrompt(60)) << "no prompt after boot";
+    ASSERT_TRUE(RunUntilBasicPrompt(60)) << "no Ok after boot";
+}
+
+void MachineBoot(void) {
+    PowerOn();
+    TypeLine("MON");
+    ASSERT_TRUE(RunUntilPrompt(60)) << "no monitor prompt after MON";
 }
 
 bool AtPrompt(void) {
@@ -117,13 +124,16 @@ void TypeText(const std::string& text) {
         bool shift;
     };
     static const Punct kPunct[] = {
-        {' ', VK_SPACE, false},  {':', 0xBA, true},   {';', 0xBA, false},  {'/', 0xBF, false},
-        {'?', 0xBF, true},       {'*', VK_MULTIPLY, false}, {'+', VK_ADD, false}, {'-', 0xBD, false},
-        {',', 0xBC, false},      {'<', 0xBC, true},   {'.', 0xBE, false},  {'>', 0xBE, true},
-        {'=', 0xBB, false},      {'"', 0xDE, true},   {'\'', 0xDE, false}, {'(', '9', true},
-        {')', '0', true},        {'!', '1', true},    {'#', '3', true},    {'$', '4', true},
-        {'%', '5', true},        {'^', '6', true},    {'&', '7', true},    {'\\', 0xDC, false},
-        {'_', 0xBD, true},       {'@', '2', true},    {'|', 0xDC, true},   {'`', 0xC0, false},
+        {' ', VK_SPACE, false}, {':', 0xBA, true},  {';', 0xBA, false},
+        {'/', 0xBF, false},     {'?', 0xBF, true},  {'*', VK_MULTIPLY, false},
+        {'+', VK_ADD, false},   {'-', 0xBD, false}, {',', 0xBC, false},
+        {'<', 0xBC, true},      {'.', 0xBE, false}, {'>', 0xBE, true},
+        {'=', 0xBB, false},     {'"', 0xDE, true},  {'\'', 0xDE, false},
+        {'(', '9', true},       {')', '0', true},   {'!', '1', true},
+        {'#', '3', true},       {'$', '4', true},   {'%', '5', true},
+        {'^', '6', true},       {'&', '7', true},   {'\\', 0xDC, false},
+        {'_', 0xBD, true},      {'@', '2', true},   {'|', 0xDC, true},
+        {'`', 0xC0, false},
     };
     for (char c : text) {
         if (c >= 'A' && c <= 'Z') {
@@ -208,9 +218,7 @@ bool RunUntilBasicPrompt(int slices) {
 }
 
 void BasicBoot(void) {
-    MachineBoot();
-    TypeLine("BASIC");
-    ASSERT_TRUE(RunUntilBasicPrompt(200)) << "no Ok after BASIC";
+    PowerOn();
 }
 
 int Basic(const std::string& line, int slices) {
