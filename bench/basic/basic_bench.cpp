@@ -221,12 +221,10 @@ bool EndShown(void) {
 Result RunProgram(const Program& program, bool tickOff) {
     Command("NEW");
     std::vector<std::string> lines(program.lines.begin(), program.lines.end());
+    // The editor files lines by number, so the two extra lines go anywhere.
     if (tickOff) {
-        lines.insert(lines.begin(), "50 OUT 230,0");
+        lines.push_back("50 OUT 230,0");
         lines.push_back("750 OUT 230,1");
-        std::sort(lines.begin(), lines.end(), [](const std::string& a, const std::string& b) {
-            return std::stoi(a) < std::stoi(b);
-        });
     }
     for (const std::string& line : lines) {
         TypeLine(line);
