@@ -4,6 +4,7 @@
 #include "core/machine.h"
 
 #include "core/run_control.h"
+#include "plus/paste.h"
 #include "state/machine_state.h"
 #include "video/screen.h"
 #include "z80/z80.h"
@@ -22,8 +23,10 @@ int32_t ElapsedMs(WORD startMs, WORD endMs) {
 int32_t CpuRunSlice(void) {
     int32_t sum = 0;
     int32_t budget = Get(machine.displayOn) ? kSliceBudgetDisplayOn : kSliceBudgetDisplayOff;
-    // Ticks from the cycles run, when real time does not give them.
-    int32_t tickEvery = RunControlDerivesTicks() ? RunControlTickCycles() : 0;
+    // Tick periods: the ticks come from the cycles run when real time does
+    // not give them, and a paste moves on once a period.
+    int32_t tickEvery = RunControlTickCycles();
+    bool deriveTicks = RunControlDerivesTicks();
     do {
         // A plain load on the fast path; the exchange takes the request and
         // its vector together, so the vector delivered is the one requested.
@@ -34,12 +37,11 @@ int32_t CpuRunSlice(void) {
         int32_t cycles = Z80Run();
         sum += cycles;
         Put(machine.vrtcToggle, !Get(machine.vrtcToggle));
-        if (tickEvery) {
-            machine.cyclesSinceTick += cycles;
-            if (machine.cyclesSinceTick >= tickEvery) {
-                machine.cyclesSinceTick -= tickEvery;
-                TickOnce();
-            }
+        machine.cyclesSinceTick += cycles;
+        if (machine.cyclesSinceTick >= tickEvery) {
+            machine.cyclesSinceTick -= tickEvery;
+            if (deriveTicks) TickOnce();
+            if (Get(machine.pasteActive)) PasteAdvance();
         }
     } while (sum < budget);
 

@@ -28,6 +28,10 @@ struct EmuLibrary {
     decltype(&::GetSpeed) GetSpeed;
     decltype(&::SetWarp) SetWarp;
     decltype(&::GetWarp) GetWarp;
+    decltype(&::PasteText) PasteText;
+    decltype(&::GetPasteLeft) GetPasteLeft;
+    decltype(&::CancelPaste) CancelPaste;
+    decltype(&::GetScreenText) GetScreenText;
 };
 
 // Loads the library at path and resolves every export; false with error

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <ctime>
 #include <mutex>
+#include <vector>
 #include <windows.h>
 
 template <typename T> inline T Get(const std::atomic<T>& field) {
@@ -54,7 +55,7 @@ struct MachineState {
     std::atomic<uint16_t> pendingInterrupt;
     std::atomic<int32_t> cyclesThisSecond;
     std::atomic<uint8_t> vrtcToggle;
-    int32_t cyclesSinceTick; // CpuThread: cycles run since the last derived tick
+    int32_t cyclesSinceTick; // CpuThread: cycles run in the current tick period
     int32_t paceCarry;       // CpuThread: hundredths of a millisecond owed to the next sleep
 
     // Run control (core/run_control.cpp): the flags are read before every
@@ -128,6 +129,16 @@ struct MachineState {
     uint8_t cmtRewindPending;
     std::atomic<uint8_t> cmtFileSet;
     uint8_t serialStatus;
+
+    // Pasted text (plus/paste.cpp): keys appended by the host and pressed by
+    // CpuThread, both under pasteLock; the two atomics are read without it.
+    std::mutex pasteLock;
+    std::vector<uint16_t> pasteKeys; // virtual-key code, 0x100 with SHIFT
+    size_t pasteNext;
+    uint8_t pastePhase;
+    int32_t pasteWait; // tick periods before the next step
+    std::atomic<uint8_t> pasteActive;
+    std::atomic<uint32_t> pasteLeft;
 
     // Beeper audio.
     HWAVEOUT beepDevice;
