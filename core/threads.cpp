@@ -45,6 +45,7 @@ int32_t CpuRunSlice(void) {
         }
     } while (sum < budget);
 
+    Put(machine.cyclesRun, Get(machine.cyclesRun) + static_cast<uint64_t>(sum));
     int32_t cycles = Get(machine.cyclesThisSecond) + sum;
     int32_t second = Get(machine.displayOn) ? kSecondBudgetDisplayOn : kSecondBudgetDisplayOff;
     // The second budget paces nothing; it only sets where the count that the

@@ -28,6 +28,7 @@ struct EmuLibrary {
     decltype(&::GetSpeed) GetSpeed;
     decltype(&::SetWarp) SetWarp;
     decltype(&::GetWarp) GetWarp;
+    decltype(&::GetCycles) GetCycles;
     decltype(&::PasteText) PasteText;
     decltype(&::GetPasteLeft) GetPasteLeft;
     decltype(&::CancelPaste) CancelPaste;

@@ -56,7 +56,8 @@ static bool HostFindRomDir(const std::string& given, std::string& dir, std::stri
     } else {
         dir = given;
         if (!fs::is_directory(dir, failed)) {
-            error = "the ROM folder " + dir + " does not exist";
+            error = "the ROM folder " + dir +
+                    (fs::exists(dir, failed) ? " is not a folder" : " does not exist");
             return false;
         }
     }
@@ -91,7 +92,8 @@ bool HostStart(const char* argv0, HostOptions& options, EmuLibrary& emu, std::st
     std::string romDir;
     if (!HostFindRomDir(options.romDir, romDir, error)) return false;
     if (!options.tape.empty()) options.tape = HostAbsolute(options.tape);
-    if (!options.screenshot.empty()) options.screenshot = HostAbsolute(options.screenshot);
+    for (std::string* name : {&options.screenshot, &options.screenText, &options.paste})
+        if (!name->empty()) *name = HostAbsolute(*name);
     if (options.tape.size() > kHostLongestTapeName) {
         error = "the tape's name is longer than " + std::to_string(kHostLongestTapeName) +
                 " characters: " + options.tape;

@@ -49,6 +49,11 @@ Z80HOME_API uint32_t GetSpeed(void);
 Z80HOME_API void SetWarp(unsigned char flag);
 Z80HOME_API unsigned char GetWarp(void);
 
+// The processor's cycles (T-states) since the library was loaded: the
+// machine's own clock, for waiting on the machine's time rather than the
+// host's.
+Z80HOME_API uint64_t GetCycles(void);
+
 // Types UTF-8 text on the machine's keyboard in the machine's time: each key
 // is held 32 ms and left up 32 ms of emulated time (with SHIFT for the second
 // legends and lower-case letters), and a line break (LF, CR or CR LF) is

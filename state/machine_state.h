@@ -54,6 +54,7 @@ struct MachineState {
     // Pacing and interrupts.
     std::atomic<uint16_t> pendingInterrupt;
     std::atomic<int32_t> cyclesThisSecond;
+    std::atomic<uint64_t> cyclesRun; // every slice's cycles, never reset
     std::atomic<uint8_t> vrtcToggle;
     int32_t cyclesSinceTick; // CpuThread: cycles run in the current tick period
     int32_t paceCarry;       // CpuThread: hundredths of a millisecond owed to the next sleep
