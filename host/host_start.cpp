@@ -113,3 +113,13 @@ bool HostStart(const char* argv0, HostOptions& options, EmuLibrary& emu, std::st
     emu.SetPCG(options.pcg ? 1 : 0);
     return true;
 }
+
+std::string HostTapeProblem(const std::string& tape) {
+    std::error_code failed;
+    fs::path path(tape);
+    if (fs::is_directory(path, failed)) return "it is a folder";
+    fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
+    if (!fs::is_directory(folder, failed))
+        return "its folder " + folder.string() + " does not exist";
+    return "";
+}

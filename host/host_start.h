@@ -24,3 +24,9 @@ constexpr size_t kHostLongestTapeName = 519;
 // when the library, an export, the ROM folder or a ROM image is missing, or
 // when the tape's name is too long.
 bool HostStart(const char* argv0, HostOptions& options, EmuLibrary& emu, std::string& error);
+
+// Why the emulator could write nothing to the tape named (a folder, or a
+// file in a folder that does not exist), or empty when it can be a tape.
+// The library takes such a name and its SAVE reports success, so the hosts
+// say so themselves.
+std::string HostTapeProblem(const std::string& tape);
