@@ -112,6 +112,9 @@ static int HeadlessRun(int argc, char** argv) {
         return HeadlessFail(error);
     EmuLibrary emu;
     if (!HostStart(argv[0], options, emu, error)) return HeadlessFail(error);
+    if (!options.tape.empty() && !HostTapeProblem(options.tape).empty())
+        fprintf(stderr, "z80home-headless: nothing can be saved to the tape %s: %s\n",
+                options.tape.c_str(), HostTapeProblem(options.tape).c_str());
     if (options.NeedsPlus() && !emu.plus)
         return HeadlessFail("the options given need the plus library, and only the plain one "
                             "could be loaded");
