@@ -8,7 +8,9 @@
 # 2. Cross-compiles z80core.dll, z80home.dll, z80home.exe and the two ROM
 #    images into build-win.
 # 3. Checks the export tables with objdump: z80home.dll exports exactly the
-#    nine functions and z80core.dll exactly its C functions, all undecorated;
+#    nine functions, z80home-plus.dll the nine and the functions declared in
+#    plus/z80home_plus.h, and z80core.dll exactly its C functions, all
+#    undecorated;
 #    z80home.dll takes from z80core.dll only the four it runs the processor
 #    with, and every file imports system DLLs only.
 # 4. Runs z80home.exe under Wine on an Xvfb screen and the Linux headless host
@@ -178,6 +180,12 @@ check_exports() { # build directory, objdump
         Z80Init setz80memaccess Z80Run Z80DoIRQ Z80GetRegs Z80SetRegs
     expect_names "$bin/z80home.dll imports from z80core.dll" \
         "$(imports_of "$bin/z80home.dll" z80core.dll)" Z80Init setz80memaccess Z80Run Z80DoIRQ
+    # The extension library: the nine and the extensions its header declares.
+    # shellcheck disable=SC2046
+    expect_names "$bin/z80home-plus.dll exports" "$(exports_of "$bin/z80home-plus.dll")" \
+        RunEmu ResetEmu SetCMTFile GetCMTFile SetGreenDisplay GetGreenDisplay SetPCG GetPCG CtlEmulator \
+        $(sed -n 's/^Z80HOME_API [^(]*[ *]\([A-Za-z_][A-Za-z0-9_]*\)(.*/\1/p' plus/z80home_plus.h)
+    expect_system_imports "$bin/z80home-plus.dll" z80core.dll KERNEL32.DLL USER32.DLL GDI32.DLL WINMM.DLL MSVCRT.DLL
     expect_names "$bin/z80home.dll imports from WINMM.dll" \
         "$(imports_of "$bin/z80home.dll" WINMM.dll)" "${wave_calls[@]}"
     expect_system_imports "$bin/z80core.dll" KERNEL32.DLL MSVCRT.DLL
@@ -185,6 +193,8 @@ check_exports() { # build directory, objdump
     expect_system_imports "$bin/z80home.exe" KERNEL32.DLL USER32.DLL GDI32.DLL COMDLG32.DLL SHELL32.DLL MSVCRT.DLL
     echo "export tables of $1: z80home.dll"
     exports_of "$bin/z80home.dll" | sed 's/^/    /'
+    echo "z80home-plus.dll:"
+    exports_of "$bin/z80home-plus.dll" | sed 's/^/    /'
     echo "z80core.dll:"
     exports_of "$bin/z80core.dll" | sed 's/^/    /'
 }

@@ -1,6 +1,7 @@
 // The text screen renderer and its two drawing primitives.
 #pragma once
 
+#include <cstdint>
 #include <windows.h>
 
 // Creates the 640 by 480 frame: a 32-bit top-down DIB section selected into
