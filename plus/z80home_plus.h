@@ -6,9 +6,9 @@
 // Which calls wait and which queue. The machine runs on its own threads; a
 // call that must see or change the whole machine at once is carried out by
 // the processor thread between two slices (never inside an instruction):
-//   waits:  SetPaused(1), StepSlice -- they return once the processor thread
-//           has done it, so the machine is still (or has run its slice) when
-//           they return.
+//   waits:  SetPaused(1), StepSlice, SaveState, LoadState -- they return
+//           once the processor thread has done it, so the machine is still
+//           (or has run its slice, or been saved or loaded) when they return.
 //   queues: SetPaused(0), SetSpeed, SetWarp -- they return at once and take
 //           effect from the next slice; PasteText and CancelPaste -- the
 //           keys are pressed in the machine's time.
@@ -78,4 +78,21 @@ Z80HOME_API void CancelPaste(void);
 // within a character, and returns the length of the whole text (without
 // the 0), so a call with size 0 asks how big a buffer must be.
 Z80HOME_API int GetScreenText(char* buffer, int size);
+
+// Saves the whole machine to a file: the processor's registers and latches,
+// RAM, every device register, the options, the character generator's RAM,
+// the calendar's offset, the tape's name and position, and the ROM images
+// by a hash. The file is written beside the target and renamed over it, so
+// the target is never half written. Waits. Returns 0, or a code
+// GetStateMessage explains.
+Z80HOME_API int SaveState(const char* path);
+// Loads a file SaveState wrote. Every check comes first; a file that is cut
+// short, corrupted, of another format version, oversized, or saved with
+// other ROM images is refused with its code, and the machine is left exactly
+// as it was. Waits. Returns 0 or the code: 1 cannot read, 2 cannot write,
+// 3 cut short, 4 not a state, 5 other version, 6 oversized, 7 corrupted,
+// 8 impossible values, 9 other ROM images.
+Z80HOME_API int LoadState(const char* path);
+// What a SaveState or LoadState code means, in a sentence.
+Z80HOME_API const char* GetStateMessage(int code);
 }

@@ -180,3 +180,8 @@ void MachineReset(void);
 // device, the palette and `running`. Call it only while no thread of the
 // machine runs.
 void MachinePowerOn(void);
+
+// Saves, checks or loads the record's own fields: RAM, the interrupt
+// request, the cycle counts and the green look (state/state_io.h).
+struct StateIo;
+void MachineCoreState(StateIo& io);
