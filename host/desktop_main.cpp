@@ -6,8 +6,9 @@
 // into the picture's place. Keys travel to the machine as Windows
 // virtual-key codes by their position on the keyboard, and the left mouse
 // button plays the light pen. Keys the machine does not have (F6 to F12,
-// Page Down) and a few chords (Ctrl+Shift+V/C/H, Alt+Enter) work the host;
-// kDesktopHelp lists them. Dropping a file on the window makes it the tape.
+// Page Down) and a few chords (Ctrl+Shift+V/C/S/L/H, Alt+Enter) work the host;
+// kDesktopHelp lists them. Dropping a file on the window makes it the tape,
+// or loads it when it is a .state file.
 #include <SDL.h>
 #include <cstdio>
 #include <cstdlib>
@@ -28,17 +29,20 @@ constexpr int kDesktopHeight = 480;
 constexpr Uint32 kDesktopFrameMs = 16;
 
 // The host's keys, as the on-screen help (Ctrl+Shift+H) shows them.
-static const char kDesktopHelp[] = "F6  pause / resume\n"
-                                   "F7  run one slice (16 ms) while paused\n"
-                                   "F8  warp on / off; Page Down: warp while held\n"
-                                   "F9  reset (the tape stays chosen)\n"
-                                   "F10  green monitor,  F11  character generator\n"
-                                   "F12  screenshot (PNG, in the folder z80home started in)\n"
-                                   "Ctrl+Shift+V  type the clipboard's text\n"
-                                   "Ctrl+Shift+C  copy the screen's text\n"
-                                   "Alt+Enter  full screen\n"
-                                   "Ctrl+Shift+H  this help\n"
-                                   "Drop a file on the window to make it the tape.";
+static const char kDesktopHelp[] =
+    "F6  pause / resume\n"
+    "F7  run one slice (16 ms) while paused\n"
+    "F8  warp on / off; Page Down: warp while held\n"
+    "F9  reset (the tape stays chosen)\n"
+    "F10  green monitor,  F11  character generator\n"
+    "F12  screenshot (PNG, in the folder z80home started in)\n"
+    "Ctrl+Shift+S  quick save of the machine's state (z80home-quick.state)\n"
+    "Ctrl+Shift+L  quick load of that state\n"
+    "Ctrl+Shift+V  type the clipboard's text\n"
+    "Ctrl+Shift+C  copy the screen's text\n"
+    "Alt+Enter  full screen\n"
+    "Ctrl+Shift+H  this help\n"
+    "Drop a file on the window to make it the tape (a .state file loads).";
 
 struct Desktop {
     EmuLibrary emu;
@@ -203,6 +207,20 @@ static void DesktopPaste(Desktop& desktop) {
     SDL_free(text);
 }
 
+static void DesktopState(Desktop& desktop, bool save, const std::string& path) {
+    int code = save ? desktop.emu.SaveState(path.c_str()) : desktop.emu.LoadState(path.c_str());
+    if (code)
+        fprintf(stderr, "z80home: %s: %s\n", path.c_str(), desktop.emu.GetStateMessage(code));
+    else
+        printf("z80home: state %s %s\n", save ? "saved to" : "loaded from", path.c_str());
+    fflush(stdout);
+    fflush(stderr);
+}
+
+static std::string DesktopQuickState(const Desktop& desktop) {
+    return (std::filesystem::path(desktop.startFolder) / "z80home-quick.state").string();
+}
+
 static void DesktopCopy(Desktop& desktop) {
     std::string text(static_cast<size_t>(desktop.emu.GetScreenText(nullptr, 0)), '\0');
     desktop.emu.GetScreenText(text.data(), static_cast<int>(text.size()) + 1);
@@ -225,13 +243,21 @@ static bool DesktopHotkey(Desktop& desktop, const SDL_KeyboardEvent& key) {
         }
         return true;
     }
-    if (ctrlShift && (code == SDL_SCANCODE_V || code == SDL_SCANCODE_C || code == SDL_SCANCODE_H)) {
+    if (ctrlShift && (code == SDL_SCANCODE_V || code == SDL_SCANCODE_C || code == SDL_SCANCODE_H ||
+                      code == SDL_SCANCODE_S || code == SDL_SCANCODE_L)) {
         if (!first) return true;
         if (code == SDL_SCANCODE_H)
             SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, "z80home keys", kDesktopHelp,
                                      desktop.window);
-        else if (DesktopNeedsPlus(desktop))
-            code == SDL_SCANCODE_V ? DesktopPaste(desktop) : DesktopCopy(desktop);
+        else if (!DesktopNeedsPlus(desktop))
+            return true;
+        else if (code == SDL_SCANCODE_V)
+            DesktopPaste(desktop);
+        else if (code == SDL_SCANCODE_C)
+            DesktopCopy(desktop);
+        else
+            DesktopState(desktop, code == SDL_SCANCODE_S, DesktopQuickState(desktop));
+        DesktopTitle(desktop);
         return true;
     }
     if (code == SDL_SCANCODE_PAGEDOWN) {
@@ -294,6 +320,11 @@ static void DesktopReleaseAll(Desktop& desktop) {
 
 static void DesktopDrop(Desktop& desktop, const char* file) {
     std::string name = file;
+    if (std::filesystem::path(name).extension() == ".state" && desktop.emu.plus) {
+        DesktopState(desktop, false, name);
+        DesktopTitle(desktop);
+        return;
+    }
     if (name.size() > kHostLongestTapeName) {
         fprintf(stderr, "z80home: the name of %s is too long for a tape\n", file);
         return;
@@ -466,6 +497,8 @@ static int DesktopRun(int argc, char** argv) {
     if (!desktop.emu.RunEmu(desktop.shim, GetDC(desktop.shim)))
         return DesktopFail("the emulator did not start");
     desktop.emu.CtlEmulator(WM_PAINT, 0, 0);
+    if (!options.loadState.empty() && desktop.emu.plus)
+        DesktopState(desktop, false, options.loadState);
     if (options.warp && desktop.emu.plus) {
         desktop.warpToggled = true;
         desktop.emu.SetWarp(1);

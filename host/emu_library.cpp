@@ -45,6 +45,9 @@ bool EmuLoad(const std::string& path, EmuLibrary& emu, std::string& error) {
     EmuResolve(module, "GetPasteLeft", emu.GetPasteLeft, missing);
     EmuResolve(module, "CancelPaste", emu.CancelPaste, missing);
     EmuResolve(module, "GetScreenText", emu.GetScreenText, missing);
+    EmuResolve(module, "SaveState", emu.SaveState, missing);
+    EmuResolve(module, "LoadState", emu.LoadState, missing);
+    EmuResolve(module, "GetStateMessage", emu.GetStateMessage, missing);
     emu.plus = missing.empty();
     return true;
 }

@@ -33,6 +33,9 @@ struct EmuLibrary {
     decltype(&::GetPasteLeft) GetPasteLeft;
     decltype(&::CancelPaste) CancelPaste;
     decltype(&::GetScreenText) GetScreenText;
+    decltype(&::SaveState) SaveState;
+    decltype(&::LoadState) LoadState;
+    decltype(&::GetStateMessage) GetStateMessage;
 };
 
 // Loads the library at path and resolves every export; false with error

@@ -1,7 +1,7 @@
 // z80home-headless: the machine on a 640 by 480 window that nobody sees. It
 // plays the scripted input in real time, types a pasted file in the
 // machine's time, runs for the time asked or until a stop condition is met,
-// writes the picture and the screen's text if asked,
+// writes the picture, the screen's text and the machine's state if asked,
 // and ends. The emulator's threads never stop, so the program leaves with
 // quick_exit once its output is written.
 //
@@ -123,9 +123,15 @@ static int HeadlessRun(int argc, char** argv) {
     if (!window) return HeadlessFail("cannot create the window");
     Clock::time_point start = Clock::now();
     if (!emu.RunEmu(window, GetDC(window))) return HeadlessFail("the emulator did not start");
+    if (!options.loadState.empty()) {
+        int code = emu.LoadState(options.loadState.c_str());
+        if (code) return HeadlessFail(options.loadState + ": " + emu.GetStateMessage(code));
+    }
     if (options.warp) emu.SetWarp(1);
     if (!paste.empty()) {
-        while (emu.GetCycles() < kHeadlessBootCycles)
+        // A loaded state has booted already; a fresh machine first boots.
+        uint64_t boot = options.loadState.empty() ? kHeadlessBootCycles : 0;
+        while (emu.GetCycles() < boot)
             std::this_thread::sleep_for(kHeadlessPoll);
         int skipped = emu.PasteText(paste.c_str());
         if (skipped)
@@ -159,6 +165,11 @@ static int HeadlessRun(int argc, char** argv) {
     if (!options.screenText.empty() &&
         !HeadlessWriteFile(options.screenText, HeadlessScreenText(emu), error))
         return HeadlessFail(error);
+    if (!options.saveState.empty()) {
+        int code = emu.SaveState(options.saveState.c_str());
+        if (code) return HeadlessFail(options.saveState + ": " + emu.GetStateMessage(code));
+        printf("state: %s\n", options.saveState.c_str());
+    }
     if (!options.screenshot.empty()) {
         if (!HeadlessScreenshot(window, options.screenshot, error)) return HeadlessFail(error);
         printf("screenshot: %s\n", options.screenshot.c_str());

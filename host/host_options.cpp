@@ -46,11 +46,12 @@ static bool HostParsePoint(const std::string& text, int* x, int* y, std::string&
 
 bool HostParseArgs(int argc, char** argv, bool headless, HostOptions& options, std::string& error) {
     static const char* const kFlags[] = {"--green", "--pcg", "--help", "--warp"};
-    // Options with a value; those after the first two are the headless host's.
+    // Options with a value; those after the first three are the headless host's.
     static const char* const kValued[] = {
-        "--rom-dir",    "--tape",  "--run-ms",      "--type",       "--keys",         "--mouse",
-        "--screenshot", "--paste", "--screen-text", "--until-text", "--until-cycles", "--timeout"};
-    const int valuedCount = headless ? static_cast<int>(std::size(kValued)) : 2;
+        "--rom-dir",    "--tape",       "--load-state",   "--run-ms", "--type",
+        "--keys",       "--mouse",      "--screenshot",   "--paste",  "--screen-text",
+        "--save-state", "--until-text", "--until-cycles", "--timeout"};
+    const int valuedCount = headless ? static_cast<int>(std::size(kValued)) : 3;
     HostOptions out;
     bool timeoutGiven = false;
     if (headless) out.input.clockMs = kHeadlessBootMs;
@@ -91,6 +92,8 @@ bool HostParseArgs(int argc, char** argv, bool headless, HostOptions& options, s
         std::string* file = name == "--rom-dir"       ? &out.romDir
                             : name == "--tape"        ? &out.tape
                             : name == "--screenshot"  ? &out.screenshot
+                            : name == "--load-state"  ? &out.loadState
+                            : name == "--save-state"  ? &out.saveState
                             : name == "--paste"       ? &out.paste
                             : name == "--screen-text" ? &out.screenText
                                                       : nullptr;
@@ -174,7 +177,8 @@ std::string HostUsage(const char* program, bool headless) {
              "  --tape FILE       cassette file (saved bytes are appended, loads loop)\n"
              "  --green           green monochrome monitor\n"
              "  --pcg             programmable character generator on\n"
-             "  --warp            run as fast as the processor can\n";
+             "  --warp            run as fast as the processor can\n"
+             "  --load-state FILE start from a saved state\n";
     if (headless) {
         usage += "  --run-ms N        run N ms in all (default: 2000, or 1000 past the input)\n"
                  "  --type TEXT       type TEXT on the keyboard (a line break in TEXT is RETURN)\n"
@@ -185,6 +189,7 @@ std::string HostUsage(const char* program, bool headless) {
                  "  --paste FILE      type FILE's UTF-8 text in the machine's time, once it\n"
                  "                    has booted (a line break is RETURN)\n"
                  "  --screen-text TXT write the screen's text (UTF-8) to TXT at the end\n"
+                 "  --save-state FILE save the machine's state to FILE at the end\n"
                  "  --until-text TEXT end once TEXT shows on the screen, after the input\n"
                  "  --until-cycles N  end once the processor has run N cycles\n"
                  "  --timeout MS      give up on --until-* after MS ms (default 60000);\n"

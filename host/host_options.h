@@ -31,19 +31,22 @@ struct HostOptions {
     bool pcg = false;
     bool help = false;
     bool warp = false;
+    std::string loadState; // empty: none
     // Headless only.
     uint32_t runMs = 0;
     std::string screenshot; // empty: none
     HostInput input;
     std::string paste;      // a file to type in the machine's time
     std::string screenText; // where to write the screen's text at the end
+    std::string saveState;  // where to save the machine's state at the end
     // Stop conditions: the run ends once the text shows (or the cycles have
     // run) after the input is done, or fails after timeoutMs.
     std::string untilText;
     uint64_t untilCycles = 0;
     uint32_t timeoutMs = kHeadlessDefaultTimeoutMs;
     bool NeedsPlus() const {
-        return warp || !paste.empty() || !screenText.empty() || HasCondition();
+        return warp || !loadState.empty() || !paste.empty() || !screenText.empty() ||
+               !saveState.empty() || HasCondition();
     }
     bool HasCondition() const { return !untilText.empty() || untilCycles; }
 };

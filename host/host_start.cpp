@@ -43,7 +43,7 @@ std::string HostProgramFolder(const char* argv0) {
     return real.parent_path().string();
 }
 
-static std::string HostAbsolute(const std::string& name) {
+std::string HostAbsolute(const std::string& name) {
     std::error_code failed;
     fs::path absolute = fs::absolute(name, failed);
     return failed ? name : absolute.string();
@@ -92,7 +92,8 @@ bool HostStart(const char* argv0, HostOptions& options, EmuLibrary& emu, std::st
     std::string romDir;
     if (!HostFindRomDir(options.romDir, romDir, error)) return false;
     if (!options.tape.empty()) options.tape = HostAbsolute(options.tape);
-    for (std::string* name : {&options.screenshot, &options.screenText, &options.paste})
+    for (std::string* name : {&options.screenshot, &options.screenText, &options.paste,
+                              &options.loadState, &options.saveState})
         if (!name->empty()) *name = HostAbsolute(*name);
     if (options.tape.size() > kHostLongestTapeName) {
         error = "the tape's name is longer than " + std::to_string(kHostLongestTapeName) +

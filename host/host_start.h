@@ -12,6 +12,10 @@
 // name found along PATH); empty when it cannot be found.
 std::string HostProgramFolder(const char* argv0);
 
+// The name made absolute against the working folder (as it is, when that
+// fails).
+std::string HostAbsolute(const std::string& name);
+
 // The emulator keeps the tape's name in a 520-byte buffer; a longer name
 // would be cut short and name some other file.
 constexpr size_t kHostLongestTapeName = 519;

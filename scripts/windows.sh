@@ -17,6 +17,9 @@
 #    (from DIR, default build-winlinux, built when needed) on the same input:
 #    the two 640 by 480 screenshots and the two tape files must be identical,
 #    and every wave output call and the timer resolution call must succeed.
+#    The state the Linux host saved at the end then loads in z80home.exe and
+#    the state z80home.exe saves loads in the Linux host: both show the same
+#    frame again.
 #
 # The Wine check runs the 32-bit build. A kernel that cannot execute 32-bit
 # programs cannot run 32-bit Wine at all; there the script builds the same
@@ -68,6 +71,9 @@ if [ "${1:-}" = --wine-session ]; then
     cd "$WINE_CHECK/windows"
     [ $status -ne 0 ] || WINEDEBUG=-all,+relay timeout 120 "$WINE" "$WINE_PROGRAM" \
         --tape tape.bin --keys "$keys" --screenshot screen.png >run.log 2>relay.log || status=$?
+    # The Linux host's state, loaded and saved again by the Windows host.
+    [ $status -ne 0 ] || timeout 120 "$WINE" "$WINE_PROGRAM" --load-state ../linux/run.state \
+        --run-ms 1000 --screenshot loaded.png --save-state back.state >>run.log 2>&1 || status=$?
     wineserver -k || true
     exit $status
 fi
@@ -248,11 +254,12 @@ relay="$WINE_CHECK/windows/relay.log"
 raised=()
 [ "$(id -u)" -ne 0 ] || raised=(nice -n -10)
 for attempt in 1 2 3; do
-    rm -f "$WINE_CHECK"/{linux,windows}/{tape.bin,screen.png,run.log,relay.log}
+    rm -f "$WINE_CHECK"/{linux,windows}/{tape.bin,screen.png,run.log,relay.log,run.state}
+    rm -f "$WINE_CHECK"/windows/{loaded.png,back.state} "$WINE_CHECK"/linux/back.png
     echo "Linux headless host"
     SDL_AUDIODRIVER=dummy "${raised[@]}" timeout 60 "$linux_build/bin/z80home-headless" \
         --rom-dir "$linux_build/rom" --tape "$WINE_CHECK/linux/tape.bin" --keys "$keys" \
-        --screenshot "$WINE_CHECK/linux/screen.png"
+        --screenshot "$WINE_CHECK/linux/screen.png" --save-state "$WINE_CHECK/linux/run.state"
     echo "Windows host under Wine ($bits-bit)"
     "${raised[@]}" xvfb-run -a -s "-screen 0 1024x768x24" timeout 300 "$0" --wine-session ||
         fail "the Windows host failed under Wine: $(cat "$WINE_CHECK/windows/run.log" 2>/dev/null)"
@@ -274,6 +281,17 @@ for attempt in 1 2 3; do
     [ "$attempt" -lt 3 ] || fail "three attempts differed; the last pair is in $WINE_CHECK"
 done
 echo "Windows and Linux: the same 640x480 frame and the same tape"
+
+# The states: Linux's loaded on Windows, and Windows' loaded back on Linux,
+# show the frame the Linux run ended with.
+cmp -s "$WINE_CHECK/windows/loaded.png" "$WINE_CHECK/linux/screen.png" ||
+    fail "the Linux state loaded on Windows shows another frame (see $WINE_CHECK/windows/loaded.png)"
+SDL_AUDIODRIVER=dummy timeout 60 "$linux_build/bin/z80home-headless" --rom-dir "$linux_build/rom" \
+    --load-state "$WINE_CHECK/windows/back.state" --run-ms 1000 \
+    --screenshot "$WINE_CHECK/linux/back.png" || fail "the Windows state did not load on Linux"
+cmp -s "$WINE_CHECK/linux/back.png" "$WINE_CHECK/linux/screen.png" ||
+    fail "the Windows state loaded on Linux shows another frame (see $WINE_CHECK/linux/back.png)"
+echo "states: saved on Linux, loaded on Windows, saved there and loaded on Linux: the same frame"
 
 # Every traced call returned 0 (MMSYSERR_NOERROR, TIMERR_NOERROR).
 for call in "${wave_calls[@]}"; do

@@ -39,6 +39,8 @@ enum MenuCommand : UINT {
     kMenuWarp,
     kMenuPaste,
     kMenuCopy,
+    kMenuQuickSave,
+    kMenuQuickLoad,
 };
 
 static EmuLibrary emu;
@@ -49,8 +51,13 @@ static std::bitset<256> keysDown;
 // Warp as the menu or F8 set it, and while Page Down is held.
 static bool warpToggled, warpHeld;
 
-static const char* const kTestOptions[] = {"--run-ms", "--type", "--keys", "--mouse",
-                                           "--screenshot"};
+static const char* const kTestOptions[] = {"--run-ms", "--type",       "--keys",
+                                           "--mouse",  "--screenshot", "--save-state"};
+// The headless host's scripted-run options this host does not take.
+static const char* const kHeadlessOnly[] = {"--paste", "--screen-text", "--until-text",
+                                            "--until-cycles", "--timeout"};
+// Where the quick save goes: the folder the program was started in.
+static std::string quickState;
 
 static bool WinIsTestRun(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
@@ -76,9 +83,13 @@ static std::string WinUsage(const char* program) {
            "  --keys SCRIPT     keys: text, {RETURN}, {F1}, {SHIFT down}, {wait 500}, ...\n"
            "  --mouse X,Y       click the light pen at client point X,Y (640x480)\n"
            "  --screenshot FILE write the client area as FILE (.bmp or .png) at the end\n"
+           "  --save-state FILE save the machine's state to FILE at the end\n"
+           "  --load-state FILE start from a saved state (also without test options)\n"
+           "  --warp            run as fast as the processor can\n"
            "Keys: F6 pause, F7 one slice while paused, F8 warp (Page Down: while held),\n"
            "F9 reset, F10 green monitor, F11 character generator, Ctrl+Shift+V paste,\n"
-           "Ctrl+Shift+C copy the screen's text.\n"
+           "Ctrl+Shift+C copy the screen's text, Ctrl+Shift+S quick save,\n"
+           "Ctrl+Shift+L quick load (z80home-quick.state).\n"
            "  --help            this text\n";
 }
 
@@ -161,11 +172,24 @@ static void WinChooseTape(HWND window) {
     if (GetOpenFileNameA(&dialog)) emu.SetCMTFile(name);
 }
 
-static void WinDropTape(HDROP drop) {
+// Loads or saves a state; false, after saying why, when it was refused.
+static bool WinState(bool save, const std::string& path) {
+    int code = save ? emu.SaveState(path.c_str()) : emu.LoadState(path.c_str());
+    if (code) WinReport("z80home: " + path + ": " + emu.GetStateMessage(code), true);
+    return code == 0;
+}
+
+// A dropped .state file loads; any other file becomes the tape.
+static void WinDrop(HDROP drop) {
     char name[MAX_PATH];
     UINT length = DragQueryFileA(drop, 0, name, sizeof(name));
-    if (length > 0 && length <= kHostLongestTapeName) emu.SetCMTFile(name);
     DragFinish(drop);
+    if (length == 0 || length >= sizeof(name)) return;
+    const char* dot = std::strrchr(name, '.');
+    if (emu.plus && dot && std::strcmp(dot, ".state") == 0)
+        WinState(false, name);
+    else if (length <= kHostLongestTapeName)
+        emu.SetCMTFile(name);
 }
 
 static void WinCommand(HWND window, UINT command) {
@@ -194,6 +218,8 @@ static void WinCommand(HWND window, UINT command) {
             break;
         case kMenuPaste: WinPaste(window); break;
         case kMenuCopy: WinCopy(window); break;
+        case kMenuQuickSave: WinState(true, quickState); break;
+        case kMenuQuickLoad: WinState(false, quickState); break;
         default: return;
         }
     }
@@ -217,6 +243,8 @@ static UINT WinHostKey(WPARAM key) {
     bool ctrlShift = (GetKeyState(VK_CONTROL) & 0x8000) && (GetKeyState(VK_SHIFT) & 0x8000);
     if (ctrlShift && key == 'V') return kMenuPaste;
     if (ctrlShift && key == 'C') return kMenuCopy;
+    if (ctrlShift && key == 'S') return kMenuQuickSave;
+    if (ctrlShift && key == 'L') return kMenuQuickLoad;
     switch (key) {
     case VK_F6: return kMenuPause;
     case VK_F7: return kMenuStep;
@@ -277,7 +305,7 @@ static LRESULT CALLBACK WinProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     case WM_COMMAND: WinCommand(window, LOWORD(wParam)); return 0;
     case WM_DROPFILES:
-        WinDropTape(reinterpret_cast<HDROP>(wParam));
+        WinDrop(reinterpret_cast<HDROP>(wParam));
         WinUpdateMenu(window);
         return 0;
     case WM_ERASEBKGND: return 1; // the emulator paints the whole client area
@@ -303,6 +331,8 @@ static HMENU WinCreateMenu(void) {
     AppendMenuA(machineMenu, plus, kMenuWarp, "&Warp\tF8");
     AppendMenuA(machineMenu, plus, kMenuPaste, "Paste a&s typing\tCtrl+Shift+V");
     AppendMenuA(machineMenu, plus, kMenuCopy, "Cop&y screen text\tCtrl+Shift+C");
+    AppendMenuA(machineMenu, plus, kMenuQuickSave, "&Quick save\tCtrl+Shift+S");
+    AppendMenuA(machineMenu, plus, kMenuQuickLoad, "Quick &load\tCtrl+Shift+L");
     AppendMenuA(machineMenu, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(machineMenu, MF_STRING, kMenuExit, "E&xit");
     HMENU bar = CreateMenu();
@@ -356,13 +386,26 @@ static bool WinPump(void) {
 
 // The test run: scripted input at its times, then the screenshot. Windows
 // messages are handled throughout, so the window stays alive.
+// Starts the machine with the state and warp asked for; false after saying
+// why it could not.
+static bool WinStart(HWND window, const HostOptions& options) {
+    if (!emu.RunEmu(window, GetDC(window))) {
+        WinReport("z80home: the emulator did not start", true);
+        return false;
+    }
+    if (!options.loadState.empty() && !WinState(false, options.loadState)) return false;
+    if (options.warp) {
+        warpToggled = true;
+        emu.SetWarp(1);
+    }
+    WinUpdateMenu(window);
+    return true;
+}
+
 static int WinScriptedRun(HWND window, const HostOptions& options) {
     using Clock = std::chrono::steady_clock;
     Clock::time_point start = Clock::now();
-    if (!emu.RunEmu(window, GetDC(window))) {
-        WinReport("z80home: the emulator did not start", true);
-        return 1;
-    }
+    if (!WinStart(window, options)) return 1;
     size_t next = 0;
     for (;;) {
         uint32_t now = static_cast<uint32_t>(
@@ -380,6 +423,12 @@ static int WinScriptedRun(HWND window, const HostOptions& options) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, due - now, QS_ALLINPUT);
         if (!WinPump()) return 0;
     }
+    // The outputs show one moment: the machine stands still while they are taken.
+    if (emu.plus) emu.SetPaused(1);
+    if (!options.saveState.empty()) {
+        if (!WinState(true, options.saveState)) return 1;
+        WinReport("state: " + options.saveState, false);
+    }
     if (!options.screenshot.empty()) {
         Picture picture;
         std::string error;
@@ -396,11 +445,8 @@ static int WinScriptedRun(HWND window, const HostOptions& options) {
     return 0;
 }
 
-static int WinInteractiveRun(HWND window) {
-    if (!emu.RunEmu(window, GetDC(window))) {
-        WinReport("z80home: the emulator did not start", true);
-        return 1;
-    }
+static int WinInteractiveRun(HWND window, const HostOptions& options) {
+    if (!WinStart(window, options)) return 1;
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);
@@ -421,6 +467,18 @@ static int WinRun(int argc, char** argv) {
         WinReport(WinUsage(argv[0]), false);
         return 0;
     }
+    for (int i = 1; i < argc; ++i) {
+        for (const char* option : kHeadlessOnly) {
+            size_t n = std::strlen(option);
+            if (std::strncmp(argv[i], option, n) == 0 && (argv[i][n] == 0 || argv[i][n] == '=')) {
+                WinReport(std::string("z80home: ") + option +
+                              " is the headless host's; this host does not take it",
+                          true);
+                return 2;
+            }
+        }
+    }
+    quickState = HostAbsolute("z80home-quick.state");
     // The library lies beside the program, wherever it was started from.
     char program[MAX_PATH];
     DWORD length = GetModuleFileNameA(nullptr, program, sizeof(program));
@@ -443,7 +501,7 @@ static int WinRun(int argc, char** argv) {
     WinUpdateMenu(window);
     ShowWindow(window, SW_SHOWNORMAL);
     UpdateWindow(window);
-    return scripted ? WinScriptedRun(window, options) : WinInteractiveRun(window);
+    return scripted ? WinScriptedRun(window, options) : WinInteractiveRun(window, options);
 }
 
 // The emulator's threads never end; ExitProcess ends them with the program.

@@ -118,7 +118,11 @@ TEST_F(HeadlessHost, ScriptedRunsPasteAndEndOnTheScreenOrTheClock) {
     };
     const Case cases[] = {
         // Met: the dump of the pasted bytes shows, with the machine in warp.
-        {"--warp --paste listing.txt --until-text abc --screen-text out.txt", 0, ""},
+        {"--warp --paste listing.txt --until-text abc --screen-text out.txt --save-state s.state",
+         0, "state: "},
+        // The saved machine shows its dump at once; a file that is no state is refused.
+        {"--load-state s.state --until-text '7000: 61 62 63' --timeout 5000", 0, ""},
+        {"--load-state listing.txt", 1, "not a saved state"},
         {"--warp --until-cycles 20000000 --timeout 20000", 0, ""},
         // Not met in time.
         {"--until-text 'never shown' --timeout 300", 4, "not met in 300 ms"},
