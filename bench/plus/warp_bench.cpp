@@ -1,7 +1,8 @@
 // Warp: the whole machine unpaced on the built-in ROM, busy with a copy loop
 // started from the monitor, against the processor alone running the same
 // loop on flat memory, in the same run. The gap is what the bus, the devices
-// and the other threads cost.
+// and the other threads cost. Then the time a save and a load of the running
+// machine's state take, file included.
 //
 //   warp_bench ROM_DIR [seconds]      (default 5 s for each)
 #include <chrono>
@@ -87,11 +88,27 @@ int main(int argc, char** argv) {
     double machine =
         static_cast<double>(GetCycles() - startCycles) / Seconds(Clock::now() - start) / 1e6;
 
+    // Save and load while the loop runs: each waits for the processor thread.
+    std::string file = (std::filesystem::temp_directory_path() / "z80home-bench.state").string();
+    constexpr int kStateRounds = 200;
+    Clock::time_point saveStart = Clock::now();
+    for (int i = 0; i < kStateRounds; i++)
+        if (SaveState(file.c_str()) != 0) return 1;
+    double saveUs = Seconds(Clock::now() - saveStart) / kStateRounds * 1e6;
+    Clock::time_point loadStart = Clock::now();
+    for (int i = 0; i < kStateRounds; i++)
+        if (LoadState(file.c_str()) != 0) return 1;
+    double loadUs = Seconds(Clock::now() - loadStart) / kStateRounds * 1e6;
+    uintmax_t fileBytes = std::filesystem::file_size(file);
+    std::filesystem::remove(file);
+
     printf("processor alone, flat memory:    %8.1f emulated MHz\n", core);
     printf("whole machine in warp (threads): %8.1f emulated MHz\n", machine);
     printf("machine / processor:             %8.2f\n", machine / core);
     printf("paced speed:                     %8.3f MHz, so warp runs %.0f times faster\n", 1.90625,
            machine / 1.90625);
+    printf("save state (%ju bytes):         %8.0f us\n", fileBytes, saveUs);
+    printf("load state:                      %8.0f us\n", loadUs);
     fflush(stdout);
     std::quick_exit(0);
 }
