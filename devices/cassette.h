@@ -1,6 +1,8 @@
 // Cassette tape: the serial ports 0x20 to 0x2F backed by a host file.
 #pragma once
 
+struct StateIo;
+
 #include <cstdint>
 
 void CassetteWriteData(uint8_t data);
@@ -11,3 +13,6 @@ uint8_t CassetteReadStatus(void);
 void CassetteReset(void);
 // Power-on: no tape named, at its start.
 void CassettePowerOn(void);
+// Saves, checks or loads the tape's name, position and status
+// (state/state_io.h).
+void CassetteState(StateIo& io);

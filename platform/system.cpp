@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <dlfcn.h>
 #include <mutex>
@@ -86,6 +87,13 @@ void Sleep(DWORD milliseconds) {
             pause();
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+BOOL MoveFileExA(LPCSTR existing, LPCSTR replacement, DWORD flags) {
+    // rename() replaces the target in one step; without the flag Windows
+    // refuses an existing one.
+    if (!(flags & MOVEFILE_REPLACE_EXISTING) && access(replacement, F_OK) == 0) return FALSE;
+    return rename(existing, replacement) == 0;
 }
 
 void GetSystemTime(LPSYSTEMTIME time) {
