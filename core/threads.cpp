@@ -3,6 +3,7 @@
 // interrupt; ScreenThread redraws the screen. None of them ever ends.
 #include "core/machine.h"
 
+#include "core/run_control.h"
 #include "state/machine_state.h"
 #include "video/screen.h"
 #include "z80/z80.h"
@@ -20,6 +21,9 @@ int32_t ElapsedMs(WORD startMs, WORD endMs) {
 
 int32_t CpuRunSlice(void) {
     int32_t sum = 0;
+    int32_t budget = Get(machine.displayOn) ? kSliceBudgetDisplayOn : kSliceBudgetDisplayOff;
+    // Ticks from the cycles run, when real time does not give them.
+    int32_t tickEvery = RunControlDerivesTicks() ? RunControlTickCycles() : 0;
     do {
         // A plain load on the fast path; the exchange takes the request and
         // its vector together, so the vector delivered is the one requested.
@@ -27,9 +31,17 @@ int32_t CpuRunSlice(void) {
             uint16_t request = machine.pendingInterrupt.exchange(0, std::memory_order_relaxed);
             if (request & kInterruptPending) Z80DoIRQ(request & 0xFF);
         }
-        sum += Z80Run();
+        int32_t cycles = Z80Run();
+        sum += cycles;
         Put(machine.vrtcToggle, !Get(machine.vrtcToggle));
-    } while (sum < (Get(machine.displayOn) ? kSliceBudgetDisplayOn : kSliceBudgetDisplayOff));
+        if (tickEvery) {
+            machine.cyclesSinceTick += cycles;
+            if (machine.cyclesSinceTick >= tickEvery) {
+                machine.cyclesSinceTick -= tickEvery;
+                TickOnce();
+            }
+        }
+    } while (sum < budget);
 
     int32_t cycles = Get(machine.cyclesThisSecond) + sum;
     int32_t second = Get(machine.displayOn) ? kSecondBudgetDisplayOn : kSecondBudgetDisplayOff;
@@ -45,17 +57,18 @@ void TickOnce(void) {
 }
 
 DWORD WINAPI CpuThread(LPVOID) {
+    RunControlEnterThread();
     for (;;) {
+        RunControlWait();
         WORD start = ThreadsNowMs();
         CpuRunSlice();
-        int32_t elapsed = ElapsedMs(start, ThreadsNowMs());
-        if (elapsed < static_cast<int32_t>(kShortestSliceMs)) Sleep(kShortestSliceMs - elapsed);
+        RunControlPace(ElapsedMs(start, ThreadsNowMs()));
     }
 }
 
 DWORD WINAPI TickThread(LPVOID) {
     for (;;) {
-        TickOnce();
+        if (!RunControlDerivesTicks()) TickOnce();
         Sleep(kTickMs);
     }
 }
