@@ -28,6 +28,8 @@
 #include <mutex>
 #include <vector>
 
+#include "wave_format.h"
+
 namespace {
 
 // About 12 ms at 44,100 Hz: how late a waveOutReset can still be heard.
@@ -111,13 +113,6 @@ void WaveQuietAlsa() {
     if (!alsa) return;
     auto setHandler = reinterpret_cast<int (*)(Handler)>(dlsym(alsa, "snd_lib_error_set_handler"));
     if (setHandler) setHandler(WaveAlsaSilent);
-}
-
-bool WaveFormatSupported(const WAVEFORMATEX& f) {
-    return f.wFormatTag == WAVE_FORMAT_PCM && (f.nChannels == 1 || f.nChannels == 2) &&
-           (f.wBitsPerSample == 8 || f.wBitsPerSample == 16) && f.nSamplesPerSec > 0 &&
-           f.nSamplesPerSec <= INT32_MAX && f.nBlockAlign == f.nChannels * f.wBitsPerSample / 8 &&
-           f.nAvgBytesPerSec == f.nSamplesPerSec * f.nBlockAlign;
 }
 
 } // namespace

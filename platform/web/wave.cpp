@@ -14,6 +14,8 @@
 
 #include <emscripten.h>
 
+#include "../wave_format.h"
+
 namespace {
 
 struct WaveDevice {
@@ -37,13 +39,6 @@ EM_JS(void, WavePageStop, (void), {
 
 void WaveHandBack(WAVEHDR* header) {
     header->dwFlags = (header->dwFlags & ~DWORD{WHDR_INQUEUE}) | WHDR_DONE;
-}
-
-bool WaveFormatSupported(const WAVEFORMATEX& f) {
-    return f.wFormatTag == WAVE_FORMAT_PCM && (f.nChannels == 1 || f.nChannels == 2) &&
-           (f.wBitsPerSample == 8 || f.wBitsPerSample == 16) && f.nSamplesPerSec > 0 &&
-           f.nBlockAlign == f.nChannels * f.wBitsPerSample / 8 &&
-           f.nAvgBytesPerSec == f.nSamplesPerSec * f.nBlockAlign;
 }
 
 WaveDevice* WaveFind(HWAVEOUT device) {
