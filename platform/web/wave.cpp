@@ -51,11 +51,8 @@ extern "C" {
 
 MMRESULT waveOutOpen(LPHWAVEOUT device, UINT deviceId, const WAVEFORMATEX* format, DWORD_PTR,
                      DWORD_PTR, DWORD flags) {
-    if (!device || !format) return MMSYSERR_INVALPARAM;
-    *device = nullptr;
-    if (flags != CALLBACK_NULL) return MMSYSERR_INVALFLAG;
-    if (deviceId != WAVE_MAPPER && deviceId != 0) return MMSYSERR_BADDEVICEID;
-    if (!WaveFormatSupported(*format)) return WAVERR_BADFORMAT;
+    MMRESULT refused = WaveCheckOpen(device, deviceId, format, flags);
+    if (refused != MMSYSERR_NOERROR) return refused;
     if (waveOpen) return MMSYSERR_BADDEVICEID;
     waveDevice.format = *format;
     waveOpen = true;
