@@ -86,7 +86,7 @@ async function openPage() {
   });
   page.on("pageerror", (error) => errors.push(String(error)));
   await page.goto(address);
-  await page.waitForFunction(() => window.z80home.ready && window.z80home.frames > 0);
+  await page.waitForFunction(() => window.z80home?.ready && window.z80home.frames > 0);
   return page;
 }
 
@@ -159,6 +159,19 @@ async function sameFrame(steps, { tape } = {}) {
   }
 }
 
+// Returns a function that clicks a button and resolves with the bytes of the
+// file it downloads.
+async function downloads(page) {
+  const folder = await mkdtemp(join(work, "download-"));
+  const cdp = await page.createCDPSession();
+  await cdp.send("Browser.setDownloadBehavior", { behavior: "allow", downloadPath: folder });
+  return async (button, name) => {
+    await page.click(button);
+    for (let i = 0; i < 50 && !(await readdir(folder)).includes(name); i++) await sleep(100);
+    return readFile(join(folder, name));
+  };
+}
+
 // ---------------------------------------------------------------- tests
 test("the page loads with no console errors and shows the banner and prompt", async () => {
   const page = await openPage();
@@ -171,21 +184,15 @@ test("the page loads with no console errors and shows the banner and prompt", as
   assert.deepEqual(errors, []);
 });
 
-test("typed keys give the headless host's frame, and SAVE a tape to download", async () => {
+test("typed keys give the headless host's frame; the tape SAVE wrote and the screenshot download", async () => {
   const text = "BEEP ON|SET 6100 3E 80 D3 51 F3 76|BEEP OFF|SAVE 6100 6105 OFF|RUN 6100|";
   const page = await sameFrame([{ text }]);
   const sound = await page.evaluate(() => window.z80home.sound);
   assert.ok(sound.plays >= 1 && sound.stops >= 1, `the beeper reached Web Audio: ${JSON.stringify(sound)}`);
-  const folder = await mkdtemp(join(work, "download-"));
-  const cdp = await page.createCDPSession();
-  await cdp.send("Browser.setDownloadBehavior", { behavior: "allow", downloadPath: folder });
-  await page.click("#tape-save");
-  let files = [];
-  for (let i = 0; i < 50 && !files.includes("tape.bin"); i++) {
-    await sleep(100);
-    files = await readdir(folder);
-  }
-  assert.deepEqual(await readFile(join(folder, "tape.bin")), RECORD);
+  const download = await downloads(page);
+  assert.deepEqual(await download("#tape-save", "tape.bin"), RECORD);
+  const png = readPng(await download("#shot", "z80home.png"));
+  assert.ok(png.rgba.equals(await canvasPixels(page)), "the screenshot is the screen");
   await page.close();
   assert.deepEqual(errors, []);
 });
@@ -201,5 +208,25 @@ test("a tape chosen from a file loads", async () => {
 test("a click places the light pen", async () => {
   const page = await sameFrame([{ text: "PEN|" }, { click: [316, 212] }, { text: " " + HALT }]);
   await page.close();
+  assert.deepEqual(errors, []);
+});
+
+test("ROM images chosen from files are kept for the next visit", async () => {
+  const font = join(work, "font.rom");
+  await writeFile(font, Buffer.alloc(2048, 0xff));
+  const page = await openPage();
+  const reloaded = page.waitForNavigation();
+  await (await page.$("#font")).uploadFile(font);
+  await reloaded;
+  await page.close();
+  const visit = await openPage();
+  const fontNow = () => window.z80home.module.FS.readFile("/font.rom").every((b) => b === 0xff);
+  assert.equal(await visit.$eval("#status", (e) => e.textContent), "your ROM images");
+  assert.ok(await visit.evaluate(fontNow));
+  await Promise.all([visit.waitForNavigation(), visit.click("#builtin")]);
+  await visit.waitForFunction(() => window.z80home?.ready);
+  assert.equal(await visit.$eval("#status", (e) => e.textContent), "built-in ROM");
+  assert.ok(!(await visit.evaluate(fontNow)));
+  await visit.close();
   assert.deepEqual(errors, []);
 });
