@@ -17,7 +17,9 @@ constexpr double kWebLongestStepMs = 100;
 extern "C" {
 // Starts the machine as RunEmu does, on a 640 by 480 shim window, without its
 // threads; the ROM images come from the working directory. 1 on success, 0
-// when the frame cannot be had or it has already started.
+// when the frame cannot be had or it has already started. machine.running
+// stays 0, as no threads exist: calls that would hand work to the processor
+// thread do it at once on the page's.
 int WebStart(void);
 // Moves the machine's clock on by elapsedMs (negative counts as 0, more than
 // kWebLongestStepMs as that): delivers the pasted keys, tick requests and
