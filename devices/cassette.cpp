@@ -30,7 +30,6 @@
 #include <mutex>
 #include <sys/stat.h>
 
-#include "core/z80home.h"
 #include "state/machine_state.h"
 
 constexpr uint8_t kCassetteNoByte = 0xFF;
@@ -106,7 +105,7 @@ void CassettePowerOn(void) {
     machine.serialStatus = 0;
 }
 
-void SetCMTFile(const char* name) {
+void CassetteSetFile(const char* name) {
     if (!name) return;
     // A name that does not fit is refused whole: a shortened path could name
     // a file the host never chose. The copy comes first so that a host may
@@ -122,6 +121,6 @@ void SetCMTFile(const char* name) {
     machine.serialStatus = kCassetteStatusReady;
 }
 
-const char* GetCMTFile(void) {
+const char* CassetteGetFile(void) {
     return machine.cmtFileName;
 }

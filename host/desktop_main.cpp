@@ -178,7 +178,7 @@ static void DesktopReleaseAll(Desktop& desktop) {
 
 static void DesktopDrop(Desktop& desktop, const char* file) {
     std::string name = file;
-    if (name.size() > kHostLongestTapeName) {
+    if (name.size() > kCmtFileNameLongest) {
         fprintf(stderr, "z80home: the name of %s is too long for a tape\n", file);
         return;
     }

@@ -12,10 +12,6 @@
 // name found along PATH); empty when it cannot be found.
 std::string HostProgramFolder(const char* argv0);
 
-// The emulator keeps the tape's name in a 520-byte buffer; a longer name
-// would be cut short and name some other file.
-constexpr size_t kHostLongestTapeName = 519;
-
 // Loads the emulator from the program's folder into emu, turns the tape and
 // screenshot names into absolute ones (they are relative to the folder the
 // host was started in), makes the ROM folder the working folder and gives the

@@ -150,6 +150,10 @@ dlls_of() {
     "$objdump" -p "$1" | awk '/DLL Name:/ { print toupper($3) }' | sort
 }
 sorted() { printf '%s\n' "$@" | sort; }
+# The functions a header exports (declared with Z80HOME_API), one a line.
+api_names() {
+    sed -n 's/^Z80HOME_API .*[^A-Za-z0-9_]\([A-Za-z_][A-Za-z0-9_]*\)(.*/\1/p' "$1"
+}
 expect_names() { # what, actual, expected...
     local what="$1" actual="$2"
     shift 2
@@ -169,9 +173,10 @@ expect_system_imports() { # file, allowed DLLs...
 
 check_exports() { # build directory, objdump
     local bin="$1/bin" objdump="$2"
-    # The emulator: its nine functions, under their plain names.
+    # The emulator: the functions of its header, under their plain names.
+    # shellcheck disable=SC2046
     expect_names "$bin/z80home.dll exports" "$(exports_of "$bin/z80home.dll")" \
-        RunEmu ResetEmu SetCMTFile GetCMTFile SetGreenDisplay GetGreenDisplay SetPCG GetPCG CtlEmulator
+        $(api_names core/z80home.h)
     # The processor: the four functions the emulator drives it with, and the
     # register-state pair its header offers to debuggers and tests.
     expect_names "$bin/z80core.dll exports" "$(exports_of "$bin/z80core.dll")" \

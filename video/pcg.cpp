@@ -17,7 +17,6 @@
 
 #include <cstdlib>
 
-#include "core/z80home.h"
 #include "state/machine_state.h"
 
 constexpr int kPcgPortData = 0x00;
@@ -57,7 +56,7 @@ void PcgWrite(int port, uint8_t data) {
     }
 }
 
-void SetPCG(unsigned char flag) {
+void PcgSetEnabled(uint8_t flag) {
     // Switching on with 1 starts from noise, as the glyph RAM does at power-on.
     if (flag == kPcgRandomFill)
         for (std::atomic<uint8_t>& byte : machine.pcgRam)
@@ -65,7 +64,7 @@ void SetPCG(unsigned char flag) {
     Put(machine.pcgEnabled, flag);
 }
 
-unsigned char GetPCG(void) {
+uint8_t PcgGetEnabled(void) {
     return Get(machine.pcgEnabled);
 }
 

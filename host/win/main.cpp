@@ -88,8 +88,8 @@ static void WinUpdateMenu(HWND window) {
 }
 
 static void WinChooseTape(HWND window) {
-    char name[kHostLongestTapeName + 1] = {};
-    std::strncpy(name, emu.GetCMTFile(), kHostLongestTapeName);
+    char name[kCmtFileNameLongest + 1] = {};
+    std::strncpy(name, emu.GetCMTFile(), kCmtFileNameLongest);
     OPENFILENAMEA dialog = {};
     dialog.lStructSize = sizeof(dialog);
     dialog.hwndOwner = window;
@@ -105,7 +105,7 @@ static void WinChooseTape(HWND window) {
 static void WinDropTape(HDROP drop) {
     char name[MAX_PATH];
     UINT length = DragQueryFileA(drop, 0, name, sizeof(name));
-    if (length > 0 && length <= kHostLongestTapeName) emu.SetCMTFile(name);
+    if (length > 0 && length <= kCmtFileNameLongest) emu.SetCMTFile(name);
     DragFinish(drop);
 }
 
