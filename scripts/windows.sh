@@ -122,14 +122,14 @@ fi
 
 # ---------------------------------------------------------------- builds
 cross_build() { # directory, toolchain file
-    cmake -S . -B "$1" -DCMAKE_TOOLCHAIN_FILE="$2" >/dev/null
+    cmake -S . -B "$1" -DCMAKE_TOOLCHAIN_FILE="$2" -DZ80HOME_WERROR=ON >/dev/null
     cmake --build "$1" -j2
 }
 cross_build build-win cmake/mingw-i686.cmake
 [ $bits = 64 ] && cross_build build-win64 cmake/mingw-x86_64.cmake
 
 if [ ! -f "$linux_build/CMakeCache.txt" ]; then
-    cmake -S . -B "$linux_build" -DZ80HOME_TESTS=OFF >/dev/null
+    cmake -S . -B "$linux_build" -DZ80HOME_TESTS=OFF -DZ80HOME_WERROR=ON >/dev/null
 fi
 cmake --build "$linux_build" -j2 --target z80home-headless roms
 
