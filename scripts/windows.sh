@@ -108,7 +108,7 @@ install_missing() {
 }
 
 scripts/deps.sh
-install_missing gcc-mingw-w64-i686-posix g++-mingw-w64-i686-posix
+install_missing gcc-mingw-w64-i686-posix g++-mingw-w64-i686-posix libstb-dev
 install_missing wine wine32:i386 xvfb xauth
 
 if /usr/lib/wine/wine --version >/dev/null 2>&1; then
