@@ -10,11 +10,16 @@
 #include "core/machine.h"
 #include "core/run_control.h"
 #include "devices/beeper.h"
+#include "devices/cassette.h"
 #include "state/machine_state.h"
 #include "video/crtc.h"
 #include "video/palette.h"
+#include "video/pcg.h"
 #include "video/screen.h"
 #include "z80/z80.h"
+
+static_assert(size_t{kCmtNameSize} == kCmtFileNameLongest + 1,
+              "the tape's name and its terminator");
 
 // Reads the first size bytes of a ROM image from the working directory; a
 // short or missing file leaves the rest of the image as it was.
@@ -80,6 +85,22 @@ static void ExportsResetJob(void*) {
 int ResetEmu(void) {
     RunControlCall(ExportsResetJob, nullptr);
     return 0;
+}
+
+void SetCMTFile(const char* name) {
+    CassetteSetFile(name);
+}
+
+const char* GetCMTFile(void) {
+    return CassetteGetFile();
+}
+
+void SetPCG(unsigned char flag) {
+    PcgSetEnabled(flag);
+}
+
+unsigned char GetPCG(void) {
+    return PcgGetEnabled();
 }
 
 void SetGreenDisplay(unsigned char flag) {
