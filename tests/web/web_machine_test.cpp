@@ -10,11 +10,11 @@
 
 namespace {
 
-// Runs frames of 16 ms until the prompt shows; false if it never does.
+// Runs frames of 16 ms until BASIC's prompt shows; false if it never does.
 bool FramesUntilPrompt(int frames) {
-    for (int i = 0; i < frames && !AtPrompt(); i++)
+    for (int i = 0; i < frames && !AtBasicPrompt(); i++)
         WebAdvance(16);
-    return AtPrompt();
+    return AtBasicPrompt();
 }
 
 // Starts the machine on the build's ROM images, as the page does.
@@ -48,16 +48,16 @@ TEST(WebMachine, SlicesFollowThePageClock) {
 TEST(WebMachine, PastedTextIsTypedInOrder) {
     StartPage();
     ASSERT_TRUE(FramesUntilPrompt(200));
-    EXPECT_EQ(WebPaste("HE\x01"), 2);
-    EXPECT_EQ(WebPaste("LP\r\n"), 3);
+    EXPECT_EQ(WebPaste("?1\x01"), 2);
+    EXPECT_EQ(WebPaste("23\r\n"), 3);
     EXPECT_EQ(WebPaste("\xC3\xA9"), 0);
     for (int i = 0; i < 10; i++)
         WebAdvance(16);
-    EXPECT_FALSE(AtPrompt()) << "typed all at once";
+    EXPECT_FALSE(AtBasicPrompt()) << "typed all at once";
     ASSERT_TRUE(FramesUntilPrompt(400));
-    int last = FindRow("TIME in decimal.");
-    ASSERT_GE(last, 0) << "HELP was not typed";
-    EXPECT_EQ(CursorRow(), last + 1) << "more than one RETURN";
+    int last = FindRow(" 123");
+    ASSERT_GE(last, 0) << "?123 was not typed";
+    EXPECT_EQ(CursorRow(), last + 2) << "more than one RETURN";
 }
 
 // The canvas gets the window's pixels as red, green, blue and opaque alpha.
