@@ -5,3 +5,10 @@
 enum AccessKind : unsigned { MemWrite = 0, MemRead = 1, PortWrite = 2, PortRead = 3 };
 
 int BusAccess(int address, int data, unsigned kind);
+
+// The byte a memory read returns, without passing through BusAccess (for
+// inspection: nothing the processor does is seen).
+int BusPeek(int address);
+// What answers a port (only its low 8 bits count) when read or written, for
+// listings; nullptr where nothing does.
+const char* BusPortName(int port, bool write);
