@@ -7,10 +7,14 @@
 // on the port number; where a range splits into even and odd ports, bit 0
 // alone picks the function. A port no device answers reads 0xFF and ignores
 // writes. Port writes return 0xFF, except the odd serial ports, which return 0.
+//
+// Every access the processor makes is also offered to the debugger's
+// watchpoints, behind one flag test.
 #include "bus/bus.h"
 
 #include "bus/keyboard.h"
 #include "bus/sysctl.h"
+#include "debug/debugger.h"
 #include "devices/calendar.h"
 #include "devices/cassette.h"
 #include "state/machine_state.h"
@@ -118,7 +122,7 @@ int BusPeek(int address) {
     return Get(machine.mainRam[a]);
 }
 
-int BusAccess(int address, int data, unsigned kind) {
+int BusDecode(int address, int data, unsigned kind) {
     switch (kind) {
     case MemWrite: Put(machine.mainRam[address & 0xFFFF], data & 0xFF); return 0;
     case MemRead: return BusPeek(address);
@@ -126,4 +130,11 @@ int BusAccess(int address, int data, unsigned kind) {
     case PortRead: return BusPortRead(address & 0xFF);
     default: return kUnanswered;
     }
+}
+
+int BusAccess(int address, int data, unsigned kind) {
+    int result = BusDecode(address, data, kind);
+    if (Get(debugger.watching)) [[unlikely]]
+        DebugBusAccess(address, kind == MemRead || kind == PortRead ? result : data, kind);
+    return result;
 }

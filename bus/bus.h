@@ -5,6 +5,8 @@
 enum AccessKind : unsigned { MemWrite = 0, MemRead = 1, PortWrite = 2, PortRead = 3 };
 
 int BusAccess(int address, int data, unsigned kind);
+// What BusAccess does, unseen by the debugger's watchpoints.
+int BusDecode(int address, int data, unsigned kind);
 
 // The byte a memory read returns, without passing through BusAccess (for
 // inspection: nothing the processor does is seen).

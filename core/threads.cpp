@@ -3,6 +3,7 @@
 // interrupt; ScreenThread redraws the screen. None of them ever ends.
 #include "core/machine.h"
 
+#include "debug/debugger.h"
 #include "state/machine_state.h"
 #include "video/screen.h"
 #include "z80/z80.h"
@@ -27,6 +28,10 @@ int32_t CpuRunSlice(void) {
             uint16_t request = machine.pendingInterrupt.exchange(0, std::memory_order_relaxed);
             if (request & kInterruptPending) Z80DoIRQ(request & 0xFF);
         }
+        // The debugger stops the machine between instructions, so a stop
+        // ends the slice early.
+        if (Get(debugger.armed) && DebugCheck()) [[unlikely]]
+            break;
         sum += Z80Run();
         Put(machine.vrtcToggle, !Get(machine.vrtcToggle));
     } while (sum < (Get(machine.displayOn) ? kSliceBudgetDisplayOn : kSliceBudgetDisplayOff));
@@ -36,6 +41,7 @@ int32_t CpuRunSlice(void) {
     // The second budget paces nothing; it only sets where the count that the
     // DMA status port watches starts over.
     Put(machine.cyclesThisSecond, cycles >= second ? 0 : cycles);
+    DebugSliceDone(sum);
     return sum;
 }
 
