@@ -3,6 +3,7 @@
 // interrupt; ScreenThread redraws the screen. None of them ever ends.
 #include "core/machine.h"
 
+#include "core/run_control.h"
 #include "debug/debugger.h"
 #include "state/machine_state.h"
 #include "video/screen.h"
@@ -21,6 +22,9 @@ int32_t ElapsedMs(WORD startMs, WORD endMs) {
 
 int32_t CpuRunSlice(void) {
     int32_t sum = 0;
+    int32_t budget = Get(machine.displayOn) ? kSliceBudgetDisplayOn : kSliceBudgetDisplayOff;
+    // Ticks from the cycles run, when real time does not give them.
+    int32_t tickEvery = RunControlDerivesTicks() ? RunControlTickCycles() : 0;
     do {
         // A plain load on the fast path; the exchange takes the request and
         // its vector together, so the vector delivered is the one requested.
@@ -32,9 +36,17 @@ int32_t CpuRunSlice(void) {
         // ends the slice early.
         if (Get(debugger.armed) && DebugCheck()) [[unlikely]]
             break;
-        sum += Z80Run();
+        int32_t cycles = Z80Run();
+        sum += cycles;
         Put(machine.vrtcToggle, !Get(machine.vrtcToggle));
-    } while (sum < (Get(machine.displayOn) ? kSliceBudgetDisplayOn : kSliceBudgetDisplayOff));
+        if (tickEvery) {
+            machine.cyclesSinceTick += cycles;
+            if (machine.cyclesSinceTick >= tickEvery) {
+                machine.cyclesSinceTick -= tickEvery;
+                TickOnce();
+            }
+        }
+    } while (sum < budget);
 
     int32_t cycles = Get(machine.cyclesThisSecond) + sum;
     int32_t second = Get(machine.displayOn) ? kSecondBudgetDisplayOn : kSecondBudgetDisplayOff;
@@ -51,17 +63,18 @@ void TickOnce(void) {
 }
 
 DWORD WINAPI CpuThread(LPVOID) {
+    RunControlEnterThread();
     for (;;) {
+        RunControlWait();
         WORD start = ThreadsNowMs();
         CpuRunSlice();
-        int32_t elapsed = ElapsedMs(start, ThreadsNowMs());
-        if (elapsed < static_cast<int32_t>(kShortestSliceMs)) Sleep(kShortestSliceMs - elapsed);
+        RunControlPace(ElapsedMs(start, ThreadsNowMs()));
     }
 }
 
 DWORD WINAPI TickThread(LPVOID) {
     for (;;) {
-        TickOnce();
+        if (!RunControlDerivesTicks()) TickOnce();
         Sleep(kTickMs);
     }
 }

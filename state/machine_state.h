@@ -11,6 +11,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <ctime>
 #include <mutex>
@@ -53,6 +54,22 @@ struct MachineState {
     std::atomic<uint16_t> pendingInterrupt;
     std::atomic<int32_t> cyclesThisSecond;
     std::atomic<uint8_t> vrtcToggle;
+    int32_t cyclesSinceTick; // CpuThread: cycles run since the last derived tick
+    int32_t paceCarry;       // CpuThread: hundredths of a millisecond owed to the next sleep
+
+    // Run control (core/run_control.cpp): the flags are read before every
+    // slice; the rest changes under runLock.
+    std::atomic<uint8_t> paused;
+    std::atomic<uint8_t> warp;
+    std::atomic<uint32_t> speedPercent{100};
+    std::atomic<uint8_t> runJobPending;
+    std::mutex runLock;
+    std::condition_variable runSignal;
+    bool cpuParked;
+    uint64_t stepsAsked, stepsDone;
+    uint64_t jobsAsked, jobsDone;
+    void (*runJob)(void*);
+    void* runJobContext;
 
     // System control ports 0x30, 0x31, 0x40, 0xE6.
     std::atomic<uint8_t> columns80;

@@ -337,11 +337,13 @@ template <int D, bool R> int Cpx() {
 }
 // Flags of INI/IND/OUTI/OUTD: v the byte moved, k the 9-bit sum the silicon
 // forms with it, b the decremented B. A repeating iteration also feeds B's
-// next value into P/V and H.
+// next value into P/V and H, and leaves WZ as the other repeating block
+// instructions do.
 template <bool R> int IoBlockEnd(uint8_t v, unsigned k, uint8_t b) {
     uint8_t f = sz53[b] | ((v >> 6) & FN) | (k > 0xFF ? FH | FC : 0) | (sz53p[(k & 7) ^ b] & FP);
     if (R && b) {
         cpu.pc -= 2;
+        cpu.wz = uint16_t(cpu.pc + 1);
         f = (f & ~FXY) | (cpu.pc >> 8 & FXY);
         if (f & FC) {
             f &= ~FH;

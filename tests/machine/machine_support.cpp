@@ -131,6 +131,8 @@ void TypeText(const std::string& text) {
             case '-': PressKey(0xBD); break; // VK_OEM_MINUS
             case ',': PressKey(0xBC); break; // VK_OEM_COMMA
             case '.': PressKey(0xBE); break; // VK_OEM_PERIOD
+            case '`': PressKey(0xC0); break; // VK_OEM_3
+            case '@': PressKey('2', true); break;
             default: ADD_FAILURE() << "no key for '" << c << "'";
             }
         }

@@ -74,6 +74,22 @@ TEST(Monitor, ReportsMistakes) {
     EXPECT_TRUE(StartsWith(ScreenRow(row + 1), "?Bad value"));
 }
 
+TEST(Monitor, HexNumbersTakeHexDigitsOnlyAndAtMostFour) {
+    MachineBoot();
+    // The characters on either side of 0-9, A-F and a-f are no digits.
+    const std::pair<const char*, const char*> cases[] = {
+        {"DUMP 0 0", "0000: "},         {"DUMP 9AfF 9AfF", "9AFF: "},
+        {"DUMP 6/00", "?Syntax error"}, {"DUMP 6:00", "?Syntax error"},
+        {"DUMP 6@00", "?Syntax error"}, {"DUMP 6G00", "?Syntax error"},
+        {"DUMP 6`00", "?Syntax error"}, {"DUMP 6g00", "?Syntax error"},
+        {"DUMP 12345", "?Bad value"},
+    };
+    for (const auto& [command, shown] : cases) {
+        int row = Command(command);
+        EXPECT_TRUE(StartsWith(ScreenRow(row + 1), shown)) << command << ": " << ScreenRow(row + 1);
+    }
+}
+
 TEST(Monitor, EditsTheLineWithTheCursorKeys) {
     MachineBoot();
     Command("FILL 6000 603F 11");

@@ -1,0 +1,34 @@
+# Export tables from headers: a library exports exactly the functions its
+# headers declare with Z80HOME_API, so the headers are the one list of names.
+
+# z80home_export_names(OUT header...): the declared names, in order.
+function(z80home_export_names out)
+    set(names)
+    foreach(header ${ARGN})
+        set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${header})
+        file(STRINGS ${header} lines REGEX "^Z80HOME_API ")
+        foreach(line ${lines})
+            string(REGEX MATCH "([A-Za-z_][A-Za-z0-9_]*)\\(" found "${line}")
+            list(APPEND names ${CMAKE_MATCH_1})
+        endforeach()
+    endforeach()
+    set(${out} ${names} PARENT_SCOPE)
+endfunction()
+
+# z80home_export_table(target name...): links target so that it exports just
+# those names: a version script on ELF, a module definition file on Windows.
+function(z80home_export_table target)
+    if(WIN32)
+        set(file ${CMAKE_CURRENT_BINARY_DIR}/${target}.def)
+        list(JOIN ARGN "\n    " body)
+        file(CONFIGURE OUTPUT ${file} CONTENT "LIBRARY ${target}\nEXPORTS\n    ${body}\n")
+        target_sources(${target} PRIVATE ${file})
+    else()
+        set(file ${CMAKE_CURRENT_BINARY_DIR}/${target}.map)
+        list(JOIN ARGN ";\n        " body)
+        file(CONFIGURE OUTPUT ${file}
+             CONTENT "{\n    global:\n        ${body};\n    local:\n        *;\n};\n")
+        target_link_options(${target} PRIVATE "LINKER:--version-script=${file}")
+        set_target_properties(${target} PROPERTIES LINK_DEPENDS ${file})
+    endif()
+endfunction()
