@@ -5,6 +5,7 @@
 #include <sstream>
 #include <vector>
 
+#include "core/run_control.h"
 #include "debug/debugger.h"
 #include "debug/disasm.h"
 
@@ -207,8 +208,12 @@ std::string CmdBreakHalt(const Words& w) {
     return OnOff(w, DebugBreakOnHalt, "break on HALT");
 }
 
+bool Still(void) {
+    return debugger.stopped || RunControlPaused();
+}
+
 std::string Resume(const Words& w, void (*resume)(void)) {
-    if (!debugger.stopped) return Error("the machine is running");
+    if (!Still()) return Error("the machine is running");
     if (w.size() != 1) return Error(w[0] + " takes nothing");
     resume();
     return "";
@@ -229,7 +234,7 @@ std::string CmdFinish(const Words& w) {
 
 std::string CmdGo(const Words& w) {
     uint16_t address;
-    if (!debugger.stopped) return Error("the machine is running");
+    if (!Still()) return Error("the machine is running");
     if (w.size() != 2 || !Address(w[1], address)) return Error("usage: g ADDRESS");
     DebugRunTo(address);
     return "";

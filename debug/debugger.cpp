@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "bus/bus.h"
+#include "core/run_control.h"
 #include "debug/disasm.h"
 #include "state/machine_state.h"
 
@@ -238,14 +239,18 @@ void Stop(const std::string& reason) {
     debugger.stopReason = reason;
     debugger.mode = DebugMode::Run;
     debugger.hitCount = 0;
-    ++debugger.stopCount;
     Put(debugger.breakNow, 0);
+    RunControlSetPaused(true);
+    std::lock_guard<std::mutex> lock(debugger.stopLock);
+    ++debugger.stopCount;
+    debugger.stopSignal.notify_all();
 }
 
 void Resume(DebugMode mode) {
     Z80Regs regs;
     Z80GetRegs(&regs);
     debugger.stopped = false;
+    ++debugger.resumes;
     debugger.mode = mode;
     debugger.stackAt = regs.sp;
     debugger.firstCheck = true;
@@ -353,7 +358,10 @@ bool BreakpointHit(const Z80Regs& regs) {
 // ---- Hooks ----
 
 bool DebugCheck(void) {
-    if (debugger.stopped) return true;
+    if (debugger.stopped) {
+        if (RunControlPaused()) return true;
+        Resume(DebugMode::Run); // the host let the machine run on
+    }
     Z80Regs regs;
     Z80GetRegs(&regs);
     bool ran = !debugger.firstCheck; // an instruction ran since the last check
@@ -610,6 +618,7 @@ void DebugWritePort(uint16_t port, uint8_t value) {
 }
 
 void DebugReset(void) {
+    if (debugger.stopped) RunControlSetPaused(false);
     debugger.points.clear();
     debugger.breakOnInterrupt = debugger.breakOnHalt = false;
     debugger.stopped = false;

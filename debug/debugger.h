@@ -9,8 +9,10 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdio>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -77,7 +79,12 @@ struct DebugState {
 
     bool stopped = false;
     std::string stopReason;
-    uint64_t stopCount = 0; // stops so far, so a host sees each one once
+    uint64_t resumes = 0; // times the machine was let run on
+    // Stops so far and stops a host has been told of, under stopLock; the
+    // processor thread signals each stop.
+    std::mutex stopLock;
+    std::condition_variable stopSignal;
+    uint64_t stopCount = 0, stopsReported = 0;
     DebugMode mode = DebugMode::Run;
     uint16_t target = 0;    // StepOver, RunTo: the address to stop at
     uint16_t stackAt = 0;   // StepOver, StepOut: SP when the step began
@@ -152,5 +159,6 @@ void DebugWriteMemory(uint16_t address, uint8_t value);
 uint8_t DebugReadPort(uint16_t port); // a real read: the device sees it
 void DebugWritePort(uint16_t port, uint8_t value);
 
-// Forgets every point, stop, step and trace (the symbols stay).
+// Forgets every point, stop, step and trace (the symbols stay); a machine
+// the debugger stopped runs on.
 void DebugReset(void);
