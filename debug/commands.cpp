@@ -73,7 +73,8 @@ std::string Line(uint16_t address) {
         bytes[i] = DebugReadMemory(static_cast<uint16_t>(address + i));
     DisasmLine line = Disassemble(address, bytes, &debugger.symbols);
     std::string text;
-    if (const std::string* name = SymbolsName(debugger.symbols, address)) text = *name + ":\n";
+    if (const std::string* name = SymbolsName(debugger.symbols, address, false))
+        text = *name + ":\n";
     text += Format("%04X  ", address);
     for (int i = 0; i < kDisasmLongest; ++i)
         text += i < line.length ? Format("%02X ", bytes[i]) : "   ";

@@ -36,6 +36,7 @@ bool SymbolsAdd(Symbols& symbols, const std::string& name, uint16_t value) {
             return false;
     symbols.values[SymbolsUpper(name)] = value;
     symbols.names.emplace(value, name);
+    ++symbols.nameCounts[value];
     return true;
 }
 
@@ -61,10 +62,11 @@ int SymbolsLoad(Symbols& symbols, const std::string& path) {
     return added;
 }
 
-const std::string* SymbolsName(const Symbols& symbols, uint16_t address) {
-    if (address < 0x100) return nullptr;
+const std::string* SymbolsName(const Symbols& symbols, uint16_t address, bool code) {
     auto found = symbols.names.find(address);
-    return found == symbols.names.end() ? nullptr : &found->second;
+    if (found == symbols.names.end()) return nullptr;
+    if (address < 0x100 && (!code || symbols.nameCounts.at(address) > 1)) return nullptr;
+    return &found->second;
 }
 
 bool SymbolsValue(const Symbols& symbols, const std::string& text, uint16_t& value) {

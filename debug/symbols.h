@@ -8,6 +8,7 @@
 
 struct Symbols {
     std::map<uint16_t, std::string> names;  // the name shown for an address
+    std::map<uint16_t, int> nameCounts;     // names an address has
     std::map<std::string, uint16_t> values; // every name, upper case
 };
 
@@ -21,10 +22,11 @@ struct Symbols {
 int SymbolsLoad(Symbols& symbols, const std::string& path);
 // Adds one name; returns false for a name that is not a label.
 bool SymbolsAdd(Symbols& symbols, const std::string& name, uint16_t value);
-// The name shown for an address, or nullptr. Addresses below 100H stay
-// numbers: symbol files also hold small constants (ports, masks, lengths)
-// that would otherwise name the restart addresses.
-const std::string* SymbolsName(const Symbols& symbols, uint16_t address);
+// The name shown for an address, or nullptr. Symbol files also hold small
+// constants (ports, masks, lengths), so below 100H a name is shown only for
+// the target of a jump or call (code), and only when no other name shares
+// the value.
+const std::string* SymbolsName(const Symbols& symbols, uint16_t address, bool code);
 // Parses a hexadecimal number (an H suffix, a 0x, $ or # prefix allowed) up
 // to FFFFFFFF; false for anything else.
 bool SymbolsNumber(const std::string& text, uint32_t& value);

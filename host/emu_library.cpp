@@ -41,5 +41,10 @@ bool EmuLoad(const std::string& path, EmuLibrary& emu, std::string& error) {
     EmuResolve(module, "SetWarp", emu.SetWarp, missing);
     EmuResolve(module, "GetWarp", emu.GetWarp, missing);
     emu.plus = missing.empty();
+    missing.clear();
+    EmuResolve(module, "DebuggerBreak", emu.DebuggerBreak, missing);
+    EmuResolve(module, "DebuggerCommand", emu.DebuggerCommand, missing);
+    EmuResolve(module, "DebuggerWaitStop", emu.DebuggerWaitStop, missing);
+    emu.debugger = missing.empty();
     return true;
 }

@@ -1,15 +1,18 @@
 // z80home-headless: the machine on a 640 by 480 window that nobody sees. It
 // plays the scripted input in real time, runs for the time asked, writes the
-// picture as a PNG file if asked, and ends. The emulator's threads never
+// picture as a PNG file if asked, and ends; or it runs a debugger session on
+// the machine stopped at its first instruction. The emulator's threads never
 // stop, so the program leaves with quick_exit once its output is written.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <thread>
 #include <vector>
 #include <winshim_host.h>
 
 #include "host/emu_library.h"
+#include "host/host_debug.h"
 #include "host/host_options.h"
 #include "host/host_start.h"
 #include "host/png_writer.h"
@@ -35,6 +38,35 @@ static bool HeadlessScreenshot(HWND window, const std::string& path, std::string
     return PngWrite(path, pixels.data(), width, height, error);
 }
 
+// The debugger's session: the first stop, a run to --break-at with its
+// registers and picture, then the script. The machine started stopped.
+static int HeadlessDebug(HostOptions& options, EmuLibrary& emu, HWND window,
+                         const std::string& startFolder) {
+    std::string error;
+    fputs(HostDebugWaitStop(emu, options.runMs).c_str(), stdout);
+    if (!options.breakAt.empty()) {
+        HostDebugScriptLine(emu, "b " + options.breakAt, options.runMs, stdout);
+        HostDebugScriptLine(emu, "c", options.runMs, stdout);
+        HostDebugScriptLine(emu, "r", options.runMs, stdout);
+        if (options.screenshot.empty())
+            options.screenshot = startFolder + "/break-" + options.breakAt + ".png";
+        // The picture of the stopped machine: the screen thread draws on.
+        for (int wait = 0; wait < 100 && ShimPresentCount(window) < 2; ++wait)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (!HeadlessScreenshot(window, options.screenshot, error)) return HeadlessFail(error);
+        printf("screenshot: %s\n", options.screenshot.c_str());
+        options.screenshot.clear();
+    }
+    if (!options.debugScript.empty() &&
+        !HostDebugScript(emu, options.debugScript, options.runMs, stdout, error))
+        return HeadlessFail(error);
+    if (!options.screenshot.empty()) {
+        if (!HeadlessScreenshot(window, options.screenshot, error)) return HeadlessFail(error);
+        printf("screenshot: %s\n", options.screenshot.c_str());
+    }
+    return 0;
+}
+
 static int HeadlessRun(int argc, char** argv) {
     HostOptions options;
     std::string error;
@@ -48,13 +80,21 @@ static int HeadlessRun(int argc, char** argv) {
         return 0;
     }
     EmuLibrary emu;
+    std::error_code failed;
+    std::string startFolder = std::filesystem::current_path(failed).string();
+    bool debugging = !options.debugScript.empty() || !options.breakAt.empty();
+    if (!options.debugScript.empty())
+        options.debugScript = std::filesystem::absolute(options.debugScript, failed).string();
     if (!HostStart(argv[0], options, emu, error)) return HeadlessFail(error);
+    if (debugging && !emu.debugger) return HeadlessFail("the emulator library has no debugger");
+    if (debugging) HostDebugStart(emu);
 
     HWND window = ShimCreateWindow(kHeadlessWidth, kHeadlessHeight);
     if (!window) return HeadlessFail("cannot create the window");
     using Clock = std::chrono::steady_clock;
     Clock::time_point start = Clock::now();
     if (!emu.RunEmu(window, GetDC(window))) return HeadlessFail("the emulator did not start");
+    if (debugging) return HeadlessDebug(options, emu, window, startFolder);
 
     for (const HostEvent& event : options.input.events) {
         std::this_thread::sleep_until(start + std::chrono::milliseconds(event.atMs));

@@ -36,10 +36,12 @@ static bool HostParsePoint(const std::string& text, int* x, int* y, std::string&
 }
 
 bool HostParseArgs(int argc, char** argv, bool headless, HostOptions& options, std::string& error) {
-    static const char* const kFlags[] = {"--green", "--pcg", "--help"};
-    static const char* const kValued[] = {"--rom-dir", "--tape",  "--run-ms",    "--type",
-                                          "--keys",    "--mouse", "--screenshot"};
-    const int valuedCount = headless ? 7 : 2;
+    static const char* const kFlags[] = {"--green", "--pcg", "--help", "--debug"};
+    static const char* const kValued[] = {"--rom-dir",    "--tape",         "--run-ms",
+                                          "--type",       "--keys",         "--mouse",
+                                          "--screenshot", "--debug-script", "--break-at"};
+    const int flagCount = headless ? 3 : 4;
+    const int valuedCount = headless ? 9 : 2;
     HostOptions out;
     if (headless) out.input.clockMs = kHeadlessBootMs;
     bool runMsGiven = false;
@@ -48,8 +50,8 @@ bool HostParseArgs(int argc, char** argv, bool headless, HostOptions& options, s
         std::string name = arg.substr(0, arg.find('='));
         bool inline_value = name.size() < arg.size();
         bool flag = false, valued = false;
-        for (const char* f : kFlags)
-            flag = flag || name == f;
+        for (int k = 0; k < flagCount; k++)
+            flag = flag || name == kFlags[k];
         for (int k = 0; k < valuedCount; k++)
             valued = valued || name == kValued[k];
         if (!flag && !valued) {
@@ -64,6 +66,7 @@ bool HostParseArgs(int argc, char** argv, bool headless, HostOptions& options, s
             out.green = out.green || name == "--green";
             out.pcg = out.pcg || name == "--pcg";
             out.help = out.help || name == "--help";
+            out.debug = out.debug || name == "--debug";
             continue;
         }
         std::string value;
@@ -75,14 +78,18 @@ bool HostParseArgs(int argc, char** argv, bool headless, HostOptions& options, s
             error = name + " needs a value";
             return false;
         }
-        if (name == "--rom-dir" || name == "--tape" || name == "--screenshot") {
+        if (name == "--rom-dir" || name == "--tape" || name == "--screenshot" ||
+            name == "--debug-script" || name == "--break-at") {
             if (value.empty()) {
-                error = name + " needs a file or folder name";
+                error = name + (name == "--break-at" ? " needs an address"
+                                                     : " needs a file or folder name");
                 return false;
             }
-            std::string& field = name == "--rom-dir" ? out.romDir
-                                 : name == "--tape"  ? out.tape
-                                                     : out.screenshot;
+            std::string& field = name == "--rom-dir"        ? out.romDir
+                                 : name == "--tape"         ? out.tape
+                                 : name == "--debug-script" ? out.debugScript
+                                 : name == "--break-at"     ? out.breakAt
+                                                            : out.screenshot;
             field = value;
         } else if (name == "--run-ms") {
             if (!HostParseNumber(value, kHeadlessLongestRunMs, &out.runMs) || out.runMs == 0) {
@@ -106,6 +113,11 @@ bool HostParseArgs(int argc, char** argv, bool headless, HostOptions& options, s
             if (!HostParsePoint(value, &x, &y, error)) return false;
             HostClick(out.input, x, y);
         }
+    }
+    if (!out.input.events.empty() && (!out.debugScript.empty() || !out.breakAt.empty())) {
+        error = "--debug-script and --break-at start the machine stopped; they take no "
+                "--type, --keys or --mouse";
+        return false;
     }
     if (headless) {
         uint32_t inputEnd = out.input.events.empty() ? 0 : out.input.clockMs;
@@ -135,9 +147,18 @@ std::string HostUsage(const char* program, bool headless) {
                  "                    {wait 500}, {{ and }} for braces\n"
                  "  --mouse X,Y       click the light pen at window point X,Y (640x480)\n"
                  "  --screenshot PNG  write the picture to PNG at the end\n"
-                 "Input options play in the order given, from 500 ms after start.\n";
+                 "Input options play in the order given, from 500 ms after start.\n"
+                 "  --debug-script F  run the debugger commands in F (one a line) on the\n"
+                 "                    machine stopped at its first instruction; each command\n"
+                 "                    that resumes waits for the next stop, at most --run-ms\n"
+                 "  --break-at ADDR   run to ADDR (hexadecimal or a ROM label), print the\n"
+                 "                    registers and write the screenshot (--screenshot, or\n"
+                 "                    break-ADDR.png), then run the script, if any\n";
     } else {
-        usage += "Keys: F9 reset, F10 green monitor, F11 character generator, F12 screenshot.\n"
+        usage += "  --debug           the debugger console in this terminal; the machine starts\n"
+                 "                    stopped ('help' lists the commands, 'c' runs it)\n"
+                 "Keys: F9 reset, F10 green monitor, F11 character generator, F12 screenshot;\n"
+                 "with --debug, F8 or Break breaks into the debugger.\n"
                  "Drop a file on the window to make it the tape.\n";
     }
     usage += "  --help            this text\n";

@@ -24,10 +24,13 @@ struct HostOptions {
     bool green = false;
     bool pcg = false;
     bool help = false;
+    bool debug = false; // desktop: the debugger console in the terminal
     // Headless only.
     uint32_t runMs = 0;
     std::string screenshot; // empty: none
     HostInput input;
+    std::string debugScript; // debugger commands to run, one a line
+    std::string breakAt;     // the address to run to, then stop
 };
 
 // Parses argv[1..argc-1]. Accepts "--name value" and "--name=value". On a

@@ -111,6 +111,7 @@ TEST(Disassembler, ShowsIndexHalvesUndocumentedFormsPortsTargetsAndNames) {
     SymbolsAdd(symbols, "COLD", 0x0061);
     SymbolsAdd(symbols, "SCREEN", 0xE000);
     SymbolsAdd(symbols, "P_TAPE", 0x0020);
+    SymbolsAdd(symbols, "A_UNDER", 0x0020);
     struct Case {
         uint16_t address;
         std::vector<uint8_t> bytes;
@@ -131,8 +132,10 @@ TEST(Disassembler, ShowsIndexHalvesUndocumentedFormsPortsTargetsAndNames) {
         {0x8000, {0xD3, 0x99}, "OUT (99H),A"},
         {0x6000, {0x10, 0xFE}, "DJNZ 6000H"},
         {0xFFFF, {0x18, 0x01}, "JR 0002H"},
-        {0x8000, {0xCD, 0x61, 0x00}, "CALL 0061H"}, // small values stay numbers
+        {0x8000, {0xCD, 0x61, 0x00}, "CALL COLD"},
+        {0x8000, {0xCD, 0x20, 0x00}, "CALL 0020H"}, // a small value with two names
         {0x8000, {0x21, 0x00, 0xE0}, "LD HL,SCREEN"},
+        {0x8000, {0x21, 0x61, 0x00}, "LD HL,0061H"}, // below 100H only code is named
         {0x8000, {0x32, 0x00, 0xE0}, "LD (SCREEN),A"},
         {0x8000, {0xC7}, "RST 00H"},
     };
@@ -173,8 +176,10 @@ TEST(Symbols, ReadsBothFileFormsAndSkipsNumberedLocalsAndOtherLines) {
             EXPECT_EQ(value, l.value) << l.text;
         }
     }
-    EXPECT_EQ(*SymbolsName(symbols, 0x8000), "start");
-    EXPECT_EQ(SymbolsName(symbols, 0x61), nullptr);
+    EXPECT_EQ(*SymbolsName(symbols, 0x8000, false), "start");
+    EXPECT_EQ(*SymbolsName(symbols, 0x61, true), "COLD");
+    EXPECT_EQ(SymbolsName(symbols, 0x61, false), nullptr);
+    EXPECT_EQ(SymbolsName(symbols, 0x62, true), nullptr);
     EXPECT_EQ(SymbolsLoad(symbols, "/nonexistent/symbols"), -1);
 }
 

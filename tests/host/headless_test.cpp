@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <set>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -95,6 +97,83 @@ TEST_F(HeadlessHost, RefusesBadArgumentsAndMissingRoms) {
     EXPECT_NE(empty.status, 0);
     EXPECT_NE(empty.output.find("holds no n80basic.rom and font.rom"), std::string::npos)
         << empty.output;
+}
+
+// A debugger session up to the point where the machine turns its interrupts
+// on, so every line, cycle counts included, is the same on every run.
+TEST_F(HeadlessHost, RunsADebuggerScriptLineByLine) {
+    if (!HaveRom()) GTEST_SKIP() << "no ROM images in " << romDir;
+    std::ofstream(folder / "session.txt") << "# comments and blank lines are skipped\n\n"
+                                             "b COLD\n"
+                                             "c\n"
+                                             "d 0 2\n"
+                                             "s\n"
+                                             "r\n"
+                                             "t size 8\n"
+                                             "n\n"
+                                             "t 2\n"
+                                             "w 8000-80ff w if value != 0\n"
+                                             "b\n"
+                                             "e 9000 41 42\n"
+                                             "mr 9000 2\n"
+                                             "b 7000 if Q == 1\n"
+                                             "bogus\n";
+    HostRun run = Headless(folder, "--rom-dir '" + romDir + "' --debug-script session.txt");
+    ASSERT_EQ(run.status, 0) << run.output;
+    const char* const expected[] = {
+        "stopped: break, 0 cycles",
+        "0000  F3           DI",
+        "> b COLD",
+        "1 on  break 0061 hits 0",
+        "> c",
+        "stopped: breakpoint 1, 14 cycles",
+        "0061  F3           DI",
+        "> d 0 2",
+        "0000  F3           DI",
+        "0001  C3 61 00     JP COLD",
+        "> s",
+        "stopped: step, 4 cycles",
+        "0062  31 00 00     LD SP,0000H",
+        "> r",
+        "AF=FFFF BC=FFFF DE=FFFF HL=FFFF IX=FFFF IY=FFFF SP=FFFF PC=0062",
+        "AF'=FFFF BC'=FFFF DE'=FFFF HL'=FFFF I=00 R=03 WZ=0061",
+        "F=SZ5H3PNC IM=0 IFF1=0 IFF2=0 halted=0 cycles=4",
+        "> t size 8",
+        "trace keeps 8 instructions",
+        "> n",
+        "stopped: step, 10 cycles",
+        "0065  AF           XOR A",
+        "> t 2",
+        "0062  LD SP,0000H            AF=FFFF BC=FFFF DE=FFFF HL=FFFF SP=0000",
+        "> w 8000-80ff w if value != 0",
+        "2 on  watch memory w 8000-80FF hits 0 if value != 0",
+        "> b",
+        "1 on  break 0061 hits 1",
+        "2 on  watch memory w 8000-80FF hits 0 if value != 0",
+        "> e 9000 41 42",
+        "> mr 9000 2",
+        "9000  41 42  AB",
+        "> b 7000 if Q == 1",
+        "error: cannot read the condition Q == 1",
+        "> bogus",
+        "error: unknown command bogus (help lists them)",
+    };
+    std::istringstream lines(run.output);
+    std::string line;
+    for (const char* want : expected) {
+        ASSERT_TRUE(std::getline(lines, line)) << "the output ends before: " << want;
+        EXPECT_EQ(line, want);
+    }
+    EXPECT_FALSE(std::getline(lines, line)) << "more output: " << line;
+
+    // Running to an address prints the registers there and writes the picture.
+    HostRun stop =
+        Headless(folder, "--rom-dir '" + romDir + "' --break-at 0062 --screenshot at.png");
+    ASSERT_EQ(stop.status, 0) << stop.output;
+    EXPECT_NE(stop.output.find("stopped: breakpoint 1, 18 cycles"), std::string::npos)
+        << stop.output;
+    EXPECT_NE(stop.output.find("PC=0062"), std::string::npos) << stop.output;
+    EXPECT_EQ(Screenshot("at.png").width, 640);
 }
 
 } // namespace
