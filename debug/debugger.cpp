@@ -250,6 +250,7 @@ void Resume(DebugMode mode) {
     Z80Regs regs;
     Z80GetRegs(&regs);
     debugger.stopped = false;
+    Put(debugger.breakNow, 0); // a break asked for while stopped is spent
     ++debugger.resumes;
     debugger.mode = mode;
     debugger.stackAt = regs.sp;

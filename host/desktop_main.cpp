@@ -4,16 +4,20 @@
 // as Windows virtual-key codes by their position on the keyboard, the left
 // mouse button plays the light pen, and the F9 to F12 keys, which the machine
 // does not have, work the host: reset, green monitor, character generator,
-// screenshot. Dropping a file on the window makes it the tape.
+// screenshot. Dropping a file on the window makes it the tape. With --debug
+// the terminal it was started from is the debugger's console.
 #include <SDL.h>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 #include <winshim_host.h>
 
 #include "host/emu_library.h"
+#include "host/host_debug.h"
 #include "host/host_input.h"
 #include "host/host_options.h"
 #include "host/host_start.h"
@@ -37,7 +41,52 @@ struct Desktop {
     bool dragging;
     std::string tape;
     std::string startFolder; // where F12 screenshots go
+    bool debug;
 };
+
+// Ctrl+C in the debugger's console breaks into the machine.
+static decltype(&::DebuggerBreak) desktopBreak;
+
+static void DesktopInterrupt(int) {
+    desktopBreak();
+}
+
+// The debugger's console: a command line at a time, with the console's
+// editing and history; an empty line repeats the last command. A command
+// that resumes the machine waits for its next stop.
+static void DesktopConsole(EmuLibrary* emu) {
+    printf("z80home debugger: 'help' lists the commands, 'q' quits; F8 or Break in the window,\n"
+           "or Ctrl+C here, breaks in.\n");
+    fputs(HostDebugWaitStop(*emu, 5000).c_str(), stdout);
+    std::string last;
+    for (;;) {
+        printf("debug> ");
+        fflush(stdout);
+        char buffer[512];
+        DWORD got = 0;
+        if (!ReadConsoleA(GetStdHandle(STD_INPUT_HANDLE), buffer, sizeof buffer, &got, nullptr) ||
+            got == 0)
+            return;
+        std::string line(buffer, got);
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+            line.pop_back();
+        if (line.empty()) line = last;
+        last = line;
+        if (line == "q") {
+            SDL_Event quit{};
+            quit.type = SDL_QUIT;
+            SDL_PushEvent(&quit);
+            return;
+        }
+        std::string text = HostDebugCommand(*emu, line);
+        fputs(text.c_str(), stdout);
+        if (!HostDebugResumes(line) || text.rfind("error:", 0) == 0) continue;
+        std::string stop;
+        while (stop.empty())
+            stop = HostDebugWaitStop(*emu, 1000);
+        fputs(stop.c_str(), stdout);
+    }
+}
 
 // The virtual-key code Windows gives the key at this position on a US or
 // Japanese keyboard; 0 for a key with none the machine could use.
@@ -154,6 +203,11 @@ static bool DesktopHotkey(Desktop& desktop, SDL_Scancode code) {
 
 static void DesktopKey(Desktop& desktop, const SDL_KeyboardEvent& key) {
     bool down = key.type == SDL_KEYDOWN;
+    if (desktop.debug &&
+        (key.keysym.scancode == SDL_SCANCODE_F8 || key.keysym.scancode == SDL_SCANCODE_PAUSE)) {
+        if (down) desktop.emu.DebuggerBreak();
+        return;
+    }
     if (key.keysym.scancode >= SDL_SCANCODE_F9 && key.keysym.scancode <= SDL_SCANCODE_F12) {
         if (down && !key.repeat) DesktopHotkey(desktop, key.keysym.scancode);
         return;
@@ -281,6 +335,10 @@ static int DesktopRun(int argc, char** argv) {
     desktop.startFolder = std::filesystem::current_path(failed).string();
     if (!HostStart(argv[0], options, desktop.emu, error)) return DesktopFail(error);
     desktop.tape = options.tape;
+    desktop.debug = options.debug;
+    if (desktop.debug && !desktop.emu.debugger)
+        return DesktopFail("the emulator library has no debugger");
+    if (desktop.debug) HostDebugStart(desktop.emu);
 
     desktop.window = SDL_CreateWindow("z80home", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
                                       kDesktopWidth, kDesktopHeight, SDL_WINDOW_RESIZABLE);
@@ -297,6 +355,11 @@ static int DesktopRun(int argc, char** argv) {
     DesktopTitle(desktop);
     if (!desktop.emu.RunEmu(desktop.shim, GetDC(desktop.shim)))
         return DesktopFail("the emulator did not start");
+    if (desktop.debug) {
+        desktopBreak = desktop.emu.DebuggerBreak;
+        std::signal(SIGINT, DesktopInterrupt);
+        std::thread(DesktopConsole, &desktop.emu).detach();
+    }
 
     // Events are waited for, not polled, until the next refresh is due.
     Uint32 nextFrame = SDL_GetTicks();
