@@ -135,6 +135,6 @@ int BusDecode(int address, int data, unsigned kind) {
 int BusAccess(int address, int data, unsigned kind) {
     int result = BusDecode(address, data, kind);
     if (Get(debugger.watching)) [[unlikely]]
-        DebugBusAccess(address, kind == MemRead || kind == PortRead ? result : data, kind);
+        DebugBusWatch(address, kind == MemRead || kind == PortRead ? result : data, kind);
     return result;
 }

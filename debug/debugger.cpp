@@ -14,6 +14,9 @@ DebugState debugger;
 
 namespace {
 
+// The point kind of each bus access kind.
+const unsigned kKindBits[] = {kDebugMemWrite, kDebugMemRead, kDebugPortWrite, kDebugPortRead};
+
 // ---- Registers by name ----
 
 enum Register {
@@ -209,17 +212,28 @@ bool Needed(void) {
 }
 
 // Sets the two flags the hot paths test from what is set now.
+void MapRange(uint8_t* map, int first, int last) {
+    for (int a = first; a <= last; ++a)
+        map[a >> 3] |= static_cast<uint8_t>(1 << (a & 7));
+}
+
 void Rearm(void) {
     std::memset(debugger.execMap, 0, sizeof debugger.execMap);
+    std::memset(debugger.watchMap, 0, sizeof debugger.watchMap);
     bool watch = false;
     for (const DebugPoint& point : debugger.points) {
         if (!point.enabled) continue;
-        if (point.kinds & kDebugExec)
-            for (int a = point.first; a <= point.last; ++a)
-                debugger.execMap[a >> 3] |= static_cast<uint8_t>(1 << (a & 7));
-        watch |= (point.kinds & ~kDebugExec) != 0;
+        if (point.kinds & kDebugExec) MapRange(debugger.execMap, point.first, point.last);
+        for (int kind = 0; kind < 4; ++kind) {
+            if (!(point.kinds & kKindBits[kind])) continue;
+            MapRange(debugger.watchMap[kind], point.first, point.last);
+            watch = true;
+        }
     }
     Put(debugger.watching, watch);
+    debugger.breakpointsOnly = !debugger.stopped && debugger.mode == DebugMode::Run &&
+                               !debugger.breakOnInterrupt && !debugger.breakOnHalt &&
+                               debugger.trace.empty() && !debugger.traceFile;
     bool needed = Needed();
     if (!needed) debugger.accepting = false;
     // Sequentially consistent, against DebugBreakNow on another thread: if
@@ -236,6 +250,7 @@ DebugPoint* FindPoint(int id) {
 
 void Stop(const std::string& reason) {
     debugger.stopped = true;
+    debugger.breakpointsOnly = false;
     debugger.stopReason = reason;
     debugger.mode = DebugMode::Run;
     debugger.hitCount = 0;
@@ -359,11 +374,19 @@ bool BreakpointHit(const Z80Regs& regs) {
 // ---- Hooks ----
 
 bool DebugCheck(void) {
+    Z80Regs regs;
+    // The common case, breakpoints alone: only the address is looked at.
+    if (debugger.breakpointsOnly && !Get(debugger.breakNow) && debugger.hitCount == 0) {
+        Z80GetRegs(&regs);
+        bool ran = !debugger.firstCheck;
+        debugger.firstCheck = false;
+        if (!ran || !(debugger.execMap[regs.pc >> 3] & (1 << (regs.pc & 7)))) return false;
+        return !regs.halted && !regs.prefix && BreakpointHit(regs);
+    }
     if (debugger.stopped) {
         if (RunControlPaused()) return true;
         Resume(DebugMode::Run); // the host let the machine run on
     }
-    Z80Regs regs;
     Z80GetRegs(&regs);
     bool ran = !debugger.firstCheck; // an instruction ran since the last check
     debugger.firstCheck = false;
@@ -419,15 +442,12 @@ bool DebugCheck(void) {
 }
 
 void DebugBusAccess(int address, int data, unsigned kind) {
-    static const unsigned kBits[] = {kDebugMemWrite, kDebugMemRead, kDebugPortWrite,
-                                     kDebugPortRead};
-    if (kind > PortRead) return;
-    int at = kind >= PortWrite ? address & 0xFF : address & 0xFFFF;
     for (const DebugPoint& point : debugger.points) {
-        if (!point.enabled || !(point.kinds & kBits[kind]) || at < point.first || at > point.last)
+        if (!point.enabled || !(point.kinds & kKindBits[kind]) || address < point.first ||
+            address > point.last)
             continue;
         if (debugger.hitCount < kDebugWatchHitsPerInstruction)
-            debugger.hits[debugger.hitCount++] = {point.id, kind, static_cast<uint16_t>(at),
+            debugger.hits[debugger.hitCount++] = {point.id, kind, static_cast<uint16_t>(address),
                                                   static_cast<uint8_t>(data)};
         Put(debugger.armed, 1);
     }

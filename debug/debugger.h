@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "bus/bus.h"
 #include "debug/symbols.h"
 #include "z80/z80.h"
 
@@ -70,12 +71,16 @@ constexpr int kDebugWatchHitsPerInstruction = 8;
 
 struct DebugState {
     std::atomic<uint8_t> armed;    // DebugCheck runs between instructions
-    std::atomic<uint8_t> watching; // DebugBusAccess runs on every access
+    std::atomic<uint8_t> watching; // DebugBusWatch runs on every access
     std::atomic<uint8_t> breakNow; // set from any thread
     std::vector<DebugPoint> points;
     int nextId = 1;
     uint8_t execMap[0x10000 / 8]; // addresses with an enabled breakpoint
+    // Watched addresses by access kind (memory write, memory read, port
+    // write, port read; ports use the first 32 bytes).
+    uint8_t watchMap[4][0x10000 / 8];
     bool breakOnInterrupt = false, breakOnHalt = false;
+    bool breakpointsOnly = false; // running, and nothing but breakpoints set
 
     bool stopped = false;
     std::string stopReason;
@@ -109,10 +114,16 @@ struct DebugState {
 extern DebugState debugger;
 
 // The hooks. DebugCheck runs before each Z80Run while armed; true means the
-// machine is stopped and the slice must end. DebugBusAccess runs after each
+// machine is stopped and the slice must end. DebugBusWatch runs after each
 // access while watching. DebugSliceDone counts a slice's cycles.
 bool DebugCheck(void);
 void DebugBusAccess(int address, int data, unsigned kind);
+// The bus's side, while watching: only a watched address goes further.
+inline void DebugBusWatch(int address, int data, unsigned kind) {
+    if (kind > PortRead) return;
+    int at = kind >= PortWrite ? address & 0xFF : address & 0xFFFF;
+    if (debugger.watchMap[kind][at >> 3] & (1 << (at & 7))) DebugBusAccess(at, data, kind);
+}
 inline void DebugSliceDone(int32_t cycles) {
     debugger.cycles += static_cast<uint64_t>(cycles);
 }

@@ -179,8 +179,10 @@ std::string Main(Decoder& d, int op) {
 
 std::string Defb(const uint8_t* bytes, int length, const std::string& comment) {
     std::string text = "DEFB ";
-    for (int i = 0; i < length; ++i)
-        text += (i ? "," : "") + Hex8(bytes[i]);
+    for (int i = 0; i < length; ++i) {
+        if (i) text += ',';
+        text += Hex8(bytes[i]);
+    }
     return text + "  ; " + comment;
 }
 
@@ -212,7 +214,9 @@ std::string Extended(Decoder& d, int op, bool& exact) {
     case 2: return (q ? "ADC HL," : "SBC HL,") + d.Pair(p);
     case 3: {
         exact = p != 2; // LD (nn),HL and LD HL,(nn) have shorter encodings
-        std::string where = "(" + d.Address(d.Word()) + ")";
+        std::string where = d.Address(d.Word());
+        where.insert(where.begin(), '(');
+        where += ')';
         static const char* const kPairs[] = {"BC", "DE", "HL", "SP"};
         return q ? std::string("LD ") + kPairs[p] + "," + where : "LD " + where + "," + kPairs[p];
     }
