@@ -115,3 +115,8 @@ void KeyboardKeyEvent(uint32_t message, uint32_t virtualKey) {
     else
         row.fetch_and(static_cast<uint8_t>(~bit), std::memory_order_relaxed);
 }
+
+void KeyboardPowerOn(void) {
+    for (std::atomic<uint8_t>& row : machine.keyMatrix)
+        Put(row, 0);
+}

@@ -12,3 +12,5 @@ extern const std::array<uint8_t, 256> keyMap;
 int KeyboardReadRow(int port);
 // WM_KEYDOWN / WM_KEYUP with a virtual-key code.
 void KeyboardKeyEvent(uint32_t message, uint32_t virtualKey);
+// Power-on: every key released. A reset keeps held keys held.
+void KeyboardPowerOn(void);

@@ -11,4 +11,5 @@ void SysCtlWrite40(uint8_t data);
 uint8_t SysCtlRead40(void);
 void SysCtlWriteE6(uint8_t data);
 uint8_t SysCtlReadE6(void);
+// Reset and power-on alike: every field back to its load value.
 void SysCtlReset(void);

@@ -3,17 +3,14 @@
 #include "core/z80home.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "bus/bus.h"
 #include "bus/keyboard.h"
-#include "bus/sysctl.h"
 #include "core/machine.h"
 #include "devices/beeper.h"
-#include "devices/calendar.h"
-#include "devices/cassette.h"
 #include "state/machine_state.h"
 #include "video/crtc.h"
-#include "video/dma.h"
 #include "video/palette.h"
 #include "video/screen.h"
 #include "z80/z80.h"
@@ -28,12 +25,26 @@ static void ExportsLoadRom(const char* name, uint8_t* image, size_t size) {
     fclose(file);
 }
 
+// The machine powered on, keeping the options a host may set before it
+// starts the machine: the display's colour, the glyph RAM switch and the tape.
+static void ExportsPowerOn(void) {
+    unsigned char green = GetGreenDisplay();
+    unsigned char pcg = GetPCG();
+    bool tapeNamed = Get(machine.cmtFileSet) || machine.cmtFileName[0];
+    char tape[kCmtNameSize];
+    std::memcpy(tape, machine.cmtFileName, kCmtNameSize);
+    MachinePowerOn();
+    SetGreenDisplay(green);
+    SetPCG(pcg);
+    if (tapeNamed) SetCMTFile(tape);
+}
+
 unsigned char RunEmu(HWND window, HDC dc) {
     // Started once; a second call would start a second set of threads over
     // the same machine, so it is refused and the running machine carries on.
     if (!window || Get(machine.running)) return 0;
+    ExportsPowerOn();
     BeepSetUp();
-    Z80Init();
     setz80memaccess(BusAccess);
     ExportsLoadRom("n80basic.rom", machine.basicRom, kBasicRomSize);
     ExportsLoadRom("font.rom", machine.fontRom, kFontRomSize);
@@ -54,14 +65,8 @@ unsigned char RunEmu(HWND window, HDC dc) {
 }
 
 int ResetEmu(void) {
-    SysCtlReset();
-    CassetteReset();
-    CrtcReset();
-    DmaReset();
-    CalendarReset();
-    Put(machine.cyclesThisSecond, 0);
-    Put(machine.vrtcToggle, 0);
-    return Z80Init();
+    MachineReset();
+    return 0;
 }
 
 void SetGreenDisplay(unsigned char flag) {
@@ -79,6 +84,10 @@ int CtlEmulator(uint32_t message, uint32_t wParam, int32_t lParam) {
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP: CrtcMouseEvent(message, lParam); break;
+    case WM_PAINT:
+        Put(machine.hostPaints, 1);
+        Put(machine.repaintWanted, 1);
+        break;
     default: break;
     }
     return 0;

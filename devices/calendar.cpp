@@ -118,3 +118,11 @@ void CalendarReset(void) {
     Put(machine.calendarBitCount, 0);
     Put(machine.calendarDataOut, 0);
 }
+
+void CalendarPowerOn(void) {
+    CalendarReset();
+    for (int i = 0; i < kCalendarMonthByte + 1; ++i)
+        machine.calendarOut[i] = machine.calendarIn[i] = 0;
+    machine.calendarOffset = 0;
+    machine.calendarSetRecord = {};
+}

@@ -6,4 +6,8 @@
 void CalendarWriteLatch(uint8_t data);
 void CalendarExecute(void);
 void CalendarShift(void);
+// Reset: the latch, the shift count and the output bit 0; the set time and
+// the register's contents survive it.
 void CalendarReset(void);
+// Power-on: the reset, the register cleared and the host's time unset.
+void CalendarPowerOn(void);

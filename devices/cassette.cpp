@@ -97,6 +97,15 @@ void CassetteReset(void) {
     Put(machine.cmtFileSet, 0);
 }
 
+void CassettePowerOn(void) {
+    std::lock_guard<std::mutex> guard(machine.cmtLock);
+    std::memset(machine.cmtFileName, 0, kCmtNameSize);
+    machine.cmtReadOffset = 0;
+    machine.cmtRewindPending = 0;
+    Put(machine.cmtFileSet, 0);
+    machine.serialStatus = 0;
+}
+
 void SetCMTFile(const char* name) {
     if (!name) return;
     // A name that does not fit is refused whole: a shortened path could name

@@ -6,4 +6,8 @@
 void CassetteWriteData(uint8_t data);
 uint8_t CassetteReadData(void);
 uint8_t CassetteReadStatus(void);
+// Reset: the status and cmtFileSet 0 until the host names a tape again; the
+// name and the position survive it.
 void CassetteReset(void);
+// Power-on: no tape named, at its start.
+void CassettePowerOn(void);

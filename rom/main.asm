@@ -278,6 +278,7 @@ _delay: DEC BC
         INCLUDE "display.asm"
         INCLUDE "devices.asm"
         INCLUDE "tape.asm"
+        INCLUDE "float.asm"
 
         IF $ > 6000H
         .ERROR The system ROM outgrew its 24 KB

@@ -1,3 +1,41 @@
+// The record itself, and the two ways it is put back to a known state.
 #include "state/machine_state.h"
 
+#include <cstring>
+
+#include "bus/keyboard.h"
+#include "bus/sysctl.h"
+#include "devices/calendar.h"
+#include "devices/cassette.h"
+#include "video/crtc.h"
+#include "video/dma.h"
+#include "video/pcg.h"
+#include "video/screen.h"
+#include "z80/z80.h"
+
 MachineState machine;
+
+void MachineReset(void) {
+    SysCtlReset();
+    CassetteReset();
+    CrtcReset();
+    DmaReset();
+    CalendarReset();
+    Put(machine.cyclesThisSecond, 0);
+    Put(machine.vrtcToggle, 0);
+    Z80Init();
+}
+
+void MachinePowerOn(void) {
+    // No other thread runs: a plain fill of 64 KB beats 65,536 atomic stores.
+    std::memset(static_cast<void*>(machine.mainRam), 0, sizeof machine.mainRam);
+    Put(machine.greenDisplay, 0);
+    Put(machine.pendingInterrupt, 0);
+    KeyboardPowerOn();
+    CrtcPowerOn();
+    PcgPowerOn();
+    CalendarPowerOn();
+    CassettePowerOn();
+    ScreenPowerOn();
+    MachineReset();
+}

@@ -49,6 +49,11 @@ struct MachineState {
     uint32_t* framePixels; // the frame's 32-bit top-down DIB: 0x00RRGGBB per pixel
     std::atomic<uint8_t> greenDisplay;
     std::atomic<uint8_t> running; // RunEmu succeeded: the threads exist
+    // A host that forwards WM_PAINT (hostPaints) has a frame presented only
+    // when it differs from the one its window shows, or when it asks again
+    // (repaintWanted); any other host may rely on every frame being presented.
+    std::atomic<uint8_t> hostPaints;
+    std::atomic<uint8_t> repaintWanted;
 
     // Pacing and interrupts.
     std::atomic<uint16_t> pendingInterrupt;
@@ -144,6 +149,22 @@ struct MachineState {
     int32_t blinkCounter;
     HBRUSH brushes[256];
     COLORREF brushColors[256];
+    uint32_t shownFrame[kFrameWidth * kFrameHeight]; // the frame last presented
+    RECT shownClient;                                // and the client area it went to
 };
 
 extern MachineState machine;
+
+// The machine's reset: the devices' registers and the processor to their
+// reset values. RAM, glyph RAM, held keys, the light-pen latch, the tape and
+// the host's options survive it. Call it only where no instruction runs at
+// the same time: between two instructions on the processor's thread, or
+// while no thread of the machine runs.
+void MachineReset(void);
+// Power-on: every field of the record to the value it holds when the library
+// is loaded (RAM, glyph RAM, keys, the tape and the host's options cleared,
+// the renderer's carried state too), then the reset. It keeps what RunEmu
+// acquires once: the ROM images, the host's window, the frame, the beeper's
+// device, the palette and `running`. Call it only while no thread of the
+// machine runs.
+void MachinePowerOn(void);

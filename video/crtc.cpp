@@ -163,3 +163,9 @@ void CrtcReset(void) {
     Put(machine.blinkRate, 0);
     Put(machine.mouseDrag, 0);
 }
+
+void CrtcPowerOn(void) {
+    CrtcReset();
+    Put(machine.lightPenPosition, 0);
+    Put(machine.lightPenReadState, 0);
+}

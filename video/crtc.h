@@ -10,4 +10,8 @@ uint8_t CrtcReadData(void);
 uint8_t CrtcReadStatus(void);
 // WM_LBUTTONDOWN, WM_MOUSEMOVE and WM_LBUTTONUP with their lParam.
 void CrtcMouseEvent(uint32_t message, int32_t lParam);
+// Reset: the registers to their reset values; a latched light-pen position
+// and an armed read survive it.
 void CrtcReset(void);
+// Power-on: the reset, and the light pen idle with nothing latched.
+void CrtcPowerOn(void);

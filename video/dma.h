@@ -5,4 +5,5 @@
 
 void DmaWrite(int port, uint8_t data);
 uint8_t DmaRead(int port);
+// Reset and power-on alike: registers, flip-flops and mode 0.
 void DmaReset(void);

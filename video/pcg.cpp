@@ -68,3 +68,11 @@ void SetPCG(unsigned char flag) {
 unsigned char GetPCG(void) {
     return Get(machine.pcgEnabled);
 }
+
+void PcgPowerOn(void) {
+    for (std::atomic<uint8_t>& byte : machine.pcgRam)
+        Put(byte, 0);
+    Put(machine.pcgAddress, 0);
+    Put(machine.pcgDataLatch, 0);
+    Put(machine.pcgEnabled, 0);
+}

@@ -5,3 +5,6 @@
 #include <cstdint>
 
 void PcgWrite(int port, uint8_t data);
+// Power-on: glyph RAM, address and latch 0, the generator switched off. A
+// reset leaves all of them alone.
+void PcgPowerOn(void);

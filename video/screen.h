@@ -11,6 +11,8 @@ bool CreateFrame(HDC windowDc);
 // Redraws the 640 by 480 frame from video memory, advances the blink phases
 // and stretches the frame onto the host window.
 void DrawScreen(void);
+// Power-on: the state the renderer carries from frame to frame cleared.
+void ScreenPowerOn(void);
 // Paint with drawColor, in dot coordinates (8 dots a character cell). On the
 // second and later pages (pageIndex 1 and up) they blend with the frame.
 void FillCellRect(int left, int top, int right, int bottom);

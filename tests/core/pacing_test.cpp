@@ -17,8 +17,7 @@ class Pacing : public ::testing::Test {
     void SetUp() override {
         memset(machine.basicRom, 0, sizeof machine.basicRom); // NOPs: 4 T-states each
         setz80memaccess(BusAccess);
-        Put(machine.pendingInterrupt, 0);
-        ResetEmu();
+        MachinePowerOn();
     }
     void Load(int address, std::initializer_list<uint8_t> code) {
         for (uint8_t byte : code)

@@ -1,11 +1,13 @@
 // RunEmu on a real (shim) window: refused without a window, the ROM images
 // read as far as they go, a second start refused, and a running machine that
-// takes resets from the host's thread while its threads run.
+// takes resets from the host's thread while its threads run; the options a
+// host sets before the start survive it.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <string>
 #include <thread>
 #include <vector>
 #include <winshim_host.h>
@@ -59,9 +61,18 @@ TEST(RunEmu, StartsOnceAndKeepsRunningThroughResets) {
     EXPECT_EQ(Get(machine.running), 0);
     EXPECT_EQ(machine.basicRom[0], 0); // nothing loaded for a refused start
 
+    // Options chosen before the start outlive the power-on RunEmu makes.
+    std::string tape = (dir / "tape.cmt").string();
+    SetCMTFile(tape.c_str());
+    SetGreenDisplay(1);
+    SetPCG(2);
     HWND window = ShimCreateWindow(320, 200);
     HDC dc = GetDC(window);
     ASSERT_EQ(RunEmu(window, dc), 1);
+    EXPECT_EQ(GetCMTFile(), tape);
+    EXPECT_EQ(Get(machine.cmtFileSet), 1);
+    EXPECT_EQ(GetGreenDisplay(), 1);
+    EXPECT_EQ(GetPCG(), 2);
     EXPECT_TRUE(std::equal(rom.begin(), rom.end(), machine.basicRom));
     EXPECT_EQ(machine.basicRom[rom.size()], 0); // a short image leaves the rest alone
     EXPECT_TRUE(std::equal(font.begin(), font.begin() + kFontRomSize, machine.fontRom));

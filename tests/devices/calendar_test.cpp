@@ -111,10 +111,7 @@ class Calendar : public ::testing::Test {
   protected:
     void SetUp() override {
         UseZone("UTC0");
-        ResetEmu();
-        // The offset and the set record belong to the library's lifetime.
-        machine.calendarOffset = 0;
-        machine.calendarSetRecord = {};
+        MachinePowerOn();
     }
 };
 

@@ -27,11 +27,7 @@ int FileSetBit() {
 class Cassette : public ::testing::Test {
   protected:
     void SetUp() override {
-        ResetEmu();
-        // The name, position and pending rewind outlive a machine reset.
-        SetCMTFile("");
-        In(0x20);
-        ResetEmu();
+        MachinePowerOn();
     }
     TapeFolder folder;
 };

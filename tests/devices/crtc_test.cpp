@@ -41,12 +41,9 @@ class Crtc : public ::testing::Test {
   protected:
     static void SetUpTestSuite() { window = ShimCreateWindow(640, 400); }
     void SetUp() override {
-        ResetEmu();
+        MachinePowerOn();
         machine.hostWindow = window;
         ShimResizeWindow(window, 640, 400);
-        // The latch and an armed read outlive a machine reset.
-        Put(machine.lightPenPosition, 0);
-        Put(machine.lightPenReadState, 0);
     }
     static HWND window;
 };

@@ -56,10 +56,7 @@ constexpr int kShiftBit = 0x40;
 class Keyboard : public ::testing::Test {
   protected:
     void SetUp() override {
-        ResetEmu();
-        // The matrix outlives a machine reset: release every key by hand.
-        for (auto& row : machine.keyMatrix)
-            Put(row, 0);
+        MachinePowerOn();
     }
 };
 

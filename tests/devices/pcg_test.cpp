@@ -13,15 +13,11 @@ namespace {
 class Pcg : public ::testing::Test {
   protected:
     void SetUp() override {
-        ResetEmu();
-        // None of the generator's state is touched by a machine reset.
+        MachinePowerOn();
         for (int i = 0; i < kPcgRamSize; ++i)
             Put(machine.pcgRam[i], 0x5A);
         for (int i = 0; i < kFontRomSize; ++i)
             machine.fontRom[i] = static_cast<uint8_t>(i * 3 + (i >> 8));
-        Put(machine.pcgAddress, 0);
-        Put(machine.pcgDataLatch, 0);
-        SetPCG(0);
     }
     static uint8_t Glyph(int address) { return Get(machine.pcgRam[address]); }
 };

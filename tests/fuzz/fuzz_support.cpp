@@ -32,35 +32,7 @@ void FuzzResetMachine(void) {
     GetClientRect(window, &client);
     if (client.right != kFrameWidth || client.bottom != kFrameHeight)
         ShimResizeWindow(window, kFrameWidth, kFrameHeight);
-    ResetEmu();
-    // No other thread runs here; plain fills keep a fuzzer's loop uninstrumented.
-    std::memset(static_cast<void*>(machine.mainRam), 0, sizeof machine.mainRam);
-    std::memset(static_cast<void*>(machine.pcgRam), 0, sizeof machine.pcgRam);
-    for (auto& row : machine.keyMatrix)
-        Put(row, 0);
-    Put(machine.pendingInterrupt, 0);
-    Put(machine.pcgAddress, 0);
-    Put(machine.pcgDataLatch, 0);
-    Put(machine.pcgEnabled, 0);
-    Put(machine.greenDisplay, 0);
-    Put(machine.lightPenPosition, 0);
-    Put(machine.lightPenReadState, 0);
-    machine.calendarOffset = 0;
-    for (int i = 0; i < 5; i++)
-        machine.calendarOut[i] = machine.calendarIn[i] = 0;
-    {
-        std::lock_guard<std::mutex> guard(machine.cmtLock);
-        for (char& c : machine.cmtFileName)
-            c = 0;
-        machine.cmtReadOffset = 0;
-        machine.cmtRewindPending = 0;
-    }
-    machine.currentAttr = 0;
-    machine.drawColor = 0;
-    machine.pageIndex = 0;
-    machine.cursorBlinkPhase = 0;
-    machine.attrBlinkPhase = 0;
-    machine.blinkCounter = 0;
+    MachinePowerOn();
 }
 
 static bool FuzzReadImage(const fs::path& path, uint8_t* image, size_t size) {

@@ -32,8 +32,7 @@ struct FuzzInput {
 
 // The window the renderer presents to, created once with its frame and palette.
 HWND FuzzWindow(void);
-// Every field back to its power-on value, RAM, glyph RAM and keys cleared,
-// the renderer's carried state zeroed and the window 640 by 480. The ROM
+// The machine powered on (MachinePowerOn) and the window 640 by 480. The ROM
 // images keep what FuzzLoadRoms put there (zeros otherwise).
 void FuzzResetMachine(void);
 // Loads the system ROM and character set built beside the harness (the

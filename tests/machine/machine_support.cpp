@@ -47,13 +47,7 @@ void StartOnce(void) {
 void MachineBoot(void) {
     StartOnce();
     LoadRomImages();
-    for (auto& byte : machine.mainRam)
-        Put(byte, 0);
-    for (auto& row : machine.keyMatrix)
-        Put(row, 0);
-    Put(machine.pendingInterrupt, 0);
-    SetPCG(0);
-    ResetEmu();
+    MachinePowerOn();
     ASSERT_TRUE(RunUntilPrompt(60)) << "no prompt after boot";
 }
 

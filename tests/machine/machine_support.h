@@ -12,7 +12,7 @@ constexpr int kWindowWidth = 640;
 constexpr int kWindowHeight = 400;
 
 // Powers the machine on: the ROM images read from Z80HOME_ROM_DIR as
-// RunEmu reads them, RAM and keys cleared, ResetEmu, and slices until the
+// RunEmu reads them, MachinePowerOn, and slices until the
 // prompt shows. Fails the test if the prompt never comes.
 void MachineBoot(void);
 // One tick request, then one processor slice, n times.

@@ -15,33 +15,19 @@ void VideoPrepare(void) {
         ASSERT_TRUE(CreateFrame(machine.windowDc));
         BuildPalette();
     }
-    for (auto& byte : machine.mainRam)
-        Put(byte, 0);
-    for (auto& byte : machine.pcgRam)
-        Put(byte, 0);
+    MachinePowerOn();
     for (auto& byte : machine.fontRom)
         byte = 0;
     for (auto& byte : machine.basicRom)
         byte = 0;
-    Put(machine.displayOn, 1);
     Put(machine.columns80, 1);
     Put(machine.rows25, 1);
-    Put(machine.monoMode, 0);
-    Put(machine.bgColor, 0);
-    Put(machine.greenDisplay, 0);
-    Put(machine.ramSelect, 0);
-    Put(machine.pcgEnabled, 0);
-    Put(machine.cursorX, -1);
-    Put(machine.cursorY, -1);
-    Put(machine.blinkRate, 0);
     Put(machine.dmaAddress[2], kScreenBase);
     Put(machine.dmaCount[2], 2999);
-    machine.currentAttr = 0;
-    machine.drawColor = 0;
-    machine.pageIndex = 0;
-    machine.cursorBlinkPhase = 0;
-    machine.attrBlinkPhase = 0;
     machine.blinkCounter = 1;
+    Put(machine.hostPaints, 0);
+    Put(machine.repaintWanted, 0);
+    machine.shownClient = RECT{0, 0, 0, 0};
     for (int page = 0; page < 6; ++page)
         for (int row = 0; row < 25; ++row)
             for (int pair = 0; pair < 20; ++pair)

@@ -13,7 +13,7 @@ namespace {
 
 using namespace z80test;
 
-constexpr uint8_t FC = 0x01, FH = 0x10, FXY = 0x28;
+constexpr uint8_t FC = 0x01, FP = 0x04, FH = 0x10, FXY = 0x28;
 
 // A clean core at pc with SP 0x8000, interrupt mode im, IFF1/IFF2 = enabled.
 void Start(uint16_t pc, uint8_t im, bool enabled) {
@@ -220,6 +220,47 @@ TEST(Interrupts, LdAIAndLdARCopyIff2IntoParity) {
     }
 }
 
+// LD A,I and LD A,R copy IFF2 into P/V as an interrupt accepted right after
+// them clears IFF2: P/V then reads 0. The latch is part of the register state.
+TEST(Interrupts, OneAcceptedRightAfterLdAIOrLdARClearsParity) {
+    struct Case {
+        const char* what;
+        bool iff1, nopFirst;
+        uint8_t wantPv;
+    };
+    const Case cases[] = {
+        {"accepted right after", true, false, 0},
+        {"accepted one instruction later", true, true, FP},
+        {"not accepted: IFF1 clear", false, false, FP},
+    };
+    for (uint8_t op : {0x57, 0x5F}) {
+        for (const Case& c : cases) {
+            Start(0x1000, 1, c.iff1);
+            Z80Regs s = Regs();
+            s.iff2 = 1;
+            SetRegs(s);
+            Load(0x1000, {0xED, op, 0x00, 0x00}); // LD A,I or LD A,R; NOP; NOP
+            Z80Run();
+            EXPECT_EQ(Regs().ldAirLatch, 1) << c.what;
+            if (c.nopFirst) Z80Run();
+            Z80DoIRQ(0xFF);
+            Z80Run();
+            s = Regs();
+            EXPECT_EQ(s.af & FP, c.wantPv) << c.what << ", op " << int(op);
+            EXPECT_EQ(s.ldAirLatch, 0) << c.what;
+        }
+    }
+    // Set through the register state, as a restored state sets it.
+    Start(0x1000, 1, true);
+    Z80Regs s = Regs();
+    s.af = 0x00FF;
+    s.ldAirLatch = 1;
+    SetRegs(s);
+    Z80DoIRQ(0xFF);
+    EXPECT_EQ(Z80Run(), 13);
+    EXPECT_EQ(Regs().af, 0x00FB);
+}
+
 TEST(BlockInstructions, LdirIsInterruptedBetweenIterationsAndResumes) {
     // LDIR at 0x2800: while it repeats, flag bits 5 and 3 come from PC's high
     // byte (0x28 sets both).
@@ -398,9 +439,9 @@ TEST(FlagsQ, CcfMovesCarryIntoHalfCarry) {
 
 TEST(RegisterState, EveryFieldRoundTrips) {
     Reset();
-    Z80Regs in = {0x1122, 0x3344, 0x5566, 0x7788, 0x99AA, 0xBBCC, 0xDDEE, 0xFF01,
-                  0x2345, 0x6789, 0xABCD, 0xEF01, 0x2233, 0x44,   0xD5,   1,
-                  0,      2,      1,      0x28,   1,      1,      0x9A,   0xFD};
+    Z80Regs in = {0x1122, 0x3344, 0x5566, 0x7788, 0x99AA, 0xBBCC, 0xDDEE, 0xFF01, 0x2345,
+                  0x6789, 0xABCD, 0xEF01, 0x2233, 0x44,   0xD5,   1,      0,      2,
+                  1,      0x28,   1,      1,      0x9A,   0xFD,   1};
     SetRegs(in);
     Z80Regs out = Regs();
 #define Z80_SAME(field) EXPECT_EQ(in.field, out.field) << #field;
@@ -428,6 +469,7 @@ TEST(RegisterState, EveryFieldRoundTrips) {
     Z80_SAME(irqPending)
     Z80_SAME(irqData)
     Z80_SAME(prefix)
+    Z80_SAME(ldAirLatch)
 #undef Z80_SAME
 }
 
