@@ -38,29 +38,18 @@ static bool HeadlessScreenshot(HWND window, const std::string& path, std::string
     return PngWrite(path, pixels.data(), width, height, error);
 }
 
-// The debugger's session: the first stop, a run to --break-at with its
-// registers and picture, then the script. The machine started stopped.
+// The debugger's session on the machine started stopped; --break-at also
+// writes the picture where it stopped.
 static int HeadlessDebug(HostOptions& options, EmuLibrary& emu, HWND window,
                          const std::string& startFolder) {
     std::string error;
-    fputs(HostDebugWaitStop(emu, options.runMs).c_str(), stdout);
-    if (!options.breakAt.empty()) {
-        HostDebugScriptLine(emu, "b " + options.breakAt, options.runMs, stdout);
-        HostDebugScriptLine(emu, "c", options.runMs, stdout);
-        HostDebugScriptLine(emu, "r", options.runMs, stdout);
-        if (options.screenshot.empty())
-            options.screenshot = startFolder + "/break-" + options.breakAt + ".png";
-        // The picture of the stopped machine: the screen thread draws on.
-        for (int wait = 0; wait < 100 && ShimPresentCount(window) < 2; ++wait)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        if (!HeadlessScreenshot(window, options.screenshot, error)) return HeadlessFail(error);
-        printf("screenshot: %s\n", options.screenshot.c_str());
-        options.screenshot.clear();
-    }
-    if (!options.debugScript.empty() &&
-        !HostDebugScript(emu, options.debugScript, options.runMs, stdout, error))
-        return HeadlessFail(error);
+    if (!HostDebugSession(emu, options, stdout, error)) return HeadlessFail(error);
+    if (!options.breakAt.empty() && options.screenshot.empty())
+        options.screenshot = startFolder + "/break-" + options.breakAt + ".png";
     if (!options.screenshot.empty()) {
+        // The screen thread draws on while the machine is stopped.
+        for (int wait = 0; wait < 100 && ShimPresentCount(window) == 0; ++wait)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
         if (!HeadlessScreenshot(window, options.screenshot, error)) return HeadlessFail(error);
         printf("screenshot: %s\n", options.screenshot.c_str());
     }
@@ -83,8 +72,6 @@ static int HeadlessRun(int argc, char** argv) {
     std::error_code failed;
     std::string startFolder = std::filesystem::current_path(failed).string();
     bool debugging = !options.debugScript.empty() || !options.breakAt.empty();
-    if (!options.debugScript.empty())
-        options.debugScript = std::filesystem::absolute(options.debugScript, failed).string();
     if (!HostStart(argv[0], options, emu, error)) return HeadlessFail(error);
     if (debugging && !emu.debugger) return HeadlessFail("the emulator library has no debugger");
     if (debugging) HostDebugStart(emu);

@@ -65,3 +65,14 @@ bool HostDebugScript(EmuLibrary& emu, const std::string& path, uint32_t waitMs, 
     }
     return true;
 }
+
+bool HostDebugSession(EmuLibrary& emu, const HostOptions& options, FILE* out, std::string& error) {
+    fputs(HostDebugWaitStop(emu, options.runMs).c_str(), out);
+    if (!options.breakAt.empty()) {
+        HostDebugScriptLine(emu, "b " + options.breakAt, options.runMs, out);
+        HostDebugScriptLine(emu, "c", options.runMs, out);
+        HostDebugScriptLine(emu, "r", options.runMs, out);
+    }
+    return options.debugScript.empty() ||
+           HostDebugScript(emu, options.debugScript, options.runMs, out, error);
+}

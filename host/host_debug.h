@@ -6,6 +6,7 @@
 #include <string>
 
 #include "host/emu_library.h"
+#include "host/host_options.h"
 
 // Before RunEmu: loads the ROM's symbols (n80basic.sym in the ROM folder,
 // the working folder by then) and makes the machine stop before its first
@@ -25,3 +26,8 @@ void HostDebugScriptLine(EmuLibrary& emu, const std::string& line, uint32_t wait
 // with # are skipped); false with error when it cannot be read.
 bool HostDebugScript(EmuLibrary& emu, const std::string& path, uint32_t waitMs, FILE* out,
                      std::string& error);
+// The session --debug-script and --break-at ask for, on a machine that
+// HostDebugStart made stop: the first stop's report, then with --break-at
+// the run to its address and the registers there, then the script. False
+// with error when the script cannot be read.
+bool HostDebugSession(EmuLibrary& emu, const HostOptions& options, FILE* out, std::string& error);

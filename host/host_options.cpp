@@ -151,9 +151,9 @@ std::string HostUsage(const char* program, bool headless) {
                  "  --debug-script F  run the debugger commands in F (one a line) on the\n"
                  "                    machine stopped at its first instruction; each command\n"
                  "                    that resumes waits for the next stop, at most --run-ms\n"
-                 "  --break-at ADDR   run to ADDR (hexadecimal or a ROM label), print the\n"
-                 "                    registers and write the screenshot (--screenshot, or\n"
-                 "                    break-ADDR.png), then run the script, if any\n";
+                 "  --break-at ADDR   first run to ADDR (hexadecimal or a ROM label) and print\n"
+                 "                    the registers there; the picture is written at the end\n"
+                 "                    (--screenshot, or break-ADDR.png)\n";
     } else {
         usage += "  --debug           the debugger console in this terminal; the machine starts\n"
                  "                    stopped ('help' lists the commands, 'c' runs it)\n"

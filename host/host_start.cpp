@@ -92,6 +92,7 @@ bool HostStart(const char* argv0, HostOptions& options, EmuLibrary& emu, std::st
     if (!HostFindRomDir(options.romDir, romDir, error)) return false;
     if (!options.tape.empty()) options.tape = HostAbsolute(options.tape);
     if (!options.screenshot.empty()) options.screenshot = HostAbsolute(options.screenshot);
+    if (!options.debugScript.empty()) options.debugScript = HostAbsolute(options.debugScript);
     if (options.tape.size() > kHostLongestTapeName) {
         error = "the tape's name is longer than " + std::to_string(kHostLongestTapeName) +
                 " characters: " + options.tape;

@@ -6,18 +6,23 @@
 // Given any of the test options (--run-ms, --type, --keys, --mouse,
 // --screenshot) it runs as the headless host does, on its visible window:
 // the scripted input is played in real time, the client area is written to
-// a BMP or PNG file at the end of the run, and the program ends.
+// a BMP or PNG file at the end of the run, and the program ends. With
+// --debug-script or --break-at it runs the headless host's debugger session
+// instead, printing to standard output.
 #include <windows.h>
 #include <commdlg.h>
 #include <shellapi.h>
 
+#include <atomic>
 #include <bitset>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "host/emu_library.h"
+#include "host/host_debug.h"
 #include "host/host_options.h"
 #include "host/host_start.h"
 #include "host/win/image.h"
@@ -39,8 +44,8 @@ static bool scripted;
 // Keys the emulator has been told are down, released when focus goes.
 static std::bitset<256> keysDown;
 
-static const char* const kTestOptions[] = {"--run-ms", "--type", "--keys", "--mouse",
-                                           "--screenshot"};
+static const char* const kTestOptions[] = {"--run-ms",     "--type",         "--keys",    "--mouse",
+                                           "--screenshot", "--debug-script", "--break-at"};
 
 static bool WinIsTestRun(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
@@ -247,13 +252,40 @@ static bool WinPump(void) {
 
 // The test run: scripted input at its times, then the screenshot. Windows
 // messages are handled throughout, so the window stays alive.
+// The debugger's session runs on a thread of its own while this one keeps
+// the window's messages moving.
+static bool WinDebugSession(const HostOptions& options) {
+    std::atomic<bool> done{false};
+    bool ok = true;
+    std::string error;
+    std::thread session([&] {
+        ok = HostDebugSession(emu, options, stdout, error);
+        fflush(stdout);
+        done = true;
+    });
+    while (!done) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        if (!WinPump()) break;
+    }
+    session.join();
+    if (!ok) WinReport("z80home: " + error, true);
+    return ok;
+}
+
 static int WinScriptedRun(HWND window, const HostOptions& options) {
     using Clock = std::chrono::steady_clock;
     Clock::time_point start = Clock::now();
+    bool debugging = !options.debugScript.empty() || !options.breakAt.empty();
+    if (debugging && !emu.debugger) {
+        WinReport("z80home: the emulator library has no debugger", true);
+        return 1;
+    }
+    if (debugging) HostDebugStart(emu);
     if (!emu.RunEmu(window, GetDC(window))) {
         WinReport("z80home: the emulator did not start", true);
         return 1;
     }
+    if (debugging && !WinDebugSession(options)) return 1;
     size_t next = 0;
     for (;;) {
         uint32_t now = static_cast<uint32_t>(
@@ -265,7 +297,7 @@ static int WinScriptedRun(HWND window, const HostOptions& options) {
             else
                 emu.CtlEmulator(event.message, event.wParam, event.lParam);
         }
-        if (now >= options.runMs) break;
+        if (debugging || now >= options.runMs) break;
         uint32_t due =
             next < options.input.events.size() ? options.input.events[next].atMs : options.runMs;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, due - now, QS_ALLINPUT);
