@@ -22,7 +22,9 @@ int32_t ElapsedMs(WORD startMs, WORD endMs) {
 
 int32_t CpuRunSlice(void) {
     int32_t sum = 0;
-    int32_t budget = Get(machine.displayOn) ? kSliceBudgetDisplayOn : kSliceBudgetDisplayOff;
+    // What the DMA status port will watch: the cycles since the emulated
+    // second began.
+    int32_t counted = Get(machine.cyclesThisSecond);
     // Ticks from the cycles run, when real time does not give them.
     int32_t tickEvery = RunControlDerivesTicks() ? RunControlTickCycles() : 0;
     do {
@@ -38,6 +40,7 @@ int32_t CpuRunSlice(void) {
             break;
         int32_t cycles = Z80Run();
         sum += cycles;
+        counted += cycles;
         Put(machine.vrtcToggle, !Get(machine.vrtcToggle));
         if (tickEvery) {
             machine.cyclesSinceTick += cycles;
@@ -46,13 +49,12 @@ int32_t CpuRunSlice(void) {
                 TickOnce();
             }
         }
-    } while (sum < budget);
+    } while (sum < (Get(machine.displayOn) ? kSliceBudgetDisplayOn : kSliceBudgetDisplayOff));
 
-    int32_t cycles = Get(machine.cyclesThisSecond) + sum;
     int32_t second = Get(machine.displayOn) ? kSecondBudgetDisplayOn : kSecondBudgetDisplayOff;
     // The second budget paces nothing; it only sets where the count that the
     // DMA status port watches starts over.
-    Put(machine.cyclesThisSecond, cycles >= second ? 0 : cycles);
+    Put(machine.cyclesThisSecond, counted >= second ? 0 : counted);
     DebugSliceDone(sum);
     return sum;
 }

@@ -211,12 +211,12 @@ bool Needed(void) {
                        [](const DebugPoint& p) { return p.enabled && (p.kinds & kDebugExec); });
 }
 
-// Sets the two flags the hot paths test from what is set now.
 void MapRange(uint8_t* map, int first, int last) {
     for (int a = first; a <= last; ++a)
         map[a >> 3] |= static_cast<uint8_t>(1 << (a & 7));
 }
 
+// Sets the maps and flags the hot paths test from what is set now.
 void Rearm(void) {
     std::memset(debugger.execMap, 0, sizeof debugger.execMap);
     std::memset(debugger.watchMap, 0, sizeof debugger.watchMap);
@@ -639,7 +639,7 @@ void DebugWritePort(uint16_t port, uint8_t value) {
 }
 
 void DebugReset(void) {
-    if (debugger.stopped) RunControlSetPaused(false);
+    if (RunControlPaused()) RunControlSetPaused(false);
     debugger.points.clear();
     debugger.breakOnInterrupt = debugger.breakOnHalt = false;
     debugger.stopped = false;

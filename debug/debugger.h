@@ -170,6 +170,6 @@ void DebugWriteMemory(uint16_t address, uint8_t value);
 uint8_t DebugReadPort(uint16_t port); // a real read: the device sees it
 void DebugWritePort(uint16_t port, uint8_t value);
 
-// Forgets every point, stop, step and trace (the symbols stay); a machine
-// the debugger stopped runs on.
+// Forgets every point, stop, step and trace (the symbols stay); a paused
+// machine runs on.
 void DebugReset(void);

@@ -20,7 +20,8 @@ constexpr size_t kHostLongestTapeName = 519;
 // or the plain one when that is missing or does not load), turns the names
 // of the tape, the screenshot and the debugger script into absolute ones
 // (they are relative to the folder the host was started in), makes the ROM
-// folder the working folder and gives the emulator the tape, green and character generator options. False with error
-// when the library, an export, the ROM folder or a ROM image is missing, or
-// when the tape's name is too long.
+// folder the working folder and gives the emulator the tape, green and
+// character generator options. False with error when the library, an
+// export, the ROM folder or a ROM image is missing, or when the tape's name
+// is too long.
 bool HostStart(const char* argv0, HostOptions& options, EmuLibrary& emu, std::string& error);
