@@ -426,9 +426,3 @@ std::string DebugStopReport(void) {
                   static_cast<unsigned long long>(DebugCyclesSinceStop())) +
            Line(regs.pc);
 }
-
-bool DebugResumes(const std::string& line) {
-    Words words = Split(line);
-    return !words.empty() && (words[0] == "c" || words[0] == "s" || words[0] == "n" ||
-                              words[0] == "f" || words[0] == "g");
-}

@@ -12,5 +12,3 @@ std::string DebugExecute(const std::string& line);
 // Where and why the machine stopped, the cycles since it last resumed and
 // the instruction it stopped before.
 std::string DebugStopReport(void);
-// True when the command line resumes the machine (c, s, n, f, g).
-bool DebugResumes(const std::string& line);

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
-#include <sstream>
 
 #include "bus/bus.h"
 #include "core/run_control.h"
@@ -577,10 +576,6 @@ int DebugRegisterIndex(const std::string& name) {
     for (int i = 0; i < RegCount; ++i)
         if (upper == kRegisterNames[i]) return i;
     return -1;
-}
-
-const char* DebugRegisterName(int index) {
-    return index >= 0 && index < RegCount ? kRegisterNames[index] : "";
 }
 
 int DebugRegisterValue(const Z80Regs& regs, int index) {

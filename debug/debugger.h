@@ -161,7 +161,6 @@ void DebugSetRegs(const Z80Regs& regs);
 // Register names a condition or a command takes (A, HL, IX, SP, AF', IXH,
 // I, R, IM, IFF1...); -1 for an unknown name.
 int DebugRegisterIndex(const std::string& name);
-const char* DebugRegisterName(int index);
 int DebugRegisterValue(const Z80Regs& regs, int index);
 void DebugSetRegisterValue(Z80Regs& regs, int index, int value);
 uint8_t DebugReadMemory(uint16_t address); // as the processor reads it
