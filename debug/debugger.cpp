@@ -298,16 +298,18 @@ void TraceWrite(const DebugTraceEntry& entry) {
 void TraceClose(const Z80Regs& regs) {
     if (!debugger.traceOpen) return;
     debugger.traceOpen = false;
-    DebugTraceEntry& entry = debugger.trace[debugger.traceNext];
+    DebugTraceEntry& entry = debugger.traceEntry;
     entry.after = regs;
     TraceWrite(entry);
+    if (debugger.trace.empty()) return;
+    debugger.trace[debugger.traceNext] = entry;
     debugger.traceNext = (debugger.traceNext + 1) % debugger.trace.size();
     debugger.traceFilled = std::min(debugger.traceFilled + 1, debugger.trace.size());
 }
 
 void TraceOpen(const Z80Regs& regs, bool interrupt) {
-    if (debugger.trace.empty()) return;
-    DebugTraceEntry& entry = debugger.trace[debugger.traceNext];
+    if (debugger.trace.empty() && !debugger.traceFile) return;
+    DebugTraceEntry& entry = debugger.traceEntry;
     entry.pc = regs.pc;
     for (int i = 0; i < 4; ++i)
         entry.bytes[i] = static_cast<uint8_t>(BusPeek(regs.pc + i));

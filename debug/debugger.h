@@ -105,7 +105,8 @@ struct DebugState {
 
     std::vector<DebugTraceEntry> trace; // a ring; empty: no trace
     size_t traceNext = 0, traceFilled = 0;
-    bool traceOpen = false; // trace[traceNext] awaits its registers
+    DebugTraceEntry traceEntry; // the instruction running now
+    bool traceOpen = false;     // traceEntry awaits its registers
     FILE* traceFile = nullptr;
 
     Symbols symbols;

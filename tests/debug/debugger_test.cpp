@@ -2,7 +2,9 @@
 // CpuThread runs them.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <fstream>
 
 #include "bus/bus.h"
 #include "core/machine.h"
@@ -240,6 +242,36 @@ TEST_F(Debugger, BreaksOnInterruptAcceptanceAndOnHalt) {
     DebugStepOut();
     ASSERT_TRUE(RunToStop());
     EXPECT_EQ(Regs().pc, 0x8004);
+}
+
+TEST_F(Debugger, ReadsWhatTheProcessorSeesTheRamUnderTheRomAndWritesATraceFile) {
+    Put(machine.ramSelect, 0);
+    machine.basicRom[0x0100] = 0xC9;
+    DebugWriteMemory(0x0100, 0x3E); // writes land in the RAM under the ROM
+    EXPECT_EQ(DebugReadMemory(0x0100), 0xC9);
+    EXPECT_EQ(DebugReadRam(0x0100), 0x3E);
+    DebugWritePort(0xE6, 0x01);
+    EXPECT_EQ(DebugReadPort(0xE6), 0x01);
+    Put(machine.ramSelect, 1);
+
+    // Every instruction run goes to the file, with the registers it left.
+    std::string path = ::testing::TempDir() + "z80home-trace.txt";
+    ASSERT_TRUE(DebugTraceFile(path));
+    Load(0x8000, kCountdown);
+    Start(0x8000);
+    DebugBreakOnHalt(true);
+    ASSERT_TRUE(RunToStop());
+    ASSERT_TRUE(DebugTraceFile(""));
+    std::ifstream file(path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(file, line);)
+        lines.push_back(line);
+    std::remove(path.c_str());
+    ASSERT_EQ(lines.size(), 1u + 5 * 3 + 1); // LD B,5; five turns of the loop; HALT
+    EXPECT_EQ(lines[0].rfind("8000  LD B,05H", 0), 0u) << lines[0];
+    EXPECT_NE(lines[0].find("BC=05"), std::string::npos) << lines[0];
+    EXPECT_EQ(lines.back().rfind("8006  HALT", 0), 0u) << lines.back();
+    EXPECT_FALSE(DebugTraceFile("/nonexistent/folder/trace.txt"));
 }
 
 } // namespace
