@@ -7,10 +7,14 @@
 // on the port number; where a range splits into even and odd ports, bit 0
 // alone picks the function. A port no device answers reads 0xFF and ignores
 // writes. Port writes return 0xFF, except the odd serial ports, which return 0.
+//
+// Every access the processor makes is also offered to the debugger's
+// watchpoints, behind one flag test.
 #include "bus/bus.h"
 
 #include "bus/keyboard.h"
 #include "bus/sysctl.h"
+#include "debug/debugger.h"
 #include "devices/calendar.h"
 #include "devices/cassette.h"
 #include "state/machine_state.h"
@@ -84,16 +88,53 @@ static int BusPortRead(int port) {
     }
 }
 
-int BusAccess(int address, int data, unsigned kind) {
+const char* BusPortName(int port, bool write) {
+    port &= 0xFF;
+    static const char* const kKeyboardRows[] = {
+        "keyboard row 0", "keyboard row 1", "keyboard row 2", "keyboard row 3", "keyboard row 4",
+        "keyboard row 5", "keyboard row 6", "keyboard row 7", "keyboard row 8", "keyboard row 9"};
+    static const char* const kDma[] = {"DMA channel 0 address", "DMA channel 0 count",
+                                       "DMA channel 1 address", "DMA channel 1 count",
+                                       "DMA channel 2 address", "DMA channel 2 count",
+                                       "DMA channel 3 address", "DMA channel 3 count"};
+    switch (port) {
+    case 0x00: return write ? "character generator data" : kKeyboardRows[0];
+    case 0x01: return write ? "character generator address low" : kKeyboardRows[1];
+    case 0x02: return write ? "character generator address high" : kKeyboardRows[2];
+    case 0x03 ... 0x09: return write ? nullptr : kKeyboardRows[port];
+    case 0x10 ... 0x1F: return write ? "calendar command" : nullptr;
+    case 0x20 ... 0x2F: return (port & 1) ? (write ? nullptr : "tape status") : "tape data";
+    case 0x30 ... 0x3F: return (port & 1) ? "system control 31H" : "system control 30H";
+    case 0x40 ... 0x4F: return write ? "system control 40H" : "system status";
+    case 0x50 ... 0x5F:
+        return (port & 1) ? (write ? "CRT command" : "CRT status")
+                          : (write ? "CRT parameter" : "CRT data");
+    case 0x60 ... 0x67: return kDma[port - 0x60];
+    case 0x68: return write ? "DMA mode" : "DMA status";
+    case 0xE6: return "interrupt mask";
+    default: return nullptr;
+    }
+}
+
+int BusPeek(int address) {
+    int a = address & 0xFFFF;
+    if (a < kRomEnd && !Get(machine.ramSelect)) return machine.basicRom[a];
+    return Get(machine.mainRam[a]);
+}
+
+int BusDecode(int address, int data, unsigned kind) {
     switch (kind) {
     case MemWrite: Put(machine.mainRam[address & 0xFFFF], data & 0xFF); return 0;
-    case MemRead: {
-        int a = address & 0xFFFF;
-        if (a < kRomEnd && !Get(machine.ramSelect)) return machine.basicRom[a];
-        return Get(machine.mainRam[a]);
-    }
+    case MemRead: return BusPeek(address);
     case PortWrite: return BusPortWrite(address & 0xFF, static_cast<uint8_t>(data));
     case PortRead: return BusPortRead(address & 0xFF);
     default: return kUnanswered;
     }
+}
+
+int BusAccess(int address, int data, unsigned kind) {
+    int result = BusDecode(address, data, kind);
+    if (Get(debugger.watching)) [[unlikely]]
+        DebugBusWatch(address, kind == MemRead || kind == PortRead ? result : data, kind);
+    return result;
 }

@@ -13,3 +13,12 @@ enum AccessKind : unsigned {
 };
 
 int BusAccess(int address, int data, unsigned kind);
+// What BusAccess does, unseen by the debugger's watchpoints.
+int BusDecode(int address, int data, unsigned kind);
+
+// The byte a memory read returns, without passing through BusAccess (for
+// inspection: nothing the processor does is seen).
+int BusPeek(int address);
+// What answers a port (only its low 8 bits count) when read or written, for
+// listings; nullptr where nothing does.
+const char* BusPortName(int port, bool write);

@@ -4,6 +4,7 @@
 #include "core/machine.h"
 
 #include "core/run_control.h"
+#include "debug/debugger.h"
 #include "plus/paste.h"
 #include "state/machine_state.h"
 #include "video/screen.h"
@@ -36,6 +37,10 @@ int32_t CpuRunSlice(void) {
             uint16_t request = machine.pendingInterrupt.exchange(0, std::memory_order_relaxed);
             if (request & kInterruptPending) Z80DoIRQ(request & 0xFF);
         }
+        // The debugger stops the machine between instructions, so a stop
+        // ends the slice early.
+        if (Get(debugger.armed) && DebugCheck()) [[unlikely]]
+            break;
         int32_t cycles = Z80Run();
         sum += cycles;
         counted += cycles;
@@ -53,6 +58,7 @@ int32_t CpuRunSlice(void) {
     // The second budget paces nothing; it only sets where the count that the
     // DMA status port watches starts over.
     Put(machine.cyclesThisSecond, counted >= second ? 0 : counted);
+    DebugSliceDone(sum);
     return sum;
 }
 

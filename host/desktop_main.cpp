@@ -8,17 +8,21 @@
 // button plays the light pen. Keys the machine does not have (F6 to F12,
 // Page Down) and a few chords (Ctrl+Shift+V/C/S/L/H, Alt+Enter) work the host;
 // kDesktopHelp lists them. Dropping a file on the window makes it the tape,
-// or loads it when it is a .state file.
+// or loads it when it is a .state file. With --debug the terminal it was
+// started from is the debugger's console.
 #include <SDL.h>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 #include <winshim_host.h>
 
 #include "host/emu_library.h"
+#include "host/host_debug.h"
 #include "host/host_input.h"
 #include "host/host_options.h"
 #include "host/host_start.h"
@@ -41,6 +45,7 @@ static const char kDesktopHelp[] =
     "Ctrl+Shift+C  copy the screen's text\n"
     "Alt+Enter  full screen\n"
     "Ctrl+Shift+H  this help\n"
+    "Break or Ctrl+Shift+B  break into the debugger (with --debug)\n"
     "Drop a file on the window to make it the tape (a .state file loads).";
 
 struct Desktop {
@@ -63,7 +68,52 @@ struct Desktop {
     SDL_Rect picture;        // where the picture goes in the window
     bool warpToggled, warpHeld;
     bool fullscreen;
+    bool debug;
 };
+
+// Ctrl+C in the debugger's console breaks into the machine.
+static decltype(&::DebuggerBreak) desktopBreak;
+
+static void DesktopInterrupt(int) {
+    desktopBreak();
+}
+
+// The debugger's console: a command line at a time, with the console's
+// editing and history; an empty line repeats the last command. A command
+// that resumes the machine waits for its next stop.
+static void DesktopConsole(EmuLibrary* emu) {
+    printf("z80home debugger: 'help' lists the commands, 'q' quits; Break or Ctrl+Shift+B in\n"
+           "the window, or Ctrl+C here, breaks in.\n");
+    fputs(HostDebugWaitStop(*emu, 5000).c_str(), stdout);
+    std::string last;
+    for (;;) {
+        printf("debug> ");
+        fflush(stdout);
+        char buffer[512];
+        DWORD got = 0;
+        if (!ReadConsoleA(GetStdHandle(STD_INPUT_HANDLE), buffer, sizeof buffer, &got, nullptr) ||
+            got == 0)
+            return;
+        std::string line(buffer, got);
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+            line.pop_back();
+        if (line.empty()) line = last;
+        last = line;
+        if (line == "q") {
+            SDL_Event quit{};
+            quit.type = SDL_QUIT;
+            SDL_PushEvent(&quit);
+            return;
+        }
+        std::string text = HostDebugCommand(*emu, line);
+        fputs(text.c_str(), stdout);
+        if (!HostDebugResumes(line) || text.rfind("error:", 0) == 0) continue;
+        std::string stop;
+        while (stop.empty())
+            stop = HostDebugWaitStop(*emu, 1000);
+        fputs(stop.c_str(), stdout);
+    }
+}
 
 // The virtual-key code Windows gives the key at this position on a US or
 // Japanese keyboard; 0 for a key with none the machine could use.
@@ -242,6 +292,12 @@ static bool DesktopHotkey(Desktop& desktop, const SDL_KeyboardEvent& key) {
             SDL_SetWindowFullscreen(desktop.window,
                                     desktop.fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
         }
+        return true;
+    }
+    // Break, or Ctrl+Shift+B on keyboards without one, breaks into the
+    // debugger.
+    if (desktop.debug && (code == SDL_SCANCODE_PAUSE || (ctrlShift && code == SDL_SCANCODE_B))) {
+        if (first) emu.DebuggerBreak();
         return true;
     }
     if (ctrlShift && (code == SDL_SCANCODE_V || code == SDL_SCANCODE_C || code == SDL_SCANCODE_H ||
@@ -495,6 +551,10 @@ static int DesktopRun(int argc, char** argv) {
     if (!desktop.emu.plus)
         fprintf(stderr, "z80home: the plus library did not load; pause, warp, paste and copy "
                         "are off\n");
+    desktop.debug = options.debug;
+    if (desktop.debug && !desktop.emu.debugger)
+        return DesktopFail("the emulator library has no debugger");
+    if (desktop.debug) HostDebugStart(desktop.emu);
 
     desktop.window = SDL_CreateWindow("z80home", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
                                       kDesktopWidth, kDesktopHeight, SDL_WINDOW_RESIZABLE);
@@ -518,6 +578,11 @@ static int DesktopRun(int argc, char** argv) {
         desktop.warpToggled = true;
         desktop.emu.SetWarp(1);
         DesktopTitle(desktop);
+    }
+    if (desktop.debug) {
+        desktopBreak = desktop.emu.DebuggerBreak;
+        std::signal(SIGINT, DesktopInterrupt);
+        std::thread(DesktopConsole, &desktop.emu).detach();
     }
 
     desktop.presentEvent = SDL_RegisterEvents(1);

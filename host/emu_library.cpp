@@ -49,5 +49,10 @@ bool EmuLoad(const std::string& path, EmuLibrary& emu, std::string& error) {
     EmuResolve(module, "LoadState", emu.LoadState, missing);
     EmuResolve(module, "GetStateMessage", emu.GetStateMessage, missing);
     emu.plus = missing.empty();
+    missing.clear();
+    EmuResolve(module, "DebuggerBreak", emu.DebuggerBreak, missing);
+    EmuResolve(module, "DebuggerCommand", emu.DebuggerCommand, missing);
+    EmuResolve(module, "DebuggerWaitStop", emu.DebuggerWaitStop, missing);
+    emu.debugger = missing.empty();
     return true;
 }

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "plus/z80home_debug.h"
 #include "plus/z80home_plus.h"
 
 struct EmuLibrary {
@@ -36,9 +37,15 @@ struct EmuLibrary {
     decltype(&::SaveState) SaveState;
     decltype(&::LoadState) LoadState;
     decltype(&::GetStateMessage) GetStateMessage;
+
+    // The debugger: set only when the library has all three.
+    bool debugger;
+    decltype(&::DebuggerBreak) DebuggerBreak;
+    decltype(&::DebuggerCommand) DebuggerCommand;
+    decltype(&::DebuggerWaitStop) DebuggerWaitStop;
 };
 
 // Loads the library at path and resolves every export; false with error
 // naming the library or the nine exports it lacks. Extensions it lacks
-// leave emu.plus false.
+// leave emu.plus or emu.debugger false.
 bool EmuLoad(const std::string& path, EmuLibrary& emu, std::string& error);

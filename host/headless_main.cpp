@@ -2,8 +2,10 @@
 // plays the scripted input in real time, types a pasted file in the
 // machine's time, runs for the time asked or until a stop condition is met,
 // writes the picture, the screen's text and the machine's state if asked,
-// and ends. The emulator's threads never stop, so the program leaves with
-// quick_exit once its output is written.
+// and ends; or it runs a debugger session on the machine stopped at its
+// first instruction, then writes the same outputs. The emulator's threads
+// never stop, so the program leaves with quick_exit once its output is
+// written.
 //
 // Exit status: 0 done (the condition met, if one was given); 1 a failure;
 // 2 a bad command line; 4 the condition not met before the timeout.
@@ -18,6 +20,7 @@
 #include <winshim_host.h>
 
 #include "host/emu_library.h"
+#include "host/host_debug.h"
 #include "host/host_options.h"
 #include "host/host_start.h"
 #include "host/png_writer.h"
@@ -78,6 +81,46 @@ static bool HeadlessWriteFile(const std::string& path, const std::string& text,
     return static_cast<bool>(file);
 }
 
+// The picture, the screen's text and the machine's state, as asked; they
+// show one moment: the machine stands still while they are taken. The exit
+// status, or a failure's.
+static int HeadlessOutputs(const EmuLibrary& emu, HWND window, const HostOptions& options,
+                           int status) {
+    std::string error;
+    if (options.NeedsPlus()) emu.SetPaused(1);
+    if (!options.screenText.empty() &&
+        !HeadlessWriteFile(options.screenText, HeadlessScreenText(emu), error))
+        return HeadlessFail(error);
+    if (!options.saveState.empty()) {
+        int code = emu.SaveState(options.saveState.c_str());
+        if (code) return HeadlessFail(options.saveState + ": " + emu.GetStateMessage(code));
+        printf("state: %s\n", options.saveState.c_str());
+    }
+    if (!options.screenshot.empty()) {
+        if (!HeadlessScreenshot(window, options.screenshot, error)) return HeadlessFail(error);
+        printf("screenshot: %s\n", options.screenshot.c_str());
+    }
+    return status;
+}
+
+// The debugger's session on the machine started stopped; --break-at also
+// writes the picture and the state where it stopped.
+static int HeadlessDebug(HostOptions& options, EmuLibrary& emu, HWND window,
+                         const std::string& startFolder) {
+    std::string error;
+    if (!HostDebugSession(emu, options, stdout, error)) return HeadlessFail(error);
+    if (!options.breakAt.empty()) {
+        std::string stem = startFolder + "/break-" + options.breakAt;
+        if (options.screenshot.empty()) options.screenshot = stem + ".png";
+        if (options.saveState.empty()) options.saveState = stem + ".state";
+    }
+    // The screen thread draws on while the machine is stopped; right after
+    // the start it may not have drawn yet.
+    for (int wait = 0; wait < 100 && ShimPresentCount(window) == 0; ++wait)
+        std::this_thread::sleep_for(kHeadlessPoll);
+    return HeadlessOutputs(emu, window, options, 0);
+}
+
 // True once the stop condition holds (checked after the input is done).
 static bool HeadlessConditionMet(const EmuLibrary& emu, const HostOptions& options) {
     if (options.untilCycles && emu.GetCycles() < options.untilCycles) return false;
@@ -111,6 +154,8 @@ static int HeadlessRun(int argc, char** argv) {
     if (!options.paste.empty() && !HeadlessReadFile(options.paste, paste, error))
         return HeadlessFail(error);
     EmuLibrary emu;
+    std::error_code failed;
+    std::string startFolder = std::filesystem::current_path(failed).string();
     if (!HostStart(argv[0], options, emu, error)) return HeadlessFail(error);
     if (!options.tape.empty() && !HostTapeProblem(options.tape).empty())
         fprintf(stderr, "z80home-headless: nothing can be saved to the tape %s: %s\n",
@@ -118,6 +163,9 @@ static int HeadlessRun(int argc, char** argv) {
     if (options.NeedsPlus() && !emu.plus)
         return HeadlessFail("the options given need the plus library, and only the plain one "
                             "could be loaded");
+    if (options.Debugging() && !emu.debugger)
+        return HeadlessFail("the emulator library has no debugger");
+    if (options.Debugging()) HostDebugStart(emu);
 
     HWND window = ShimCreateWindow(kHeadlessWidth, kHeadlessHeight);
     if (!window) return HeadlessFail("cannot create the window");
@@ -128,6 +176,7 @@ static int HeadlessRun(int argc, char** argv) {
         if (code) return HeadlessFail(options.loadState + ": " + emu.GetStateMessage(code));
     }
     if (options.warp) emu.SetWarp(1);
+    if (options.Debugging()) return HeadlessDebug(options, emu, window, startFolder);
     if (!paste.empty()) {
         // A loaded state has booted already; a fresh machine first boots.
         uint64_t boot = options.loadState.empty() ? kHeadlessBootCycles : 0;
@@ -160,21 +209,7 @@ static int HeadlessRun(int argc, char** argv) {
             std::this_thread::sleep_for(kHeadlessPoll);
     }
 
-    // The outputs show one moment: the machine stands still while they are taken.
-    if (options.NeedsPlus()) emu.SetPaused(1);
-    if (!options.screenText.empty() &&
-        !HeadlessWriteFile(options.screenText, HeadlessScreenText(emu), error))
-        return HeadlessFail(error);
-    if (!options.saveState.empty()) {
-        int code = emu.SaveState(options.saveState.c_str());
-        if (code) return HeadlessFail(options.saveState + ": " + emu.GetStateMessage(code));
-        printf("state: %s\n", options.saveState.c_str());
-    }
-    if (!options.screenshot.empty()) {
-        if (!HeadlessScreenshot(window, options.screenshot, error)) return HeadlessFail(error);
-        printf("screenshot: %s\n", options.screenshot.c_str());
-    }
-    return status;
+    return HeadlessOutputs(emu, window, options, status);
 }
 
 int main(int argc, char** argv) {

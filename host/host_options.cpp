@@ -45,12 +45,15 @@ static bool HostParsePoint(const std::string& text, int* x, int* y, std::string&
 }
 
 bool HostParseArgs(int argc, char** argv, bool headless, HostOptions& options, std::string& error) {
-    static const char* const kFlags[] = {"--green", "--pcg", "--help", "--warp"};
+    static const char* const kFlags[] = {"--green", "--pcg", "--help", "--warp", "--debug"};
     // Options with a value; those after the first three are the headless host's.
     static const char* const kValued[] = {
-        "--rom-dir",    "--tape",       "--load-state",   "--run-ms", "--type",
-        "--keys",       "--mouse",      "--screenshot",   "--paste",  "--screen-text",
-        "--save-state", "--until-text", "--until-cycles", "--timeout"};
+        "--rom-dir",      "--tape",        "--load-state",   "--run-ms",
+        "--type",         "--keys",        "--mouse",        "--screenshot",
+        "--paste",        "--screen-text", "--save-state",   "--until-text",
+        "--until-cycles", "--timeout",     "--debug-script", "--break-at"};
+    // --debug is the desktop host's.
+    const int flagCount = headless ? 4 : 5;
     const int valuedCount = headless ? static_cast<int>(std::size(kValued)) : 3;
     HostOptions out;
     bool timeoutGiven = false;
@@ -61,8 +64,8 @@ bool HostParseArgs(int argc, char** argv, bool headless, HostOptions& options, s
         std::string name = arg.substr(0, arg.find('='));
         bool inline_value = name.size() < arg.size();
         bool flag = false, valued = false;
-        for (const char* f : kFlags)
-            flag = flag || name == f;
+        for (int k = 0; k < flagCount; k++)
+            flag = flag || name == kFlags[k];
         for (int k = 0; k < valuedCount; k++)
             valued = valued || name == kValued[k];
         if (!flag && !valued) {
@@ -78,6 +81,7 @@ bool HostParseArgs(int argc, char** argv, bool headless, HostOptions& options, s
             out.pcg = out.pcg || name == "--pcg";
             out.help = out.help || name == "--help";
             out.warp = out.warp || name == "--warp";
+            out.debug = out.debug || name == "--debug";
             continue;
         }
         std::string value;
@@ -89,17 +93,20 @@ bool HostParseArgs(int argc, char** argv, bool headless, HostOptions& options, s
             error = name + " needs a value";
             return false;
         }
-        std::string* file = name == "--rom-dir"       ? &out.romDir
-                            : name == "--tape"        ? &out.tape
-                            : name == "--screenshot"  ? &out.screenshot
-                            : name == "--load-state"  ? &out.loadState
-                            : name == "--save-state"  ? &out.saveState
-                            : name == "--paste"       ? &out.paste
-                            : name == "--screen-text" ? &out.screenText
-                                                      : nullptr;
+        std::string* file = name == "--rom-dir"        ? &out.romDir
+                            : name == "--tape"         ? &out.tape
+                            : name == "--screenshot"   ? &out.screenshot
+                            : name == "--load-state"   ? &out.loadState
+                            : name == "--save-state"   ? &out.saveState
+                            : name == "--paste"        ? &out.paste
+                            : name == "--screen-text"  ? &out.screenText
+                            : name == "--debug-script" ? &out.debugScript
+                            : name == "--break-at"     ? &out.breakAt
+                                                       : nullptr;
         if (file) {
             if (value.empty()) {
-                error = name + " needs a file or folder name";
+                error = name + (name == "--break-at" ? " needs an address"
+                                                     : " needs a file or folder name");
                 return false;
             }
             *file = value;
@@ -156,6 +163,12 @@ bool HostParseArgs(int argc, char** argv, bool headless, HostOptions& options, s
         error = "--timeout bounds --until-text or --until-cycles; give one of them";
         return false;
     }
+    if (out.Debugging() &&
+        (!out.input.events.empty() || !out.paste.empty() || out.HasCondition())) {
+        error = "--debug-script and --break-at start the machine stopped; they take no "
+                "--type, --keys, --mouse, --paste, --until-text or --until-cycles";
+        return false;
+    }
     if (headless) {
         uint32_t inputEnd = out.input.events.empty() ? 0 : out.input.clockMs;
         if (!runMsGiven) {
@@ -194,9 +207,19 @@ std::string HostUsage(const char* program, bool headless) {
                  "  --until-cycles N  end once the processor has run N cycles\n"
                  "  --timeout MS      give up on --until-* after MS ms (default 60000);\n"
                  "                    the exit status is then 4\n"
+                 "  --debug-script F  run the debugger commands in F (one a line) on the\n"
+                 "                    machine stopped at its first instruction (or at the\n"
+                 "                    state loaded); each command that resumes waits for the\n"
+                 "                    next stop, at most --run-ms\n"
+                 "  --break-at ADDR   first run to ADDR (hexadecimal or a ROM label) and print\n"
+                 "                    the registers there; the picture and the state are\n"
+                 "                    written at the end (--screenshot, --save-state, or\n"
+                 "                    break-ADDR.png and break-ADDR.state)\n"
                  "Input options play in the order given, from 500 ms after start.\n";
     } else {
-        usage += "Keys: see the on-screen help (Ctrl+H) and the README.\n"
+        usage += "  --debug           the debugger console in this terminal; the machine starts\n"
+                 "                    stopped ('help' lists the commands, 'c' runs it)\n"
+                 "Keys: see the on-screen help (Ctrl+H) and the README.\n"
                  "Drop a file on the window to make it the tape.\n";
     }
     usage += "  --help            this text\n";

@@ -1,6 +1,7 @@
 // The hosts' command lines. Both take the ROM folder, the tape and the two
 // display options; the headless host also takes its run time, its scripted
-// input (played in the order given) and the screenshot to write.
+// input (played in the order given), its outputs and the debugger's
+// session; the desktop host also takes the debugger's console.
 #pragma once
 
 #include <string>
@@ -32,6 +33,7 @@ struct HostOptions {
     bool help = false;
     bool warp = false;
     std::string loadState; // empty: none
+    bool debug = false;    // desktop: the debugger console in the terminal
     // Headless only.
     uint32_t runMs = 0;
     std::string screenshot; // empty: none
@@ -49,6 +51,9 @@ struct HostOptions {
                !saveState.empty() || HasCondition();
     }
     bool HasCondition() const { return !untilText.empty() || untilCycles; }
+    std::string debugScript; // debugger commands to run, one a line
+    std::string breakAt;     // the address to run to, then stop
+    bool Debugging() const { return !debugScript.empty() || !breakAt.empty(); }
 };
 
 // Parses argv[1..argc-1]. Accepts "--name value" and "--name=value". On a

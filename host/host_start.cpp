@@ -93,7 +93,7 @@ bool HostStart(const char* argv0, HostOptions& options, EmuLibrary& emu, std::st
     if (!HostFindRomDir(options.romDir, romDir, error)) return false;
     if (!options.tape.empty()) options.tape = HostAbsolute(options.tape);
     for (std::string* name : {&options.screenshot, &options.screenText, &options.paste,
-                              &options.loadState, &options.saveState})
+                              &options.loadState, &options.saveState, &options.debugScript})
         if (!name->empty()) *name = HostAbsolute(*name);
     if (options.tape.size() > kCmtFileNameLongest) {
         error = "the tape's name is longer than " + std::to_string(kCmtFileNameLongest) +

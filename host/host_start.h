@@ -17,12 +17,12 @@ std::string HostProgramFolder(const char* argv0);
 std::string HostAbsolute(const std::string& name);
 
 // Loads the emulator from the program's folder into emu (the plus library,
-// or the plain one when that is missing or does not load), turns the tape and
-// output names into absolute ones (they are relative to the folder the
-// host was started in), makes the ROM folder the working folder and gives the
-// emulator the tape, green and character generator options. False with error
-// when the library, an export, the ROM folder or a ROM image is missing, or
-// when the tape's name is too long.
+// or the plain one when that is missing or does not load), turns the names
+// of the tape, the outputs and the debugger script into absolute ones (they
+// are relative to the folder the host was started in), makes the ROM folder
+// the working folder and gives the emulator the tape, green and character
+// generator options. False with error when the library, an export, the ROM
+// folder or a ROM image is missing, or when the tape's name is too long.
 bool HostStart(const char* argv0, HostOptions& options, EmuLibrary& emu, std::string& error);
 
 // Why the emulator could write nothing to the tape named (a folder, or a

@@ -9,18 +9,23 @@
 // Given any of the test options (--run-ms, --type, --keys, --mouse,
 // --screenshot) it runs as the headless host does, on its visible window:
 // the scripted input is played in real time, the client area is written to
-// a BMP or PNG file at the end of the run, and the program ends.
+// a BMP or PNG file at the end of the run, and the program ends. With
+// --debug-script or --break-at it runs the headless host's debugger session
+// instead, printing to standard output.
 #include <windows.h>
 #include <commdlg.h>
 #include <shellapi.h>
 
+#include <atomic>
 #include <bitset>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "host/emu_library.h"
+#include "host/host_debug.h"
 #include "host/host_options.h"
 #include "host/host_start.h"
 #include "host/win/image.h"
@@ -51,8 +56,9 @@ static std::bitset<256> keysDown;
 // Warp as the menu or F8 set it, and while Page Down is held.
 static bool warpToggled, warpHeld;
 
-static const char* const kTestOptions[] = {"--run-ms", "--type",       "--keys",
-                                           "--mouse",  "--screenshot", "--save-state"};
+static const char* const kTestOptions[] = {"--run-ms",       "--type",       "--keys",
+                                           "--mouse",        "--screenshot", "--save-state",
+                                           "--debug-script", "--break-at"};
 // The headless host's scripted-run options this host does not take.
 static const char* const kHeadlessOnly[] = {"--paste", "--screen-text", "--until-text",
                                             "--until-cycles", "--timeout"};
@@ -86,6 +92,9 @@ static std::string WinUsage(const char* program) {
            "  --save-state FILE save the machine's state to FILE at the end\n"
            "  --load-state FILE start from a saved state (also without test options)\n"
            "  --warp            run as fast as the processor can\n"
+           "  --debug-script F  run the debugger commands in F on the machine stopped at\n"
+           "                    its first instruction, printing to standard output\n"
+           "  --break-at ADDR   first run to ADDR and print the registers there\n"
            "Keys: F6 pause, F7 one slice while paused, F8 warp (Page Down: while held),\n"
            "F9 reset, F10 green monitor, F11 character generator, Ctrl+Shift+V paste,\n"
            "Ctrl+Shift+C copy the screen's text, Ctrl+Shift+S quick save,\n"
@@ -407,10 +416,36 @@ static bool WinStart(HWND window, const HostOptions& options) {
     return true;
 }
 
+// The debugger's session runs on a thread of its own while this one keeps
+// the window's messages moving.
+static bool WinDebugSession(const HostOptions& options) {
+    std::atomic<bool> done{false};
+    bool ok = true;
+    std::string error;
+    std::thread session([&] {
+        ok = HostDebugSession(emu, options, stdout, error);
+        fflush(stdout);
+        done = true;
+    });
+    while (!done) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        if (!WinPump()) break;
+    }
+    session.join();
+    if (!ok) WinReport("z80home: " + error, true);
+    return ok;
+}
+
 static int WinScriptedRun(HWND window, const HostOptions& options) {
     using Clock = std::chrono::steady_clock;
     Clock::time_point start = Clock::now();
+    if (options.Debugging() && !emu.debugger) {
+        WinReport("z80home: the emulator library has no debugger", true);
+        return 1;
+    }
+    if (options.Debugging()) HostDebugStart(emu);
     if (!WinStart(window, options)) return 1;
+    if (options.Debugging() && !WinDebugSession(options)) return 1;
     size_t next = 0;
     for (;;) {
         uint32_t now = static_cast<uint32_t>(
@@ -422,7 +457,7 @@ static int WinScriptedRun(HWND window, const HostOptions& options) {
             else
                 emu.CtlEmulator(event.message, event.wParam, event.lParam);
         }
-        if (now >= options.runMs) break;
+        if (options.Debugging() || now >= options.runMs) break;
         uint32_t due =
             next < options.input.events.size() ? options.input.events[next].atMs : options.runMs;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, due - now, QS_ALLINPUT);
@@ -482,6 +517,12 @@ static int WinRun(int argc, char** argv) {
                 return 2;
             }
         }
+    }
+    if (options.debug) {
+        WinReport("z80home: this host has no debugger console; it runs --debug-script and "
+                  "--break-at",
+                  true);
+        return 2;
     }
     quickState = HostAbsolute("z80home-quick.state");
     // The library lies beside the program, wherever it was started from.

@@ -149,6 +149,17 @@ WINSHIM_API FARPROC GetProcAddress(HMODULE module, LPCSTR name);
    existing one, in one step. */
 WINSHIM_API BOOL MoveFileExA(LPCSTR existing, LPCSTR replacement, DWORD flags);
 
+/* ---- Console input -------------------------------------------------------- */
+
+#define STD_INPUT_HANDLE ((DWORD)-10)
+
+WINSHIM_API HANDLE GetStdHandle(DWORD which);
+/* One line from the terminal, edited as a console edits it (arrows,
+   backspace, HOME, END) with the lines read before a key UP or DOWN away;
+   ends with "\r\n". At the end of the input it reads 0 characters. */
+WINSHIM_API BOOL ReadConsoleA(HANDLE input, LPVOID buffer, DWORD size, LPDWORD read,
+                              LPVOID control);
+
 /* ---- Wave output ---------------------------------------------------------- */
 
 #define WAVE_MAPPER ((UINT)-1)

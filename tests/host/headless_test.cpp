@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <set>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -129,6 +131,8 @@ TEST_F(HeadlessHost, ScriptedRunsPasteAndEndOnTheScreenOrTheClock) {
         // Conditions and a fixed run time exclude each other.
         {"--until-cycles 5 --run-ms 100", 2, "do not go together"},
         {"--timeout 100", 2, "give one of them"},
+        // A debugger session starts the machine stopped: no conditions.
+        {"--break-at 0062 --until-cycles 5", 2, "start the machine stopped"},
     };
     for (const Case& c : cases) {
         HostRun run = Headless(folder, rom + c.args);
@@ -142,6 +146,92 @@ TEST_F(HeadlessHost, ScriptedRunsPasteAndEndOnTheScreenOrTheClock) {
     fclose(out);
     EXPECT_NE(std::string(text).find("\n7000: 61 62 63"), std::string::npos) << text;
     EXPECT_NE(std::string(text).find("abc"), std::string::npos) << text;
+}
+
+// A debugger session up to the point where the machine turns its interrupts
+// on, so every line, cycle counts included, is the same on every run.
+TEST_F(HeadlessHost, RunsADebuggerScriptLineByLine) {
+    if (!HaveRom()) GTEST_SKIP() << "no ROM images in " << romDir;
+    std::ofstream(folder / "session.txt") << "# comments and blank lines are skipped\n\n"
+                                             "b COLD\n"
+                                             "c\n"
+                                             "d 0 2\n"
+                                             "s\n"
+                                             "r\n"
+                                             "t size 8\n"
+                                             "n\n"
+                                             "t 2\n"
+                                             "w 8000-80ff w if value != 0\n"
+                                             "b\n"
+                                             "e 9000 41 42\n"
+                                             "mr 9000 2\n"
+                                             "b 7000 if Q == 1\n"
+                                             "bogus\n";
+    HostRun run = Headless(folder, "--rom-dir '" + romDir + "' --debug-script session.txt");
+    ASSERT_EQ(run.status, 0) << run.output;
+    const char* const expected[] = {
+        "stopped: break, 0 cycles",
+        "0000  F3           DI",
+        "> b COLD",
+        "1 on  break 0061 hits 0",
+        "> c",
+        "stopped: breakpoint 1, 14 cycles",
+        "0061  F3           DI",
+        "> d 0 2",
+        "0000  F3           DI",
+        "0001  C3 61 00     JP COLD",
+        "> s",
+        "stopped: step, 4 cycles",
+        "0062  31 00 00     LD SP,0000H",
+        "> r",
+        "AF=FFFF BC=FFFF DE=FFFF HL=FFFF IX=FFFF IY=FFFF SP=FFFF PC=0062",
+        "AF'=FFFF BC'=FFFF DE'=FFFF HL'=FFFF I=00 R=03 WZ=0061",
+        "F=SZ5H3PNC IM=0 IFF1=0 IFF2=0 halted=0 cycles=4",
+        "> t size 8",
+        "trace keeps 8 instructions",
+        "> n",
+        "stopped: step, 10 cycles",
+        "0065  AF           XOR A",
+        "> t 2",
+        "0062  LD SP,0000H            AF=FFFF BC=FFFF DE=FFFF HL=FFFF SP=0000",
+        "> w 8000-80ff w if value != 0",
+        "2 on  watch memory w 8000-80FF hits 0 if value != 0",
+        "> b",
+        "1 on  break 0061 hits 1",
+        "2 on  watch memory w 8000-80FF hits 0 if value != 0",
+        "> e 9000 41 42",
+        "> mr 9000 2",
+        "9000  41 42  AB",
+        "> b 7000 if Q == 1",
+        "error: cannot read the condition Q == 1",
+        "> bogus",
+        "error: unknown command bogus (help lists them)",
+    };
+    std::istringstream lines(run.output);
+    std::string line;
+    for (const char* want : expected) {
+        ASSERT_TRUE(std::getline(lines, line)) << "the output ends before: " << want;
+        EXPECT_EQ(line, want);
+    }
+    EXPECT_FALSE(std::getline(lines, line)) << "more output: " << line;
+
+    // Running to an address prints the registers there and writes the picture
+    // and the state; a session on that state starts where it stopped.
+    HostRun stop = Headless(folder, "--rom-dir '" + romDir + "' --break-at 0062");
+    ASSERT_EQ(stop.status, 0) << stop.output;
+    EXPECT_NE(stop.output.find("stopped: breakpoint 1, 18 cycles"), std::string::npos)
+        << stop.output;
+    EXPECT_NE(stop.output.find("PC=0062"), std::string::npos) << stop.output;
+    EXPECT_NE(stop.output.find("state: "), std::string::npos) << stop.output;
+    EXPECT_EQ(Screenshot("break-0062.png").width, 640);
+    std::ofstream(folder / "registers.txt") << "r\n";
+    HostRun resumed = Headless(folder, "--rom-dir '" + romDir +
+                                           "' --load-state break-0062.state "
+                                           "--debug-script registers.txt");
+    ASSERT_EQ(resumed.status, 0) << resumed.output;
+    EXPECT_NE(resumed.output.find("0062  31 00 00     LD SP,0000H"), std::string::npos)
+        << resumed.output;
+    EXPECT_NE(resumed.output.find("SP=FFFF PC=0062"), std::string::npos) << resumed.output;
 }
 
 } // namespace
