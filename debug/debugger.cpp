@@ -376,12 +376,14 @@ bool BreakpointHit(const Z80Regs& regs) {
 
 bool DebugCheck(void) {
     Z80Regs regs;
-    // The common case, breakpoints alone: only the address is looked at.
+    // The common case, breakpoints alone: only the address is looked at,
+    // and the whole register set only where a breakpoint is.
     if (debugger.breakpointsOnly && !Get(debugger.breakNow) && debugger.hitCount == 0) {
-        Z80GetRegs(&regs);
         bool ran = !debugger.firstCheck;
         debugger.firstCheck = false;
-        if (!ran || !(debugger.execMap[regs.pc >> 3] & (1 << (regs.pc & 7)))) return false;
+        uint16_t pc = Z80GetPC();
+        if (!ran || !(debugger.execMap[pc >> 3] & (1 << (pc & 7)))) return false;
+        Z80GetRegs(&regs);
         return !regs.halted && !regs.prefix && BreakpointHit(regs);
     }
     if (debugger.stopped) {

@@ -990,6 +990,11 @@ extern "C" void Z80DoIRQ(int dataBusByte) {
     cpu.irqData = uint8_t(dataBusByte);
 }
 
+extern "C" unsigned short Z80GetPC(void) {
+    ApplyPendingReset();
+    return cpu.pc;
+}
+
 extern "C" void Z80GetRegs(Z80Regs* regs) {
     ApplyPendingReset();
     regs->af = Pair(pAF);

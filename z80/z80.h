@@ -59,6 +59,9 @@ typedef struct Z80Regs {
    or while no Z80Run call is in progress. */
 void Z80GetRegs(Z80Regs* regs);
 void Z80SetRegs(const Z80Regs* regs);
+/* The pc of Z80GetRegs alone, cheap enough to call between every two
+   instructions (a debugger looking for its breakpoints). Same thread rule. */
+unsigned short Z80GetPC(void);
 
 #ifdef __cplusplus
 }
