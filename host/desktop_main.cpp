@@ -337,7 +337,8 @@ static int DesktopRun(int argc, char** argv) {
                                "; z80home-headless runs the machine without one",
                            kDesktopNoDisplay);
 
-    Desktop desktop{};
+    // Never freed: the thread that waits for frames outlives this function.
+    Desktop& desktop = *new Desktop{};
     std::error_code failed;
     desktop.startFolder = std::filesystem::current_path(failed).string();
     if (!HostStart(argv[0], options, desktop.emu, error)) return DesktopFail(error);
