@@ -63,6 +63,14 @@ _done:  POP AF
 ; The operator at HL: NZ with D = its number, E = its precedence and B =
 ; its length; Z if there is none. HL stays.
 GETOP:  CALL CHRGOT
+        CP '*'                  ; what ends an operand most often is no
+        JR C,_none              ; operator: said at once
+        CP ','
+        JR Z,_none
+        CP ':'
+        JR Z,_none
+        CP ';'
+        JR Z,_none
         LD DE,OPTAB
         LD B,A
 _find:  LD A,(DE)
