@@ -488,19 +488,20 @@ _send:  LD A,B
         RET
 _hex:   INC HL
         LD A,(HL)
+        CALL UPCASE
         CP 'H'
         JP NZ,SNERR
         LD DE,0
         LD B,5
 _hdig:  INC HL
         LD A,(HL)
-        CALL HEXDIG
+        CALL HEXVAL
         JR C,_hend
         DEC B
         LD A,E_OV
         JP Z,FPERR
         LD A,(HL)
-        CALL HEXDIG
+        CALL HEXVAL
         EX DE,HL
         ADD HL,HL
         ADD HL,HL
