@@ -39,7 +39,11 @@ _read:  IN A,(C)
         INC C
         DJNZ _read
         OR A                    ; nothing held at all, the common case:
-        JR NZ,_held             ; forget them all and stop repeating
+        JR NZ,_held             ; forget them all and stop repeating, once
+        LD HL,KEYIDLE
+        CP (HL)
+        RET NZ
+        INC (HL)
         LD (KEYMODS),A
         LD HL,KEYOLD
         LD B,KEYROWS
@@ -49,7 +53,9 @@ _none:  LD (HL),A
         DEC A
         LD (RPTPOS),A
         RET
-_held:  LD HL,KEYNEW + 8
+_held:  XOR A
+        LD (KEYIDLE),A
+        LD HL,KEYNEW + 8
         LD A,(HL)
         LD (KEYMODS),A
         AND NOT MODMASK
