@@ -30,8 +30,8 @@
 #include <mutex>
 #include <sys/stat.h>
 
-#include "core/z80home.h"
 #include "state/machine_state.h"
+#include "state/state_io.h"
 
 constexpr uint8_t kCassetteNoByte = 0xFF;
 constexpr uint8_t kCassetteStatusReady = 0x07;
@@ -106,7 +106,7 @@ void CassettePowerOn(void) {
     machine.serialStatus = 0;
 }
 
-void SetCMTFile(const char* name) {
+void CassetteSetFile(const char* name) {
     if (!name) return;
     // A name that does not fit is refused whole: a shortened path could name
     // a file the host never chose. The copy comes first so that a host may
@@ -122,6 +122,26 @@ void SetCMTFile(const char* name) {
     machine.serialStatus = kCassetteStatusReady;
 }
 
-const char* GetCMTFile(void) {
+const char* CassetteGetFile(void) {
     return machine.cmtFileName;
+}
+
+void CassetteState(StateIo& io) {
+    // Checking reads only the file's bytes; the others hold the name's lock.
+    std::unique_lock<std::mutex> guard(machine.cmtLock, std::defer_lock);
+    if (io.mode != StateMode::kCheck) guard.lock();
+    char name[kCmtNameSize] = {};
+    if (io.mode == StateMode::kSave) memcpy(name, machine.cmtFileName, sizeof name);
+    io.Values(name);
+    io.Require(memchr(name, 0, sizeof name) != nullptr);
+    int32_t offset = io.mode == StateMode::kSave ? machine.cmtReadOffset : 0;
+    io.Value(offset);
+    io.Require(offset >= 0);
+    if (io.mode == StateMode::kLoad) {
+        memcpy(machine.cmtFileName, name, sizeof name);
+        machine.cmtReadOffset = offset;
+    }
+    io.Value(machine.cmtRewindPending);
+    io.Value(machine.cmtFileSet);
+    io.Value(machine.serialStatus);
 }

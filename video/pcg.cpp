@@ -17,8 +17,8 @@
 
 #include <cstdlib>
 
-#include "core/z80home.h"
 #include "state/machine_state.h"
+#include "state/state_io.h"
 
 constexpr int kPcgPortData = 0x00;
 constexpr int kPcgPortAddressLow = 0x01;
@@ -57,7 +57,7 @@ void PcgWrite(int port, uint8_t data) {
     }
 }
 
-void SetPCG(unsigned char flag) {
+void PcgSetEnabled(uint8_t flag) {
     // Switching on with 1 starts from noise, as the glyph RAM does at power-on.
     if (flag == kPcgRandomFill)
         for (std::atomic<uint8_t>& byte : machine.pcgRam)
@@ -65,7 +65,7 @@ void SetPCG(unsigned char flag) {
     Put(machine.pcgEnabled, flag);
 }
 
-unsigned char GetPCG(void) {
+uint8_t PcgGetEnabled(void) {
     return Get(machine.pcgEnabled);
 }
 
@@ -75,4 +75,12 @@ void PcgPowerOn(void) {
     Put(machine.pcgAddress, 0);
     Put(machine.pcgDataLatch, 0);
     Put(machine.pcgEnabled, 0);
+}
+
+void PcgState(StateIo& io) {
+    io.Values(machine.pcgRam);
+    io.Value(machine.pcgAddress);
+    io.Require(io.Last() < kPcgRamSize); // it indexes pcgRam
+    io.Value(machine.pcgDataLatch);
+    io.Value(machine.pcgEnabled);
 }
