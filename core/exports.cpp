@@ -8,6 +8,7 @@
 #include "bus/bus.h"
 #include "bus/keyboard.h"
 #include "core/machine.h"
+#include "core/run_control.h"
 #include "devices/beeper.h"
 #include "state/machine_state.h"
 #include "video/crtc.h"
@@ -64,8 +65,15 @@ unsigned char RunEmu(HWND window, HDC dc) {
     return 1;
 }
 
-int ResetEmu(void) {
+// The reset runs on the processor thread between two slices (at once when no
+// thread runs it), so nothing the old program does outlives it; a paused
+// machine takes it too.
+static void ExportsResetJob(void*) {
     MachineReset();
+}
+
+int ResetEmu(void) {
+    RunControlCall(ExportsResetJob, nullptr);
     return 0;
 }
 

@@ -16,8 +16,9 @@ constexpr DWORD kTickMs = 2;
 constexpr uint8_t kTickVector = 4;
 
 // One slice of CpuThread without its sleep: runs the processor until the
-// slice budget is spent, delivering pending interrupts between instructions,
-// and accounts the cycles to cyclesThisSecond. Returns the slice's cycles.
+// slice budget is spent, making a reset the host asked for and delivering
+// pending interrupts between instructions, and accounts the cycles to
+// cyclesThisSecond. Returns the slice's cycles.
 int32_t CpuRunSlice(void);
 // One look of TickThread: requests the periodic interrupt if it is enabled.
 void TickOnce(void);

@@ -22,7 +22,9 @@ int32_t ElapsedMs(WORD startMs, WORD endMs) {
 
 int32_t CpuRunSlice(void) {
     int32_t sum = 0;
-    int32_t budget = Get(machine.displayOn) ? kSliceBudgetDisplayOn : kSliceBudgetDisplayOff;
+    // What the DMA status port will watch: the cycles since the emulated
+    // second began.
+    int32_t counted = Get(machine.cyclesThisSecond);
     // Tick periods: the ticks come from the cycles run when real time does
     // not give them, and a paste moves on once a period.
     int32_t tickEvery = RunControlTickCycles();
@@ -36,6 +38,7 @@ int32_t CpuRunSlice(void) {
         }
         int32_t cycles = Z80Run();
         sum += cycles;
+        counted += cycles;
         Put(machine.vrtcToggle, !Get(machine.vrtcToggle));
         machine.cyclesSinceTick += cycles;
         if (machine.cyclesSinceTick >= tickEvery) {
@@ -43,14 +46,13 @@ int32_t CpuRunSlice(void) {
             if (deriveTicks) TickOnce();
             if (Get(machine.pasteActive)) PasteAdvance();
         }
-    } while (sum < budget);
+    } while (sum < (Get(machine.displayOn) ? kSliceBudgetDisplayOn : kSliceBudgetDisplayOff));
 
     Put(machine.cyclesRun, Get(machine.cyclesRun) + static_cast<uint64_t>(sum));
-    int32_t cycles = Get(machine.cyclesThisSecond) + sum;
     int32_t second = Get(machine.displayOn) ? kSecondBudgetDisplayOn : kSecondBudgetDisplayOff;
     // The second budget paces nothing; it only sets where the count that the
     // DMA status port watches starts over.
-    Put(machine.cyclesThisSecond, cycles >= second ? 0 : cycles);
+    Put(machine.cyclesThisSecond, counted >= second ? 0 : counted);
     return sum;
 }
 

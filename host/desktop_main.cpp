@@ -26,7 +26,6 @@
 
 constexpr int kDesktopWidth = 640;
 constexpr int kDesktopHeight = 480;
-constexpr Uint32 kDesktopFrameMs = 16;
 
 // The host's keys, as the on-screen help (Ctrl+Shift+H) shows them.
 static const char kDesktopHelp[] =
@@ -53,6 +52,8 @@ struct Desktop {
     int textureWidth, textureHeight;
     std::vector<uint32_t> pixels; // the window's picture for screenshots
     unsigned shownPresent;
+    Uint32 presentEvent;   // pushed when the emulator has presented a frame
+    SDL_atomic_t wakeSent; // one such event waits in the queue
     bool exposed;
     bool held[256];
     bool dragging;
@@ -409,6 +410,20 @@ static void DesktopShow(Desktop& desktop) {
     SDL_RenderPresent(desktop.renderer);
 }
 
+// Wakes the event loop when the emulator presents a frame, so the loop
+// sleeps until there is a picture to show or an event to handle.
+static int DesktopWaitPresents(void* data) {
+    Desktop& desktop = *static_cast<Desktop*>(data);
+    unsigned seen = 0;
+    for (;;) {
+        seen = ShimWaitPresent(desktop.shim, seen, -1);
+        if (SDL_AtomicSet(&desktop.wakeSent, 1) != 0) continue;
+        SDL_Event wake{};
+        wake.type = desktop.presentEvent;
+        SDL_PushEvent(&wake);
+    }
+}
+
 // The window's renderer, scaling dot for dot. An OpenGL that rasterises in
 // software spends several times the CPU of SDL's own software renderer on
 // the same picture, so that one takes over unless the user chose a driver.
@@ -505,20 +520,22 @@ static int DesktopRun(int argc, char** argv) {
         DesktopTitle(desktop);
     }
 
-    // Events are waited for, not polled, until the next refresh is due.
-    Uint32 nextFrame = SDL_GetTicks();
+    desktop.presentEvent = SDL_RegisterEvents(1);
+    if (desktop.presentEvent == static_cast<Uint32>(-1) ||
+        !SDL_CreateThread(DesktopWaitPresents, "presents", &desktop))
+        return DesktopFail(std::string("cannot wait for frames: ") + SDL_GetError());
+    DesktopShow(desktop);
+    // Nothing is polled: the loop sleeps until an event comes, a frame
+    // presented among them.
     for (;;) {
-        Uint32 now = SDL_GetTicks();
-        if (SDL_TICKS_PASSED(now, nextFrame)) {
-            nextFrame += kDesktopFrameMs;
-            if (SDL_TICKS_PASSED(now, nextFrame)) nextFrame = now + kDesktopFrameMs;
-            DesktopShow(desktop);
-            continue;
-        }
         SDL_Event event;
-        if (SDL_WaitEventTimeout(&event, static_cast<int>(nextFrame - now)) &&
-            !DesktopEvent(desktop, event))
+        if (!SDL_WaitEvent(&event)) break;
+        if (event.type == desktop.presentEvent) {
+            SDL_AtomicSet(&desktop.wakeSent, 0);
+        } else if (!DesktopEvent(desktop, event)) {
             break;
+        }
+        DesktopShow(desktop);
     }
     SDL_DestroyRenderer(desktop.renderer);
     SDL_DestroyWindow(desktop.window);

@@ -17,6 +17,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <mutex>
 #include <new>
@@ -50,6 +52,7 @@ struct GdiWindow {
     int height = 0;
     std::vector<uint32_t> pixels; // top-down rows
     unsigned presents = 0;
+    std::condition_variable presented;
     std::vector<uint32_t> frame; // the latest present's source, unscaled
     int frameWidth = 0;
     int frameHeight = 0;
@@ -216,6 +219,7 @@ GdiWindow* GdiFindWindow(HWND window) {
 // inside the source (none when memory runs out).
 void GdiKeepFrame(GdiWindow& w, const GdiSurface& src, int sx, int sy, int swidth, int sheight) {
     w.presents++;
+    w.presented.notify_all();
     int left = std::max(sx, 0);
     int top = std::max(sy, 0);
     int width = static_cast<int>(std::min<int64_t>(int64_t{sx} + swidth, src.width)) - left;
@@ -512,6 +516,18 @@ unsigned ShimPresentCount(HWND window) {
     GdiWindow* w = GdiFindWindow(window);
     if (!w) return 0;
     std::lock_guard<std::mutex> hold(w->lock);
+    return w->presents;
+}
+
+unsigned ShimWaitPresent(HWND window, unsigned seen, int timeoutMs) {
+    GdiWindow* w = GdiFindWindow(window);
+    if (!w) return 0;
+    std::unique_lock<std::mutex> hold(w->lock);
+    auto moved = [&] { return w->presents != seen; };
+    if (timeoutMs < 0)
+        w->presented.wait(hold, moved);
+    else
+        w->presented.wait_for(hold, std::chrono::milliseconds(timeoutMs), moved);
     return w->presents;
 }
 

@@ -5,14 +5,22 @@
 ; Zero is exponent 0 and is always stored as 00 00 00 00; there are no
 ; denormals, infinities or NaNs: a result below 2^-126 becomes 0, one whose
 ; rounded magnitude exceeds the largest finite value is an Overflow error.
-; + - * / round to nearest, ties to even, so they equal binary32 hardware
-; wherever its result is normal.
+; + - * / and SQR round to nearest, ties to even, so they equal binary32
+; hardware wherever its result is normal. EXP, LOG, SIN, COS, ATN and
+; powers are within a unit in the last place of the exact result, TAN
+; within two.
 ;
 ; Calling convention: FAC is the accumulator. Binary operations take the
 ; left operand at HL and the right one in FAC, and leave the result in FAC.
-; AF, BC, DE, HL and the alternate registers are free; IX and IY are kept.
+; AF, BC, DE, HL and the alternate registers are free (so an interrupt
+; handler must leave the alternate registers alone); IX and IY are kept.
 ; A routine that fails returns carry set and A = FE_ILLEGAL, FE_OVERFLOW or
 ; FE_DIVZERO; success returns carry clear.
+;
+; Choices where BASIC leaves room: FTOINT rounds halves away from zero;
+; a negative number to a power that is not whole is Illegal function call,
+; 0 to a negative power Division by zero; FIN reads nine significant digits
+; and ignores the rest.
 ;
 ; Internally an operand is unpacked into a 24-bit mantissa with its leading 1
 ; (C D E, C the top byte) and a biased exponent; results are built as a
@@ -35,8 +43,7 @@ FPSTK   EQU FPB + 5             ; 1: product bytes below the kept ones, ORed
 FPG     EQU FPSTK + 1           ; 6: extended mantissa R, low byte first: a
                                 ;    guard byte, then the 40-bit W (top bit set)
 FPXE    EQU FPG + 6             ; 2: value = W * 2^FPXE
-FPT     EQU FPXE + 2            ; 6: copy of R for FXMUL10
-FPDE    EQU FPT + 6             ; 2: decimal exponent (FIN and FOUT)
+FPDE    EQU FPXE + 2            ; 2: decimal exponent (FIN and FOUT)
 FPDP    EQU FPDE + 2            ; 1: FIN: non-zero once the point is read
 FPPTR   EQU FPDP + 1            ; 2: FOUT: next character of the text
 FPDIG   EQU FPPTR + 2           ; 7: FOUT: the seven digits
@@ -86,6 +93,23 @@ FZERO:  LD HL,0
 
 FOVER:  LD A,FE_OVERFLOW
         SCF
+        RET
+
+FILLEG: LD A,FE_ILLEGAL
+        SCF
+        RET
+
+FDIVZ:  LD A,FE_DIVZERO
+        SCF
+        RET
+
+; DE <- -DE (S and Z from the high byte).
+FNEGDE: XOR A
+        SUB E
+        LD E,A
+        LD A,0
+        SBC A,D
+        LD D,A
         RET
 
 ; Z (and A = 0) when FAC is zero; carry clear.
@@ -206,34 +230,36 @@ FADD:   PUSH HL
         LD A,B
         AND 80H
         LD (FPA+4),A
-        LD A,(FPB+3)            ; the operand with the larger exponent to FPA
-        LD HL,FPA+3
-        CP (HL)
+        LD HL,FPA               ; HL: the operand with the larger exponent
+        LD DE,FPB
+        LD BC,(FPA+3)
+        LD A,(FPB+3)
+        CP C
         JR C,_ordered
         JR Z,_ordered
-        LD HL,FPA
-        LD DE,FPB
-        LD B,5
-_swap:  LD C,(HL)
-        LD A,(DE)
-        LD (HL),A
-        LD A,C
-        LD (DE),A
-        INC HL
-        INC DE
-        DJNZ _swap
+        EX DE,HL
 _ordered:
-        LD A,(FPA+4)
+        PUSH HL
+        INC HL
+        INC HL
+        INC HL
+        LD C,(HL)
+        INC HL
+        LD A,(HL)
         LD (FPSGN),A
-        LD A,(FPA+3)
-        LD L,A
+        LD L,C
         LD H,0
         LD (FPEXP),HL
-        LD HL,FPB+3
+        EX DE,HL                ; the other one's mantissa in C D E
+        LD E,(HL)
+        INC HL
+        LD D,(HL)
+        INC HL
+        LD B,(HL)
+        INC HL
+        LD A,C
         SUB (HL)                ; exponent difference
-        LD DE,(FPB)
-        DEC HL
-        LD C,(HL)
+        LD C,B
         LD B,0
         CP 32                   ; too far below to matter but as sticky bits
         JR C,_sh8
@@ -268,7 +294,7 @@ _nc:    DEC H
 _add:   LD A,(FPA+4)
         LD HL,FPB+4
         XOR (HL)
-        LD HL,FPA
+        POP HL
         JP M,_sub
         LD A,(HL)
         ADD A,E
@@ -360,27 +386,39 @@ FMUL:   PUSH HL
         ADD HL,DE
         LD (FPEXP),HL
         POP DE
-        LD A,(FPB)              ; the multiplier a byte at a time, the
-        LD B,A                  ; product's top 24 bits in A H L
-        XOR A
-        LD H,A
+        LD A,E                  ; fewer bits to multiply by: the operand
+        OR A                    ; whose low byte is 0 (a whole number)
+        JR NZ,_bytes
+        LD HL,FPB
+        OR (HL)
+        JR Z,_bytes
+        LD A,(HL)
+        LD (HL),E
+        LD E,A
+        INC HL
+        LD A,(HL)
+        LD (HL),D
+        LD D,A
+        INC HL
+        LD A,(HL)
+        LD (HL),C
+        LD C,A
+_bytes: XOR A                   ; the product's top 24 bits in A' H L, the
+        LD H,A                  ; multiplier a byte at a time
         LD L,A
-        CALL FMUL8
         EX AF,AF'
+        LD A,(FPB)
+        CALL _byte
         LD A,B
         LD (FPSTK),A
         LD A,(FPB+1)
-        LD B,A
-        EX AF,AF'
-        CALL FMUL8
-        EX AF,AF'
+        CALL _byte
         LD A,(FPSTK)
         OR B
         LD (FPSTK),A
         LD A,(FPB+2)
-        LD B,A
+        CALL _byte
         EX AF,AF'
-        CALL FMUL8
         LD C,A
         LD D,H
         LD E,L
@@ -389,6 +427,20 @@ FMUL:   PUSH HL
         JP Z,FNORM
         SET 0,B
         JP FNORM
+_byte:  OR A                    ; B <- the byte shifted out
+        JR Z,_zero
+        LD B,A
+        EX AF,AF'
+        CALL FMUL8
+        EX AF,AF'
+        RET
+_zero:  LD B,L
+        LD L,H
+        EX AF,AF'
+        LD H,A
+        XOR A
+        EX AF,AF'
+        RET
 
 ; A H L += C D E for each set bit of B, shifting right each time; the bits
 ; shifted out of L replace B's.
@@ -410,9 +462,7 @@ FDIV:   PUSH HL
         CALL FUNPK
         POP HL
         JR NZ,_nz
-        LD A,FE_DIVZERO
-        SCF
-        RET
+        JP FDIVZ
 _nz:    CALL FPAIR
         JP Z,FZERO
         PUSH DE
@@ -426,6 +476,13 @@ _nz:    CALL FPAIR
         SBC HL,DE
         LD (FPEXP),HL
         POP DE
+        LD HL,(FPB)             ; a power of two divides exactly
+        LD A,(FPB+2)
+        XOR 80H
+        OR H
+        OR L
+        LD B,A
+        JP Z,FNORM
         LD H,D                  ; remainder in A H L, divisor in C D E
         LD L,E
         LD A,C
@@ -578,12 +635,7 @@ FFROMINT:
         AND 80H
         LD (FPSGN),A
         JR Z,_pos
-        XOR A
-        SUB E
-        LD E,A
-        LD A,0
-        SBC A,D
-        LD D,A
+        CALL FNEGDE
 _pos:   LD C,D
         LD D,E
         LD E,0
@@ -638,20 +690,13 @@ _half:  SRL C
         JR NZ,_over
         XOR A
         RET
-_neg:   XOR A
-        SUB E
-        LD E,A
-        LD A,0
-        SBC A,D
-        LD D,A
+_neg:   CALL FNEGDE
         JP M,_ok
         OR E
         JR NZ,_over
 _ok:    XOR A
         RET
-_over:  LD A,FE_OVERFLOW
-        SCF
-        RET
+_over:  JP FOVER
 _zero:  LD DE,0
         XOR A
         RET
@@ -671,20 +716,13 @@ FTOADDR:
         CALL FSHR
         BIT 7,B
         JR Z,_pos
-        XOR A
-        SUB E
-        LD E,A
-        LD A,0
-        SBC A,D
-        LD D,A
+        CALL FNEGDE
 _pos:   XOR A
         RET
 _zero:  LD DE,0
         XOR A
         RET
-_bad:   LD A,FE_ILLEGAL
-        SCF
-        RET
+_bad:   JP FILLEG
 
 ; FAC <- FAC truncated towards zero.
 FFIX:   CALL FTRUNC
@@ -752,15 +790,7 @@ _whole: XOR A
 
 ; ---------------------------------------------------------------- extended
 
-; R (FPG, 6 bytes) one bit right or left.
-FXSHR:  LD HL,FPG+5
-        LD B,6
-        OR A
-_l:     RR (HL)
-        DEC HL
-        DJNZ _l
-        RET
-
+; R (FPG, 6 bytes) one bit left.
 FXSHL:  LD HL,FPG
         LD B,6
         OR A
@@ -792,32 +822,86 @@ _bits:  RET M
         OR A
         JR _bits
 
-; The extended number times ten: R/8 * 5, FPXE + 4.
+; The extended number times ten: R/8 * 5, FPXE + 4, normalised; in
+; B C D E H L, a copy of R/8 in the alternate registers.
 FXMUL10:
-        CALL FXSHR
-        CALL FXSHR
-        CALL FXSHR
-        LD HL,FPG
-        LD DE,FPT
-        LD BC,6
-        LDIR
-        CALL FXSHL
-        CALL FXSHL
-        LD HL,FPG
-        LD DE,FPT
-        LD B,6
-        OR A
-_add:   LD A,(DE)
-        ADC A,(HL)
-        LD (HL),A
-        INC HL
-        INC DE
-        DJNZ _add
+        LD HL,(FPG)
+        LD DE,(FPG+2)
+        LD BC,(FPG+4)
+        LD A,3
+_r3:    SRL B
+        RR C
+        RR D
+        RR E
+        RR H
+        RR L
+        DEC A
+        JR NZ,_r3
+        PUSH BC
+        PUSH DE
+        PUSH HL
+        EXX
+        POP HL
+        POP DE
+        POP BC
+        EXX
+        ADD HL,HL
+        RL E
+        RL D
+        RL C
+        RL B
+        ADD HL,HL
+        RL E
+        RL D
+        RL C
+        RL B
+        LD A,L
+        EXX
+        ADD A,L
+        EXX
+        LD L,A
+        LD A,H
+        EXX
+        ADC A,H
+        EXX
+        LD H,A
+        LD A,E
+        EXX
+        ADC A,E
+        EXX
+        LD E,A
+        LD A,D
+        EXX
+        ADC A,D
+        EXX
+        LD D,A
+        LD A,C
+        EXX
+        ADC A,C
+        EXX
+        LD C,A
+        LD A,B
+        EXX
+        ADC A,B
+        EXX
+        LD B,A
+        LD A,4
+        JP M,_store             ; 5/8 R has its top bit at 46 or 47
+        ADD HL,HL
+        RL E
+        RL D
+        RL C
+        RL B
+        DEC A
+_store: LD (FPG),HL
+        LD (FPG+2),DE
+        LD (FPG+4),BC
         LD HL,(FPXE)
-        LD DE,4
+        LD E,A
+        LD D,0
         ADD HL,DE
         LD (FPXE),HL
-        JR FXNORM
+        RET
 
 ; The extended number divided by ten: R/5 a byte at a time from the top,
 ; FPXE - 1.
@@ -952,12 +1036,7 @@ _enext: LD A,(HL)
 _eend:  LD A,C
         CP '-'
         JR NZ,_eadd
-        XOR A
-        SUB E
-        LD E,A
-        SBC A,A
-        SUB D
-        LD D,A
+        CALL FNEGDE
 _eadd:  PUSH HL
         LD HL,(FPDE)
         ADD HL,DE
@@ -972,19 +1051,56 @@ _value: PUSH HL
         OR C
         OR H
         OR L
-        JR Z,_zero
+        JP Z,_zero
         LD DE,(FPDE)
         LD A,D
         OR E
-        JR NZ,_scaled
-        LD D,C                  ; an integer: rounded straight from 32 bits
+        JR Z,_int
+        LD A,B                  ; N below 2^24 and a power of ten up to 10^10:
+        OR A                    ; both exact, one rounding in their product or
+        JR NZ,_scaled           ; quotient
+        LD A,D
+        INC A
+        CP 2
+        JR NC,_scaled
+        LD A,E
+        BIT 7,D
+        JR Z,_tens
+        NEG
+_tens:  CP 11
+        JR NC,_scaled
+        DEC A
+        ADD A,A
+        ADD A,A
+        PUSH AF
+        CALL _float
+        LD HL,FPX1
+        CALL FST
+        POP AF
+        LD E,A
+        LD D,0
+        LD HL,FTENS
+        ADD HL,DE
+        LD A,(FPDE+1)
+        OR A
+        JP P,_times
+        CALL FLD
+        LD HL,FPX1
+        CALL FDIV
+        POP HL
+        RET
+_times: CALL FMUL
+        POP HL
+        RET
+_int:   CALL _float             ; an integer: rounded straight from 32 bits
+        POP HL
+        RET
+_float: LD D,C
         LD C,B
         LD E,H
         LD B,L
         LD HL,158
-        CALL FNORMH
-        POP HL
-        RET
+        JP FNORMH
 _scaled:
         XOR A
         LD (FPG),A
@@ -1039,6 +1155,17 @@ _exact: LD HL,(FPXE)
         POP HL
         RET
 
+FTENS   DB 00H,00H,20H,41H      ; 1E1 .. 1E10, exact
+        DB 00H,00H,0C8H,42H
+        DB 00H,00H,7AH,44H
+        DB 00H,40H,1CH,46H
+        DB 00H,50H,0C3H,47H
+        DB 00H,24H,74H,49H
+        DB 80H,96H,18H,4BH
+        DB 20H,0BCH,0BEH,4CH
+        DB 28H,6BH,6EH,4EH
+        DB 0F9H,02H,15H,50H
+
 ; B C D E <- B C D E * 10; HL kept.
 FIN10:  PUSH HL
         SLA E
@@ -1088,7 +1215,60 @@ _plus:  INC HL
         LD (HL),A
         LD HL,FPBUF
         RET
-_nz:    LD (FPG+3),DE           ; R = the mantissa on top, zeros below
+_nz:    LD HL,0
+        LD (FPDE),HL
+        CP 127                  ; a whole number from 1 to 2^23 - 1 is N
+        JR C,_real              ; itself, times ten until 10^6 or more
+        CP 150
+        JR NC,_real
+        SUB 150
+        NEG
+        LD B,A
+_whole: SRL C
+        RR D
+        RR E
+        JR C,_notint
+        DJNZ _whole
+_x10:   LD A,C
+        CP 0FH
+        JR C,_mul
+        JP NZ,_digits
+        LD A,D
+        CP 42H
+        JR C,_mul
+        JP NZ,_digits
+        LD A,E
+        CP 40H
+        JP NC,_digits
+_mul:   LD B,C
+        LD H,D
+        LD L,E
+        SLA E
+        RL D
+        RL C
+        SLA E
+        RL D
+        RL C
+        LD A,E
+        ADD A,L
+        LD E,A
+        LD A,D
+        ADC A,H
+        LD D,A
+        LD A,C
+        ADC A,B
+        LD C,A
+        SLA E
+        RL D
+        RL C
+        LD HL,(FPDE)
+        DEC HL
+        LD (FPDE),HL
+        JR _x10
+_notint:
+        LD HL,FAC
+        CALL FUNPK
+_real:  LD (FPG+3),DE           ; R = the mantissa on top, zeros below
         LD L,A
         LD A,C
         LD (FPG+5),A
@@ -1100,9 +1280,6 @@ _nz:    LD (FPG+3),DE           ; R = the mantissa on top, zeros below
         LD DE,-166
         ADD HL,DE
         LD (FPXE),HL
-        LD H,A
-        LD L,A
-        LD (FPDE),HL
 _scale: LD HL,(FPXE)            ; scale by tens into 10^6 .. 10^7
         LD DE,39
         ADD HL,DE               ; the value lies in [2^L, 2^(L+1))
@@ -1333,9 +1510,7 @@ FSQR:   LD HL,FAC
         RET Z
         BIT 7,B
         JR Z,_pos
-        LD A,FE_ILLEGAL
-        SCF
-        RET
+        JP FILLEG
 _pos:   LD L,A
         LD H,0
         PUSH BC
@@ -1538,6 +1713,65 @@ _s5:    ADD A,A
 ; library methods: the reductions subtract in pieces that multiply exactly,
 ; so the result is within a unit or two in the last place.
 
+; Runs the steps written after its call, then returns past them: each an
+; operation (FR_...) and the address it takes in HL, the last followed by 0.
+; A step that fails skips the rest and returns its carry and code.
+FR_LD   EQU 1
+FR_ST   EQU 2
+FR_ADD  EQU 3
+FR_SUB  EQU 4
+FR_MUL  EQU 5
+FR_DIV  EQU 6
+FR_POLY EQU 7
+FR_CALL EQU 8                   ; the routine at the address
+
+FDO     MACRO op, address
+        DB op
+        DW address
+        ENDM
+
+FRUN:   POP HL
+_step:  LD A,(HL)
+        INC HL
+        OR A
+        JR Z,_end
+        LD E,(HL)
+        INC HL
+        LD D,(HL)
+        INC HL
+        PUSH HL
+        ADD A,A
+        LD HL,FRUNOPS - 2
+        ADD A,L
+        LD L,A
+        JR NC,_page
+        INC H
+_page:  LD A,(HL)
+        INC HL
+        LD H,(HL)
+        LD L,A
+        EX DE,HL
+        CALL _go
+        POP HL
+        JR NC,_step
+        LD C,A
+_skip:  LD A,(HL)
+        INC HL
+        INC HL
+        INC HL
+        OR A
+        JR NZ,_skip
+        DEC HL
+        DEC HL
+        LD A,C
+        SCF
+_end:   JP (HL)
+_go:    PUSH DE
+        RET
+
+FRUNOPS DW FLD, FST, FADD, FSUB, FMUL, FDIV, FPOLY, FCALL
+FCALL:  JP (HL)
+
 ; FAC <- P(FPPT), the polynomial at HL: its degree, then the coefficients
 ; from the highest power down.
 FPOLY:  LD B,(HL)
@@ -1568,45 +1802,31 @@ FEXP:   LD HL,FEXPHI
         CALL FCMP
         DEC A
         JP Z,FZERO
-        LD HL,FPX1
-        CALL FST
-        LD HL,FLOG2E            ; n = floor(x log2 e + 1/2)
-        CALL FMUL
-        LD HL,FHALF
-        CALL FADD
-        CALL FINT
+        CALL FRUN
+        FDO FR_ST,FPX1
+        FDO FR_MUL,FLOG2E       ; n = floor(x log2 e + 1/2)
+        FDO FR_ADD,FHALF
+        FDO FR_CALL,FINT
+        DB 0
         CALL FTOINT
         LD (FPJ),DE
-        LD HL,FPX2
-        CALL FST
-        LD HL,FEXPC1            ; g = x - n ln 2, ln 2 in two pieces
-        CALL FMUL
-        LD HL,FPX1
-        CALL FSUB
-        LD HL,FPX1
-        CALL FST
-        LD HL,FPX2
-        CALL FLD
-        LD HL,FEXPC2
-        CALL FMUL
-        LD HL,FPX1
-        CALL FSUB
-        LD HL,FPX1
-        CALL FST
-        LD HL,FPPT
-        CALL FST
-        LD HL,FPX1
-        CALL FMUL
-        LD HL,FPX2
-        CALL FST
-        LD HL,FEXPP             ; 1 + g + g^2 P(g)
-        CALL FPOLY
-        LD HL,FPX2
-        CALL FMUL
-        LD HL,FPX1
-        CALL FADD
-        LD HL,FONE
-        CALL FADD
+        CALL FRUN
+        FDO FR_ST,FPX2
+        FDO FR_MUL,FEXPC1       ; g = x - n ln 2, ln 2 in two pieces
+        FDO FR_SUB,FPX1
+        FDO FR_ST,FPX1
+        FDO FR_LD,FPX2
+        FDO FR_MUL,FEXPC2
+        FDO FR_SUB,FPX1
+        FDO FR_ST,FPX1
+        FDO FR_ST,FPPT
+        FDO FR_MUL,FPX1
+        FDO FR_ST,FPX2
+        FDO FR_POLY,FEXPP       ; 1 + g + g^2 P(g)
+        FDO FR_MUL,FPX2
+        FDO FR_ADD,FPX1
+        FDO FR_ADD,FONE
+        DB 0
         LD HL,(FPJ)             ; times 2^n
 
 ; FAC <- FAC * 2^HL.
@@ -1632,9 +1852,7 @@ FLOG:   CALL FTEST
         LD A,(FAC+3)
         OR A
         JP P,_pos
-_bad:   LD A,FE_ILLEGAL
-        SCF
-        RET
+_bad:   JP FILLEG
 _pos:   LD A,(FAC+2)            ; x = m 2^e, m in [1/2, 1)
         ADD A,A
         LD A,(FAC+3)
@@ -1657,48 +1875,32 @@ _pos:   LD A,(FAC+2)            ; x = m 2^e, m in [1/2, 1)
         LD (FPJ),HL
         LD HL,FAC+2
         SET 7,(HL)
-_ge:    LD HL,FMONE
-        CALL FADD
-        LD HL,FPX1              ; x = m - 1
-        CALL FST
-        LD HL,FPPT
-        CALL FST
-        LD HL,FPX1
-        CALL FMUL
-        LD HL,FPX2              ; z = x^2
-        CALL FST
-        LD HL,FLOGP
-        CALL FPOLY
-        LD HL,FPX1
-        CALL FMUL
-        LD HL,FPX2
-        CALL FMUL
-        LD HL,FPX3
-        CALL FST                ; y = x z P(x)
+_ge:    CALL FRUN
+        FDO FR_ADD,FMONE
+        FDO FR_ST,FPX1          ; x = m - 1
+        FDO FR_ST,FPPT
+        FDO FR_MUL,FPX1
+        FDO FR_ST,FPX2          ; z = x^2
+        FDO FR_POLY,FLOGP
+        FDO FR_MUL,FPX1
+        FDO FR_MUL,FPX2
+        FDO FR_ST,FPX3          ; y = x z P(x)
+        DB 0
         LD DE,(FPJ)
         CALL FFROMINT
-        LD HL,FPPT
-        CALL FST
-        LD HL,FEXPC2            ; y + e ln 2 (low piece) - z/2 + x + e ln 2
-        CALL FMUL
-        LD HL,FPX3
-        CALL FADD
-        LD HL,FPX3
-        CALL FST
-        LD HL,FPX2
-        CALL FLD
-        LD HL,FMHALF
-        CALL FMUL
-        LD HL,FPX3
-        CALL FADD
-        LD HL,FPX1
-        CALL FADD
-        LD HL,FPX3
-        CALL FST
-        LD HL,FPPT
-        CALL FLD
-        LD HL,FEXPC1
-        CALL FMUL
+        CALL FRUN
+        FDO FR_ST,FPPT
+        FDO FR_MUL,FEXPC2       ; y + e ln 2 (low piece) - z/2 + x + e ln 2
+        FDO FR_ADD,FPX3
+        FDO FR_ST,FPX3
+        FDO FR_LD,FPX2
+        FDO FR_MUL,FMHALF
+        FDO FR_ADD,FPX3
+        FDO FR_ADD,FPX1
+        FDO FR_ST,FPX3
+        FDO FR_LD,FPPT
+        FDO FR_MUL,FEXPC1
+        DB 0
         LD HL,FPX3
         JP FADD
 
@@ -1714,21 +1916,18 @@ FREDUCE:
         CALL FCMP
         DEC A
         JR Z,_small
-        LD HL,FPX1
-        CALL FST
-        LD HL,F2PI
-        CALL FLD
-        LD HL,FPX1
-        CALL FDIV
-        CALL FINT
-        LD HL,F2PI
-        CALL FMUL
-        LD HL,FPX1
-        CALL FSUB
-_small: LD HL,FPX1
-        CALL FST
-        LD HL,FOPI
-        CALL FMUL
+        CALL FRUN
+        FDO FR_ST,FPX1
+        FDO FR_LD,F2PI
+        FDO FR_DIV,FPX1
+        FDO FR_CALL,FINT
+        FDO FR_MUL,F2PI
+        FDO FR_SUB,FPX1
+        DB 0
+_small: CALL FRUN
+        FDO FR_ST,FPX1
+        FDO FR_MUL,FOPI
+        DB 0
         CALL FTOADDR
         BIT 0,E
         JR Z,_even
@@ -1777,42 +1976,32 @@ _sin:   LD A,(FPJ)
         LD (HL),A
         LD A,B
 _half:  LD (FPOCT),A
-        LD HL,FPX1
-        CALL FLD
-        LD HL,FPX1
-        CALL FMUL
-        LD HL,FPX2
-        CALL FST
-        LD HL,FPPT
-        CALL FST
+        CALL FRUN
+        FDO FR_LD,FPX1
+        FDO FR_MUL,FPX1
+        FDO FR_ST,FPX2
+        FDO FR_ST,FPPT
+        DB 0
         LD A,(FPOCT)
         OR A
         JR Z,_sinp
-        LD HL,FCOSP             ; 1 - z/2 + z^2 P(z)
-        CALL FPOLY
-        LD HL,FPX2
-        CALL FMUL
-        LD HL,FPX2
-        CALL FMUL
-        LD HL,FPX3
-        CALL FST
-        LD HL,FPX2
-        CALL FLD
-        LD HL,FMHALF
-        CALL FMUL
-        LD HL,FPX3
-        CALL FADD
-        LD HL,FONE
-        CALL FADD
+        CALL FRUN
+        FDO FR_POLY,FCOSP       ; 1 - z/2 + z^2 P(z)
+        FDO FR_MUL,FPX2
+        FDO FR_MUL,FPX2
+        FDO FR_ST,FPX3
+        FDO FR_LD,FPX2
+        FDO FR_MUL,FMHALF
+        FDO FR_ADD,FPX3
+        FDO FR_ADD,FONE
+        DB 0
         JR FSIGNED
-_sinp:  LD HL,FSINP             ; x + x z P(z)
-        CALL FPOLY
-        LD HL,FPX2
-        CALL FMUL
-        LD HL,FPX1
-        CALL FMUL
-        LD HL,FPX1
-        CALL FADD
+_sinp:  CALL FRUN
+        FDO FR_POLY,FSINP       ; x + x z P(z)
+        FDO FR_MUL,FPX2
+        FDO FR_MUL,FPX1
+        FDO FR_ADD,FPX1
+        DB 0
 ; FAC <- -FAC when FPTS says so.
 FSIGNED:
         LD A,(FPTS)
@@ -1821,20 +2010,15 @@ FSIGNED:
         JP FNEG
 
 FTAN:   CALL FREDUCE
-        LD HL,FPX1
-        CALL FMUL
-        LD HL,FPX2
-        CALL FST
-        LD HL,FPPT
-        CALL FST
-        LD HL,FTANP             ; x + x z P(z)
-        CALL FPOLY
-        LD HL,FPX2
-        CALL FMUL
-        LD HL,FPX1
-        CALL FMUL
-        LD HL,FPX1
-        CALL FADD
+        CALL FRUN
+        FDO FR_MUL,FPX1
+        FDO FR_ST,FPX2
+        FDO FR_ST,FPPT
+        FDO FR_POLY,FTANP       ; x + x z P(z)
+        FDO FR_MUL,FPX2
+        FDO FR_MUL,FPX1
+        FDO FR_ADD,FPX1
+        DB 0
         LD A,(FPJ)
         AND 2
         JR Z,FSIGNED
@@ -1861,40 +2045,28 @@ _mid:   LD HL,FTAN18
         CALL FCMP
         INC A
         JR NZ,_poly
-        LD HL,FPX1              ; above tan pi/8: pi/4 + atan((x-1)/(x+1))
-        CALL FST
-        LD HL,FONE
-        CALL FADD
-        LD HL,FPX2
-        CALL FST
-        LD HL,FPX1
-        CALL FLD
-        LD HL,FMONE
-        CALL FADD
-        LD HL,FPX1
-        CALL FST
-        LD HL,FPX2
-        CALL FLD
-        LD HL,FPX1
-        CALL FDIV
+        CALL FRUN
+        FDO FR_ST,FPX1          ; above tan pi/8: pi/4 + atan((x-1)/(x+1))
+        FDO FR_ADD,FONE
+        FDO FR_ST,FPX2
+        FDO FR_LD,FPX1
+        FDO FR_ADD,FMONE
+        FDO FR_ST,FPX1
+        FDO FR_LD,FPX2
+        FDO FR_DIV,FPX1
+        DB 0
         LD HL,FPI4HI
 _part:  LD (FPOFF),HL
-_poly:  LD HL,FPX1
-        CALL FST
-        LD HL,FPX1
-        CALL FMUL
-        LD HL,FPX2
-        CALL FST
-        LD HL,FPPT
-        CALL FST
-        LD HL,FATNP             ; x + x z P(z)
-        CALL FPOLY
-        LD HL,FPX2
-        CALL FMUL
-        LD HL,FPX1
-        CALL FMUL
-        LD HL,FPX1
-        CALL FADD
+_poly:  CALL FRUN
+        FDO FR_ST,FPX1
+        FDO FR_MUL,FPX1
+        FDO FR_ST,FPX2
+        FDO FR_ST,FPPT
+        FDO FR_POLY,FATNP       ; x + x z P(z)
+        FDO FR_MUL,FPX2
+        FDO FR_MUL,FPX1
+        FDO FR_ADD,FPX1
+        DB 0
         LD HL,(FPOFF)           ; + the angle's low piece, then its high one
         LD A,H
         OR L
@@ -1906,7 +2078,7 @@ _poly:  LD HL,FPX1
         CALL FADD
         JP FSIGNED
 
-; FAC <- (HL) ^ FAC. Whole powers from -4 to 4 multiply (x^2 is correctly
+; FAC <- (HL) ^ FAC. Whole powers from -2 to 3 multiply (x^2 is correctly
 ; rounded); others are 2^(y log2 x) with log2 x to 32 bits after the point
 ; and y log2 x split in exact products, within a unit in the last place.
 ; A negative base takes whole powers only (else Illegal function call);
@@ -1914,6 +2086,19 @@ _poly:  LD HL,FPX1
 FPOW:   LD DE,FPBASE
         LD BC,4
         LDIR
+        LD HL,(FAC)             ; x^2, the commonest, at once
+        LD A,H
+        OR L
+        JR NZ,_any
+        LD HL,(FAC+2)
+        LD DE,4000H
+        SBC HL,DE
+        JR NZ,_any
+        LD HL,FPBASE
+        CALL FLD
+        LD HL,FPBASE
+        JP FMUL
+_any:
         LD HL,FPY
         CALL FST
         CALL FTEST
@@ -1926,9 +2111,7 @@ FPOW:   LD DE,FPBASE
         LD A,(FPY+3)
         OR A
         RET P
-        LD A,FE_DIVZERO
-        SCF
-        RET
+        JP FDIVZ
 _nz:    XOR A
         LD (FPOCT),A            ; the sign of the result
         LD HL,FPY
@@ -1942,13 +2125,13 @@ _nz:    XOR A
         POP DE
         OR A
         JR NZ,_real
-        LD HL,4                 ; -4 to 4 multiply
+        LD HL,2                 ; -2 to 3 multiply, within a unit
         ADD HL,DE
         LD A,H
         OR A
         JR NZ,_large
         LD A,L
-        CP 9
+        CP 6
         JP C,_whole
 _large: LD HL,FPBASE+3          ; others take |x|, negative for odd powers of
         LD A,E                  ; a negative x
@@ -1962,9 +2145,7 @@ _real:  LD HL,FPBASE            ; L = log2 x = e + F, F from the mantissa
         CALL FUNPK
         BIT 7,B
         JR Z,_plus
-        LD A,FE_ILLEGAL
-        SCF
-        RET
+        JP FILLEG
 _plus:  LD L,A
         LD H,0
         PUSH DE
@@ -2000,7 +2181,10 @@ _or:    OR (HL)
         INC HL
         DJNZ _or
         LD HL,FONE              ; 1 to any power
-        JP Z,FLD
+        JR NZ,_log
+        CALL FLD
+        JP _sign
+_log:
         LD HL,-24
         LD (FPXE),HL
         CALL FXNORM
@@ -2025,57 +2209,45 @@ _or:    OR (HL)
         LD B,A
         LD HL,158
         CALL _part
-        LD HL,FPX2
-        CALL FST
-        LD HL,FPY               ; y's top 12 bits: their products are exact
-        CALL FLD
+        CALL FRUN
+        FDO FR_ST,FPX2
+        FDO FR_LD,FPY           ; y's top 12 bits: their products are exact
+        DB 0
         XOR A
         LD (FAC),A
         LD A,(FAC+1)
         AND 0F0H
         LD (FAC+1),A
-        LD HL,FPX3
-        CALL FST
-        LD HL,FPX1
-        CALL FMUL
-        LD HL,FPBASE            ; A = y_hi L_hi
-        CALL FST
-        LD HL,FPX3
-        CALL FLD
-        LD HL,FPY
-        CALL FSUB
-        LD HL,FPX1
-        CALL FMUL
-        LD HL,FPX3              ; B = y_lo L_hi
-        CALL FST
-        LD HL,FPY
-        CALL FLD
-        LD HL,FPX2
-        CALL FMUL               ; C = y L_lo
-        LD HL,FPX3
-        CALL FADD
-        LD HL,FPX3
-        CALL FST
-        LD HL,FPBASE            ; y L = n + f, n whole: 2^f 2^n
-        CALL FLD
-        LD HL,FHALF
-        CALL FADD
-        CALL FINT
+        CALL FRUN
+        FDO FR_ST,FPX3
+        FDO FR_MUL,FPX1
+        FDO FR_ST,FPBASE        ; A = y_hi L_hi
+        FDO FR_LD,FPX3
+        FDO FR_SUB,FPY
+        FDO FR_MUL,FPX1
+        FDO FR_ST,FPX3          ; B = y_lo L_hi
+        FDO FR_LD,FPY
+        FDO FR_MUL,FPX2         ; C = y L_lo
+        FDO FR_ADD,FPX3
+        FDO FR_ST,FPX3
+        FDO FR_LD,FPBASE        ; y L = n + f, n whole: 2^f 2^n
+        FDO FR_ADD,FHALF
+        FDO FR_CALL,FINT
+        DB 0
         CALL FTOINT
         JR C,_far
         LD (FPOFF),DE
-        LD HL,FPBASE
-        CALL FSUB
-        LD HL,FPX3
-        CALL FADD
-        LD HL,FLN2
-        CALL FMUL
-        CALL FEXP
+        CALL FRUN
+        FDO FR_SUB,FPBASE
+        FDO FR_ADD,FPX3
+        FDO FR_MUL,FLN2
+        FDO FR_CALL,FEXP
+        DB 0
         RET C
         LD HL,(FPOFF)
         CALL FSCALE
         RET C
-        LD A,(FPOCT)
+_sign:  LD A,(FPOCT)
         LD (FPTS),A
         JP FSIGNED
 _far:   LD A,(FAC+3)
@@ -2093,30 +2265,23 @@ _whole: LD A,D
         LD (FPTS),A
         OR A
         JP P,_npos
-        XOR A
-        SUB E
-        LD E,A
-        LD A,0
-        SBC A,D
-        LD D,A
+        CALL FNEGDE
 _npos:  LD (FPJ),DE
-        LD HL,FPBASE
-        CALL FLD
-        LD HL,FPX2
-        CALL FST
-        LD HL,FONE
-        CALL FLD
-        LD HL,FPX1
-        CALL FST
+        CALL FRUN
+        FDO FR_LD,FPBASE
+        FDO FR_ST,FPX2
+        FDO FR_LD,FONE
+        FDO FR_ST,FPX1
+        DB 0
 _bit:   LD HL,(FPJ)             ; r <- r b for each bit of n, b <- b^2
         SRL H
         RR L
         LD (FPJ),HL
         JR NC,_sq
-        LD HL,FPX2
-        CALL FLD
-        LD HL,FPX1
-        CALL FMUL
+        CALL FRUN
+        FDO FR_LD,FPX2
+        FDO FR_MUL,FPX1
+        DB 0
         RET C
         LD HL,FPX1
         CALL FST
@@ -2124,10 +2289,10 @@ _sq:    LD HL,(FPJ)
         LD A,H
         OR L
         JR Z,_done
-        LD HL,FPX2
-        CALL FLD
-        LD HL,FPX2
-        CALL FMUL
+        CALL FRUN
+        FDO FR_LD,FPX2
+        FDO FR_MUL,FPX2
+        DB 0
         RET C
         LD HL,FPX2
         CALL FST

@@ -23,7 +23,7 @@ using Clock = std::chrono::steady_clock;
 // At 0x6100: LD HL,7000; LD DE,8000; LD BC,1000; LDIR; JR 6100.
 static const uint8_t kLoop[] = {0x21, 0x00, 0x70, 0x11, 0x00, 0x80, 0x01,
                                 0x00, 0x10, 0xED, 0xB0, 0x18, 0xF3};
-static const char kMonitorInput[] = "SET 6100 21 00 70 11 00 80 01 00 10 ED B0 18 F3\nRUN 6100\n";
+static const char kMonitorInput[] = "MON\nSET 6100 21 00 70 11 00 80 01 00 10 ED B0 18 F3\nRUN 6100\n";
 
 static uint8_t flat[0x10000];
 static int FlatAccess(int address, int data, unsigned kind) {

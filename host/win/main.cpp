@@ -264,7 +264,12 @@ static LRESULT CALLBACK WinScreenProc(HWND window, UINT message, WPARAM wParam, 
         emu.CtlEmulator(WM_LBUTTONUP, 0, 0);
         return 0;
     case WM_ERASEBKGND: return 1; // the emulator paints the whole client area
-    case WM_PAINT: ValidateRect(window, nullptr); return 0;
+    case WM_PAINT:
+        // The emulator repaints the window on its next frame; told so, it
+        // presents nothing else but the frames that change the picture.
+        emu.CtlEmulator(WM_PAINT, 0, 0);
+        ValidateRect(window, nullptr);
+        return 0;
     default: return DefWindowProcA(window, message, wParam, lParam);
     }
 }

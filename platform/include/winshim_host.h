@@ -24,6 +24,9 @@ WINSHIM_API int ShimReadWindow(HWND window, uint32_t* pixels, int capacity, int*
                                int* height);
 /* Number of StretchBlt presents the window has received so far. */
 WINSHIM_API unsigned ShimPresentCount(HWND window);
+/* Waits until the present count differs from seen, or timeoutMs have passed
+   (a negative timeout waits for ever); returns the count. */
+WINSHIM_API unsigned ShimWaitPresent(HWND window, unsigned seen, int timeoutMs);
 /* The picture of the latest present at its own size (the StretchBlt's source
    rectangle, unscaled), so a host can scale it itself. Stores its size (0 by
    0 before any present); copies it into pixels, rows pitch bytes apart, if it

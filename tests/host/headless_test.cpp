@@ -123,7 +123,7 @@ TEST_F(HeadlessHost, ScriptedRunsPasteAndEndOnTheScreenOrTheClock) {
     if (!HaveRom()) GTEST_SKIP() << "no ROM images in " << romDir;
     FILE* listing = fopen((folder / "listing.txt").c_str(), "wb");
     ASSERT_NE(listing, nullptr);
-    fputs("SET 7000 61 62 63\r\nDUMP 7000 7000\r\n", listing);
+    fputs("MON\r\nSET 7000 61 62 63\r\nDUMP 7000 7000\r\n", listing);
     fclose(listing);
     const std::string rom = "--rom-dir '" + romDir + "' ";
     struct Case {

@@ -81,6 +81,8 @@ TEST(Tape, SavesARecordAndLoadsItBackAfterAReset) {
     EXPECT_EQ(ReadFile(tape), Record("DEMO", 0x6000, saved));
 
     ResetEmu(); // RAM survives a reset: clear the block before loading it
+    ASSERT_TRUE(RunUntilBasicPrompt(60));
+    TypeLine("MON");
     ASSERT_TRUE(RunUntilPrompt(60));
     Command("FILL 6000 60FF 0");
     row = Command("LOAD DEMO");

@@ -203,4 +203,22 @@ TEST(Monitor, AttributeDemonstration) {
     EXPECT_EQ(CellPixel(row + 4, 13, 0, 4), 0x010101u);
 }
 
+TEST(Monitor, RefusesALineLongerThanTheRowAndKeepsKeysTypedAhead) {
+    MachineBoot();
+    Command("FILL 6000 600F 0");
+    Command("WIDTH 40");
+    // 41 characters do not fit a 40-column row after the prompt: nothing
+    // of the line is stored.
+    int row = Command("SET 6000 3E 41 CD 46 00 3C FE 5B 20 F8 C9");
+    EXPECT_TRUE(StartsWith(ScreenRow(row + 1), "?Line too long for the row"));
+    EXPECT_EQ(Peek(0x6000), 0);
+    EXPECT_EQ(Peek(0x600A), 0);
+    Command("WIDTH 80");
+    // A command typed while a long DUMP prints runs after it.
+    TypeLine("DUMP 6000 6FFF");
+    TypeLine("SET 7000 AB");
+    EXPECT_TRUE(RunUntilPrompt(2000));
+    EXPECT_TRUE(RunUntilPrompt(200) && Peek(0x7000) == 0xAB);
+}
+
 } // namespace
