@@ -2,6 +2,14 @@
 // renderer's video memory reads, pass through BusAccess.
 #pragma once
 
-enum AccessKind : unsigned { MemWrite = 0, MemRead = 1, PortWrite = 2, PortRead = 3 };
+#include "z80/z80.h"
+
+// The processor's access kinds, by the names the emulator uses.
+enum AccessKind : unsigned {
+    MemWrite = Z80MemWrite,
+    MemRead = Z80MemRead,
+    PortWrite = Z80PortWrite,
+    PortRead = Z80PortRead
+};
 
 int BusAccess(int address, int data, unsigned kind);

@@ -10,11 +10,16 @@
 #include "core/machine.h"
 #include "core/run_control.h"
 #include "devices/beeper.h"
+#include "devices/cassette.h"
 #include "state/machine_state.h"
 #include "video/crtc.h"
 #include "video/palette.h"
+#include "video/pcg.h"
 #include "video/screen.h"
 #include "z80/z80.h"
+
+static_assert(size_t{kCmtNameSize} == kCmtFileNameLongest + 1,
+              "the tape's name and its terminator");
 
 // Reads the first size bytes of a ROM image from the working directory; a
 // short or missing file leaves the rest of the image as it was.
@@ -40,10 +45,7 @@ static void ExportsPowerOn(void) {
     if (tapeNamed) SetCMTFile(tape);
 }
 
-unsigned char RunEmu(HWND window, HDC dc) {
-    // Started once; a second call would start a second set of threads over
-    // the same machine, so it is refused and the running machine carries on.
-    if (!window || Get(machine.running)) return 0;
+bool MachineStart(HWND window, HDC dc) {
     ExportsPowerOn();
     BeepSetUp();
     setz80memaccess(BusAccess);
@@ -52,8 +54,16 @@ unsigned char RunEmu(HWND window, HDC dc) {
     machine.hostWindow = window;
     machine.windowDc = dc;
     // The frame is a 32-bit DIB section the renderer writes directly.
-    if (!CreateFrame(dc)) return 0;
+    if (!CreateFrame(dc)) return false;
     BuildPalette();
+    return true;
+}
+
+unsigned char RunEmu(HWND window, HDC dc) {
+    // Started once; a second call would start a second set of threads over
+    // the same machine, so it is refused and the running machine carries on.
+    if (!window || Get(machine.running)) return 0;
+    if (!MachineStart(window, dc)) return 0;
     // Windows' default timer granularity would stretch Sleep(2) to a whole
     // scheduler tick; the machine's pacing needs millisecond sleeps.
     timeBeginPeriod(1);
@@ -75,6 +85,22 @@ static void ExportsResetJob(void*) {
 int ResetEmu(void) {
     RunControlCall(ExportsResetJob, nullptr);
     return 0;
+}
+
+void SetCMTFile(const char* name) {
+    CassetteSetFile(name);
+}
+
+const char* GetCMTFile(void) {
+    return CassetteGetFile();
+}
+
+void SetPCG(unsigned char flag) {
+    PcgSetEnabled(flag);
+}
+
+unsigned char GetPCG(void) {
+    return PcgGetEnabled();
 }
 
 void SetGreenDisplay(unsigned char flag) {

@@ -3,14 +3,19 @@
 // host's thread.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <windows.h>
 
-// The build marks the exports for its toolchain (symbol visibility on ELF; a
-// module definition file names them on Windows).
+// The build marks the exports for its toolchain (symbol visibility on ELF)
+// and writes the linker's export list from the Z80HOME_API lines below.
 #ifndef Z80HOME_API
 #define Z80HOME_API
 #endif
+
+// SetCMTFile refuses a name longer than this many characters, keeping the
+// tape it had.
+constexpr size_t kCmtFileNameLongest = 519;
 
 extern "C" {
 Z80HOME_API unsigned char RunEmu(HWND window, HDC dc);

@@ -30,7 +30,6 @@
 #include <mutex>
 #include <sys/stat.h>
 
-#include "core/z80home.h"
 #include "state/machine_state.h"
 #include "state/state_io.h"
 
@@ -107,7 +106,7 @@ void CassettePowerOn(void) {
     machine.serialStatus = 0;
 }
 
-void SetCMTFile(const char* name) {
+void CassetteSetFile(const char* name) {
     if (!name) return;
     // A name that does not fit is refused whole: a shortened path could name
     // a file the host never chose. The copy comes first so that a host may
@@ -123,7 +122,7 @@ void SetCMTFile(const char* name) {
     machine.serialStatus = kCassetteStatusReady;
 }
 
-const char* GetCMTFile(void) {
+const char* CassetteGetFile(void) {
     return machine.cmtFileName;
 }
 

@@ -11,6 +11,10 @@ uint8_t CassetteReadStatus(void);
 // Reset: the status and cmtFileSet 0 until the host names a tape again; the
 // name and the position survive it.
 void CassetteReset(void);
+// The host's tape (SetCMTFile, GetCMTFile): a name of kCmtNameSize characters
+// or more, or none, is refused; any other rewinds and marks the tape set.
+void CassetteSetFile(const char* name);
+const char* CassetteGetFile(void);
 // Power-on: no tape named, at its start.
 void CassettePowerOn(void);
 // Saves, checks or loads the tape's name, position and status

@@ -326,7 +326,7 @@ static void DesktopDrop(Desktop& desktop, const char* file) {
         DesktopTitle(desktop);
         return;
     }
-    if (name.size() > kHostLongestTapeName) {
+    if (name.size() > kCmtFileNameLongest) {
         fprintf(stderr, "z80home: the name of %s is too long for a tape\n", file);
         return;
     }

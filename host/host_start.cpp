@@ -95,8 +95,8 @@ bool HostStart(const char* argv0, HostOptions& options, EmuLibrary& emu, std::st
     for (std::string* name : {&options.screenshot, &options.screenText, &options.paste,
                               &options.loadState, &options.saveState})
         if (!name->empty()) *name = HostAbsolute(*name);
-    if (options.tape.size() > kHostLongestTapeName) {
-        error = "the tape's name is longer than " + std::to_string(kHostLongestTapeName) +
+    if (options.tape.size() > kCmtFileNameLongest) {
+        error = "the tape's name is longer than " + std::to_string(kCmtFileNameLongest) +
                 " characters: " + options.tape;
         return false;
     }

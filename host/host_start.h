@@ -16,10 +16,6 @@ std::string HostProgramFolder(const char* argv0);
 // fails).
 std::string HostAbsolute(const std::string& name);
 
-// The emulator keeps the tape's name in a 520-byte buffer; a longer name
-// would be cut short and name some other file.
-constexpr size_t kHostLongestTapeName = 519;
-
 // Loads the emulator from the program's folder into emu (the plus library,
 // or the plain one when that is missing or does not load), turns the tape and
 // output names into absolute ones (they are relative to the folder the

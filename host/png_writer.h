@@ -1,5 +1,4 @@
-// Screenshots as PNG files: 8-bit RGB, the image data in uncompressed
-// deflate blocks, so no compression library is needed.
+// Screenshots as PNG files: 8-bit RGB, compressed.
 #pragma once
 
 #include <cstdint>

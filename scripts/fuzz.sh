@@ -34,7 +34,7 @@ fi
 
 build=build-fuzz
 CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DZ80HOME_HOSTS=OFF -DZ80HOME_BENCH=OFF -DZ80HOME_SANITIZE=address,undefined \
+    -DZ80HOME_HOSTS=OFF -DZ80HOME_BENCH=OFF -DZ80HOME_SANITIZE=address,undefined -DZ80HOME_WERROR=ON \
     -DCMAKE_C_FLAGS=-fsanitize=fuzzer-no-link -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link \
     >/dev/null
 cmake --build "$build" -j"$(nproc)" --target roms "${targets[@]/#/fuzz_}"

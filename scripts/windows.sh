@@ -118,7 +118,7 @@ install_missing() {
 }
 
 scripts/deps.sh
-install_missing gcc-mingw-w64-i686-posix g++-mingw-w64-i686-posix
+install_missing gcc-mingw-w64-i686-posix g++-mingw-w64-i686-posix libstb-dev
 install_missing wine wine32:i386 xvfb xauth
 
 if /usr/lib/wine/wine --version >/dev/null 2>&1; then
@@ -132,14 +132,14 @@ fi
 
 # ---------------------------------------------------------------- builds
 cross_build() { # directory, toolchain file
-    cmake -S . -B "$1" -DCMAKE_TOOLCHAIN_FILE="$2" >/dev/null
+    cmake -S . -B "$1" -DCMAKE_TOOLCHAIN_FILE="$2" -DZ80HOME_WERROR=ON >/dev/null
     cmake --build "$1" -j2
 }
 cross_build build-win cmake/mingw-i686.cmake
 [ $bits = 64 ] && cross_build build-win64 cmake/mingw-x86_64.cmake
 
 if [ ! -f "$linux_build/CMakeCache.txt" ]; then
-    cmake -S . -B "$linux_build" -DZ80HOME_TESTS=OFF >/dev/null
+    cmake -S . -B "$linux_build" -DZ80HOME_TESTS=OFF -DZ80HOME_WERROR=ON >/dev/null
 fi
 cmake --build "$linux_build" -j2 --target z80home-headless roms
 
@@ -160,6 +160,10 @@ dlls_of() {
     "$objdump" -p "$1" | awk '/DLL Name:/ { print toupper($3) }' | sort
 }
 sorted() { printf '%s\n' "$@" | sort; }
+# The functions a header exports (declared with Z80HOME_API), one a line.
+api_names() {
+    sed -n 's/^Z80HOME_API .*[^A-Za-z0-9_]\([A-Za-z_][A-Za-z0-9_]*\)(.*/\1/p' "$1"
+}
 expect_names() { # what, actual, expected...
     local what="$1" actual="$2"
     shift 2
@@ -179,9 +183,10 @@ expect_system_imports() { # file, allowed DLLs...
 
 check_exports() { # build directory, objdump
     local bin="$1/bin" objdump="$2"
-    # The emulator: its nine functions, under their plain names.
+    # The emulator: the functions of its header, under their plain names.
+    # shellcheck disable=SC2046
     expect_names "$bin/z80home.dll exports" "$(exports_of "$bin/z80home.dll")" \
-        RunEmu ResetEmu SetCMTFile GetCMTFile SetGreenDisplay GetGreenDisplay SetPCG GetPCG CtlEmulator
+        $(api_names core/z80home.h)
     # The processor: the four functions the emulator drives it with, and the
     # register-state pair its header offers to debuggers and tests.
     expect_names "$bin/z80core.dll exports" "$(exports_of "$bin/z80core.dll")" \

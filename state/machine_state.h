@@ -151,6 +151,7 @@ struct MachineState {
     WAVEFORMATEX beepFormat;
     uint8_t* beepBuffer;
     WAVEHDR beepHeader;
+    uint8_t beepPlaying; // the tone is queued (BeepThread, or the web page's frame callback)
 
     // Renderer state carried between frames (ScreenThread only).
     uint8_t currentAttr;

@@ -17,7 +17,6 @@
 
 #include <cstdlib>
 
-#include "core/z80home.h"
 #include "state/machine_state.h"
 #include "state/state_io.h"
 
@@ -58,7 +57,7 @@ void PcgWrite(int port, uint8_t data) {
     }
 }
 
-void SetPCG(unsigned char flag) {
+void PcgSetEnabled(uint8_t flag) {
     // Switching on with 1 starts from noise, as the glyph RAM does at power-on.
     if (flag == kPcgRandomFill)
         for (std::atomic<uint8_t>& byte : machine.pcgRam)
@@ -66,7 +65,7 @@ void SetPCG(unsigned char flag) {
     Put(machine.pcgEnabled, flag);
 }
 
-unsigned char GetPCG(void) {
+uint8_t PcgGetEnabled(void) {
     return Get(machine.pcgEnabled);
 }
 

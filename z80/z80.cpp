@@ -170,16 +170,16 @@ template <int X> ALWAYS_INLINE void SetRR(int p, uint16_t v) {
 
 // Bus.
 ALWAYS_INLINE uint8_t Rd(uint16_t a) {
-    return uint8_t(bus(a, 0, 1));
+    return uint8_t(bus(a, 0, Z80MemRead));
 }
 ALWAYS_INLINE void Wr(uint16_t a, uint8_t v) {
-    bus(a, v, 0);
+    bus(a, v, Z80MemWrite);
 }
 ALWAYS_INLINE uint8_t In(uint16_t port) {
-    return uint8_t(bus(port, 0, 3));
+    return uint8_t(bus(port, 0, Z80PortRead));
 }
 ALWAYS_INLINE void Out(uint16_t port, uint8_t v) {
-    bus(port, v, 2);
+    bus(port, v, Z80PortWrite);
 }
 ALWAYS_INLINE uint8_t Fetch() {
     uint8_t op = Rd(cpu.pc++);

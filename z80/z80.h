@@ -7,9 +7,10 @@
 extern "C" {
 #endif
 
-/* Bus callback: one call per memory or port access. kind: 0 memory write,
-   1 memory read, 2 port write, 3 port read. A read returns the byte in its
-   low 8 bits. Port addresses carry all 16 bits (A or B in the high byte). */
+/* Bus callback: one call per memory or port access, of one of the kinds
+   below. A read returns the byte in its low 8 bits. Port addresses carry all
+   16 bits (A or B in the high byte). */
+enum Z80AccessKind { Z80MemWrite = 0, Z80MemRead = 1, Z80PortWrite = 2, Z80PortRead = 3 };
 typedef int (*Z80MemAccess)(int address, int data, unsigned kind);
 
 /* Resets the processor and returns 0: PC, I, R, WZ 0, AF and SP FFFF,

@@ -14,7 +14,7 @@
 // DrawScreen.
 #include "bus/bus.h"
 #include "state/machine_state.h"
-#include "tests/video/reference_renderer.h"
+#include "reference/reference_renderer.h"
 #include "video/palette.h"
 #include "video/screen.h"
 

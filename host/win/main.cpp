@@ -166,8 +166,8 @@ static void WinCopy(HWND window) {
 }
 
 static void WinChooseTape(HWND window) {
-    char name[kHostLongestTapeName + 1] = {};
-    std::strncpy(name, emu.GetCMTFile(), kHostLongestTapeName);
+    char name[kCmtFileNameLongest + 1] = {};
+    std::strncpy(name, emu.GetCMTFile(), kCmtFileNameLongest);
     OPENFILENAMEA dialog = {};
     dialog.lStructSize = sizeof(dialog);
     dialog.hwndOwner = window;
@@ -196,7 +196,7 @@ static void WinDrop(HDROP drop) {
     const char* dot = std::strrchr(name, '.');
     if (emu.plus && dot && std::strcmp(dot, ".state") == 0)
         WinState(false, name);
-    else if (length <= kHostLongestTapeName)
+    else if (length <= kCmtFileNameLongest)
         emu.SetCMTFile(name);
 }
 

@@ -29,15 +29,15 @@ void Check(bool ok) {
 
 // The core's side of the contract: four kinds, 16-bit addresses, 8-bit data.
 int CheckedBus(int address, int data, unsigned kind) {
-    Check(kind <= 3);
+    Check(kind <= Z80PortRead);
     Check(address >= 0 && address <= 0xFFFF);
     switch (kind) {
-    case 0:
+    case Z80MemWrite:
         Check(data >= 0 && data <= 0xFF);
         memory[address] = static_cast<uint8_t>(data);
         return 0;
-    case 1: return memory[address];
-    case 2: Check(data >= 0 && data <= 0xFF); return 0xFF;
+    case Z80MemRead: return memory[address];
+    case Z80PortWrite: Check(data >= 0 && data <= 0xFF); return 0xFF;
     default: return portBytes[address & 15];
     }
 }

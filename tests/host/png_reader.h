@@ -1,7 +1,5 @@
-// A strict reader for the PNG files the hosts write: every chunk's CRC, the
-// zlib header, stored deflate blocks and their lengths, the Adler-32 and the
-// row filters are checked, so a file that passes is one any viewer opens.
-// Its CRC is computed bit by bit, independently of the writer's table.
+// Reading back the PNG files the hosts write, through stb_image (which checks
+// the zlib stream's Adler-32; stb does not check the chunks' CRCs).
 #pragma once
 
 #include <cstdint>

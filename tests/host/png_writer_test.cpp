@@ -40,6 +40,17 @@ TEST(PngWriter, DecodesBackToTheSamePixels) {
     ExpectRoundTrip(Pattern(5, 4369), 5, 4369);   // 16 * 4369 = 69904
 }
 
+TEST(PngWriter, CompressesAScreen) {
+    // A screen is mostly background with a few rows of text.
+    std::vector<uint32_t> screen(640 * 480, 0x00000080);
+    for (int y = 0; y < 24; y++)
+        for (int x = 0; x < 640; x++)
+            if ((x ^ y) % 3 == 0) screen[y * 640 + x] = 0x00FFFFFF;
+    std::vector<uint8_t> file = PngEncode(screen.data(), 640, 480);
+    EXPECT_LT(file.size(), 20000u) << "921,600 bytes of pixels";
+    ExpectRoundTrip(screen, 640, 480);
+}
+
 TEST(PngWriter, RefusesEmptyPicturesAndReportsUnwritableFiles) {
     uint32_t pixel = 0;
     EXPECT_TRUE(PngEncode(&pixel, 0, 1).empty());

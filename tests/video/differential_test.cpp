@@ -1,7 +1,7 @@
 // DrawScreen against the reference renderer on random screens: the same
 // frame, pixel for pixel, and the same renderer state afterwards.
 #include "state/machine_state.h"
-#include "tests/video/reference_renderer.h"
+#include "reference/reference_renderer.h"
 #include "tests/video/video_support.h"
 #include "video/screen.h"
 

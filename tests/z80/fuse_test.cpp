@@ -181,7 +181,7 @@ class FuseSuite : public ::testing::Test {
   protected:
     void SetUp() override {
         dir = SuitesDir();
-        if (dir.empty()) GTEST_SKIP() << "Z80 conformance suites not found; set Z80HOME_Z80TESTS";
+        Z80_NEED_SUITES(dir);
         cases = LoadCases(dir, order);
         ASSERT_EQ(order.size(), 1335u);
     }

@@ -36,5 +36,18 @@ long RunFor(long tstates);
 
 // The folder of the conformance suites, or "" when it is absent.
 std::string SuitesDir();
+// Where the build requires the suites (CI, scripts/test.sh) a test that
+// needs them fails without them; elsewhere it skips.
+constexpr bool kSuitesRequired = Z80HOME_Z80TESTS_REQUIRED;
+constexpr const char* kSuitesMissing =
+    "Z80 conformance suites not found; set Z80HOME_Z80TESTS or Z80HOME_Z80TESTS_DIR";
 
 } // namespace z80test
+
+// Ends the test when the suites' folder dir is empty (missing).
+#define Z80_NEED_SUITES(dir)                                                                       \
+    do {                                                                                           \
+        if (!(dir).empty()) break;                                                                 \
+        if (z80test::kSuitesRequired) FAIL() << z80test::kSuitesMissing;                           \
+        GTEST_SKIP() << z80test::kSuitesMissing;                                                   \
+    } while (0)

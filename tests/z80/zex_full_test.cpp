@@ -13,7 +13,7 @@ using namespace z80test;
 
 void RunExerciser(const char* name) {
     std::string dir = SuitesDir();
-    if (dir.empty()) GTEST_SKIP() << "Z80 conformance suites not found; set Z80HOME_Z80TESTS";
+    Z80_NEED_SUITES(dir);
     CpmRun run = RunCpmProgram(dir + "/" + name + ".com");
     ASSERT_TRUE(run.loaded);
     std::printf("%s\n%s: %lld T-states in %.1f s (%.0f emulated MHz)\n", run.output.c_str(), name,

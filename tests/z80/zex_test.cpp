@@ -30,7 +30,7 @@ class Exerciser : public ::testing::Test {
   protected:
     void SetUp() override {
         dir = SuitesDir();
-        if (dir.empty()) GTEST_SKIP() << "Z80 conformance suites not found; set Z80HOME_Z80TESTS";
+        Z80_NEED_SUITES(dir);
     }
     std::string dir;
 };

@@ -1,4 +1,4 @@
-#include "tests/video/reference_renderer.h"
+#include "reference/reference_renderer.h"
 
 #include "bus/bus.h"
 #include "state/machine_state.h"
