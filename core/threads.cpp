@@ -3,6 +3,9 @@
 // interrupt; ScreenThread redraws the screen. None of them ever ends.
 #include "core/machine.h"
 
+#include <algorithm>
+#include <climits>
+
 #include "state/machine_state.h"
 #include "video/screen.h"
 #include "z80/z80.h"
@@ -19,6 +22,10 @@ int32_t ElapsedMs(WORD startMs, WORD endMs) {
 }
 
 int32_t CpuRunSlice(void) {
+    return CpuRunSliceUpTo(INT32_MAX);
+}
+
+int32_t CpuRunSliceUpTo(int32_t most) {
     int32_t sum = 0;
     // What the DMA status port will watch: the cycles since the emulated
     // second began, or since a reset made in this slice.
@@ -42,7 +49,8 @@ int32_t CpuRunSlice(void) {
         sum += cycles;
         counted += cycles;
         Put(machine.vrtcToggle, !Get(machine.vrtcToggle));
-    } while (sum < (Get(machine.displayOn) ? kSliceBudgetDisplayOn : kSliceBudgetDisplayOff));
+    } while (sum < std::min(most, Get(machine.displayOn) ? kSliceBudgetDisplayOn
+                                                         : kSliceBudgetDisplayOff));
 
     int32_t second = Get(machine.displayOn) ? kSecondBudgetDisplayOn : kSecondBudgetDisplayOff;
     // The second budget paces nothing; it only sets where the count that the
