@@ -8,6 +8,7 @@
 #include "bus/bus.h"
 #include "bus/keyboard.h"
 #include "core/machine.h"
+#include "core/run_control.h"
 #include "devices/beeper.h"
 #include "devices/cassette.h"
 #include "state/machine_state.h"
@@ -69,17 +70,15 @@ unsigned char RunEmu(HWND window, HDC dc) {
     return 1;
 }
 
+// The reset runs on the processor thread between two slices (at once when no
+// thread runs it), so nothing the old program does outlives it; a paused
+// machine takes it too.
+static void ExportsResetJob(void*) {
+    MachineReset();
+}
+
 int ResetEmu(void) {
-    // Before RunEmu no thread runs the processor, so the reset is made here.
-    if (!Get(machine.running)) {
-        MachineReset();
-        return 0;
-    }
-    // CpuThread makes it between two instructions; it looks at the request
-    // before every one and sleeps at most one slice's pause, so the wait is
-    // short and ends.
-    Put(machine.resetRequested, 1);
-    machine.resetRequested.wait(1, std::memory_order_relaxed);
+    RunControlCall(ExportsResetJob, nullptr);
     return 0;
 }
 
@@ -114,6 +113,10 @@ int CtlEmulator(uint32_t message, uint32_t wParam, int32_t lParam) {
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP: CrtcMouseEvent(message, lParam); break;
+    case WM_PAINT:
+        Put(machine.hostPaints, 1);
+        Put(machine.repaintWanted, 1);
+        break;
     default: break;
     }
     return 0;

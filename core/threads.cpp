@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "core/run_control.h"
 #include "state/machine_state.h"
 #include "video/screen.h"
 #include "z80/z80.h"
@@ -28,17 +29,11 @@ int32_t CpuRunSlice(void) {
 int32_t CpuRunSliceUpTo(int32_t most) {
     int32_t sum = 0;
     // What the DMA status port will watch: the cycles since the emulated
-    // second began, or since a reset made in this slice.
+    // second began.
     int32_t counted = Get(machine.cyclesThisSecond);
+    // Ticks from the cycles run, when real time does not give them.
+    int32_t tickEvery = RunControlDerivesTicks() ? RunControlTickCycles() : 0;
     do {
-        // The host's reset takes effect here, between two instructions, so
-        // nothing the old program does outlives it.
-        if (Get(machine.resetRequested)) {
-            MachineReset();
-            counted = 0;
-            Put(machine.resetRequested, 0);
-            machine.resetRequested.notify_all();
-        }
         // A plain load on the fast path; the exchange takes the request and
         // its vector together, so the vector delivered is the one requested.
         if (Get(machine.pendingInterrupt) & kInterruptPending) {
@@ -49,6 +44,13 @@ int32_t CpuRunSliceUpTo(int32_t most) {
         sum += cycles;
         counted += cycles;
         Put(machine.vrtcToggle, !Get(machine.vrtcToggle));
+        if (tickEvery) {
+            machine.cyclesSinceTick += cycles;
+            if (machine.cyclesSinceTick >= tickEvery) {
+                machine.cyclesSinceTick -= tickEvery;
+                TickOnce();
+            }
+        }
     } while (sum < std::min(most, Get(machine.displayOn) ? kSliceBudgetDisplayOn
                                                          : kSliceBudgetDisplayOff));
 
@@ -65,17 +67,18 @@ void TickOnce(void) {
 }
 
 DWORD WINAPI CpuThread(LPVOID) {
+    RunControlEnterThread();
     for (;;) {
+        RunControlWait();
         WORD start = ThreadsNowMs();
         CpuRunSlice();
-        int32_t elapsed = ElapsedMs(start, ThreadsNowMs());
-        if (elapsed < static_cast<int32_t>(kShortestSliceMs)) Sleep(kShortestSliceMs - elapsed);
+        RunControlPace(ElapsedMs(start, ThreadsNowMs()));
     }
 }
 
 DWORD WINAPI TickThread(LPVOID) {
     for (;;) {
-        TickOnce();
+        if (!RunControlDerivesTicks()) TickOnce();
         Sleep(kTickMs);
     }
 }

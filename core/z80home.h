@@ -20,8 +20,9 @@ constexpr size_t kCmtFileNameLongest = 519;
 extern "C" {
 Z80HOME_API unsigned char RunEmu(HWND window, HDC dc);
 // Resets the devices and the processor at one point between two instructions
-// and returns once that reset has taken effect (within a slice's pause, a few
-// milliseconds, while the machine runs; at once before RunEmu). Returns 0.
+// (on the processor thread, between two slices) and returns once that reset
+// has taken effect: within a slice, a few milliseconds, while the machine
+// runs; at once before RunEmu and while the machine is paused. Returns 0.
 Z80HOME_API int ResetEmu(void);
 Z80HOME_API void SetCMTFile(const char* name);
 Z80HOME_API const char* GetCMTFile(void);

@@ -1,6 +1,8 @@
 // z80home: the machine in a resizable desktop window. The window's client area
 // is the emulator's window (a shim window of the same size, resized with it);
-// each display refresh shows its latest picture. Keys travel to the machine
+// the host forwards WM_PAINT, so the emulator presents a frame only when the
+// picture changed, and only then is the frame copied, at its own size, into
+// the texture the renderer scales over the window. Keys travel to the machine
 // as Windows virtual-key codes by their position on the keyboard, the left
 // mouse button plays the light pen, and the F9 to F12 keys, which the machine
 // does not have, work the host: reset, green monitor, character generator,
@@ -8,6 +10,7 @@
 #include <SDL.h>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -21,7 +24,6 @@
 
 constexpr int kDesktopWidth = 640;
 constexpr int kDesktopHeight = 480;
-constexpr Uint32 kDesktopFrameMs = 16;
 
 struct Desktop {
     EmuLibrary emu;
@@ -30,8 +32,10 @@ struct Desktop {
     SDL_Renderer* renderer;
     SDL_Texture* texture;
     int textureWidth, textureHeight;
-    std::vector<uint32_t> pixels;
+    std::vector<uint32_t> pixels; // the window's picture for screenshots
     unsigned shownPresent;
+    Uint32 presentEvent;   // pushed when the emulator has presented a frame
+    SDL_atomic_t wakeSent; // one such event waits in the queue
     bool exposed;
     bool held[256];
     bool dragging;
@@ -211,8 +215,12 @@ static bool DesktopEvent(Desktop& desktop, const SDL_Event& event) {
         SDL_free(event.drop.file);
         break;
     case SDL_WINDOWEVENT:
-        if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+        if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+            // The emulator repaints the cleared shim window, which screenshots read.
             ShimResizeWindow(desktop.shim, event.window.data1, event.window.data2);
+            desktop.emu.CtlEmulator(WM_PAINT, 0, 0);
+            desktop.exposed = true;
+        }
         if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) DesktopReleaseAll(desktop);
         if (event.window.event == SDL_WINDOWEVENT_EXPOSED) desktop.exposed = true;
         break;
@@ -221,28 +229,81 @@ static bool DesktopEvent(Desktop& desktop, const SDL_Event& event) {
     return true;
 }
 
-// Shows the emulator's picture when it has drawn a new one, or when the
-// window needs repainting.
-static void DesktopShow(Desktop& desktop) {
-    unsigned present = ShimPresentCount(desktop.shim);
-    if (present == desktop.shownPresent && !desktop.exposed) return;
+// Copies the emulator's latest frame into the texture, made at the frame's
+// size; false when there is no frame or no texture.
+static bool DesktopUpload(Desktop& desktop) {
     int width = 0, height = 0;
-    if (!DesktopReadPicture(desktop, &width, &height)) return;
-    desktop.shownPresent = present;
-    desktop.exposed = false;
+    ShimReadFrame(desktop.shim, nullptr, 0, 0, 0, &width, &height);
+    if (width <= 0 || height <= 0) return false;
     if (!desktop.texture || width != desktop.textureWidth || height != desktop.textureHeight) {
         if (desktop.texture) SDL_DestroyTexture(desktop.texture);
         desktop.texture = SDL_CreateTexture(desktop.renderer, SDL_PIXELFORMAT_RGB888,
                                             SDL_TEXTUREACCESS_STREAMING, width, height);
-        if (!desktop.texture) return;
+        if (!desktop.texture) return false;
         desktop.textureWidth = width;
         desktop.textureHeight = height;
     }
-    SDL_UpdateTexture(desktop.texture, nullptr, desktop.pixels.data(),
-                      width * static_cast<int>(sizeof(uint32_t)));
+    void* pixels = nullptr;
+    int pitch = 0;
+    if (SDL_LockTexture(desktop.texture, nullptr, &pixels, &pitch) != 0) return false;
+    int copied = ShimReadFrame(desktop.shim, pixels, pitch, width, height, &width, &height);
+    SDL_UnlockTexture(desktop.texture);
+    return copied > 0;
+}
+
+// Shows the emulator's picture when it has presented a new one, or when the
+// window needs repainting; otherwise leaves the screen alone.
+static void DesktopShow(Desktop& desktop) {
+    unsigned present = ShimPresentCount(desktop.shim);
+    bool fresh = present != desktop.shownPresent;
+    if (!fresh && !desktop.exposed) return;
+    if (fresh && !DesktopUpload(desktop)) return;
+    if (!desktop.texture) return;
+    desktop.shownPresent = present;
+    desktop.exposed = false;
     SDL_RenderClear(desktop.renderer);
     SDL_RenderCopy(desktop.renderer, desktop.texture, nullptr, nullptr);
     SDL_RenderPresent(desktop.renderer);
+}
+
+// Wakes the event loop when the emulator presents a frame, so the loop
+// sleeps until there is a picture to show or an event to handle.
+static int DesktopWaitPresents(void* data) {
+    Desktop& desktop = *static_cast<Desktop*>(data);
+    unsigned seen = 0;
+    for (;;) {
+        seen = ShimWaitPresent(desktop.shim, seen, -1);
+        if (SDL_AtomicSet(&desktop.wakeSent, 1) != 0) continue;
+        SDL_Event wake{};
+        wake.type = desktop.presentEvent;
+        SDL_PushEvent(&wake);
+    }
+}
+
+// The window's renderer, scaling dot for dot. An OpenGL that rasterises in
+// software spends several times the CPU of SDL's own software renderer on
+// the same picture, so that one takes over unless the user chose a driver.
+static SDL_Renderer* DesktopRenderer(SDL_Window* window) {
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+    SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, 0);
+    SDL_RendererInfo info;
+    if (!renderer || SDL_GetHint(SDL_HINT_RENDER_DRIVER) ||
+        SDL_GetRendererInfo(renderer, &info) != 0 || std::strncmp(info.name, "opengl", 6) != 0)
+        return renderer;
+    constexpr unsigned kGlRenderer = 0x1F01; // glGetString's GL_RENDERER
+    auto glGetString = reinterpret_cast<const char* (*)(unsigned)>(
+        reinterpret_cast<uintptr_t>(SDL_GL_GetProcAddress("glGetString")));
+    const char* name = glGetString ? glGetString(kGlRenderer) : nullptr;
+    if (!name) return renderer;
+    static const char* const kSoftwareRasterisers[] = {"llvmpipe", "softpipe", "Software"};
+    for (const char* software : kSoftwareRasterisers) {
+        if (!std::strstr(name, software)) continue;
+        SDL_DestroyRenderer(renderer);
+        // The window's own pixels, not a texture behind yet another renderer.
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+        return SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+    }
+    return renderer;
 }
 
 // Exit statuses: 1 a failure, 2 a bad command line, 3 no display to open a
@@ -285,7 +346,7 @@ static int DesktopRun(int argc, char** argv) {
     desktop.window = SDL_CreateWindow("z80home", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
                                       kDesktopWidth, kDesktopHeight, SDL_WINDOW_RESIZABLE);
     if (!desktop.window) return DesktopFail(std::string("cannot open a window: ") + SDL_GetError());
-    desktop.renderer = SDL_CreateRenderer(desktop.window, -1, 0);
+    desktop.renderer = DesktopRenderer(desktop.window);
     if (!desktop.renderer)
         return DesktopFail(std::string("cannot draw in the window: ") + SDL_GetError());
     int width, height;
@@ -297,21 +358,24 @@ static int DesktopRun(int argc, char** argv) {
     DesktopTitle(desktop);
     if (!desktop.emu.RunEmu(desktop.shim, GetDC(desktop.shim)))
         return DesktopFail("the emulator did not start");
+    desktop.emu.CtlEmulator(WM_PAINT, 0, 0);
 
-    // Events are waited for, not polled, until the next refresh is due.
-    Uint32 nextFrame = SDL_GetTicks();
+    desktop.presentEvent = SDL_RegisterEvents(1);
+    if (desktop.presentEvent == static_cast<Uint32>(-1) ||
+        !SDL_CreateThread(DesktopWaitPresents, "presents", &desktop))
+        return DesktopFail(std::string("cannot wait for frames: ") + SDL_GetError());
+    DesktopShow(desktop);
+    // Nothing is polled: the loop sleeps until an event comes, a frame
+    // presented among them.
     for (;;) {
-        Uint32 now = SDL_GetTicks();
-        if (SDL_TICKS_PASSED(now, nextFrame)) {
-            nextFrame += kDesktopFrameMs;
-            if (SDL_TICKS_PASSED(now, nextFrame)) nextFrame = now + kDesktopFrameMs;
-            DesktopShow(desktop);
-            continue;
-        }
         SDL_Event event;
-        if (SDL_WaitEventTimeout(&event, static_cast<int>(nextFrame - now)) &&
-            !DesktopEvent(desktop, event))
+        if (!SDL_WaitEvent(&event)) break;
+        if (event.type == desktop.presentEvent) {
+            SDL_AtomicSet(&desktop.wakeSent, 0);
+        } else if (!DesktopEvent(desktop, event)) {
             break;
+        }
+        DesktopShow(desktop);
     }
     SDL_DestroyRenderer(desktop.renderer);
     SDL_DestroyWindow(desktop.window);

@@ -18,6 +18,7 @@ bool EmuLoad(const std::string& path, EmuLibrary& emu, std::string& error) {
         error = "cannot load the emulator library " + path;
         return false;
     }
+    emu = EmuLibrary{};
     std::string missing;
     EmuResolve(module, "RunEmu", emu.RunEmu, missing);
     EmuResolve(module, "ResetEmu", emu.ResetEmu, missing);
@@ -32,5 +33,13 @@ bool EmuLoad(const std::string& path, EmuLibrary& emu, std::string& error) {
         error = "the emulator library " + path + " lacks " + missing;
         return false;
     }
+    EmuResolve(module, "SetPaused", emu.SetPaused, missing);
+    EmuResolve(module, "GetPaused", emu.GetPaused, missing);
+    EmuResolve(module, "StepSlice", emu.StepSlice, missing);
+    EmuResolve(module, "SetSpeed", emu.SetSpeed, missing);
+    EmuResolve(module, "GetSpeed", emu.GetSpeed, missing);
+    EmuResolve(module, "SetWarp", emu.SetWarp, missing);
+    EmuResolve(module, "GetWarp", emu.GetWarp, missing);
+    emu.plus = missing.empty();
     return true;
 }

@@ -1,10 +1,12 @@
 // The emulator library as a host sees it: loaded at run time by its file
-// name, its nine exports resolved by their plain names.
+// name, its exports resolved by their plain names. The hosts prefer the
+// plus library and fall back to the plain one, whose nine exports are all a
+// host needs; the extensions are then missing and their features off.
 #pragma once
 
 #include <string>
 
-#include "core/z80home.h"
+#include "plus/z80home_plus.h"
 
 struct EmuLibrary {
     decltype(&::RunEmu) RunEmu;
@@ -16,8 +18,19 @@ struct EmuLibrary {
     decltype(&::SetPCG) SetPCG;
     decltype(&::GetPCG) GetPCG;
     decltype(&::CtlEmulator) CtlEmulator;
+
+    // The extensions: set only when the library has every one of them.
+    bool plus;
+    decltype(&::SetPaused) SetPaused;
+    decltype(&::GetPaused) GetPaused;
+    decltype(&::StepSlice) StepSlice;
+    decltype(&::SetSpeed) SetSpeed;
+    decltype(&::GetSpeed) GetSpeed;
+    decltype(&::SetWarp) SetWarp;
+    decltype(&::GetWarp) GetWarp;
 };
 
 // Loads the library at path and resolves every export; false with error
-// naming the library or the exports it lacks.
+// naming the library or the nine exports it lacks. Extensions it lacks
+// leave emu.plus false.
 bool EmuLoad(const std::string& path, EmuLibrary& emu, std::string& error);

@@ -10,6 +10,9 @@ namespace fs = std::filesystem;
 #ifndef Z80HOME_LIBRARY_NAME
 #error "the build defines Z80HOME_LIBRARY_NAME, the emulator library's file name"
 #endif
+#ifndef Z80HOME_PLUS_LIBRARY_NAME
+#error "the build defines Z80HOME_PLUS_LIBRARY_NAME, the extension library's file name"
+#endif
 #ifndef Z80HOME_DEFAULT_ROM_DIR
 #define Z80HOME_DEFAULT_ROM_DIR "."
 #endif
@@ -76,9 +79,12 @@ bool HostStart(const char* argv0, HostOptions& options, EmuLibrary& emu, std::st
         error = std::string("cannot find the folder of the program ") + argv0;
         return false;
     }
+    // The plus library when it is there and loads; the plain one otherwise.
+    std::string plus = (fs::path(folder) / Z80HOME_PLUS_LIBRARY_NAME).string();
     std::string library = (fs::path(folder) / Z80HOME_LIBRARY_NAME).string();
     std::error_code failed;
-    if (!fs::is_regular_file(library, failed)) {
+    bool plusThere = fs::is_regular_file(plus, failed);
+    if (!plusThere && !fs::is_regular_file(library, failed)) {
         error = "the emulator library " + library + " is missing";
         return false;
     }
@@ -91,7 +97,7 @@ bool HostStart(const char* argv0, HostOptions& options, EmuLibrary& emu, std::st
                 " characters: " + options.tape;
         return false;
     }
-    if (!EmuLoad(library, emu, error)) return false;
+    if (!(plusThere && EmuLoad(plus, emu, error)) && !EmuLoad(library, emu, error)) return false;
 
     // The emulator opens its ROM images by name from the working folder.
     fs::current_path(romDir, failed);

@@ -12,7 +12,8 @@
 // name found along PATH); empty when it cannot be found.
 std::string HostProgramFolder(const char* argv0);
 
-// Loads the emulator from the program's folder into emu, turns the tape and
+// Loads the emulator from the program's folder into emu (the plus library,
+// or the plain one when that is missing or does not load), turns the tape and
 // screenshot names into absolute ones (they are relative to the folder the
 // host was started in), makes the ROM folder the working folder and gives the
 // emulator the tape, green and character generator options. False with error

@@ -17,6 +17,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <mutex>
 #include <new>
@@ -50,6 +52,10 @@ struct GdiWindow {
     int height = 0;
     std::vector<uint32_t> pixels; // top-down rows
     unsigned presents = 0;
+    std::condition_variable presented;
+    std::vector<uint32_t> frame; // the latest present's source, unscaled
+    int frameWidth = 0;
+    int frameHeight = 0;
     HDC dc = nullptr;
 };
 
@@ -207,6 +213,30 @@ GdiWindow* GdiFindWindow(HWND window) {
     std::lock_guard<std::mutex> hold(gdiLock);
     GdiObject* w = GdiFind(window, kGdiWindow);
     return w ? w->window : nullptr;
+}
+
+// Counts a present onto the window and keeps its source rectangle, the part
+// inside the source (none when memory runs out).
+void GdiKeepFrame(GdiWindow& w, const GdiSurface& src, int sx, int sy, int swidth, int sheight) {
+    w.presents++;
+    w.presented.notify_all();
+    int left = std::max(sx, 0);
+    int top = std::max(sy, 0);
+    int width = static_cast<int>(std::min<int64_t>(int64_t{sx} + swidth, src.width)) - left;
+    int height = static_cast<int>(std::min<int64_t>(int64_t{sy} + sheight, src.height)) - top;
+    width = std::max(width, 0);
+    height = std::max(height, 0);
+    try {
+        w.frame.resize(static_cast<size_t>(width) * height);
+    } catch (const std::bad_alloc&) {
+        width = height = 0;
+        w.frame.clear();
+    }
+    w.frameWidth = width;
+    w.frameHeight = height;
+    for (int y = 0; y < height; y++)
+        std::memcpy(w.frame.data() + static_cast<size_t>(y) * width,
+                    src.origin + (top + y) * src.stride + left, width * sizeof(uint32_t));
 }
 
 } // namespace
@@ -401,7 +431,11 @@ BOOL StretchBlt(HDC dest, int x, int y, int width, int height, HDC source, int s
             previousRow = row;
         }
     }
-    if (dst.window) dst.window->presents++;
+    if (dst.window) GdiKeepFrame(*dst.window, src, sx, sy, swidth, sheight);
+    return TRUE;
+}
+
+BOOL GdiFlush(void) {
     return TRUE;
 }
 
@@ -460,10 +494,40 @@ int ShimReadWindow(HWND window, uint32_t* pixels, int capacity, int* width, int*
     return count;
 }
 
+int ShimReadFrame(HWND window, void* pixels, int pitch, int width, int height, int* frameWidth,
+                  int* frameHeight) {
+    if (frameWidth) *frameWidth = 0;
+    if (frameHeight) *frameHeight = 0;
+    GdiWindow* w = GdiFindWindow(window);
+    if (!w) return 0;
+    std::lock_guard<std::mutex> hold(w->lock);
+    if (frameWidth) *frameWidth = w->frameWidth;
+    if (frameHeight) *frameHeight = w->frameHeight;
+    if (!pixels || width != w->frameWidth || height != w->frameHeight || width == 0 ||
+        pitch < width * static_cast<int>(sizeof(uint32_t)))
+        return 0;
+    for (int y = 0; y < height; y++)
+        std::memcpy(static_cast<char*>(pixels) + static_cast<ptrdiff_t>(y) * pitch,
+                    w->frame.data() + static_cast<size_t>(y) * width, width * sizeof(uint32_t));
+    return width * height;
+}
+
 unsigned ShimPresentCount(HWND window) {
     GdiWindow* w = GdiFindWindow(window);
     if (!w) return 0;
     std::lock_guard<std::mutex> hold(w->lock);
+    return w->presents;
+}
+
+unsigned ShimWaitPresent(HWND window, unsigned seen, int timeoutMs) {
+    GdiWindow* w = GdiFindWindow(window);
+    if (!w) return 0;
+    std::unique_lock<std::mutex> hold(w->lock);
+    auto moved = [&] { return w->presents != seen; };
+    if (timeoutMs < 0)
+        w->presented.wait(hold, moved);
+    else
+        w->presented.wait_for(hold, std::chrono::milliseconds(timeoutMs), moved);
     return w->presents;
 }
 

@@ -196,15 +196,47 @@ KEYFLUSH:
         JR NZ,KEYFLUSH
         RET
 
-; NZ if STOP or ESC is waiting (the queue is emptied); for long listings.
+; NZ if STOP or ESC waits in the queue (it is then emptied); other keys
+; stay queued, typed ahead for the next line. For long output.
 BREAKCHK:
-        CALL KEYCHK
-        RET Z
+        PUSH BC
+        LD C,K_ESC
+        JR BREAKANY
+; The same for STOP alone (BASIC: a program may want ESC).
+BREAKNOW:
+        PUSH BC
+        LD C,K_STOP
+BREAKANY:
+        LD A,(KHEAD)
+        LD B,A
+        LD A,(KTAIL)
+        CP B
+        JR Z,_none
+        PUSH DE
+        PUSH HL
+_look:  LD E,A
+        LD D,0
+        LD HL,KBUF
+        ADD HL,DE
+        LD A,(HL)
         CP K_STOP
         JR Z,_brk
-        CP K_ESC
-        JR NZ,BREAKCHK
+        CP C
+        JR Z,_brk
+        LD A,E
+        INC A
+        AND 0FH
+        CP B
+        JR NZ,_look
+        POP HL
+        POP DE
+_none:  POP BC
+        XOR A
+        RET
 _brk:   CALL KEYFLUSH
+        POP HL
+        POP DE
+        POP BC
         OR 1
         RET
 

@@ -1,7 +1,7 @@
 ; z80home system ROM
 ;
-; Boots the machine and runs a small system monitor whose commands exercise
-; every device. Assembled with pasmo (--alocal: labels that begin with '_'
+; Boots the machine into BASIC; a small system monitor whose commands
+; exercise every device is BASIC's MON command. Assembled with pasmo (--alocal: labels that begin with '_'
 ; are local to the routine above them).
 ;
 ; Memory layout
@@ -114,7 +114,9 @@ TAPEANY   EQU TAPEFF + 1        ; 1: non-zero when any name will do
 TAPEDEST  EQU TAPEANY + 1       ; 2: load address, 0 = as saved
 CLOCKBUF  EQU TAPEDEST + 2      ; 5: seconds, minutes, hours, day (BCD), month << 4
 PENLAST   EQU CLOCKBUF + 5      ; 2: light pen position printed last
-VARSEND   EQU PENLAST + 2
+INBASIC   EQU PENLAST + 2       ; 1: non-zero while BASIC has the machine
+LINELOST  EQU INBASIC + 1       ; 1: non-zero when the line refused a key
+VARSEND   EQU LINELOST + 1
 
         IF VARSEND > WORK + 200H
         .ERROR The variables outgrew the work area
@@ -177,9 +179,12 @@ COLD:   DI
         LD A,1
         OUT (P_INTMASK),A       ; 2 ms tick on
         EI
-        CALL BANNER
+        JP BCOLD                ; the machine's face is BASIC
 WARM:   LD SP,STACKTOP
         EI
+        LD A,(INBASIC)          ; a device routine's error under BASIC
+        OR A
+        JP NZ,BERRWARM
         JP MONITOR
 
 ; Programs the CRT controller: reset with its five parameters for the row
@@ -278,6 +283,12 @@ _delay: DEC BC
         INCLUDE "display.asm"
         INCLUDE "devices.asm"
         INCLUDE "tape.asm"
+        INCLUDE "basic.asm"
+        INCLUDE "bexpr.asm"
+        INCLUDE "bstmt.asm"
+        INCLUDE "bmach.asm"
+        INCLUDE "btoken.asm"
+        INCLUDE "float.asm"
 
         IF $ > 6000H
         .ERROR The system ROM outgrew its 24 KB

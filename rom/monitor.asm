@@ -160,6 +160,8 @@ COMMANDS:
         DW CMDPEN
         DB "DMA",0
         DW CMDDMA
+        DB "BASIC",0
+        DW BASIC
         DB 0
 
 ; Numbers are hex unless the line says decimal.
@@ -188,6 +190,7 @@ HELPTEXT:
         DB "CHARS          show codes 80-FF",0DH
         DB "PEN            read the light pen",0DH
         DB "DMA            DMA controller state",0DH
+        DB "BASIC          BASIC, program kept",0DH
         DB "Numbers in hex; WIDTH, ROWS, COLOR,",0DH
         DB "TIME in decimal.",0
 
@@ -215,6 +218,7 @@ GETLINE:
         XOR A
         LD (LINELEN),A
         LD (LINEPOS),A
+        LD (LINELOST),A
 _key:   LD A,(LINECOL)
         LD B,A
         LD A,(LINEPOS)
@@ -254,7 +258,7 @@ _key:   LD A,(LINECOL)
         LD B,A
         LD A,(LINELEN)
         CP B
-        RET NC
+        JR NC,_full
         LD HL,LINEPOS
         SUB (HL)                ; characters from the position to the end
         JR Z,_put
@@ -285,6 +289,9 @@ _left:  LD HL,LINEPOS
         RET Z
         DEC (HL)
         RET
+_full:  LD A,1                  ; the row is full: the key is refused and
+        LD (LINELOST),A         ; so is the line, when RETURN comes
+        JP BEEP
 _right: LD HL,LINEPOS
         LD A,(LINELEN)
         CP (HL)
@@ -371,7 +378,17 @@ _at:    LD HL,LINEBUF
 _stop:  XOR A
         LD (LINELEN),A
         CALL _draw
-_done:  LD A,(LINELEN)
+_done:  LD A,(LINELOST)
+        OR A
+        JR Z,_whole
+        XOR A
+        LD (LINELEN),A
+        LD (LINEBUF),A
+        CALL NEWLINE
+        CALL PRINTI
+        DB "?Line too long for the row",0
+        JR _done2
+_whole: LD A,(LINELEN)
         LD E,A
         LD D,0
         LD HL,LINEBUF
@@ -385,7 +402,7 @@ _done:  LD A,(LINELEN)
         LD BC,81
         LDIR
 _noted: CALL NEWLINE
-        LD HL,LINEBUF
+_done2: LD HL,LINEBUF
         POP DE
         POP BC
         RET

@@ -96,6 +96,8 @@ CMDSAVE:
         LD (TAPEHDR + H_LENGTH),HL
         CALL GETNAME
         CALL ENDCHK
+; Writes the record of TAPEHDR's block named TAPENAME (BASIC's SAVE too).
+TAPESAVE:
         IN A,(P_TAPEST)
         OR A
         JR NZ,_tape
@@ -177,6 +179,9 @@ _noaddr:
         LD A,C
         LD (TAPEANY),A
         CALL ENDCHK
+; Loads the record TAPEANY and TAPENAME ask for (to TAPEDEST if TAPEANY
+; says so); Z once it has loaded.
+TAPELOAD:
         CALL PRINTI
         DB "Searching",0DH,0
         XOR A
@@ -264,12 +269,15 @@ _nc:    INC HL
         JR NZ,_bad
         CALL PRINTI
         DB "Loaded",0
+        XOR A
         RET
 _bad:   CALL PRINTI
         DB "?Checksum error",0
+        OR 1
         RET
 _nofit: CALL PRINTI
         DB "?Does not fit below F000",0
+        OR 1
         RET
 
 ; Reads the tape until a leader and sync have passed. Gives up at the

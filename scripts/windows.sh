@@ -23,14 +23,15 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-# The input both hosts get: sound the beeper while a routine is stored that
-# switches the CRT controller's cursor off and halts with interrupts
-# disabled, save the routine to tape, run it. The frame then no longer
+# The input both hosts get: from BASIC into the monitor, then sound the
+# beeper while a routine is stored that switches the CRT controller's
+# cursor off and halts with interrupts disabled, save the routine to tape,
+# run it. The frame then no longer
 # depends on when it is taken: the cursor's blink phase (counted in frames,
 # so in wall time) has nothing left to show, and the halted processor changes
 # nothing more. The beeper stays on for a whole typed line, so the wave
 # output is surely started and stopped.
-readonly text='BEEP ON|SET 6100 3E 80 D3 51 F3 76|BEEP OFF|SAVE 6100 6105 OFF|RUN 6100|'
+readonly text='MON|BEEP ON|SET 6100 3E 80 D3 51 F3 76|BEEP OFF|SAVE 6100 6105 OFF|RUN 6100|'
 # The input is played in real time, and so is the machine, which scans its
 # keyboard about once in each 16 ms slice. Each key is held 140 ms and then
 # released for 120 ms (a plain typed key gets 60 and 60), so a slice may come

@@ -31,7 +31,6 @@ void MachinePowerOn(void) {
     std::memset(static_cast<void*>(machine.mainRam), 0, sizeof machine.mainRam);
     Put(machine.greenDisplay, 0);
     Put(machine.pendingInterrupt, 0);
-    Put(machine.resetRequested, 0);
     KeyboardPowerOn();
     CrtcPowerOn();
     PcgPowerOn();

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <ctime>
 #include <mutex>
@@ -48,12 +49,32 @@ struct MachineState {
     uint32_t* framePixels; // the frame's 32-bit top-down DIB: 0x00RRGGBB per pixel
     std::atomic<uint8_t> greenDisplay;
     std::atomic<uint8_t> running; // RunEmu succeeded: the threads exist
+    // A host that forwards WM_PAINT (hostPaints) has a frame presented only
+    // when it differs from the one its window shows, or when it asks again
+    // (repaintWanted); any other host may rely on every frame being presented.
+    std::atomic<uint8_t> hostPaints;
+    std::atomic<uint8_t> repaintWanted;
 
     // Pacing and interrupts.
     std::atomic<uint16_t> pendingInterrupt;
     std::atomic<int32_t> cyclesThisSecond;
     std::atomic<uint8_t> vrtcToggle;
-    std::atomic<uint32_t> resetRequested; // set by ResetEmu, cleared once CpuThread made the reset
+    int32_t cyclesSinceTick; // CpuThread: cycles run since the last derived tick
+    int32_t paceCarry;       // CpuThread: hundredths of a millisecond owed to the next sleep
+
+    // Run control (core/run_control.cpp): the flags are read before every
+    // slice; the rest changes under runLock.
+    std::atomic<uint8_t> paused;
+    std::atomic<uint8_t> warp;
+    std::atomic<uint32_t> speedPercent{100};
+    std::atomic<uint8_t> runJobPending;
+    std::mutex runLock;
+    std::condition_variable runSignal;
+    bool cpuParked;
+    uint64_t stepsAsked, stepsDone;
+    uint64_t jobsAsked, jobsDone;
+    void (*runJob)(void*);
+    void* runJobContext;
 
     // System control ports 0x30, 0x31, 0x40, 0xE6.
     std::atomic<uint8_t> columns80;
@@ -128,6 +149,8 @@ struct MachineState {
     int32_t blinkCounter;
     HBRUSH brushes[256];
     COLORREF brushColors[256];
+    uint32_t shownFrame[kFrameWidth * kFrameHeight]; // the frame last presented
+    RECT shownClient;                                // and the client area it went to
 };
 
 extern MachineState machine;

@@ -350,13 +350,32 @@ static void ScreenAdvanceBlink(void) {
     ++machine.blinkCounter;
 }
 
+// True when the window already shows this frame: the same picture, on a
+// client area of the same size, with no repaint asked for since.
+static bool ScreenAlreadyShown(const RECT& client) {
+    bool repaint = machine.repaintWanted.exchange(0, std::memory_order_relaxed) != 0;
+    return !repaint && client.right == machine.shownClient.right &&
+           client.bottom == machine.shownClient.bottom &&
+           std::memcmp(machine.framePixels, machine.shownFrame, sizeof machine.shownFrame) == 0;
+}
+
+// An idle prompt changes the picture only when the cursor blinks; a host that
+// repaints on request is spared the other presents, and so is its display.
 static void ScreenPresent(void) {
     RECT client = {0, 0, 0, 0}; // stays empty if the window cannot be asked
     GetClientRect(machine.hostWindow, &client);
     if (client.right == 0 || client.bottom == 0) return;
+    bool sparing = Get(machine.hostPaints) != 0;
+    if (sparing && ScreenAlreadyShown(client)) return;
     SetStretchBltMode(machine.windowDc, COLORONCOLOR);
-    StretchBlt(machine.windowDc, 0, 0, client.right, client.bottom, machine.frameDc, 0, 0,
-               kFrameWidth, kFrameHeight, SRCCOPY);
+    bool shown = StretchBlt(machine.windowDc, 0, 0, client.right, client.bottom, machine.frameDc, 0,
+                            0, kFrameWidth, kFrameHeight, SRCCOPY);
+    // Deferred, the present would wait for this thread's next drawing call,
+    // which may be a blink away.
+    GdiFlush();
+    if (!sparing) return;
+    machine.shownClient = shown ? client : RECT{0, 0, 0, 0};
+    if (shown) std::memcpy(machine.shownFrame, machine.framePixels, sizeof machine.shownFrame);
 }
 
 void DrawScreen(void) {

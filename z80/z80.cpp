@@ -1,6 +1,8 @@
 // The Z80 processor: an interpreter of the whole instruction set, documented and
 // undocumented, with exact T-states, flag bits 3 and 5 from every source, MEMPTR
-// (WZ), the Q latch that SCF/CCF read, and interrupt modes 0, 1 and 2.
+// (WZ), the Q latch that SCF/CCF read, interrupt modes 0, 1 and 2, and the
+// NMOS part's P/V reset when an interrupt is accepted right after LD A,I or
+// LD A,R.
 //
 // Speed: the registers live in one file-static record. Every opcode is a
 // function of its own, a template instance decoded at compile time (opcode
@@ -8,8 +10,7 @@
 // switch that reaches it with a tail jump. Flags come from tables and bit
 // arithmetic.
 //
-// Not emulated: NMI, bus contention, the wait line, and the P/V quirk of
-// LD A,I / LD A,R when an interrupt is accepted right after them.
+// Not emulated: NMI, bus contention and the wait line.
 //
 // While halted each Z80Run spends 4 T-states and increments R without a bus
 // access: the opcode fetches of the halt loop would read the same byte again
@@ -63,11 +64,18 @@ struct Cpu {
     // Anything that leaves the straight fetch-execute path; Z80Run tests the
     // four bytes as one word.
     struct Attention {
-        uint8_t halted, eiDelay, irqPending;
+        uint8_t halted;
+        uint8_t after; // kAfterEi, kAfterLdAir: what the last instruction leaves
+        uint8_t irqPending;
         uint8_t prefix; // 0xDD or 0xFD fetched, its instruction still to come
     } attn;
     uint8_t irqData;
 };
+
+// Bits of Attention::after, each cleared by the next step. EI holds off an
+// interrupt for one instruction; LD A,I and LD A,R write IFF2 into P/V as an
+// interrupt accepted right after them clears IFF2, so P/V then reads 0.
+constexpr uint8_t kAfterEi = 0x01, kAfterLdAir = 0x02;
 
 // Power-on state: every register reads FFFF, the processor starts at 0.
 constexpr Cpu PowerOn() {
@@ -337,11 +345,13 @@ template <int D, bool R> int Cpx() {
 }
 // Flags of INI/IND/OUTI/OUTD: v the byte moved, k the 9-bit sum the silicon
 // forms with it, b the decremented B. A repeating iteration also feeds B's
-// next value into P/V and H.
+// next value into P/V and H, and leaves WZ as the other repeating block
+// instructions do.
 template <bool R> int IoBlockEnd(uint8_t v, unsigned k, uint8_t b) {
     uint8_t f = sz53[b] | ((v >> 6) & FN) | (k > 0xFF ? FH | FC : 0) | (sz53p[(k & 7) ^ b] & FP);
     if (R && b) {
         cpu.pc -= 2;
+        cpu.wz = uint16_t(cpu.pc + 1);
         f = (f & ~FXY) | (cpu.pc >> 8 & FXY);
         if (f & FC) {
             f &= ~FH;
@@ -514,6 +524,7 @@ template <int OP> [[gnu::noinline]] int Ed() {
             case 3:
                 A() = y == 2 ? cpu.i : RValue();
                 SetF((F() & FC) | sz53[A()] | (cpu.iff2 ? FP : 0));
+                cpu.attn.after = kAfterLdAir;
                 return 9;
             case 4:
             case 5: {
@@ -828,7 +839,7 @@ template <int X, int OP> [[gnu::noinline]] int Main() {
                 return 4;
             } else {
                 cpu.iff1 = cpu.iff2 = 1;
-                cpu.attn.eiDelay = 1;
+                cpu.attn.after = kAfterEi;
                 return 4;
             }
         } else if constexpr (z == 4) {
@@ -932,16 +943,19 @@ inline void ApplyPendingReset() {
         Reset();
 }
 
-// The rare path: a pending prefix, a latched request, a halted processor or
-// the one-instruction delay after EI.
+// The rare path: a pending prefix, a latched request, a halted processor, or
+// what EI, LD A,I and LD A,R leave for the next step.
 [[gnu::noinline]] int RunSpecial() {
+    uint8_t after = cpu.attn.after;
+    cpu.attn.after = 0;
     if (uint8_t prefix = cpu.attn.prefix) {
         cpu.attn.prefix = 0;
-        cpu.attn.eiDelay = 0;
         return prefix == 0xDD ? Prefixed<1>() : Prefixed<2>();
     }
-    if (cpu.attn.irqPending && cpu.iff1 && !cpu.attn.eiDelay) return AcceptInterrupt();
-    cpu.attn.eiDelay = 0;
+    if (cpu.attn.irqPending && cpu.iff1 && !(after & kAfterEi)) {
+        if (after & kAfterLdAir) F() &= uint8_t(~FP);
+        return AcceptInterrupt();
+    }
     if (cpu.attn.halted) {
         cpu.rCount++;
         return 4;
@@ -998,10 +1012,11 @@ extern "C" void Z80GetRegs(Z80Regs* regs) {
     regs->im = cpu.im;
     regs->halted = cpu.attn.halted;
     regs->q = cpu.q;
-    regs->eiDelay = cpu.attn.eiDelay;
+    regs->eiDelay = cpu.attn.after & kAfterEi;
     regs->irqPending = cpu.attn.irqPending;
     regs->irqData = cpu.irqData;
     regs->prefix = cpu.attn.prefix;
+    regs->ldAirLatch = (cpu.attn.after & kAfterLdAir) != 0;
 }
 
 extern "C" void Z80SetRegs(const Z80Regs* regs) {
@@ -1027,7 +1042,7 @@ extern "C" void Z80SetRegs(const Z80Regs* regs) {
     cpu.im = regs->im > 2 ? 2 : regs->im;
     cpu.attn.halted = regs->halted != 0;
     cpu.q = regs->q;
-    cpu.attn.eiDelay = regs->eiDelay != 0;
+    cpu.attn.after = uint8_t((regs->eiDelay ? kAfterEi : 0) | (regs->ldAirLatch ? kAfterLdAir : 0));
     cpu.attn.irqPending = regs->irqPending != 0;
     cpu.irqData = regs->irqData;
     cpu.attn.prefix = regs->prefix == 0xDD || regs->prefix == 0xFD ? regs->prefix : 0;

@@ -51,6 +51,8 @@ typedef struct Z80Regs {
     unsigned char irqData;    /* the latched request's data-bus byte */
     unsigned char prefix;     /* 0, or 0xDD/0xFD when a prefix was followed by another:
                                  that one is fetched and its instruction comes next */
+    unsigned char ldAirLatch; /* 1: LD A,I or LD A,R came last; an interrupt accepted
+                                 now clears P/V */
 } Z80Regs;
 
 /* Read or replace the whole state. Call them on the thread that runs Z80Run,

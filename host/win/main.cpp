@@ -180,7 +180,12 @@ static LRESULT CALLBACK WinProc(HWND window, UINT message, WPARAM wParam, LPARAM
         WinUpdateMenu(window);
         return 0;
     case WM_ERASEBKGND: return 1; // the emulator paints the whole client area
-    case WM_PAINT: ValidateRect(window, nullptr); return 0;
+    case WM_PAINT:
+        // The emulator repaints the window on its next frame; told so, it
+        // presents nothing else but the frames that change the picture.
+        emu.CtlEmulator(WM_PAINT, 0, 0);
+        ValidateRect(window, nullptr);
+        return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;
     default: break;
     }

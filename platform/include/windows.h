@@ -127,6 +127,8 @@ WINSHIM_API int ReleaseDC(HWND window, HDC dc);
 WINSHIM_API int SetStretchBltMode(HDC dc, int mode);
 WINSHIM_API BOOL StretchBlt(HDC dest, int x, int y, int width, int height, HDC source, int sx,
                             int sy, int swidth, int sheight, DWORD rop);
+/* Drawing is never deferred here, so there is nothing to flush. */
+WINSHIM_API BOOL GdiFlush(void);
 
 /* ---- Threads, time, modules --------------------------------------------- */
 
@@ -192,6 +194,7 @@ WINSHIM_API MMRESULT waveOutReset(HWAVEOUT device);
 
 /* ---- Window messages and virtual keys ------------------------------------- */
 
+#define WM_PAINT 0x000F
 #define WM_KEYDOWN 0x0100
 #define WM_KEYUP 0x0101
 #define WM_MOUSEMOVE 0x0200

@@ -1,7 +1,8 @@
 /* The host side of winshim: what a Linux host needs to give the emulator a
    window. A shim window is a client area of a given size with a pixel buffer;
    GetDC returns its device context, and StretchBlt onto that context fills the
-   buffer. Hosts read the pixels back under the window's lock. */
+   buffer, and the window keeps the unscaled source too. Hosts read either
+   back under the window's lock. */
 #ifndef WINSHIM_HOST_H
 #define WINSHIM_HOST_H
 
@@ -23,6 +24,15 @@ WINSHIM_API int ShimReadWindow(HWND window, uint32_t* pixels, int capacity, int*
                                int* height);
 /* Number of StretchBlt presents the window has received so far. */
 WINSHIM_API unsigned ShimPresentCount(HWND window);
+/* Waits until the present count differs from seen, or timeoutMs have passed
+   (a negative timeout waits for ever); returns the count. */
+WINSHIM_API unsigned ShimWaitPresent(HWND window, unsigned seen, int timeoutMs);
+/* The picture of the latest present at its own size (the StretchBlt's source
+   rectangle, unscaled), so a host can scale it itself. Stores its size (0 by
+   0 before any present); copies it into pixels, rows pitch bytes apart, if it
+   is exactly width by height, and returns the number of pixels copied. */
+WINSHIM_API int ShimReadFrame(HWND window, void* pixels, int pitch, int width, int height,
+                              int* frameWidth, int* frameHeight);
 
 #ifdef __cplusplus
 }

@@ -1,7 +1,8 @@
 // The beeper heard through SDL's "disk" audio driver, which writes every
-// sample the device plays to a file: the tone while beepOn is set, silence
-// after it clears, and a fresh start from the first sample when it is set
-// again. Waits poll for a state with a generous limit.
+// sample the device plays to a file: the tone while beepOn is set, unbroken
+// past the end of its buffer, silence after it clears, and a fresh start from
+// the first sample when it is set again. Waits poll for a state with a
+// generous limit.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -61,6 +62,7 @@ TEST(Beeper, SoundsWhileBeepOnIsSetAndRestartsFromTheFirstSample) {
     std::remove(file.c_str());
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
+    setenv("SDL_DISKAUDIODELAY", "2", 1); // a device buffer every 2 ms, 6 times real time
     auto played = [&] {
         std::ifstream in(file, std::ios::binary);
         return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
@@ -70,10 +72,11 @@ TEST(Beeper, SoundsWhileBeepOnIsSetAndRestartsFromTheFirstSample) {
     ASSERT_NE(machine.beepBuffer, nullptr);
     CreateThread(nullptr, 0, BeepThread, nullptr, 0, nullptr);
     BeepSet(1); // already set at load: the tone starts at once
+    // A held tone runs on unbroken past the end of the two-second buffer.
     ASSERT_TRUE(WaitFor([&] {
         std::vector<Tone> t = Tones(played());
-        return !t.empty() && t[0].length > 4000;
-    }));
+        return !t.empty() && t[0].length > 2 * 44100 + 4000;
+    })) << "the held tone stopped";
 
     BeepSet(0);
     ASSERT_TRUE(WaitFor([&] {

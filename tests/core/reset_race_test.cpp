@@ -10,6 +10,7 @@
 
 #include "bus/bus.h"
 #include "core/machine.h"
+#include "core/run_control.h"
 #include "core/z80home.h"
 #include "state/machine_state.h"
 #include "z80/z80.h"
@@ -70,8 +71,11 @@ TEST(ResetRace, NothingTheProgramDoesOutlivesAReset) {
     Put(machine.running, 1);
     std::atomic<bool> stop{false};
     std::thread cpu([&] {
-        while (!stop.load(std::memory_order_relaxed))
+        RunControlEnterThread();
+        while (!stop.load(std::memory_order_relaxed)) {
+            RunControlWait();
             CpuRunSlice();
+        }
     });
     for (int i = 0; i < 200 && Get(machine.mainRam[kFault]) == 0; ++i) {
         int before = Resets();

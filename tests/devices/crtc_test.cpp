@@ -84,10 +84,17 @@ TEST_F(Crtc, LoadCursorTakesTwoParametersAndCursorOffNone) {
     Out(kData, 0x0A);
     EXPECT_EQ(Get(machine.cursorX), 5);
     EXPECT_EQ(Get(machine.cursorY), 10);
-    // The countdown ends with the row: a third byte is not a parameter.
-    Out(kData, 0x07);
+    // The countdown ends with the row. Five more bytes, each one a reset
+    // parameter would take at its place (25 rows and blink rate 3 third,
+    // system control bit 4 fifth), only replace the data latch.
+    for (int stray : {0x05, 0x0A, 0xC7, 0x00, 0x10})
+        Out(kData, stray);
+    EXPECT_EQ(Get(machine.cursorX), 5);
     EXPECT_EQ(Get(machine.cursorY), 10);
     EXPECT_EQ(Get(machine.rows25), 0);
+    EXPECT_EQ(Get(machine.blinkRate), 0);
+    EXPECT_EQ(In(0x31) & 0x10, 0);
+    EXPECT_EQ(In(kData), 0x10);
 
     Out(kCommand, 0x8E);
     EXPECT_EQ(Get(machine.cursorX), -1);

@@ -44,7 +44,7 @@ int CheckedBus(int address, int data, unsigned kind) {
 
 void CheckRegs(const Z80Regs& r) {
     Check(r.iff1 <= 1 && r.iff2 <= 1 && r.im <= 2 && r.halted <= 1);
-    Check(r.eiDelay <= 1 && r.irqPending <= 1);
+    Check(r.eiDelay <= 1 && r.irqPending <= 1 && r.ldAirLatch <= 1);
 }
 
 } // namespace

@@ -81,6 +81,8 @@ TEST(Tape, SavesARecordAndLoadsItBackAfterAReset) {
     EXPECT_EQ(ReadFile(tape), Record("DEMO", 0x6000, saved));
 
     ResetEmu(); // RAM survives a reset: clear the block before loading it
+    ASSERT_TRUE(RunUntilBasicPrompt(60));
+    TypeLine("MON");
     ASSERT_TRUE(RunUntilPrompt(60));
     Command("FILL 6000 60FF 0");
     row = Command("LOAD DEMO");
@@ -151,6 +153,22 @@ TEST(Clock, ShowsTheHostsTimeAndCanBeSet) {
     EXPECT_TRUE(StartsWith(ScreenRow(row + 1), "?Bad value"));
     row = Command("TIME 12:60");
     EXPECT_TRUE(StartsWith(ScreenRow(row + 1), "?Bad value"));
+}
+
+TEST(Clock, EveryFieldTakesBothEdgesAndRefusesOneBeyond) {
+    MachineBoot();
+    // The shown seconds may have ticked on; the date stays unless given.
+    const std::pair<const char*, const char*> cases[] = {
+        {"TIME 1/1 0:00:00", "01/01 00:00:0"}, {"TIME 12/31 23:59", "12/31 23:59:0"},
+        {"TIME 0:00:59", "12/31 00:0"},        {"TIME 0/1 0:00", "?Bad value"},
+        {"TIME 13/1 0:00", "?Bad value"},      {"TIME 1/0 0:00", "?Bad value"},
+        {"TIME 1/32 0:00", "?Bad value"},      {"TIME 24:00", "?Bad value"},
+        {"TIME 0:60", "?Bad value"},           {"TIME 0:00:60", "?Bad value"},
+    };
+    for (const auto& [command, shown] : cases) {
+        int row = Command(command);
+        EXPECT_TRUE(StartsWith(ScreenRow(row + 1), shown)) << command << ": " << ScreenRow(row + 1);
+    }
 }
 
 TEST(Pcg, DefinedGlyphAppearsInThePicture) {

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <vector>
 #include <gtest/gtest.h>
 #include <winshim_host.h>
 
@@ -44,11 +45,18 @@ void StartOnce(void) {
 
 } // namespace
 
-void MachineBoot(void) {
+// Powers on and runs until BASIC's prompt.
+static void PowerOn(void) {
     StartOnce();
     LoadRomImages();
     MachinePowerOn();
-    ASSERT_TRUE(RunUntilPrompt(60)) << "no prompt after boot";
+    ASSERT_TRUE(RunUntilBasicPrompt(60)) << "no Ok after boot";
+}
+
+void MachineBoot(void) {
+    PowerOn();
+    TypeLine("MON");
+    ASSERT_TRUE(RunUntilPrompt(60)) << "no monitor prompt after MON";
 }
 
 bool AtPrompt(void) {
@@ -109,6 +117,24 @@ void PressKey(int virtualKey, bool shift) {
 }
 
 void TypeText(const std::string& text) {
+    // Punctuation by the key that gives it, and whether SHIFT is held.
+    struct Punct {
+        char c;
+        int key;
+        bool shift;
+    };
+    static const Punct kPunct[] = {
+        {' ', VK_SPACE, false}, {':', 0xBA, true},  {';', 0xBA, false},
+        {'/', 0xBF, false},     {'?', 0xBF, true},  {'*', VK_MULTIPLY, false},
+        {'+', VK_ADD, false},   {'-', 0xBD, false}, {',', 0xBC, false},
+        {'<', 0xBC, true},      {'.', 0xBE, false}, {'>', 0xBE, true},
+        {'=', 0xBB, false},     {'"', 0xDE, true},  {'\'', 0xDE, false},
+        {'(', '9', true},       {')', '0', true},   {'!', '1', true},
+        {'#', '3', true},       {'$', '4', true},   {'%', '5', true},
+        {'^', '6', true},       {'&', '7', true},   {'\\', 0xDC, false},
+        {'_', 0xBD, true},      {'@', '2', true},   {'|', 0xDC, true},
+        {'`', 0xC0, false},
+    };
     for (char c : text) {
         if (c >= 'A' && c <= 'Z') {
             PressKey(c);
@@ -117,16 +143,13 @@ void TypeText(const std::string& text) {
         } else if (c >= '0' && c <= '9') {
             PressKey(c);
         } else {
-            switch (c) {
-            case ' ': PressKey(VK_SPACE); break;
-            case ':': PressKey(0xBA, true); break; // VK_OEM_1
-            case '/': PressKey(0xBF); break;       // VK_OEM_2
-            case '*': PressKey(VK_MULTIPLY); break;
-            case '-': PressKey(0xBD); break; // VK_OEM_MINUS
-            case ',': PressKey(0xBC); break; // VK_OEM_COMMA
-            case '.': PressKey(0xBE); break; // VK_OEM_PERIOD
-            default: ADD_FAILURE() << "no key for '" << c << "'";
-            }
+            const Punct* found = nullptr;
+            for (const Punct& p : kPunct)
+                if (p.c == c) found = &p;
+            if (found)
+                PressKey(found->key, found->shift);
+            else
+                ADD_FAILURE() << "no key for '" << c << "'";
         }
     }
 }
@@ -177,4 +200,38 @@ int32_t CellCentre(int row, int column) {
 
 uint8_t Peek(int address) {
     return static_cast<uint8_t>(BusAccess(address, 0, MemRead));
+}
+
+bool AtBasicPrompt(void) {
+    int row = Get(machine.cursorY);
+    if (row < 1 || Get(machine.cursorX) != 0) return false;
+    std::string text = ScreenRow(row - 1);
+    return text.rfind("Ok ", 0) == 0 && text.find_first_not_of(' ', 2) == std::string::npos;
+}
+
+bool RunUntilBasicPrompt(int slices) {
+    for (int i = 0; i < slices; i++) {
+        if (AtBasicPrompt()) return true;
+        RunSlices(1);
+    }
+    return AtBasicPrompt();
+}
+
+void BasicBoot(void) {
+    PowerOn();
+}
+
+int Basic(const std::string& line, int slices) {
+    int row = TypeLine(line);
+    EXPECT_TRUE(RunUntilBasicPrompt(slices)) << line << ": no Ok after it";
+    for (int r = CursorRow(); r >= 0; r--)
+        if (ScreenRow(r).rfind(line.substr(0, 40), 0) == 0) return r;
+    return row;
+}
+
+void Enter(const std::vector<std::string>& lines) {
+    for (const std::string& line : lines) {
+        TypeLine(line);
+        RunSlices(4);
+    }
 }

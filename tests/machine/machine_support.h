@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 #include <windows.h>
 
 // Width and height of the window the frame is presented into.
@@ -12,8 +13,9 @@ constexpr int kWindowWidth = 640;
 constexpr int kWindowHeight = 400;
 
 // Powers the machine on: the ROM images read from Z80HOME_ROM_DIR as
-// RunEmu reads them, MachinePowerOn, and slices until the
-// prompt shows. Fails the test if the prompt never comes.
+// RunEmu reads them, MachinePowerOn, and slices until BASIC's prompt
+// shows; then MON and slices until the monitor's prompt shows. Fails the
+// test if a prompt never comes.
 void MachineBoot(void);
 // One tick request, then one processor slice, n times.
 void RunSlices(int n);
@@ -46,3 +48,14 @@ bool CellHasInk(int row, int column);
 int32_t CellCentre(int row, int column);
 // Reads memory through the bus.
 uint8_t Peek(int address);
+// BASIC: true when "Ok" stands above the cursor, which waits at the start
+// of an empty row.
+bool AtBasicPrompt(void);
+bool RunUntilBasicPrompt(int slices);
+// Powers the machine on and runs until BASIC's prompt.
+void BasicBoot(void);
+// Types a BASIC command, runs until "Ok" is back (a failure if it never is)
+// and returns the row the command shows on.
+int Basic(const std::string& line, int slices = 600);
+// Types program lines (no "Ok" follows them).
+void Enter(const std::vector<std::string>& lines);

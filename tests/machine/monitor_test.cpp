@@ -74,6 +74,22 @@ TEST(Monitor, ReportsMistakes) {
     EXPECT_TRUE(StartsWith(ScreenRow(row + 1), "?Bad value"));
 }
 
+TEST(Monitor, HexNumbersTakeHexDigitsOnlyAndAtMostFour) {
+    MachineBoot();
+    // The characters on either side of 0-9, A-F and a-f are no digits.
+    const std::pair<const char*, const char*> cases[] = {
+        {"DUMP 0 0", "0000: "},         {"DUMP 9AfF 9AfF", "9AFF: "},
+        {"DUMP 6/00", "?Syntax error"}, {"DUMP 6:00", "?Syntax error"},
+        {"DUMP 6@00", "?Syntax error"}, {"DUMP 6G00", "?Syntax error"},
+        {"DUMP 6`00", "?Syntax error"}, {"DUMP 6g00", "?Syntax error"},
+        {"DUMP 12345", "?Bad value"},
+    };
+    for (const auto& [command, shown] : cases) {
+        int row = Command(command);
+        EXPECT_TRUE(StartsWith(ScreenRow(row + 1), shown)) << command << ": " << ScreenRow(row + 1);
+    }
+}
+
 TEST(Monitor, EditsTheLineWithTheCursorKeys) {
     MachineBoot();
     Command("FILL 6000 603F 11");
@@ -185,6 +201,24 @@ TEST(Monitor, AttributeDemonstration) {
     EXPECT_EQ(CellPixel(row + 4, 13, 0, 0), 0x0000FFu);
     EXPECT_EQ(CellPixel(row + 4, 13, 7, 3), 0x0000FFu);
     EXPECT_EQ(CellPixel(row + 4, 13, 0, 4), 0x010101u);
+}
+
+TEST(Monitor, RefusesALineLongerThanTheRowAndKeepsKeysTypedAhead) {
+    MachineBoot();
+    Command("FILL 6000 600F 0");
+    Command("WIDTH 40");
+    // 41 characters do not fit a 40-column row after the prompt: nothing
+    // of the line is stored.
+    int row = Command("SET 6000 3E 41 CD 46 00 3C FE 5B 20 F8 C9");
+    EXPECT_TRUE(StartsWith(ScreenRow(row + 1), "?Line too long for the row"));
+    EXPECT_EQ(Peek(0x6000), 0);
+    EXPECT_EQ(Peek(0x600A), 0);
+    Command("WIDTH 80");
+    // A command typed while a long DUMP prints runs after it.
+    TypeLine("DUMP 6000 6FFF");
+    TypeLine("SET 7000 AB");
+    EXPECT_TRUE(RunUntilPrompt(2000));
+    EXPECT_TRUE(RunUntilPrompt(200) && Peek(0x7000) == 0xAB);
 }
 
 } // namespace

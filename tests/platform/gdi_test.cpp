@@ -3,6 +3,7 @@
 // the StretchBlt mapping, brush queries, and clean failure on bad handles.
 #include <windows.h>
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -197,6 +198,40 @@ TEST(Gdi, StretchBltMapsEachDestinationPixelToItsNearestSourcePixel) {
                     << w << "x" << h << " at " << dx << "," << dy;
     }
     EXPECT_EQ(ShimPresentCount(window), 6u);
+}
+
+// The window keeps its latest present's source rectangle, clipped to the
+// source and unscaled, and hands it out only at that size.
+TEST(Gdi, WindowKeepsTheSourceOfItsLatestPresent) {
+    uint32_t* bits;
+    HDC source = DibDc(8, -6, &bits);
+    for (int i = 0; i < 48; i++)
+        bits[i] = FramePixel(i % 8, i / 8);
+    HWND window = ShimCreateWindow(20, 20);
+    const struct {
+        int sx, sy, swidth, sheight; // source rectangle
+        int width, height;           // the part inside the source
+    } cases[] = {{0, 0, 8, 6, 8, 6}, {3, 2, 4, 3, 4, 3}, {6, 4, 5, 5, 2, 2}, {-2, -1, 4, 3, 2, 2}};
+    int width = -1, height = -1;
+    EXPECT_EQ(ShimReadFrame(window, nullptr, 0, 0, 0, &width, &height), 0);
+    EXPECT_EQ(width * 100 + height, 0) << "no frame before a present";
+    for (const auto& c : cases) {
+        ASSERT_TRUE(StretchBlt(GetDC(window), 0, 0, 20, 20, source, c.sx, c.sy, c.swidth, c.sheight,
+                               SRCCOPY));
+        uint32_t out[6][9] = {};
+        const int pitch = 9 * sizeof(uint32_t);
+        EXPECT_EQ(ShimReadFrame(window, out, pitch, c.width + 1, c.height, &width, &height), 0);
+        EXPECT_EQ(width * 100 + height, c.width * 100 + c.height);
+        ASSERT_EQ(ShimReadFrame(window, out, pitch, c.width, c.height, &width, &height),
+                  c.width * c.height);
+        int left = std::max(c.sx, 0), top = std::max(c.sy, 0);
+        for (int y = 0; y < c.height; y++)
+            for (int x = 0; x < c.width; x++)
+                EXPECT_EQ(out[y][x], FramePixel(left + x, top + y)) << c.sx << "," << c.sy;
+    }
+    EXPECT_EQ(ShimReadFrame(window, nullptr, 0, 2, 2, &width, &height), 0) << "no buffer";
+    EXPECT_EQ(ShimReadFrame(nullptr, nullptr, 0, 0, 0, &width, &height), 0);
+    EXPECT_EQ(width * 100 + height, 0) << "no window";
 }
 
 TEST(Gdi, StretchBltHonoursOffsetsAndLeavesUncoveredPixels) {

@@ -3,6 +3,7 @@
 // ThreadSanitizer in CI.
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <gtest/gtest.h>
 #include <vector>
@@ -113,4 +114,31 @@ TEST(Threads, HostReadsWholeFramesDuringPresentsAndResizes) {
     int width, height;
     EXPECT_EQ(ShimReadWindow(p.window, pixels.data(), 10, &width, &height), 0) << "too small";
     EXPECT_EQ(width * height, 640 * 480);
+}
+
+// A host waiting for presents wakes at each one, and reads the frame of one
+// present whole; with none to come it waits out its timeout.
+TEST(Threads, HostWaitsForPresentsAndReadsWholeFrames) {
+    Presenter p;
+    p.window = ShimCreateWindow(640, 480);
+    EXPECT_EQ(ShimWaitPresent(p.window, 0, 20), 0u) << "no present: the timeout";
+    EXPECT_EQ(ShimWaitPresent(p.window, 7, -1), 0u) << "already different: at once";
+    EXPECT_EQ(ShimWaitPresent(nullptr, 0, -1), 0u) << "no window: at once";
+    ASSERT_NE(CreateThread(nullptr, 0, Present, &p, 0, nullptr), nullptr);
+    std::vector<uint32_t> frame(640 * 480);
+    unsigned seen = 0;
+    int torn = 0;
+    for (int round = 0; round < 20; round++) {
+        unsigned now = ShimWaitPresent(p.window, seen, -1);
+        EXPECT_NE(now, seen);
+        seen = now;
+        int width, height;
+        ASSERT_EQ(ShimReadFrame(p.window, frame.data(), 640 * 4, 640, 480, &width, &height),
+                  640 * 480);
+        torn += std::count(frame.begin(), frame.end(), frame[0]) != 640 * 480;
+    }
+    p.stop.store(true);
+    for (int i = 0; i < 1000 && p.frames.load() != -1; i++)
+        Sleep(2);
+    EXPECT_EQ(torn, 0);
 }

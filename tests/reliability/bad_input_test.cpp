@@ -163,7 +163,7 @@ TEST(EveryPort, EveryValueToEveryPortLeavesAMachineThatResetsToThePrompt) {
         EXPECT_EQ(Peek(0x8000 + static_cast<int>(i)), kEveryPort[i]);
 
     ResetEmu();
-    EXPECT_TRUE(RunUntilPrompt(200)) << "no prompt after the reset";
+    EXPECT_TRUE(RunUntilBasicPrompt(200)) << "no prompt after the reset";
     SetCMTFile("");
     fs::remove(tape);
 }

@@ -6,10 +6,10 @@
 // back to the prompt after a reset, and every byte saved to tape must be in
 // the file that was chosen when it was written, in order.
 //
-// The saving is done by a program in RAM, started from the monitor with
-// RUN. It writes a counter's low byte to the cassette port, then steps the
-// counter, which stays in RAM: after each reset the host types RUN again and
-// the program carries on. Every cassette file chosen is a new one, so the
+// The saving is done by a program in RAM, started from BASIC with CALL. It
+// writes a counter's low byte to the cassette port, then steps the counter,
+// which stays in RAM: after each reset the host types CALL again and the
+// program carries on. Every cassette file chosen is a new one, so the
 // files read in the order they were chosen must hold the counter's bytes one
 // after another. The one allowed exception: a reset that lands between the
 // port write and the counter's store makes the program write that byte again
@@ -78,13 +78,15 @@ void Pause(int ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-// The text at the start of the cursor's row, as the renderer would read it.
+// BASIC's prompt: "Ok" starts the row above the cursor, which waits at the
+// start of its row (read as the renderer would read it).
 bool AtPrompt(void) {
     int step = Get(machine.columns80) ? 1 : 2;
     int row = Get(machine.cursorY);
-    if (row >= (Get(machine.rows25) ? 25 : 20) || Get(machine.cursorX) != 2 * step) return false;
-    int base = Get(machine.dmaAddress[2]) + row * 120;
-    return Ram(base) == '>' && Ram(base + step) == ' ' && Ram(base + 2 * step) == ' ';
+    if (row < 1 || row >= (Get(machine.rows25) ? 25 : 20) || Get(machine.cursorX) != 0)
+        return false;
+    int base = Get(machine.dmaAddress[2]) + (row - 1) * 120;
+    return Ram(base) == 'O' && Ram(base + step) == 'k' && Ram(base + 2 * step) == ' ';
 }
 
 bool WaitFor(bool (*done)(void)) {
@@ -139,7 +141,7 @@ class Soak {
         restarts_.insert(total_);
         started_ = Clock::now();
         if (!run) return;
-        ASSERT_TRUE(Type("RUN 8000\r")) << "the ticks stopped while typing";
+        ASSERT_TRUE(Type("CALL 32768\r")) << "the ticks stopped while typing";
         auto end = Clock::now() + kPatience;
         while (Ram16(kCounter) == counter && Clock::now() < end)
             Pause(2);

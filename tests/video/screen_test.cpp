@@ -1,8 +1,10 @@
+#include "core/z80home.h"
 #include "state/machine_state.h"
 #include "tests/video/video_support.h"
 #include "video/screen.h"
 
 #include <gtest/gtest.h>
+#include <iterator>
 #include <string>
 #include <vector>
 #include <winshim_host.h>
@@ -491,4 +493,40 @@ TEST_F(Screen, FrameIsStretchedOntoTheWindow) {
     EXPECT_EQ(ShimPresentCount(machine.hostWindow), before + 1);
     EXPECT_NE(machine.attrBlinkPhase, phase);
     ShimResizeWindow(machine.hostWindow, kFrameWidth, kFrameHeight);
+}
+
+// Once the host forwards WM_PAINT, a frame reaches the window only when the
+// picture, the client size or a repaint request makes it differ from what
+// the window shows; the window then shows the new picture.
+TEST_F(Screen, AHostThatRepaintsGetsOnlyChangedFramesPresented) {
+    enum Step { kSame, kNewCode, kRepaint, kResize, kMinimise, kRestore };
+    const struct {
+        Step step;
+        bool presented;
+    } steps[] = {{kSame, true},      {kSame, false},   {kNewCode, true}, {kSame, false},
+                 {kRepaint, true},   {kSame, false},   {kResize, true},  {kSame, false},
+                 {kMinimise, false}, {kRestore, true}, {kSame, false}};
+    CtlEmulator(WM_PAINT, 0, 0);
+    int code = 0;
+    for (size_t i = 0; i < std::size(steps); ++i) {
+        switch (steps[i].step) {
+        case kSame: break;
+        case kNewCode: SetCode(0, 0, code ^= kBlock); break;
+        case kRepaint: CtlEmulator(WM_PAINT, 0, 0); break;
+        case kResize: ShimResizeWindow(machine.hostWindow, kFrameWidth, kFrameHeight / 2); break;
+        case kMinimise: ShimResizeWindow(machine.hostWindow, 0, 0); break;
+        case kRestore: ShimResizeWindow(machine.hostWindow, kFrameWidth, kFrameHeight); break;
+        }
+        unsigned before = ShimPresentCount(machine.hostWindow);
+        DrawScreen();
+        EXPECT_EQ(ShimPresentCount(machine.hostWindow) - before, steps[i].presented ? 1u : 0u)
+            << "step " << i;
+    }
+    static uint32_t frame[kFrameWidth * kFrameHeight];
+    int width = 0, height = 0;
+    ASSERT_EQ(ShimReadFrame(machine.hostWindow, frame, kFrameWidth * 4, kFrameWidth, kFrameHeight,
+                            &width, &height),
+              kFrameWidth * kFrameHeight);
+    for (int i = 0; i < kFrameWidth * kFrameHeight; ++i)
+        ASSERT_EQ(frame[i], machine.framePixels[i]) << i;
 }

@@ -25,6 +25,9 @@ void VideoPrepare(void) {
     Put(machine.dmaAddress[2], kScreenBase);
     Put(machine.dmaCount[2], 2999);
     machine.blinkCounter = 1;
+    Put(machine.hostPaints, 0);
+    Put(machine.repaintWanted, 0);
+    machine.shownClient = RECT{0, 0, 0, 0};
     for (int page = 0; page < 6; ++page)
         for (int row = 0; row < 25; ++row)
             for (int pair = 0; pair < 20; ++pair)

@@ -12,7 +12,8 @@ constexpr int kScreenBase = 0x8000; // dmaAddress[2] of the prepared machine
 // machine into a known state: 80 columns, 25 rows, colour, bgColor 0,
 // display on, no cursor, blink rate 0 and counter 1 (phases stay clear for a
 // call), count register 0x3FFF & 2999 (one full page), every attribute pair
-// switched off, RAM, font and PCG zero, renderer state zero.
+// switched off, RAM, font and PCG zero, renderer state zero, every frame
+// presented (no WM_PAINT forwarded).
 void VideoPrepare(void);
 // Writes through BusAccess relative to the screen area.
 void PokeScreen(int offset, int value);

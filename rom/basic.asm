@@ -1,0 +1,1210 @@
+; BASIC: the line editor, the tokeniser, program storage, LIST and the
+; statement loop. The text pointer is HL throughout: it points at the
+; character being looked at, CHRGET moves it on.
+;
+; Program text from TXTTAB: each line is a link to the next line (2), its
+; number (2), the tokenised text and a 0; a link of 0 ends the program.
+; Then the simple variables (VARTAB: 2-byte name, 4-byte value), the arrays
+; (ARYTAB: name, size of the rest, dimension count, the dimensions, the
+; 4-byte elements) up to STREND; strings grow down from MEMSIZ to FRETOP.
+; A name's first byte has bit 7 set for an integer, its second for a
+; string (both: a DEF FN, whose value is the text and the parameter name).
+; FOR and GOSUB frames live on the processor stack.
+
+TXTTAB    EQU USERLO
+MEMSIZ    EQU USERHI + 1
+STACKLIM  EQU 0F900H            ; below this the stack is too deep
+LINEMAXB  EQU 255               ; longest input line
+
+BUF       EQU 0F301H            ; 256: the input line, tokenised in place,
+                                ; after a ':' that direct mode starts at
+BVARS     EQU BUF + 257
+VARTAB    EQU BVARS             ; 2
+ARYTAB    EQU VARTAB + 2        ; 2
+STREND    EQU ARYTAB + 2        ; 2
+FRETOP    EQU STREND + 2        ; 2
+CURLIN    EQU FRETOP + 2        ; 2: line running, FFFFH in direct mode
+CONTPTR   EQU CURLIN + 2        ; 2: where CONT goes on, 0 = it cannot
+CONTLIN   EQU CONTPTR + 2       ; 2
+MAINSP    EQU CONTLIN + 2       ; 2: the stack the prompt runs on
+DATPTR    EQU MAINSP + 2        ; 2: where READ goes on
+DATNEED   EQU DATPTR + 2        ; 1: non-zero: look for the next DATA first
+TEMPPT    EQU DATNEED + 1       ; 2: next free temporary descriptor
+TEMPST    EQU TEMPPT + 2        ; 32: 8 temporary string descriptors
+TEMPEND   EQU TEMPST + 32
+VALTYP    EQU TEMPEND           ; 1: 0 number, 1 string (FAC = descriptor)
+VARTYPE   EQU VALTYP + 1        ; 1: of the last variable found: 0 1 2
+DIMFLG    EQU VARTYPE + 1       ; 1: non-zero while DIM makes arrays
+MKVAR     EQU DIMFLG + 1        ; 1: non-zero: make a missing variable
+OPTXT     EQU MKVAR + 1         ; 2: text pointer kept over an operation
+ARYTXT    EQU OPTXT + 2         ; 2
+LISTHI    EQU ARYTXT + 2        ; 2
+AUTOLIN   EQU LISTHI + 2        ; 2: next AUTO line, 0 = off
+AUTOSTEP  EQU AUTOLIN + 2       ; 2
+INPTR     EQU AUTOSTEP + 2      ; 2: INPUT and READ data pointer
+GCLIM     EQU INPTR + 2         ; 2: collector's working values
+GCTOP     EQU GCLIM + 2         ; 2
+GCBEST    EQU GCTOP + 2         ; 2
+GCBADR    EQU GCBEST + 2        ; 2
+FNSAVE    EQU GCBADR + 2        ; 2
+NUMTMP    EQU FNSAVE + 2        ; 4: a number kept aside
+PREFILL   EQU NUMTMP + 4        ; 1: characters already in BUF for INLINE
+PLOTX     EQU PREFILL + 1       ; 2: dot kept by LINE
+PLOTY     EQU PLOTX + 2         ; 2
+STRL      EQU PLOTY + 2         ; 2: the left string operand's descriptor
+ARYCNT    EQU STRL + 2          ; 1: subscripts given
+VALBUF    EQU ARYCNT + 1        ; 41: text VAL reads
+CONTMODE  EQU VALBUF + 41        ; 1: CONTPTR is a line to start, not a statement end
+FNTYPE    EQU CONTMODE + 1        ; 1: the FN parameter's type
+PENX      EQU FNTYPE + 1          ; 1: the light pen's last column
+PENY      EQU PENX + 1            ; 1: and row
+LINEON    EQU PENY + 1         ; 1: LINE's state: dots on or off
+LINEX2    EQU LINEON + 1          ; 2: the end point
+LINEY2    EQU LINEX2 + 2          ; 2
+LINEDX    EQU LINEY2 + 2          ; 2
+LINEDY    EQU LINEDX + 2          ; 2
+LINESX    EQU LINEDY + 2          ; 2
+LINESY    EQU LINESX + 2          ; 2
+LINEERR   EQU LINESY + 2          ; 2
+EDITPTR   EQU LINEERR + 2         ; 2: where OUTCH stores, 0 = the screen
+RENNEW    EQU EDITPTR + 2         ; 2: RENUM's first new number
+RENOLD    EQU RENNEW + 2          ; 2: its first old one
+RENSTEP   EQU RENOLD + 2          ; 2
+RENLINE   EQU RENSTEP + 2         ; 2: the line being rewritten
+ILEN      EQU RENLINE + 2         ; 1: INLINE's line length
+IPOS      EQU ILEN + 1            ; 1: and the cursor's place in it
+CURPTR    EQU IPOS + 1            ; 2: the line running (its link)
+BVEND     EQU CURPTR + 2
+        IF BVEND > 0F800H
+        .ERROR The interpreter's variables outgrew their area
+        ENDIF
+
+E_NF      EQU 1
+E_SN      EQU 2
+E_RG      EQU 3
+E_OD      EQU 4
+E_FC      EQU 5
+E_OV      EQU 6
+E_OM      EQU 7
+E_UL      EQU 8
+E_BS      EQU 9
+E_DD      EQU 10
+E_DZ      EQU 11
+E_ID      EQU 12
+E_TM      EQU 13
+E_OS      EQU 14
+E_LS      EQU 15
+E_ST      EQU 16
+E_CN      EQU 17
+E_UF      EQU 18
+E_RE      EQU 19
+E_LB      EQU 20
+
+; ---------------------------------------------------------------- start
+; Power on: the banner, the free bytes and the prompt.
+BCOLD:  LD HL,BASICBANNER
+        CALL PRINT
+        LD D,0
+        LD HL,BANNERATTR
+        CALL ATTRLIST
+        CALL SCRATCH
+        LD HL,(FRETOP)
+        LD DE,(VARTAB)
+        OR A
+        SBC HL,DE
+        CALL PDEC
+        CALL PRINTI
+        DB " bytes free",0DH,0
+        JR BSTART
+
+; The monitor's BASIC command: back with the program kept (one the monitor
+; has loaded to TXTTAB included); memory that holds no program is a NEW one.
+BASIC:  LD HL,TXTTAB
+_line:  LD E,(HL)
+        INC HL
+        LD D,(HL)
+        DEC HL
+        LD A,D
+        OR E
+        JR Z,_end
+        PUSH HL                 ; a link must lead on, and stay below MEMSIZ
+        SBC HL,DE
+        POP HL
+        JR NC,_bad
+        EX DE,HL
+        LD BC,MEMSIZ
+        PUSH HL
+        OR A
+        SBC HL,BC
+        POP HL
+        JR C,_line
+_bad:   CALL SCRATCH
+        JR BSTART
+_end:   INC HL
+        INC HL
+        LD (VARTAB),HL
+        CALL CLEARVARS
+BSTART: LD A,1
+        LD (INBASIC),A
+        LD HL,STACKTOP
+        LD (MAINSP),HL
+        LD HL,0
+        LD (CONTPTR),HL
+        LD (AUTOLIN),HL
+        JP READY
+
+BASICBANNER:
+        DB " Z80HOME  BASIC 1.0          ",0B3H,0B3H,0B3H,0B3H,0B3H,0B3H,0B3H,0DH,0
+
+; NEW: no program, no variables.
+SCRATCH:
+        LD HL,0
+        LD (TXTTAB),HL
+        LD HL,TXTTAB + 2
+        LD (VARTAB),HL
+        ; fall into CLEARVARS
+
+; No variables, arrays or strings; READ starts over.
+CLEARVARS:
+        LD HL,(VARTAB)
+        LD (ARYTAB),HL
+        LD (STREND),HL
+        LD HL,MEMSIZ
+        LD (FRETOP),HL
+        LD HL,TEMPST
+        LD (TEMPPT),HL
+        LD HL,0
+        LD (DATPTR),HL
+        LD (CONTPTR),HL
+        LD HL,STACKTOP
+        LD (MAINSP),HL
+        LD A,1
+        LD (DATNEED),A
+        XOR A
+        LD (DIMFLG),A
+        RET
+
+; ---------------------------------------------------------------- errors
+SNERR:  LD E,E_SN
+        JR ERROR
+FCERR:  LD E,E_FC
+        JR ERROR
+TMERR:  LD E,E_TM
+        JR ERROR
+OMERR:  LD E,E_OM
+        JR ERROR
+ULERR:  LD E,E_UL
+        JR ERROR
+; A number routine failed: its code is in A.
+FPERR:  LD E,A
+; Error E: the message, the line, and the prompt; the program stays.
+ERROR:  LD SP,STACKTOP
+        LD HL,STACKTOP
+        LD (MAINSP),HL
+        LD HL,0
+        LD (CONTPTR),HL
+        LD (AUTOLIN),HL
+; E = 0: "Break" instead of an error.
+ERRMSG: LD A,(CURX)
+        OR A
+        CALL NZ,CRLF
+        LD A,E
+        OR A
+        LD HL,BREAKTEXT
+        JR Z,_print
+        LD A,'?'
+        CALL PUTCH
+        LD HL,ERRTEXT
+_find:  DEC E
+        JR Z,_print
+_skip:  LD A,(HL)
+        INC HL
+        OR A
+        JR NZ,_skip
+        JR _find
+_print: CALL PRINT
+        CALL INLINENO
+; A device routine has printed its error: back to the prompt.
+BERRWARM:
+        CALL CRLF
+        LD SP,STACKTOP
+        LD HL,STACKTOP
+        LD (MAINSP),HL
+        ; fall into READY
+
+READY:  LD A,(CURX)
+        OR A
+        CALL NZ,CRLF
+        CALL PRINTI
+        DB "Ok",0DH,0
+MAIN:   LD SP,(MAINSP)
+        LD HL,0FFFFH
+        LD (CURLIN),HL
+        LD HL,(AUTOLIN)
+        LD A,H
+        OR L
+        LD A,0
+        JR Z,_edit
+        EX DE,HL                ; AUTO: the number, ready to type after
+        LD HL,BUF
+        CALL PUTDEC
+        LD (HL),' '
+        INC HL
+        LD A,L
+        SUB BUF AND 0FFH
+_edit:  LD (PREFILL),A
+MAINED: CALL INLINE
+        JR NC,_got
+        LD HL,0                 ; STOP ends AUTO
+        LD (AUTOLIN),HL
+        JR MAIN
+_got:   CALL CHRGOT
+        JR C,_some
+        OR A
+        JR NZ,_some
+        LD HL,0                 ; an empty line ends AUTO
+        LD (AUTOLIN),HL
+        JP MAIN
+_some:  JP NC,DIRECT
+        CALL LINGET             ; a numbered line
+        PUSH DE
+        PUSH HL
+        LD HL,(AUTOLIN)
+        LD A,H
+        OR L
+        JR Z,_noauto
+        POP HL                  ; AUTO's number alone ends AUTO
+        PUSH HL
+        LD A,(HL)
+        OR A
+        JR NZ,_more
+        LD (AUTOLIN),A
+        LD (AUTOLIN + 1),A
+        JP READY
+_more:  LD HL,(AUTOLIN)
+        LD BC,(AUTOSTEP)
+        ADD HL,BC
+        JR NC,_step
+        LD HL,0
+_step:  LD (AUTOLIN),HL
+_noauto:
+        POP HL
+        LD DE,BUF
+        CALL CRUNCH             ; BC = tokenised length
+        POP DE
+        CALL EDITLINE
+        JR MAIN
+DIRECT: LD DE,BUF
+        CALL CRUNCH
+        LD HL,BUF - 1
+        LD (HL),':'
+        JP NEWSTT
+
+; Prints " in N" when a program line is running.
+INLINENO:
+        LD HL,(CURLIN)
+        LD A,H
+        AND L
+        INC A
+        RET Z
+        CALL PRINTI
+        DB " in ",0
+        JP PDEC
+
+; Writes DE in decimal at HL; HL ends past it.
+PUTDEC: PUSH HL
+        EX DE,HL
+        LD BC,-10000
+        CALL _place
+        LD BC,-1000
+        CALL _place
+        LD BC,-100
+        CALL _place
+        LD BC,-10
+        CALL _place
+        LD A,L
+        ADD A,'0'
+        LD (DE),A
+        POP HL                  ; leading zeros go, the last digit stays
+        PUSH HL
+        LD BC,0400H
+_lead:  LD A,(HL)
+        CP '0'
+        JR NZ,_go
+        INC HL
+        INC C
+        DJNZ _lead
+_go:    POP DE
+        LD A,5
+        SUB C
+        LD C,A
+        LD B,0
+        LDIR
+        EX DE,HL
+        RET
+_place: LD A,'0' - 1
+_count: INC A
+        ADD HL,BC
+        JR C,_count
+        SBC HL,BC
+        LD (DE),A
+        INC DE
+        RET
+
+BREAKTEXT:
+        DB "Break",0
+ERRTEXT:
+        DB "NEXT without FOR",0
+        DB "Syntax error",0
+        DB "RETURN without GOSUB",0
+        DB "Out of DATA",0
+        DB "Illegal function call",0
+        DB "Overflow",0
+        DB "Out of memory",0
+        DB "Undefined line number",0
+        DB "Subscript out of range",0
+        DB "Redimensioned array",0
+        DB "Division by zero",0
+        DB "Illegal direct",0
+        DB "Type mismatch",0
+        DB "Out of string space",0
+        DB "String too long",0
+        DB "String formula too complex",0
+        DB "Can't continue",0
+        DB "Undefined user function",0
+        DB "Redo from start",0
+        DB "Line buffer overflow",0
+
+; ---------------------------------------------------------------- input line
+; Reads a line into BUF (PREFILL characters are there already and shown),
+; wrapping onto the next rows: printable keys insert at the cursor, LEFT and
+; RIGHT move it, BS takes back the character before it and DEL the one
+; under it, ESC clears, STOP abandons (carry), RETURN ends wherever the
+; cursor is. A line longer than LINEMAXB is refused with an error. HL = BUF
+; on return.
+INLINE: LD A,(PREFILL)
+        LD (ILEN),A
+        XOR A
+        LD (PREFILL),A
+        LD (IPOS),A
+        CALL PRTAIL             ; show what is there already
+        LD A,(ILEN)
+        LD (IPOS),A
+_key:   CALL GETKEY
+        CP K_CR
+        JP Z,_done
+        CP K_STOP
+        JP Z,_stop
+        LD HL,_key
+        PUSH HL                 ; the handlers below return to _key
+        CP K_BS
+        JR Z,_bs
+        CP K_DEL
+        JR Z,_del
+        CP K_LEFT
+        JR Z,_left
+        CP K_RIGHT
+        JR Z,_right
+        CP K_ESC
+        JP Z,_clear
+        CP ' '
+        RET C
+        CP 7FH
+        RET NC
+        LD C,A                  ; insert C at the cursor
+        LD A,(ILEN)
+        CP LINEMAXB
+        JR Z,_long
+        CALL _room              ; B = characters from the cursor on
+        JR Z,_put
+        LD HL,BUF - 1           ; move them one on, the last first
+        LD A,(ILEN)
+        ADD A,L
+        LD L,A
+        JR NC,_nc
+        INC H
+_nc:    LD D,H
+        LD E,L
+        INC DE
+        PUSH BC
+        LD C,B
+        LD B,0
+        LDDR
+        POP BC
+_put:   CALL _at
+        LD (HL),C
+        LD HL,ILEN
+        INC (HL)
+        CALL PRTAIL             ; shows the rest, the cursor after it
+        DEC A
+        CALL CURBACKN           ; back to just after the new character
+        LD HL,IPOS
+        INC (HL)
+        RET
+_long:  POP HL
+        CALL CRLF
+        LD E,E_LB
+        JP ERROR
+_left:  LD HL,IPOS
+        LD A,(HL)
+        OR A
+        RET Z
+        DEC (HL)
+        LD A,1
+        JP CURBACKN
+_right: CALL _room
+        RET Z
+        CALL _at
+        LD A,(HL)
+        CALL PUTCH
+        LD HL,IPOS
+        INC (HL)
+        RET
+_bs:    LD HL,IPOS
+        LD A,(HL)
+        OR A
+        RET Z
+        DEC (HL)
+        LD A,1
+        CALL CURBACKN
+        ; fall into _del
+_del:   CALL _room
+        RET Z
+        DEC B                   ; the characters after it move back one
+        JR Z,_cut
+        CALL _at
+        LD D,H
+        LD E,L
+        INC HL
+        LD C,B
+        LD B,0
+        LDIR
+_cut:   LD HL,ILEN
+        DEC (HL)
+        CALL PRTAIL
+        PUSH AF
+        LD A,' '                ; the old last character goes
+        CALL PUTCH
+        POP AF
+        INC A
+        JP CURBACKN
+_clear: LD A,(IPOS)
+        CALL CURBACKN
+        XOR A
+        LD (IPOS),A
+        LD A,(ILEN)
+        OR A
+        RET Z
+        LD B,A
+_blank: LD A,' '
+        CALL PUTCH
+        DJNZ _blank
+        LD A,(ILEN)
+        CALL CURBACKN
+        XOR A
+        LD (ILEN),A
+        RET
+_stop:  CALL PRTAIL
+        XOR A
+        LD (BUF),A
+        CALL CRLF
+        LD HL,BUF
+        SCF
+        RET
+_done:  CALL PRTAIL             ; the cursor past the whole line
+        CALL _end
+        LD (HL),0
+        CALL CRLF
+        LD HL,BUF
+        OR A
+        RET
+; HL = BUF + the cursor's place.
+_at:    LD A,(IPOS)
+        JR _bufa
+_end:   LD A,(ILEN)
+_bufa:  LD HL,BUF
+        ADD A,L
+        LD L,A
+        RET NC
+        INC H
+        RET
+; B = characters from the cursor to the end; Z if none.
+_room:  LD A,(IPOS)
+        LD B,A
+        LD A,(ILEN)
+        SUB B
+        LD B,A
+        RET
+
+; Prints BUF from the cursor's place to the end: A = how many. Keeps BC.
+PRTAIL: PUSH BC
+        LD A,(IPOS)
+        LD B,A
+        LD A,(ILEN)
+        SUB B
+        PUSH AF
+        JR Z,_none
+        LD B,A
+        LD A,(IPOS)
+        LD HL,BUF
+        ADD A,L
+        LD L,A
+        JR NC,_char
+        INC H
+_char:  LD A,(HL)
+        INC HL
+        CALL PUTCH
+        DJNZ _char
+_none:  POP AF
+        POP BC
+        RET
+
+; Moves the cursor back A cells, up a row at the start of one. Keeps BC.
+CURBACKN:
+        OR A
+        RET Z
+        PUSH BC
+        LD B,A
+_cell:  LD A,(CURX)
+        OR A
+        JR NZ,_left
+        LD A,(CURY)
+        OR A
+        JR Z,_show
+        DEC A
+        LD (CURY),A
+        LD A,(COLS)
+_left:  DEC A
+        LD (CURX),A
+        DJNZ _cell
+_show:  POP BC
+        JP SHOWCURSOR
+
+; ---------------------------------------------------------------- text scanning
+; CHRGET: on to the next character that is not a space. CHRGOT: the same
+; from this one. A = the character; Z at the end of a statement (0 or ':'),
+; carry for a digit.
+CHRGET: INC HL
+CHRGOT: LD A,(HL)
+        CP ' '
+        JR Z,CHRGET
+        CP ':'
+        RET NC
+        CP '0'
+        CCF
+        JR NC,_nd
+        CP ':'                  ; a digit: carry, NZ
+        RET
+_nd:    OR A
+        RET
+
+; Syntax error unless the next character is the byte after the CALL.
+SYNCHR: CALL CHRGOT
+        EX (SP),HL
+        CP (HL)
+        INC HL
+        EX (SP),HL
+        JP NZ,SNERR
+        JR CHRGET
+
+; DE = the line number at HL (0-65529); HL past it.
+LINGET: LD DE,0
+_digit: CALL CHRGOT
+        RET NC
+        PUSH HL
+        SUB '0'
+        LD H,D
+        LD L,E
+        ADD HL,HL
+        JR C,_big
+        ADD HL,HL
+        JR C,_big
+        ADD HL,DE
+        JR C,_big
+        ADD HL,HL
+        JR C,_big
+        LD E,A
+        LD D,0
+        ADD HL,DE
+        JR C,_big
+        EX DE,HL
+        LD HL,65529
+        SBC HL,DE
+        JR C,_big
+        POP HL
+        INC HL
+        JR _digit
+_big:   JP SNERR
+
+; Upper-cases A.
+UPCASE: CP 'a'
+        RET C
+        CP 'z' + 1
+        RET NC
+        SUB 20H
+        RET
+
+; Carry unless A is a letter (upper case).
+ISLETTER:
+        CP 'A'
+        RET C
+        CP 'Z' + 1
+        CCF
+        RET
+
+; ---------------------------------------------------------------- tokeniser
+; Tokenises the text at HL into DE (never past HL), up to its 0. Outside
+; quotes letters are upper-cased and keywords become their token; after
+; REM, ' and DATA text stays as typed. ELSE is stored as ':' and its
+; token. BC = the length with the 0.
+CRUNCH: PUSH DE
+        LD C,0                  ; 0, or '"' in a string, or 1 after DATA,
+                                ; or 2 after REM
+_next:  LD A,(HL)
+        OR A
+        JP Z,_end
+        LD B,A
+        LD A,C
+        CP 2
+        JP Z,_copyb
+        CP '"'
+        JR NZ,_out
+        LD A,B
+        CP '"'
+        JR NZ,_copyb
+        LD C,0
+        JR _copyb
+_out:   LD A,B
+        CP '"'
+        JR NZ,_noq
+        LD C,A
+        JR _copyb
+_noq:   LD A,C
+        OR A
+        LD A,B
+        JR Z,_code
+        CP ':'
+        JR NZ,_copyb
+        LD C,0
+        JR _copyb
+_code:  CP '?'
+        JR NZ,_amp
+        INC HL
+        LD A,T_PRINT
+        JR _token
+_amp:   CP '&'                  ; &H: copied with its digits upper-cased
+        JR NZ,_word
+        LD (DE),A
+        INC HL
+        INC DE
+_hex:   LD A,(HL)
+        CALL UPCASE
+        CP 'H'
+        JR Z,_hexd
+        LD B,A
+        CALL HEXDIG
+        LD A,B
+        JR C,_next
+_hexd:  LD (DE),A
+        INC HL
+        INC DE
+        JR _hex
+_word:  CALL UPCASE
+        LD B,A
+        CP 27H
+        JR Z,_kw
+        CP '0'
+        JR C,_copyb
+        CALL ISLETTER
+        JR NC,_kw
+        CP '9' + 1              ; a number: copied with its digits, point and
+                                ; exponent, so E cannot start a keyword
+        JR NC,_copyb
+_num:   LD (DE),A
+        INC HL
+        INC DE
+        LD A,(HL)
+        CP '.'
+        JR Z,_num
+        CALL UPCASE
+        CP 'E'
+        JR NZ,_ndig
+        LD (DE),A
+        INC HL
+        INC DE
+        LD A,(HL)
+        CP '-'
+        JR Z,_num
+        CP '+'
+        JR Z,_num
+_ndig:  CP '0'
+        JP C,_next
+        CP '9' + 1
+        JR C,_num
+        JP _next
+_kw:    CALL KEYWORD
+        JR NC,_token
+_copyb: LD A,B                  ; no keyword: the letter itself
+_copy:  LD (DE),A
+        INC HL
+        INC DE
+        JP _next
+_token: CP T_ELSE
+        JR NZ,_plain
+        LD B,A
+        LD A,':'
+        LD (DE),A
+        INC DE
+        LD A,B
+_plain: LD (DE),A
+        INC DE
+        CP T_REM
+        JR Z,_rem
+        CP T_APOS
+        JR Z,_rem
+        CP T_DATA
+        JP NZ,_next
+        LD C,1
+        JP _next
+_rem:   LD C,2
+        JP _next
+_end:   LD (DE),A
+        INC DE
+        EX DE,HL
+        POP DE
+        OR A
+        SBC HL,DE
+        LD B,H
+        LD C,L
+        RET
+
+; A = the value of hex digit A; carry if it is none.
+HEXDIG: CP '0'
+        RET C
+        CP '9' + 1
+        JR NC,_letter
+        SUB '0'
+        RET
+_letter:
+        CP 'A'
+        RET C
+        CP 'F' + 1
+        CCF
+        RET C
+        SUB 'A' - 10
+        RET
+
+; Matches a keyword at HL: A = its token and HL past it, or carry and HL
+; kept. Keeps BC and DE.
+KEYWORD:
+        PUSH BC
+        PUSH DE
+        LD DE,KEYWORDS
+        LD C,80H
+_word:  LD A,(DE)
+        OR A
+        SCF
+        JR Z,_done
+        PUSH HL
+_char:  LD A,(HL)
+        CALL UPCASE
+        LD B,A
+        LD A,(DE)
+        AND 7FH
+        CP B
+        JR NZ,_miss
+        LD A,(DE)
+        INC DE
+        INC HL
+        RLA
+        JR NC,_char
+        POP AF                  ; matched
+        LD A,C
+        OR A
+        JR _done
+_miss:  POP HL
+_skip:  LD A,(DE)
+        INC DE
+        RLA
+        JR NC,_skip
+        INC C
+        JR _word
+_done:  POP DE
+        POP BC
+        RET
+
+; ---------------------------------------------------------------- program lines
+; Finds line DE: HL = that line (Z) or the first one after it (NZ, maybe the
+; end of the program). Keeps DE. FNDFROM starts at line HL.
+FNDLIN: LD HL,TXTTAB
+FNDFROM:
+_line:  LD C,(HL)
+        INC HL
+        LD B,(HL)
+        LD A,B
+        OR C
+        JR Z,_end
+        INC HL
+        LD A,(HL)
+        INC HL
+        PUSH HL
+        LD H,(HL)
+        LD L,A                  ; HL = its number
+        OR A
+        SBC HL,DE
+        POP HL
+        JR NC,_here
+        LD H,B
+        LD L,C
+        JR _line
+_here:  DEC HL
+        DEC HL
+        DEC HL
+        RET
+_end:   DEC HL
+        OR 1
+        RET
+
+; Stores line DE with the BC bytes of tokenised text in BUF, or deletes it
+; when the text is empty.
+EDITLINE:
+        LD (NUMTMP),DE
+        LD (NUMTMP + 2),BC
+        CALL FNDLIN
+        LD (OPTXT),HL
+        JR NZ,_insert
+        LD E,(HL)               ; remove the old line
+        INC HL
+        LD D,(HL)               ; DE = the next line
+        LD HL,(VARTAB)
+        OR A
+        SBC HL,DE
+        LD B,H
+        LD C,L
+        LD HL,(OPTXT)
+        EX DE,HL
+        LDIR
+        LD (VARTAB),DE
+_insert:
+        LD A,(BUF)
+        OR A
+        JR Z,_fix               ; a number alone deletes
+        LD HL,(NUMTMP + 2)
+        LD BC,4
+        ADD HL,BC
+        LD B,H
+        LD C,L                  ; room the line takes
+        LD HL,(VARTAB)
+        ADD HL,BC
+        JP C,OMERR
+        PUSH HL
+        LD DE,MEMSIZ - 256      ; keep room for a few variables
+        OR A
+        SBC HL,DE
+        JP NC,OMERR
+        LD HL,(VARTAB)
+        PUSH HL
+        LD BC,(OPTXT)
+        OR A
+        SBC HL,BC
+        LD B,H
+        LD C,L                  ; bytes from the place to VARTAB
+        POP HL
+        POP DE
+        LD (VARTAB),DE
+        DEC HL
+        DEC DE
+        LDDR
+        LD HL,(OPTXT)
+        LD (HL),1               ; any link but 0 until RELINK
+        INC HL
+        INC HL
+        LD DE,(NUMTMP)
+        LD (HL),E
+        INC HL
+        LD (HL),D
+        INC HL
+        EX DE,HL
+        LD HL,BUF
+        LD BC,(NUMTMP + 2)
+        LDIR
+_fix:   CALL RELINK
+        JP CLEARVARS
+
+; Sets every line's link from the zero ending its text.
+RELINK: LD HL,TXTTAB
+_line:  LD A,(HL)
+        INC HL
+        OR (HL)
+        RET Z
+        PUSH HL
+        INC HL
+        INC HL
+        INC HL
+        XOR A
+_find:  CP (HL)
+        INC HL
+        JR NZ,_find
+        EX DE,HL
+        POP HL
+        LD (HL),D
+        DEC HL
+        LD (HL),E
+        EX DE,HL
+        JR _line
+
+; ---------------------------------------------------------------- LIST
+; Reads "[from][-[to]]" at HL: DE = from, LISTHI = to.
+RANGE:  LD DE,0
+        CALL CHRGOT
+        JR NC,_nofrom
+        CALL LINGET
+        LD (LISTHI),DE
+        CALL CHRGOT
+        CP '-'
+        RET NZ
+        JR _to
+_nofrom:
+        CP '-'
+        LD BC,0FFFFH
+        LD (LISTHI),BC
+        RET NZ
+_to:    PUSH DE
+        CALL CHRGET
+        LD DE,0FFFFH
+        CALL C,LINGET
+        LD (LISTHI),DE
+        POP DE
+        RET
+
+S_LIST: CALL RANGE
+        PUSH HL
+        CALL FNDLIN
+_line:  LD E,(HL)
+        INC HL
+        LD D,(HL)
+        LD A,D
+        OR E
+        JR Z,_end
+        PUSH DE
+        INC HL
+        LD E,(HL)
+        INC HL
+        LD D,(HL)
+        INC HL
+        PUSH HL
+        LD HL,(LISTHI)
+        OR A
+        SBC HL,DE
+        POP HL
+        JR C,_done
+        CALL BREAKNOW
+        JR NZ,_break
+        EX DE,HL
+        CALL PDEC
+        EX DE,HL
+        CALL PSPACE
+        CALL LISTTEXT
+        CALL CRLF
+        POP HL
+        JR _line
+_done:  POP HL
+_end:   POP HL
+        JP CHRGOT
+_break: LD E,0                  ; "Break" (in N, when a program lists)
+        JP ERRMSG
+
+; Prints the tokenised text at HL up to its 0; HL past it.
+LISTTEXT:
+        LD C,0                  ; non-zero in a string or a remark
+_char:  LD A,(HL)
+        INC HL
+        OR A
+        RET Z
+        LD B,A
+        LD A,C
+        OR A
+        LD A,B
+        JR NZ,_raw
+        CP '"'
+        JR NZ,_tok
+        LD C,A
+        JR _put
+_tok:   CP ':'
+        JR NZ,_kw
+        LD A,(HL)
+        CP T_ELSE               ; the ':' stored before ELSE
+        LD A,B
+        JR Z,_char
+_kw:    OR A
+        JP P,_put
+        CP T_REM
+        JR Z,_rem
+        CP T_APOS
+        JR NZ,_word
+_rem:   LD C,1
+_word:  CALL PKEYWORD
+        JR _char
+_raw:   CP '"'
+        JR NZ,_put
+        DEC C
+        INC C
+        JP M,_put
+        LD A,C
+        CP '"'
+        LD A,B
+        JR NZ,_put
+        LD C,0
+_put:   CALL OUTCH
+        JR _char
+
+; Prints the keyword of token A. Keeps BC, HL.
+PKEYWORD:
+        PUSH HL
+        PUSH BC
+        LD HL,KEYWORDS
+        SUB 80H
+        JR Z,_print
+        LD B,A
+_skip:  LD A,(HL)
+        INC HL
+        RLA
+        JR NC,_skip
+        DJNZ _skip
+_print: LD A,(HL)
+        INC HL
+        LD B,A
+        AND 7FH
+        CALL OUTCH
+        BIT 7,B
+        JR Z,_print
+        POP BC
+        POP HL
+        RET
+
+; Prints A, or with EDITPTR set stores it there instead (EDIT's text).
+OUTCH:  PUSH HL
+        LD HL,(EDITPTR)
+        INC H
+        DEC H
+        JR Z,_print
+        PUSH AF
+        LD A,L                  ; a full input line takes no more
+        CP (BUF + LINEMAXB) AND 0FFH
+        JR Z,_full
+        POP AF
+        LD (HL),A
+        INC HL
+        LD (EDITPTR),HL
+        POP HL
+        RET
+_full:  POP AF
+        POP HL
+        RET
+_print: POP HL
+        JP PUTCH
+
+; ---------------------------------------------------------------- statement loop
+; HL at the end of a statement: on to the next one, or the next line.
+NEWSTT: LD A,(KHEAD)            ; a key waiting: STOP?
+        LD B,A
+        LD A,(KTAIL)
+        CP B
+        JR Z,_nokey
+        CALL BREAKNOW
+        JP NZ,BREAK
+_nokey: LD A,(HL)
+        CP ':'
+        JR Z,GOSTMT
+        OR A
+        JP NZ,SNERR
+        LD A,(CURLIN)
+        LD B,A
+        LD A,(CURLIN + 1)
+        AND B
+        INC A
+        JP Z,READY              ; the direct line has ended
+        INC HL
+RUNLINE:                        ; HL at a line's link
+        LD A,(KHEAD)            ; STOP between lines: CONT starts this one
+        LD B,A
+        LD A,(KTAIL)
+        CP B
+        JR Z,_go
+        CALL BREAKNOW
+        JR Z,_go
+        LD A,1
+        LD (CONTMODE),A
+        JR BREAK2
+_go:    LD (CURPTR),HL
+        LD A,(HL)
+        INC HL
+        OR (HL)
+        JP Z,ENDPRG
+        INC HL
+        LD E,(HL)
+        INC HL
+        LD D,(HL)
+        LD (CURLIN),DE
+GOSTMT: CALL CHRGET
+        LD DE,NEWSTT
+        PUSH DE
+; Runs the statement at HL (A = its first character).
+EXEC:   LD DE,TEMPST
+        LD (TEMPPT),DE
+        RET Z
+        SUB 80H
+        JP C,S_LET
+        CP T_TIMES - 80H
+        JP Z,S_TIMESET
+        CP T_MIDS - 80H
+        JP Z,S_MIDSET
+        CP T_ELSE - 80H
+        JP Z,S_REM
+        CP NSTMT
+        JP NC,SNERR
+        ADD A,A
+        LD E,A
+        LD D,0
+        PUSH HL
+        LD HL,STMTTAB
+        ADD HL,DE
+        LD E,(HL)
+        INC HL
+        LD D,(HL)
+        POP HL
+        PUSH DE
+        JP CHRGET
+
+; Breaks off the program at HL, the end of a statement: "Break in N", and
+; CONT may go on.
+BREAK:  XOR A
+        LD (CONTMODE),A
+BREAK2: PUSH HL
+        LD A,(CURX)
+        OR A
+        CALL NZ,CRLF
+        CALL PRINTI
+        DB "Break",0
+        CALL INLINENO
+        CALL CRLF
+        POP HL
+; Back to the prompt with FOR and GOSUB kept under it, for CONT. Reached
+; by a jump from the statement loop, with only the frames on the stack.
+HALTED: LD (CONTPTR),HL
+        LD HL,(CURLIN)
+        LD (CONTLIN),HL
+        LD A,H
+        AND L
+        INC A
+        JR Z,ENDPRG
+        LD HL,0
+        ADD HL,SP
+        LD (MAINSP),HL
+        JP READY
+
+ENDPRG: LD HL,0
+        LD (CONTPTR),HL
+        LD HL,STACKTOP
+        LD (MAINSP),HL
+        JP READY
