@@ -31,7 +31,7 @@ void Out(int port, int value) {
 }
 
 int WindowSide(uint8_t choice) {
-    return choice < 32 ? 0 : choice * 3;
+    return choice < 32 ? 0 : choice;
 }
 
 uint32_t PixelOf(COLORREF color) {
