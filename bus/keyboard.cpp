@@ -18,6 +18,7 @@
 #include <array>
 
 #include "state/machine_state.h"
+#include "state/state_io.h"
 
 constexpr uint8_t kKeyUnmapped = 0xFF;
 constexpr int kKeyRows = 16;
@@ -119,4 +120,8 @@ void KeyboardKeyEvent(uint32_t message, uint32_t virtualKey) {
 void KeyboardPowerOn(void) {
     for (std::atomic<uint8_t>& row : machine.keyMatrix)
         Put(row, 0);
+}
+
+void KeyboardState(StateIo& io) {
+    io.Values(machine.keyMatrix);
 }

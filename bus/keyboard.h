@@ -2,6 +2,8 @@
 // host's key messages through keyMap.
 #pragma once
 
+struct StateIo;
+
 #include <array>
 #include <cstdint>
 
@@ -14,3 +16,5 @@ int KeyboardReadRow(int port);
 void KeyboardKeyEvent(uint32_t message, uint32_t virtualKey);
 // Power-on: every key released. A reset keeps held keys held.
 void KeyboardPowerOn(void);
+// Saves, checks or loads the matrix (state/state_io.h).
+void KeyboardState(StateIo& io);

@@ -28,6 +28,7 @@
 #include "devices/beeper.h"
 #include "devices/calendar.h"
 #include "state/machine_state.h"
+#include "state/state_io.h"
 
 constexpr uint8_t kColumns80 = 0x01;
 constexpr uint8_t kMonoMode = 0x02;
@@ -111,4 +112,17 @@ void SysCtlReset(void) {
     Put(machine.columns80, 0);
     Put(machine.monoMode, 0);
     Put(machine.interruptMask, 0);
+}
+
+void SysCtlState(StateIo& io) {
+    io.Value(machine.columns80);
+    io.Value(machine.monoMode);
+    io.Value(machine.bgColor);
+    io.Value(machine.sysCtlBit0);
+    io.Value(machine.ramSelect);
+    io.Value(machine.sysCtlBit2);
+    io.Value(machine.displayOn);
+    io.Value(machine.sysCtlBit4);
+    io.Value(machine.beepOn);
+    io.Value(machine.interruptMask);
 }

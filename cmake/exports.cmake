@@ -1,5 +1,6 @@
 # Export tables from headers: a library exports exactly the functions its
 # headers declare with Z80HOME_API, so the headers are the one list of names.
+# The list is read at configure time (a change to a header configures again).
 
 # z80home_export_names(OUT header...): the declared names, in order.
 function(z80home_export_names out)
@@ -8,10 +9,15 @@ function(z80home_export_names out)
         set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${header})
         file(STRINGS ${header} lines REGEX "^Z80HOME_API ")
         foreach(line ${lines})
-            string(REGEX MATCH "([A-Za-z_][A-Za-z0-9_]*)\\(" found "${line}")
+            if(NOT line MATCHES "([A-Za-z_][A-Za-z0-9_]*)\\(")
+                message(FATAL_ERROR "${header}: no function name in: ${line}")
+            endif()
             list(APPEND names ${CMAKE_MATCH_1})
         endforeach()
     endforeach()
+    if(NOT names)
+        message(FATAL_ERROR "${ARGN}: no Z80HOME_API function declared")
+    endif()
     set(${out} ${names} PARENT_SCOPE)
 endfunction()
 

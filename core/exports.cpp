@@ -45,10 +45,7 @@ static void ExportsPowerOn(void) {
     if (tapeNamed) SetCMTFile(tape);
 }
 
-unsigned char RunEmu(HWND window, HDC dc) {
-    // Started once; a second call would start a second set of threads over
-    // the same machine, so it is refused and the running machine carries on.
-    if (!window || Get(machine.running)) return 0;
+bool MachineStart(HWND window, HDC dc) {
     ExportsPowerOn();
     BeepSetUp();
     setz80memaccess(BusAccess);
@@ -57,8 +54,16 @@ unsigned char RunEmu(HWND window, HDC dc) {
     machine.hostWindow = window;
     machine.windowDc = dc;
     // The frame is a 32-bit DIB section the renderer writes directly.
-    if (!CreateFrame(dc)) return 0;
+    if (!CreateFrame(dc)) return false;
     BuildPalette();
+    return true;
+}
+
+unsigned char RunEmu(HWND window, HDC dc) {
+    // Started once; a second call would start a second set of threads over
+    // the same machine, so it is refused and the running machine carries on.
+    if (!window || Get(machine.running)) return 0;
+    if (!MachineStart(window, dc)) return 0;
     // Windows' default timer granularity would stretch Sleep(2) to a whole
     // scheduler tick; the machine's pacing needs millisecond sleeps.
     timeBeginPeriod(1);

@@ -15,6 +15,11 @@ constexpr DWORD kShortestFrameMs = 17;
 constexpr DWORD kTickMs = 2;
 constexpr uint8_t kTickVector = 4;
 
+// RunEmu's start-up short of the threads: the beeper's device, the
+// processor, the ROM images from the working directory, the window and the
+// frame. False, with no frame, when the frame cannot be had. A host without
+// threads (the web page) calls it and then drives the pieces below itself.
+bool MachineStart(HWND window, HDC dc);
 // One slice of CpuThread without its sleep: runs the processor until the
 // slice budget is spent, making a reset the host asked for and delivering
 // pending interrupts between instructions, and accounts the cycles to

@@ -7,6 +7,7 @@
 #include <climits>
 
 #include "core/run_control.h"
+#include "plus/paste.h"
 #include "state/machine_state.h"
 #include "video/screen.h"
 #include "z80/z80.h"
@@ -31,8 +32,10 @@ int32_t CpuRunSliceUpTo(int32_t most) {
     // What the DMA status port will watch: the cycles since the emulated
     // second began.
     int32_t counted = Get(machine.cyclesThisSecond);
-    // Ticks from the cycles run, when real time does not give them.
-    int32_t tickEvery = RunControlDerivesTicks() ? RunControlTickCycles() : 0;
+    // Tick periods: the ticks come from the cycles run when real time does
+    // not give them, and a paste moves on once a period.
+    int32_t tickEvery = RunControlTickCycles();
+    bool deriveTicks = RunControlDerivesTicks();
     do {
         // A plain load on the fast path; the exchange takes the request and
         // its vector together, so the vector delivered is the one requested.
@@ -44,16 +47,16 @@ int32_t CpuRunSliceUpTo(int32_t most) {
         sum += cycles;
         counted += cycles;
         Put(machine.vrtcToggle, !Get(machine.vrtcToggle));
-        if (tickEvery) {
-            machine.cyclesSinceTick += cycles;
-            if (machine.cyclesSinceTick >= tickEvery) {
-                machine.cyclesSinceTick -= tickEvery;
-                TickOnce();
-            }
+        machine.cyclesSinceTick += cycles;
+        if (machine.cyclesSinceTick >= tickEvery) {
+            machine.cyclesSinceTick -= tickEvery;
+            if (deriveTicks) TickOnce();
+            if (Get(machine.pasteActive)) PasteAdvance();
         }
     } while (sum < std::min(most, Get(machine.displayOn) ? kSliceBudgetDisplayOn
                                                          : kSliceBudgetDisplayOff));
 
+    Put(machine.cyclesRun, Get(machine.cyclesRun) + static_cast<uint64_t>(sum));
     int32_t second = Get(machine.displayOn) ? kSecondBudgetDisplayOn : kSecondBudgetDisplayOff;
     // The second budget paces nothing; it only sets where the count that the
     // DMA status port watches starts over.

@@ -55,19 +55,21 @@ void BeepSet(uint8_t on) {
     machine.beepOn.notify_all();
 }
 
+uint8_t BeepFollow(void) {
+    uint8_t on = Get(machine.beepOn);
+    if (on && !machine.beepPlaying && machine.beepBuffer) {
+        waveOutWrite(machine.beepDevice, &machine.beepHeader, sizeof(WAVEHDR));
+        machine.beepPlaying = 1;
+    } else if (!on && machine.beepPlaying) {
+        waveOutReset(machine.beepDevice);
+        machine.beepPlaying = 0;
+    }
+    return on;
+}
+
 // Sleeps until beepOn changes rather than polling it, so a silent or a
 // steadily sounding machine costs this thread nothing.
 DWORD WINAPI BeepThread(LPVOID) {
-    bool playing = false;
-    for (;;) {
-        uint8_t on = Get(machine.beepOn);
-        if (on && !playing && machine.beepBuffer) {
-            waveOutWrite(machine.beepDevice, &machine.beepHeader, sizeof(WAVEHDR));
-            playing = true;
-        } else if (!on && playing) {
-            waveOutReset(machine.beepDevice);
-            playing = false;
-        }
-        machine.beepOn.wait(on, std::memory_order_relaxed);
-    }
+    for (;;)
+        machine.beepOn.wait(BeepFollow(), std::memory_order_relaxed);
 }

@@ -21,6 +21,7 @@
 #include "devices/calendar.h"
 
 #include "state/machine_state.h"
+#include "state/state_io.h"
 
 constexpr uint8_t kCalendarCommandMask = 0x0F;
 constexpr uint8_t kCalendarReadTime = 1;
@@ -125,4 +126,20 @@ void CalendarPowerOn(void) {
         machine.calendarOut[i] = machine.calendarIn[i] = 0;
     machine.calendarOffset = 0;
     machine.calendarSetRecord = {};
+}
+
+void CalendarState(StateIo& io) {
+    io.Value(machine.calendarLatch);
+    io.Values(machine.calendarOut);
+    io.Values(machine.calendarIn);
+    io.Value(machine.calendarBitCount);
+    io.Value(machine.calendarDataOut);
+    io.Value(machine.calendarOffset);
+    struct tm& set = machine.calendarSetRecord;
+    for (int* field : {&set.tm_sec, &set.tm_min, &set.tm_hour, &set.tm_mday, &set.tm_mon,
+                       &set.tm_year, &set.tm_wday, &set.tm_yday, &set.tm_isdst}) {
+        int32_t value = io.mode == StateMode::kSave ? *field : 0;
+        io.Value(value);
+        if (io.mode == StateMode::kLoad) *field = value;
+    }
 }

@@ -1,6 +1,8 @@
 // Calendar clock: a serial 40-bit shift register over the host's clock.
 #pragma once
 
+struct StateIo;
+
 #include <cstdint>
 
 void CalendarWriteLatch(uint8_t data);
@@ -11,3 +13,5 @@ void CalendarShift(void);
 void CalendarReset(void);
 // Power-on: the reset, the register cleared and the host's time unset.
 void CalendarPowerOn(void);
+// Saves, checks or loads the registers and the set time (state/state_io.h).
+void CalendarState(StateIo& io);

@@ -31,6 +31,7 @@
 #include <sys/stat.h>
 
 #include "state/machine_state.h"
+#include "state/state_io.h"
 
 constexpr uint8_t kCassetteNoByte = 0xFF;
 constexpr uint8_t kCassetteStatusReady = 0x07;
@@ -123,4 +124,24 @@ void CassetteSetFile(const char* name) {
 
 const char* CassetteGetFile(void) {
     return machine.cmtFileName;
+}
+
+void CassetteState(StateIo& io) {
+    // Checking reads only the file's bytes; the others hold the name's lock.
+    std::unique_lock<std::mutex> guard(machine.cmtLock, std::defer_lock);
+    if (io.mode != StateMode::kCheck) guard.lock();
+    char name[kCmtNameSize] = {};
+    if (io.mode == StateMode::kSave) memcpy(name, machine.cmtFileName, sizeof name);
+    io.Values(name);
+    io.Require(memchr(name, 0, sizeof name) != nullptr);
+    int32_t offset = io.mode == StateMode::kSave ? machine.cmtReadOffset : 0;
+    io.Value(offset);
+    io.Require(offset >= 0);
+    if (io.mode == StateMode::kLoad) {
+        memcpy(machine.cmtFileName, name, sizeof name);
+        machine.cmtReadOffset = offset;
+    }
+    io.Value(machine.cmtRewindPending);
+    io.Value(machine.cmtFileSet);
+    io.Value(machine.serialStatus);
 }

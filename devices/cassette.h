@@ -1,6 +1,8 @@
 // Cassette tape: the serial ports 0x20 to 0x2F backed by a host file.
 #pragma once
 
+struct StateIo;
+
 #include <cstdint>
 
 void CassetteWriteData(uint8_t data);
@@ -15,3 +17,6 @@ void CassetteSetFile(const char* name);
 const char* CassetteGetFile(void);
 // Power-on: no tape named, at its start.
 void CassettePowerOn(void);
+// Saves, checks or loads the tape's name, position and status
+// (state/state_io.h).
+void CassetteState(StateIo& io);

@@ -1,12 +1,14 @@
-// z80home: the machine in a resizable desktop window. The window's client area
-// is the emulator's window (a shim window of the same size, resized with it);
-// the host forwards WM_PAINT, so the emulator presents a frame only when the
-// picture changed, and only then is the frame copied, at its own size, into
-// the texture the renderer scales over the window. Keys travel to the machine
-// as Windows virtual-key codes by their position on the keyboard, the left
-// mouse button plays the light pen, and the F9 to F12 keys, which the machine
-// does not have, work the host: reset, green monitor, character generator,
-// screenshot. Dropping a file on the window makes it the tape.
+// z80home: the machine in a resizable desktop window. The picture keeps its
+// 4:3 shape, centred between black bars. The emulator's window is a shim
+// window the size of that picture; the host forwards WM_PAINT, so the
+// emulator presents a frame only when the picture changed, and only then is
+// the frame copied, at its own size, into the texture the renderer scales
+// into the picture's place. Keys travel to the machine as Windows
+// virtual-key codes by their position on the keyboard, and the left mouse
+// button plays the light pen. Keys the machine does not have (F6 to F12,
+// Page Down) and a few chords (Ctrl+Shift+V/C/S/L/H, Alt+Enter) work the host;
+// kDesktopHelp lists them. Dropping a file on the window makes it the tape,
+// or loads it when it is a .state file.
 #include <SDL.h>
 #include <cstdio>
 #include <cstdlib>
@@ -25,6 +27,22 @@
 constexpr int kDesktopWidth = 640;
 constexpr int kDesktopHeight = 480;
 
+// The host's keys, as the on-screen help (Ctrl+Shift+H) shows them.
+static const char kDesktopHelp[] =
+    "F6  pause / resume\n"
+    "F7  run one slice (16 ms) while paused\n"
+    "F8  warp on / off; Page Down: warp while held\n"
+    "F9  reset (the tape stays chosen)\n"
+    "F10  green monitor,  F11  character generator\n"
+    "F12  screenshot (PNG, in the folder z80home started in)\n"
+    "Ctrl+Shift+S  quick save of the machine's state (z80home-quick.state)\n"
+    "Ctrl+Shift+L  quick load of that state\n"
+    "Ctrl+Shift+V  type the clipboard's text\n"
+    "Ctrl+Shift+C  copy the screen's text\n"
+    "Alt+Enter  full screen\n"
+    "Ctrl+Shift+H  this help\n"
+    "Drop a file on the window to make it the tape (a .state file loads).";
+
 struct Desktop {
     EmuLibrary emu;
     HWND shim;
@@ -40,7 +58,11 @@ struct Desktop {
     bool held[256];
     bool dragging;
     std::string tape;
+    std::string tapeProblem; // why nothing can be written to the tape, or empty
     std::string startFolder; // where F12 screenshots go
+    SDL_Rect picture;        // where the picture goes in the window
+    bool warpToggled, warpHeld;
+    bool fullscreen;
 };
 
 // The virtual-key code Windows gives the key at this position on a US or
@@ -104,12 +126,41 @@ static uint8_t DesktopVirtualKey(SDL_Scancode code) {
 }
 
 static void DesktopTitle(Desktop& desktop) {
+    EmuLibrary& emu = desktop.emu;
     std::string title = "z80home";
-    if (desktop.emu.GetGreenDisplay()) title += " - green";
-    if (desktop.emu.GetPCG()) title += " - PCG";
-    if (!desktop.tape.empty())
+    if (emu.plus && emu.GetPaused()) title += " - paused";
+    if (emu.plus && emu.GetWarp()) title += " - warp";
+    if (emu.GetGreenDisplay()) title += " - green";
+    if (emu.GetPCG()) title += " - PCG";
+    if (!desktop.tape.empty()) {
         title += " - tape " + std::filesystem::path(desktop.tape).filename().string();
+        if (!desktop.tapeProblem.empty()) title += " (cannot be written)";
+    }
     SDL_SetWindowTitle(desktop.window, title.c_str());
+}
+
+// Chooses the tape and says when nothing could be written to it.
+static void DesktopSetTape(Desktop& desktop, const std::string& name) {
+    desktop.tape = name;
+    desktop.tapeProblem = HostTapeProblem(name);
+    desktop.emu.SetCMTFile(name.c_str());
+    printf("z80home: tape %s\n", name.c_str());
+    if (!desktop.tapeProblem.empty())
+        printf("z80home: nothing can be saved to that tape: %s\n", desktop.tapeProblem.c_str());
+    fflush(stdout);
+}
+
+// The largest 4:3 rectangle centred in a window of the given size; the
+// emulator's window takes its size.
+static void DesktopLayout(Desktop& desktop, int width, int height) {
+    int w = width, h = width * 3 / 4;
+    if (h > height) {
+        h = height;
+        w = height * 4 / 3;
+    }
+    desktop.picture = {(width - w) / 2, (height - h) / 2, w, h};
+    ShimResizeWindow(desktop.shim, w > 0 ? w : 1, h > 0 ? h : 1);
+    desktop.exposed = true;
 }
 
 // Copies the shim window's client area into desktop.pixels; false while it
@@ -142,26 +193,114 @@ static void DesktopScreenshot(Desktop& desktop) {
     fflush(stdout);
 }
 
-// A key the machine lacks, used by the host; true when it was one.
-static bool DesktopHotkey(Desktop& desktop, SDL_Scancode code) {
+static bool DesktopNeedsPlus(Desktop& desktop) {
+    if (desktop.emu.plus) return true;
+    fprintf(stderr, "z80home: that key needs the plus library, which did not load\n");
+    return false;
+}
+
+static void DesktopPaste(Desktop& desktop) {
+    char* text = SDL_GetClipboardText();
+    if (!text) return;
+    int skipped = desktop.emu.PasteText(text);
+    if (skipped) printf("z80home: %d pasted characters have no key; skipped\n", skipped);
+    fflush(stdout);
+    SDL_free(text);
+}
+
+static void DesktopState(Desktop& desktop, bool save, const std::string& path) {
+    int code = save ? desktop.emu.SaveState(path.c_str()) : desktop.emu.LoadState(path.c_str());
+    if (code)
+        fprintf(stderr, "z80home: %s: %s\n", path.c_str(), desktop.emu.GetStateMessage(code));
+    else
+        printf("z80home: state %s %s\n", save ? "saved to" : "loaded from", path.c_str());
+    fflush(stdout);
+    fflush(stderr);
+}
+
+static std::string DesktopQuickState(const Desktop& desktop) {
+    return (std::filesystem::path(desktop.startFolder) / "z80home-quick.state").string();
+}
+
+static void DesktopCopy(Desktop& desktop) {
+    std::string text(static_cast<size_t>(desktop.emu.GetScreenText(nullptr, 0)), '\0');
+    desktop.emu.GetScreenText(text.data(), static_cast<int>(text.size()) + 1);
+    SDL_SetClipboardText(text.c_str());
+}
+
+// A key or chord the host keeps for itself, pressed (down) or let go; true
+// when it was one, so the machine never sees it.
+static bool DesktopHotkey(Desktop& desktop, const SDL_KeyboardEvent& key) {
     EmuLibrary& emu = desktop.emu;
-    switch (code) {
-    case SDL_SCANCODE_F9: emu.ResetEmu(); break;
-    case SDL_SCANCODE_F10: emu.SetGreenDisplay(emu.GetGreenDisplay() ? 0 : 1); break;
-    case SDL_SCANCODE_F11: emu.SetPCG(emu.GetPCG() ? 0 : 1); break;
-    case SDL_SCANCODE_F12: DesktopScreenshot(desktop); break;
-    default: return false;
+    SDL_Scancode code = key.keysym.scancode;
+    bool down = key.type == SDL_KEYDOWN, first = down && !key.repeat;
+    bool ctrlShift = (key.keysym.mod & KMOD_CTRL) && (key.keysym.mod & KMOD_SHIFT);
+    bool enter = code == SDL_SCANCODE_RETURN || code == SDL_SCANCODE_KP_ENTER;
+    if (enter && (key.keysym.mod & KMOD_ALT)) {
+        if (first) {
+            desktop.fullscreen = !desktop.fullscreen;
+            SDL_SetWindowFullscreen(desktop.window,
+                                    desktop.fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+        }
+        return true;
+    }
+    if (ctrlShift && (code == SDL_SCANCODE_V || code == SDL_SCANCODE_C || code == SDL_SCANCODE_H ||
+                      code == SDL_SCANCODE_S || code == SDL_SCANCODE_L)) {
+        if (!first) return true;
+        if (code == SDL_SCANCODE_H)
+            SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, "z80home keys", kDesktopHelp,
+                                     desktop.window);
+        else if (!DesktopNeedsPlus(desktop))
+            return true;
+        else if (code == SDL_SCANCODE_V)
+            DesktopPaste(desktop);
+        else if (code == SDL_SCANCODE_C)
+            DesktopCopy(desktop);
+        else
+            DesktopState(desktop, code == SDL_SCANCODE_S, DesktopQuickState(desktop));
+        DesktopTitle(desktop);
+        return true;
+    }
+    if (code == SDL_SCANCODE_PAGEDOWN) {
+        if (!key.repeat && DesktopNeedsPlus(desktop)) {
+            desktop.warpHeld = down;
+            emu.SetWarp(desktop.warpHeld || desktop.warpToggled ? 1 : 0);
+        }
+    } else if (code >= SDL_SCANCODE_F6 && code <= SDL_SCANCODE_F12) {
+        if (!first) return true;
+        switch (code) {
+        case SDL_SCANCODE_F6:
+            if (DesktopNeedsPlus(desktop)) emu.SetPaused(emu.GetPaused() ? 0 : 1);
+            break;
+        case SDL_SCANCODE_F7:
+            if (DesktopNeedsPlus(desktop)) emu.StepSlice();
+            break;
+        case SDL_SCANCODE_F8:
+            if (DesktopNeedsPlus(desktop)) {
+                desktop.warpToggled = !desktop.warpToggled;
+                emu.SetWarp(desktop.warpHeld || desktop.warpToggled ? 1 : 0);
+            }
+            break;
+        case SDL_SCANCODE_F9:
+            // The reset clears the cassette's status; choosing the tape again
+            // keeps SAVE in step with the title.
+            emu.ResetEmu();
+            if (!desktop.tape.empty()) emu.SetCMTFile(desktop.tape.c_str());
+            break;
+        case SDL_SCANCODE_F10: emu.SetGreenDisplay(emu.GetGreenDisplay() ? 0 : 1); break;
+        case SDL_SCANCODE_F11: emu.SetPCG(emu.GetPCG() ? 0 : 1); break;
+        default: DesktopScreenshot(desktop); break;
+        }
+    } else {
+        return false;
     }
     DesktopTitle(desktop);
     return true;
 }
 
 static void DesktopKey(Desktop& desktop, const SDL_KeyboardEvent& key) {
+    if (DesktopHotkey(desktop, key)) return;
     bool down = key.type == SDL_KEYDOWN;
-    if (key.keysym.scancode >= SDL_SCANCODE_F9 && key.keysym.scancode <= SDL_SCANCODE_F12) {
-        if (down && !key.repeat) DesktopHotkey(desktop, key.keysym.scancode);
-        return;
-    }
     uint8_t virtualKey = DesktopVirtualKey(key.keysym.scancode);
     if (!virtualKey) return;
     desktop.held[virtualKey] = down;
@@ -182,14 +321,16 @@ static void DesktopReleaseAll(Desktop& desktop) {
 
 static void DesktopDrop(Desktop& desktop, const char* file) {
     std::string name = file;
+    if (std::filesystem::path(name).extension() == ".state" && desktop.emu.plus) {
+        DesktopState(desktop, false, name);
+        DesktopTitle(desktop);
+        return;
+    }
     if (name.size() > kCmtFileNameLongest) {
         fprintf(stderr, "z80home: the name of %s is too long for a tape\n", file);
         return;
     }
-    desktop.tape = name;
-    desktop.emu.SetCMTFile(name.c_str());
-    printf("z80home: tape %s\n", name.c_str());
-    fflush(stdout);
+    DesktopSetTape(desktop, name);
     DesktopTitle(desktop);
 }
 
@@ -204,11 +345,14 @@ static bool DesktopEvent(Desktop& desktop, const SDL_Event& event) {
         if (event.button.button == SDL_BUTTON_LEFT) {
             desktop.dragging = event.type == SDL_MOUSEBUTTONDOWN;
             desktop.emu.CtlEmulator(desktop.dragging ? WM_LBUTTONDOWN : WM_LBUTTONUP, 0,
-                                    HostMouseLParam(event.button.x, event.button.y));
+                                    HostMouseLParam(event.button.x - desktop.picture.x,
+                                                    event.button.y - desktop.picture.y));
         }
         break;
     case SDL_MOUSEMOTION:
-        desktop.emu.CtlEmulator(WM_MOUSEMOVE, 0, HostMouseLParam(event.motion.x, event.motion.y));
+        desktop.emu.CtlEmulator(WM_MOUSEMOVE, 0,
+                                HostMouseLParam(event.motion.x - desktop.picture.x,
+                                                event.motion.y - desktop.picture.y));
         break;
     case SDL_DROPFILE:
         DesktopDrop(desktop, event.drop.file);
@@ -217,9 +361,8 @@ static bool DesktopEvent(Desktop& desktop, const SDL_Event& event) {
     case SDL_WINDOWEVENT:
         if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
             // The emulator repaints the cleared shim window, which screenshots read.
-            ShimResizeWindow(desktop.shim, event.window.data1, event.window.data2);
+            DesktopLayout(desktop, event.window.data1, event.window.data2);
             desktop.emu.CtlEmulator(WM_PAINT, 0, 0);
-            desktop.exposed = true;
         }
         if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) DesktopReleaseAll(desktop);
         if (event.window.event == SDL_WINDOWEVENT_EXPOSED) desktop.exposed = true;
@@ -261,8 +404,9 @@ static void DesktopShow(Desktop& desktop) {
     if (!desktop.texture) return;
     desktop.shownPresent = present;
     desktop.exposed = false;
+    SDL_SetRenderDrawColor(desktop.renderer, 0, 0, 0, 255);
     SDL_RenderClear(desktop.renderer);
-    SDL_RenderCopy(desktop.renderer, desktop.texture, nullptr, nullptr);
+    SDL_RenderCopy(desktop.renderer, desktop.texture, nullptr, &desktop.picture);
     SDL_RenderPresent(desktop.renderer);
 }
 
@@ -316,6 +460,23 @@ static int DesktopFail(const std::string& message, int status = 1) {
 }
 
 static int DesktopRun(int argc, char** argv) {
+    // No display is told first, whatever the options: a script then runs
+    // the headless host with the same ones, some of which only it takes.
+    bool help = false;
+    for (int i = 1; i < argc; i++)
+        help = help || std::string(argv[i]) == "--help";
+    if (!help) {
+        const char* x11 = getenv("DISPLAY");
+        const char* wayland = getenv("WAYLAND_DISPLAY");
+        if ((!x11 || !*x11) && (!wayland || !*wayland))
+            return DesktopFail("no display (neither DISPLAY nor WAYLAND_DISPLAY is set); "
+                               "z80home-headless runs the machine without one",
+                               kDesktopNoDisplay);
+        if (SDL_Init(SDL_INIT_VIDEO) != 0)
+            return DesktopFail(std::string("no display: ") + SDL_GetError() +
+                                   "; z80home-headless runs the machine without one",
+                               kDesktopNoDisplay);
+    }
     HostOptions options;
     std::string error;
     if (!HostParseArgs(argc, argv, false, options, error)) {
@@ -326,22 +487,14 @@ static int DesktopRun(int argc, char** argv) {
         printf("%s", HostUsage(argv[0], false).c_str());
         return 0;
     }
-    const char* x11 = getenv("DISPLAY");
-    const char* wayland = getenv("WAYLAND_DISPLAY");
-    if ((!x11 || !*x11) && (!wayland || !*wayland))
-        return DesktopFail("no display (neither DISPLAY nor WAYLAND_DISPLAY is set); "
-                           "z80home-headless runs the machine without one",
-                           kDesktopNoDisplay);
-    if (SDL_Init(SDL_INIT_VIDEO) != 0)
-        return DesktopFail(std::string("no display: ") + SDL_GetError() +
-                               "; z80home-headless runs the machine without one",
-                           kDesktopNoDisplay);
-
     Desktop desktop{};
     std::error_code failed;
     desktop.startFolder = std::filesystem::current_path(failed).string();
     if (!HostStart(argv[0], options, desktop.emu, error)) return DesktopFail(error);
-    desktop.tape = options.tape;
+    if (!options.tape.empty()) DesktopSetTape(desktop, options.tape);
+    if (!desktop.emu.plus)
+        fprintf(stderr, "z80home: the plus library did not load; pause, warp, paste and copy "
+                        "are off\n");
 
     desktop.window = SDL_CreateWindow("z80home", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
                                       kDesktopWidth, kDesktopHeight, SDL_WINDOW_RESIZABLE);
@@ -354,11 +507,18 @@ static int DesktopRun(int argc, char** argv) {
     desktop.shim = ShimCreateWindow(width, height);
     if (!desktop.shim) return DesktopFail("cannot create the emulator's window");
     desktop.pixels.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
-    desktop.exposed = true;
+    DesktopLayout(desktop, width, height);
     DesktopTitle(desktop);
     if (!desktop.emu.RunEmu(desktop.shim, GetDC(desktop.shim)))
         return DesktopFail("the emulator did not start");
     desktop.emu.CtlEmulator(WM_PAINT, 0, 0);
+    if (!options.loadState.empty() && desktop.emu.plus)
+        DesktopState(desktop, false, options.loadState);
+    if (options.warp && desktop.emu.plus) {
+        desktop.warpToggled = true;
+        desktop.emu.SetWarp(1);
+        DesktopTitle(desktop);
+    }
 
     desktop.presentEvent = SDL_RegisterEvents(1);
     if (desktop.presentEvent == static_cast<Uint32>(-1) ||

@@ -40,6 +40,14 @@ bool EmuLoad(const std::string& path, EmuLibrary& emu, std::string& error) {
     EmuResolve(module, "GetSpeed", emu.GetSpeed, missing);
     EmuResolve(module, "SetWarp", emu.SetWarp, missing);
     EmuResolve(module, "GetWarp", emu.GetWarp, missing);
+    EmuResolve(module, "GetCycles", emu.GetCycles, missing);
+    EmuResolve(module, "PasteText", emu.PasteText, missing);
+    EmuResolve(module, "GetPasteLeft", emu.GetPasteLeft, missing);
+    EmuResolve(module, "CancelPaste", emu.CancelPaste, missing);
+    EmuResolve(module, "GetScreenText", emu.GetScreenText, missing);
+    EmuResolve(module, "SaveState", emu.SaveState, missing);
+    EmuResolve(module, "LoadState", emu.LoadState, missing);
+    EmuResolve(module, "GetStateMessage", emu.GetStateMessage, missing);
     emu.plus = missing.empty();
     return true;
 }

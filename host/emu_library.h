@@ -28,6 +28,14 @@ struct EmuLibrary {
     decltype(&::GetSpeed) GetSpeed;
     decltype(&::SetWarp) SetWarp;
     decltype(&::GetWarp) GetWarp;
+    decltype(&::GetCycles) GetCycles;
+    decltype(&::PasteText) PasteText;
+    decltype(&::GetPasteLeft) GetPasteLeft;
+    decltype(&::CancelPaste) CancelPaste;
+    decltype(&::GetScreenText) GetScreenText;
+    decltype(&::SaveState) SaveState;
+    decltype(&::LoadState) LoadState;
+    decltype(&::GetStateMessage) GetStateMessage;
 };
 
 // Loads the library at path and resolves every export; false with error

@@ -1,10 +1,18 @@
 // z80home-headless: the machine on a 640 by 480 window that nobody sees. It
-// plays the scripted input in real time, runs for the time asked, writes the
-// picture as a PNG file if asked, and ends. The emulator's threads never
-// stop, so the program leaves with quick_exit once its output is written.
+// plays the scripted input in real time, types a pasted file in the
+// machine's time, runs for the time asked or until a stop condition is met,
+// writes the picture, the screen's text and the machine's state if asked,
+// and ends. The emulator's threads never stop, so the program leaves with
+// quick_exit once its output is written.
+//
+// Exit status: 0 done (the condition met, if one was given); 1 a failure;
+// 2 a bad command line; 4 the condition not met before the timeout.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <thread>
 #include <vector>
 #include <winshim_host.h>
@@ -13,6 +21,11 @@
 #include "host/host_options.h"
 #include "host/host_start.h"
 #include "host/png_writer.h"
+
+constexpr int kHeadlessNotMet = 4;
+constexpr auto kHeadlessPoll = std::chrono::milliseconds(10);
+
+using Clock = std::chrono::steady_clock;
 
 static int HeadlessFail(const std::string& message) {
     fprintf(stderr, "z80home-headless: %s\n", message.c_str());
@@ -35,6 +48,45 @@ static bool HeadlessScreenshot(HWND window, const std::string& path, std::string
     return PngWrite(path, pixels.data(), width, height, error);
 }
 
+static std::string HeadlessScreenText(const EmuLibrary& emu) {
+    std::string text(static_cast<size_t>(emu.GetScreenText(nullptr, 0)), '\0');
+    emu.GetScreenText(text.data(), static_cast<int>(text.size()) + 1);
+    return text;
+}
+
+static bool HeadlessReadFile(const std::string& path, std::string& text, std::string& error) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        error = "cannot open the file to paste, " + path;
+        return false;
+    }
+    text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    if (file.bad() || text.size() > kHostLongestPaste) {
+        error = "cannot read " + path + " (at most " + std::to_string(kHostLongestPaste >> 20) +
+                " MB are pasted)";
+        return false;
+    }
+    return true;
+}
+
+static bool HeadlessWriteFile(const std::string& path, const std::string& text,
+                              std::string& error) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file << text;
+    file.close();
+    if (!file) error = "cannot write " + path;
+    return static_cast<bool>(file);
+}
+
+// True once the stop condition holds (checked after the input is done).
+static bool HeadlessConditionMet(const EmuLibrary& emu, const HostOptions& options) {
+    if (options.untilCycles && emu.GetCycles() < options.untilCycles) return false;
+    if (!options.untilText.empty() &&
+        HeadlessScreenText(emu).find(options.untilText) == std::string::npos)
+        return false;
+    return true;
+}
+
 static int HeadlessRun(int argc, char** argv) {
     HostOptions options;
     std::string error;
@@ -47,26 +99,82 @@ static int HeadlessRun(int argc, char** argv) {
         printf("%s", HostUsage(argv[0], true).c_str());
         return 0;
     }
+    if (!options.screenshot.empty() &&
+        std::filesystem::path(options.screenshot).extension() != ".png") {
+        fprintf(stderr,
+                "z80home-headless: --screenshot writes PNG pictures: give it a name "
+                "ending in .png, not %s\n",
+                options.screenshot.c_str());
+        return 2;
+    }
+    std::string paste;
+    if (!options.paste.empty() && !HeadlessReadFile(options.paste, paste, error))
+        return HeadlessFail(error);
     EmuLibrary emu;
     if (!HostStart(argv[0], options, emu, error)) return HeadlessFail(error);
+    if (!options.tape.empty() && !HostTapeProblem(options.tape).empty())
+        fprintf(stderr, "z80home-headless: nothing can be saved to the tape %s: %s\n",
+                options.tape.c_str(), HostTapeProblem(options.tape).c_str());
+    if (options.NeedsPlus() && !emu.plus)
+        return HeadlessFail("the options given need the plus library, and only the plain one "
+                            "could be loaded");
 
     HWND window = ShimCreateWindow(kHeadlessWidth, kHeadlessHeight);
     if (!window) return HeadlessFail("cannot create the window");
-    using Clock = std::chrono::steady_clock;
     Clock::time_point start = Clock::now();
     if (!emu.RunEmu(window, GetDC(window))) return HeadlessFail("the emulator did not start");
+    if (!options.loadState.empty()) {
+        int code = emu.LoadState(options.loadState.c_str());
+        if (code) return HeadlessFail(options.loadState + ": " + emu.GetStateMessage(code));
+    }
+    if (options.warp) emu.SetWarp(1);
+    if (!paste.empty()) {
+        // A loaded state has booted already; a fresh machine first boots.
+        uint64_t boot = options.loadState.empty() ? kHeadlessBootCycles : 0;
+        while (emu.GetCycles() < boot)
+            std::this_thread::sleep_for(kHeadlessPoll);
+        int skipped = emu.PasteText(paste.c_str());
+        if (skipped)
+            fprintf(stderr, "z80home-headless: %d characters of %s have no key; skipped\n", skipped,
+                    options.paste.c_str());
+    }
 
     for (const HostEvent& event : options.input.events) {
         std::this_thread::sleep_until(start + std::chrono::milliseconds(event.atMs));
         emu.CtlEmulator(event.message, event.wParam, event.lParam);
     }
-    std::this_thread::sleep_until(start + std::chrono::milliseconds(options.runMs));
+    int status = 0;
+    if (options.HasCondition()) {
+        Clock::time_point deadline = start + std::chrono::milliseconds(options.timeoutMs);
+        while ((emu.GetPasteLeft() > 0 || !HeadlessConditionMet(emu, options)) &&
+               Clock::now() < deadline)
+            std::this_thread::sleep_for(kHeadlessPoll);
+        if (emu.GetPasteLeft() > 0 || !HeadlessConditionMet(emu, options)) {
+            fprintf(stderr, "z80home-headless: the condition was not met in %u ms\n",
+                    options.timeoutMs);
+            status = kHeadlessNotMet;
+        }
+    } else {
+        std::this_thread::sleep_until(start + std::chrono::milliseconds(options.runMs));
+        while (!paste.empty() && emu.GetPasteLeft() > 0)
+            std::this_thread::sleep_for(kHeadlessPoll);
+    }
 
+    // The outputs show one moment: the machine stands still while they are taken.
+    if (options.NeedsPlus()) emu.SetPaused(1);
+    if (!options.screenText.empty() &&
+        !HeadlessWriteFile(options.screenText, HeadlessScreenText(emu), error))
+        return HeadlessFail(error);
+    if (!options.saveState.empty()) {
+        int code = emu.SaveState(options.saveState.c_str());
+        if (code) return HeadlessFail(options.saveState + ": " + emu.GetStateMessage(code));
+        printf("state: %s\n", options.saveState.c_str());
+    }
     if (!options.screenshot.empty()) {
         if (!HeadlessScreenshot(window, options.screenshot, error)) return HeadlessFail(error);
         printf("screenshot: %s\n", options.screenshot.c_str());
     }
-    return 0;
+    return status;
 }
 
 int main(int argc, char** argv) {

@@ -1,17 +1,26 @@
 #include "host/host_options.h"
 
+#include <cctype>
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 // A whole decimal number from 0 to limit.
-static bool HostParseNumber(const std::string& text, uint32_t limit, uint32_t* value) {
-    if (text.empty() || text.size() > 10) return false;
+static bool HostParseNumber64(const std::string& text, uint64_t limit, uint64_t* value) {
+    if (text.empty() || text.size() > 18) return false;
     uint64_t number = 0;
     for (char c : text) {
         if (c < '0' || c > '9') return false;
         number = number * 10 + static_cast<uint64_t>(c - '0');
     }
     if (number > limit) return false;
+    *value = number;
+    return true;
+}
+
+static bool HostParseNumber(const std::string& text, uint32_t limit, uint32_t* value) {
+    uint64_t number;
+    if (!HostParseNumber64(text, limit, &number)) return false;
     *value = static_cast<uint32_t>(number);
     return true;
 }
@@ -36,11 +45,15 @@ static bool HostParsePoint(const std::string& text, int* x, int* y, std::string&
 }
 
 bool HostParseArgs(int argc, char** argv, bool headless, HostOptions& options, std::string& error) {
-    static const char* const kFlags[] = {"--green", "--pcg", "--help"};
-    static const char* const kValued[] = {"--rom-dir", "--tape",  "--run-ms",    "--type",
-                                          "--keys",    "--mouse", "--screenshot"};
-    const int valuedCount = headless ? 7 : 2;
+    static const char* const kFlags[] = {"--green", "--pcg", "--help", "--warp"};
+    // Options with a value; those after the first three are the headless host's.
+    static const char* const kValued[] = {
+        "--rom-dir",    "--tape",       "--load-state",   "--run-ms", "--type",
+        "--keys",       "--mouse",      "--screenshot",   "--paste",  "--screen-text",
+        "--save-state", "--until-text", "--until-cycles", "--timeout"};
+    const int valuedCount = headless ? static_cast<int>(std::size(kValued)) : 3;
     HostOptions out;
+    bool timeoutGiven = false;
     if (headless) out.input.clockMs = kHeadlessBootMs;
     bool runMsGiven = false;
     for (int i = 1; i < argc; i++) {
@@ -64,6 +77,7 @@ bool HostParseArgs(int argc, char** argv, bool headless, HostOptions& options, s
             out.green = out.green || name == "--green";
             out.pcg = out.pcg || name == "--pcg";
             out.help = out.help || name == "--help";
+            out.warp = out.warp || name == "--warp";
             continue;
         }
         std::string value;
@@ -75,15 +89,41 @@ bool HostParseArgs(int argc, char** argv, bool headless, HostOptions& options, s
             error = name + " needs a value";
             return false;
         }
-        if (name == "--rom-dir" || name == "--tape" || name == "--screenshot") {
+        std::string* file = name == "--rom-dir"       ? &out.romDir
+                            : name == "--tape"        ? &out.tape
+                            : name == "--screenshot"  ? &out.screenshot
+                            : name == "--load-state"  ? &out.loadState
+                            : name == "--save-state"  ? &out.saveState
+                            : name == "--paste"       ? &out.paste
+                            : name == "--screen-text" ? &out.screenText
+                                                      : nullptr;
+        if (file) {
             if (value.empty()) {
                 error = name + " needs a file or folder name";
                 return false;
             }
-            std::string& field = name == "--rom-dir" ? out.romDir
-                                 : name == "--tape"  ? out.tape
-                                                     : out.screenshot;
-            field = value;
+            *file = value;
+        } else if (name == "--until-text") {
+            if (value.empty()) {
+                error = "--until-text needs the text to wait for";
+                return false;
+            }
+            out.untilText = value;
+        } else if (name == "--until-cycles") {
+            if (!HostParseNumber64(value, UINT64_MAX / 2, &out.untilCycles) ||
+                out.untilCycles == 0) {
+                error =
+                    "--until-cycles takes a whole number of cycles from 1, not \"" + value + "\"";
+                return false;
+            }
+        } else if (name == "--timeout") {
+            if (!HostParseNumber(value, kHeadlessLongestRunMs, &out.timeoutMs) ||
+                out.timeoutMs == 0) {
+                error = "--timeout takes a whole number of milliseconds from 1 to " +
+                        std::to_string(kHeadlessLongestRunMs) + ", not \"" + value + "\"";
+                return false;
+            }
+            timeoutGiven = true;
         } else if (name == "--run-ms") {
             if (!HostParseNumber(value, kHeadlessLongestRunMs, &out.runMs) || out.runMs == 0) {
                 error = "--run-ms takes a whole number of milliseconds from 1 to " +
@@ -107,6 +147,15 @@ bool HostParseArgs(int argc, char** argv, bool headless, HostOptions& options, s
             HostClick(out.input, x, y);
         }
     }
+    if (headless && out.HasCondition() && runMsGiven) {
+        error = "--run-ms and --until-text or --until-cycles do not go together (--timeout "
+                "bounds the wait)";
+        return false;
+    }
+    if (headless && timeoutGiven && !out.HasCondition()) {
+        error = "--timeout bounds --until-text or --until-cycles; give one of them";
+        return false;
+    }
     if (headless) {
         uint32_t inputEnd = out.input.events.empty() ? 0 : out.input.clockMs;
         if (!runMsGiven) {
@@ -127,7 +176,9 @@ std::string HostUsage(const char* program, bool headless) {
     usage += "  --rom-dir DIR     folder holding n80basic.rom and font.rom\n"
              "  --tape FILE       cassette file (saved bytes are appended, loads loop)\n"
              "  --green           green monochrome monitor\n"
-             "  --pcg             programmable character generator on\n";
+             "  --pcg             programmable character generator on\n"
+             "  --warp            run as fast as the processor can\n"
+             "  --load-state FILE start from a saved state\n";
     if (headless) {
         usage += "  --run-ms N        run N ms in all (default: 2000, or 1000 past the input)\n"
                  "  --type TEXT       type TEXT on the keyboard (a line break in TEXT is RETURN)\n"
@@ -135,9 +186,17 @@ std::string HostUsage(const char* program, bool headless) {
                  "                    {wait 500}, {{ and }} for braces\n"
                  "  --mouse X,Y       click the light pen at window point X,Y (640x480)\n"
                  "  --screenshot PNG  write the picture to PNG at the end\n"
+                 "  --paste FILE      type FILE's UTF-8 text in the machine's time, once it\n"
+                 "                    has booted (a line break is RETURN)\n"
+                 "  --screen-text TXT write the screen's text (UTF-8) to TXT at the end\n"
+                 "  --save-state FILE save the machine's state to FILE at the end\n"
+                 "  --until-text TEXT end once TEXT shows on the screen, after the input\n"
+                 "  --until-cycles N  end once the processor has run N cycles\n"
+                 "  --timeout MS      give up on --until-* after MS ms (default 60000);\n"
+                 "                    the exit status is then 4\n"
                  "Input options play in the order given, from 500 ms after start.\n";
     } else {
-        usage += "Keys: F9 reset, F10 green monitor, F11 character generator, F12 screenshot.\n"
+        usage += "Keys: see the on-screen help (Ctrl+H) and the README.\n"
                  "Drop a file on the window to make it the tape.\n";
     }
     usage += "  --help            this text\n";

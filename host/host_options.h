@@ -17,6 +17,12 @@ constexpr uint32_t kHeadlessBootMs = 500;
 constexpr uint32_t kHeadlessDefaultRunMs = 2000;
 constexpr uint32_t kHeadlessSettleMs = 1000;
 constexpr uint32_t kHeadlessLongestRunMs = 24 * 3600 * 1000;
+// How long --until-text or --until-cycles waits by default.
+constexpr uint32_t kHeadlessDefaultTimeoutMs = 60000;
+// A pasted file is typed once the machine has run this many cycles (the
+// boot wait in the machine's time) and may be this big.
+constexpr uint64_t kHeadlessBootCycles = 1000000;
+constexpr uint64_t kHostLongestPaste = 16u << 20;
 
 struct HostOptions {
     std::string romDir; // empty: the default folder
@@ -24,10 +30,25 @@ struct HostOptions {
     bool green = false;
     bool pcg = false;
     bool help = false;
+    bool warp = false;
+    std::string loadState; // empty: none
     // Headless only.
     uint32_t runMs = 0;
     std::string screenshot; // empty: none
     HostInput input;
+    std::string paste;      // a file to type in the machine's time
+    std::string screenText; // where to write the screen's text at the end
+    std::string saveState;  // where to save the machine's state at the end
+    // Stop conditions: the run ends once the text shows (or the cycles have
+    // run) after the input is done, or fails after timeoutMs.
+    std::string untilText;
+    uint64_t untilCycles = 0;
+    uint32_t timeoutMs = kHeadlessDefaultTimeoutMs;
+    bool NeedsPlus() const {
+        return warp || !loadState.empty() || !paste.empty() || !screenText.empty() ||
+               !saveState.empty() || HasCondition();
+    }
+    bool HasCondition() const { return !untilText.empty() || untilCycles; }
 };
 
 // Parses argv[1..argc-1]. Accepts "--name value" and "--name=value". On a

@@ -43,7 +43,7 @@ std::string HostProgramFolder(const char* argv0) {
     return real.parent_path().string();
 }
 
-static std::string HostAbsolute(const std::string& name) {
+std::string HostAbsolute(const std::string& name) {
     std::error_code failed;
     fs::path absolute = fs::absolute(name, failed);
     return failed ? name : absolute.string();
@@ -56,7 +56,8 @@ static bool HostFindRomDir(const std::string& given, std::string& dir, std::stri
     } else {
         dir = given;
         if (!fs::is_directory(dir, failed)) {
-            error = "the ROM folder " + dir + " does not exist";
+            error = "the ROM folder " + dir +
+                    (fs::exists(dir, failed) ? " is not a folder" : " does not exist");
             return false;
         }
     }
@@ -91,7 +92,9 @@ bool HostStart(const char* argv0, HostOptions& options, EmuLibrary& emu, std::st
     std::string romDir;
     if (!HostFindRomDir(options.romDir, romDir, error)) return false;
     if (!options.tape.empty()) options.tape = HostAbsolute(options.tape);
-    if (!options.screenshot.empty()) options.screenshot = HostAbsolute(options.screenshot);
+    for (std::string* name : {&options.screenshot, &options.screenText, &options.paste,
+                              &options.loadState, &options.saveState})
+        if (!name->empty()) *name = HostAbsolute(*name);
     if (options.tape.size() > kCmtFileNameLongest) {
         error = "the tape's name is longer than " + std::to_string(kCmtFileNameLongest) +
                 " characters: " + options.tape;
@@ -110,4 +113,14 @@ bool HostStart(const char* argv0, HostOptions& options, EmuLibrary& emu, std::st
     emu.SetGreenDisplay(options.green ? 1 : 0);
     emu.SetPCG(options.pcg ? 1 : 0);
     return true;
+}
+
+std::string HostTapeProblem(const std::string& tape) {
+    std::error_code failed;
+    fs::path path(tape);
+    if (fs::is_directory(path, failed)) return "it is a folder";
+    fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
+    if (!fs::is_directory(folder, failed))
+        return "its folder " + folder.string() + " does not exist";
+    return "";
 }

@@ -12,11 +12,21 @@
 // name found along PATH); empty when it cannot be found.
 std::string HostProgramFolder(const char* argv0);
 
+// The name made absolute against the working folder (as it is, when that
+// fails).
+std::string HostAbsolute(const std::string& name);
+
 // Loads the emulator from the program's folder into emu (the plus library,
 // or the plain one when that is missing or does not load), turns the tape and
-// screenshot names into absolute ones (they are relative to the folder the
+// output names into absolute ones (they are relative to the folder the
 // host was started in), makes the ROM folder the working folder and gives the
 // emulator the tape, green and character generator options. False with error
 // when the library, an export, the ROM folder or a ROM image is missing, or
 // when the tape's name is too long.
 bool HostStart(const char* argv0, HostOptions& options, EmuLibrary& emu, std::string& error);
+
+// Why the emulator could write nothing to the tape named (a folder, or a
+// file in a folder that does not exist), or empty when it can be a tape.
+// The library takes such a name and its SAVE reports success, so the hosts
+// say so themselves.
+std::string HostTapeProblem(const std::string& tape);

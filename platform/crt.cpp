@@ -9,10 +9,14 @@
 
 #include <cerrno>
 #include <climits>
+#include <limits>
 
 namespace {
 
 constexpr __time64_t kCrtMaxTime = 32535215999; // 3000-12-31 23:59:59 UTC
+// Where time_t has 32 bits (the web page's C library), times after 2038 do
+// not fit it and are outside the range too.
+constexpr __time64_t kCrtLastTime = std::numeric_limits<time_t>::max();
 constexpr uint16_t kCrtDirectory = 0x4000;
 constexpr uint16_t kCrtCharacterDevice = 0x2000;
 constexpr uint16_t kCrtPipe = 0x1000;
@@ -52,7 +56,7 @@ __time64_t _time64(__time64_t* out) {
 
 struct tm* _localtime64(const __time64_t* time) {
     thread_local struct tm record;
-    if (!time || *time < 0 || *time > kCrtMaxTime) {
+    if (!time || *time < 0 || *time > kCrtMaxTime || *time > kCrtLastTime) {
         errno = EINVAL;
         return nullptr;
     }
@@ -67,7 +71,7 @@ __time64_t _mktime64(struct tm* record) {
     }
     struct tm normalised = *record;
     time_t t = mktime(&normalised);
-    if (t == static_cast<time_t>(-1) || t < 0 || t > kCrtMaxTime) {
+    if (t == static_cast<time_t>(-1) || t < 0 || __time64_t{t} > kCrtMaxTime) {
         errno = EINVAL;
         return -1;
     }

@@ -1,11 +1,12 @@
-// Threads, time and modules for winshim, over POSIX threads, the system
-// clock and the dynamic loader.
+// Threads, sleeps and modules for winshim, over POSIX threads and the
+// dynamic loader.
 #include <windows.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <dlfcn.h>
 #include <mutex>
@@ -88,28 +89,11 @@ void Sleep(DWORD milliseconds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
-void GetSystemTime(LPSYSTEMTIME time) {
-    if (!time) return;
-    timespec now;
-    clock_gettime(CLOCK_REALTIME, &now);
-    tm utc;
-    gmtime_r(&now.tv_sec, &utc);
-    time->wYear = static_cast<WORD>(utc.tm_year + 1900);
-    time->wMonth = static_cast<WORD>(utc.tm_mon + 1);
-    time->wDayOfWeek = static_cast<WORD>(utc.tm_wday);
-    time->wDay = static_cast<WORD>(utc.tm_mday);
-    time->wHour = static_cast<WORD>(utc.tm_hour);
-    time->wMinute = static_cast<WORD>(utc.tm_min);
-    time->wSecond = static_cast<WORD>(utc.tm_sec);
-    time->wMilliseconds = static_cast<WORD>(now.tv_nsec / 1000000);
-}
-
-// Linux sleeps to the millisecond already; there is no timer period to raise.
-MMRESULT timeBeginPeriod(UINT) {
-    return 0;
-}
-MMRESULT timeEndPeriod(UINT) {
-    return 0;
+BOOL MoveFileExA(LPCSTR existing, LPCSTR replacement, DWORD flags) {
+    // rename() replaces the target in one step; without the flag Windows
+    // refuses an existing one.
+    if (!(flags & MOVEFILE_REPLACE_EXISTING) && access(replacement, F_OK) == 0) return FALSE;
+    return rename(existing, replacement) == 0;
 }
 
 // A bare file name is looked for as Windows does first, beside the program,

@@ -28,6 +28,8 @@
 #include <mutex>
 #include <vector>
 
+#include "wave_format.h"
+
 namespace {
 
 // About 12 ms at 44,100 Hz: how late a waveOutReset can still be heard.
@@ -113,24 +115,14 @@ void WaveQuietAlsa() {
     if (setHandler) setHandler(WaveAlsaSilent);
 }
 
-bool WaveFormatSupported(const WAVEFORMATEX& f) {
-    return f.wFormatTag == WAVE_FORMAT_PCM && (f.nChannels == 1 || f.nChannels == 2) &&
-           (f.wBitsPerSample == 8 || f.wBitsPerSample == 16) && f.nSamplesPerSec > 0 &&
-           f.nSamplesPerSec <= INT32_MAX && f.nBlockAlign == f.nChannels * f.wBitsPerSample / 8 &&
-           f.nAvgBytesPerSec == f.nSamplesPerSec * f.nBlockAlign;
-}
-
 } // namespace
 
 extern "C" {
 
 MMRESULT waveOutOpen(LPHWAVEOUT device, UINT deviceId, const WAVEFORMATEX* format, DWORD_PTR,
                      DWORD_PTR, DWORD flags) {
-    if (!device || !format) return MMSYSERR_INVALPARAM;
-    *device = nullptr;
-    if (flags != CALLBACK_NULL) return MMSYSERR_INVALFLAG;
-    if (deviceId != WAVE_MAPPER && deviceId != 0) return MMSYSERR_BADDEVICEID;
-    if (!WaveFormatSupported(*format)) return WAVERR_BADFORMAT;
+    MMRESULT refused = WaveCheckOpen(device, deviceId, format, flags);
+    if (refused != MMSYSERR_NOERROR) return refused;
 
     std::lock_guard<std::mutex> hold(waveLock);
     if (!waveSdlStarted) {

@@ -3,6 +3,7 @@
 #include "plus/z80home_plus.h"
 
 #include "core/run_control.h"
+#include "state/machine_state.h"
 
 void SetPaused(unsigned char flag) {
     RunControlSetPaused(flag != 0);
@@ -30,4 +31,8 @@ void SetWarp(unsigned char flag) {
 
 unsigned char GetWarp(void) {
     return RunControlWarp() ? 1 : 0;
+}
+
+uint64_t GetCycles(void) {
+    return Get(machine.cyclesRun);
 }

@@ -6,11 +6,14 @@
 // Which calls wait and which queue. The machine runs on its own threads; a
 // call that must see or change the whole machine at once is carried out by
 // the processor thread between two slices (never inside an instruction):
-//   waits:  SetPaused(1), StepSlice -- they return once the processor thread
-//           has done it, so the machine is still (or has run its slice) when
-//           they return.
+//   waits:  SetPaused(1), StepSlice, SaveState, LoadState -- they return
+//           once the processor thread has done it, so the machine is still
+//           (or has run its slice, or been saved or loaded) when they return.
 //   queues: SetPaused(0), SetSpeed, SetWarp -- they return at once and take
-//           effect from the next slice.
+//           effect from the next slice; PasteText and CancelPaste -- the
+//           keys are pressed in the machine's time.
+//   reads:  GetScreenText reads the screen as the renderer does, without
+//           waiting; a row the program is writing may show half written.
 // Before RunEmu has started the machine, every call acts at once on the
 // caller's thread.
 //
@@ -45,4 +48,51 @@ Z80HOME_API uint32_t GetSpeed(void);
 // emulated cycle as at 100 %.
 Z80HOME_API void SetWarp(unsigned char flag);
 Z80HOME_API unsigned char GetWarp(void);
+
+// The processor's cycles (T-states) since the library was loaded: the
+// machine's own clock, for waiting on the machine's time rather than the
+// host's.
+Z80HOME_API uint64_t GetCycles(void);
+
+// Types UTF-8 text on the machine's keyboard in the machine's time: each key
+// is held 32 ms and left up 32 ms of emulated time (with SHIFT for the second
+// legends and lower-case letters), and a line break (LF, CR or CR LF) is
+// RETURN followed by 128 ms for the program to take the line. Characters
+// with no key, bytes that are not UTF-8, and text beyond a million waiting
+// keys are skipped. Queued after any text still being typed. Returns how
+// many characters were skipped.
+Z80HOME_API int PasteText(const char* text);
+// The characters queued by PasteText not yet typed.
+Z80HOME_API uint32_t GetPasteLeft(void);
+// Drops the characters not yet typed; a key held at that moment is still
+// released.
+Z80HOME_API void CancelPaste(void);
+
+// The screen's text as UTF-8: one line per row, ended by a line break, with
+// as many rows and columns as the screen is set to and trailing spaces
+// trimmed. ASCII reads as itself; the mosaics, box lines, blocks, shades,
+// arrows, suits and Greek and mathematical signs of the character set read
+// as their Unicode characters; the inverse control letters, the dot grid,
+// the fine check and, with the character generator on, the codes from 0x80
+// read as U+FFFD. Writes at most size bytes, ending with a 0 byte and never
+// within a character, and returns the length of the whole text (without
+// the 0), so a call with size 0 asks how big a buffer must be.
+Z80HOME_API int GetScreenText(char* buffer, int size);
+
+// Saves the whole machine to a file: the processor's registers and latches,
+// RAM, every device register, the options, the character generator's RAM,
+// the calendar's offset, the tape's name and position, and the ROM images
+// by a hash. The file is written beside the target and renamed over it, so
+// the target is never half written. Waits. Returns 0, or a code
+// GetStateMessage explains.
+Z80HOME_API int SaveState(const char* path);
+// Loads a file SaveState wrote. Every check comes first; a file that is cut
+// short, corrupted, of another format version, oversized, or saved with
+// other ROM images is refused with its code, and the machine is left exactly
+// as it was. Waits. Returns 0 or the code: 1 cannot read, 2 cannot write,
+// 3 cut short, 4 not a state, 5 other version, 6 oversized, 7 corrupted,
+// 8 impossible values, 9 other ROM images.
+Z80HOME_API int LoadState(const char* path);
+// What a SaveState or LoadState code means, in a sentence.
+Z80HOME_API const char* GetStateMessage(int code);
 }

@@ -6,7 +6,7 @@
 #
 #   scripts/fuzz.sh [SECONDS [TARGET...]]
 #
-# SECONDS per target (default 45); TARGETs among bus, screen, exports, z80
+# SECONDS per target (default 45); TARGETs among bus, screen, exports, z80, state
 # (default all). A failing input is kept in build-fuzz/findings/ and the
 # script exits non-zero; turn it into a regression by copying it to
 # tests/fuzz/regressions/TARGET/. Extra libFuzzer options may be given in
@@ -23,7 +23,7 @@ export DEBIAN_FRONTEND=noninteractive
 seconds=${1:-45}
 [ $# -gt 0 ] && shift
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(bus screen exports z80)
+[ ${#targets[@]} -eq 0 ] && targets=(bus screen exports z80 state)
 
 scripts/deps.sh
 missing=()

@@ -8,13 +8,18 @@
 # 2. Cross-compiles z80core.dll, z80home.dll, z80home.exe and the two ROM
 #    images into build-win.
 # 3. Checks the export tables with objdump: z80home.dll exports exactly the
-#    nine functions and z80core.dll exactly its C functions, all undecorated;
+#    nine functions, z80home-plus.dll the nine and the functions declared in
+#    plus/z80home_plus.h, and z80core.dll exactly its C functions, all
+#    undecorated;
 #    z80home.dll takes from z80core.dll only the four it runs the processor
 #    with, and every file imports system DLLs only.
 # 4. Runs z80home.exe under Wine on an Xvfb screen and the Linux headless host
 #    (from DIR, default build-winlinux, built when needed) on the same input:
 #    the two 640 by 480 screenshots and the two tape files must be identical,
 #    and every wave output call and the timer resolution call must succeed.
+#    The state the Linux host saved at the end then loads in z80home.exe and
+#    the state z80home.exe saves loads in the Linux host: both show the same
+#    frame again.
 #
 # The Wine check runs the 32-bit build. A kernel that cannot execute 32-bit
 # programs cannot run 32-bit Wine at all; there the script builds the same
@@ -67,6 +72,9 @@ if [ "${1:-}" = --wine-session ]; then
     cd "$WINE_CHECK/windows"
     [ $status -ne 0 ] || WINEDEBUG=-all,+relay timeout 120 "$WINE" "$WINE_PROGRAM" \
         --tape tape.bin --keys "$keys" --screenshot screen.png >run.log 2>relay.log || status=$?
+    # The Linux host's state, loaded and saved again by the Windows host.
+    [ $status -ne 0 ] || timeout 120 "$WINE" "$WINE_PROGRAM" --load-state ../linux/run.state \
+        --run-ms 1000 --screenshot loaded.png --save-state back.state >>run.log 2>&1 || status=$?
     wineserver -k || true
     exit $status
 fi
@@ -184,6 +192,12 @@ check_exports() { # build directory, objdump
         Z80Init setz80memaccess Z80Run Z80DoIRQ Z80GetRegs Z80SetRegs
     expect_names "$bin/z80home.dll imports from z80core.dll" \
         "$(imports_of "$bin/z80home.dll" z80core.dll)" Z80Init setz80memaccess Z80Run Z80DoIRQ
+    # The extension library: the nine and the extensions its header declares.
+    # shellcheck disable=SC2046
+    expect_names "$bin/z80home-plus.dll exports" "$(exports_of "$bin/z80home-plus.dll")" \
+        RunEmu ResetEmu SetCMTFile GetCMTFile SetGreenDisplay GetGreenDisplay SetPCG GetPCG CtlEmulator \
+        $(sed -n 's/^Z80HOME_API [^(]*[ *]\([A-Za-z_][A-Za-z0-9_]*\)(.*/\1/p' plus/z80home_plus.h)
+    expect_system_imports "$bin/z80home-plus.dll" z80core.dll KERNEL32.DLL USER32.DLL GDI32.DLL WINMM.DLL MSVCRT.DLL
     expect_names "$bin/z80home.dll imports from WINMM.dll" \
         "$(imports_of "$bin/z80home.dll" WINMM.dll)" "${wave_calls[@]}"
     expect_system_imports "$bin/z80core.dll" KERNEL32.DLL MSVCRT.DLL
@@ -191,6 +205,8 @@ check_exports() { # build directory, objdump
     expect_system_imports "$bin/z80home.exe" KERNEL32.DLL USER32.DLL GDI32.DLL COMDLG32.DLL SHELL32.DLL MSVCRT.DLL
     echo "export tables of $1: z80home.dll"
     exports_of "$bin/z80home.dll" | sed 's/^/    /'
+    echo "z80home-plus.dll:"
+    exports_of "$bin/z80home-plus.dll" | sed 's/^/    /'
     echo "z80core.dll:"
     exports_of "$bin/z80core.dll" | sed 's/^/    /'
 }
@@ -244,11 +260,12 @@ relay="$WINE_CHECK/windows/relay.log"
 raised=()
 [ "$(id -u)" -ne 0 ] || raised=(nice -n -10)
 for attempt in 1 2 3; do
-    rm -f "$WINE_CHECK"/{linux,windows}/{tape.bin,screen.png,run.log,relay.log}
+    rm -f "$WINE_CHECK"/{linux,windows}/{tape.bin,screen.png,run.log,relay.log,run.state}
+    rm -f "$WINE_CHECK"/windows/{loaded.png,back.state} "$WINE_CHECK"/linux/back.png
     echo "Linux headless host"
     SDL_AUDIODRIVER=dummy "${raised[@]}" timeout 60 "$linux_build/bin/z80home-headless" \
         --rom-dir "$linux_build/rom" --tape "$WINE_CHECK/linux/tape.bin" --keys "$keys" \
-        --screenshot "$WINE_CHECK/linux/screen.png"
+        --screenshot "$WINE_CHECK/linux/screen.png" --save-state "$WINE_CHECK/linux/run.state"
     echo "Windows host under Wine ($bits-bit)"
     "${raised[@]}" xvfb-run -a -s "-screen 0 1024x768x24" timeout 300 "$0" --wine-session ||
         fail "the Windows host failed under Wine: $(cat "$WINE_CHECK/windows/run.log" 2>/dev/null)"
@@ -270,6 +287,17 @@ for attempt in 1 2 3; do
     [ "$attempt" -lt 3 ] || fail "three attempts differed; the last pair is in $WINE_CHECK"
 done
 echo "Windows and Linux: the same 640x480 frame and the same tape"
+
+# The states: Linux's loaded on Windows, and Windows' loaded back on Linux,
+# show the frame the Linux run ended with.
+cmp -s "$WINE_CHECK/windows/loaded.png" "$WINE_CHECK/linux/screen.png" ||
+    fail "the Linux state loaded on Windows shows another frame (see $WINE_CHECK/windows/loaded.png)"
+SDL_AUDIODRIVER=dummy timeout 60 "$linux_build/bin/z80home-headless" --rom-dir "$linux_build/rom" \
+    --load-state "$WINE_CHECK/windows/back.state" --run-ms 1000 \
+    --screenshot "$WINE_CHECK/linux/back.png" || fail "the Windows state did not load on Linux"
+cmp -s "$WINE_CHECK/linux/back.png" "$WINE_CHECK/linux/screen.png" ||
+    fail "the Windows state loaded on Linux shows another frame (see $WINE_CHECK/linux/back.png)"
+echo "states: saved on Linux, loaded on Windows, saved there and loaded on Linux: the same frame"
 
 # Every traced call returned 0 (MMSYSERR_NOERROR, TIMERR_NOERROR).
 for call in "${wave_calls[@]}"; do

@@ -11,6 +11,7 @@
 #include "video/dma.h"
 #include "video/pcg.h"
 #include "video/screen.h"
+#include "state/state_io.h"
 #include "z80/z80.h"
 
 MachineState machine;
@@ -38,4 +39,14 @@ void MachinePowerOn(void) {
     CassettePowerOn();
     ScreenPowerOn();
     MachineReset();
+}
+
+void MachineCoreState(StateIo& io) {
+    io.Values(machine.mainRam);
+    io.Value(machine.pendingInterrupt);
+    io.Value(machine.cyclesThisSecond);
+    io.Value(machine.vrtcToggle);
+    io.Value(machine.cyclesSinceTick);
+    io.Require(static_cast<int32_t>(io.Last()) >= 0);
+    io.Value(machine.greenDisplay);
 }

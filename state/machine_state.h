@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <ctime>
 #include <mutex>
+#include <vector>
 #include <windows.h>
 
 template <typename T> inline T Get(const std::atomic<T>& field) {
@@ -58,8 +59,9 @@ struct MachineState {
     // Pacing and interrupts.
     std::atomic<uint16_t> pendingInterrupt;
     std::atomic<int32_t> cyclesThisSecond;
+    std::atomic<uint64_t> cyclesRun; // every slice's cycles, never reset
     std::atomic<uint8_t> vrtcToggle;
-    int32_t cyclesSinceTick; // CpuThread: cycles run since the last derived tick
+    int32_t cyclesSinceTick; // CpuThread: cycles run in the current tick period
     int32_t paceCarry;       // CpuThread: hundredths of a millisecond owed to the next sleep
 
     // Run control (core/run_control.cpp): the flags are read before every
@@ -134,11 +136,22 @@ struct MachineState {
     std::atomic<uint8_t> cmtFileSet;
     uint8_t serialStatus;
 
+    // Pasted text (plus/paste.cpp): keys appended by the host and pressed by
+    // CpuThread, both under pasteLock; the two atomics are read without it.
+    std::mutex pasteLock;
+    std::vector<uint16_t> pasteKeys; // virtual-key code, 0x100 with SHIFT
+    size_t pasteNext;
+    uint8_t pastePhase;
+    int32_t pasteWait; // tick periods before the next step
+    std::atomic<uint8_t> pasteActive;
+    std::atomic<uint32_t> pasteLeft;
+
     // Beeper audio.
     HWAVEOUT beepDevice;
     WAVEFORMATEX beepFormat;
     uint8_t* beepBuffer;
     WAVEHDR beepHeader;
+    uint8_t beepPlaying; // the tone is queued (BeepThread, or the web page's frame callback)
 
     // Renderer state carried between frames (ScreenThread only).
     uint8_t currentAttr;
@@ -168,3 +181,8 @@ void MachineReset(void);
 // device, the palette and `running`. Call it only while no thread of the
 // machine runs.
 void MachinePowerOn(void);
+
+// Saves, checks or loads the record's own fields: RAM, the interrupt
+// request, the cycle counts and the green look (state/state_io.h).
+struct StateIo;
+void MachineCoreState(StateIo& io);

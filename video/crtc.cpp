@@ -25,6 +25,7 @@
 #include "video/crtc.h"
 
 #include "state/machine_state.h"
+#include "state/state_io.h"
 
 constexpr uint8_t kCrtcCommandMask = 0xF0;
 constexpr uint8_t kCrtcCommandReset = 0x00;
@@ -168,4 +169,18 @@ void CrtcPowerOn(void) {
     CrtcReset();
     Put(machine.lightPenPosition, 0);
     Put(machine.lightPenReadState, 0);
+}
+
+void CrtcState(StateIo& io) {
+    io.Value(machine.crtcParamsLeft);
+    io.Value(machine.crtcDataLatch);
+    io.Value(machine.rows25);
+    io.Value(machine.blinkRate);
+    io.Value(machine.cursorXPending);
+    io.Value(machine.cursorX);
+    io.Value(machine.cursorY);
+    io.Value(machine.crtcStatus);
+    io.Value(machine.lightPenPosition);
+    io.Value(machine.lightPenReadState);
+    io.Value(machine.mouseDrag);
 }

@@ -2,6 +2,8 @@
 // and the light pen played by the host's mouse.
 #pragma once
 
+struct StateIo;
+
 #include <cstdint>
 
 void CrtcWriteData(uint8_t data);
@@ -15,3 +17,5 @@ void CrtcMouseEvent(uint32_t message, int32_t lParam);
 void CrtcReset(void);
 // Power-on: the reset, and the light pen idle with nothing latched.
 void CrtcPowerOn(void);
+// Saves, checks or loads the registers and the light pen (state/state_io.h).
+void CrtcState(StateIo& io);

@@ -18,6 +18,7 @@
 #include "video/dma.h"
 
 #include "state/machine_state.h"
+#include "state/state_io.h"
 
 constexpr int kDmaFirstPort = 0x60;
 constexpr int kDmaModePort = 0x68;
@@ -70,4 +71,11 @@ void DmaReset(void) {
     }
     Put(machine.dmaFlipFlops, 0);
     Put(machine.dmaMode, 0);
+}
+
+void DmaState(StateIo& io) {
+    io.Values(machine.dmaAddress);
+    io.Values(machine.dmaCount);
+    io.Value(machine.dmaFlipFlops);
+    io.Value(machine.dmaMode);
 }

@@ -18,6 +18,7 @@
 #include <cstdlib>
 
 #include "state/machine_state.h"
+#include "state/state_io.h"
 
 constexpr int kPcgPortData = 0x00;
 constexpr int kPcgPortAddressLow = 0x01;
@@ -74,4 +75,12 @@ void PcgPowerOn(void) {
     Put(machine.pcgAddress, 0);
     Put(machine.pcgDataLatch, 0);
     Put(machine.pcgEnabled, 0);
+}
+
+void PcgState(StateIo& io) {
+    io.Values(machine.pcgRam);
+    io.Value(machine.pcgAddress);
+    io.Require(io.Last() < kPcgRamSize); // it indexes pcgRam
+    io.Value(machine.pcgDataLatch);
+    io.Value(machine.pcgEnabled);
 }

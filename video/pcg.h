@@ -2,6 +2,8 @@
 // through ports 0x00 to 0x02.
 #pragma once
 
+struct StateIo;
+
 #include <cstdint>
 
 void PcgWrite(int port, uint8_t data);
@@ -12,3 +14,5 @@ uint8_t PcgGetEnabled(void);
 // Power-on: glyph RAM, address and latch 0, the generator switched off. A
 // reset leaves all of them alone.
 void PcgPowerOn(void);
+// Saves, checks or loads the glyph RAM and the registers (state/state_io.h).
+void PcgState(StateIo& io);

@@ -82,6 +82,18 @@ static inline uint8_t ScreenRead(int offset) {
     return Get(machine.mainRam[address]);
 }
 
+int ScreenTextColumns(void) {
+    return ScreenColumns();
+}
+
+int ScreenTextRows(void) {
+    return ScreenRows();
+}
+
+uint8_t ScreenCharCode(int row, int column) {
+    return ScreenRead(row * kRowBytes + (column << ScreenColumnShift()));
+}
+
 static uint8_t ScreenGlyphLine(int code, int line) {
     if (code >= 128 && Get(machine.pcgEnabled))
         return Get(machine.pcgRam[(code - 128) * kCellDots + line]);

@@ -1,6 +1,7 @@
 // The text screen renderer and its two drawing primitives.
 #pragma once
 
+#include <cstdint>
 #include <windows.h>
 
 // Creates the 640 by 480 frame: a 32-bit top-down DIB section selected into
@@ -17,3 +18,8 @@ void ScreenPowerOn(void);
 // second and later pages (pageIndex 1 and up) they blend with the frame.
 void FillCellRect(int left, int top, int right, int bottom);
 void PlotDot(int x, int y);
+// The text of the first page as the renderer reads it: rows and columns as
+// the screen is set, and the character code of a cell.
+int ScreenTextRows(void);
+int ScreenTextColumns(void);
+uint8_t ScreenCharCode(int row, int column);

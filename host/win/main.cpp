@@ -1,7 +1,10 @@
 // z80home for Windows: a window whose client area the emulator draws on. The
 // window's keys and mouse go to CtlEmulator; a menu (and F9, F10, F11) resets
 // the machine, switches the green monitor and the character generator, and
-// chooses the tape file, which may also be dropped on the window.
+// chooses the tape file, which may also be dropped on the window. With the
+// plus library the menu (and F6, F7, F8, Page Down held, Ctrl+Shift+V and
+// Ctrl+Shift+C) also pauses, steps one slice, switches warp, types the
+// clipboard's text and copies the screen's.
 //
 // Given any of the test options (--run-ms, --type, --keys, --mouse,
 // --screenshot) it runs as the headless host does, on its visible window:
@@ -31,6 +34,13 @@ enum MenuCommand : UINT {
     kMenuPcg,
     kMenuTape,
     kMenuExit,
+    kMenuPause,
+    kMenuStep,
+    kMenuWarp,
+    kMenuPaste,
+    kMenuCopy,
+    kMenuQuickSave,
+    kMenuQuickLoad,
 };
 
 static EmuLibrary emu;
@@ -38,9 +48,16 @@ static HMENU machineMenu;
 static bool scripted;
 // Keys the emulator has been told are down, released when focus goes.
 static std::bitset<256> keysDown;
+// Warp as the menu or F8 set it, and while Page Down is held.
+static bool warpToggled, warpHeld;
 
-static const char* const kTestOptions[] = {"--run-ms", "--type", "--keys", "--mouse",
-                                           "--screenshot"};
+static const char* const kTestOptions[] = {"--run-ms", "--type",       "--keys",
+                                           "--mouse",  "--screenshot", "--save-state"};
+// The headless host's scripted-run options this host does not take.
+static const char* const kHeadlessOnly[] = {"--paste", "--screen-text", "--until-text",
+                                            "--until-cycles", "--timeout"};
+// Where the quick save goes: the folder the program was started in.
+static std::string quickState;
 
 static bool WinIsTestRun(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
@@ -66,7 +83,13 @@ static std::string WinUsage(const char* program) {
            "  --keys SCRIPT     keys: text, {RETURN}, {F1}, {SHIFT down}, {wait 500}, ...\n"
            "  --mouse X,Y       click the light pen at client point X,Y (640x480)\n"
            "  --screenshot FILE write the client area as FILE (.bmp or .png) at the end\n"
-           "Keys: F9 reset, F10 green monitor, F11 character generator.\n"
+           "  --save-state FILE save the machine's state to FILE at the end\n"
+           "  --load-state FILE start from a saved state (also without test options)\n"
+           "  --warp            run as fast as the processor can\n"
+           "Keys: F6 pause, F7 one slice while paused, F8 warp (Page Down: while held),\n"
+           "F9 reset, F10 green monitor, F11 character generator, Ctrl+Shift+V paste,\n"
+           "Ctrl+Shift+C copy the screen's text, Ctrl+Shift+S quick save,\n"
+           "Ctrl+Shift+L quick load (z80home-quick.state).\n"
            "  --help            this text\n";
 }
 
@@ -81,10 +104,57 @@ static void WinReport(const std::string& message, bool error) {
 static void WinUpdateMenu(HWND window) {
     CheckMenuItem(machineMenu, kMenuGreen, emu.GetGreenDisplay() ? MF_CHECKED : MF_UNCHECKED);
     CheckMenuItem(machineMenu, kMenuPcg, emu.GetPCG() ? MF_CHECKED : MF_UNCHECKED);
-    const char* tape = emu.GetCMTFile();
     std::string title = "z80home";
-    if (tape[0]) title += std::string(" - tape ") + tape;
+    if (emu.plus) {
+        CheckMenuItem(machineMenu, kMenuPause, emu.GetPaused() ? MF_CHECKED : MF_UNCHECKED);
+        CheckMenuItem(machineMenu, kMenuWarp, emu.GetWarp() ? MF_CHECKED : MF_UNCHECKED);
+        if (emu.GetPaused()) title += " - paused";
+        if (emu.GetWarp()) title += " - warp";
+    }
+    const char* tape = emu.GetCMTFile();
+    if (tape[0]) {
+        title += std::string(" - tape ") + tape;
+        if (!HostTapeProblem(tape).empty()) title += " (cannot be written)";
+    }
     SetWindowTextA(window, title.c_str());
+}
+
+// The clipboard's text, typed on the machine's keyboard.
+static void WinPaste(HWND window) {
+    if (!OpenClipboard(window)) return;
+    HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    const wchar_t* wide = data ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr;
+    if (wide) {
+        int size = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+        std::string text(size > 0 ? static_cast<size_t>(size) : 1, '\0');
+        WideCharToMultiByte(CP_UTF8, 0, wide, -1, text.data(), size, nullptr, nullptr);
+        GlobalUnlock(data);
+        emu.PasteText(text.c_str());
+    }
+    CloseClipboard();
+}
+
+// The screen's text onto the clipboard.
+static void WinCopy(HWND window) {
+    std::string text(static_cast<size_t>(emu.GetScreenText(nullptr, 0)), '\0');
+    emu.GetScreenText(text.data(), static_cast<int>(text.size()) + 1);
+    // Windows' text controls break lines at CR LF.
+    std::string lines;
+    for (char c : text)
+        lines += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    int size = MultiByteToWideChar(CP_UTF8, 0, lines.c_str(), -1, nullptr, 0);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(size) * sizeof(wchar_t));
+    if (!memory) return;
+    MultiByteToWideChar(CP_UTF8, 0, lines.c_str(), -1, static_cast<wchar_t*>(GlobalLock(memory)),
+                        size);
+    GlobalUnlock(memory);
+    if (!OpenClipboard(window)) {
+        GlobalFree(memory);
+        return;
+    }
+    EmptyClipboard();
+    if (!SetClipboardData(CF_UNICODETEXT, memory)) GlobalFree(memory);
+    CloseClipboard();
 }
 
 static void WinChooseTape(HWND window) {
@@ -102,21 +172,56 @@ static void WinChooseTape(HWND window) {
     if (GetOpenFileNameA(&dialog)) emu.SetCMTFile(name);
 }
 
-static void WinDropTape(HDROP drop) {
+// Loads or saves a state; false, after saying why, when it was refused.
+static bool WinState(bool save, const std::string& path) {
+    int code = save ? emu.SaveState(path.c_str()) : emu.LoadState(path.c_str());
+    if (code) WinReport("z80home: " + path + ": " + emu.GetStateMessage(code), true);
+    return code == 0;
+}
+
+// A dropped .state file loads; any other file becomes the tape.
+static void WinDrop(HDROP drop) {
     char name[MAX_PATH];
     UINT length = DragQueryFileA(drop, 0, name, sizeof(name));
-    if (length > 0 && length <= kCmtFileNameLongest) emu.SetCMTFile(name);
     DragFinish(drop);
+    if (length == 0 || length >= sizeof(name)) return;
+    const char* dot = std::strrchr(name, '.');
+    if (emu.plus && dot && std::strcmp(dot, ".state") == 0)
+        WinState(false, name);
+    else if (length <= kCmtFileNameLongest)
+        emu.SetCMTFile(name);
 }
 
 static void WinCommand(HWND window, UINT command) {
     switch (command) {
-    case kMenuReset: emu.ResetEmu(); break;
+    case kMenuReset:
+        // The reset clears the cassette's status; choosing the tape again
+        // keeps SAVE in step with the title.
+        {
+            std::string tape = emu.GetCMTFile();
+            emu.ResetEmu();
+            if (!tape.empty()) emu.SetCMTFile(tape.c_str());
+        }
+        break;
     case kMenuGreen: emu.SetGreenDisplay(emu.GetGreenDisplay() ? 0 : 1); break;
     case kMenuPcg: emu.SetPCG(emu.GetPCG() ? 0 : 1); break;
     case kMenuTape: WinChooseTape(window); break;
     case kMenuExit: DestroyWindow(window); return;
-    default: return;
+    default:
+        if (!emu.plus) return;
+        switch (command) {
+        case kMenuPause: emu.SetPaused(emu.GetPaused() ? 0 : 1); break;
+        case kMenuStep: emu.StepSlice(); break;
+        case kMenuWarp:
+            warpToggled = !warpToggled;
+            emu.SetWarp(warpToggled || warpHeld ? 1 : 0);
+            break;
+        case kMenuPaste: WinPaste(window); break;
+        case kMenuCopy: WinCopy(window); break;
+        case kMenuQuickSave: WinState(true, quickState); break;
+        case kMenuQuickLoad: WinState(false, quickState); break;
+        default: return;
+        }
     }
     WinUpdateMenu(window);
 }
@@ -132,15 +237,39 @@ static void WinReleaseKeys(void) {
         if (keysDown[key]) WinKey(WM_KEYUP, key);
 }
 
+// The command of a host key (one the machine's keyboard lacks, or a
+// Ctrl+Shift chord), or 0 for a key that goes to the machine.
+static UINT WinHostKey(WPARAM key) {
+    bool ctrlShift = (GetKeyState(VK_CONTROL) & 0x8000) && (GetKeyState(VK_SHIFT) & 0x8000);
+    if (ctrlShift && key == 'V') return kMenuPaste;
+    if (ctrlShift && key == 'C') return kMenuCopy;
+    if (ctrlShift && key == 'S') return kMenuQuickSave;
+    if (ctrlShift && key == 'L') return kMenuQuickLoad;
+    switch (key) {
+    case VK_F6: return kMenuPause;
+    case VK_F7: return kMenuStep;
+    case VK_F8: return kMenuWarp;
+    case VK_F9: return kMenuReset;
+    case VK_F10: return kMenuGreen;
+    case VK_F11: return kMenuPcg;
+    default: return 0;
+    }
+}
+
 static LRESULT CALLBACK WinProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_KEYDOWN:
     case WM_KEYUP:
-        if (wParam == VK_F9 || wParam == VK_F10 || wParam == VK_F11) {
-            if (message == WM_KEYDOWN && !(lParam & (1 << 30)))
-                WinCommand(window, wParam == VK_F9    ? kMenuReset
-                                   : wParam == VK_F10 ? kMenuGreen
-                                                      : kMenuPcg);
+        if (wParam == VK_NEXT) {
+            if (emu.plus && !(message == WM_KEYDOWN && (lParam & (1 << 30)))) {
+                warpHeld = message == WM_KEYDOWN;
+                emu.SetWarp(warpToggled || warpHeld ? 1 : 0);
+                WinUpdateMenu(window);
+            }
+            return 0;
+        }
+        if (UINT command = WinHostKey(wParam)) {
+            if (message == WM_KEYDOWN && !(lParam & (1 << 30))) WinCommand(window, command);
             return 0;
         }
         WinKey(message, wParam);
@@ -176,7 +305,7 @@ static LRESULT CALLBACK WinProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     case WM_COMMAND: WinCommand(window, LOWORD(wParam)); return 0;
     case WM_DROPFILES:
-        WinDropTape(reinterpret_cast<HDROP>(wParam));
+        WinDrop(reinterpret_cast<HDROP>(wParam));
         WinUpdateMenu(window);
         return 0;
     case WM_ERASEBKGND: return 1; // the emulator paints the whole client area
@@ -199,6 +328,16 @@ static HMENU WinCreateMenu(void) {
     AppendMenuA(machineMenu, MF_STRING, kMenuPcg, "&Character generator\tF11");
     AppendMenuA(machineMenu, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(machineMenu, MF_STRING, kMenuTape, "Choose &tape file...");
+    AppendMenuA(machineMenu, MF_SEPARATOR, 0, nullptr);
+    // Without the plus library these stay greyed out.
+    UINT plus = emu.plus ? MF_STRING : MF_STRING | MF_GRAYED;
+    AppendMenuA(machineMenu, plus, kMenuPause, "Pa&use\tF6");
+    AppendMenuA(machineMenu, plus, kMenuStep, "&One slice while paused\tF7");
+    AppendMenuA(machineMenu, plus, kMenuWarp, "&Warp\tF8");
+    AppendMenuA(machineMenu, plus, kMenuPaste, "Paste a&s typing\tCtrl+Shift+V");
+    AppendMenuA(machineMenu, plus, kMenuCopy, "Cop&y screen text\tCtrl+Shift+C");
+    AppendMenuA(machineMenu, plus, kMenuQuickSave, "&Quick save\tCtrl+Shift+S");
+    AppendMenuA(machineMenu, plus, kMenuQuickLoad, "Quick &load\tCtrl+Shift+L");
     AppendMenuA(machineMenu, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(machineMenu, MF_STRING, kMenuExit, "E&xit");
     HMENU bar = CreateMenu();
@@ -252,13 +391,26 @@ static bool WinPump(void) {
 
 // The test run: scripted input at its times, then the screenshot. Windows
 // messages are handled throughout, so the window stays alive.
+// Starts the machine with the state and warp asked for; false after saying
+// why it could not.
+static bool WinStart(HWND window, const HostOptions& options) {
+    if (!emu.RunEmu(window, GetDC(window))) {
+        WinReport("z80home: the emulator did not start", true);
+        return false;
+    }
+    if (!options.loadState.empty() && !WinState(false, options.loadState)) return false;
+    if (options.warp) {
+        warpToggled = true;
+        emu.SetWarp(1);
+    }
+    WinUpdateMenu(window);
+    return true;
+}
+
 static int WinScriptedRun(HWND window, const HostOptions& options) {
     using Clock = std::chrono::steady_clock;
     Clock::time_point start = Clock::now();
-    if (!emu.RunEmu(window, GetDC(window))) {
-        WinReport("z80home: the emulator did not start", true);
-        return 1;
-    }
+    if (!WinStart(window, options)) return 1;
     size_t next = 0;
     for (;;) {
         uint32_t now = static_cast<uint32_t>(
@@ -276,6 +428,12 @@ static int WinScriptedRun(HWND window, const HostOptions& options) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, due - now, QS_ALLINPUT);
         if (!WinPump()) return 0;
     }
+    // The outputs show one moment: the machine stands still while they are taken.
+    if (emu.plus) emu.SetPaused(1);
+    if (!options.saveState.empty()) {
+        if (!WinState(true, options.saveState)) return 1;
+        WinReport("state: " + options.saveState, false);
+    }
     if (!options.screenshot.empty()) {
         Picture picture;
         std::string error;
@@ -292,11 +450,8 @@ static int WinScriptedRun(HWND window, const HostOptions& options) {
     return 0;
 }
 
-static int WinInteractiveRun(HWND window) {
-    if (!emu.RunEmu(window, GetDC(window))) {
-        WinReport("z80home: the emulator did not start", true);
-        return 1;
-    }
+static int WinInteractiveRun(HWND window, const HostOptions& options) {
+    if (!WinStart(window, options)) return 1;
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);
@@ -317,6 +472,18 @@ static int WinRun(int argc, char** argv) {
         WinReport(WinUsage(argv[0]), false);
         return 0;
     }
+    for (int i = 1; i < argc; ++i) {
+        for (const char* option : kHeadlessOnly) {
+            size_t n = std::strlen(option);
+            if (std::strncmp(argv[i], option, n) == 0 && (argv[i][n] == 0 || argv[i][n] == '=')) {
+                WinReport(std::string("z80home: ") + option +
+                              " is the headless host's; this host does not take it",
+                          true);
+                return 2;
+            }
+        }
+    }
+    quickState = HostAbsolute("z80home-quick.state");
     // The library lies beside the program, wherever it was started from.
     char program[MAX_PATH];
     DWORD length = GetModuleFileNameA(nullptr, program, sizeof(program));
@@ -333,10 +500,13 @@ static int WinRun(int argc, char** argv) {
         WinReport("z80home: cannot create the window", true);
         return 1;
     }
+    if (!options.tape.empty() && !HostTapeProblem(options.tape).empty())
+        std::fprintf(stderr, "z80home: nothing can be saved to the tape %s: %s\n",
+                     options.tape.c_str(), HostTapeProblem(options.tape).c_str());
     WinUpdateMenu(window);
     ShowWindow(window, SW_SHOWNORMAL);
     UpdateWindow(window);
-    return scripted ? WinScriptedRun(window, options) : WinInteractiveRun(window);
+    return scripted ? WinScriptedRun(window, options) : WinInteractiveRun(window, options);
 }
 
 // The emulator's threads never end; ExitProcess ends them with the program.

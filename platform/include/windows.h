@@ -144,6 +144,10 @@ WINSHIM_API MMRESULT timeBeginPeriod(UINT period);
 WINSHIM_API MMRESULT timeEndPeriod(UINT period);
 WINSHIM_API HMODULE LoadLibraryA(LPCSTR name);
 WINSHIM_API FARPROC GetProcAddress(HMODULE module, LPCSTR name);
+#define MOVEFILE_REPLACE_EXISTING 0x1
+/* Renames a file; with MOVEFILE_REPLACE_EXISTING (the only flag kept) over an
+   existing one, in one step. */
+WINSHIM_API BOOL MoveFileExA(LPCSTR existing, LPCSTR replacement, DWORD flags);
 
 /* ---- Wave output ---------------------------------------------------------- */
 

@@ -90,11 +90,58 @@ TEST_F(HeadlessHost, RefusesBadArgumentsAndMissingRoms) {
     EXPECT_NE(nowhere.output.find("no-such-folder does not exist"), std::string::npos)
         << nowhere.output;
 
+    // A file is not a folder; a screenshot is PNG whatever its name says.
+    HostRun file = Headless(folder, "--rom-dir '" Z80HOME_HEADLESS "' --run-ms 10");
+    EXPECT_NE(file.output.find("is not a folder"), std::string::npos) << file.output;
+    HostRun bmp = Headless(folder, "--screenshot out.bmp");
+    EXPECT_EQ(bmp.status, 2);
+    EXPECT_NE(bmp.output.find("ending in .png"), std::string::npos) << bmp.output;
+
     // A folder without the images is not a ROM folder either.
     HostRun empty = Headless(folder, "--rom-dir . --run-ms 10");
     EXPECT_NE(empty.status, 0);
     EXPECT_NE(empty.output.find("holds no n80basic.rom and font.rom"), std::string::npos)
         << empty.output;
+}
+
+TEST_F(HeadlessHost, ScriptedRunsPasteAndEndOnTheScreenOrTheClock) {
+    if (!HaveRom()) GTEST_SKIP() << "no ROM images in " << romDir;
+    FILE* listing = fopen((folder / "listing.txt").c_str(), "wb");
+    ASSERT_NE(listing, nullptr);
+    fputs("MON\r\nSET 7000 61 62 63\r\nDUMP 7000 7000\r\n", listing);
+    fclose(listing);
+    const std::string rom = "--rom-dir '" + romDir + "' ";
+    struct Case {
+        std::string args;
+        int status;
+        std::string output;
+    };
+    const Case cases[] = {
+        // Met: the dump of the pasted bytes shows, with the machine in warp.
+        {"--warp --paste listing.txt --until-text abc --screen-text out.txt --save-state s.state",
+         0, "state: "},
+        // The saved machine shows its dump at once; a file that is no state is refused.
+        {"--load-state s.state --until-text '7000: 61 62 63' --timeout 5000", 0, ""},
+        {"--load-state listing.txt", 1, "not a saved state"},
+        {"--warp --until-cycles 20000000 --timeout 20000", 0, ""},
+        // Not met in time.
+        {"--until-text 'never shown' --timeout 300", 4, "not met in 300 ms"},
+        // Conditions and a fixed run time exclude each other.
+        {"--until-cycles 5 --run-ms 100", 2, "do not go together"},
+        {"--timeout 100", 2, "give one of them"},
+    };
+    for (const Case& c : cases) {
+        HostRun run = Headless(folder, rom + c.args);
+        EXPECT_EQ(run.status, c.status) << c.args << "\n" << run.output;
+        EXPECT_NE(run.output.find(c.output), std::string::npos) << c.args << "\n" << run.output;
+    }
+    FILE* out = fopen((folder / "out.txt").c_str(), "rb");
+    ASSERT_NE(out, nullptr);
+    char text[4096] = {};
+    EXPECT_GT(fread(text, 1, sizeof text - 1, out), 0u);
+    fclose(out);
+    EXPECT_NE(std::string(text).find("\n7000: 61 62 63"), std::string::npos) << text;
+    EXPECT_NE(std::string(text).find("abc"), std::string::npos) << text;
 }
 
 } // namespace

@@ -1,0 +1,25 @@
+// Threads, sleeps and modules for winshim in a web page, where the machine has
+// one thread, the page's, and no modules to load.
+//
+// CreateThread fails (returns null): the page drives the machine's pieces from
+// its frame callback instead. Sleep cannot block the page's only thread; a
+// caller there is a bug, so it returns at once. LoadLibraryA finds nothing.
+#include <windows.h>
+
+extern "C" {
+
+HANDLE CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LPVOID, DWORD, LPDWORD) {
+    return nullptr;
+}
+
+void Sleep(DWORD) {}
+
+HMODULE LoadLibraryA(LPCSTR) {
+    return nullptr;
+}
+
+FARPROC GetProcAddress(HMODULE, LPCSTR) {
+    return nullptr;
+}
+
+} // extern "C"

@@ -1,0 +1,236 @@
+// Save states (plus/save_state.h): the file is put together and taken apart
+// here; each device names its own fields in its XxxState function.
+#include "plus/save_state.h"
+
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <windows.h>
+
+#include "bus/keyboard.h"
+#include "bus/sysctl.h"
+#include "core/run_control.h"
+#include "devices/calendar.h"
+#include "devices/cassette.h"
+#include "plus/z80home_plus.h"
+#include "state/machine_state.h"
+#include "state/state_io.h"
+#include "video/crtc.h"
+#include "video/dma.h"
+#include "video/pcg.h"
+#include "z80/z80.h"
+
+static const uint8_t kStateMagic[8] = {'Z', '8', '0', 'H', 'S', 'T', 'A', 'T'};
+
+static constexpr std::array<uint32_t, 256> StateCrcTable() {
+    std::array<uint32_t, 256> table{};
+    for (uint32_t n = 0; n < 256; n++) {
+        uint32_t c = n;
+        for (int k = 0; k < 8; k++)
+            c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+        table[n] = c;
+    }
+    return table;
+}
+static constexpr std::array<uint32_t, 256> kStateCrc = StateCrcTable();
+
+static uint32_t StateCrc32(const uint8_t* bytes, size_t size) {
+    uint32_t c = 0xFFFFFFFFu;
+    for (size_t i = 0; i < size; i++)
+        c = kStateCrc[(c ^ bytes[i]) & 0xFF] ^ (c >> 8);
+    return c ^ 0xFFFFFFFFu;
+}
+
+// FNV-1a: the ROM images are named by their contents.
+static uint64_t StateHash(const uint8_t* bytes, size_t size) {
+    uint64_t hash = 0xCBF29CE484222325ull;
+    for (size_t i = 0; i < size; i++)
+        hash = (hash ^ bytes[i]) * 0x100000001B3ull;
+    return hash;
+}
+
+static uint32_t StateRead32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+           static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+}
+
+// The processor's registers and latches, through the core's register API.
+static void StateProcessor(StateIo& io) {
+    Z80Regs regs{};
+    if (io.mode == StateMode::kSave) Z80GetRegs(&regs);
+    for (unsigned short* pair :
+         {&regs.af, &regs.bc, &regs.de, &regs.hl, &regs.af2, &regs.bc2, &regs.de2, &regs.hl2,
+          &regs.ix, &regs.iy, &regs.sp, &regs.pc, &regs.wz})
+        io.Value(*pair);
+    io.Value(regs.i);
+    io.Value(regs.r);
+    for (unsigned char* flag :
+         {&regs.iff1, &regs.iff2, &regs.halted, &regs.eiDelay, &regs.irqPending}) {
+        io.Value(*flag);
+        io.Require(io.Last() <= 1);
+    }
+    io.Value(regs.im);
+    io.Require(io.Last() <= 2);
+    io.Value(regs.q);
+    io.Value(regs.irqData);
+    io.Value(regs.prefix);
+    io.Require(io.Last() == 0 || io.Last() == 0xDD || io.Last() == 0xFD);
+    if (io.mode == StateMode::kLoad) Z80SetRegs(&regs);
+}
+
+struct StateSectionEntry {
+    char tag[5];
+    void (*fields)(StateIo&);
+};
+static const StateSectionEntry kStateSections[] = {
+    {"CPU ", StateProcessor}, {"CORE", MachineCoreState}, {"SCTL", SysCtlState},
+    {"KEYB", KeyboardState},  {"CRTC", CrtcState},        {"DMA ", DmaState},
+    {"PCG ", PcgState},       {"CLOK", CalendarState},    {"CMT ", CassetteState},
+};
+
+static uint32_t StateTag(const char* tag) {
+    return StateRead32(reinterpret_cast<const uint8_t*>(tag));
+}
+
+// The payload: the ROM images' hashes, then each section with its tag and
+// length; a section must take exactly its length.
+static void StatePayload(StateIo& io) {
+    uint64_t basic = StateHash(machine.basicRom, kBasicRomSize);
+    uint64_t font = StateHash(machine.fontRom, kFontRomSize);
+    io.Value(basic);
+    io.Value(font);
+    for (const StateSectionEntry& section : kStateSections) {
+        uint32_t tag = StateTag(section.tag), length = 0;
+        io.Value(tag);
+        io.Require(io.Last() == tag);
+        if (io.mode == StateMode::kSave) {
+            size_t lengthAt = io.out->size();
+            io.Value(length);
+            section.fields(io);
+            length = static_cast<uint32_t>(io.out->size() - lengthAt - 4);
+            for (int i = 0; i < 4; i++)
+                (*io.out)[lengthAt + i] = static_cast<uint8_t>(length >> (8 * i));
+            continue;
+        }
+        io.Value(length);
+        length = static_cast<uint32_t>(io.Last());
+        if (!io.ok || io.end - io.at < length) {
+            io.ok = false;
+            return;
+        }
+        size_t end = io.end;
+        io.end = io.at + length;
+        section.fields(io);
+        io.Require(io.at == io.end);
+        io.end = end;
+    }
+}
+
+std::vector<uint8_t> StateCapture(void) {
+    std::vector<uint8_t> payload;
+    StateIo io{StateMode::kSave, &payload, nullptr, 0, 0};
+    StatePayload(io);
+    std::vector<uint8_t> file(kStateMagic, kStateMagic + sizeof kStateMagic);
+    StateIo header{StateMode::kSave, &file, nullptr, 0, 0};
+    uint32_t version = kStateVersion, length = static_cast<uint32_t>(payload.size());
+    uint32_t crc = StateCrc32(payload.data(), payload.size());
+    header.Value(version);
+    header.Value(length);
+    header.Value(crc);
+    file.insert(file.end(), payload.begin(), payload.end());
+    return file;
+}
+
+int StateCheck(const uint8_t* bytes, size_t size) {
+    size_t magic = std::min(size, sizeof kStateMagic);
+    if (memcmp(bytes, kStateMagic, magic) != 0) return kStateNotAState;
+    if (size < kStateHeaderSize) return kStateTruncated;
+    if (StateRead32(bytes + 8) != kStateVersion) return kStateWrongVersion;
+    uint32_t length = StateRead32(bytes + 12);
+    if (length > kStateLargestPayload) return kStateOversized;
+    if (size - kStateHeaderSize < length) return kStateTruncated;
+    if (size - kStateHeaderSize > length) return kStateOversized;
+    const uint8_t* payload = bytes + kStateHeaderSize;
+    if (StateCrc32(payload, length) != StateRead32(bytes + 16)) return kStateCorrupted;
+    StateIo io{StateMode::kCheck, nullptr, payload, 0, length};
+    uint64_t basic = 0, font = 0;
+    io.Value(basic);
+    basic = io.Last();
+    io.Value(font);
+    font = io.Last();
+    if (!io.ok) return kStateMalformed;
+    if (basic != StateHash(machine.basicRom, kBasicRomSize) ||
+        font != StateHash(machine.fontRom, kFontRomSize))
+        return kStateOtherRoms;
+    io.at = 0;
+    StatePayload(io);
+    return io.ok && io.at == io.end ? kStateOk : kStateMalformed;
+}
+
+void StateApply(const uint8_t* bytes, size_t size) {
+    StateIo io{StateMode::kLoad, nullptr, bytes + kStateHeaderSize, 0, size - kStateHeaderSize};
+    StatePayload(io);
+}
+
+// ---- The exports ----
+
+int SaveState(const char* path) {
+    if (!path || !*path) return kStateCannotWrite;
+    std::vector<uint8_t> file;
+    RunControlCall([](void* out) { *static_cast<std::vector<uint8_t>*>(out) = StateCapture(); },
+                   &file);
+    // A temporary file renamed over the target: the target is either the old
+    // state or the whole new one, never half of it.
+    std::string temporary = std::string(path) + ".tmp";
+    FILE* out = fopen(temporary.c_str(), "wb");
+    if (!out) return kStateCannotWrite;
+    bool written = fwrite(file.data(), 1, file.size(), out) == file.size();
+    written = fclose(out) == 0 && written;
+    if (!written || !MoveFileExA(temporary.c_str(), path, MOVEFILE_REPLACE_EXISTING)) {
+        remove(temporary.c_str());
+        return kStateCannotWrite;
+    }
+    return kStateOk;
+}
+
+int LoadState(const char* path) {
+    if (!path || !*path) return kStateCannotRead;
+    FILE* in = fopen(path, "rb");
+    if (!in) return kStateCannotRead;
+    // One byte past the largest file tells an oversized one.
+    std::vector<uint8_t> file(kStateHeaderSize + kStateLargestPayload + 1);
+    size_t size = fread(file.data(), 1, file.size(), in);
+    bool failed = ferror(in) != 0;
+    fclose(in);
+    if (failed) return kStateCannotRead;
+    if (size == file.size()) return kStateOversized;
+    int result = StateCheck(file.data(), size);
+    if (result != kStateOk) return result;
+    struct Load {
+        const uint8_t* bytes;
+        size_t size;
+    } load{file.data(), size};
+    RunControlCall(
+        [](void* context) {
+            Load* job = static_cast<Load*>(context);
+            StateApply(job->bytes, job->size);
+        },
+        &load);
+    return kStateOk;
+}
+
+const char* GetStateMessage(int code) {
+    switch (code) {
+    case kStateOk: return "done";
+    case kStateCannotRead: return "the state file cannot be opened or read";
+    case kStateCannotWrite: return "the state file cannot be written";
+    case kStateTruncated: return "the state file is cut short";
+    case kStateNotAState: return "the file is not a saved state";
+    case kStateWrongVersion: return "the state was saved in another format version";
+    case kStateOversized: return "the state file is longer than a state";
+    case kStateCorrupted: return "the state file is corrupted (its checksum does not match)";
+    case kStateMalformed: return "the state file holds values no machine has";
+    case kStateOtherRoms: return "the state was saved with other ROM images";
+    default: return "unknown state result";
+    }
+}

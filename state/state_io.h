@@ -1,0 +1,65 @@
+// Saving and loading the machine, field by field: each device has a function
+// XxxState(StateIo&) beside its power-on function that names its fields in
+// order, and the same function writes them, checks a file's copy of them, or
+// loads them. Every value travels little-endian, at its own width, so a file
+// is the same on every host.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <cstring>
+#include <type_traits>
+#include <vector>
+
+enum class StateMode { kSave, kCheck, kLoad };
+
+struct StateIo {
+    StateMode mode;
+    std::vector<uint8_t>* out; // kSave: the bytes so far
+    const uint8_t* in;         // kCheck and kLoad: the bytes to read
+    size_t at, end;
+    bool ok = true; // false once a read ran past the end or a value was refused
+    uint64_t last = 0; // the value read last
+
+    // One value: written, read and checked, or read and stored.
+    template <typename T> void Value(T& field) {
+        static_assert(std::is_integral_v<T>);
+        using U = std::make_unsigned_t<T>;
+        if (mode == StateMode::kSave) {
+            U bits = static_cast<U>(field);
+            for (size_t i = 0; i < sizeof(T); i++)
+                out->push_back(static_cast<uint8_t>(bits >> (8 * i)));
+            return;
+        }
+        U bits = 0;
+        if (!Take(sizeof(T))) return;
+        for (size_t i = 0; i < sizeof(T); i++)
+            bits = static_cast<U>(bits | static_cast<U>(in[at - sizeof(T) + i]) << (8 * i));
+        last = static_cast<uint64_t>(bits);
+        if (mode == StateMode::kLoad) field = static_cast<T>(bits);
+    }
+    template <typename T> void Value(std::atomic<T>& field) {
+        T value = field.load(std::memory_order_relaxed);
+        Value(value);
+        if (mode == StateMode::kLoad) field.store(value, std::memory_order_relaxed);
+    }
+    template <typename T, size_t N> void Values(T (&fields)[N]) {
+        for (T& field : fields)
+            Value(field);
+    }
+    // Refuses the file unless the value just read satisfies the check.
+    void Require(bool check) {
+        if (mode != StateMode::kSave && !check) ok = false;
+    }
+    // The value just read (0 while saving), for checks.
+    uint64_t Last(void) const { return last; }
+
+    bool Take(size_t n) {
+        if (!ok || end - at < n) {
+            ok = false;
+            return false;
+        }
+        at += n;
+        return true;
+    }
+};
