@@ -13,6 +13,7 @@
 #include "state/machine_state.h"
 
 // The processor thread's id, set as it starts; a default id matches no thread.
+// The host's thread reads it while that thread may be setting it.
 static std::atomic<std::thread::id> runCpuThread;
 
 static bool RunControlOnOwnThread(void) {
