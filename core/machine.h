@@ -25,6 +25,9 @@ bool MachineStart(HWND window, HDC dc);
 // pending interrupts between instructions, and accounts the cycles to
 // cyclesThisSecond. Returns the slice's cycles.
 int32_t CpuRunSlice(void);
+// The same with the slice cut short after most cycles (at least one
+// instruction), for harnesses that want many short slices.
+int32_t CpuRunSliceUpTo(int32_t most);
 // One look of TickThread: requests the periodic interrupt if it is enabled.
 void TickOnce(void);
 // Milliseconds from one GetSystemTime millisecond reading to another.

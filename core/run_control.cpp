@@ -6,16 +6,18 @@
 #include "core/run_control.h"
 
 #include <algorithm>
+#include <atomic>
 #include <thread>
 
 #include "core/machine.h"
 #include "state/machine_state.h"
 
 // The processor thread's id, set as it starts; a default id matches no thread.
-static std::thread::id runCpuThread;
+// The host's thread reads it while that thread may be setting it.
+static std::atomic<std::thread::id> runCpuThread;
 
 static bool RunControlOnOwnThread(void) {
-    return !Get(machine.running) || std::this_thread::get_id() == runCpuThread;
+    return !Get(machine.running) || std::this_thread::get_id() == Get(runCpuThread);
 }
 
 void RunControlSetPaused(bool paused) {
@@ -85,7 +87,7 @@ void RunControlCall(void (*job)(void*), void* context) {
 }
 
 void RunControlEnterThread(void) {
-    runCpuThread = std::this_thread::get_id();
+    Put(runCpuThread, std::this_thread::get_id());
 }
 
 void RunControlWait(void) {

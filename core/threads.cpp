@@ -3,6 +3,9 @@
 // interrupt; ScreenThread redraws the screen. None of them ever ends.
 #include "core/machine.h"
 
+#include <algorithm>
+#include <climits>
+
 #include "core/run_control.h"
 #include "debug/debugger.h"
 #include "plus/paste.h"
@@ -22,6 +25,10 @@ int32_t ElapsedMs(WORD startMs, WORD endMs) {
 }
 
 int32_t CpuRunSlice(void) {
+    return CpuRunSliceUpTo(INT32_MAX);
+}
+
+int32_t CpuRunSliceUpTo(int32_t most) {
     int32_t sum = 0;
     // What the DMA status port will watch: the cycles since the emulated
     // second began.
@@ -51,7 +58,8 @@ int32_t CpuRunSlice(void) {
             if (deriveTicks) TickOnce();
             if (Get(machine.pasteActive)) PasteAdvance();
         }
-    } while (sum < (Get(machine.displayOn) ? kSliceBudgetDisplayOn : kSliceBudgetDisplayOff));
+    } while (sum < std::min(most, Get(machine.displayOn) ? kSliceBudgetDisplayOn
+                                                         : kSliceBudgetDisplayOff));
 
     Put(machine.cyclesRun, Get(machine.cyclesRun) + static_cast<uint64_t>(sum));
     int32_t second = Get(machine.displayOn) ? kSecondBudgetDisplayOn : kSecondBudgetDisplayOff;

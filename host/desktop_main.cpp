@@ -543,7 +543,8 @@ static int DesktopRun(int argc, char** argv) {
         printf("%s", HostUsage(argv[0], false).c_str());
         return 0;
     }
-    Desktop desktop{};
+    // Never freed: the thread that waits for frames outlives this function.
+    Desktop& desktop = *new Desktop{};
     std::error_code failed;
     desktop.startFolder = std::filesystem::current_path(failed).string();
     if (!HostStart(argv[0], options, desktop.emu, error)) return DesktopFail(error);

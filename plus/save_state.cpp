@@ -128,6 +128,7 @@ static void StatePayload(StateIo& io) {
 
 std::vector<uint8_t> StateCapture(void) {
     std::vector<uint8_t> payload;
+    payload.reserve(kRamSize + kPcgRamSize + 4096); // RAM and glyph RAM are nearly all of it
     StateIo io{StateMode::kSave, &payload, nullptr, 0, 0};
     StatePayload(io);
     std::vector<uint8_t> file(kStateMagic, kStateMagic + sizeof kStateMagic);

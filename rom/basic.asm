@@ -702,7 +702,7 @@ _hex:   LD A,(HL)
         CP 'H'
         JR Z,_hexd
         LD B,A
-        CALL HEXDIG
+        CALL HEXVAL
         LD A,B
         JR C,_next
 _hexd:  LD (DE),A
@@ -776,22 +776,6 @@ _end:   LD (DE),A
         SBC HL,DE
         LD B,H
         LD C,L
-        RET
-
-; A = the value of hex digit A; carry if it is none.
-HEXDIG: CP '0'
-        RET C
-        CP '9' + 1
-        JR NC,_letter
-        SUB '0'
-        RET
-_letter:
-        CP 'A'
-        RET C
-        CP 'F' + 1
-        CCF
-        RET C
-        SUB 'A' - 10
         RET
 
 ; Matches a keyword at HL: A = its token and HL past it, or carry and HL

@@ -63,6 +63,14 @@ _done:  POP AF
 ; The operator at HL: NZ with D = its number, E = its precedence and B =
 ; its length; Z if there is none. HL stays.
 GETOP:  CALL CHRGOT
+        CP '*'                  ; what ends an operand most often is no
+        JR C,_none              ; operator: said at once
+        CP ','
+        JR Z,_none
+        CP ':'
+        JR Z,_none
+        CP ';'
+        JR Z,_none
         LD DE,OPTAB
         LD B,A
 _find:  LD A,(DE)
@@ -480,19 +488,20 @@ _send:  LD A,B
         RET
 _hex:   INC HL
         LD A,(HL)
+        CALL UPCASE
         CP 'H'
         JP NZ,SNERR
         LD DE,0
         LD B,5
 _hdig:  INC HL
         LD A,(HL)
-        CALL HEXDIG
+        CALL HEXVAL
         JR C,_hend
         DEC B
         LD A,E_OV
         JP Z,FPERR
         LD A,(HL)
-        CALL HEXDIG
+        CALL HEXVAL
         EX DE,HL
         ADD HL,HL
         ADD HL,HL

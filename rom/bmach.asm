@@ -17,15 +17,7 @@ S_COLOR:
         CALL EVALBYTE
         CP 8
         JP NC,FCERR
-        RRCA                    ; to bits 5-7
-        RRCA
-        RRCA
-        LD B,A
-        LD A,(SHADOW31)
-        AND 1FH
-        OR B
-        LD (SHADOW31),A
-        OUT (P_SYS31),A
+        CALL SETBACK
 _fg:    PUSH HL
         CALL RECOLOUR
         POP HL

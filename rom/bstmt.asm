@@ -1175,7 +1175,7 @@ S_EDIT: CALL LINGET
 ; follow them. A numbering that would pass 65529 or reach below old's
 ; predecessor is refused.
 S_RENUM:
-        CALL NODIRECT2
+        CALL ONLYDIRECT
         LD DE,10
         LD (RENNEW),DE
         LD (RENSTEP),DE
@@ -1308,7 +1308,7 @@ _renum: LD A,(HL)
         JR _renum
 
 ; Only in direct mode (RENUM rewrites the program under a running one).
-NODIRECT2:
+ONLYDIRECT:
         LD A,(CURLIN)
         LD B,A
         LD A,(CURLIN + 1)

@@ -50,6 +50,12 @@ CMDCOLOR:
         JR C,_fg
         CP 8
         JP NC,ERRVALUE
+        CALL SETBACK
+_fg:    CALL ENDCHK
+        JP RECOLOUR
+
+; The background colour A (0-7). Keeps C, DE and HL.
+SETBACK:
         RRCA                    ; to bits 5-7
         RRCA
         RRCA
@@ -59,8 +65,7 @@ CMDCOLOR:
         OR B
         LD (SHADOW31),A
         OUT (P_SYS31),A
-_fg:    CALL ENDCHK
-        JP RECOLOUR
+        RET
 
 ; MONO ON|OFF: monochrome attributes.
 CMDMONO:

@@ -29,12 +29,32 @@ RPTRATE   EQU 4                 ; ticks between repeats
 KSCAN:  LD HL,KEYNEW
         LD C,P_KEYROW0
         LD B,KEYROWS
+        LD D,0                  ; D: every row's keys together
 _read:  IN A,(C)
         CPL
         LD (HL),A
+        OR D
+        LD D,A
         INC HL
         INC C
         DJNZ _read
+        OR A                    ; nothing held at all, the common case:
+        JR NZ,_held             ; forget them all and stop repeating, once
+        LD HL,KEYIDLE
+        CP (HL)
+        RET NZ
+        INC (HL)
+        LD (KEYMODS),A
+        LD HL,KEYOLD
+        LD B,KEYROWS
+_none:  LD (HL),A
+        INC HL
+        DJNZ _none
+        DEC A
+        LD (RPTPOS),A
+        RET
+_held:  XOR A
+        LD (KEYIDLE),A
         LD HL,KEYNEW + 8
         LD A,(HL)
         LD (KEYMODS),A

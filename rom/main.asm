@@ -116,7 +116,9 @@ CLOCKBUF  EQU TAPEDEST + 2      ; 5: seconds, minutes, hours, day (BCD), month <
 PENLAST   EQU CLOCKBUF + 5      ; 2: light pen position printed last
 INBASIC   EQU PENLAST + 2       ; 1: non-zero while BASIC has the machine
 LINELOST  EQU INBASIC + 1       ; 1: non-zero when the line refused a key
-VARSEND   EQU LINELOST + 1
+KEYIDLE   EQU LINELOST + 1      ; 1: non-zero while no key has been held since
+                                ;    the state was last cleared
+VARSEND   EQU KEYIDLE + 1
 
         IF VARSEND > WORK + 200H
         .ERROR The variables outgrew the work area

@@ -10,7 +10,12 @@
 # (default all). A failing input is kept in build-fuzz/findings/ and the
 # script exits non-zero; turn it into a regression by copying it to
 # tests/fuzz/regressions/TARGET/. Extra libFuzzer options may be given in
-# Z80HOME_FUZZ_OPTIONS (e.g. "-jobs=2 -workers=2").
+# Z80HOME_FUZZ_OPTIONS (e.g. "-jobs=2 -workers=2" or "-runs=1000000").
+#
+# With Z80HOME_FUZZ_CORPUS=DIR the corpus is kept in DIR/TARGET across runs
+# (seeded from the committed one) and, after each run, minimised into
+# DIR/TARGET.min with libFuzzer's merge; copy that to tests/fuzz/corpus/TARGET
+# to commit it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export DEBIAN_FRONTEND=noninteractive
@@ -46,18 +51,27 @@ mkdir -p "$findings"
 export Z80HOME_ROM_DIR="$PWD/$build/rom" SDL_AUDIODRIVER=dummy
 failed=0
 for target in "${targets[@]}"; do
-    mkdir -p "$work/$target"
-    cp tests/fuzz/corpus/"$target"/* "$work/$target"/
+    corpus="$work/$target"
+    [ -n "${Z80HOME_FUZZ_CORPUS:-}" ] && corpus="$Z80HOME_FUZZ_CORPUS/$target"
+    mkdir -p "$corpus"
+    cp -n tests/fuzz/corpus/"$target"/* "$corpus"/
     echo "== fuzz_$target: $seconds s"
     # shellcheck disable=SC2086
     if ! "$build/bin/fuzz_$target" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=4096 \
         -print_final_stats=1 -artifact_prefix="$findings/$target-" \
-        ${Z80HOME_FUZZ_OPTIONS:-} "$work/$target" >"$work/$target.log" 2>&1; then
+        ${Z80HOME_FUZZ_OPTIONS:-} "$corpus" >"$work/$target.log" 2>&1; then
         failed=1
         tail -n 60 "$work/$target.log"
         echo "fuzz_$target FAILED; the input is in $findings/"
     fi
     grep -E '^stat::(number_of_executed_units|average_exec_per_sec|new_units_added)' \
         "$work/$target.log" || true
+    if [ -n "${Z80HOME_FUZZ_CORPUS:-}" ]; then
+        rm -rf "$corpus.min"
+        mkdir -p "$corpus.min"
+        "$build/bin/fuzz_$target" -merge=1 -timeout=20 -rss_limit_mb=4096 "$corpus.min" "$corpus" \
+            >"$work/$target.merge.log" 2>&1
+        echo "minimised corpus: $(find "$corpus.min" -type f | wc -l) inputs in $corpus.min"
+    fi
 done
 exit $failed

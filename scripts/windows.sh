@@ -12,7 +12,8 @@
 #    plus/z80home_plus.h, and z80core.dll exactly its C functions, all
 #    undecorated;
 #    z80home.dll takes from z80core.dll only the four it runs the processor
-#    with, and every file imports system DLLs only.
+#    with and the register pair of save states, and every file imports
+#    system DLLs only.
 # 4. Runs z80home.exe under Wine on an Xvfb screen and the Linux headless host
 #    (from DIR, default build-winlinux, built when needed) on the same input:
 #    the two 640 by 480 screenshots and the two tape files must be identical,
@@ -190,8 +191,10 @@ check_exports() { # build directory, objdump
     # register-state pair its header offers to debuggers and tests.
     expect_names "$bin/z80core.dll exports" "$(exports_of "$bin/z80core.dll")" \
         Z80Init setz80memaccess Z80Run Z80DoIRQ Z80GetRegs Z80SetRegs
+    # The four it runs the processor with, and the register pair save states use.
     expect_names "$bin/z80home.dll imports from z80core.dll" \
-        "$(imports_of "$bin/z80home.dll" z80core.dll)" Z80Init setz80memaccess Z80Run Z80DoIRQ
+        "$(imports_of "$bin/z80home.dll" z80core.dll)" Z80Init setz80memaccess Z80Run Z80DoIRQ \
+        Z80GetRegs Z80SetRegs
     # The extension library: the nine and the extensions its header declares.
     # shellcheck disable=SC2046
     expect_names "$bin/z80home-plus.dll exports" "$(exports_of "$bin/z80home-plus.dll")" \

@@ -409,6 +409,7 @@ void ScreenPowerOn(void) {
     machine.cursorBlinkPhase = 0;
     machine.attrBlinkPhase = 0;
     machine.blinkCounter = 0;
+    machine.shownClient = RECT{0, 0, 0, 0}; // the next frame is presented
 }
 
 bool CreateFrame(HDC windowDc) {

@@ -103,7 +103,8 @@ trap finish EXIT
 
 # ---------------------------------------------------------------- one host
 # Starts Xvfb with its frame buffer in $work/fb, then the host of build
-# folder $1 on it; sets display, xvfb and host.
+# folder $1 on it; sets display, xvfb and host. Both hosts run the earlier
+# commit's ROM images, so they show the same machine and take the same input.
 start() {
     rm -rf "$work/fb" "$work/display" && mkdir -p "$work/fb"
     Xvfb -displayfd 3 -screen 0 "$([ $wine = no ] && echo 640x480x24 || echo 1024x768x24)" \
@@ -115,14 +116,15 @@ start() {
     done
     display=":$(cat "$work/display")"
     if [ $wine = no ]; then
-        DISPLAY=$display SDL_AUDIODRIVER=dummy "$1/bin/$program" --rom-dir "$1/rom" >/dev/null 2>&1 &
+        DISPLAY=$display SDL_AUDIODRIVER=dummy "$1/bin/$program" --rom-dir "$before_folder/rom" \
+            >/dev/null 2>&1 &
         host=$!
         sleep 3 # the banner and the prompt
     else
         # A Windows host finds the ROM images in its working directory.
         local exe
         exe="$(cd "$1/bin" && pwd)/$program"
-        rm -rf "$work/run" && mkdir -p "$work/run" && cp "$1"/rom/*.rom "$work/run/"
+        rm -rf "$work/run" && mkdir -p "$work/run" && cp "$before_folder"/rom/*.rom "$work/run/"
         (cd "$work/run" && DISPLAY="$display" exec /usr/lib/wine/wine "$exe" >/dev/null 2>&1) &
         host=$!
         sleep 8 # Wine's own processes, the window, the banner and the prompt
@@ -166,12 +168,17 @@ wine_helpers() {
         grep -qzx "WINEPREFIX=$WINEPREFIX" "$p/environ" 2>/dev/null && echo "${p#/proc/}"
     done
 }
-ticks() { # the CPU ticks of the processes given, summed
-    local p sum=0
+ticks() { # the CPU ticks of each process given, as "pid:ticks"
+    local p
     for p in "$@"; do
-        sum=$((sum + $(awk '{ print $14 + $15 }' "/proc/$p/stat" 2>/dev/null || echo 0)))
+        [ -r "/proc/$p/stat" ] && echo "$p:$(awk '{ print $14 + $15 }' "/proc/$p/stat")"
     done
-    echo $sum
+    return 0
+}
+# The ticks spent between two ticks lists, by the processes in both.
+spent() {
+    awk -F: 'NR == FNR { t[$1] = $2; next } $1 in t { s += $2 - t[$1] } END { print s + 0 }' \
+        <(echo "$1") <(echo "$2")
 }
 hz=$(getconf CLK_TCK)
 # CPU of the host, of Xvfb (and of Wine's processes) over the measured
@@ -186,7 +193,8 @@ measure() {
     h1=$(ticks "$host")
     x1=$(ticks "$xvfb")
     w1=$(ticks "${helpers[@]}")
-    awk -v h=$((h1 - h0)) -v x=$((x1 - x0)) -v w=$((w1 - w0)) -v hz="$hz" -v s="$seconds" \
+    awk -v h="$(spent "$h0" "$h1")" -v x="$(spent "$x0" "$x1")" -v w="$(spent "$w0" "$w1")" \
+        -v hz="$hz" -v s="$seconds" \
         'BEGIN { f = 100 / hz / s; printf "%.1f %.1f %.1f\n", h * f, x * f, w * f }'
 }
 

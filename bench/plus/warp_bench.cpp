@@ -11,10 +11,12 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 #include <thread>
 #include <winshim_host.h>
 
 #include "core/z80home.h"
+#include "plus/save_state.h"
 #include "plus/z80home_plus.h"
 #include "z80/z80.h"
 
@@ -23,7 +25,8 @@ using Clock = std::chrono::steady_clock;
 // At 0x6100: LD HL,7000; LD DE,8000; LD BC,1000; LDIR; JR 6100.
 static const uint8_t kLoop[] = {0x21, 0x00, 0x70, 0x11, 0x00, 0x80, 0x01,
                                 0x00, 0x10, 0xED, 0xB0, 0x18, 0xF3};
-static const char kMonitorInput[] = "SET 6100 21 00 70 11 00 80 01 00 10 ED B0 18 F3\nRUN 6100\n";
+static const char kMonitorInput[] =
+    "MON\nSET 6100 21 00 70 11 00 80 01 00 10 ED B0 18 F3\nRUN 6100\n";
 
 static uint8_t flat[0x10000];
 static int FlatAccess(int address, int data, unsigned kind) {
@@ -63,6 +66,17 @@ int main(int argc, char** argv) {
     double seconds = argc > 2 ? atof(argv[2]) : 5.0;
     std::filesystem::current_path(argv[1]);
     double core = CoreMhz(seconds);
+
+    // The state's own cost, before the threads run: capture, check, apply.
+    constexpr int kMemoryRounds = 200;
+    std::vector<uint8_t> image = StateCapture();
+    Clock::time_point memoryStart = Clock::now();
+    for (int i = 0; i < kMemoryRounds; i++) {
+        image = StateCapture();
+        if (StateCheck(image.data(), image.size()) != kStateOk) return 1;
+        StateApply(image.data(), image.size());
+    }
+    double memoryUs = Seconds(Clock::now() - memoryStart) / kMemoryRounds * 1e6;
 
     HWND window = ShimCreateWindow(640, 480);
     if (!RunEmu(window, GetDC(window))) {
@@ -109,6 +123,7 @@ int main(int argc, char** argv) {
            machine / 1.90625);
     printf("save state (%ju bytes):         %8.0f us\n", fileBytes, saveUs);
     printf("load state:                      %8.0f us\n", loadUs);
+    printf("capture + check + apply, no file, no threads: %.0f us\n", memoryUs);
     fflush(stdout);
     std::quick_exit(0);
 }

@@ -3,8 +3,10 @@
 // the machine, switches the green monitor and the character generator, and
 // chooses the tape file, which may also be dropped on the window. With the
 // plus library the menu (and F6, F7, F8, Page Down held, Ctrl+Shift+V and
-// Ctrl+Shift+C) also pauses, steps one slice, switches warp, types the
-// clipboard's text and copies the screen's.
+// Ctrl+Shift+C/S/L) also pauses, steps one slice, switches warp, types the
+// clipboard's text, copies the screen's, and saves and loads the state.
+// The emulator draws on a child window kept at 4:3 between black bars as
+// the window is resized; Alt+Enter fills the screen.
 //
 // Given any of the test options (--run-ms, --type, --keys, --mouse,
 // --screenshot) it runs as the headless host does, on its visible window:
@@ -49,7 +51,13 @@ enum MenuCommand : UINT {
 };
 
 static EmuLibrary emu;
-static HMENU machineMenu;
+static HMENU machineMenu, menuBar;
+// The emulator draws on this child window, kept at 4:3 in the middle of the
+// main window's black client area.
+static HWND screen;
+// The main window's place while it fills the screen (Alt+Enter).
+static WINDOWPLACEMENT windowedPlace = {sizeof(WINDOWPLACEMENT), 0, 0, {}, {}, {}};
+static bool fullScreen;
 static bool scripted;
 // Keys the emulator has been told are down, released when focus goes.
 static std::bitset<256> keysDown;
@@ -98,7 +106,7 @@ static std::string WinUsage(const char* program) {
            "Keys: F6 pause, F7 one slice while paused, F8 warp (Page Down: while held),\n"
            "F9 reset, F10 green monitor, F11 character generator, Ctrl+Shift+V paste,\n"
            "Ctrl+Shift+C copy the screen's text, Ctrl+Shift+S quick save,\n"
-           "Ctrl+Shift+L quick load (z80home-quick.state).\n"
+           "Ctrl+Shift+L quick load (z80home-quick.state), Alt+Enter full screen.\n"
            "  --help            this text\n";
 }
 
@@ -246,6 +254,70 @@ static void WinReleaseKeys(void) {
         if (keysDown[key]) WinKey(WM_KEYUP, key);
 }
 
+// The screen window: the light pen's mouse messages, and the emulator paints it.
+static LRESULT CALLBACK WinScreenProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_LBUTTONDOWN:
+        SetCapture(window);
+        emu.CtlEmulator(message, static_cast<uint32_t>(wParam), static_cast<int32_t>(lParam));
+        return 0;
+    case WM_MOUSEMOVE:
+        emu.CtlEmulator(message, static_cast<uint32_t>(wParam), static_cast<int32_t>(lParam));
+        return 0;
+    case WM_LBUTTONUP:
+        emu.CtlEmulator(message, static_cast<uint32_t>(wParam), static_cast<int32_t>(lParam));
+        ReleaseCapture();
+        return 0;
+    case WM_CAPTURECHANGED:
+        // The drag ends when the window loses the mouse, not only on release.
+        emu.CtlEmulator(WM_LBUTTONUP, 0, 0);
+        return 0;
+    case WM_ERASEBKGND: return 1; // the emulator paints the whole client area
+    case WM_PAINT:
+        // The emulator repaints the window on its next frame; told so, it
+        // presents nothing else but the frames that change the picture.
+        emu.CtlEmulator(WM_PAINT, 0, 0);
+        ValidateRect(window, nullptr);
+        return 0;
+    default: return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+// The largest 4:3 rectangle centred in the main window's client area.
+static void WinLayout(int width, int height) {
+    int w = width, h = width * 3 / 4;
+    if (h > height) {
+        h = height;
+        w = height * 4 / 3;
+    }
+    MoveWindow(screen, (width - w) / 2, (height - h) / 2, w, h, TRUE);
+}
+
+// Alt+Enter: the main window fills its monitor without frame or menu, and
+// back to where it was.
+static void WinFullScreen(HWND window) {
+    DWORD style = static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE));
+    if (!fullScreen) {
+        MONITORINFO monitor = {};
+        monitor.cbSize = sizeof(monitor);
+        if (!GetWindowPlacement(window, &windowedPlace) ||
+            !GetMonitorInfoA(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor))
+            return;
+        SetMenu(window, nullptr);
+        SetWindowLongA(window, GWL_STYLE, static_cast<LONG>(style & ~WS_OVERLAPPEDWINDOW));
+        const RECT& area = monitor.rcMonitor;
+        SetWindowPos(window, HWND_TOP, area.left, area.top, area.right - area.left,
+                     area.bottom - area.top, SWP_NOOWNERZORDER | SWP_FRAMECHANGED);
+    } else {
+        SetWindowLongA(window, GWL_STYLE, static_cast<LONG>(style | WS_OVERLAPPEDWINDOW));
+        SetMenu(window, menuBar);
+        SetWindowPlacement(window, &windowedPlace);
+        SetWindowPos(window, nullptr, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_FRAMECHANGED);
+    }
+    fullScreen = !fullScreen;
+}
+
 // The command of a host key (one the machine's keyboard lacks, or a
 // Ctrl+Shift chord), or 0 for a key that goes to the machine.
 static UINT WinHostKey(WPARAM key) {
@@ -295,34 +367,17 @@ static LRESULT CALLBACK WinProc(HWND window, UINT message, WPARAM wParam, LPARAM
             if (message == WM_SYSKEYDOWN && !(lParam & (1 << 30))) WinCommand(window, kMenuGreen);
             return 0;
         }
+        if (wParam == VK_RETURN) {
+            if (message == WM_SYSKEYDOWN && !(lParam & (1 << 30))) WinFullScreen(window);
+            return 0;
+        }
         break;
     case WM_KILLFOCUS: WinReleaseKeys(); break;
-    case WM_LBUTTONDOWN:
-        SetCapture(window);
-        emu.CtlEmulator(message, static_cast<uint32_t>(wParam), static_cast<int32_t>(lParam));
-        return 0;
-    case WM_MOUSEMOVE:
-        emu.CtlEmulator(message, static_cast<uint32_t>(wParam), static_cast<int32_t>(lParam));
-        return 0;
-    case WM_LBUTTONUP:
-        emu.CtlEmulator(message, static_cast<uint32_t>(wParam), static_cast<int32_t>(lParam));
-        ReleaseCapture();
-        return 0;
-    case WM_CAPTURECHANGED:
-        // The drag ends when the window loses the mouse, not only on release.
-        emu.CtlEmulator(WM_LBUTTONUP, 0, 0);
-        return 0;
+    case WM_SIZE: WinLayout(LOWORD(lParam), HIWORD(lParam)); return 0;
     case WM_COMMAND: WinCommand(window, LOWORD(wParam)); return 0;
     case WM_DROPFILES:
         WinDrop(reinterpret_cast<HDROP>(wParam));
         WinUpdateMenu(window);
-        return 0;
-    case WM_ERASEBKGND: return 1; // the emulator paints the whole client area
-    case WM_PAINT:
-        // The emulator repaints the window on its next frame; told so, it
-        // presents nothing else but the frames that change the picture.
-        emu.CtlEmulator(WM_PAINT, 0, 0);
-        ValidateRect(window, nullptr);
         return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;
     default: break;
@@ -349,29 +404,39 @@ static HMENU WinCreateMenu(void) {
     AppendMenuA(machineMenu, plus, kMenuQuickLoad, "Quick &load\tCtrl+Shift+L");
     AppendMenuA(machineMenu, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(machineMenu, MF_STRING, kMenuExit, "E&xit");
-    HMENU bar = CreateMenu();
-    AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(machineMenu), "&Machine");
-    return bar;
+    menuBar = CreateMenu();
+    AppendMenuA(menuBar, MF_POPUP, reinterpret_cast<UINT_PTR>(machineMenu), "&Machine");
+    return menuBar;
 }
 
 // A window with a 640 by 480 client area, so the emulator's frame reaches it
-// one to one. The class owns its DC: the emulator keeps the one it is given.
+// one to one, on a black background around its screen window when resized.
+// The screen's class owns its DC: the emulator keeps the one it is given.
 static HWND WinCreateWindow(HINSTANCE instance) {
     WNDCLASSA windowClass = {};
-    windowClass.style = CS_OWNDC;
     windowClass.lpfnWndProc = WinProc;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
     windowClass.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     windowClass.lpszClassName = "z80home";
-    if (!RegisterClassA(&windowClass)) return nullptr;
-    DWORD style = WS_OVERLAPPEDWINDOW;
+    WNDCLASSA screenClass = {};
+    screenClass.style = CS_OWNDC;
+    screenClass.lpfnWndProc = WinScreenProc;
+    screenClass.hInstance = instance;
+    screenClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    screenClass.lpszClassName = "z80home-screen";
+    if (!RegisterClassA(&windowClass) || !RegisterClassA(&screenClass)) return nullptr;
+    DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
     RECT frame = {0, 0, kClientWidth, kClientHeight};
     AdjustWindowRect(&frame, style, TRUE);
     HWND window = CreateWindowA("z80home", "z80home", style, CW_USEDEFAULT, CW_USEDEFAULT,
                                 frame.right - frame.left, frame.bottom - frame.top, nullptr,
                                 WinCreateMenu(), instance, nullptr);
     if (!window) return nullptr;
+    screen = CreateWindowA("z80home-screen", "", WS_CHILD | WS_VISIBLE, 0, 0, kClientWidth,
+                           kClientHeight, window, nullptr, instance, nullptr);
+    if (!screen) return nullptr;
     // A menu bar that wraps onto a second line takes client height; make up
     // for whatever the estimate missed.
     RECT client;
@@ -383,6 +448,8 @@ static HWND WinCreateWindow(HINSTANCE instance) {
                      outer.bottom - outer.top + kClientHeight - client.bottom,
                      SWP_NOMOVE | SWP_NOZORDER);
     }
+    GetClientRect(window, &client);
+    WinLayout(client.right, client.bottom);
     DragAcceptFiles(window, TRUE);
     return window;
 }
@@ -403,7 +470,7 @@ static bool WinPump(void) {
 // Starts the machine with the state and warp asked for; false after saying
 // why it could not.
 static bool WinStart(HWND window, const HostOptions& options) {
-    if (!emu.RunEmu(window, GetDC(window))) {
+    if (!emu.RunEmu(screen, GetDC(screen))) {
         WinReport("z80home: the emulator did not start", true);
         return false;
     }
@@ -472,7 +539,7 @@ static int WinScriptedRun(HWND window, const HostOptions& options) {
     if (!options.screenshot.empty()) {
         Picture picture;
         std::string error;
-        if (!CaptureClient(window, &picture)) {
+        if (!CaptureClient(screen, &picture)) {
             WinReport("z80home: cannot read the window's client area", true);
             return 1;
         }

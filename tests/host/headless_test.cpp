@@ -22,10 +22,11 @@ struct HostRun {
     std::string output;
 };
 
-// Runs the headless host in folder with the given arguments.
-HostRun Headless(const fs::path& folder, const std::string& args) {
-    std::string command =
-        "cd '" + folder.string() + "' && '" Z80HOME_HEADLESS "' " + args + " 2>&1";
+// Runs the headless host (the build's, or another copy) in folder with the
+// given arguments.
+HostRun Headless(const fs::path& folder, const std::string& args,
+                 const std::string& program = Z80HOME_HEADLESS) {
+    std::string command = "cd '" + folder.string() + "' && '" + program + "' " + args + " 2>&1";
     HostRun run{-1, ""};
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return run;
@@ -104,6 +105,20 @@ TEST_F(HeadlessHost, RefusesBadArgumentsAndMissingRoms) {
     EXPECT_NE(empty.status, 0);
     EXPECT_NE(empty.output.find("holds no n80basic.rom and font.rom"), std::string::npos)
         << empty.output;
+}
+
+TEST_F(HeadlessHost, WithOnlyThePlainLibraryRunsButRefusesTheExtensions) {
+    if (!HaveRom()) GTEST_SKIP() << "no ROM images in " << romDir;
+    fs::path program = fs::path(Z80HOME_HEADLESS);
+    fs::copy_file(program, folder / program.filename());
+    fs::copy_file(program.parent_path() / "libz80home.so", folder / "libz80home.so");
+    // Beside the plain library alone: the machine runs, the extensions are refused.
+    const std::string copy = (folder / program.filename()).string();
+    const std::string rom = "--rom-dir '" + romDir + "' --run-ms 100";
+    EXPECT_EQ(Headless(folder, rom, copy).status, 0);
+    HostRun warp = Headless(folder, rom + " --warp", copy);
+    EXPECT_EQ(warp.status, 1);
+    EXPECT_NE(warp.output.find("need the plus library"), std::string::npos) << warp.output;
 }
 
 TEST_F(HeadlessHost, ScriptedRunsPasteAndEndOnTheScreenOrTheClock) {

@@ -219,6 +219,17 @@ TEST(CommandLine, InputPlaysInTheOrderGivenAfterTheMachineStarts) {
     EXPECT_EQ(options.runMs, kHeadlessDefaultRunMs);
     ASSERT_TRUE(Parse({"--run-ms", "1500"}, true, options, error));
     EXPECT_EQ(options.runMs, 1500u);
+
+    // States, warp and the stop conditions.
+    ASSERT_TRUE(Parse({"--load-state", "a.state", "--warp"}, false, options, error)) << error;
+    EXPECT_EQ(options.loadState, "a.state");
+    EXPECT_TRUE(options.warp);
+    ASSERT_TRUE(Parse({"--until-text", "Ok", "--until-cycles", "900", "--timeout", "5"}, true,
+                      options, error))
+        << error;
+    EXPECT_EQ(options.untilText, "Ok");
+    EXPECT_EQ(options.untilCycles, 900u);
+    EXPECT_EQ(options.timeoutMs, 5u);
 }
 
 TEST(CommandLine, MistakesAreNamed) {
@@ -242,6 +253,14 @@ TEST(CommandLine, MistakesAreNamed) {
         {{"--keys", "{NOPE}"}, true, "--keys: unknown key name"},
         {{"--type", "\x01"}, true, "--type: the keyboard has no key"},
         {{"--type", "HELLO", "--run-ms", "600"}, true, "longer than --run-ms 600"},
+        // The desktop takes a state and warp, not the scripted runs' options.
+        {{"--paste", "f"}, false, "unknown option"},
+        {{"--save-state", "f"}, false, "unknown option"},
+        {{"--until-cycles", "0"}, true, "from 1"},
+        {{"--until-cycles", "12x"}, true, "--until-cycles takes"},
+        {{"--until-text="}, true, "needs the text"},
+        {{"--timeout", "0", "--until-text", "Ok"}, true, "--timeout takes"},
+        {{"--load-state="}, false, "needs a file or folder"},
     };
     for (const auto& c : cases) {
         HostOptions options;

@@ -27,6 +27,22 @@ struct Case {
     const char* shows;
 };
 
+TEST(Basic, BootsToTheBannerAndOk) {
+    BasicBoot();
+    EXPECT_EQ(ScreenRow(0).substr(0, 20), " Z80HOME  BASIC 1.0 ");
+    EXPECT_EQ(Trimmed(ScreenRow(1)), "32766 bytes free");
+    EXPECT_EQ(Trimmed(ScreenRow(2)), "Ok");
+    EXPECT_EQ(CursorRow(), 3);
+    // The monitor and back, with the program kept.
+    Enter({"10 PRINT \"KEPT\""});
+    TypeLine("MON");
+    ASSERT_TRUE(RunUntilPrompt(60));
+    EXPECT_NE(FindRow("System Monitor"), -1);
+    TypeLine("BASIC");
+    ASSERT_TRUE(RunUntilBasicPrompt(60));
+    EXPECT_EQ(Out("RUN"), "KEPT");
+}
+
 TEST(Basic, DirectStatements) {
     BasicBoot();
     const Case cases[] = {

@@ -47,6 +47,21 @@ TEST(Paste, AListingOfTwoHundredLinesArrivesIntact) {
     }
 }
 
+TEST(Paste, ABasicProgramOfTwoHundredLinesArrivesIntact) {
+    BasicBoot();
+    // Each line adds its own number: a line lost, doubled or garbled changes
+    // the sum or stops the run.
+    std::string program = "NEW\n";
+    for (int line = 1; line <= 200; line++)
+        program += std::to_string(line) + " S=S+" + std::to_string(line) + "\n";
+    program += "RUN\nPRINT S\n";
+    EXPECT_EQ(PasteText(program.c_str()), 0);
+    for (int i = 0; i < 200000 && Get(machine.pasteActive); i++)
+        RunSlices(1);
+    ASSERT_TRUE(RunUntilBasicPrompt(600));
+    EXPECT_NE(ScreenText().find("\nPRINT S\n 20100\nOk\n"), std::string::npos) << ScreenText();
+}
+
 TEST(Paste, KeepsCaseAndSymbolsAndSkipsWhatHasNoKey) {
     MachineBoot();
     // The monitor echoes the line and then rejects it.
