@@ -185,7 +185,7 @@ test("the page loads with no console errors and shows the banner and prompt", as
 });
 
 test("typed keys give the headless host's frame; the tape SAVE wrote and the screenshot download", async () => {
-  const text = "BEEP ON|SET 6100 3E 80 D3 51 F3 76|BEEP OFF|SAVE 6100 6105 OFF|RUN 6100|";
+  const text = "MON|BEEP ON|SET 6100 3E 80 D3 51 F3 76|BEEP OFF|SAVE 6100 6105 OFF|RUN 6100|";
   const page = await sameFrame([{ text }]);
   const sound = await page.evaluate(() => window.z80home.sound);
   assert.ok(sound.plays >= 1 && sound.stops >= 1, `the beeper reached Web Audio: ${JSON.stringify(sound)}`);
@@ -200,13 +200,13 @@ test("typed keys give the headless host's frame; the tape SAVE wrote and the scr
 test("a tape chosen from a file loads", async () => {
   const tape = join(work, "record.bin");
   await writeFile(tape, RECORD);
-  const page = await sameFrame([{ text: "LOAD|DUMP 6100 6105|RUN 6100|" }], { tape });
+  const page = await sameFrame([{ text: "MON|LOAD|DUMP 6100 6105|RUN 6100|" }], { tape });
   await page.close();
   assert.deepEqual(errors, []);
 });
 
 test("a click places the light pen", async () => {
-  const page = await sameFrame([{ text: "PEN|" }, { click: [316, 212] }, { text: " " + HALT }]);
+  const page = await sameFrame([{ text: "MON|PEN|" }, { click: [316, 212] }, { text: " " + HALT }]);
   await page.close();
   assert.deepEqual(errors, []);
 });
