@@ -162,7 +162,7 @@ dlls_of() {
 sorted() { printf '%s\n' "$@" | sort; }
 # The functions a header exports (declared with Z80HOME_API), one a line.
 api_names() {
-    sed -n 's/^Z80HOME_API .*[^A-Za-z0-9_]\([A-Za-z_][A-Za-z0-9_]*\)(.*/\1/p' "$1"
+    sed -n 's/^Z80HOME_API .*[^A-Za-z0-9_]\([A-Za-z_][A-Za-z0-9_]*\)(.*/\1/p' "$@"
 }
 expect_names() { # what, actual, expected...
     local what="$1" actual="$2"
@@ -188,18 +188,18 @@ check_exports() { # build directory, objdump
     expect_names "$bin/z80home.dll exports" "$(exports_of "$bin/z80home.dll")" \
         $(api_names core/z80home.h)
     # The processor: the four functions the emulator drives it with, and the
-    # register-state pair its header offers to debuggers and tests.
+    # register-state calls its header offers to debuggers and tests.
     expect_names "$bin/z80core.dll exports" "$(exports_of "$bin/z80core.dll")" \
-        Z80Init setz80memaccess Z80Run Z80DoIRQ Z80GetRegs Z80SetRegs
-    # The four it runs the processor with, and the register pair save states use.
+        Z80Init setz80memaccess Z80Run Z80DoIRQ Z80GetRegs Z80SetRegs Z80GetPC
+    # The four it runs the processor with, the register pair save states use,
+    # and the program counter the debugger's breakpoints read.
     expect_names "$bin/z80home.dll imports from z80core.dll" \
         "$(imports_of "$bin/z80home.dll" z80core.dll)" Z80Init setz80memaccess Z80Run Z80DoIRQ \
-        Z80GetRegs Z80SetRegs
-    # The extension library: the nine and the extensions its header declares.
+        Z80GetRegs Z80SetRegs Z80GetPC
+    # The extension library: the nine and the extensions its headers declare.
     # shellcheck disable=SC2046
     expect_names "$bin/z80home-plus.dll exports" "$(exports_of "$bin/z80home-plus.dll")" \
-        RunEmu ResetEmu SetCMTFile GetCMTFile SetGreenDisplay GetGreenDisplay SetPCG GetPCG CtlEmulator \
-        $(sed -n 's/^Z80HOME_API [^(]*[ *]\([A-Za-z_][A-Za-z0-9_]*\)(.*/\1/p' plus/z80home_plus.h)
+        $(api_names core/z80home.h plus/z80home_plus.h plus/z80home_debug.h)
     expect_system_imports "$bin/z80home-plus.dll" z80core.dll KERNEL32.DLL USER32.DLL GDI32.DLL WINMM.DLL MSVCRT.DLL
     expect_names "$bin/z80home.dll imports from WINMM.dll" \
         "$(imports_of "$bin/z80home.dll" WINMM.dll)" "${wave_calls[@]}"
