@@ -26,22 +26,8 @@ _fg:    PUSH HL
 ; WIDTH 40|80[,20|25]: columns and rows; clears the screen.
 S_WIDTH:
         CALL EVALBYTE
-        LD C,2
-        CP 40
-        JR Z,_cols
-        LD C,1
-        CP 80
+        CALL SETCOLS
         JP NZ,FCERR
-_cols:  LD (COLS),A
-        LD A,C
-        LD (STEP),A
-        LD A,(SHADOW30)
-        AND NOT SYS_COL80
-        DEC C
-        JR NZ,_out
-        OR SYS_COL80
-_out:   LD (SHADOW30),A
-        OUT (P_SYS30),A
         CALL CHRGOT
         CP ','
         JR NZ,_cls

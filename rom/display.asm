@@ -6,12 +6,19 @@ CMDWIDTH:
         LD B,A
         CALL ENDCHK
         LD A,B
+        CALL SETCOLS
+        JP NZ,ERRVALUE
+        JP CLS
+
+; Sets the column mode from A (40 or 80): the screen variables and port 30H.
+; NZ, and nothing changed, for any other value. Changes A and C.
+SETCOLS:
         LD C,2
         CP 40
         JR Z,_set
         LD C,1
         CP 80
-        JP NZ,ERRVALUE
+        RET NZ
 _set:   LD (COLS),A
         LD A,C
         LD (STEP),A
@@ -22,7 +29,8 @@ _set:   LD (COLS),A
         OR SYS_COL80
 _out:   LD (SHADOW30),A
         OUT (P_SYS30),A
-        JP CLS
+        XOR A
+        RET
 
 ; ROWS 20|25: the row count, through the CRT controller and the DMA count;
 ; clears the screen.
