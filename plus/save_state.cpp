@@ -143,6 +143,8 @@ std::vector<uint8_t> StateCapture(void) {
 }
 
 int StateCheck(const uint8_t* bytes, size_t size) {
+    // An empty file may come with no buffer at all, which memcmp must not see.
+    if (size == 0) return kStateTruncated;
     size_t magic = std::min(size, sizeof kStateMagic);
     if (memcmp(bytes, kStateMagic, magic) != 0) return kStateNotAState;
     if (size < kStateHeaderSize) return kStateTruncated;
