@@ -18,7 +18,7 @@ struct StateIo {
     std::vector<uint8_t>* out; // kSave: the bytes so far
     const uint8_t* in;         // kCheck and kLoad: the bytes to read
     size_t at, end;
-    bool ok = true; // false once a read ran past the end or a value was refused
+    bool ok = true;    // false once a read ran past the end or a value was refused
     uint64_t last = 0; // the value read last
 
     // One value: written, read and checked, or read and stored.
@@ -43,9 +43,27 @@ struct StateIo {
         Value(value);
         if (mode == StateMode::kLoad) field.store(value, std::memory_order_relaxed);
     }
+    // Byte arrays (the RAMs, most of a file) go in one step: a value at a
+    // time would grow the vector 65,536 times for the main RAM alone.
     template <typename T, size_t N> void Values(T (&fields)[N]) {
-        for (T& field : fields)
-            Value(field);
+        if constexpr (sizeof(T) == 1) {
+            if (mode == StateMode::kSave) {
+                size_t base = out->size();
+                out->resize(base + N);
+                for (size_t i = 0; i < N; i++)
+                    (*out)[base + i] = static_cast<uint8_t>(Plain(fields[i]));
+                return;
+            }
+            if (!Take(N)) return;
+            const uint8_t* bytes = in + at - N;
+            last = bytes[N - 1];
+            if (mode == StateMode::kLoad)
+                for (size_t i = 0; i < N; i++)
+                    Store(fields[i], bytes[i]);
+        } else {
+            for (T& field : fields)
+                Value(field);
+        }
     }
     // Refuses the file unless the value just read satisfies the check.
     void Require(bool check) {
@@ -53,6 +71,17 @@ struct StateIo {
     }
     // The value just read (0 while saving), for checks.
     uint64_t Last(void) const { return last; }
+
+    template <typename T> static T Plain(const T& field) { return field; }
+    template <typename T> static T Plain(const std::atomic<T>& field) {
+        return field.load(std::memory_order_relaxed);
+    }
+    template <typename T> static void Store(T& field, uint8_t byte) {
+        field = static_cast<T>(byte);
+    }
+    template <typename T> static void Store(std::atomic<T>& field, uint8_t byte) {
+        field.store(static_cast<T>(byte), std::memory_order_relaxed);
+    }
 
     bool Take(size_t n) {
         if (!ok || end - at < n) {
