@@ -2,7 +2,6 @@
 // here; each device names its own fields in its XxxState function.
 #include "plus/save_state.h"
 
-#include <array>
 #include <cstdio>
 #include <cstring>
 #include <windows.h>
@@ -12,6 +11,7 @@
 #include "core/run_control.h"
 #include "devices/calendar.h"
 #include "devices/cassette.h"
+#include "plus/state_checksum.h"
 #include "plus/z80home_plus.h"
 #include "state/machine_state.h"
 #include "state/state_io.h"
@@ -21,33 +21,6 @@
 #include "z80/z80.h"
 
 static const uint8_t kStateMagic[8] = {'Z', '8', '0', 'H', 'S', 'T', 'A', 'T'};
-
-static constexpr std::array<uint32_t, 256> StateCrcTable() {
-    std::array<uint32_t, 256> table{};
-    for (uint32_t n = 0; n < 256; n++) {
-        uint32_t c = n;
-        for (int k = 0; k < 8; k++)
-            c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-        table[n] = c;
-    }
-    return table;
-}
-static constexpr std::array<uint32_t, 256> kStateCrc = StateCrcTable();
-
-static uint32_t StateCrc32(const uint8_t* bytes, size_t size) {
-    uint32_t c = 0xFFFFFFFFu;
-    for (size_t i = 0; i < size; i++)
-        c = kStateCrc[(c ^ bytes[i]) & 0xFF] ^ (c >> 8);
-    return c ^ 0xFFFFFFFFu;
-}
-
-// FNV-1a: the ROM images are named by their contents.
-static uint64_t StateHash(const uint8_t* bytes, size_t size) {
-    uint64_t hash = 0xCBF29CE484222325ull;
-    for (size_t i = 0; i < size; i++)
-        hash = (hash ^ bytes[i]) * 0x100000001B3ull;
-    return hash;
-}
 
 static uint32_t StateRead32(const uint8_t* p) {
     return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |

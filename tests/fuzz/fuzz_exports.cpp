@@ -33,6 +33,8 @@ constexpr int kMaxSlices = 2;
 // slice, so that an input costs little.
 constexpr int32_t kSliceCycles = 3000;
 constexpr int kMaxFrames = 1;
+// A resize clears the window's pixels: a few per input find what many do.
+constexpr int kMaxResizes = 2;
 
 void Check(bool ok) {
     if (!ok) std::abort();
@@ -150,6 +152,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     HWND window = FuzzWindow();
     int slices = 0;
     int frames = 0;
+    int resizes = 0;
 
     FuzzInput in{data, size};
     while (in.More()) {
@@ -162,7 +165,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         case 5: Message(in, in.Long()); break;
         case 6: {
             int width = WindowSide(in.Byte());
-            ShimResizeWindow(window, width, WindowSide(in.Byte()));
+            int height = WindowSide(in.Byte());
+            if (resizes++ < kMaxResizes) ShimResizeWindow(window, width, height);
             break;
         }
         case 7: SetName(in); break;

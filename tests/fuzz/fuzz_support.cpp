@@ -30,8 +30,8 @@ void FuzzResetMachine(void) {
     HWND window = FuzzWindow();
     RECT client{};
     GetClientRect(window, &client);
-    if (client.right != kFrameWidth || client.bottom != kFrameHeight)
-        ShimResizeWindow(window, kFrameWidth, kFrameHeight);
+    if (client.right != kFuzzWindowWidth || client.bottom != kFuzzWindowHeight)
+        ShimResizeWindow(window, kFuzzWindowWidth, kFuzzWindowHeight);
     MachinePowerOn();
 }
 
@@ -50,11 +50,35 @@ bool FuzzLoadRoms(void) {
            FuzzReadImage(folder / "font.rom", machine.fontRom, kFontRomSize);
 }
 
-const std::string& FuzzScratchDir(void) {
-    static const std::string dir =
-        (fs::temp_directory_path() / ("z80home-fuzz-" + std::to_string(getpid()))).string();
+// In memory where the system has a tmpfs: an input's file work then costs
+// microseconds, where a disk's directory updates cost most of the input.
+static fs::path FuzzScratchParent(void) {
+    std::error_code error;
+    if (fs::is_directory("/dev/shm", error)) return "/dev/shm";
+    return fs::temp_directory_path();
+}
+
+// Never destroyed, so the exit handler that removes the folder can still
+// read its name.
+static const std::string* scratchDir = nullptr;
+
+static void FuzzRemoveScratch(void) {
     std::error_code ignored;
-    fs::remove_all(dir, ignored);
-    fs::create_directories(dir);
+    fs::remove_all(*scratchDir, ignored);
+}
+
+const std::string& FuzzScratchDir(void) {
+    if (!scratchDir) {
+        scratchDir = new std::string(
+            (FuzzScratchParent() / ("z80home-fuzz-" + std::to_string(getpid()))).string());
+        fs::create_directories(*scratchDir);
+        std::atexit(FuzzRemoveScratch);
+    }
+    const std::string& dir = *scratchDir;
+    // Emptied, not made again: a fresh folder per input would cost a
+    // directory's creation and removal each time.
+    std::error_code ignored;
+    for (fs::directory_iterator it(dir, ignored), end; !ignored && it != end; it.increment(ignored))
+        fs::remove_all(it->path(), ignored);
     return dir;
 }
