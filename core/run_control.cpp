@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "core/machine.h"
+#include "devices/beeper.h"
 #include "state/machine_state.h"
 
 // The processor thread's id, set as it starts; a default id matches no thread.
@@ -23,6 +24,7 @@ static bool RunControlOnOwnThread(void) {
 void RunControlSetPaused(bool paused) {
     std::unique_lock<std::mutex> lock(machine.runLock);
     Put(machine.paused, paused ? 1 : 0);
+    BeepSetHeld(paused ? 1 : 0);
     machine.runSignal.notify_all();
     if (!paused || RunControlOnOwnThread()) return;
     machine.runSignal.wait(lock, [] { return machine.cpuParked || !Get(machine.paused); });

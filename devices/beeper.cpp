@@ -4,6 +4,8 @@
 // 192 and nine at 64 (8-bit unsigned, 44,100 Hz mono), that the wave device
 // repeats without end. BeepThread queues it when beepOn becomes set and
 // resets the device when it clears, so every tone starts at the first sample.
+// A paused machine is silent (beepHeld), though beepOn stays as the program
+// left it.
 //
 // Not emulated: the beeper's real waveform and any volume; a change of beepOn
 // that is undone within one look of BeepThread is not heard.
@@ -49,14 +51,25 @@ void BeepSetUp(void) {
     waveOutPrepareHeader(machine.beepDevice, &header, sizeof(WAVEHDR));
 }
 
+static void BeepChanged(void) {
+    machine.beepChanges.fetch_add(1, std::memory_order_relaxed);
+    machine.beepChanges.notify_all();
+}
+
 void BeepSet(uint8_t on) {
     if (Get(machine.beepOn) == on) return;
     Put(machine.beepOn, on);
-    machine.beepOn.notify_all();
+    BeepChanged();
 }
 
-uint8_t BeepFollow(void) {
-    uint8_t on = Get(machine.beepOn);
+void BeepSetHeld(uint8_t held) {
+    if (Get(machine.beepHeld) == held) return;
+    Put(machine.beepHeld, held);
+    BeepChanged();
+}
+
+void BeepFollow(void) {
+    bool on = Get(machine.beepOn) && !Get(machine.beepHeld);
     if (on && !machine.beepPlaying && machine.beepBuffer) {
         waveOutWrite(machine.beepDevice, &machine.beepHeader, sizeof(WAVEHDR));
         machine.beepPlaying = 1;
@@ -64,12 +77,16 @@ uint8_t BeepFollow(void) {
         waveOutReset(machine.beepDevice);
         machine.beepPlaying = 0;
     }
-    return on;
 }
 
-// Sleeps until beepOn changes rather than polling it, so a silent or a
-// steadily sounding machine costs this thread nothing.
+// Sleeps until beepOn or beepHeld changes rather than polling them, so a
+// silent or a steadily sounding machine costs this thread nothing. A change
+// between the count's read and the look is seen by the look, or wakes the
+// wait at once.
 DWORD WINAPI BeepThread(LPVOID) {
-    for (;;)
-        machine.beepOn.wait(BeepFollow(), std::memory_order_relaxed);
+    for (;;) {
+        uint32_t seen = Get(machine.beepChanges);
+        BeepFollow();
+        machine.beepChanges.wait(seen, std::memory_order_relaxed);
+    }
 }

@@ -9,8 +9,11 @@
 void BeepSetUp(void);
 // Sets beepOn (0 or 1) and wakes BeepThread when it changes.
 void BeepSet(uint8_t on);
-// One look of BeepThread: queues the tone when beepOn is set and it is not
-// playing, resets the device when beepOn is clear and it is; returns the
-// beepOn it followed.
-uint8_t BeepFollow(void);
+// Silences the tone while the machine is paused (held 1), whatever beepOn
+// says; on release a tone still asked for starts again from its first sample.
+void BeepSetHeld(uint8_t held);
+// One look of BeepThread: queues the tone when beepOn is set, the machine is
+// not held and the tone is not playing; resets the device when the tone plays
+// and should not.
+void BeepFollow(void);
 DWORD WINAPI BeepThread(LPVOID);

@@ -152,6 +152,8 @@ struct MachineState {
     uint8_t* beepBuffer;
     WAVEHDR beepHeader;
     uint8_t beepPlaying; // the tone is queued (BeepThread, or the web page's frame callback)
+    std::atomic<uint8_t> beepHeld;     // 1: the machine is paused, the tone silenced
+    std::atomic<uint32_t> beepChanges; // counts changes of beepOn and beepHeld
 
     // Renderer state carried between frames (ScreenThread only).
     uint8_t currentAttr;

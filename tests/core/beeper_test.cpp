@@ -1,7 +1,8 @@
 // The beeper heard through SDL's "disk" audio driver, which writes every
 // sample the device plays to a file: the tone while beepOn is set, unbroken
 // past the end of its buffer, silence after it clears, and a fresh start from
-// the first sample when it is set again. Waits poll for a state with a
+// the first sample when it is set again, silence while the machine is held
+// (paused) and the tone again after. Waits poll for a state with a
 // generous limit.
 #include <gtest/gtest.h>
 
@@ -57,7 +58,7 @@ std::vector<Tone> Tones(const std::vector<uint8_t>& played) {
     return tones;
 }
 
-TEST(Beeper, SoundsWhileBeepOnIsSetAndRestartsFromTheFirstSample) {
+TEST(Beeper, SoundsWhileBeepOnIsSetAndNotPausedAndRestartsFromTheFirstSample) {
     std::string file = testing::TempDir() + "z80home_beeper.raw";
     std::remove(file.c_str());
     setenv("SDL_AUDIODRIVER", "disk", 1);
@@ -90,6 +91,20 @@ TEST(Beeper, SoundsWhileBeepOnIsSetAndRestartsFromTheFirstSample) {
         std::vector<Tone> t = Tones(played());
         return t.size() == 2 && t[1].length > 1000;
     })) << "the tone did not start again from its first sample";
+
+    // A pause silences the tone the program still asks for; going on
+    // sounds it again, from its first sample.
+    BeepSetHeld(1);
+    ASSERT_TRUE(WaitFor([&] {
+        std::vector<uint8_t> p = played();
+        std::vector<Tone> t = Tones(p);
+        return t.size() == 2 && p.size() > t[1].start + t[1].length + 2000;
+    })) << "the tone sounds while the machine is paused";
+    BeepSetHeld(0);
+    ASSERT_TRUE(WaitFor([&] {
+        std::vector<Tone> t = Tones(played());
+        return t.size() == 3 && t[2].length > 1000;
+    })) << "the tone did not come back after the pause";
     BeepSet(0);
 }
 
