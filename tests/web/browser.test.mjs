@@ -16,12 +16,18 @@ import { copyFile, mkdtemp, readdir, readFile, rm, writeFile } from "node:fs/pro
 import { tmpdir } from "node:os";
 import { join } from "node:path";
 import { promisify } from "node:util";
+import { PNG } from "pngjs";
 import puppeteer from "puppeteer-core";
 import { serve } from "../../web/serve.mjs";
-import { readPng } from "./png.mjs";
 
 const { Z80HOME_SITE: site, Z80HOME_HEADLESS: headless, Z80HOME_ROM_DIR: romDir } = process.env;
 const WIDTH = 640, HEIGHT = 480;
+
+// A PNG file's pixels as RGBA bytes.
+function readPng(file) {
+  const png = PNG.sync.read(file);
+  return { width: png.width, height: png.height, rgba: png.data };
+}
 const HALT = "SET 6100 3E 80 D3 51 F3 76|RUN 6100|";
 // The record SAVE 6100 6105 OFF writes: leader, sync, header (memory block
 // "OFF", 6100, 6 bytes, check byte), the routine, its sum.
