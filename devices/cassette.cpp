@@ -132,11 +132,11 @@ void CassetteState(StateIo& io) {
     if (io.mode != StateMode::kCheck) guard.lock();
     char name[kCmtNameSize] = {};
     if (io.mode == StateMode::kSave) memcpy(name, machine.cmtFileName, sizeof name);
-    io.Values(name);
+    io.LocalValues(name);
     io.Require(memchr(name, 0, sizeof name) != nullptr);
     int32_t offset = io.mode == StateMode::kSave ? machine.cmtReadOffset : 0;
     io.Value(offset);
-    io.Require(offset >= 0);
+    io.Require(static_cast<int32_t>(io.Last()) >= 0);
     if (io.mode == StateMode::kLoad) {
         memcpy(machine.cmtFileName, name, sizeof name);
         machine.cmtReadOffset = offset;

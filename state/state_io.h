@@ -65,6 +65,14 @@ struct StateIo {
                 Value(field);
         }
     }
+    // A device's local copy of values it checks as a whole before taking
+    // them: unlike a field, it is read while checking too.
+    template <typename T, size_t N> void LocalValues(T (&values)[N]) {
+        StateMode kept = mode;
+        if (mode == StateMode::kCheck) mode = StateMode::kLoad;
+        Values(values);
+        mode = kept;
+    }
     // Refuses the file unless the value just read satisfies the check.
     void Require(bool check) {
         if (mode != StateMode::kSave && !check) ok = false;

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <unistd.h>
@@ -85,17 +87,30 @@ TEST(SaveState, EveryBadFileIsRefusedAndTheMachineLeftAsItWas) {
     const std::vector<uint8_t> bytes = ReadFile(good);
     ASSERT_GT(bytes.size(), kStateHeaderSize + 0x10000);
 
-    // A state saved with other ROM images, and one holding a glyph RAM
-    // address no machine has.
-    machine.basicRom[100] ^= 1;
-    fs::path otherRoms = Scratch("roms.state");
-    ASSERT_EQ(SaveState(otherRoms.string().c_str()), kStateOk);
-    machine.basicRom[100] ^= 1;
+    // States saved from a machine changed for the save and changed back:
+    // with other ROM images, and with values no machine has (a glyph RAM
+    // address out of range, a tape name without its end, a tape position
+    // before its start), which the check must see before anything loads.
+    auto savedWith = [&](const std::function<void()>& change, const std::function<void()>& undo) {
+        fs::path path = Scratch("changed.state");
+        change();
+        EXPECT_EQ(SaveState(path.string().c_str()), kStateOk);
+        undo();
+        return ReadFile(path);
+    };
+    const std::vector<uint8_t> otherRoms =
+        savedWith([] { machine.basicRom[100] ^= 1; }, [] { machine.basicRom[100] ^= 1; });
     uint16_t address = Get(machine.pcgAddress);
-    Put(machine.pcgAddress, 0x7FF);
-    fs::path impossible = Scratch("impossible.state");
-    ASSERT_EQ(SaveState(impossible.string().c_str()), kStateOk);
-    Put(machine.pcgAddress, address);
+    const std::vector<uint8_t> badAddress = savedWith([] { Put(machine.pcgAddress, 0x7FF); },
+                                                      [&] { Put(machine.pcgAddress, address); });
+    // The machine at its prompt leaves the tape alone.
+    const std::string tapeName = machine.cmtFileName;
+    const std::vector<uint8_t> endlessName =
+        savedWith([] { std::memset(machine.cmtFileName, 'x', kCmtNameSize); },
+                  [&] { std::memcpy(machine.cmtFileName, tapeName.c_str(), tapeName.size() + 1); });
+    const int32_t offset = machine.cmtReadOffset;
+    const std::vector<uint8_t> negativeOffset =
+        savedWith([] { machine.cmtReadOffset = -1; }, [&] { machine.cmtReadOffset = offset; });
 
     auto changed = [&](size_t at, uint8_t value) {
         std::vector<uint8_t> copy = bytes;
@@ -122,8 +137,10 @@ TEST(SaveState, EveryBadFileIsRefusedAndTheMachineLeftAsItWas) {
         {"a huge length", changed(15, 0x40), kStateOversized},
         {"a RAM byte flipped", changed(bytes.size() - 2000, bytes[bytes.size() - 2000] ^ 0x10),
          kStateCorrupted},
-        {"other ROM images", ReadFile(otherRoms), kStateOtherRoms},
-        {"an impossible register", ReadFile(impossible), kStateMalformed},
+        {"other ROM images", otherRoms, kStateOtherRoms},
+        {"an impossible register", badAddress, kStateMalformed},
+        {"a tape name without its end", endlessName, kStateMalformed},
+        {"a tape position before its start", negativeOffset, kStateMalformed},
     };
     RunSlices(3); // the machine moves on from the good state
     const std::vector<uint8_t> before = StateCapture();
