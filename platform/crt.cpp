@@ -1,11 +1,14 @@
-// The Microsoft C runtime's 64-bit time functions and _stat64i32 for winshim.
+// The Microsoft C runtime's 64-bit time functions, _stat64i32, _fileno and
+// _commit for winshim.
 //
 // The time functions keep the Microsoft range: times from 1970-01-01
 // 00:00:00 UTC to 3000-12-31 23:59:59 UTC. Outside it _localtime64 returns
 // NULL and _mktime64 returns -1, with errno EINVAL, as there.
+#include <io.h>
 #include <windows.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <climits>
@@ -96,6 +99,14 @@ int _stat64i32(const char* path, struct _stat64i32* out) {
     out->st_nlink = static_cast<int16_t>(st.st_nlink > SHRT_MAX ? SHRT_MAX : st.st_nlink);
     out->st_size = static_cast<int32_t>(st.st_size);
     return 0;
+}
+
+int _fileno(FILE* stream) {
+    return fileno(stream);
+}
+
+int _commit(int descriptor) {
+    return fsync(descriptor);
 }
 
 } // extern "C"

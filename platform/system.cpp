@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <mutex>
 #include <pthread.h>
 #include <sys/prctl.h>
@@ -93,7 +94,17 @@ BOOL MoveFileExA(LPCSTR existing, LPCSTR replacement, DWORD flags) {
     // rename() replaces the target in one step; without the flag Windows
     // refuses an existing one.
     if (!(flags & MOVEFILE_REPLACE_EXISTING) && access(replacement, F_OK) == 0) return FALSE;
-    return rename(existing, replacement) == 0;
+    if (rename(existing, replacement) != 0) return FALSE;
+    if (!(flags & MOVEFILE_WRITE_THROUGH)) return TRUE;
+    // A rename is on the disk once its folder is.
+    std::string folder = replacement;
+    size_t slash = folder.rfind('/');
+    folder = slash == std::string::npos ? "." : slash == 0 ? "/" : folder.substr(0, slash);
+    int descriptor = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (descriptor < 0) return FALSE;
+    bool synced = fsync(descriptor) == 0;
+    close(descriptor);
+    return synced;
 }
 
 // A bare file name is looked for as Windows does first, beside the program,

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <io.h>
 #include <windows.h>
 
 #include "bus/keyboard.h"
@@ -156,13 +157,17 @@ int SaveState(const char* path) {
     RunControlCall([](void* out) { *static_cast<std::vector<uint8_t>*>(out) = StateCapture(); },
                    &file);
     // A temporary file renamed over the target: the target is either the old
-    // state or the whole new one, never half of it.
+    // state or the whole new one, never half of it, even across a power cut,
+    // as the data reach the disk before the rename and the rename before the
+    // save reports success.
     std::string temporary = std::string(path) + ".tmp";
     FILE* out = fopen(temporary.c_str(), "wb");
     if (!out) return kStateCannotWrite;
-    bool written = fwrite(file.data(), 1, file.size(), out) == file.size();
+    bool written = fwrite(file.data(), 1, file.size(), out) == file.size() && fflush(out) == 0 &&
+                   _commit(_fileno(out)) == 0;
     written = fclose(out) == 0 && written;
-    if (!written || !MoveFileExA(temporary.c_str(), path, MOVEFILE_REPLACE_EXISTING)) {
+    if (!written ||
+        !MoveFileExA(temporary.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         remove(temporary.c_str());
         return kStateCannotWrite;
     }

@@ -145,8 +145,10 @@ WINSHIM_API MMRESULT timeEndPeriod(UINT period);
 WINSHIM_API HMODULE LoadLibraryA(LPCSTR name);
 WINSHIM_API FARPROC GetProcAddress(HMODULE module, LPCSTR name);
 #define MOVEFILE_REPLACE_EXISTING 0x1
-/* Renames a file; with MOVEFILE_REPLACE_EXISTING (the only flag kept) over an
-   existing one, in one step. */
+#define MOVEFILE_WRITE_THROUGH 0x8
+/* Renames a file; with MOVEFILE_REPLACE_EXISTING over an existing one, in one
+   step; with MOVEFILE_WRITE_THROUGH it returns once the rename is on the
+   disk. */
 WINSHIM_API BOOL MoveFileExA(LPCSTR existing, LPCSTR replacement, DWORD flags);
 
 /* ---- Console input -------------------------------------------------------- */
