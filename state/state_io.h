@@ -50,16 +50,13 @@ struct StateIo {
             if (mode == StateMode::kSave) {
                 size_t base = out->size();
                 out->resize(base + N);
-                for (size_t i = 0; i < N; i++)
-                    (*out)[base + i] = static_cast<uint8_t>(Plain(fields[i]));
+                CopyOut(out->data() + base, fields, N);
                 return;
             }
             if (!Take(N)) return;
             const uint8_t* bytes = in + at - N;
             last = bytes[N - 1];
-            if (mode == StateMode::kLoad)
-                for (size_t i = 0; i < N; i++)
-                    Store(fields[i], bytes[i]);
+            if (mode == StateMode::kLoad) CopyIn(fields, bytes, N);
         } else {
             for (T& field : fields)
                 Value(field);
@@ -80,16 +77,16 @@ struct StateIo {
     // The value just read (0 while saving), for checks.
     uint64_t Last(void) const { return last; }
 
-    template <typename T> static T Plain(const T& field) { return field; }
-    template <typename T> static T Plain(const std::atomic<T>& field) {
-        return field.load(std::memory_order_relaxed);
+    // Plain bytes are copied whole; bytes other threads share, one at a time
+    // (state_io.cpp).
+    template <typename T> static void CopyOut(uint8_t* to, const T* from, size_t n) {
+        memcpy(to, from, n);
     }
-    template <typename T> static void Store(T& field, uint8_t byte) {
-        field = static_cast<T>(byte);
+    template <typename T> static void CopyIn(T* to, const uint8_t* from, size_t n) {
+        memcpy(to, from, n);
     }
-    template <typename T> static void Store(std::atomic<T>& field, uint8_t byte) {
-        field.store(static_cast<T>(byte), std::memory_order_relaxed);
-    }
+    static void CopyOut(uint8_t* to, const std::atomic<uint8_t>* from, size_t n);
+    static void CopyIn(std::atomic<uint8_t>* to, const uint8_t* from, size_t n);
 
     bool Take(size_t n) {
         if (!ok || end - at < n) {
