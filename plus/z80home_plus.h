@@ -82,8 +82,9 @@ Z80HOME_API int GetScreenText(char* buffer, int size);
 // Saves the whole machine to a file: the processor's registers and latches,
 // RAM, every device register, the options, the character generator's RAM,
 // the calendar's offset, the tape's name and position, and the ROM images
-// by a hash. The file is written beside the target and renamed over it, so
-// the target is never half written. Waits. Returns 0, or a code
+// by a hash. The file is written beside the target, flushed to the disk and
+// renamed over it, so the target is never half written, even across a power
+// cut. Waits. Returns 0, or a code
 // GetStateMessage explains.
 Z80HOME_API int SaveState(const char* path);
 // Loads a file SaveState wrote. Every check comes first; a file that is cut
