@@ -83,6 +83,7 @@ struct StateIo {
         memcpy(to, from, n);
     }
     template <typename T> static void CopyIn(T* to, const uint8_t* from, size_t n) {
+        static_assert(!std::is_same_v<T, bool>, "a copied byte need not be a valid bool");
         memcpy(to, from, n);
     }
     static void CopyOut(uint8_t* to, const std::atomic<uint8_t>* from, size_t n);
