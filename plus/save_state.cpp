@@ -23,11 +23,6 @@
 
 static const uint8_t kStateMagic[8] = {'Z', '8', '0', 'H', 'S', 'T', 'A', 'T'};
 
-static uint32_t StateRead32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-           static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-
 // The processor's registers and latches, through the core's register API.
 static void StateProcessor(StateIo& io) {
     Z80Regs regs{};

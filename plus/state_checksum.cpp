@@ -22,14 +22,10 @@ static constexpr StateCrcTables StateCrcTablesMake() {
 }
 static constexpr StateCrcTables kStateCrc = StateCrcTablesMake();
 
-static uint32_t StateLittle32(const uint8_t* bytes) {
-    return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<uint32_t>(bytes[3]) << 24;
-}
-
 uint32_t StateCrc32(const uint8_t* bytes, size_t size) {
     uint32_t c = 0xFFFFFFFFu;
     for (; size >= 8; bytes += 8, size -= 8) {
-        uint32_t low = c ^ StateLittle32(bytes), high = StateLittle32(bytes + 4);
+        uint32_t low = c ^ StateRead32(bytes), high = StateRead32(bytes + 4);
         c = kStateCrc[7][low & 0xFF] ^ kStateCrc[6][low >> 8 & 0xFF] ^
             kStateCrc[5][low >> 16 & 0xFF] ^ kStateCrc[4][low >> 24] ^ kStateCrc[3][high & 0xFF] ^
             kStateCrc[2][high >> 8 & 0xFF] ^ kStateCrc[1][high >> 16 & 0xFF] ^
