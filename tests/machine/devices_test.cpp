@@ -5,9 +5,6 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <unistd.h>
 #include <vector>
 
 #include "core/z80home.h"
@@ -20,52 +17,6 @@ namespace fs = std::filesystem;
 
 bool StartsWith(const std::string& text, const std::string& prefix) {
     return text.rfind(prefix, 0) == 0;
-}
-
-// A fresh tape file name in the temporary folder.
-std::string TapePath(const char* name) {
-    fs::path path = fs::temp_directory_path() /
-                    ("z80home-machine-" + std::to_string(getpid()) + "-" + name + ".tape");
-    fs::remove(path);
-    return path.string();
-}
-
-std::vector<uint8_t> ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-
-// The record SAVE writes: leader, sync, header, data, sum.
-std::vector<uint8_t> Record(const std::string& name, int start, const std::vector<uint8_t>& data) {
-    std::vector<uint8_t> record(16, 0x55);
-    record.push_back(0xC3);
-    record.push_back(0x3C);
-    std::vector<uint8_t> header = {0x01};
-    for (size_t i = 0; i < 8; i++)
-        header.push_back(i < name.size() ? name[i] : ' ');
-    header.push_back(start & 0xFF);
-    header.push_back(start >> 8);
-    header.push_back(data.size() & 0xFF);
-    header.push_back(data.size() >> 8);
-    uint8_t check = 0;
-    for (uint8_t byte : header)
-        check -= byte;
-    header.push_back(check);
-    record.insert(record.end(), header.begin(), header.end());
-    record.insert(record.end(), data.begin(), data.end());
-    unsigned sum = 0;
-    for (uint8_t byte : data)
-        sum += byte;
-    record.push_back(sum & 0xFF);
-    record.push_back((sum >> 8) & 0xFF);
-    return record;
-}
-
-std::vector<uint8_t> Memory(int start, int length) {
-    std::vector<uint8_t> bytes;
-    for (int i = 0; i < length; i++)
-        bytes.push_back(Peek(start + i));
-    return bytes;
 }
 
 TEST(Tape, SavesARecordAndLoadsItBackAfterAReset) {

@@ -3,6 +3,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <unistd.h>
 #include <vector>
 #include <gtest/gtest.h>
 #include <winshim_host.h>
@@ -116,6 +120,12 @@ void PressKey(int virtualKey, bool shift) {
     RunSlices(1);
 }
 
+void PressCtrlKey(int virtualKey) {
+    CtlEmulator(WM_KEYDOWN, VK_CONTROL, 0);
+    PressKey(virtualKey);
+    CtlEmulator(WM_KEYUP, VK_CONTROL, 0);
+}
+
 void TypeText(const std::string& text) {
     // Punctuation by the key that gives it, and whether SHIFT is held.
     struct Punct {
@@ -200,6 +210,94 @@ int32_t CellCentre(int row, int column) {
 
 uint8_t Peek(int address) {
     return static_cast<uint8_t>(BusAccess(address, 0, MemRead));
+}
+
+std::vector<uint8_t> Memory(int start, int length) {
+    std::vector<uint8_t> bytes;
+    for (int i = 0; i < length; i++)
+        bytes.push_back(Peek(start + i));
+    return bytes;
+}
+
+std::string TapePath(const char* name) {
+    std::filesystem::path path =
+        std::filesystem::temp_directory_path() /
+        ("z80home-machine-" + std::to_string(getpid()) + "-" + name + ".tape");
+    std::filesystem::remove(path);
+    return path.string();
+}
+
+std::vector<uint8_t> ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+std::vector<uint8_t> Record(const std::string& name, int start, const std::vector<uint8_t>& data) {
+    std::vector<uint8_t> record(16, 0x55);
+    record.push_back(0xC3);
+    record.push_back(0x3C);
+    std::vector<uint8_t> header = {0x01};
+    for (size_t i = 0; i < 8; i++)
+        header.push_back(i < name.size() ? name[i] : ' ');
+    header.push_back(start & 0xFF);
+    header.push_back(start >> 8);
+    header.push_back(data.size() & 0xFF);
+    header.push_back(data.size() >> 8);
+    uint8_t check = 0;
+    for (uint8_t byte : header)
+        check -= byte;
+    header.push_back(check);
+    record.insert(record.end(), header.begin(), header.end());
+    record.insert(record.end(), data.begin(), data.end());
+    unsigned sum = 0;
+    for (uint8_t byte : data)
+        sum += byte;
+    record.push_back(sum & 0xFF);
+    record.push_back((sum >> 8) & 0xFF);
+    return record;
+}
+
+std::vector<uint8_t> ProgramImage(const std::vector<StoredLine>& lines) {
+    int address = RomSymbol("TXTTAB");
+    std::vector<uint8_t> image;
+    for (const StoredLine& line : lines) {
+        address += 5 + static_cast<int>(line.text.size());
+        image.insert(image.end(),
+                     {static_cast<uint8_t>(address), static_cast<uint8_t>(address >> 8),
+                      static_cast<uint8_t>(line.number), static_cast<uint8_t>(line.number >> 8)});
+        image.insert(image.end(), line.text.begin(), line.text.end());
+        image.push_back(0);
+    }
+    image.insert(image.end(), {0, 0});
+    return image;
+}
+
+int RomSymbol(const std::string& name) {
+    static std::map<std::string, int> symbols;
+    if (symbols.empty()) {
+        const char* dir = std::getenv("Z80HOME_ROM_DIR");
+        std::ifstream listing(std::string(dir ? dir : ".") + "/n80basic.sym");
+        std::string symbol, equ, value;
+        while (listing >> symbol >> equ >> value)
+            symbols[symbol] = static_cast<int>(std::strtol(value.c_str(), nullptr, 16));
+    }
+    auto found = symbols.find(name);
+    if (found == symbols.end()) {
+        ADD_FAILURE() << "the ROM has no symbol " << name;
+        return 0;
+    }
+    return found->second;
+}
+
+bool RunUntilIdle(int slices) {
+    static const int head = RomSymbol("KHEAD"), tail = RomSymbol("KTAIL");
+    for (int i = 0; i <= slices; i++) {
+        Z80Regs regs;
+        Z80GetRegs(&regs);
+        if (regs.halted && Peek(head) == Peek(tail)) return true;
+        if (i < slices) RunSlices(1);
+    }
+    return false;
 }
 
 bool AtBasicPrompt(void) {

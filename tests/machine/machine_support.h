@@ -29,6 +29,8 @@ int FindRow(const std::string& text);
 int CursorRow(void);
 // Presses and releases one host key, with the host's SHIFT held if asked.
 void PressKey(int virtualKey, bool shift = false);
+// Presses one key with CTRL held.
+void PressCtrlKey(int virtualKey);
 // Types text (letters, digits, space and the punctuation a command needs).
 void TypeText(const std::string& text);
 // True while the monitor waits at an empty prompt.
@@ -48,6 +50,25 @@ bool CellHasInk(int row, int column);
 int32_t CellCentre(int row, int column);
 // Reads memory through the bus.
 uint8_t Peek(int address);
+std::vector<uint8_t> Memory(int start, int length);
+// A fresh tape file name in the temporary folder.
+std::string TapePath(const char* name);
+std::vector<uint8_t> ReadFile(const std::string& path);
+// The record SAVE writes: leader, sync, header, data, sum.
+std::vector<uint8_t> Record(const std::string& name, int start, const std::vector<uint8_t>& data);
+// BASIC's program store as SAVE writes it from TXTTAB: each line's link,
+// number, tokenised text and 0, then a 0 link.
+struct StoredLine {
+    int number;
+    std::vector<uint8_t> text;
+};
+std::vector<uint8_t> ProgramImage(const std::vector<StoredLine>& lines);
+// The value of a label or constant of the system ROM, from the symbol
+// listing the build writes beside it; fails the test if there is none.
+int RomSymbol(const std::string& name);
+// Runs slices until the processor waits in HALT with no key queued (the
+// prompts wait so for a key), at most the number given.
+bool RunUntilIdle(int slices);
 // BASIC: true when "Ok" stands above the cursor, which waits at the start
 // of an empty row.
 bool AtBasicPrompt(void);
