@@ -17,8 +17,10 @@ STACKLIM  EQU 0F900H            ; below this the stack is too deep
 LINEMAXB  EQU 255               ; longest input line
 
 BUF       EQU 0F301H            ; 256: the input line, tokenised in place,
-                                ; after a ':' that direct mode starts at
-BVARS     EQU BUF + 257
+                                ; after a ':' that direct mode starts at;
+                                ; RENUM's numbers may run 5 bytes past it
+                                ; before its length check sees them
+BVARS     EQU BUF + 261
 VARTAB    EQU BVARS             ; 2
 ARYTAB    EQU VARTAB + 2        ; 2
 STREND    EQU ARYTAB + 2        ; 2
@@ -74,7 +76,12 @@ RENLINE   EQU RENSTEP + 2         ; 2: the line being rewritten
 ILEN      EQU RENLINE + 2         ; 1: INLINE's line length
 IPOS      EQU ILEN + 1            ; 1: and the cursor's place in it
 CURPTR    EQU IPOS + 1            ; 2: the line running (its link)
-BVEND     EQU CURPTR + 2
+RENGROW   EQU CURPTR + 2          ; 2: RENUM: bytes the lines that grow need
+RENDO     EQU RENGROW + 2         ; 1: RENUM: 0 measures, 1 rewrites
+PCLIMIT   EQU RENDO + 1           ; 2: PROGCHECK: the image's end
+PCDELTA   EQU PCLIMIT + 2         ; 2: and what turns its addresses into links
+PCLEAST   EQU PCDELTA + 2         ; 2: the least number the next line may have
+BVEND     EQU PCLEAST + 2
         IF BVEND > 0F800H
         .ERROR The interpreter's variables outgrew their area
         ENDIF
@@ -99,6 +106,7 @@ E_CN      EQU 17
 E_UF      EQU 18
 E_RE      EQU 19
 E_LB      EQU 20
+E_NP      EQU 21
 
 ; ---------------------------------------------------------------- start
 ; Power on: the banner, the free bytes and the prompt.
@@ -120,29 +128,12 @@ BCOLD:  LD HL,BASICBANNER
 ; The monitor's BASIC command: back with the program kept (one the monitor
 ; has loaded to TXTTAB included); memory that holds no program is a NEW one.
 BASIC:  LD HL,TXTTAB
-_line:  LD E,(HL)
-        INC HL
-        LD D,(HL)
-        DEC HL
-        LD A,D
-        OR E
-        JR Z,_end
-        PUSH HL                 ; a link must lead on, and stay below MEMSIZ
-        SBC HL,DE
-        POP HL
-        JR NC,_bad
-        EX DE,HL
-        LD BC,MEMSIZ
-        PUSH HL
-        OR A
-        SBC HL,BC
-        POP HL
-        JR C,_line
-_bad:   CALL SCRATCH
+        LD DE,MEMSIZ
+        CALL PROGCHECK
+        JR NC,_end
+        CALL SCRATCH
         JR BSTART
-_end:   INC HL
-        INC HL
-        LD (VARTAB),HL
+_end:   LD (VARTAB),HL
         CALL CLEARVARS
 BSTART: LD A,1
         LD (INBASIC),A
@@ -208,24 +199,10 @@ ERROR:  LD SP,STACKTOP
 ERRMSG: LD A,(CURX)
         OR A
         CALL NZ,CRLF
-        LD A,E
-        OR A
-        LD HL,BREAKTEXT
-        JR Z,_print
-        LD A,'?'
-        CALL PUTCH
-        LD HL,ERRTEXT
-_find:  DEC E
-        JR Z,_print
-_skip:  LD A,(HL)
-        INC HL
-        OR A
-        JR NZ,_skip
-        JR _find
-_print: CALL PRINT
-        CALL INLINENO
-; A device routine has printed its error: back to the prompt.
+        CALL PERR
+; A device routine has printed its error: the line, and back to the prompt.
 BERRWARM:
+        CALL INLINENO
         CALL CRLF
         LD SP,STACKTOP
         LD HL,STACKTOP
@@ -299,6 +276,23 @@ DIRECT: LD DE,BUF
         LD HL,BUF - 1
         LD (HL),':'
         JP NEWSTT
+
+; Prints error E's message ("?Syntax error"; E = 0: "Break").
+PERR:   LD A,E
+        OR A
+        LD HL,BREAKTEXT
+        JR Z,_print
+        LD A,'?'
+        CALL PUTCH
+        LD HL,ERRTEXT
+_find:  DEC E
+        JR Z,_print
+_skip:  LD A,(HL)
+        INC HL
+        OR A
+        JR NZ,_skip
+        JR _find
+_print: JP PRINT
 
 ; Prints " in N" when a program line is running.
 INLINENO:
@@ -374,19 +368,25 @@ ERRTEXT:
         DB "Undefined user function",0
         DB "Redo from start",0
         DB "Line buffer overflow",0
+        DB "Not a program",0
 
 ; ---------------------------------------------------------------- input line
 ; Reads a line into BUF (PREFILL characters are there already and shown),
 ; wrapping onto the next rows: printable keys insert at the cursor, LEFT and
-; RIGHT move it, BS takes back the character before it and DEL the one
-; under it, ESC clears, STOP abandons (carry), RETURN ends wherever the
-; cursor is. A line longer than LINEMAXB is refused with an error. HL = BUF
-; on return.
+; RIGHT move it, HOME takes it to the line's start, BS takes back the
+; character before it and DEL the one under it, ESC clears, CLR clears the
+; screen and shows the line again at its top, STOP abandons (carry), RETURN
+; ends wherever the cursor is. Between quotes a control character typed
+; with CTRL goes in too (shown as its glyph) unless it is one of those keys.
+; Keys beyond LINEMAXB characters are refused with a beep, and so is the
+; line when RETURN comes: an error in direct mode; INPUT reads its reply
+; again. HL = BUF on return.
 INLINE: LD A,(PREFILL)
         LD (ILEN),A
         XOR A
         LD (PREFILL),A
         LD (IPOS),A
+        LD (LINELOST),A
         CALL PRTAIL             ; show what is there already
         LD A,(ILEN)
         LD (IPOS),A
@@ -398,18 +398,28 @@ _key:   CALL GETKEY
         LD HL,_key
         PUSH HL                 ; the handlers below return to _key
         CP K_BS
-        JR Z,_bs
+        JP Z,_bs
         CP K_DEL
-        JR Z,_del
+        JP Z,_del
         CP K_LEFT
         JR Z,_left
         CP K_RIGHT
         JR Z,_right
         CP K_ESC
         JP Z,_clear
+        CP K_HOME
+        JP Z,_home
+        CP K_CLR
+        JP Z,_cls
         CP ' '
-        RET C
-        CP 7FH
+        JR NC,_code
+        CP K_ESC                ; ESC and the cursor keys stay out
+        RET NC
+        LD C,A                  ; a control character: between quotes?
+        CALL _quoted
+        RET Z
+        LD A,C
+_code:  CP 7FH
         RET NC
         LD C,A                  ; insert C at the cursor
         LD A,(ILEN)
@@ -441,10 +451,8 @@ _put:   CALL _at
         LD HL,IPOS
         INC (HL)
         RET
-_long:  POP HL
-        CALL CRLF
-        LD E,E_LB
-        JP ERROR
+_long:  LD (LINELOST),A         ; A = LINEMAXB: the line is refused too
+        JP BEEP
 _left:  LD HL,IPOS
         LD A,(HL)
         OR A
@@ -456,7 +464,7 @@ _right: CALL _room
         RET Z
         CALL _at
         LD A,(HL)
-        CALL PUTCH
+        CALL PUTRAW
         LD HL,IPOS
         INC (HL)
         RET
@@ -488,10 +496,8 @@ _cut:   LD HL,ILEN
         POP AF
         INC A
         JP CURBACKN
-_clear: LD A,(IPOS)
-        CALL CURBACKN
-        XOR A
-        LD (IPOS),A
+_clear: CALL _home
+        LD (LINELOST),A
         LD A,(ILEN)
         OR A
         RET Z
@@ -503,6 +509,39 @@ _blank: LD A,' '
         CALL CURBACKN
         XOR A
         LD (ILEN),A
+        RET
+; The cursor to the line's start; A = 0.
+_home:  LD A,(IPOS)
+        CALL CURBACKN
+        XOR A
+        LD (IPOS),A
+        RET
+_cls:   CALL CLS
+        LD HL,IPOS
+        LD B,(HL)
+        LD (HL),0
+        CALL PRTAIL             ; A = the line's length
+        SUB B
+        CALL CURBACKN
+        LD A,B
+        LD (IPOS),A
+        RET
+; NZ if the cursor stands between quotes. Keeps C.
+_quoted:
+        LD A,(IPOS)
+        LD B,A
+        INC B
+        LD HL,BUF
+        LD E,0
+_q:     DEC B
+        JR Z,_qend
+        LD A,(HL)
+        INC HL
+        CP '"'
+        JR NZ,_q
+        INC E
+        JR _q
+_qend:  BIT 0,E
         RET
 _stop:  CALL PRTAIL
         XOR A
@@ -516,8 +555,18 @@ _done:  CALL PRTAIL             ; the cursor past the whole line
         LD (HL),0
         CALL CRLF
         LD HL,BUF
+        LD A,(LINELOST)
         OR A
-        RET
+        RET Z
+        LD E,E_LB
+        LD HL,(CURLIN)
+        LD A,H
+        AND L
+        INC A
+        JP Z,ERROR
+        CALL PERR
+        CALL CRLF
+        JP INLINE
 ; HL = BUF + the cursor's place.
 _at:    LD A,(IPOS)
         JR _bufa
@@ -553,7 +602,7 @@ PRTAIL: PUSH BC
         INC H
 _char:  LD A,(HL)
         INC HL
-        CALL PUTCH
+        CALL PUTRAW
         DJNZ _char
 _none:  POP AF
         POP BC
@@ -608,7 +657,12 @@ SYNCHR: CALL CHRGOT
         JR CHRGET
 
 ; DE = the line number at HL (0-65529); HL past it.
-LINGET: LD DE,0
+LINGET: CALL NUMGET
+        RET NC
+        JP SNERR
+; The same, with carry, DE = FFFFH and HL past the digits for a number
+; beyond 65529.
+NUMGET: LD DE,0
 _digit: CALL CHRGOT
         RET NC
         PUSH HL
@@ -634,7 +688,12 @@ _digit: CALL CHRGOT
         POP HL
         INC HL
         JR _digit
-_big:   JP SNERR
+_big:   POP HL
+        LD DE,0FFFFH
+_skip:  CALL CHRGET
+        JR C,_skip
+        SCF
+        RET
 
 ; Upper-cases A.
 UPCASE: CP 'a'
@@ -655,11 +714,12 @@ ISLETTER:
 ; ---------------------------------------------------------------- tokeniser
 ; Tokenises the text at HL into DE (never past HL), up to its 0. Outside
 ; quotes letters are upper-cased and keywords become their token; after
-; REM, ' and DATA text stays as typed. ELSE is stored as ':' and its
-; token. BC = the length with the 0.
+; REM and ' to the line's end, and after DATA to the statement's end (its
+; quoted items included), text stays as typed. ELSE is stored as ':' and
+; its token. BC = the length with the 0.
 CRUNCH: PUSH DE
-        LD C,0                  ; 0, or '"' in a string, or 1 after DATA,
-                                ; or 2 after REM
+        LD C,0                  ; 0, or 1 after DATA, or 2 after REM; in a
+                                ; string '"' more
 _next:  LD A,(HL)
         OR A
         JP Z,_end
@@ -667,18 +727,19 @@ _next:  LD A,(HL)
         LD A,C
         CP 2
         JP Z,_copyb
+        JR C,_out
+        LD A,B                  ; in a string
         CP '"'
-        JR NZ,_out
-        LD A,B
-        CP '"'
-        JR NZ,_copyb
-        LD C,0
-        JR _copyb
+        JR NZ,_copyq
+        LD A,C
+        SUB B
+        JR _quote
 _out:   LD A,B
         CP '"'
         JR NZ,_noq
-        LD C,A
-        JR _copyb
+        ADD A,C
+_quote: LD C,A
+_copyq: JP _copyb
 _noq:   LD A,C
         OR A
         LD A,B
@@ -729,6 +790,17 @@ _num:   LD (DE),A
         CALL UPCASE
         CP 'E'
         JR NZ,_ndig
+        INC HL                  ; an exponent only before a sign or a digit:
+        LD A,(HL)               ; 20ELSE is 20 and ELSE
+        DEC HL
+        CP '-'
+        JR Z,_exp
+        CP '+'
+        JR Z,_exp
+        SUB '0'
+        CP 10
+        JP NC,_next
+_exp:   LD A,'E'
         LD (DE),A
         INC HL
         INC DE
@@ -850,12 +922,38 @@ _end:   DEC HL
         RET
 
 ; Stores line DE with the BC bytes of tokenised text in BUF, or deletes it
-; when the text is empty.
+; when the text is empty. The room is looked at before anything moves, so
+; ?Out of memory leaves the program as it was.
 EDITLINE:
         LD (NUMTMP),DE
         LD (NUMTMP + 2),BC
         CALL FNDLIN
         LD (OPTXT),HL
+        PUSH AF                 ; Z: the line is there, to go first
+        LD DE,0                 ; DE = its size
+        JR NZ,_size
+        LD E,(HL)
+        INC HL
+        LD D,(HL)
+        DEC HL
+        EX DE,HL
+        OR A
+        SBC HL,DE
+        EX DE,HL
+_size:  LD A,(BUF)
+        OR A
+        JR Z,_room              ; a number alone needs no room
+        LD HL,(VARTAB)
+        SBC HL,DE
+        LD BC,(NUMTMP + 2)
+        ADD HL,BC
+        LD BC,4
+        ADD HL,BC
+        LD BC,MEMSIZ - 256      ; keep room for a few variables
+        SBC HL,BC
+        JP NC,OMERR
+_room:  POP AF
+        LD HL,(OPTXT)
         JR NZ,_insert
         LD E,(HL)               ; remove the old line
         INC HL
@@ -880,12 +978,7 @@ _insert:
         LD C,L                  ; room the line takes
         LD HL,(VARTAB)
         ADD HL,BC
-        JP C,OMERR
         PUSH HL
-        LD DE,MEMSIZ - 256      ; keep room for a few variables
-        OR A
-        SBC HL,DE
-        JP NC,OMERR
         LD HL,(VARTAB)
         PUSH HL
         LD BC,(OPTXT)
@@ -936,6 +1029,78 @@ _find:  CP (HL)
         LD (HL),E
         EX DE,HL
         JR _line
+
+; Checks a program image at HL, made to run from TXTTAB, that must end
+; before DE: every link leads to the byte after its line's 0, the numbers
+; rise, and a 0 link ends it. Carry if it is no program; else HL is past
+; its end.
+PROGCHECK:
+        LD (PCLIMIT),DE
+        EX DE,HL
+        LD HL,TXTTAB
+        OR A
+        SBC HL,DE
+        LD (PCDELTA),HL
+        EX DE,HL
+        LD BC,0
+        LD (PCLEAST),BC
+_line:  CALL _left
+        RET C
+        LD E,(HL)
+        INC HL
+        LD D,(HL)
+        INC HL
+        LD A,D
+        OR E
+        JR Z,_left              ; the end, which must lie inside too
+        PUSH DE                 ; the link
+        LD E,(HL)
+        INC HL
+        LD D,(HL)
+        INC HL
+        PUSH HL
+        LD HL,(PCLEAST)
+        EX DE,HL
+        OR A
+        SBC HL,DE
+        ADD HL,DE               ; carry, as SBC borrowed: a lower number
+        INC HL
+        LD (PCLEAST),HL
+        POP HL
+        JR C,_bad
+        CALL _left
+        JR C,_bad
+        LD A,B
+        OR C
+        JR Z,_bad
+        XOR A
+        CPIR
+        JR NZ,_bad              ; no 0 before the end
+        POP DE
+        PUSH HL
+        LD BC,(PCDELTA)
+        ADD HL,BC
+        OR A
+        SBC HL,DE
+        POP HL
+        JR Z,_line
+        SCF
+        RET
+_bad:   POP DE
+        SCF
+        RET
+; BC = the bytes from HL to the end; carry if HL is past it.
+_left:  PUSH HL
+        PUSH DE
+        EX DE,HL
+        LD HL,(PCLIMIT)
+        OR A
+        SBC HL,DE
+        LD B,H
+        LD C,L
+        POP DE
+        POP HL
+        RET
 
 ; ---------------------------------------------------------------- LIST
 ; Reads "[from][-[to]]" at HL: DE = from, LISTHI = to.
@@ -998,9 +1163,13 @@ _end:   POP HL
 _break: LD E,0                  ; "Break" (in N, when a program lists)
         JP ERRMSG
 
-; Prints the tokenised text at HL up to its 0; HL past it.
+; Prints the tokenised text at HL up to its 0; HL past it. A keyword is set
+; apart by a space from a keyword, name, number or string it would touch
+; (nothing is added after REM, ', FN, TAB( and SPC(), so that the listing
+; reads well and reads back the same.
 LISTTEXT:
         LD C,0                  ; non-zero in a string or a remark
+        LD E,' '                ; the byte listed last
 _char:  LD A,(HL)
         INC HL
         OR A
@@ -1022,12 +1191,28 @@ _tok:   CP ':'
         JR Z,_char
 _kw:    OR A
         JP P,_put
+        LD A,E
+        CALL _sep
+        LD A,B
         CP T_REM
         JR Z,_rem
         CP T_APOS
         JR NZ,_word
 _rem:   LD C,1
 _word:  CALL PKEYWORD
+        LD E,B
+        LD A,C
+        OR A
+        JR NZ,_char
+        LD A,B
+        CP T_FN
+        JR Z,_char
+        CP T_TAB
+        JR Z,_char
+        CP T_SPC
+        JR Z,_char
+        LD A,(HL)
+        CALL _sep
         JR _char
 _raw:   CP '"'
         JR NZ,_put
@@ -1039,8 +1224,34 @@ _raw:   CP '"'
         LD A,B
         JR NZ,_put
         LD C,0
-_put:   CALL OUTCH
+_put:   LD E,A
+        CALL OUTCH
         JR _char
+; A space, when A would run into a keyword beside it: A is a keyword, a
+; letter, a digit or one of " $ % & ) .
+_sep:   OR A
+        JP M,_space
+        CALL UPCASE
+        CALL ISLETTER
+        JR NC,_space
+        CP '0'
+        JR C,_punct
+        CP '9' + 1
+        RET NC
+_space: LD A,' '
+        LD E,A
+        JP OUTCH
+_punct: CP '"'
+        JR Z,_space
+        CP '.'
+        JR Z,_space
+        CP ')'
+        JR Z,_space
+        CP '$'
+        RET C
+        CP '&' + 1
+        JR C,_space
+        RET
 
 ; Prints the keyword of token A. Keeps BC, HL.
 PKEYWORD:
@@ -1066,7 +1277,8 @@ _print: LD A,(HL)
         POP HL
         RET
 
-; Prints A, or with EDITPTR set stores it there instead (EDIT's text).
+; Prints A, or with EDITPTR set stores it there instead (EDIT's text: one
+; that does not fit the input line is an error).
 OUTCH:  PUSH HL
         LD HL,(EDITPTR)
         INC H
@@ -1082,11 +1294,12 @@ OUTCH:  PUSH HL
         LD (EDITPTR),HL
         POP HL
         RET
-_full:  POP AF
-        POP HL
-        RET
-_print: POP HL
-        JP PUTCH
+_full:  LD HL,0                 ; EDIT never stores a cut line
+        LD (EDITPTR),HL
+        LD E,E_LB
+        JP ERROR
+_print: POP HL                  ; a control character shows as its glyph
+        JP PUTRAW
 
 ; ---------------------------------------------------------------- statement loop
 ; HL at the end of a statement: on to the next one, or the next line.

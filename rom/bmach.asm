@@ -537,17 +537,55 @@ SAVEREC:
         POP HL
         RET
 
+; A program goes where programs start, but waits first in the free memory
+; above the program and its variables (PROGPLACE), which stay as they were
+; unless it proves to be a whole program.
 S_LOAD: CALL TAPENAMEL
-        PUSH HL
-        LD HL,TXTTAB            ; a program goes where programs start
+        LD HL,TXTTAB
         LD (TAPEDEST),HL
         LD A,(TAPEANY)
-        OR L_ADDRESS
+        OR L_ADDRESS + L_PROGRAM
         LD (TAPEANY),A
         CALL TAPELOAD
+        JP NZ,BERRWARM
+        LD HL,(STREND)
+        LD BC,(TAPEHDR + H_LENGTH)
+        PUSH HL
+        PUSH BC
+        ADD HL,BC
+        EX DE,HL
+        POP BC
         POP HL
-        RET NZ
+        PUSH HL
+        PUSH BC
+        CALL PROGCHECK
+        POP BC
+        POP HL
+        LD E,E_NP
+        JP C,ERROR
+        LD DE,TXTTAB
+        LDIR
         JP BASIC                ; its end found as after the monitor
+
+; TAPELOAD's place for a program of BC bytes (kept): HL = the free memory
+; above the program and its variables; where it does not fit there, the
+; program goes first (NEW), and says so.
+PROGPLACE:
+        LD HL,(FRETOP)
+        LD DE,(STREND)
+        OR A
+        SBC HL,DE
+        SBC HL,BC
+        JR NC,_fits
+        LD HL,MEMSIZ - TXTTAB - 2
+        OR A
+        SBC HL,BC
+        JP C,OMERR
+        CALL SCRATCH
+        CALL PRINTI
+        DB "Program cleared",0DH,0
+_fits:  LD HL,(STREND)
+        RET
 
 S_BLOAD:
         CALL TAPENAMEL
@@ -563,7 +601,8 @@ S_BLOAD:
 _load:  PUSH HL
         CALL TAPELOAD
         POP HL
-        RET
+        RET Z
+        JP BERRWARM
 
 ; A "name" for SAVE into TAPENAME, space padded (at most 8 characters).
 TAPENAMEB:

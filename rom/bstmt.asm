@@ -1042,9 +1042,18 @@ _start: LD A,D
         POP BC
         JP MAIN
 
+; DELETE a[-[b]] | -b: the lines from a to b, then the prompt (in a
+; program too, whose text moves under it). Bare, reversed or with nothing
+; to delete it is an error and the program stays.
 S_DELETE:
+        JP Z,FCERR
         CALL RANGE
-        PUSH HL
+        CALL CHRGOT
+        JP NZ,SNERR
+        LD HL,(LISTHI)
+        OR A
+        SBC HL,DE
+        JP C,FCERR
         CALL FNDLIN             ; the first line to go
         PUSH HL
         LD DE,(LISTHI)
@@ -1054,21 +1063,23 @@ S_DELETE:
         JR NZ,_to
         DEC DE
 _to:    CALL FNDLIN             ; the first to stay
+        POP DE
         PUSH HL
-        EX DE,HL
-        LD HL,(VARTAB)
         OR A
         SBC HL,DE
+        JP Z,FCERR
+        LD HL,(VARTAB)
+        POP BC
+        PUSH BC
+        SBC HL,BC
         LD B,H
         LD C,L
         POP HL
-        POP DE
         LDIR
         LD (VARTAB),DE
         CALL RELINK
         CALL CLEARVARS
-        POP HL
-        RET
+        JP READY
 
 ; DEF FNname(p)=expression: kept as the expression's text and p's name.
 S_DEF:  CALL NODIRECT
@@ -1141,7 +1152,8 @@ _neg:   CALL FRND
         POP HL
         RET
 
-; EDIT n: line n, listed into the input line to change and enter again.
+; EDIT n: line n, listed into the input line to change and enter again; a
+; program stops there.
 S_EDIT: CALL LINGET
         CALL FNDLIN
         JP NZ,ULERR
@@ -1164,6 +1176,8 @@ S_EDIT: CALL LINGET
         LD HL,(EDITPTR)
         LD DE,0
         LD (EDITPTR),DE
+        DEC DE                  ; direct mode from here on
+        LD (CURLIN),DE
         LD A,L
         SUB BUF AND 0FFH
         LD (PREFILL),A
@@ -1256,16 +1270,26 @@ _prev:  PUSH HL
         LD H,(HL)
         LD L,A
         JR _prev
-        ; references, line by line
-_refs:  LD HL,TXTTAB
+        ; references, line by line: first only measured (every new text
+        ; must fit the line buffer, and memory the lines that grow), so
+        ; that a refusal comes before anything changes; then rewritten
+_refs:  XOR A
+        LD H,A
+        LD L,A
+        LD (RENGROW),HL
+_pass:  LD (RENDO),A
+        LD HL,TXTTAB
 _line:  LD A,(HL)
         INC HL
         OR (HL)
-        JR Z,_nums
+        JR Z,_passed
         DEC HL
         LD (RENLINE),HL
         CALL RENLINETEXT        ; BUF = the text with new numbers, C if changed
         JR NC,_next
+        LD A,(RENDO)
+        OR A
+        JR Z,_grow
         LD HL,(RENLINE)
         INC HL
         INC HL
@@ -1273,14 +1297,42 @@ _line:  LD A,(HL)
         INC HL
         LD D,(HL)
         CALL EDITLINE
-        LD DE,(RENLINE)         ; the same place now holds the new line
+        JR _next                ; the same place now holds the new line
+_grow:  LD HL,(RENLINE)
+        LD E,(HL)
+        INC HL
+        LD D,(HL)
+        LD HL,(RENLINE)
         EX DE,HL
+        OR A
+        SBC HL,DE               ; the old size
+        EX DE,HL
+        LD HL,4
+        ADD HL,BC               ; the new
+        SBC HL,DE
+        JR C,_next
+        LD DE,(RENGROW)
+        ADD HL,DE
+        LD (RENGROW),HL
 _next:  LD HL,(RENLINE)
         LD A,(HL)
         INC HL
         LD H,(HL)
         LD L,A
         JR _line
+_passed:
+        LD A,(RENDO)
+        OR A
+        JR NZ,_nums
+        LD HL,(VARTAB)
+        LD DE,(RENGROW)
+        ADD HL,DE
+        JP C,OMERR
+        LD DE,MEMSIZ - 256
+        SBC HL,DE
+        JP NC,OMERR
+        INC A
+        JR _pass
         ; then the line numbers themselves
 _nums:  LD DE,(RENOLD)
         CALL FNDLIN
@@ -1380,8 +1432,10 @@ _same:  POP DE
         RET
 
 ; Copies the text of line RENLINE into BUF with each line number after
-; GOTO, GOSUB, THEN, ELSE, RESTORE and RUN (and the lists of ON) mapped:
-; BC = its length with the 0, carry if any number changed.
+; GOTO, GOSUB, THEN, ELSE, RESTORE and RUN (and the lists of ON) mapped, as
+; those statements read it; a number that maps to no other stays as typed.
+; BC = its length with the 0, carry if any number changed. A text too long
+; for the line buffer is an error.
 RENLINETEXT:
         LD HL,(RENLINE)
         INC HL
@@ -1392,7 +1446,8 @@ RENLINETEXT:
         XOR A
         LD (NUMTMP),A           ; changed
         LD C,0                  ; in quotes / a remark
-_char:  LD A,(HL)
+_char:  CALL _fit
+        LD A,(HL)
         LD (DE),A
         INC HL
         INC DE
@@ -1429,7 +1484,8 @@ _quote: LD A,C
         JR _char
 _rem:   LD C,3
         JR _char
-_ref:   LD A,(HL)               ; spaces, then a number?
+_ref:   CALL _fit
+        LD A,(HL)               ; spaces, then a number?
         CP ' '
         JR NZ,_digit
         LD (DE),A
@@ -1441,41 +1497,45 @@ _digit: CP '0'
         CP '9' + 1
         JR NC,_char
         PUSH BC
-        PUSH DE
-        LD DE,0                 ; DE = the number (the spaces after it stay)
-_dnum:  LD A,(HL)
-        SUB '0'
-        JR C,_dend
-        CP 10
-        JR NC,_dend
-        PUSH HL
-        LD H,D
-        LD L,E
-        ADD HL,HL
-        ADD HL,HL
-        ADD HL,DE
-        ADD HL,HL
-        LD E,A
-        LD D,0
-        ADD HL,DE
-        EX DE,HL
-        POP HL
+        PUSH DE                 ; where it goes
+        PUSH HL                 ; its text
+        CALL NUMGET             ; DE = the number (FFFFH: none), HL past it
+_back:  DEC HL                  ; the spaces after it are copied as text
+        LD A,(HL)
+        CP ' '
+        JR Z,_back
         INC HL
-        JR _dnum
-_dend:  CALL RENMAP
-        LD B,D
-        LD C,E
-        POP DE
-        PUSH HL
-        EX DE,HL
-        LD D,B
-        LD E,C
-        CALL PUTDEC             ; the new digits
+        LD B,H
+        LD C,L                  ; BC = past its digits
+        PUSH DE
+        CALL RENMAP
+        POP HL
+        OR A
+        SBC HL,DE
+        POP HL
+        EX (SP),HL              ; HL = where it goes, the text kept
+        JR Z,_same
+        PUSH BC
+        CALL PUTDEC             ; the new digits (at most 5 past the check)
+        POP BC
         EX DE,HL
         POP HL
-        POP BC
+        LD H,B
+        LD L,C
         LD A,1
         LD (NUMTMP),A
+        JR _list
+_same:  EX DE,HL
+        POP HL
+_copy:  CALL _fit
+        LD A,(HL)
+        LD (DE),A
+        INC HL
+        INC DE
+        LD A,L
+        CP C
+        JR NZ,_copy
+_list:  POP BC
         LD A,(HL)               ; ON's list: ,number
         CP ','
         JP NZ,_char
@@ -1492,6 +1552,15 @@ _end:   EX DE,HL
         LD A,(NUMTMP)
         RRCA                    ; carry: changed
         RET
+; Line buffer overflow once DE, where the next byte goes, has passed the
+; buffer.
+_fit:   PUSH HL
+        LD HL,-(BUF + 256)
+        ADD HL,DE
+        POP HL
+        RET NC
+        LD E,E_LB
+        JP ERROR
 
 ; MID$(v$,p[,n])=s$: the characters of v$ from p on become s$'s, as many as
 ; both have (and n allows); v$ keeps its length.

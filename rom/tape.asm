@@ -30,6 +30,7 @@ H_LENGTH  EQU 11
 H_CHECK   EQU 13
 L_ANYNAME EQU 01H               ; TAPEANY bits
 L_ADDRESS EQU 02H
+L_PROGRAM EQU 04H               ; BASIC's LOAD: PROGPLACE says where
 
 ; Reads an optional name into TAPENAME (space padded); Z if there was none.
 GETNAME:
@@ -236,6 +237,9 @@ _found: LD A,(TAPEANY)
         LD (TAPEHDR + H_START),HL
 _where: LD HL,(TAPEHDR + H_START)   ; must end below the work area
         LD DE,(TAPEHDR + H_LENGTH)
+        LD A,D
+        OR E
+        JR Z,_nofit             ; (a length of 0 would be all 64 KB)
         ADD HL,DE
         JR C,_nofit
         LD DE,WORK + 1
@@ -249,6 +253,9 @@ _where: LD HL,(TAPEHDR + H_START)   ; must end below the work area
         CALL CRLF
         LD HL,(TAPEHDR + H_START)
         LD BC,(TAPEHDR + H_LENGTH)
+        LD A,(TAPEANY)
+        AND L_PROGRAM
+        CALL NZ,PROGPLACE
         LD DE,0
 _data:  CALL TAPEIN
         LD (HL),A
