@@ -56,6 +56,15 @@ void LoadProgram(const std::vector<StoredLine>& lines) {
     std::filesystem::remove(tape);
 }
 
+// Program lines, each stored before the next is typed (near a full memory
+// a line moves the whole program).
+void Store(const std::vector<std::string>& lines) {
+    for (const std::string& line : lines) {
+        TypeLine(line);
+        ASSERT_TRUE(RunUntilIdle(200)) << line;
+    }
+}
+
 // A refused command: its error, and the program and the variable V as
 // they were.
 void ExpectRefused(const std::string& command, const std::string& error) {
@@ -73,9 +82,10 @@ TEST(BasicEditor, RefusedCommandsKeepTheProgramAndTheVariables) {
     std::string shorthand;
     for (int i = 0; i < 80; i++)
         shorthand += "?1:";
-    Enter({"10 ON X GOTO " + targets, "20 PRINT 2", "30 " + shorthand});
+    Enter({"5 GOTO 20", "10 ON X GOTO " + targets, "20 PRINT 2", "30 " + shorthand});
     Basic("V=7");
-    // 80 targets of 5 digits, or of 3, do not fit a line.
+    // 80 targets of 5 digits, or of 3, do not fit a line; nor does line 5
+    // change, which would fit.
     ExpectRefused("RENUM 10000", "?Line buffer overflow");
     ExpectRefused("RENUM 100", "?Line buffer overflow");
     ExpectRefused("DELETE 30-10", "?Illegal function call");
@@ -86,32 +96,38 @@ TEST(BasicEditor, RefusedCommandsKeepTheProgramAndTheVariables) {
     ExpectRefused("EDIT 30", "?Line buffer overflow");
     // Shorter numbers fit.
     Basic("RENUM 1,,1");
-    EXPECT_EQ(Reply("LIST 1").substr(0, 24), "1 ON X GOTO 1,1,1,1,1,1,");
-    EXPECT_EQ(Reply("DELETE -2"), "Ok");
-    EXPECT_EQ(Reply("LIST").substr(0, 15), "3 PRINT 1:PRINT");
+    EXPECT_EQ(Reply("LIST 1"), "1 GOTO 3");
+    EXPECT_EQ(Reply("LIST 2").substr(0, 24), "2 ON X GOTO 2,2,2,2,2,2,");
+    EXPECT_EQ(Reply("DELETE -3"), "Ok");
+    EXPECT_EQ(Reply("LIST").substr(0, 15), "4 PRINT 1:PRINT");
     // The machine still answers STOP.
-    Enter({"4 GOTO 4"});
-    TypeLine("RUN 4");
+    Enter({"5 GOTO 5"});
+    TypeLine("RUN 5");
     RunSlices(20);
     PressKey(VK_END);
     ASSERT_TRUE(RunUntilBasicPrompt(50));
-    EXPECT_EQ(Trim(ScreenRow(CursorRow() - 2)), "Break in 4");
+    EXPECT_EQ(Trim(ScreenRow(CursorRow() - 2)), "Break in 5");
 }
 
 TEST(BasicEditor, OutOfMemoryKeepsTheLineItWouldReplace) {
     BasicBoot();
-    // 126 remarks of 257 bytes leave a little more than the 256 bytes that
-    // stay free for variables.
+    // 126 remarks of 257 bytes leave 384 bytes free, a little more than the
+    // 256 that stay free for variables.
     LoadProgram(Remarks(100, 126, 251));
-    Enter({"10 PRINT 1"});
-    int free = 32766 - 126 * 257 - 8;
+    Store({"10 GOTO 100", "20 GOTO 110", "30 REM" + std::string(99, '-')});
+    EXPECT_EQ(Reply("? FRE(0)"), " 259");
+    Basic("V=7");
+    // Each target grows by two digits: one would fit, both do not.
+    ExpectRefused("RENUM 60000,100", "?Out of memory");
+    Store({"20", "30"});
+    int free = 32766 - 126 * 257 - 10;
     EXPECT_EQ(Reply("? FRE(0)"), " " + std::to_string(free));
     Basic("V=7");
-    std::string longer = "10 PRINT \"" + std::string(free - 256, 'A') + "\"";
+    std::string longer = "10 PRINT \"" + std::string(free - 255, 'A') + "\"";
     ExpectRefused(longer, "?Out of memory");
-    ExpectRefused("5 PRINT \"" + std::string(free - 256, 'A') + "\"", "?Out of memory");
-    // Two bytes less fit, in place of the old line.
-    Enter({longer.substr(0, longer.size() - 3) + "\""});
+    ExpectRefused("5 PRINT \"" + std::string(free - 255, 'A') + "\"", "?Out of memory");
+    // One byte less fits, in place of the old line.
+    Store({longer.substr(0, longer.size() - 2) + "\""});
     EXPECT_EQ(Reply("? FRE(0)"), " 257");
     EXPECT_EQ(Reply("LIST 10").substr(0, 13), "10 PRINT \"AAA");
     EXPECT_EQ(Reply("LIST 100").substr(0, 10), "100 REM---");

@@ -272,7 +272,7 @@ class Sequence {
         case 8: {
             line.insert(line.end(), {Word("ON"), Space(), Variable(), Space(),
                                      Word(Chance(50) ? "GOTO" : "GOSUB"), Space(), Ref(Target())});
-            for (int n = Below(12); n > 0; n--)
+            for (int n = Chance(15) ? 40 + Below(40) : Below(12); n > 0; n--)
                 line.insert(line.end(), {Text(","), Ref(Target())});
             break;
         }
@@ -307,9 +307,16 @@ class Sequence {
             if (first.rfind(" goto", 0) == 0) break;
         }
         if (Chance(30)) {
+            // Keywords in small letters too: the tokeniser takes either case.
+            bool small = Chance(50);
             Line compact;
-            for (const Piece& piece : line)
-                if (!(piece.kind == Piece::kText && piece.text == " ")) compact.push_back(piece);
+            for (Piece piece : line) {
+                if (piece.kind == Piece::kText && piece.text == " ") continue;
+                if (small && piece.kind == Piece::kWord)
+                    for (char& c : piece.typed)
+                        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+                compact.push_back(piece);
+            }
             line = compact;
         }
         return line;
@@ -368,7 +375,7 @@ class Sequence {
     // RENUM [new[,old[,step]]], its arguments in every shape.
     void Renumber() {
         std::optional<int> newStart, oldStart, step;
-        if (Chance(70)) newStart = Chance(90) ? 1 + Below(60) * 5 : 60000 + Below(5000);
+        if (Chance(70)) newStart = Chance(80) ? 1 + Below(60) * 5 : 10000 + Below(55000);
         if (Chance(50)) oldStart = Number();
         if (Chance(50)) step = Chance(95) ? 1 + Below(20) : 0;
         std::string command = "RENUM";
