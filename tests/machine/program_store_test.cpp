@@ -272,7 +272,7 @@ class Sequence {
         case 8: {
             line.insert(line.end(), {Word("ON"), Space(), Variable(), Space(),
                                      Word(Chance(50) ? "GOTO" : "GOSUB"), Space(), Ref(Target())});
-            for (int n = Chance(15) ? 40 + Below(40) : Below(12); n > 0; n--)
+            for (int n = Chance(30) ? 40 + Below(40) : Below(12); n > 0; n--)
                 line.insert(line.end(), {Text(","), Ref(Target())});
             break;
         }
@@ -375,9 +375,23 @@ class Sequence {
     // RENUM [new[,old[,step]]], its arguments in every shape.
     void Renumber() {
         std::optional<int> newStart, oldStart, step;
-        if (Chance(70)) newStart = Chance(80) ? 1 + Below(60) * 5 : 10000 + Below(55000);
         if (Chance(50)) oldStart = Number();
         if (Chance(50)) step = Chance(95) ? 1 + Below(20) : 0;
+        if (Chance(70)) {
+            // Mostly numbers that fit between the line before and 65529,
+            // long ones often, which make the targets longer.
+            auto from = model_.lines.lower_bound(oldStart.value_or(0));
+            int low = from == model_.lines.begin() ? 0 : std::prev(from)->first + 1;
+            long room =
+                kHighestLine - static_cast<long>(step.value_or(10)) *
+                                   std::max<long>(0, std::distance(from, model_.lines.end()) - 1);
+            if (Chance(80) && room > low)
+                newStart =
+                    static_cast<int>(Chance(50) ? std::max<long>(low, room - Below(100))
+                                                : low + Below(static_cast<int>(room - low) + 1));
+            else
+                newStart = 1 + Below(kHighestLine);
+        }
         std::string command = "RENUM";
         if (newStart || oldStart || step)
             command += " " + (newStart ? std::to_string(*newStart) : "");
@@ -482,10 +496,10 @@ class Sequence {
     }
 
     // LOAD of the program with long remarks after it, which leave between
-    // 257 and 600 bytes free.
+    // 257 and 342 bytes free.
     void Fill() {
         int top = model_.lines.empty() ? 0 : model_.lines.rbegin()->first;
-        int want = model_.Free() - 257 - Below(344);
+        int want = model_.Free() - 257 - Below(80);
         for (int number = top + 1; want > 6 && number <= kHighestLine; number++) {
             int length = std::min(240, want - 6);
             model_.lines[number] = {Word("REM"), Text(std::string(length, '-'))};
