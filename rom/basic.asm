@@ -215,8 +215,6 @@ READY:  LD A,(CURX)
         CALL PRINTI
         DB "Ok",0DH,0
 MAIN:   LD SP,(MAINSP)
-        LD HL,0FFFFH
-        LD (CURLIN),HL
         LD HL,(AUTOLIN)
         LD A,H
         OR L
@@ -230,7 +228,11 @@ MAIN:   LD SP,(MAINSP)
         LD A,L
         SUB BUF AND 0FFH
 _edit:  LD (PREFILL),A
-MAINED: CALL INLINE
+MAINED: LD HL,DIRNUM - 2        ; direct mode
+        CALL SETLINE
+        XOR A                   ; an error may have left DIM half done
+        LD (DIMFLG),A
+        CALL INLINE
         JR NC,_got
         LD HL,0                 ; STOP ends AUTO
         LD (AUTOLIN),HL
@@ -293,6 +295,22 @@ _skip:  LD A,(HL)
         JR NZ,_skip
         JR _find
 _print: JP PRINT
+
+; The running line from its link at HL: CURPTR and CURLIN. Keeps BC, DE,
+; HL. Direct mode's "line" has its number at DIRNUM.
+SETLINE:
+        LD (CURPTR),HL
+        PUSH HL
+        INC HL
+        INC HL
+        LD A,(HL)
+        INC HL
+        LD H,(HL)
+        LD L,A
+        LD (CURLIN),HL
+        POP HL
+        RET
+DIRNUM: DW 0FFFFH
 
 ; Prints " in N" when a program line is running.
 INLINENO:

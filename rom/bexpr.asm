@@ -246,13 +246,20 @@ _div:   PUSH AF
         JP P,_rpos
         CALL NEGDE
 _rpos:  POP AF
-        JP P,_qpos
-        EX DE,HL
+        JP M,_qneg
+        BIT 7,H                 ; a quotient of +32768: -32768 \ -1
+        JR Z,_qpos
+        POP AF
+        CP 6
+        JR NZ,_mod
+        LD A,E_OV
+        JP FPERR
+_qneg:  EX DE,HL
         CALL NEGDE
         EX DE,HL
 _qpos:  POP AF
         CP 6
-        JP NZ,FFROMINT          ; MOD: the remainder
+_mod:   JP NZ,FFROMINT          ; MOD: the remainder
         EX DE,HL
         JP FFROMINT
 
@@ -658,6 +665,18 @@ _typed: INC HL
 _plain: LD A,D
         LD (VARTYPE),A
         RET
+
+; The simple variable named at HL, made if missing: DE = its value,
+; VARTYPE its type, HL past the name. A subscript is a Syntax error (FOR
+; takes only a simple variable).
+SIMPLEVAR:
+        LD A,1
+        LD (MKVAR),A
+        CALL NAMEGET
+        CALL CHRGOT
+        CP '('
+        JP Z,SNERR
+        JR VARFIND
 
 ; The variable named at HL: DE = its value's address, VARTYPE its type
 ; (0 number, 1 integer, 2 string); HL past the name and any subscripts.

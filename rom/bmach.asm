@@ -120,7 +120,9 @@ _row:   PUSH BC
         JR NZ,_blank
         POP AF
         CALL CHRGET
+        PUSH DE
         CALL EVALBYTE
+        POP DE
         PUSH AF
 _blank: POP AF
         EX DE,HL
@@ -135,6 +137,17 @@ _blank: POP AF
 ; Dots: x 0 to 2 * columns - 1, y 0 to 4 * rows - 1, two across and four
 ; down in each cell. The first dot in a row makes it a plotting row: its
 ; text goes and its colour pair shows the cells' bits as dots.
+
+; Reads "(x,y)" for LINE: DE = x, BC = y, each from -4096 to 4095, so the
+; steps' sums stay within 16 bits.
+LINEXY: CALL DOTXY
+        LD A,D
+        CALL _near
+        LD A,B
+_near:  ADD A,10H
+        CP 20H
+        RET C
+        JP FCERR
 
 ; Reads "(x,y)": DE = x, BC = y.
 DOTXY:  CALL SYNCHR
@@ -276,12 +289,12 @@ _res:   EX DE,HL
         JP INTRES
 
 ; LINE (x1,y1)-(x2,y2)[,0]: the dots between two points (,0 clears them).
-S_LINE: CALL DOTXY
+S_LINE: CALL LINEXY
         LD (PLOTX),DE
         LD (PLOTY),BC
         CALL SYNCHR
         DB '-'
-        CALL DOTXY
+        CALL LINEXY
         LD A,1
         PUSH AF
         CALL CHRGOT
@@ -325,7 +338,9 @@ _dyp:   CALL NEGHL
         LD DE,(LINEDX)
         ADD HL,DE
         LD (LINEERR),HL
-_step:  LD DE,(PLOTX)
+_step:  CALL BREAKNOW            ; STOP: a break after the statement
+        JR NZ,_brk
+        LD DE,(PLOTX)
         LD BC,(PLOTY)
         LD A,(LINEON)
         CALL PLOTDOT
@@ -370,6 +385,9 @@ _noX:   POP HL
         JR _step
 _done:  POP HL
         RET
+_brk:   POP HL
+        POP BC
+        JP BREAK
 
 NEGHL:  XOR A
         SUB L

@@ -5,8 +5,9 @@
 
 F_FOR     EQU 'F'               ; frame marks
 F_GOSUB   EQU 'G'
-FORSIZE   EQU 16                ; mark, variable, type, step, limit, line, text
-GOSUBSIZE EQU 6                 ; mark, line, text, spare
+FORSIZE   EQU 16                ; mark, variable, type, step, limit, line
+                                ; (its link), text
+GOSUBSIZE EQU 6                 ; mark, line (its link), text, spare
 
 ; ---------------------------------------------------------------- LET
 S_LET:  CALL PTRGETC
@@ -172,11 +173,10 @@ _pad:   CALL PSPACE
         JR _semi
 _tab:   CALL CHRGET
         CALL EVALBYTE
-        CALL SYNCHR
+        CALL SYNCHR             ; keeps E, the column
         DB ')'
-        LD B,A
         LD A,(CURX)
-        SUB B
+        SUB E
         JR NC,_after
         NEG
         LD B,A
@@ -185,6 +185,7 @@ _spc:   CALL CHRGET
         CALL EVALBYTE
         CALL SYNCHR
         DB ')'
+        LD A,E
         OR A
         JR Z,_after
         LD B,A
@@ -219,7 +220,7 @@ GOSUBTO:
         LD (HL),F_GOSUB
         INC HL
         PUSH DE
-        LD DE,(CURLIN)
+        LD DE,(CURPTR)
         LD (HL),E
         INC HL
         LD (HL),D
@@ -255,7 +256,9 @@ _found: INC HL
         INC HL
         LD D,(HL)
         INC HL
-        LD (CURLIN),DE
+        EX DE,HL
+        CALL SETLINE
+        EX DE,HL
         LD E,(HL)
         INC HL
         LD D,(HL)
@@ -401,7 +404,7 @@ _goto:  PUSH HL
 ; ---------------------------------------------------------------- FOR / NEXT
 ; FOR v = a TO b [STEP c]: the frame holds the variable, its type, the
 ; step, the limit and where the loop's body starts.
-S_FOR:  CALL PTRGETC
+S_FOR:  CALL SIMPLEVAR
         LD A,(VARTYPE)
         CP 2
         JP Z,TMERR
@@ -480,7 +483,7 @@ _new:   PUSH HL
         LD C,4
         LDIR
         EX DE,HL
-        LD DE,(CURLIN)
+        LD DE,(CURPTR)
         LD (HL),E
         INC HL
         LD (HL),D
@@ -570,7 +573,7 @@ _up:    INC A
         POP HL
         LD L,(IX + 12)
         LD H,(IX + 13)
-        LD (CURLIN),HL
+        CALL SETLINE
         LD L,(IX + 14)
         LD H,(IX + 15)
         JP NEWSTT
@@ -1117,7 +1120,8 @@ S_DEF:  CALL NODIRECT
         INC HL
         LD (HL),C
         EX DE,HL
-        JP SKIPSTMT
+        CALL VARFIND            ; the parameter exists from now on, so that
+        JP SKIPSTMT             ; no FN call moves the arrays under a pointer
 
 ; Illegal direct in direct mode.
 NODIRECT:

@@ -333,3 +333,17 @@ void Enter(const std::vector<std::string>& lines) {
         RunSlices(4);
     }
 }
+
+std::string TrimmedRow(int row) {
+    std::string text = ScreenRow(row);
+    text.erase(text.find_last_not_of(' ') + 1);
+    return text;
+}
+
+std::vector<std::string> BasicOutput(const std::string& line, int slices) {
+    int row = Basic(line, slices);
+    std::vector<std::string> rows;
+    for (int r = row + 1; r < CursorRow() - 1; r++)
+        rows.push_back(TrimmedRow(r));
+    return rows;
+}

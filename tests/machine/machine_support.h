@@ -80,3 +80,8 @@ void BasicBoot(void);
 int Basic(const std::string& line, int slices = 600);
 // Types program lines (no "Ok" follows them).
 void Enter(const std::vector<std::string>& lines);
+// A screen row without its trailing spaces.
+std::string TrimmedRow(int row);
+// BASIC: runs a command and returns the rows from the one after it up to
+// the "Ok" (or the error) that ends it, trimmed.
+std::vector<std::string> BasicOutput(const std::string& line, int slices = 600);
