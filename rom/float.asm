@@ -5,6 +5,8 @@
 ; Zero is exponent 0 and is always stored as 00 00 00 00; there are no
 ; denormals, infinities or NaNs: a result below 2^-126 becomes 0, one whose
 ; rounded magnitude exceeds the largest finite value is an Overflow error.
+; Number text just below 2^-126 (from 1 - 2^-16 of it) reads as 2^-126, so
+; the smallest number's printed text, 1.175494E-38, reads back as it.
 ; + - * / and SQR round to nearest, ties to even, so they equal binary32
 ; hardware wherever its result is normal. EXP, LOG, SIN, COS, ATN and
 ; powers are within a unit in the last place of the exact result, TAN
@@ -62,10 +64,15 @@ FPTS    EQU FPOCT + 1           ; 1: sign of a function's result, bit 7
 FPOFF   EQU FPTS + 1            ; 2: FATN: the angle added, 0 for none;
                                 ;    FPOW: the power of two
 FPZ     EQU FPOFF + 2           ; 4: FLOG2: the number squared
-FPEND   EQU FPZ + 4
+FPMQ    EQU FPZ + 4             ; 4: MPMUL's multiplier
+FPQ     EQU FPMQ + 4            ; 13: its product
+FPEND   EQU FPQ + 13
 
         IF FPEND > FPWORK + 100H
         .ERROR The float library's variables outgrew F200-F2FF
+        ENDIF
+        IF FPMQ / 256 != (FPQ + 12) / 256
+        .ERROR MPMUL's numbers must lie within one page
         ENDIF
 
 ; ---------------------------------------------------------------- moves
@@ -1151,7 +1158,19 @@ _exact: LD HL,(FPXE)
         LD DE,166
         ADD HL,DE
         POP DE
-        CALL FNORMH
+        LD A,H                  ; just below the smallest number, as near
+        OR L                    ; as seven digits say it (1.175494E-38):
+        JR NZ,_norm             ; that number
+        LD A,C
+        AND D
+        INC A
+        JR NZ,_norm
+        INC L
+        LD C,80H
+        LD D,A
+        LD E,A
+        LD B,A
+_norm:  CALL FNORMH
         POP HL
         RET
 
@@ -1904,52 +1923,169 @@ _ge:    CALL FRUN
         LD HL,FPX3
         JP FADD
 
+
 ; Reduces FAC for the circular functions: FPTS <- its sign, FPJ <- the even
-; octant j of |x| (its nearest multiple of pi/4 rounded up to even), FAC
-; and FPX1 <- |x| - j pi/4. Beyond 16384 a whole number of turns goes first.
+; octant j nearest |x| 4/pi (j - 1 <= |x| 4/pi < j + 1), FAC and FPX1 <-
+; |x| - j pi/4. Beyond pi/4 the reduction is exact: x's mantissa times a
+; window of 4/pi's bits, 96 of them from where x's exponent puts the
+; binary point, gives |x| 4/pi mod 8 with 88 bits after the point (no
+; binary32 number comes within 2^-30 of a multiple of pi/2), and the rest
+; times pi/4 to 32 bits is rounded once.
 FREDUCE:
         LD A,(FAC+3)
         AND 80H
         LD (FPTS),A
         CALL FABS
-        LD HL,FTRIGMAX
+        LD HL,0
+        LD (FPJ),HL
+        LD HL,FPI4HI            ; below pi/4: x itself
         CALL FCMP
         DEC A
-        JR Z,_small
-        CALL FRUN
-        FDO FR_ST,FPX1
-        FDO FR_LD,F2PI
-        FDO FR_DIV,FPX1
-        FDO FR_CALL,FINT
-        FDO FR_MUL,F2PI
-        FDO FR_SUB,FPX1
-        DB 0
-_small: CALL FRUN
-        FDO FR_ST,FPX1
-        FDO FR_MUL,FOPI
-        DB 0
-        CALL FTOADDR
-        BIT 0,E
+        JP Z,_done
+        LD HL,FAC
+        CALL FUNPK
+        LD B,A                  ; E, the biased exponent
+        LD (FPMQ + 1),DE        ; the multiplier: the mantissa, then as
+        LD A,C                  ; many zeros as bring its exponent to 7
+        LD (FPMQ + 3),A         ; modulo 8
+        XOR A
+        LD (FPMQ),A
+        LD A,B
+        ADD A,3
+        AND 7
+        ADD A,24
+        LD C,A                  ; bits: 24 + (E + 3) mod 8
+        LD A,B
+        SUB C
+        SUB 5                   ; 8 u + 128: the window starts u bytes
+        RRCA                    ; into 4/pi's bits
+        RRCA
+        RRCA
+        CPL
+        ADD A,28 + 1            ; 12 - u
+        LD E,A
+        LD D,0
+        LD HL,FOPIBITS
+        ADD HL,DE
+        LD A,C
+        LD BC,12 * 256 + 13
+        CALL MPMUL              ; FPQ: 8 bits of |x| 4/pi above the point,
+        LD A,(FPQ + 11)         ; 88 below
+        AND 7
+        LD C,0
+        BIT 0,A
         JR Z,_even
-        INC DE
-_even:  LD (FPJ),DE
-        CALL FFROMINT
-        LD HL,FPX2
-        CALL FST
-        LD HL,FDP1
-        CALL _piece
-        LD HL,FDP2
-        CALL _piece
-        LD HL,FDP3
-_piece: PUSH HL                 ; x <- x - j (a piece of pi/4)
-        LD HL,FPX2
-        CALL FLD
-        POP HL
-        CALL FMUL
-        LD HL,FPX1
-        CALL FADD
-        LD HL,FPX1
+        LD HL,FPQ               ; the octant above: the rest is negative
+        LD B,11
+        SCF
+_neg:   LD A,(HL)
+        CPL
+        ADC A,C
+        LD (HL),A
+        INC HL
+        DJNZ _neg
+        LD A,(FPQ + 11)
+        AND 7
+        INC A
+        LD C,80H
+_even:  LD (FPJ),A
+        LD A,C
+        LD (FPSGN),A
+        LD DE,126               ; normalise the rest: its top 32 bits
+_norm:  LD HL,FPQ + 10
+        BIT 7,(HL)
+        JR NZ,_top
+        LD HL,FPQ
+        LD B,11
+        OR A
+_shl:   RL (HL)
+        INC HL
+        DJNZ _shl
+        DEC DE
+        JR _norm
+_top:   PUSH DE
+        LD HL,FPQ + 7
+        LD DE,FPMQ
+        LD BC,4
+        LDIR
+        LD HL,FPI4BITS          ; times pi/4
+        LD A,32
+        LD BC,4 * 256 + 8
+        CALL MPMUL
+        LD HL,(FPQ)             ; the lowest bytes are sticky
+        LD A,H
+        OR L
+        LD HL,(FPQ + 2)
+        OR H
+        OR L
+        LD HL,(FPQ + 4)
+        LD DE,(FPQ + 6)
+        LD C,D
+        LD D,E
+        LD E,H
+        LD B,L
+        JR Z,_pack
+        SET 0,B
+_pack:  POP HL
+        CALL FNORMH
+_done:  LD HL,FPX1
         JP FST
+
+; FPQ (C bytes, modulo 2^(8 C)) <- the B bytes at HL times the top A bits
+; of FPMQ (a 32-bit number), all little-endian: shift and add, a bit at a
+; time. FPQ and FPMQ lie within one page.
+MPMUL:  PUSH AF
+        EX DE,HL
+        LD HL,FPQ
+        LD A,C
+_clr:   LD (HL),0
+        INC L
+        DEC A
+        JR NZ,_clr
+        POP AF
+_bit:   PUSH AF
+        PUSH BC
+        LD HL,FPQ               ; the product times 2
+        LD B,C
+        OR A
+_shl:   RL (HL)
+        INC L
+        DJNZ _shl
+        LD HL,FPMQ              ; the multiplier's next bit
+        SLA (HL)
+        INC L
+        RL (HL)
+        INC L
+        RL (HL)
+        INC L
+        RL (HL)
+        POP BC
+        JR NC,_skip
+        PUSH BC                 ; the multiplicand added
+        PUSH DE
+        LD HL,FPQ
+        LD A,C
+        SUB B
+        LD C,A
+        OR A
+_add:   LD A,(DE)
+        ADC A,(HL)
+        LD (HL),A
+        INC L
+        INC DE
+        DJNZ _add
+        JR NC,_added
+_carry: INC (HL)                ; a carry into the bytes above (at least one)
+        JR NZ,_added
+        INC L
+        DEC C
+        JR NZ,_carry
+_added: POP DE
+        POP BC
+_skip:  POP AF
+        DEC A
+        JR NZ,_bit
+        RET
 
 FSIN:   LD C,0
         JR FSINCOS
@@ -2376,12 +2512,12 @@ FEXPC2  DB 83H,80H,5EH,0B9H     ;   -2.12194442E-4
 FEXPHI  DB 9AH,99H,0B1H,42H     ; 88.8
 FEXPLO  DB 00H,00H,0D0H,0C2H    ; -104
 FSQRTH  DB 0F3H,04H,35H,3FH     ; 0.707106769
-FOPI    DB 83H,0F9H,0A2H,3FH    ; 4/pi
-FDP1    DB 00H,00H,49H,0BFH     ; -0.78515625, pi/4 less
-FDP2    DB 00H,0A0H,7DH,0B9H    ;   -2.41875648E-4, less
-FDP3    DB 69H,21H,22H,0B3H     ;   -3.77489506E-8
-FTRIGMAX DB 00H,00H,80H,46H     ; 16384
-F2PI    DB 0DBH,0FH,0C9H,40H    ; 2 pi
+FOPIBITS                        ; 4/pi's first 192 bits, the lowest first,
+        DB 41H,90H,43H,3CH,99H,95H,62H,0DBH ; then 32 zero bits
+        DB 0C0H,0DDH,34H,0F5H,0D1H,57H,27H,0FCH
+        DB 29H,15H,44H,4EH,6EH,83H,0F9H,0A2H
+        DB 0,0,0,0
+FPI4BITS DB 0A2H,0DAH,0FH,0C9H  ; pi/4 times 2^32
 FTAN38  DB 7AH,82H,1AH,40H      ; tan 3pi/8
 FTAN18  DB 0CDH,13H,0D4H,3EH    ; tan pi/8
 FPI2HI  DB 0DBH,0FH,0C9H,3FH    ; pi/2 = 1.57079637

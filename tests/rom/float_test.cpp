@@ -19,6 +19,8 @@
 #include <sstream>
 #include <string>
 
+#include "tests/rom/number_text.h"
+
 namespace {
 
 constexpr int kReturn = 0xE000; // an address no routine reads: the call's end
@@ -519,6 +521,195 @@ TEST_F(Float, RandomNumbersRepeatAndReseed) {
     SetFac(-7.0f);
     Call("FRND");
     EXPECT_EQ(Fac(), first) << "the same seed starts the same sequence";
+}
+
+// Mantissas of runs of ones and zeros: rounding carries that run through
+// every byte, ties and sticky bits come up far more often than at random.
+uint32_t RunsOfBits(std::mt19937& rng) {
+    uint32_t bits = 0;
+    int bit = 0, value = rng() & 1;
+    while (bit < 23) {
+        int run = 1 + int(rng() % 12);
+        for (int i = 0; i < run && bit < 23; i++, bit++)
+            bits |= uint32_t(value) << (22 - bit);
+        value ^= 1;
+    }
+    return bits;
+}
+
+float Structured(std::mt19937& rng, int exponent) {
+    uint32_t sign = rng() & 1 ? 0x80000000u : 0;
+    return std::bit_cast<float>(sign | uint32_t(exponent + 127) << 23 | RunsOfBits(rng));
+}
+
+TEST_F(Float, CarriesAndStickyBitsInEveryOperation) {
+    struct Op {
+        const char* name;
+        float (*host)(float, float);
+    } ops[] = {{"FADD", [](float x, float y) { return x + y; }},
+               {"FSUB", [](float x, float y) { return x - y; }},
+               {"FMUL", [](float x, float y) { return x * y; }},
+               {"FDIV", [](float x, float y) { return x / y; }}};
+    std::mt19937 rng(23);
+    for (const Op& op : ops) {
+        for (int i = 0; i < 4000; i++) {
+            // Exponents apart by 0 to 30: every alignment of the smaller
+            // operand's bits, with half of the pairs of one sign.
+            int e = int(rng() % 60) - 30;
+            float x = Structured(rng, e);
+            float y = Structured(rng, e - int(rng() % 31));
+            if (i & 1) y = std::copysign(y, x);
+            if (i & 2) std::swap(x, y);
+            Put(kLeft, x);
+            SetFac(y);
+            ExpectArithmetic(op.name, x, y, op.host(x, y), Call(op.name, kLeft));
+            if (HasFailure()) return;
+        }
+    }
+}
+
+TEST_F(Float, PrintsSevenDigitsWhateverTheCarries) {
+    std::mt19937 rng(1048575);
+    int checked = 0;
+    for (int i = 0; i < 6000; i++) {
+        // Half from the whole range, half where the text is plain.
+        float x = Structured(rng, i & 1 ? int(rng() % 254) - 126 : int(rng() % 32) - 8);
+        if (i % 7 == 0) x = std::nextafter(std::round(x), 0.0f) + 0.5f;
+        bool near;
+        std::string expected = NumberText(x, &near);
+        if (near) continue;
+        checked++;
+        ASSERT_EQ(Fout(x), expected) << std::hexfloat << x;
+    }
+    EXPECT_GT(checked, 5800);
+    EXPECT_EQ(Fout(1048575.5f), " 1048576");
+    EXPECT_EQ(Fout(16777215.0f), " 1.677722E+07");
+}
+
+// The number range: 2^-126 to the largest binary32 number. Text below it
+// reads as 0 and above it is an Overflow; every number prints as text that
+// reads back inside the range.
+TEST_F(Float, TheRangeEndsAgreeInTextAndArithmetic) {
+    const float ends[] = {0x1p-126f, 0x1.000002p-126f, 0x1.fffffep-126f, 0x1.fffffep127f, 0x1p127f};
+    for (float x : ends) {
+        std::string text = Fout(x).substr(1);
+        float back = Fin(text);
+        EXPECT_NE(back, 0.0f) << text;
+        EXPECT_LE(Ulps(back, x), 8) << text;
+    }
+    EXPECT_EQ(Fout(0x1p-126f), " 1.175494E-38");
+    EXPECT_EQ(Fin("1.175494E-38"), 0x1p-126f);
+    EXPECT_EQ(Fin("1E-38"), 0.0f);
+    EXPECT_EQ(Fin("1.1754942E-38"), 0x1p-126f);
+    EXPECT_EQ(Fin("1.17546E-38"), 0.0f);
+    bool failed;
+    Fin("3.402824E38", nullptr, &failed);
+    EXPECT_TRUE(failed);
+    // Halving the smallest number underflows to 0; doubling the largest
+    // overflows.
+    Put(kLeft, 0x1p-126f);
+    SetFac(2.0f);
+    Result got = Call("FDIV", kLeft);
+    EXPECT_FALSE(got.carry);
+    EXPECT_EQ(Fac(), 0.0f);
+    Put(kLeft, 0x1.fffffep127f);
+    SetFac(2.0f);
+    got = Call("FMUL", kLeft);
+    EXPECT_TRUE(got.carry && got.a == 6);
+}
+
+// |x| 4/pi, the octant (mod 8) and 64 bits after the point, from 4/pi to
+// 256 bits (enough for any binary32 x), then the reduced argument
+// (|x| 4/pi - j) pi/4 for the even octant j at or just above it.
+struct Reduction {
+    int octant;
+    long double r;
+};
+
+Reduction Reduce(float x) {
+    static const uint32_t kFourOverPi[8] = {0xA2F9836E, 0x4E441529, 0xFC2757D1, 0xF534DDC0,
+                                            0xDB629599, 0x3C439041, 0xFE5163AB, 0xDEBBC561};
+    uint32_t bits = std::bit_cast<uint32_t>(std::fabs(x));
+    uint64_t mantissa = (bits & 0x7FFFFF) | 0x800000;
+    int k = int(bits >> 23) - 150; // |x| = mantissa 2^k
+    uint32_t product[9] = {};      // mantissa times 4/pi 2^255, lowest limb first
+    uint64_t carry = 0;
+    for (int i = 0; i < 8; i++) {
+        uint64_t p = mantissa * kFourOverPi[7 - i] + carry;
+        product[i] = uint32_t(p);
+        carry = p >> 32;
+    }
+    product[8] = uint32_t(carry);
+    auto bit = [&](int n) { return n < 0 || n >= 288 ? 0 : int(product[n / 32] >> n % 32 & 1); };
+    int point = 255 - k; // the bit of weight 1
+    int octant = bit(point) | bit(point + 1) << 1 | bit(point + 2) << 2;
+    uint64_t fraction = 0;
+    for (int n = point - 1; n >= point - 64; n--)
+        fraction = fraction << 1 | uint64_t(bit(n));
+    long double f = std::ldexp((long double)fraction, -64);
+    if (octant & 1) {
+        octant = (octant + 1) & 7;
+        f -= 1;
+    }
+    return {octant, f * 0.785398163397448309615660845819875721L};
+}
+
+TEST_F(Float, CircularArgumentsReduceExactly) {
+    std::mt19937 rng(8);
+    long worst = 0;
+    for (int i = 0; i < 3000; i++) {
+        float x = Structured(rng, int(rng() % 128));
+        if (i % 3 == 0)
+            x = std::bit_cast<float>(0x3F490FDBu + uint32_t(rng() % (0x7F800000u - 0x3F490FDBu)));
+        if (i == 0) x = 0x1.f37c8ap+96f; // the one nearest a multiple of pi/2
+        if (std::isinf(x) || std::isnan(x)) continue;
+        SetFac(x);
+        ASSERT_FALSE(Call("FREDUCE").carry);
+        Reduction exact = Reduce(x);
+        EXPECT_EQ(memory[symbols.at("FPJ")] & 7, exact.octant) << std::hexfloat << x;
+        long ulps = Ulps(Get(symbols.at("FPX1")), float(exact.r));
+        worst = std::max(worst, ulps);
+        ASSERT_LE(ulps, 1) << std::hexfloat << x << " reduced to " << Get(symbols.at("FPX1"))
+                           << " for " << float(exact.r);
+    }
+    std::printf("FREDUCE: within %ld units in the last place of the reduced argument\n", worst);
+}
+
+// SIN, COS and TAN against the host's double-precision library over ranges
+// up to 1E30: the largest and mean error in units in the last place.
+TEST_F(Float, CircularFunctionsUpTo1E30) {
+    struct Function {
+        const char* name;
+        double (*host)(double);
+    } functions[] = {{"FSIN", [](double x) { return std::sin(x); }},
+                     {"FCOS", [](double x) { return std::cos(x); }},
+                     {"FTAN", [](double x) { return std::tan(x); }}};
+    const float ranges[][2] = {{0, 0.785398f}, {0.785398f, 6.283185f}, {6.283185f, 1e3f},
+                               {1e3f, 1e7f},   {1e7f, 1e15f},          {1e15f, 1e30f}};
+    std::mt19937 rng(30);
+    std::printf("function  range                   max ulps  mean ulps  T-states\n");
+    for (const Function& f : functions) {
+        for (const auto& range : ranges) {
+            long worst = 0, sum = 0;
+            const int count = 300;
+            tstates = 0;
+            for (int i = 0; i < count; i++) {
+                // Uniform in the logarithm, either sign.
+                double u = std::uniform_real_distribution<double>(0, 1)(rng);
+                double lo = std::max(double(range[0]), 1e-6);
+                float x = float(lo * std::pow(double(range[1]) / lo, u));
+                if (rng() & 1) x = -x;
+                SetFac(x);
+                ASSERT_FALSE(Call(f.name).carry) << f.name << ' ' << x;
+                long ulps = Ulps(Fac(), float(f.host(x)));
+                worst = std::max(worst, ulps);
+                sum += ulps;
+            }
+            std::printf("%-8s  %-10g to %-10g  %8ld  %9.3f  %8ld\n", f.name + 1, range[0], range[1],
+                        worst, double(sum) / count, tstates / count);
+            EXPECT_LE(worst, 2) << f.name << " from " << range[0] << " to " << range[1];
+        }
+    }
 }
 
 } // namespace
