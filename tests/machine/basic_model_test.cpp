@@ -1,0 +1,583 @@
+// BASIC held to models of the dialect: random PRINT statements against the
+// layout rules, random programs against a small interpreter of their flow
+// statements, and the string collector against the strings a program
+// holds. Seeded, so a failure repeats; typed at the machine and read from
+// its screen, so nothing depends on how fast the interpreter runs.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <map>
+#include <random>
+#include <sstream>
+
+#include "tests/machine/machine_support.h"
+#include "tests/rom/number_text.h"
+
+namespace {
+
+// The screen as the console fills it: a character goes at the cursor, which
+// moves to the next row after the last column; a new line at the bottom
+// scrolls.
+struct Screen {
+    int columns, rows, x = 0, y = 0;
+    std::vector<std::string> text;
+    Screen(int c, int r) : columns(c), rows(r), text(r, std::string(c, ' ')) {}
+    void NewLine() {
+        x = 0;
+        if (++y == rows) {
+            text.erase(text.begin());
+            text.push_back(std::string(columns, ' '));
+            y = rows - 1;
+        }
+    }
+    void Put(char c) {
+        text[y][x] = c;
+        if (++x == columns) NewLine();
+    }
+    void Put(const std::string& s) {
+        for (char c : s)
+            Put(c);
+    }
+    // What the prompt does when a command ends.
+    void Ok() {
+        if (x) NewLine();
+        Put("Ok");
+        NewLine();
+    }
+};
+
+void ExpectScreen(const Screen& model, const std::string& what) {
+    for (int r = 0; r < model.rows; r++)
+        ASSERT_EQ(ScreenRow(r), model.text[r]) << "row " << r << " after\n" << what;
+}
+
+// A number constant as a program would write it, and its value; none whose
+// printing could go either way.
+struct Constant {
+    std::string text;
+    float value;
+};
+
+Constant RandomConstant(std::mt19937& rng) {
+    for (;;) {
+        std::string digits;
+        int count = 1 + int(rng() % 9);
+        for (int i = 0; i < count; i++)
+            digits += char('0' + rng() % 10);
+        std::string text;
+        switch (rng() % 4) {
+        case 0: // a whole number
+            text = digits.substr(0, 1 + rng() % 6);
+            break;
+        case 1: { // a fraction
+            size_t point = rng() % (digits.size() + 1);
+            text = digits.substr(0, point) + "." + digits.substr(point);
+            break;
+        }
+        default: // an exponent
+            text = digits.substr(0, 1) + (digits.size() > 1 ? "." + digits.substr(1) : "") + "E" +
+                   std::to_string(int(rng() % 61) - 30);
+        }
+        if (rng() % 3 == 0) text = "-" + text;
+        float value = std::strtof(text.c_str(), nullptr);
+        bool near;
+        NumberText(value, &near);
+        if (!near && (value == 0 || std::fabs(value) >= 0x1p-126f)) return {text, value};
+    }
+}
+
+// One PRINT statement of numbers, strings, TAB and SPC joined by ';' and
+// ',', and what it does to the model's screen.
+std::string RandomPrint(std::mt19937& rng, Screen& model) {
+    std::string line = "PRINT ";
+    int items = 1 + int(rng() % 8);
+    bool newLine = true;
+    for (int i = 0; i < items && line.size() < 200; i++) {
+        switch (rng() % 5) {
+        case 0:
+        case 1: {
+            Constant c = RandomConstant(rng);
+            line += c.text;
+            model.Put(NumberText(c.value) + " ");
+            break;
+        }
+        case 2: {
+            static const char kChars[] = "ABCXYZ0123456789 .-+*=#$()";
+            std::string s(rng() % 26, ' ');
+            for (char& c : s)
+                c = kChars[rng() % (sizeof kChars - 1)];
+            line += "\"" + s + "\"";
+            model.Put(s);
+            break;
+        }
+        case 3: {
+            int n = int(rng() % 100);
+            line += "TAB(" + std::to_string(n) + ")";
+            for (int k = model.x; k < n; k++) // spaces up to column n, once
+                model.Put(' ');
+            break;
+        }
+        default: {
+            int n = int(rng() % 60);
+            line += "SPC(" + std::to_string(n) + ")";
+            for (int k = 0; k < n; k++)
+                model.Put(' ');
+        }
+        }
+        newLine = true;
+        if (i + 1 < items || rng() % 3 == 0) {
+            if (rng() % 3 == 0) { // the next 14-column zone, or the next row
+                line += ",";
+                int spaces = 14 - model.x % 14;
+                if (model.x + spaces >= model.columns)
+                    model.NewLine();
+                else
+                    for (int k = 0; k < spaces; k++)
+                        model.Put(' ');
+            } else {
+                line += ";";
+            }
+            newLine = false;
+        }
+    }
+    if (newLine) model.NewLine();
+    return line;
+}
+
+TEST(BasicModel, PrintLaysOutAsTheDialectDoes) {
+    BasicBoot();
+    std::mt19937 rng(4080);
+    for (int columns : {40, 80}) {
+        Basic("WIDTH " + std::to_string(columns));
+        int rows = ScreenRows();
+        for (int i = 0; i < 120; i++) {
+            Screen model(columns, rows);
+            std::string line = "CLS:" + RandomPrint(rng, model);
+            model.Ok();
+            Basic(line);
+            ExpectScreen(model, line);
+            if (HasFailure()) return;
+        }
+    }
+}
+
+// ------------------------------------------------------------ control flow
+
+// A program of flow statements, each one after a PRINT of a token of its
+// own, so the screen tells which statements ran in which order.
+enum Kind { Trace, Goto, Gosub, Return, For, Next, If, Else, On, Count, End };
+
+struct Stmt {
+    Kind kind = Trace;
+    char token = 0;
+    int target = -1;          // GOTO, GOSUB, THEN and ELSE (-1: a statement follows)
+    std::vector<int> targets; // ON
+    bool gosub = false;       // ON .. GOSUB
+    std::vector<int> vars;    // FOR (one), NEXT (none or more); IF's variable
+    Constant from, to, step;
+    bool hasStep = false;
+    int op = 0; // IF: 1 <, 2 =, 4 >, or two of them
+};
+
+Stmt Make(Kind kind, char token = 0) {
+    Stmt s;
+    s.kind = kind;
+    s.token = token;
+    return s;
+}
+
+const char* kVarNames[] = {"I", "J", "K", "C"};
+
+struct Program {
+    std::vector<int> numbers;
+    std::vector<std::vector<Stmt>> lines;
+};
+
+std::string StmtText(const Stmt& s) {
+    auto n = [](int v) { return std::to_string(v); };
+    switch (s.kind) {
+    case Trace: return std::string("PRINT \"") + s.token + "\";";
+    case Goto: return "GOTO " + n(s.target);
+    case Gosub: return "GOSUB " + n(s.target);
+    case Return: return "RETURN";
+    case For:
+        return std::string("FOR ") + kVarNames[s.vars[0]] + "=" + s.from.text + " TO " + s.to.text +
+               (s.hasStep ? " STEP " + s.step.text : "");
+    case Next: {
+        std::string t = "NEXT";
+        for (size_t i = 0; i < s.vars.size(); i++)
+            t += std::string(i ? "," : " ") + kVarNames[s.vars[i]];
+        return t;
+    }
+    case If: {
+        static const char* ops[] = {"", "<", "=", "<=", ">", "<>", ">="};
+        return std::string("IF ") + kVarNames[s.vars[0]] + ops[s.op] + s.to.text + " THEN" +
+               (s.target >= 0 ? " " + n(s.target) : "");
+    }
+    case Else: return "ELSE" + (s.target >= 0 ? " " + n(s.target) : std::string());
+    case On: {
+        std::string t = std::string("ON C ") + (s.gosub ? "GOSUB " : "GOTO ");
+        for (size_t i = 0; i < s.targets.size(); i++)
+            t += (i ? "," : "") + n(s.targets[i]);
+        return t;
+    }
+    case Count: return "C=C+1";
+    case End: return "END";
+    }
+    return "";
+}
+
+std::vector<std::string> ProgramText(const Program& p) {
+    std::vector<std::string> text;
+    for (size_t l = 0; l < p.lines.size(); l++) {
+        std::string line = std::to_string(p.numbers[l]);
+        for (size_t i = 0; i < p.lines[l].size(); i++) {
+            const Stmt& s = p.lines[l][i];
+            bool follows = i > 0 &&
+                           (p.lines[l][i - 1].kind == If || p.lines[l][i - 1].kind == Else) &&
+                           p.lines[l][i - 1].target < 0;
+            line += (i == 0 || follows || s.kind == Else ? " " : ":") + StmtText(s);
+        }
+        text.push_back(line);
+    }
+    return text;
+}
+
+// What the program does, by the dialect's rules: the tokens printed, the
+// error that ended it (empty if none) and the variables at the end; false
+// if it runs too long or too deep to be worth comparing.
+struct Outcome {
+    std::string trace, error;
+    float vars[4] = {};
+};
+
+bool Interpret(const Program& p, Outcome& out) {
+    struct Frame {
+        bool gosub;
+        int var;
+        float limit, step;
+        int line, stmt; // where the loop's body starts, or RETURN goes on
+    };
+    std::vector<Frame> frames;
+    int line = 0, stmt = 0, steps = 0;
+    auto lineOf = [&](int number) {
+        auto at = std::find(p.numbers.begin(), p.numbers.end(), number);
+        return at == p.numbers.end() ? -1 : int(at - p.numbers.begin());
+    };
+    auto fail = [&](const char* message) {
+        out.error = std::string("?") + message + " in " + std::to_string(p.numbers[line]);
+        return true;
+    };
+    // The FOR frames a NEXT or FOR looks at: those above the newest GOSUB.
+    auto findFor = [&](int var) {
+        for (int f = int(frames.size()) - 1; f >= 0 && !frames[f].gosub; f--)
+            if (var < 0 || frames[f].var == var) return f;
+        return -1;
+    };
+    auto jump = [&](int number) {
+        int to = lineOf(number);
+        if (to < 0) return false;
+        line = to;
+        stmt = 0;
+        return true;
+    };
+    while (line < int(p.lines.size())) {
+        if (stmt >= int(p.lines[line].size())) {
+            line++;
+            stmt = 0;
+            continue;
+        }
+        if (++steps > 400 || frames.size() > 40) return false;
+        const Stmt& s = p.lines[line][stmt];
+        switch (s.kind) {
+        case Trace:
+            out.trace += s.token;
+            stmt++;
+            break;
+        case Goto:
+            if (!jump(s.target)) return fail("Undefined line number");
+            break;
+        case Gosub:
+            frames.push_back({true, -1, 0, 0, line, stmt + 1});
+            if (!jump(s.target)) return fail("Undefined line number");
+            break;
+        case Return: {
+            int f = int(frames.size()) - 1;
+            while (f >= 0 && !frames[f].gosub)
+                f--;
+            if (f < 0) return fail("RETURN without GOSUB");
+            line = frames[f].line;
+            stmt = frames[f].stmt;
+            frames.resize(f);
+            break;
+        }
+        case For: {
+            int var = s.vars[0];
+            out.vars[var] = s.from.value;
+            int f = findFor(var);
+            if (f >= 0) frames.resize(f);
+            frames.push_back(
+                {false, var, s.to.value, s.hasStep ? s.step.value : 1.0f, line, stmt + 1});
+            stmt++;
+            break;
+        }
+        case Next: {
+            size_t which = 0;
+            for (;;) {
+                int f = findFor(s.vars.empty() ? -1 : s.vars[which]);
+                if (f < 0) return fail("NEXT without FOR");
+                frames.resize(f + 1);
+                Frame& loop = frames[f];
+                float v = out.vars[loop.var] + loop.step;
+                out.vars[loop.var] = v;
+                if (loop.step >= 0 ? v <= loop.limit : v >= loop.limit) {
+                    line = loop.line;
+                    stmt = loop.stmt;
+                    break;
+                }
+                frames.pop_back();
+                if (++which >= s.vars.size()) {
+                    stmt++;
+                    break;
+                }
+            }
+            break;
+        }
+        case If: {
+            float v = out.vars[s.vars[0]], c = s.to.value;
+            int relation = v < c ? 1 : v == c ? 2 : 4;
+            if (s.op & relation) {
+                if (s.target >= 0) {
+                    if (!jump(s.target)) return fail("Undefined line number");
+                } else {
+                    stmt++;
+                }
+                break;
+            }
+            int e = stmt + 1;
+            while (e < int(p.lines[line].size()) && p.lines[line][e].kind != Else)
+                e++;
+            if (e == int(p.lines[line].size())) {
+                line++;
+                stmt = 0;
+            } else if (p.lines[line][e].target >= 0) {
+                if (!jump(p.lines[line][e].target)) return fail("Undefined line number");
+            } else {
+                stmt = e + 1;
+            }
+            break;
+        }
+        case Else: // reached from THEN's side: the rest of the line is ELSE's
+            line++;
+            stmt = 0;
+            break;
+        case On: {
+            int v = int(out.vars[3]);
+            if (v > 255) return fail("Illegal function call");
+            if (v >= 1 && v <= int(s.targets.size())) {
+                if (s.gosub) frames.push_back({true, -1, 0, 0, line, stmt + 1});
+                if (!jump(s.targets[v - 1])) return fail("Undefined line number");
+            } else {
+                stmt++;
+            }
+            break;
+        }
+        case Count:
+            out.vars[3] += 1;
+            stmt++;
+            break;
+        case End: return true;
+        }
+    }
+    return true;
+}
+
+// A program as a reader would write one: a main part whose loops close
+// and whose jumps mostly go forward (into loops' bodies, out of them, over
+// lines), subroutines from line 100 on that may loop, call later ones or
+// return from inside a loop, and now and then a fault: a stray NEXT or
+// RETURN, a line that does not exist, a main part that runs into the
+// subroutines.
+Program RandomProgram(std::mt19937& rng) {
+    Program p;
+    int mainLines = 3 + int(rng() % 6), subs = 1 + int(rng() % 3);
+    for (int l = 0; l < mainLines; l++)
+        p.numbers.push_back(10 * (l + 1));
+    for (int l = 0; l < subs; l++)
+        p.numbers.push_back(100 + 10 * l);
+    auto chance = [&](int in) { return rng() % in == 0; };
+    auto missing = [&](int number) { return chance(40) ? number + 5 : number; };
+    auto later = [&](int l) { // a main line after l; rarely the first subroutine
+        int to = chance(20) ? mainLines : l + 1 + int(rng() % (mainLines - 1 - l));
+        return missing(p.numbers[to]);
+    };
+    auto sub = [&](int from) {
+        return missing(p.numbers[mainLines + from + int(rng() % (subs - from))]);
+    };
+    auto constant = [&](const char* const* texts, int n) {
+        std::string t = texts[rng() % n];
+        return Constant{t, std::strtof(t.c_str(), nullptr)};
+    };
+    static const char* kStarts[] = {"1", "0", "-2", "3", ".5", "2.5", "-1"};
+    static const char* kLimits[] = {"3", "1", "-3", "2.5", "0", "4", "1.3"};
+    static const char* kSteps[] = {"1", "-1", "2", "-.5", ".5", ".25", "-.3", "1.5", "-2"};
+    char token = 'A';
+    auto trace = [&] {
+        Stmt t = Make(Trace, token);
+        // No 'O' before 'k': a trace never shows the prompt's "Ok".
+        token = token == 'N' ? 'P' : token == 'Z' ? 'a' : token == 'z' ? '0' : char(token + 1);
+        return t;
+    };
+    auto loop = [&](int var) {
+        Stmt s = Make(For);
+        s.vars = {var};
+        s.from = constant(kStarts, 7);
+        s.to = constant(kLimits, 7);
+        s.hasStep = !chance(3);
+        s.step = constant(kSteps, 9);
+        return s;
+    };
+    auto next = [&](std::vector<int>& open) {
+        Stmt s = Make(Next);
+        int close = open.size() > 1 && chance(3) ? 2 : 1;
+        bool named = !chance(3) || close == 2;
+        for (int i = 0; i < close; i++) {
+            if (named) s.vars.push_back(open.back());
+            open.pop_back();
+        }
+        return s;
+    };
+    std::vector<int> open; // the main part's loops not yet closed
+    for (int l = 0; l + 1 < mainLines; l++) {
+        std::vector<Stmt> line;
+        bool hasIf = false;
+        for (int i = 1 + int(rng() % 3); i > 0; i--) {
+            line.push_back(trace());
+            Stmt s;
+            switch (rng() % 10) {
+            case 0: s = Make(Count); break;
+            case 1:
+                s = Make(Gosub);
+                s.target = sub(0);
+                break;
+            case 2:
+            case 3:
+                if (open.size() < 3) {
+                    int var = int(rng() % 3);
+                    if (std::find(open.begin(), open.end(), var) == open.end()) open.push_back(var);
+                    s = loop(var);
+                } else {
+                    s = next(open);
+                }
+                break;
+            case 4: s = open.empty() ? Make(Count) : next(open); break;
+            case 5:
+                s = Make(On);
+                s.gosub = chance(2);
+                for (int n = 1 + int(rng() % 3); n > 0; n--)
+                    s.targets.push_back(s.gosub ? sub(0) : later(l));
+                break;
+            case 6:
+                if (!hasIf) {
+                    hasIf = true;
+                    s = Make(If);
+                    s.vars = {int(rng() % 4)};
+                    s.op = 1 + int(rng() % 6);
+                    s.to = constant(kLimits, 7);
+                    s.target = chance(2) ? later(l) : -1;
+                    break;
+                }
+                [[fallthrough]];
+            case 7:
+                if (hasIf && chance(2)) {
+                    s = Make(Else);
+                    s.target = chance(2) ? later(l) : -1;
+                    break;
+                }
+                [[fallthrough]];
+            case 8:
+                s = Make(Goto); // forward, now and then back
+                s.target = chance(8) ? p.numbers[rng() % (l + 1)] : later(l);
+                break;
+            default: s = chance(10) ? Make(chance(2) ? Next : Return) : Make(Count);
+            }
+            line.push_back(s);
+            // THEN or ELSE without a line number: a statement follows.
+            if ((s.kind == If || s.kind == Else) && s.target < 0) line.push_back(trace());
+        }
+        p.lines.push_back(line);
+    }
+    std::vector<Stmt> last; // closes the loops and ends, mostly
+    while (!open.empty() && !chance(6)) {
+        last.push_back(trace());
+        last.push_back(next(open));
+    }
+    last.push_back(trace());
+    if (!chance(6)) last.push_back(Make(End));
+    p.lines.push_back(last);
+    for (int l = 0; l < subs; l++) {
+        std::vector<Stmt> line = {trace()};
+        switch (rng() % 4) {
+        case 0: { // a loop, maybe left by RETURN
+            line.push_back(loop(int(rng() % 3)));
+            line.push_back(trace());
+            if (chance(3)) line.push_back(Make(Return));
+            std::vector<int> inner = {line.back().vars.empty() ? line[1].vars[0] : 0};
+            line.push_back(next(inner));
+            break;
+        }
+        case 1:
+            if (l + 1 < subs) {
+                Stmt s = Make(Gosub);
+                s.target = sub(l + 1);
+                line.push_back(s);
+            }
+            break;
+        case 2: line.push_back(Make(Count)); break;
+        default: break;
+        }
+        line.push_back(trace());
+        line.push_back(Make(Return));
+        p.lines.push_back(line);
+    }
+    return p;
+}
+
+TEST(BasicModel, ControlFlowFollowsTheDialectsRules) {
+    BasicBoot();
+    Basic("WIDTH 80");
+    std::mt19937 rng(1980);
+    int run = 0, errors = 0;
+    while (run < 120) {
+        Program p = RandomProgram(rng);
+        Outcome expected;
+        if (!Interpret(p, expected)) continue;
+        run++;
+        errors += !expected.error.empty();
+        Basic("NEW");
+        std::vector<std::string> text = ProgramText(p);
+        Enter(text);
+        std::string listing;
+        for (const std::string& line : text)
+            listing += line + "\n";
+        Screen model(80, ScreenRows());
+        model.Put(expected.trace);
+        if (!expected.error.empty()) {
+            if (model.x) model.NewLine();
+            model.Put(expected.error);
+        }
+        model.Ok();
+        Basic("CLS:RUN", 5000);
+        ExpectScreen(model, listing);
+        std::string values;
+        for (float v : expected.vars)
+            values += NumberText(v) + " ";
+        values.erase(values.find_last_not_of(' ') + 1);
+        EXPECT_EQ(BasicOutput("PRINT I;J;K;C"), std::vector<std::string>{values}) << listing;
+        if (HasFailure()) return;
+    }
+    EXPECT_GT(errors, 5); // the error paths were taken too
+}
+
+} // namespace
