@@ -347,3 +347,7 @@ std::vector<std::string> BasicOutput(const std::string& line, int slices) {
         rows.push_back(TrimmedRow(r));
     return rows;
 }
+
+int PeekWord(int address) {
+    return Peek(address) | Peek(address + 1) << 8;
+}

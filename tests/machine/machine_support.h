@@ -80,6 +80,8 @@ void BasicBoot(void);
 int Basic(const std::string& line, int slices = 600);
 // Types program lines (no "Ok" follows them).
 void Enter(const std::vector<std::string>& lines);
+// A 16-bit word of memory, low byte first.
+int PeekWord(int address);
 // A screen row without its trailing spaces.
 std::string TrimmedRow(int row);
 // BASIC: runs a command and returns the rows from the one after it up to
