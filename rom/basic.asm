@@ -48,7 +48,7 @@ GCLIM     EQU INPTR + 2         ; 2: collector's working values
 GCTOP     EQU GCLIM + 2         ; 2
 GCBEST    EQU GCTOP + 2         ; 2
 GCBADR    EQU GCBEST + 2        ; 2
-FNSAVE    EQU GCBADR + 2        ; 2
+FNSAVE    EQU GCBADR + 2        ; 2: the newest FN call's frame, 0 = none
 NUMTMP    EQU FNSAVE + 2        ; 4: a number kept aside
 PREFILL   EQU NUMTMP + 4        ; 1: characters already in BUF for INLINE
 PLOTX     EQU PREFILL + 1       ; 2: dot kept by LINE
@@ -167,6 +167,7 @@ CLEARVARS:
         LD HL,0
         LD (DATPTR),HL
         LD (CONTPTR),HL
+        LD (FNSAVE),HL
         LD HL,STACKTOP
         LD (MAINSP),HL
         LD A,1
@@ -188,8 +189,19 @@ ULERR:  LD E,E_UL
         JR ERROR
 ; A number routine failed: its code is in A.
 FPERR:  LD E,A
-; Error E: the message, the line, and the prompt; the program stays.
-ERROR:  LD SP,STACKTOP
+; Error E: the message, the line, and the prompt; the program and the
+; variables stay (FN calls broken off give their parameters back).
+ERROR:  LD HL,(FNSAVE)
+_undo:  LD A,H
+        OR L
+        JR Z,_undone
+        PUSH DE
+        CALL FNUNDO
+        POP DE
+        JR _undo
+_undone:
+        LD (FNSAVE),HL
+        LD SP,STACKTOP
         LD HL,STACKTOP
         LD (MAINSP),HL
         LD HL,0

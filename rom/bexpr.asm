@@ -1813,26 +1813,44 @@ _real:  LD (FNTYPE),A
         PUSH BC
         PUSH HL
         EX DE,HL
+        LD HL,(FNSAVE)          ; linked to the call this one is inside, so
+        PUSH HL                 ; that an error puts the value back
+        LD (FNSAVE),SP
         LD A,(FNTYPE)
         CALL ASSIGN
-        LD HL,6
+        LD HL,8
         ADD HL,SP
         LD A,(HL)
         INC HL
         LD H,(HL)
         LD L,A
         CALL EVALNUM
+        LD HL,0
+        ADD HL,SP
+        CALL FNUNDO
+        LD (FNSAVE),HL
         POP HL
-        POP BC
-        POP DE
-        LD (HL),C
-        INC HL
-        LD (HL),B
-        INC HL
-        LD (HL),E
-        INC HL
-        LD (HL),D
         POP HL
+        POP HL
+        POP HL
+        POP HL
+        POP HL
+        RET
+
+; Gives the parameter of the FN call whose frame is at HL (the link to the
+; call it is inside, the parameter, its old value) its value back: HL =
+; the link.
+FNUNDO: LD E,(HL)
+        INC HL
+        LD D,(HL)
+        INC HL
+        PUSH DE
+        LD E,(HL)
+        INC HL
+        LD D,(HL)
+        INC HL
+        LD BC,4
+        LDIR
         POP HL
         RET
 

@@ -85,6 +85,14 @@ TEST(BasicRun, ErrorsKeepTheProgramAndVariablesAndClearWhatWasHalfDone) {
     EXPECT_EQ(BasicOutput("PRINT A;B$;C(2);I"), Rows{" 5 KEPT 9  2"});
     EXPECT_EQ(BasicOutput("LIST 10"), Rows{"10 A=5:B$=\"KEPT\":DIM C(2):C(2)=9"});
     EXPECT_EQ(BasicOutput("GOTO 30:PRINT 1/0"), Rows{});
+    // An error inside FN calls gives their parameters their values back.
+    Basic("NEW");
+    Enter({"10 DEF FNF(X)=1/X:DEF FNG(Y)=FNF(Y-1)+Y", "20 DEF FNR(X)=FNR(X+1)",
+           "30 X=7:Y=3:PRINT FNG(1)"});
+    EXPECT_EQ(BasicOutput("RUN"), Rows{"?Division by zero in 30"});
+    EXPECT_EQ(BasicOutput("PRINT X;Y;FNG(5);X;Y"), Rows{" 7  3  5.25  7  3"});
+    EXPECT_EQ(BasicOutput("PRINT FNR(1)"), Rows{"?Out of memory"});
+    EXPECT_EQ(BasicOutput("PRINT X"), Rows{" 7"});
     EXPECT_EQ(BasicOutput("PRINT 1/0"), Rows{"?Division by zero"});
 }
 
