@@ -65,13 +65,13 @@ FPOFF   EQU FPTS + 1            ; 2: FATN: the angle added, 0 for none;
                                 ;    FPOW: the power of two
 FPZ     EQU FPOFF + 2           ; 4: FLOG2: the number squared
 FPMQ    EQU FPZ + 4             ; 4: MPMUL's multiplier
-FPQ     EQU FPMQ + 4            ; 13: its product
-FPEND   EQU FPQ + 13
+FPQ     EQU FPMQ + 4            ; 12: its product
+FPEND   EQU FPQ + 12
 
         IF FPEND > FPWORK + 100H
         .ERROR The float library's variables outgrew F200-F2FF
         ENDIF
-        IF FPMQ / 256 != (FPQ + 12) / 256
+        IF FPMQ / 256 != (FPQ + 11) / 256
         .ERROR MPMUL's numbers must lie within one page
         ENDIF
 
@@ -1927,10 +1927,10 @@ _ge:    CALL FRUN
 ; Reduces FAC for the circular functions: FPTS <- its sign, FPJ <- the even
 ; octant j nearest |x| 4/pi (j - 1 <= |x| 4/pi < j + 1), FAC and FPX1 <-
 ; |x| - j pi/4. Beyond pi/4 the reduction is exact: x's mantissa times a
-; window of 4/pi's bits, 96 of them from where x's exponent puts the
-; binary point, gives |x| 4/pi mod 8 with 88 bits after the point (no
-; binary32 number comes within 2^-30 of a multiple of pi/2), and the rest
-; times pi/4 to 32 bits is rounded once.
+; window of 4/pi's bits, 88 of them from where x's exponent puts the
+; binary point, gives |x| 4/pi mod 8 with 80 bits after the point, the
+; last 23 of them uncertain (no binary32 number comes within 2^-30 of a
+; multiple of pi/2), and the rest times pi/4 to 32 bits is rounded once.
 FREDUCE:
         LD A,(FAC+3)
         AND 80H
@@ -1962,21 +1962,21 @@ FREDUCE:
         RRCA
         RRCA
         CPL
-        ADD A,28 + 1            ; 12 - u
+        ADD A,28 + 2            ; 13 - u
         LD E,A
         LD D,0
         LD HL,FOPIBITS
         ADD HL,DE
         LD A,C
-        LD BC,12 * 256 + 13
+        LD BC,11 * 256 + 12
         CALL MPMUL              ; FPQ: 8 bits of |x| 4/pi above the point,
-        LD A,(FPQ + 11)         ; 88 below
+        LD A,(FPQ + 10)         ; 80 below
         AND 7
         LD C,0
         BIT 0,A
         JR Z,_even
         LD HL,FPQ               ; the octant above: the rest is negative
-        LD B,11
+        LD B,10
         SCF
 _neg:   LD A,(HL)
         CPL
@@ -1984,7 +1984,7 @@ _neg:   LD A,(HL)
         LD (HL),A
         INC HL
         DJNZ _neg
-        LD A,(FPQ + 11)
+        LD A,(FPQ + 10)
         AND 7
         INC A
         LD C,80H
@@ -1992,11 +1992,11 @@ _even:  LD (FPJ),A
         LD A,C
         LD (FPSGN),A
         LD DE,126               ; normalise the rest: its top 32 bits
-_norm:  LD HL,FPQ + 10
+_norm:  LD HL,FPQ + 9
         BIT 7,(HL)
         JR NZ,_top
         LD HL,FPQ
-        LD B,11
+        LD B,10
         OR A
 _shl:   RL (HL)
         INC HL
@@ -2004,7 +2004,7 @@ _shl:   RL (HL)
         DEC DE
         JR _norm
 _top:   PUSH DE
-        LD HL,FPQ + 7
+        LD HL,FPQ + 6
         LD DE,FPMQ
         LD BC,4
         LDIR
