@@ -10,12 +10,23 @@
 // host's left and down arrows arrive as SHIFT (row 8 bit 6) plus the right
 // and up arrows, which share their positions.
 //
+// A change reaches the matrix only once the program has read the row of the
+// change before it kKeyScansHeld times: a key pressed and released between
+// two scans is still seen held, and then released, in the order the host
+// sent them, and a pasted key goes no faster than the program reads. The
+// changes wait in keyQueue meanwhile; a press that would change nothing
+// (a repeat, a key already released) is not queued, and presses beyond
+// kKeyQueuePressesMost waiting are refused, with their releases.
+//
 // Not emulated: rows 10 to 15 carry no keys and always read as released;
 // two host keys on one position are not counted, so releasing either one
-// releases it.
+// releases it; key bounce and ghosting.
 #include "bus/keyboard.h"
 
+#include <algorithm>
 #include <array>
+#include <iterator>
+#include <mutex>
 
 #include "state/machine_state.h"
 #include "state/state_io.h"
@@ -26,6 +37,10 @@ constexpr int kKeyRowShift = 4;
 constexpr uint8_t kKeyBitMask = 0x0F;
 constexpr int kShiftRow = 8;
 constexpr uint8_t kShiftBit = 0x40;
+constexpr int kKeyRowsWired = 10;
+// Presses waiting at most; the releases that may follow them (one per
+// position held) still fit in the queue.
+constexpr size_t kKeyQueuePressesMost = kKeyQueueSize - 96;
 
 static constexpr uint8_t KeyCode(int row, int bit) {
     return static_cast<uint8_t>(row << kKeyRowShift | bit);
@@ -91,8 +106,58 @@ static constexpr std::array<uint8_t, 256> KeyBuildMap() {
 
 constexpr std::array<uint8_t, 256> keyMap = KeyBuildMap();
 
+// A queued change: the keys of one row, pressed or released together.
+constexpr uint16_t kKeyPress = 0x1000;
+constexpr int kKeyChangeRowShift = 8;
+
+// Puts waiting changes into the matrix, oldest first, while the row of the
+// next one owes no more reads to its last change. Under keyLock.
+static void KeyboardDeliver(void) {
+    while (machine.keyQueueCount) {
+        uint16_t change = machine.keyQueue[machine.keyQueueHead];
+        int row = (change >> kKeyChangeRowShift) & (kKeyRows - 1);
+        if (Get(machine.keyScansOwed[row])) return;
+        std::atomic<uint8_t>& keys = machine.keyMatrix[row];
+        uint8_t bits = static_cast<uint8_t>(change);
+        Put(keys, change & kKeyPress ? Get(keys) | bits : Get(keys) & ~bits);
+        Put(machine.keyScansOwed[row], kKeyScansHeld);
+        machine.keyQueueHead = (machine.keyQueueHead + 1) % kKeyQueueSize;
+        machine.keyQueueCount--;
+    }
+}
+
+// Queues the press or release of the keys of one row that the matrix will
+// not already show so. Under keyLock.
+static void KeyboardQueue(int row, uint8_t keys, bool press) {
+    uint8_t& wanted = machine.keyWanted[row];
+    uint8_t bits = static_cast<uint8_t>(press ? keys & ~wanted : keys & wanted);
+    if (!bits || (press && machine.keyQueueCount >= kKeyQueuePressesMost)) return;
+    wanted = static_cast<uint8_t>(wanted ^ bits);
+    size_t tail = (machine.keyQueueHead + machine.keyQueueCount) % kKeyQueueSize;
+    machine.keyQueue[tail] =
+        static_cast<uint16_t>((press ? kKeyPress : 0) | row << kKeyChangeRowShift | bits);
+    machine.keyQueueCount++;
+}
+
 int KeyboardReadRow(int port) {
-    return ~static_cast<int>(Get(machine.keyMatrix[port & (kKeyRows - 1)]));
+    int row = port & (kKeyRows - 1);
+    // A row that settled long ago, nearly every read, costs no lock.
+    if (!Get(machine.keyScansOwed[row])) return ~static_cast<int>(Get(machine.keyMatrix[row]));
+    std::lock_guard<std::mutex> lock(machine.keyLock);
+    int value = ~static_cast<int>(Get(machine.keyMatrix[row]));
+    Put(machine.keyScansOwed[row], Get(machine.keyScansOwed[row]) - 1);
+    KeyboardDeliver();
+    return value;
+}
+
+// The change a key message makes: the host's left and down arrows take the
+// machine's SHIFT along, in the same change of row 8.
+static void KeyboardMessage(uint32_t virtualKey, bool down) {
+    uint8_t code = keyMap[virtualKey];
+    if (code == kKeyUnmapped) return;
+    uint8_t keys = static_cast<uint8_t>(1u << (code & kKeyBitMask));
+    if (virtualKey == VK_LEFT || virtualKey == VK_DOWN) keys |= kShiftBit;
+    KeyboardQueue(code >> kKeyRowShift, keys, down);
 }
 
 void KeyboardKeyEvent(uint32_t message, uint32_t virtualKey) {
@@ -100,28 +165,67 @@ void KeyboardKeyEvent(uint32_t message, uint32_t virtualKey) {
     if (virtualKey >= keyMap.size()) return;
     bool down = message == WM_KEYDOWN;
     if (!down && message != WM_KEYUP) return;
-    std::atomic<uint8_t>& shiftRow = machine.keyMatrix[kShiftRow];
-    if (virtualKey == VK_LEFT || virtualKey == VK_DOWN) {
-        if (down)
-            shiftRow.fetch_or(kShiftBit, std::memory_order_relaxed);
-        else
-            shiftRow.fetch_and(static_cast<uint8_t>(~kShiftBit), std::memory_order_relaxed);
-    }
+    std::lock_guard<std::mutex> lock(machine.keyLock);
+    KeyboardMessage(virtualKey, down);
     uint8_t code = keyMap[virtualKey];
-    if (code == kKeyUnmapped) return;
-    std::atomic<uint8_t>& row = machine.keyMatrix[code >> kKeyRowShift];
-    uint8_t bit = static_cast<uint8_t>(1u << (code & kKeyBitMask));
-    if (down)
-        row.fetch_or(bit, std::memory_order_relaxed);
-    else
-        row.fetch_and(static_cast<uint8_t>(~bit), std::memory_order_relaxed);
+    if (code != kKeyUnmapped) {
+        uint8_t& held = machine.keyHostDown[code >> kKeyRowShift];
+        uint8_t bit = static_cast<uint8_t>(1u << (code & kKeyBitMask));
+        held = static_cast<uint8_t>(down ? held | bit : held & ~bit);
+        uint8_t any = 0;
+        for (uint8_t row : machine.keyHostDown)
+            any |= row;
+        Put(machine.keyHostHolds, any != 0);
+    }
+    KeyboardDeliver();
+}
+
+void KeyboardType(uint8_t virtualKey, bool shift) {
+    std::lock_guard<std::mutex> lock(machine.keyLock);
+    if (shift) KeyboardQueue(kShiftRow, kShiftBit, true);
+    KeyboardMessage(virtualKey, true);
+    KeyboardMessage(virtualKey, false);
+    if (shift) KeyboardQueue(kShiftRow, kShiftBit, false);
+    KeyboardDeliver();
+}
+
+bool KeyboardSettled(void) {
+    std::lock_guard<std::mutex> lock(machine.keyLock);
+    return machine.keyQueueCount == 0;
+}
+
+bool KeyboardHostHolds(void) {
+    return Get(machine.keyHostHolds) != 0;
+}
+
+void KeyboardReset(void) {
+    std::lock_guard<std::mutex> lock(machine.keyLock);
+    for (int row = 0; row < kKeyRows; row++) {
+        Put(machine.keyMatrix[row], machine.keyWanted[row]);
+        Put(machine.keyScansOwed[row], 0);
+    }
+    machine.keyQueueHead = machine.keyQueueCount = 0;
 }
 
 void KeyboardPowerOn(void) {
-    for (std::atomic<uint8_t>& row : machine.keyMatrix)
-        Put(row, 0);
+    std::lock_guard<std::mutex> lock(machine.keyLock);
+    for (int row = 0; row < kKeyRows; row++) {
+        Put(machine.keyMatrix[row], 0);
+        Put(machine.keyScansOwed[row], 0);
+        machine.keyWanted[row] = 0;
+        machine.keyHostDown[row] = 0;
+    }
+    std::fill(std::begin(machine.keyQueue), std::end(machine.keyQueue), uint16_t{0});
+    machine.keyQueueHead = machine.keyQueueCount = 0;
+    Put(machine.keyHostHolds, 0);
 }
 
 void KeyboardState(StateIo& io) {
-    io.Values(machine.keyMatrix);
+    // The keys are the host's, not the machine's: a state holds none, and
+    // loading one leaves the keys the host holds now as they are. The rows
+    // stay in the file, all released, so files keep one layout.
+    uint8_t rows[kKeyRows] = {};
+    io.LocalValues(rows);
+    for (int row = kKeyRowsWired; row < kKeyRows; row++)
+        io.Require(rows[row] == 0);
 }

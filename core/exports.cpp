@@ -64,14 +64,13 @@ unsigned char RunEmu(HWND window, HDC dc) {
     // the same machine, so it is refused and the running machine carries on.
     if (!window || Get(machine.running)) return 0;
     if (!MachineStart(window, dc)) return 0;
-    // Windows' default timer granularity would stretch Sleep(2) to a whole
-    // scheduler tick; the machine's pacing needs millisecond sleeps.
+    // Windows' default timer granularity would stretch a slice's sleep to a
+    // whole scheduler tick; the machine's pacing needs millisecond sleeps.
     timeBeginPeriod(1);
     Put(machine.running, 1);
     CreateThread(nullptr, 0, CpuThread, nullptr, 0, nullptr);
     CreateThread(nullptr, 0, BeepThread, nullptr, 0, nullptr);
     CreateThread(nullptr, 0, ScreenThread, nullptr, 0, nullptr);
-    CreateThread(nullptr, 0, TickThread, nullptr, 0, nullptr);
     return 1;
 }
 

@@ -12,7 +12,6 @@ constexpr int32_t kSecondBudgetDisplayOn = 1830000;
 constexpr int32_t kSecondBudgetDisplayOff = 4000000;
 constexpr DWORD kShortestSliceMs = 16;
 constexpr DWORD kShortestFrameMs = 17;
-constexpr DWORD kTickMs = 2;
 constexpr uint8_t kTickVector = 4;
 
 // RunEmu's start-up short of the threads: the beeper's device, the
@@ -22,17 +21,19 @@ constexpr uint8_t kTickVector = 4;
 bool MachineStart(HWND window, HDC dc);
 // One slice of CpuThread without its sleep: runs the processor until the
 // slice budget is spent, making a reset the host asked for and delivering
-// pending interrupts between instructions, and accounts the cycles to
-// cyclesThisSecond. Returns the slice's cycles.
+// pending interrupts between instructions, raises the tick every eighth of
+// a slice budget of cycles (RunControlTickCycles), and accounts the cycles
+// to cyclesThisSecond. Returns the slice's cycles.
 int32_t CpuRunSlice(void);
 // The same with the slice cut short after most cycles (at least one
 // instruction), for harnesses that want many short slices.
 int32_t CpuRunSliceUpTo(int32_t most);
-// One look of TickThread: requests the periodic interrupt if it is enabled.
+// One tick: requests the periodic interrupt if it is enabled. A request
+// does not queue: one still pending is renewed, and clearing the mask bit
+// does not withdraw it.
 void TickOnce(void);
 // Milliseconds from one GetSystemTime millisecond reading to another.
 int32_t ElapsedMs(WORD startMs, WORD endMs);
 
 DWORD WINAPI CpuThread(LPVOID);
 DWORD WINAPI ScreenThread(LPVOID);
-DWORD WINAPI TickThread(LPVOID);

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <thread>
 
+#include "bus/keyboard.h"
 #include "core/machine.h"
 #include "devices/beeper.h"
 #include "state/machine_state.h"
@@ -61,10 +62,6 @@ void RunControlSetWarp(bool warp) {
 
 bool RunControlWarp(void) {
     return Get(machine.warp) != 0;
-}
-
-bool RunControlDerivesTicks(void) {
-    return Get(machine.paused) || Get(machine.warp) || Get(machine.speedPercent) != kSpeedPaced;
 }
 
 int32_t RunControlTickCycles(void) {
@@ -123,17 +120,32 @@ void RunControlWait(void) {
     machine.cpuParked = false;
 }
 
-void RunControlPace(int32_t sliceMs) {
-    if (Get(machine.warp)) return;
-    // The slice's share of real time in hundredths of a millisecond; what a
-    // whole millisecond sleep cannot give is carried to the next slice.
-    int32_t spare =
-        static_cast<int32_t>(kShortestSliceMs * 100 * kSpeedPaced / Get(machine.speedPercent)) +
-        machine.paceCarry - sliceMs * 100;
-    if (spare < 100) {
-        machine.paceCarry = std::max(spare, 0);
-        return;
+DWORD RunControlSleepMs(int32_t sliceMs) {
+    // While the host holds a key the machine keeps the host's time, so that
+    // a key held a tenth of a second is held a tenth of the machine's second
+    // (and does not repeat) in warp or above the paced speed.
+    bool hostKey = KeyboardHostHolds();
+    uint32_t speed = Get(machine.speedPercent);
+    if (Get(machine.warp) || hostKey) {
+        if (Get(machine.warp) && !hostKey) return 0;
+        speed = std::min(speed, kSpeedPaced);
     }
-    machine.paceCarry = spare % 100;
-    Sleep(static_cast<DWORD>(spare / 100));
+    // A slice's share of real time is kShortestSliceMs * kSpeedPaced / speed
+    // ms; counted in speedths of a millisecond it is a whole number, so what
+    // a whole millisecond of sleep cannot give is carried exactly to the
+    // next slice (and dropped when the speed changes).
+    if (machine.paceSpeed != speed) {
+        machine.paceSpeed = speed;
+        machine.paceCarry = 0;
+    }
+    int64_t spare =
+        machine.paceCarry + int64_t{kShortestSliceMs} * kSpeedPaced - int64_t{sliceMs} * speed;
+    if (spare < 0) spare = 0; // a slice that ran late is not made up for
+    machine.paceCarry = spare % speed;
+    return static_cast<DWORD>(spare / speed);
+}
+
+void RunControlPace(int32_t sliceMs) {
+    DWORD ms = RunControlSleepMs(sliceMs);
+    if (ms) Sleep(ms);
 }

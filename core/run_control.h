@@ -14,10 +14,8 @@ constexpr uint32_t kSpeedPaced = 100;
 constexpr uint32_t kSpeedSlowest = 10;
 constexpr uint32_t kSpeedFastest = 1000;
 
-// Paced, the tick thread raises a tick every kTickMs while a slice budget
-// runs every kShortestSliceMs, so one tick falls in each eighth of a slice
-// budget. When the ticks are derived, the processor thread raises them
-// itself after that many cycles.
+// The 2 ms tick: a slice budget is 16 ms of the machine's time, so the tick
+// falls once every eighth of a slice budget of cycles, in every mode.
 constexpr int32_t kTicksPerSlice = 8;
 
 // Pause: with flag 1 the processor thread stops between two slices; the
@@ -32,10 +30,7 @@ void RunControlSetSpeed(uint32_t percent);
 uint32_t RunControlSpeed(void);
 void RunControlSetWarp(bool warp);
 bool RunControlWarp(void);
-// True while the ticks come from the cycles run rather than real time: when
-// paused, in warp, or at any speed but kSpeedPaced.
-bool RunControlDerivesTicks(void);
-// Cycles between two derived ticks with the display as it is.
+// Cycles between two ticks with the display as it is.
 int32_t RunControlTickCycles(void);
 
 // Runs job(context) on the processor thread between two slices (or
@@ -46,7 +41,10 @@ void RunControlCall(void (*job)(void*), void* context);
 // CpuThread's side: RunControlWait blocks while paused (running queued jobs
 // and waking for steps) and returns when a slice may run; RunControlPace
 // sleeps what is left of the slice's real time at the current speed (not at
-// all in warp), given the millisecond reading taken before the slice.
+// all in warp), given the milliseconds the slice took; RunControlSleepMs is
+// its arithmetic without the sleep: the milliseconds to sleep, with the
+// fraction a whole millisecond cannot give carried to the next slice.
 void RunControlEnterThread(void);
 void RunControlWait(void);
 void RunControlPace(int32_t sliceMs);
+DWORD RunControlSleepMs(int32_t sliceMs);

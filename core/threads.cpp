@@ -1,6 +1,7 @@
 // The emulation threads. CpuThread runs the processor in paced slices, the
-// only thread that calls into the Z80 core; TickThread raises the 2 ms
-// interrupt; ScreenThread redraws the screen. None of them ever ends.
+// only thread that calls into the Z80 core, and raises the 2 ms tick as the
+// slice's cycles pass; ScreenThread redraws the screen. None of them ever
+// ends.
 #include "core/machine.h"
 
 #include <algorithm>
@@ -33,10 +34,9 @@ int32_t CpuRunSliceUpTo(int32_t most) {
     // What the DMA status port will watch: the cycles since the emulated
     // second began.
     int32_t counted = Get(machine.cyclesThisSecond);
-    // Tick periods: the ticks come from the cycles run when real time does
-    // not give them, and a paste moves on once a period.
+    // The tick falls every eighth of a slice budget of cycles, in every mode,
+    // so the program's clock is the machine's and not the host's.
     int32_t tickEvery = RunControlTickCycles();
-    bool deriveTicks = RunControlDerivesTicks();
     do {
         // A plain load on the fast path; the exchange takes the request and
         // its vector together, so the vector delivered is the one requested.
@@ -55,7 +55,7 @@ int32_t CpuRunSliceUpTo(int32_t most) {
         machine.cyclesSinceTick += cycles;
         if (machine.cyclesSinceTick >= tickEvery) {
             machine.cyclesSinceTick -= tickEvery;
-            if (deriveTicks) TickOnce();
+            TickOnce();
             if (Get(machine.pasteActive)) PasteAdvance();
         }
     } while (sum < std::min(most, Get(machine.displayOn) ? kSliceBudgetDisplayOn
@@ -82,13 +82,6 @@ DWORD WINAPI CpuThread(LPVOID) {
         WORD start = ThreadsNowMs();
         CpuRunSlice();
         RunControlPace(ElapsedMs(start, ThreadsNowMs()));
-    }
-}
-
-DWORD WINAPI TickThread(LPVOID) {
-    for (;;) {
-        if (!RunControlDerivesTicks()) TickOnce();
-        Sleep(kTickMs);
     }
 }
 

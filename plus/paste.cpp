@@ -1,9 +1,10 @@
 // Pasting: the host's UTF-8 text becomes a queue of keys (a virtual-key code,
-// with SHIFT or not, from bus/key_chars), which the processor thread presses
-// and releases through the keyboard device at tick-period boundaries, so the
-// keys keep the machine's time at any speed. The host appends and cancels
-// under pasteLock; the processor thread takes it once a tick period while a
-// paste is under way.
+// with SHIFT or not, from bus/key_chars), which the processor thread hands
+// to the keyboard one stroke at a time. The keyboard holds each key down, and
+// then up, until the program has read its row, so the text goes in at the
+// pace the program reads it, at any speed, and none is lost while the
+// program is busy. The host appends and cancels under pasteLock; the
+// processor thread takes it once a tick period while a paste is under way.
 #include "plus/paste.h"
 
 #include "bus/key_chars.h"
@@ -12,8 +13,6 @@
 #include "state/machine_state.h"
 
 constexpr uint16_t kPasteShift = 0x100;
-
-enum PastePhase : uint8_t { kPasteNextKey, kPastePress, kPasteRelease };
 
 // The next code point of UTF-8 text at *at, moving *at past it; a byte that
 // starts no well-formed sequence is returned as an invalid code point.
@@ -70,53 +69,22 @@ uint32_t GetPasteLeft(void) {
 
 void CancelPaste(void) {
     std::lock_guard<std::mutex> lock(machine.pasteLock);
-    // A key already down stays in the queue to be released; a SHIFT pressed
-    // ahead of its key is released here.
-    if (machine.pastePhase == kPastePress) {
-        KeyboardKeyEvent(WM_KEYUP, VK_SHIFT);
-        machine.pastePhase = kPasteNextKey;
-    }
-    size_t keep = machine.pastePhase == kPasteRelease ? machine.pasteNext + 1 : machine.pasteNext;
-    if (keep < machine.pasteKeys.size()) machine.pasteKeys.resize(keep);
-    Put(machine.pasteLeft, machine.pasteKeys.size() - machine.pasteNext);
+    // A stroke already handed to the keyboard is finished there: its key and
+    // SHIFT are released in their turn.
+    machine.pasteKeys.resize(machine.pasteNext);
+    Put(machine.pasteLeft, 0);
 }
 
 void PasteAdvance(void) {
+    if (!KeyboardSettled()) return;
     std::lock_guard<std::mutex> lock(machine.pasteLock);
-    if (machine.pasteWait > 0) {
-        machine.pasteWait--;
-        return;
-    }
     if (machine.pasteNext >= machine.pasteKeys.size()) {
         machine.pasteKeys.clear();
         machine.pasteNext = 0;
         Put(machine.pasteActive, 0);
         return;
     }
-    uint16_t key = machine.pasteKeys[machine.pasteNext];
-    uint32_t virtualKey = key & 0xFF;
-    bool shift = key & kPasteShift;
-    switch (machine.pastePhase) {
-    case kPasteNextKey:
-        machine.pastePhase = kPastePress;
-        if (shift) {
-            KeyboardKeyEvent(WM_KEYDOWN, VK_SHIFT);
-            machine.pasteWait = kPasteShiftLeadPeriods - 1;
-            break;
-        }
-        [[fallthrough]];
-    case kPastePress:
-        KeyboardKeyEvent(WM_KEYDOWN, virtualKey);
-        machine.pastePhase = kPasteRelease;
-        machine.pasteWait = kPasteHoldPeriods - 1;
-        break;
-    case kPasteRelease:
-        KeyboardKeyEvent(WM_KEYUP, virtualKey);
-        if (shift) KeyboardKeyEvent(WM_KEYUP, VK_SHIFT);
-        machine.pastePhase = kPasteNextKey;
-        machine.pasteNext++;
-        Put(machine.pasteLeft, machine.pasteKeys.size() - machine.pasteNext);
-        machine.pasteWait = (virtualKey == VK_RETURN ? kPasteLineGapPeriods : kPasteGapPeriods) - 1;
-        break;
-    }
+    uint16_t key = machine.pasteKeys[machine.pasteNext++];
+    Put(machine.pasteLeft, machine.pasteKeys.size() - machine.pasteNext);
+    KeyboardType(static_cast<uint8_t>(key & 0xFF), key & kPasteShift);
 }

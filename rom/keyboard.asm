@@ -1,5 +1,8 @@
 ; Keyboard: the tick interrupt scans the ten matrix rows, turns a newly held
-; key into a character code and queues it; a key held on repeats.
+; key into a character code and queues it; a key held on repeats. While the
+; queue is full only STOP's row is read, so the other keys stay held in the
+; matrix until there is room and none is lost; STOP then takes the newest
+; key's place, so a busy program can always be stopped.
 ;
 ; Key codes besides printable ASCII:
 K_STOP    EQU 03H               ; STOP (END on the host)
@@ -20,13 +23,19 @@ KEYROWS   EQU 10
 MODMASK   EQU 0F0H              ; row 8: GRPH, KANA, SHIFT, CTRL give no key
 MOD_SHIFT EQU 40H
 MOD_CTRL  EQU 80H
-RPTDELAY  EQU 30                ; ticks before a held key repeats
-RPTRATE   EQU 4                 ; ticks between repeats
+RPTDELAY  EQU 250               ; ticks before a held key repeats (0.5 s)
+RPTRATE   EQU 25                ; ticks between repeats
 
 ; Scans the matrix (from the tick interrupt). A key that went down since the
 ; last scan is queued; if none did, the key held longest repeats. Changes
 ; every register.
-KSCAN:  LD HL,KEYNEW
+KSCAN:  LD A,(KHEAD)
+        INC A
+        AND 0FH
+        LD HL,KTAIL
+        CP (HL)
+        JR Z,_full
+        LD HL,KEYNEW
         LD C,P_KEYROW0
         LD B,KEYROWS
         LD D,0                  ; D: every row's keys together
@@ -98,6 +107,27 @@ _find:  LD A,(DE)
         JR KEYPUT
 _norpt: LD A,0FFH
         LD (RPTPOS),A
+        RET
+        ; full: STOP alone is looked at; its bit in KEYOLD follows it
+_full:  IN A,(P_KEYROW0 + 9)
+        CPL
+        LD HL,KEYOLD + 9
+        XOR (HL)
+        RRCA
+        RET NC                  ; STOP as it was
+        LD A,(HL)
+        XOR 1
+        LD (HL),A
+        RRCA
+        RET NC                  ; let go
+        LD A,(KHEAD)
+        DEC A
+        AND 0FH
+        LD E,A
+        LD D,0
+        LD HL,KBUF
+        ADD HL,DE
+        LD (HL),K_STOP
         RET
         ; A = the new keys of row C, DE -> that row's old state
 _new:   LD B,0

@@ -18,6 +18,7 @@ MachineState machine;
 
 void MachineReset(void) {
     SysCtlReset();
+    KeyboardReset();
     CassetteReset();
     CrtcReset();
     DmaReset();

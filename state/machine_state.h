@@ -3,7 +3,7 @@
 // so a freshly loaded library is already a machine in its reset state.
 //
 // Threads: the host's thread (exports), CpuThread (the processor and every
-// port access), ScreenThread (DrawScreen), TickThread and BeepThread. A field
+// port access), ScreenThread (DrawScreen) and BeepThread. A field
 // touched by more than one of them is a std::atomic used with relaxed ordering
 // through Get/Put; nothing relies on ordering between two such fields except
 // the interrupt request, which travels as one word. Fields used by a single
@@ -30,6 +30,7 @@ constexpr int kBasicRomSize = 0x6000;
 constexpr int kFontRomSize = 0x800;
 constexpr int kPcgRamSize = 0x400;
 constexpr int kCmtNameSize = 520;
+constexpr int kKeyQueueSize = 256;
 constexpr int kFrameWidth = 640;
 constexpr int kFrameHeight = 480;
 
@@ -62,7 +63,8 @@ struct MachineState {
     std::atomic<uint64_t> cyclesRun; // every slice's cycles, never reset
     std::atomic<uint8_t> vrtcToggle;
     int32_t cyclesSinceTick; // CpuThread: cycles run in the current tick period
-    int32_t paceCarry;       // CpuThread: hundredths of a millisecond owed to the next sleep
+    int64_t paceCarry;       // CpuThread: sleep owed to the next slice, in ms / paceSpeed
+    uint32_t paceSpeed;      // CpuThread: the speed paceCarry was counted at
 
     // Run control (core/run_control.cpp): the flags are read before every
     // slice; the rest changes under runLock.
@@ -92,6 +94,17 @@ struct MachineState {
 
     // Keyboard matrix: bit n of row r is 1 while that key is held.
     std::atomic<uint8_t> keyMatrix[16];
+    // Key changes on their way into the matrix (bus/keyboard.cpp), under
+    // keyLock: keyQueue holds them oldest first; keyWanted is the matrix once
+    // they are all in, keyHostDown the keys the host's messages hold. The
+    // reads each row still owes its last change are read without it.
+    std::mutex keyLock;
+    uint16_t keyQueue[kKeyQueueSize]; // a row's keys, pressed or released (bus/keyboard.cpp)
+    size_t keyQueueHead, keyQueueCount;
+    uint8_t keyWanted[16];
+    uint8_t keyHostDown[16];
+    std::atomic<uint8_t> keyScansOwed[16];
+    std::atomic<uint8_t> keyHostHolds; // some key of the host's is down
 
     // CRT controller and light pen.
     std::atomic<uint8_t> crtcParamsLeft;
@@ -136,13 +149,12 @@ struct MachineState {
     std::atomic<uint8_t> cmtFileSet;
     uint8_t serialStatus;
 
-    // Pasted text (plus/paste.cpp): keys appended by the host and pressed by
-    // CpuThread, both under pasteLock; the two atomics are read without it.
+    // Pasted text (plus/paste.cpp): keys appended by the host and handed to
+    // the keyboard by CpuThread, both under pasteLock; the two atomics are
+    // read without it.
     std::mutex pasteLock;
     std::vector<uint16_t> pasteKeys; // virtual-key code, 0x100 with SHIFT
     size_t pasteNext;
-    uint8_t pastePhase;
-    int32_t pasteWait; // tick periods before the next step
     std::atomic<uint8_t> pasteActive;
     std::atomic<uint32_t> pasteLeft;
 
@@ -171,8 +183,9 @@ struct MachineState {
 extern MachineState machine;
 
 // The machine's reset: the devices' registers and the processor to their
-// reset values. RAM, glyph RAM, held keys, the light-pen latch, the tape and
-// the host's options survive it. Call it only where no instruction runs at
+// reset values. RAM, glyph RAM, held keys (key changes still waiting for the
+// program's scans are made at once), the light-pen latch, the tape and the
+// host's options survive it. Call it only where no instruction runs at
 // the same time: between two instructions on the processor's thread, or
 // while no thread of the machine runs.
 void MachineReset(void);

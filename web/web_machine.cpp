@@ -20,7 +20,6 @@ struct WebMachine {
     HWND window = nullptr;
     double nowMs = 0;
     double nextSliceMs = 0;
-    double nextTickMs = 0;
     // Pasted keys: events due at pasteOriginMs + atMs; pasteNext is the
     // first not yet delivered.
     HostInput paste;
@@ -60,14 +59,11 @@ int WebAdvance(double elapsedMs) {
     int slices = 0;
     for (;;) {
         double key = WebNextKeyMs();
-        double next = std::min({key, web.nextTickMs, web.nextSliceMs});
+        double next = std::min(key, web.nextSliceMs);
         if (next > web.nowMs) break;
         if (key == next) {
             const HostEvent& event = web.paste.events[web.pasteNext++];
             CtlEmulator(event.message, event.wParam, event.lParam);
-        } else if (web.nextTickMs == next) {
-            TickOnce();
-            web.nextTickMs += kTickMs;
         } else {
             CpuRunSlice();
             web.nextSliceMs += kShortestSliceMs;

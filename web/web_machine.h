@@ -1,7 +1,7 @@
 // The machine in a web page: no threads, so the page's frame callback drives
-// the pieces the threads run (CpuRunSlice, TickOnce, BeepFollow, DrawScreen)
-// on a clock of its own, paced as the threads pace them: a slice every 16 ms,
-// a tick request every 2 ms, in the order their times fall. Plain C++ over
+// the pieces the threads run (CpuRunSlice, BeepFollow, DrawScreen) on a clock
+// of its own, paced as the threads pace them: a slice every 16 ms, which
+// raises its own eight 2 ms ticks as its cycles pass. Plain C++ over
 // the emulator and the shim's host API, so it builds natively too (its tests
 // and the speed comparison run it there).
 #pragma once
@@ -22,8 +22,8 @@ extern "C" {
 // thread do it at once on the page's.
 int WebStart(void);
 // Moves the machine's clock on by elapsedMs (negative counts as 0, more than
-// kWebLongestStepMs as that): delivers the pasted keys, tick requests and
-// slices that fall due, in time order, then lets the beeper follow beepOn.
+// kWebLongestStepMs as that): delivers the pasted keys and slices that fall
+// due, in time order, then lets the beeper follow beepOn.
 // Returns the number of slices run.
 int WebAdvance(double elapsedMs);
 // Draws a frame with DrawScreen and returns the window's 640 by 480 pixels

@@ -58,6 +58,10 @@ Held TypeIntoMachine(char c) {
             }
         }
     }
+    // Each change stays for the program's scans: after them, nothing is held.
+    for (int scan = 0; scan < kKeyScansHeld; scan++)
+        for (int row = 0; row < 10; row++)
+            BusAccess(row, 0, PortRead);
     for (int row = 0; row < 10; row++)
         EXPECT_EQ(BusAccess(row, 0, PortRead) & 0xFF, 0xFF) << "a key stays down after " << c;
     return held;

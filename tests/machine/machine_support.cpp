@@ -80,10 +80,8 @@ bool RunUntilPrompt(int slices) {
 }
 
 void RunSlices(int n) {
-    for (int i = 0; i < n; i++) {
-        TickOnce();
+    for (int i = 0; i < n; i++)
         CpuRunSlice();
-    }
 }
 
 int ScreenRows(void) {

@@ -1,6 +1,6 @@
 // Whole-machine tests: the system ROM and character set from the build,
 // booted on a machine that the test thread drives slice by slice, as
-// CpuThread and TickThread would, and typed at through CtlEmulator.
+// CpuThread would, and typed at through CtlEmulator.
 #pragma once
 
 #include <cstdint>
@@ -17,7 +17,7 @@ constexpr int kWindowHeight = 400;
 // shows; then MON and slices until the monitor's prompt shows. Fails the
 // test if a prompt never comes.
 void MachineBoot(void);
-// One tick request, then one processor slice, n times.
+// n processor slices, each with its eight ticks.
 void RunSlices(int n);
 // Text of a screen row as the renderer reads it (40-column mode reads the
 // even bytes); codes below 0x20 or above 0x7E read as '~'.

@@ -38,7 +38,7 @@ TEST(RunControl, TicksFollowTheCyclesRunAtEverySpeedButThePacedOne) {
     // Paced, real time gives the ticks (no TickThread here, so none come);
     // otherwise a slice of either budget holds the eight a paced one does.
     const SpeedCase cases[] = {
-        {100, 0, 0, 0, 0}, {200, 0, 0, 0, 8}, {50, 0, 0, 0, 8},
+        {100, 0, 0, 0, 8}, {200, 0, 0, 0, 8}, {50, 0, 0, 0, 8},
         {100, 1, 0, 0, 8}, {100, 0, 1, 0, 8}, {400, 1, 0, 1, 8},
     };
     for (const SpeedCase& c : cases) {

@@ -132,8 +132,9 @@ class Soak {
     // Resets, waits for the prompt, notes where the counter stands and, if
     // asked, starts the saving program again.
     void Restart(bool run) {
-        ASSERT_EQ(ResetEmu(), 0);
+        // Released first: the reset makes the keys what the host left them.
         ReleaseEverything();
+        ASSERT_EQ(ResetEmu(), 0);
         ASSERT_TRUE(WaitFor(AtPrompt)) << "no prompt after a reset";
         int counter = Ram16(kCounter);
         total_ += (counter - last_) & 0xFFFF;
