@@ -14,9 +14,10 @@
 // change before it kKeyScansHeld times: a key pressed and released between
 // two scans is still seen held, and then released, in the order the host
 // sent them, and a pasted key goes no faster than the program reads. The
-// changes wait in keyQueue meanwhile; a press that would change nothing
-// (a repeat, a key already released) is not queued, and presses beyond
-// kKeyQueuePressesMost waiting are refused, with their releases.
+// changes wait in keyQueue meanwhile, in order, but STOP's go past them in a
+// lane of their own; a press that would change nothing (a repeat, a key
+// already released) is not queued, and presses beyond kKeyQueuePressesMost
+// waiting are refused, with their releases.
 //
 // Not emulated: rows 10 to 15 carry no keys and always read as released;
 // two host keys on one position are not counted, so releasing either one
@@ -110,10 +111,25 @@ constexpr std::array<uint8_t, 256> keyMap = KeyBuildMap();
 constexpr uint16_t kKeyPress = 0x1000;
 constexpr int kKeyChangeRowShift = 8;
 
-// Puts waiting changes into the matrix, oldest first, while the row of the
-// next one owes no more reads to its last change. Under keyLock.
+// STOP's own lane: its presses and releases, which alternate, are counted.
+constexpr int kStopRow = 9;
+constexpr uint8_t kStopBit = 0x01;
+constexpr uint8_t kStopTogglesMost = 16;
+
+// Puts waiting changes into the matrix while the row of each owes no more
+// reads to its last change: the others oldest first, STOP's in its own lane
+// past them, so a program that has stopped reading the rest of the keyboard
+// can still be stopped. Under keyLock.
 static void KeyboardDeliver(void) {
-    while (machine.keyQueueCount) {
+    for (;;) {
+        if (machine.keyStopToggles && !Get(machine.keyScansOwed[kStopRow])) {
+            std::atomic<uint8_t>& keys = machine.keyMatrix[kStopRow];
+            Put(keys, Get(keys) ^ kStopBit);
+            Put(machine.keyScansOwed[kStopRow], kKeyScansHeld);
+            machine.keyStopToggles--;
+            continue;
+        }
+        if (!machine.keyQueueCount) return;
         uint16_t change = machine.keyQueue[machine.keyQueueHead];
         int row = (change >> kKeyChangeRowShift) & (kKeyRows - 1);
         if (Get(machine.keyScansOwed[row])) return;
@@ -131,6 +147,12 @@ static void KeyboardDeliver(void) {
 static void KeyboardQueue(int row, uint8_t keys, bool press) {
     uint8_t& wanted = machine.keyWanted[row];
     uint8_t bits = static_cast<uint8_t>(press ? keys & ~wanted : keys & wanted);
+    if (row == kStopRow && bits == kStopBit) {
+        if (press && machine.keyStopToggles >= kStopTogglesMost) return;
+        wanted = static_cast<uint8_t>(wanted ^ bits);
+        machine.keyStopToggles++;
+        return;
+    }
     if (!bits || (press && machine.keyQueueCount >= kKeyQueuePressesMost)) return;
     wanted = static_cast<uint8_t>(wanted ^ bits);
     size_t tail = (machine.keyQueueHead + machine.keyQueueCount) % kKeyQueueSize;
@@ -191,7 +213,7 @@ void KeyboardType(uint8_t virtualKey, bool shift) {
 
 bool KeyboardSettled(void) {
     std::lock_guard<std::mutex> lock(machine.keyLock);
-    return machine.keyQueueCount == 0;
+    return machine.keyQueueCount == 0 && machine.keyStopToggles == 0;
 }
 
 bool KeyboardHostHolds(void) {
@@ -205,6 +227,7 @@ void KeyboardReset(void) {
         Put(machine.keyScansOwed[row], 0);
     }
     machine.keyQueueHead = machine.keyQueueCount = 0;
+    machine.keyStopToggles = 0;
 }
 
 void KeyboardPowerOn(void) {
@@ -217,6 +240,7 @@ void KeyboardPowerOn(void) {
     }
     std::fill(std::begin(machine.keyQueue), std::end(machine.keyQueue), uint16_t{0});
     machine.keyQueueHead = machine.keyQueueCount = 0;
+    machine.keyStopToggles = 0;
     Put(machine.keyHostHolds, 0);
 }
 

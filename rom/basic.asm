@@ -109,14 +109,27 @@ E_LB      EQU 20
 E_NP      EQU 21
 
 ; ---------------------------------------------------------------- start
-; Power on: the banner, the free bytes and the prompt.
+; Power on and reset: the banner, the free bytes and the prompt. A reset
+; finds the program intact when its lines lead from TXTTAB to the end that
+; VARTAB names, and keeps it (its variables are cleared); anything else is
+; a NEW.
 BCOLD:  LD HL,BASICBANNER
         CALL PRINT
         LD D,0
         LD HL,BANNERATTR
         CALL ATTRLIST
-        CALL SCRATCH
-        LD HL,(FRETOP)
+        LD HL,TXTTAB
+        LD DE,MEMSIZ
+        CALL PROGCHECK
+        JR C,_new
+        EX DE,HL
+        LD HL,(VARTAB)
+        SBC HL,DE
+        JR NZ,_new
+        CALL CLEARVARS
+        JR _free
+_new:   CALL SCRATCH
+_free:  LD HL,(FRETOP)
         LD DE,(VARTAB)
         OR A
         SBC HL,DE

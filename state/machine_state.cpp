@@ -33,6 +33,7 @@ void MachinePowerOn(void) {
     std::memset(static_cast<void*>(machine.mainRam), 0, sizeof machine.mainRam);
     Put(machine.greenDisplay, 0);
     Put(machine.pendingInterrupt, 0);
+    machine.cyclesSinceTick = 0;
     KeyboardPowerOn();
     CrtcPowerOn();
     PcgPowerOn();

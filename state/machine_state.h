@@ -101,6 +101,7 @@ struct MachineState {
     std::mutex keyLock;
     uint16_t keyQueue[kKeyQueueSize]; // a row's keys, pressed or released (bus/keyboard.cpp)
     size_t keyQueueHead, keyQueueCount;
+    uint8_t keyStopToggles; // STOP's changes, which go past the others
     uint8_t keyWanted[16];
     uint8_t keyHostDown[16];
     std::atomic<uint8_t> keyScansOwed[16];

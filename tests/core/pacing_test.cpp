@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 
 #include "bus/bus.h"
 #include "core/machine.h"
+#include "core/run_control.h"
 #include "core/z80home.h"
 #include "state/machine_state.h"
 #include "z80/z80.h"
@@ -80,6 +82,41 @@ TEST(Elapsed, WrapsAtTheSecond) {
     EXPECT_EQ(ElapsedMs(100, 116), 16);
     EXPECT_EQ(ElapsedMs(7, 7), 0);
     EXPECT_EQ(ElapsedMs(0, 999), 999);
+}
+
+// Over many slices each speed gets its share of real time, 16 ms * 100 /
+// speed a slice: what a whole-millisecond sleep cannot give is carried, not
+// dropped. The work's time is made up, so nothing sleeps.
+TEST(Pace, EverySpeedGetsItsShareOfRealTimeOnAverage) {
+    MachinePowerOn();
+    std::mt19937 random(23);
+    for (uint32_t percent : {10u, 33u, 50u, 75u, 100u, 150u, 300u, 700u, 1000u}) {
+        RunControlSetSpeed(percent);
+        const int slices = 3000;
+        int64_t spent = 0;
+        for (int i = 0; i < slices; i++) {
+            int32_t work = static_cast<int32_t>(random() % 2); // within even 1000 %'s 1.6 ms
+            spent += work + static_cast<int64_t>(RunControlSleepMs(work));
+        }
+        EXPECT_NEAR(static_cast<double>(spent), slices * 1600.0 / percent, 1.0) << percent << " %";
+    }
+    RunControlSetSpeed(kSpeedPaced);
+}
+
+// Warp does not sleep, but while the host holds a key the machine keeps the
+// host's time, so the key is not held for seconds of the machine's time.
+TEST(Pace, AHostKeyHeldInWarpOrAboveThePacedSpeedKeepsThePacedSpeed) {
+    MachinePowerOn();
+    RunControlSetWarp(true);
+    EXPECT_EQ(RunControlSleepMs(0), 0u);
+    CtlEmulator(WM_KEYDOWN, 'A', 0);
+    EXPECT_EQ(RunControlSleepMs(0), kShortestSliceMs);
+    RunControlSetWarp(false);
+    RunControlSetSpeed(400);
+    EXPECT_EQ(RunControlSleepMs(0), kShortestSliceMs);
+    CtlEmulator(WM_KEYUP, 'A', 0);
+    EXPECT_EQ(RunControlSleepMs(0), kShortestSliceMs / 4);
+    RunControlSetSpeed(kSpeedPaced);
 }
 
 } // namespace

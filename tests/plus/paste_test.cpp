@@ -2,9 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <map>
+#include <random>
 #include <string>
 
 #include "bus/bus.h"
+#include "bus/key_chars.h"
+#include "bus/keyboard.h"
 #include "core/machine.h"
 #include "plus/paste.h"
 #include "plus/z80home_plus.h"
@@ -88,6 +92,93 @@ TEST(Paste, CancelStopsTypingAndReleasesTheKeys) {
     EXPECT_EQ(GetPasteLeft(), 0u);
     for (int row = 0; row < 16; row++)
         EXPECT_EQ(Get(machine.keyMatrix[row]), 0) << "row " << row << " left held";
+}
+
+// The README's example: a program that runs six seconds, then a line typed
+// after it. The keys beyond what the ROM's queue holds wait in the matrix
+// until the program is done, so the last RETURN is not lost.
+TEST(Paste, KeysTypedAheadOfABusyProgramWaitForIt) {
+    BasicBoot();
+    PasteText("NEW\n10 FOR I=1 TO 9000:NEXT\nRUN\nPRINT \"DO\";\"NE\"\n");
+    uint64_t start = Get(machine.cyclesRun);
+    int slices = 0;
+    while (slices < 3000 && FindRow("DONE") < 0) {
+        RunSlices(1);
+        slices++;
+    }
+    ASSERT_GE(FindRow("DONE"), 0) << ScreenText();
+    double seconds = double(Get(machine.cyclesRun) - start) / (kSliceBudgetDisplayOn * 62.5);
+    EXPECT_GT(seconds, 6) << "the program ran too short a time to test anything";
+}
+
+// A program's view of the keyboard: scans the ten rows as often as it is
+// called and turns each key newly held into the character it types.
+class Reader {
+  public:
+    Reader() {
+        for (uint32_t c = 0x20; c < 0x7F; c++) {
+            uint8_t key;
+            bool shift;
+            if (KeyCharKey(c, &key, &shift)) chars_[{keyMap[key], shift}] = static_cast<char>(c);
+        }
+        chars_[{keyMap[VK_RETURN], false}] = '\n';
+    }
+    void Scan(std::string& out) {
+        uint8_t rows[10];
+        for (int row = 0; row < 10; row++)
+            rows[row] = static_cast<uint8_t>(~BusAccess(row, 0, PortRead));
+        bool shift = rows[8] & 0x40;
+        for (int row = 0; row < 10; row++) {
+            uint8_t fresh = rows[row] & ~last_[row] & (row == 8 ? 0xBF : 0xFF);
+            for (int bit = 0; bit < 8; bit++)
+                if (fresh >> bit & 1) {
+                    auto found = chars_.find({static_cast<uint8_t>(row << 4 | bit), shift});
+                    out += found == chars_.end() ? '?' : found->second;
+                }
+            last_[row] = rows[row];
+        }
+    }
+
+  private:
+    std::map<std::pair<uint8_t, bool>, char> chars_;
+    uint8_t last_[10] = {};
+};
+
+// Texts of random lines with every form of line break -- LF, CR, CR LF, a
+// lone CR before more text, empty lines, mixed -- type every character once,
+// in order, each break as one RETURN.
+TEST(Paste, EveryLineBreakFormTypesOneReturnAndSwallowsNothing) {
+    std::mt19937 random(24);
+    const char* const breaks[] = {"\n", "\r", "\r\n"};
+    for (int round = 0; round < 40; round++) {
+        MachinePowerOn();
+        std::string text, expected;
+        int lines = 1 + static_cast<int>(random() % 6);
+        for (int line = 0; line < lines; line++) {
+            int length = static_cast<int>(random() % 8);
+            for (int i = 0; i < length; i++) {
+                char c = static_cast<char>(0x20 + random() % 0x5F);
+                text += c;
+                expected += c;
+            }
+            if (line + 1 < lines || random() % 2) {
+                // A CR then an empty line's LF would read as one CR LF.
+                std::string lineBreak = breaks[random() % 3];
+                if (!text.empty() && text.back() == '\r' && lineBreak == "\n") lineBreak = "\r";
+                text += lineBreak;
+                expected += '\n';
+            }
+        }
+        ASSERT_EQ(PasteText(text.c_str()), 0);
+        Reader reader;
+        std::string typed;
+        for (int scan = 0; scan < 100000 && (Get(machine.pasteActive) || !KeyboardSettled());
+             scan++) {
+            PasteAdvance();
+            reader.Scan(typed);
+        }
+        EXPECT_EQ(typed, expected) << "pasted: " << ::testing::PrintToString(text);
+    }
 }
 
 } // namespace

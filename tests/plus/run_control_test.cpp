@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 #include "bus/bus.h"
 #include "core/machine.h"
 #include "plus/z80home_plus.h"
 #include "state/machine_state.h"
+#include "tests/machine/machine_support.h"
 #include "z80/z80.h"
 
 namespace {
@@ -34,9 +36,8 @@ struct SpeedCase {
     int ticksPerSlice;
 };
 
-TEST(RunControl, TicksFollowTheCyclesRunAtEverySpeedButThePacedOne) {
-    // Paced, real time gives the ticks (no TickThread here, so none come);
-    // otherwise a slice of either budget holds the eight a paced one does.
+TEST(RunControl, TicksFollowTheCyclesRunAtEverySpeed) {
+    // A slice of either budget holds eight ticks, paced or not.
     const SpeedCase cases[] = {
         {100, 0, 0, 0, 8}, {200, 0, 0, 0, 8}, {50, 0, 0, 0, 8},
         {100, 1, 0, 0, 8}, {100, 0, 1, 0, 8}, {400, 1, 0, 1, 8},
@@ -83,6 +84,46 @@ TEST(RunControl, SpeedIsClampedAndSingleSlicesRunOnlyWhilePaused) {
     EXPECT_GE(Get(machine.cyclesThisSecond) - cycles, kSliceBudgetDisplayOn);
     SetPaused(0);
     EXPECT_EQ(GetPaused(), 0);
+}
+
+// The machine is a function of what it is given at which cycle: the same
+// keys at the same cycles leave the same RAM, clock and processor paced, in
+// warp, at other speeds and stepped while paused, as the tick follows the
+// cycles run in every mode.
+TEST(RunControl, EveryModeRunsTheSameMachine) {
+    struct Mode {
+        uint32_t percent;
+        uint8_t warp, paused;
+    };
+    const Mode modes[] = {{100, 0, 0}, {100, 1, 0}, {250, 0, 0}, {30, 0, 0}, {100, 0, 1}};
+    std::vector<uint8_t> first;
+    for (const Mode& mode : modes) {
+        SetSpeed(mode.percent);
+        SetWarp(mode.warp);
+        SetPaused(mode.paused);
+        uint64_t start = Get(machine.cyclesRun);
+        BasicBoot();
+        Enter({"10 FOR I=1 TO 300:NEXT:PRINT PEEK(61456)"});
+        TypeLine("RUN");
+        for (int slice = 0; slice < 40; slice++)
+            if (mode.paused)
+                ASSERT_EQ(StepSlice(), 1);
+            else
+                RunSlices(1);
+        std::vector<uint8_t> seen(kRamSize + 8);
+        for (int at = 0; at < kRamSize; at++)
+            seen[at] = Get(machine.mainRam[at]);
+        uint64_t cycles = Get(machine.cyclesRun) - start;
+        memcpy(seen.data() + kRamSize, &cycles, 8);
+        if (first.empty())
+            first = seen;
+        else
+            EXPECT_TRUE(seen == first) << mode.percent << "% warp " << int(mode.warp) << " paused "
+                                       << int(mode.paused) << " ran another machine";
+    }
+    SetSpeed(100);
+    SetWarp(0);
+    SetPaused(0);
 }
 
 } // namespace

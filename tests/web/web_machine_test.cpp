@@ -78,3 +78,17 @@ TEST(WebMachine, ThePictureIsTheFrameAsCanvasBytes) {
     EXPECT_EQ(wrong, 0);
     EXPECT_GT(colours, 0) << "a blank frame proves nothing";
 }
+
+// The program's clock keeps the machine's time on the page too: 500 ticks
+// in each second of the page's clock that the machine runs.
+TEST(WebMachine, TheTickComesFiveHundredTimesASecond) {
+    StartPage();
+    ASSERT_TRUE(FramesUntilPrompt(200));
+    auto ticks = [] { return Peek(0xF010) | Peek(0xF011) << 8; };
+    int before = ticks();
+    for (int frame = 0; frame < 125; frame++)
+        WebAdvance(16);
+    int seen = (ticks() - before) & 0xFFFF;
+    EXPECT_GE(seen, 999);
+    EXPECT_LE(seen, 1001);
+}
