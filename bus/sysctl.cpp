@@ -115,14 +115,17 @@ void SysCtlReset(void) {
 }
 
 void SysCtlState(StateIo& io) {
-    io.Value(machine.columns80);
-    io.Value(machine.monoMode);
-    io.Value(machine.bgColor);
-    io.Value(machine.sysCtlBit0);
-    io.Value(machine.ramSelect);
-    io.Value(machine.sysCtlBit2);
-    io.Value(machine.displayOn);
-    io.Value(machine.sysCtlBit4);
-    io.Value(machine.beepOn);
+    io.Value(machine.columns80, 1);
+    io.Value(machine.monoMode, 1);
+    io.Value(machine.bgColor, 0xFF >> kBgColorShift);
+    io.Value(machine.sysCtlBit0, 1);
+    io.Value(machine.ramSelect, 1);
+    io.Value(machine.sysCtlBit2, 1);
+    io.Value(machine.displayOn, 1);
+    io.Value(machine.sysCtlBit4, 1);
+    // Through BeepSet, so that the beeper's thread hears of a loaded change.
+    uint8_t beep = Get(machine.beepOn);
+    io.Value(beep, 1);
+    if (io.mode == StateMode::kLoad) BeepSet(beep);
     io.Value(machine.interruptMask);
 }

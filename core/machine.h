@@ -5,11 +5,8 @@
 #include <cstdint>
 #include <windows.h>
 
-// Pacing: cycles per slice and per emulated second, by display state.
-constexpr int32_t kSliceBudgetDisplayOn = 30500;
-constexpr int32_t kSliceBudgetDisplayOff = 66666;
-constexpr int32_t kSecondBudgetDisplayOn = 1830000;
-constexpr int32_t kSecondBudgetDisplayOff = 4000000;
+#include "state/machine_state.h"
+
 constexpr DWORD kShortestSliceMs = 16;
 constexpr DWORD kShortestFrameMs = 17;
 constexpr uint8_t kTickVector = 4;

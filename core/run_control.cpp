@@ -26,6 +26,9 @@ void RunControlSetPaused(bool paused) {
     std::unique_lock<std::mutex> lock(machine.runLock);
     Put(machine.paused, paused ? 1 : 0);
     BeepSetHeld(paused ? 1 : 0);
+    // Steps asked for and not begun are dropped: the machine runs on anyway,
+    // and a later pause must not run them.
+    if (!paused) machine.stepsAsked = machine.stepsDone + (machine.stepRunning ? 1 : 0);
     machine.runSignal.notify_all();
     if (!paused || RunControlOnOwnThread()) return;
     machine.runSignal.wait(lock, [] { return machine.cpuParked || !Get(machine.paused); });
@@ -44,7 +47,10 @@ bool RunControlStep(void) {
     std::unique_lock<std::mutex> lock(machine.runLock);
     uint64_t target = ++machine.stepsAsked;
     machine.runSignal.notify_all();
-    machine.runSignal.wait(lock, [target] { return machine.stepsDone >= target; });
+    // Another thread may let the machine run on before the step begins; the
+    // step is then dropped, and this call returns rather than wait for it.
+    machine.runSignal.wait(lock,
+                           [target] { return machine.stepsDone >= target || !Get(machine.paused); });
     return true;
 }
 
@@ -106,9 +112,11 @@ void RunControlWait(void) {
             // The step's slice runs without the lock, so the host can post
             // more while it runs.
             machine.cpuParked = false;
+            machine.stepRunning = true;
             lock.unlock();
             CpuRunSlice();
             lock.lock();
+            machine.stepRunning = false;
             machine.stepsDone++;
             machine.runSignal.notify_all();
             continue;

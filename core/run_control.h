@@ -14,10 +14,6 @@ constexpr uint32_t kSpeedPaced = 100;
 constexpr uint32_t kSpeedSlowest = 10;
 constexpr uint32_t kSpeedFastest = 1000;
 
-// The 2 ms tick: a slice budget is 16 ms of the machine's time, so the tick
-// falls once every eighth of a slice budget of cycles, in every mode.
-constexpr int32_t kTicksPerSlice = 8;
-
 // Pause: with flag 1 the processor thread stops between two slices; the
 // call returns once it has (at once when the threads are not running, or on
 // the processor thread itself). Flag 0 lets it run on.

@@ -20,6 +20,8 @@
 // Not emulated: the day of week and the year, which are never delivered.
 #include "devices/calendar.h"
 
+#include <climits>
+
 #include "state/machine_state.h"
 #include "state/state_io.h"
 
@@ -132,14 +134,25 @@ void CalendarState(StateIo& io) {
     io.Value(machine.calendarLatch);
     io.Values(machine.calendarOut);
     io.Values(machine.calendarIn);
-    io.Value(machine.calendarBitCount);
-    io.Value(machine.calendarDataOut);
+    io.Value(machine.calendarBitCount, kCalendarBits);
+    io.Value(machine.calendarDataOut, 1);
     io.Value(machine.calendarOffset);
+    // The time last set, as the conversion left it: each field in its range.
     struct tm& set = machine.calendarSetRecord;
-    for (int* field : {&set.tm_sec, &set.tm_min, &set.tm_hour, &set.tm_mday, &set.tm_mon,
-                       &set.tm_year, &set.tm_wday, &set.tm_yday, &set.tm_isdst}) {
-        int32_t value = io.mode == StateMode::kSave ? *field : 0;
+    struct Field {
+        int* value;
+        int32_t least, most;
+    };
+    const Field fields[] = {{&set.tm_sec, 0, 60},   {&set.tm_min, 0, 59},
+                            {&set.tm_hour, 0, 23},  {&set.tm_mday, 0, 31},
+                            {&set.tm_mon, 0, 11},   {&set.tm_year, INT32_MIN, INT32_MAX},
+                            {&set.tm_wday, 0, 6},   {&set.tm_yday, 0, 365},
+                            {&set.tm_isdst, -1, 1}};
+    for (const Field& field : fields) {
+        int32_t value = io.mode == StateMode::kSave ? *field.value : 0;
         io.Value(value);
-        if (io.mode == StateMode::kLoad) *field = value;
+        value = static_cast<int32_t>(io.Last());
+        io.Require(value >= field.least && value <= field.most);
+        if (io.mode == StateMode::kLoad) *field.value = value;
     }
 }

@@ -100,6 +100,7 @@ void CassetteReset(void) {
 void CassettePowerOn(void) {
     std::lock_guard<std::mutex> guard(machine.cmtLock);
     std::memset(machine.cmtFileName, 0, kCmtNameSize);
+    std::memset(machine.cmtHostName, 0, kCmtNameSize);
     machine.cmtReadOffset = 0;
     machine.cmtRewindPending = 0;
     Put(machine.cmtFileSet, 0);
@@ -115,6 +116,7 @@ void CassetteSetFile(const char* name) {
     if (length == kCmtNameSize) return;
     char copy[kCmtNameSize] = {};
     std::memcpy(copy, name, length);
+    std::memcpy(machine.cmtHostName, copy, kCmtNameSize);
     std::lock_guard<std::mutex> guard(machine.cmtLock);
     std::memcpy(machine.cmtFileName, copy, kCmtNameSize);
     machine.cmtRewindPending = 1;
@@ -123,7 +125,12 @@ void CassetteSetFile(const char* name) {
 }
 
 const char* CassetteGetFile(void) {
-    return machine.cmtFileName;
+    return machine.cmtHostName;
+}
+
+void CassetteNameToHost(void) {
+    std::lock_guard<std::mutex> guard(machine.cmtLock);
+    std::memcpy(machine.cmtHostName, machine.cmtFileName, kCmtNameSize);
 }
 
 void CassetteState(StateIo& io) {
@@ -141,7 +148,8 @@ void CassetteState(StateIo& io) {
         memcpy(machine.cmtFileName, name, sizeof name);
         machine.cmtReadOffset = offset;
     }
-    io.Value(machine.cmtRewindPending);
-    io.Value(machine.cmtFileSet);
+    io.Value(machine.cmtRewindPending, 1);
+    io.Value(machine.cmtFileSet, 1);
     io.Value(machine.serialStatus);
+    io.Require(io.Last() == 0 || io.Last() == kCassetteStatusReady);
 }

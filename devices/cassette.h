@@ -13,8 +13,12 @@ uint8_t CassetteReadStatus(void);
 void CassetteReset(void);
 // The host's tape (SetCMTFile, GetCMTFile): a name of kCmtNameSize characters
 // or more, or none, is refused; any other rewinds and marks the tape set.
+// The name GetCMTFile returns is a copy that only the host's thread writes,
+// so a state loaded on the processor's thread never changes it under the
+// host; CassetteNameToHost brings it up to date after such a load.
 void CassetteSetFile(const char* name);
 const char* CassetteGetFile(void);
+void CassetteNameToHost(void);
 // Power-on: no tape named, at its start.
 void CassettePowerOn(void);
 // Saves, checks or loads the tape's name, position and status

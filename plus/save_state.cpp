@@ -50,11 +50,14 @@ static void StateProcessor(StateIo& io) {
 struct StateSectionEntry {
     char tag[5];
     void (*fields)(StateIo&);
+    bool tape; // the host's tape: loaded only when the host asks for it
 };
 static const StateSectionEntry kStateSections[] = {
-    {"CPU ", StateProcessor}, {"CORE", MachineCoreState}, {"SCTL", SysCtlState},
-    {"KEYB", KeyboardState},  {"CRTC", CrtcState},        {"DMA ", DmaState},
-    {"PCG ", PcgState},       {"CLOK", CalendarState},    {"CMT ", CassetteState},
+    {"CPU ", StateProcessor, false}, {"CORE", MachineCoreState, false},
+    {"SCTL", SysCtlState, false},    {"KEYB", KeyboardState, false},
+    {"CRTC", CrtcState, false},      {"DMA ", DmaState, false},
+    {"PCG ", PcgState, false},       {"CLOK", CalendarState, false},
+    {"CMT ", CassetteState, true},
 };
 
 static uint32_t StateTag(const char* tag) {
@@ -62,8 +65,9 @@ static uint32_t StateTag(const char* tag) {
 }
 
 // The payload: the ROM images' hashes, then each section with its tag and
-// length; a section must take exactly its length.
-static void StatePayload(StateIo& io) {
+// length; a section must take exactly its length. Loading without the tape
+// checks the tape's section but takes nothing from it.
+static void StatePayload(StateIo& io, bool withTape) {
     uint64_t basic = StateHash(machine.basicRom, kBasicRomSize);
     uint64_t font = StateHash(machine.fontRom, kFontRomSize);
     io.Value(basic);
@@ -89,7 +93,10 @@ static void StatePayload(StateIo& io) {
         }
         size_t end = io.end;
         io.end = io.at + length;
+        StateMode mode = io.mode;
+        if (section.tape && !withTape && mode == StateMode::kLoad) io.mode = StateMode::kCheck;
         section.fields(io);
+        io.mode = mode;
         io.Require(io.at == io.end);
         io.end = end;
     }
@@ -99,7 +106,7 @@ std::vector<uint8_t> StateCapture(void) {
     std::vector<uint8_t> payload;
     payload.reserve(kRamSize + kPcgRamSize + 4096); // RAM and glyph RAM are nearly all of it
     StateIo io{StateMode::kSave, &payload, nullptr, 0, 0};
-    StatePayload(io);
+    StatePayload(io, true);
     std::vector<uint8_t> file(kStateMagic, kStateMagic + sizeof kStateMagic);
     StateIo header{StateMode::kSave, &file, nullptr, 0, 0};
     uint32_t version = kStateVersion, length = static_cast<uint32_t>(payload.size());
@@ -135,13 +142,13 @@ int StateCheck(const uint8_t* bytes, size_t size) {
         font != StateHash(machine.fontRom, kFontRomSize))
         return kStateOtherRoms;
     io.at = 0;
-    StatePayload(io);
+    StatePayload(io, true);
     return io.ok && io.at == io.end ? kStateOk : kStateMalformed;
 }
 
-void StateApply(const uint8_t* bytes, size_t size) {
+void StateApply(const uint8_t* bytes, size_t size, bool withTape) {
     StateIo io{StateMode::kLoad, nullptr, bytes + kStateHeaderSize, 0, size - kStateHeaderSize};
-    StatePayload(io);
+    StatePayload(io, withTape);
 }
 
 // ---- The exports ----
@@ -169,7 +176,7 @@ int SaveState(const char* path) {
     return kStateOk;
 }
 
-int LoadState(const char* path) {
+static int StateLoad(const char* path, bool withTape) {
     if (!path || !*path) return kStateCannotRead;
     FILE* in = fopen(path, "rb");
     if (!in) return kStateCannotRead;
@@ -185,14 +192,24 @@ int LoadState(const char* path) {
     struct Load {
         const uint8_t* bytes;
         size_t size;
-    } load{file.data(), size};
+        bool withTape;
+    } load{file.data(), size, withTape};
     RunControlCall(
         [](void* context) {
             Load* job = static_cast<Load*>(context);
-            StateApply(job->bytes, job->size);
+            StateApply(job->bytes, job->size, job->withTape);
         },
         &load);
+    if (withTape) CassetteNameToHost();
     return kStateOk;
+}
+
+int LoadState(const char* path) {
+    return StateLoad(path, false);
+}
+
+int LoadStateWithTape(const char* path) {
+    return StateLoad(path, true);
 }
 
 const char* GetStateMessage(int code) {

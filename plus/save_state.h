@@ -39,5 +39,6 @@ enum StateResult : int {
 std::vector<uint8_t> StateCapture(void);
 // Checks a file's bytes, changing nothing: kStateOk or why it is refused.
 int StateCheck(const uint8_t* bytes, size_t size);
-// Loads checked bytes into the machine (where no instruction runs).
-void StateApply(const uint8_t* bytes, size_t size);
+// Loads checked bytes into the machine (where no instruction runs); the
+// tape's name and position too when withTape.
+void StateApply(const uint8_t* bytes, size_t size, bool withTape);

@@ -33,7 +33,9 @@ Z80HOME_API void SetPaused(unsigned char flag);
 Z80HOME_API unsigned char GetPaused(void);
 
 // Runs one slice (about 16 ms of the machine's time) while paused and waits
-// for it. Returns 1, or 0 without running anything when not paused.
+// for it. Returns 1, or 0 without running anything when not paused. If
+// another thread lets the machine run on before the slice begins, the step
+// is dropped and the call returns 1 at once.
 Z80HOME_API unsigned char StepSlice(void);
 
 // The paced speed in percent: 100 is the machine's own speed; from 10 to
@@ -88,12 +90,21 @@ Z80HOME_API int GetScreenText(char* buffer, int size);
 // GetStateMessage explains.
 Z80HOME_API int SaveState(const char* path);
 // Loads a file SaveState wrote. Every check comes first; a file that is cut
-// short, corrupted, of another format version, oversized, or saved with
-// other ROM images is refused with its code, and the machine is left exactly
-// as it was. Waits. Returns 0 or the code: 1 cannot read, 2 cannot write,
-// 3 cut short, 4 not a state, 5 other version, 6 oversized, 7 corrupted,
-// 8 impossible values, 9 other ROM images.
+// short, corrupted, of another format version, oversized, saved with other
+// ROM images, or holding a value out of its field's range is refused with
+// its code, and the machine is left exactly as it was. Waits. Returns 0 or
+// the code: 1 cannot read, 2 cannot write, 3 cut short, 4 not a state,
+// 5 other version, 6 oversized, 7 corrupted, 8 impossible values, 9 other
+// ROM images.
+//
+// What stays the host's: the tape the host chose (its name, position and
+// status) and the keys the host holds. A state file names a host path, and
+// a later SAVE would append there, so LoadState takes no tape from it; a
+// state holds no keys (SaveState saves none held).
 Z80HOME_API int LoadState(const char* path);
+// LoadState that also takes the tape's name and position from the file, for
+// a host that trusts the file and asks for its tape back.
+Z80HOME_API int LoadStateWithTape(const char* path);
 // What a SaveState or LoadState code means, in a sentence.
 Z80HOME_API const char* GetStateMessage(int code);
 }

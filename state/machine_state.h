@@ -34,6 +34,15 @@ constexpr int kKeyQueueSize = 256;
 constexpr int kFrameWidth = 640;
 constexpr int kFrameHeight = 480;
 
+// Pacing: cycles per slice and per emulated second, by display state. A
+// slice is 16 ms of the machine's time, so the 2 ms tick falls once every
+// eighth of a slice budget of cycles, in every mode.
+constexpr int32_t kSliceBudgetDisplayOn = 30500;
+constexpr int32_t kSliceBudgetDisplayOff = 66666;
+constexpr int32_t kSecondBudgetDisplayOn = 1830000;
+constexpr int32_t kSecondBudgetDisplayOff = 4000000;
+constexpr int32_t kTicksPerSlice = 8;
+
 // pendingInterrupt: bit 8 set while a maskable request waits for CpuThread;
 // bits 0-7 are the interruptVector that goes with it.
 constexpr uint16_t kInterruptPending = 0x100;
@@ -75,6 +84,7 @@ struct MachineState {
     std::mutex runLock;
     std::condition_variable runSignal;
     bool cpuParked;
+    bool stepRunning;
     uint64_t stepsAsked, stepsDone;
     uint64_t jobsAsked, jobsDone;
     void (*runJob)(void*);
@@ -145,6 +155,7 @@ struct MachineState {
     // Cassette: the name and the three flags change together under cmtLock.
     std::mutex cmtLock;
     char cmtFileName[kCmtNameSize];
+    char cmtHostName[kCmtNameSize]; // the host's thread's copy, for GetCMTFile
     int32_t cmtReadOffset;
     uint8_t cmtRewindPending;
     std::atomic<uint8_t> cmtFileSet;

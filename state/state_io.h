@@ -70,6 +70,11 @@ struct StateIo {
         Values(values);
         mode = kept;
     }
+    // One value that must not exceed most: a file holding more is refused.
+    template <typename T> void Value(T& field, uint64_t most) {
+        Value(field);
+        Require(Last() <= most);
+    }
     // Refuses the file unless the value just read satisfies the check.
     void Require(bool check) {
         if (mode != StateMode::kSave && !check) ok = false;

@@ -172,15 +172,23 @@ void CrtcPowerOn(void) {
 }
 
 void CrtcState(StateIo& io) {
-    io.Value(machine.crtcParamsLeft);
+    io.Value(machine.crtcParamsLeft, kCrtcCursorParams);
     io.Value(machine.crtcDataLatch);
-    io.Value(machine.rows25);
-    io.Value(machine.blinkRate);
+    io.Value(machine.rows25, 1);
+    io.Value(machine.blinkRate, kCrtcBlinkMask);
     io.Value(machine.cursorXPending);
-    io.Value(machine.cursorX);
-    io.Value(machine.cursorY);
-    io.Value(machine.crtcStatus);
-    io.Value(machine.lightPenPosition);
+    // A cursor position is a parameter byte, or kNoCursor.
+    for (std::atomic<int32_t>* cursor : {&machine.cursorX, &machine.cursorY}) {
+        io.Value(*cursor);
+        int32_t value = static_cast<int32_t>(io.Last());
+        io.Require(value == kNoCursor || (value >= 0 && value <= 0xFF));
+    }
+    io.Value(machine.crtcStatus, kCrtcStatusLightPen);
+    io.Value(machine.lightPenPosition,
+             kCrtcPenRowMask << kCrtcPenRowShift | kCrtcPenRetrace | kCrtcPenColumnMask);
+    // Idle, or armed with the byte to read next.
     io.Value(machine.lightPenReadState);
-    io.Value(machine.mouseDrag);
+    io.Require(io.Last() == 0 || ((io.Last() & ~uint64_t{0xFF00}) == kCrtcPenArmed &&
+                                  io.Last() >> kCrtcPenByteShift < kCrtcPenBytes));
+    io.Value(machine.mouseDrag, 1);
 }

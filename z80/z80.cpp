@@ -990,6 +990,10 @@ extern "C" void Z80DoIRQ(int dataBusByte) {
     cpu.irqData = uint8_t(dataBusByte);
 }
 
+extern "C" int Z80RegsVersion(void) {
+    return Z80_REGS_VERSION;
+}
+
 extern "C" unsigned short Z80GetPC(void) {
     ApplyPendingReset();
     return cpu.pc;

@@ -35,7 +35,12 @@ void Z80DoIRQ(int dataBusByte);
 
 /* The complete state of the processor. Pairs are 16-bit values, high register
    in the high byte (af: A in bits 15..8, F in 7..0); af2..hl2 are the
-   alternate set. */
+   alternate set. Z80_REGS_VERSION counts the layouts the record has had: it
+   grows whenever a field is added, and Z80RegsVersion() gives the layout the
+   library was built with, so a host built against this header can check,
+   before it calls Z80GetRegs or Z80SetRegs, that the two agree (version 2
+   added ldAirLatch). */
+#define Z80_REGS_VERSION 2
 typedef struct Z80Regs {
     unsigned short af, bc, de, hl;
     unsigned short af2, bc2, de2, hl2;
@@ -59,6 +64,7 @@ typedef struct Z80Regs {
    or while no Z80Run call is in progress. */
 void Z80GetRegs(Z80Regs* regs);
 void Z80SetRegs(const Z80Regs* regs);
+int Z80RegsVersion(void);
 /* The pc of Z80GetRegs alone, cheap enough to call between every two
    instructions (a debugger looking for its breakpoints). Same thread rule. */
 unsigned short Z80GetPC(void);

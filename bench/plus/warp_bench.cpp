@@ -74,7 +74,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < kMemoryRounds; i++) {
         image = StateCapture();
         if (StateCheck(image.data(), image.size()) != kStateOk) return 1;
-        StateApply(image.data(), image.size());
+        StateApply(image.data(), image.size(), true);
     }
     double memoryUs = Seconds(Clock::now() - memoryStart) / kMemoryRounds * 1e6;
 

@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Put32(file, 16, StateCrc32(file.data() + kStateHeaderSize, length));
     }
     if (StateCheck(file.data(), file.size()) != kStateOk) return 0;
-    StateApply(file.data(), file.size());
+    StateApply(file.data(), file.size(), true);
     Check(StateCapture() == file);
     CpuRunSliceUpTo(kSliceCycles);
     CpuRunSliceUpTo(kSliceCycles);
