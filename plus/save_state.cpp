@@ -74,6 +74,7 @@ static void StatePayload(StateIo& io, bool withTape) {
     io.Value(font);
     for (const StateSectionEntry& section : kStateSections) {
         uint32_t tag = StateTag(section.tag), length = 0;
+        io.section = 0;
         io.Value(tag);
         io.Require(io.Last() == tag);
         if (io.mode == StateMode::kSave) {
@@ -95,6 +96,7 @@ static void StatePayload(StateIo& io, bool withTape) {
         io.end = io.at + length;
         StateMode mode = io.mode;
         if (section.tape && !withTape && mode == StateMode::kLoad) io.mode = StateMode::kCheck;
+        io.section = tag;
         section.fields(io);
         io.mode = mode;
         io.Require(io.at == io.end);
@@ -144,6 +146,17 @@ int StateCheck(const uint8_t* bytes, size_t size) {
     io.at = 0;
     StatePayload(io, true);
     return io.ok && io.at == io.end ? kStateOk : kStateMalformed;
+}
+
+std::vector<StateIo::Span> StateFields(const uint8_t* bytes, size_t size) {
+    std::vector<StateIo::Span> spans;
+    if (StateCheck(bytes, size) != kStateOk) return spans;
+    StateIo io{StateMode::kCheck, nullptr, bytes + kStateHeaderSize, 0, size - kStateHeaderSize};
+    io.spans = &spans;
+    StatePayload(io, true);
+    for (StateIo::Span& span : spans)
+        span.at += kStateHeaderSize;
+    return spans;
 }
 
 void StateApply(const uint8_t* bytes, size_t size, bool withTape) {

@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "state/state_io.h"
+
 constexpr uint32_t kStateVersion = 1;
 constexpr size_t kStateHeaderSize = 20;
 // The payload is about 68 KB; anything far beyond is not ours.
@@ -39,6 +41,9 @@ enum StateResult : int {
 std::vector<uint8_t> StateCapture(void);
 // Checks a file's bytes, changing nothing: kStateOk or why it is refused.
 int StateCheck(const uint8_t* bytes, size_t size);
+// Where each value of a good file lies (offsets from the file's start) and
+// its section's tag, as the state code reads them; empty for a bad file.
+std::vector<StateIo::Span> StateFields(const uint8_t* bytes, size_t size);
 // Loads checked bytes into the machine (where no instruction runs); the
 // tape's name and position too when withTape.
 void StateApply(const uint8_t* bytes, size_t size, bool withTape);

@@ -20,6 +20,15 @@ struct StateIo {
     size_t at, end;
     bool ok = true;    // false once a read ran past the end or a value was refused
     uint64_t last = 0; // the value read last
+    // Where each value lies in the bytes read, and in which section (0 for
+    // the file's own framing), for walking a file field by field; null
+    // while loading.
+    struct Span {
+        size_t at, size;
+        uint32_t section;
+    };
+    std::vector<Span>* spans = nullptr;
+    uint32_t section = 0;
 
     // One value: written, read and checked, or read and stored.
     template <typename T> void Value(T& field) {
@@ -99,6 +108,7 @@ struct StateIo {
             ok = false;
             return false;
         }
+        if (spans) spans->push_back({at, n, section});
         at += n;
         return true;
     }

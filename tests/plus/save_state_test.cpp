@@ -111,6 +111,21 @@ TEST(SaveState, EveryBadFileIsRefusedAndTheMachineLeftAsItWas) {
     const int32_t offset = machine.cmtReadOffset;
     const std::vector<uint8_t> negativeOffset =
         savedWith([] { machine.cmtReadOffset = -1; }, [&] { machine.cmtReadOffset = offset; });
+    // Counts that would hold back the ticks and a paste for billions of
+    // cycles, and registers out of their fields' ranges.
+    const int32_t sinceTick = machine.cyclesSinceTick;
+    const std::vector<uint8_t> tickFarOff = savedWith([] { machine.cyclesSinceTick = 0x7FFFFFF0; },
+                                                      [&] { machine.cyclesSinceTick = sinceTick; });
+    const int32_t thisSecond = Get(machine.cyclesThisSecond);
+    const std::vector<uint8_t> secondBefore =
+        savedWith([] { Put(machine.cyclesThisSecond, -5); },
+                  [&] { Put(machine.cyclesThisSecond, thisSecond); });
+    const uint8_t background = Get(machine.bgColor);
+    const std::vector<uint8_t> ninthColour =
+        savedWith([] { Put(machine.bgColor, 8); }, [&] { Put(machine.bgColor, background); });
+    const int32_t cursor = Get(machine.cursorX);
+    const std::vector<uint8_t> cursorOff =
+        savedWith([] { Put(machine.cursorX, 300); }, [&] { Put(machine.cursorX, cursor); });
 
     auto changed = [&](size_t at, uint8_t value) {
         std::vector<uint8_t> copy = bytes;
@@ -141,6 +156,10 @@ TEST(SaveState, EveryBadFileIsRefusedAndTheMachineLeftAsItWas) {
         {"an impossible register", badAddress, kStateMalformed},
         {"a tape name without its end", endlessName, kStateMalformed},
         {"a tape position before its start", negativeOffset, kStateMalformed},
+        {"a tick 2^31 cycles away", tickFarOff, kStateMalformed},
+        {"a second that began in the future", secondBefore, kStateMalformed},
+        {"a ninth background colour", ninthColour, kStateMalformed},
+        {"a cursor past the register", cursorOff, kStateMalformed},
     };
     RunSlices(3); // the machine moves on from the good state
     const std::vector<uint8_t> before = StateCapture();

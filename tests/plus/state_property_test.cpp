@@ -1,0 +1,225 @@
+// Save states as properties: every field the state code names goes through
+// a file and back, every byte of a file is covered by its checks, and what
+// stays the host's stays so.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <future>
+#include <random>
+#include <set>
+#include <string>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+#include "bus/bus.h"
+#include "core/run_control.h"
+#include "plus/save_state.h"
+#include "plus/state_checksum.h"
+#include "plus/z80home_plus.h"
+#include "state/machine_state.h"
+#include "tests/machine/machine_support.h"
+#include "z80/z80.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+uint32_t Tag(const char* tag) {
+    return StateRead32(reinterpret_cast<const uint8_t*>(tag));
+}
+
+// The file with its CRC made to match its payload again.
+std::vector<uint8_t> Resealed(std::vector<uint8_t> file) {
+    uint32_t crc = StateCrc32(file.data() + kStateHeaderSize, file.size() - kStateHeaderSize);
+    for (int i = 0; i < 4; i++)
+        file[16 + i] = static_cast<uint8_t>(crc >> (8 * i));
+    return file;
+}
+
+uint64_t ReadValue(const std::vector<uint8_t>& file, const StateIo::Span& span) {
+    uint64_t value = 0;
+    for (size_t i = 0; i < span.size; i++)
+        value |= uint64_t{file[span.at + i]} << (8 * i);
+    return value;
+}
+
+void WriteValue(std::vector<uint8_t>& file, const StateIo::Span& span, uint64_t value) {
+    for (size_t i = 0; i < span.size; i++)
+        file[span.at + i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+// A booted machine mid-command, with the tape chosen and glyph RAM set, so
+// that its fields are not all at their power-on values.
+std::vector<uint8_t> BusyMachineFile() {
+    MachineBoot();
+    SetCMTFile("z80home-property.tape");
+    Command("PCG 80 FF 81 42");
+    TypeText("DUMP 7");
+    RunSlices(3);
+    return StateCapture();
+}
+
+// Each value the state code reads, set to another value the check accepts,
+// loaded into a machine just powered on and saved again, gives the same
+// file: no field is saved and not loaded, loaded into another, or lost. The
+// keys are left out: a state holds none.
+TEST(StateFields, EveryFieldOfEveryDeviceGoesThroughAFileAndBack) {
+    const std::vector<uint8_t> base = BusyMachineFile();
+    const std::vector<StateIo::Span> spans = StateFields(base.data(), base.size());
+    std::set<uint32_t> sections;
+    std::mt19937_64 random(23);
+    for (const StateIo::Span& span : spans) {
+        if (span.section == 0 || span.section == Tag("KEYB")) continue;
+        sections.insert(span.section);
+        uint64_t value = ReadValue(base, span);
+        const uint64_t tries[] = {value + 1, value - 1, value ^ 1, 0, 1, 0xDD, 0x104, 0x101};
+        bool taken = false;
+        for (size_t attempt = 0; attempt < 40 && !taken; attempt++) {
+            std::vector<uint8_t> file = base;
+            if (span.size > 8) {
+                file[span.at + random() % span.size] ^= static_cast<uint8_t>(1 + random() % 255);
+            } else {
+                uint64_t other = attempt < std::size(tries) ? tries[attempt] : random();
+                WriteValue(file, span, other);
+            }
+            file = Resealed(file);
+            if (file == Resealed(base) || StateCheck(file.data(), file.size()) != kStateOk)
+                continue;
+            taken = true;
+            MachinePowerOn();
+            StateApply(file.data(), file.size(), true);
+            EXPECT_TRUE(StateCapture() == file)
+                << "the field at byte " << span.at << " of section "
+                << std::string(reinterpret_cast<const char*>(&span.section), 4)
+                << " does not come back as loaded";
+        }
+        EXPECT_TRUE(taken) << "no other value of the field at byte " << span.at << " is taken";
+    }
+    EXPECT_EQ(sections.size(), 8u) << "sections with fields";
+}
+
+// CRC-32 sees every change of one byte: each one, in the header, in the
+// fields, at the payload's end, and at random in RAM, is refused.
+TEST(StateFields, EverySingleByteChangeIsRefused) {
+    const std::vector<uint8_t> base = BusyMachineFile();
+    std::set<size_t> places;
+    for (size_t at = 0; at < kStateHeaderSize; at++)
+        places.insert(at);
+    for (size_t at = base.size() - 4096; at < base.size(); at++)
+        places.insert(at);
+    for (const StateIo::Span& span : StateFields(base.data(), base.size()))
+        if (span.size <= kCmtNameSize)
+            for (size_t at = span.at; at < span.at + span.size; at++)
+                places.insert(at);
+    std::mt19937 random(24);
+    while (places.size() < 9000)
+        places.insert(random() % base.size());
+    for (size_t at : places) {
+        std::vector<uint8_t> file = base;
+        file[at] ^= static_cast<uint8_t>(1 + random() % 255);
+        ASSERT_NE(StateCheck(file.data(), file.size()), kStateOk) << "byte " << at << " changed";
+    }
+}
+
+// The interrupt mode has three values; the check refuses the other 253.
+TEST(StateFields, TheInterruptModeIsRangeChecked) {
+    const std::vector<uint8_t> base = BusyMachineFile();
+    Z80Regs regs;
+    Z80GetRegs(&regs);
+    regs.im = regs.im == 1 ? 2 : 1;
+    Z80SetRegs(&regs);
+    const std::vector<uint8_t> other = StateCapture();
+    size_t at = 0;
+    for (size_t i = kStateHeaderSize; i < base.size(); i++)
+        if (base[i] != other[i] && (at = i, true)) break;
+    ASSERT_EQ(other[at], regs.im);
+    for (int mode = 0; mode < 256; mode++) {
+        std::vector<uint8_t> file = other;
+        file[at] = static_cast<uint8_t>(mode);
+        file = Resealed(file);
+        EXPECT_EQ(StateCheck(file.data(), file.size()) == kStateOk, mode <= 2) << "IM " << mode;
+    }
+}
+
+fs::path Scratch(const std::string& name) {
+    fs::path dir = fs::temp_directory_path() / ("z80home-host-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    return dir / name;
+}
+
+// The tape and the keys are the host's: a state loaded keeps the tape the
+// host chose (unless it asks for the file's) and the keys it holds, and a
+// saved one holds no key, so the modifiers of a quick save's chord do not
+// come back held.
+TEST(StateHost, TheTapeAndTheKeysStayTheHosts) {
+    MachineBoot();
+    SetCMTFile("chosen-at-save.tape");
+    CtlEmulator(WM_KEYDOWN, VK_CONTROL, 0);
+    CtlEmulator(WM_KEYDOWN, VK_SHIFT, 0);
+    RunSlices(1);
+    fs::path file = Scratch("host.state");
+    ASSERT_EQ(SaveState(file.string().c_str()), kStateOk);
+    CtlEmulator(WM_KEYUP, VK_CONTROL, 0);
+    CtlEmulator(WM_KEYUP, VK_SHIFT, 0);
+    RunSlices(1);
+    SetCMTFile("chosen-later.tape");
+    const char* name = GetCMTFile();
+
+    ASSERT_EQ(LoadState(file.string().c_str()), kStateOk);
+    EXPECT_STREQ(GetCMTFile(), "chosen-later.tape");
+    EXPECT_STREQ(machine.cmtFileName, "chosen-later.tape");
+    EXPECT_EQ(Get(machine.keyMatrix[8]), 0) << "the chord's modifiers came back held";
+    CtlEmulator(WM_KEYDOWN, 'Q', 0);
+    ASSERT_EQ(LoadState(file.string().c_str()), kStateOk);
+    EXPECT_EQ(Get(machine.keyMatrix[4]), 0x02) << "a key the host holds was let go";
+
+    ASSERT_EQ(LoadStateWithTape(file.string().c_str()), kStateOk);
+    EXPECT_STREQ(GetCMTFile(), "chosen-at-save.tape");
+    EXPECT_EQ(GetCMTFile(), name) << "the host's name moved";
+    CtlEmulator(WM_KEYUP, 'Q', 0);
+    fs::remove_all(file.parent_path());
+}
+
+// A loaded beeper change wakes the beeper's thread, which would otherwise
+// play the old tone on until something else changed.
+TEST(StateHost, ALoadedBeeperChangeWakesTheBeeper) {
+    MachineBoot();
+    BusAccess(0x40, 0x20, PortWrite);
+    const std::vector<uint8_t> sounding = StateCapture();
+    BusAccess(0x40, 0x00, PortWrite);
+    uint32_t changes = Get(machine.beepChanges);
+    StateApply(sounding.data(), sounding.size(), false);
+    EXPECT_EQ(Get(machine.beepOn), 1);
+    EXPECT_NE(Get(machine.beepChanges), changes);
+}
+
+// A step asked for while another thread lets the machine run on returns
+// instead of waiting for some later pause; the dropped step does not run
+// at that pause either.
+TEST(StepSlice, AResumeBeforeTheStepBeginsLetsItReturn) {
+    MachineBoot();
+    Put(machine.running, 1); // as if the threads ran: the step is the processor thread's
+    Put(machine.paused, 1);
+    auto step = std::async(std::launch::async, [] { return StepSlice(); });
+    for (;;) {
+        std::lock_guard<std::mutex> lock(machine.runLock);
+        if (machine.stepsAsked > machine.stepsDone) break;
+    }
+    SetPaused(0);
+    bool returned = step.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+    if (!returned) {
+        std::lock_guard<std::mutex> lock(machine.runLock);
+        machine.stepsDone = machine.stepsAsked;
+        machine.runSignal.notify_all();
+    }
+    EXPECT_TRUE(returned) << "StepSlice waited for a later pause";
+    step.wait();
+    std::lock_guard<std::mutex> lock(machine.runLock);
+    EXPECT_EQ(machine.stepsAsked, machine.stepsDone) << "a dropped step is still asked for";
+    Put(machine.running, 0);
+}
+
+} // namespace
