@@ -278,6 +278,13 @@ static void DesktopCopy(Desktop& desktop) {
     SDL_SetClipboardText(text.c_str());
 }
 
+// A chord's modifiers went to the machine before the chord was known: they
+// are let go there, so none stays held or shifts what comes next.
+static void DesktopReleaseChord(Desktop& desktop) {
+    for (uint8_t modifier : HostChordModifiers(desktop.held))
+        desktop.emu.CtlEmulator(WM_KEYUP, modifier, 0);
+}
+
 // A key or chord the host keeps for itself, pressed (down) or let go; true
 // when it was one, so the machine never sees it.
 static bool DesktopHotkey(Desktop& desktop, const SDL_KeyboardEvent& key) {
@@ -286,6 +293,7 @@ static bool DesktopHotkey(Desktop& desktop, const SDL_KeyboardEvent& key) {
     bool down = key.type == SDL_KEYDOWN, first = down && !key.repeat;
     bool ctrlShift = (key.keysym.mod & KMOD_CTRL) && (key.keysym.mod & KMOD_SHIFT);
     bool enter = code == SDL_SCANCODE_RETURN || code == SDL_SCANCODE_KP_ENTER;
+    if ((enter && (key.keysym.mod & KMOD_ALT)) || ctrlShift) DesktopReleaseChord(desktop);
     if (enter && (key.keysym.mod & KMOD_ALT)) {
         if (first) {
             desktop.fullscreen = !desktop.fullscreen;

@@ -263,6 +263,16 @@ bool HostPlayScript(HostInput& input, std::string_view script, std::string& erro
     return true;
 }
 
+std::vector<uint8_t> HostChordModifiers(bool held[256]) {
+    std::vector<uint8_t> release;
+    for (uint8_t modifier : {VK_CONTROL, VK_SHIFT, VK_MENU}) {
+        if (!held[modifier]) continue;
+        held[modifier] = false;
+        release.push_back(modifier);
+    }
+    return release;
+}
+
 int32_t HostMouseLParam(int x, int y) {
     uint32_t packed =
         (static_cast<uint32_t>(y) & 0xFFFF) << 16 | (static_cast<uint32_t>(x) & 0xFFFF);

@@ -50,6 +50,13 @@ bool HostTypeText(HostInput& input, std::string_view text, std::string& error);
 // error tells what and where.
 bool HostPlayScript(HostInput& input, std::string_view script, std::string& error);
 
+// A chord the host keeps for itself (Ctrl+Shift+V, Alt+Enter ...) arrives
+// after its modifiers, which the host has already passed to the machine as
+// held. This takes them back: it returns the modifiers forwarded as down
+// (held[virtual key]), in the order to release them, and marks them up, so
+// that the host sends their WM_KEYUP and the chord leaves nothing held.
+std::vector<uint8_t> HostChordModifiers(bool held[256]);
+
 // Appends a left-button click at client point (x, y).
 void HostClick(HostInput& input, int x, int y);
 

@@ -28,6 +28,7 @@
 
 #include "host/emu_library.h"
 #include "host/host_debug.h"
+#include "host/host_input.h"
 #include "host/host_options.h"
 #include "host/host_start.h"
 #include "host/win/image.h"
@@ -249,6 +250,16 @@ static void WinKey(UINT message, WPARAM virtualKey) {
     emu.CtlEmulator(message, static_cast<uint32_t>(virtualKey), 0);
 }
 
+// A chord's modifiers went to the machine before the chord was known: they
+// are let go there, so none stays held or shifts what comes next.
+static void WinReleaseChord(void) {
+    bool held[256];
+    for (size_t key = 0; key < keysDown.size(); ++key)
+        held[key] = keysDown[key];
+    for (uint8_t modifier : HostChordModifiers(held))
+        WinKey(WM_KEYUP, modifier);
+}
+
 static void WinReleaseKeys(void) {
     for (size_t key = 0; key < keysDown.size(); ++key)
         if (keysDown[key]) WinKey(WM_KEYUP, key);
@@ -350,6 +361,7 @@ static LRESULT CALLBACK WinProc(HWND window, UINT message, WPARAM wParam, LPARAM
             return 0;
         }
         if (UINT command = WinHostKey(wParam)) {
+            if (wParam < VK_F6) WinReleaseChord(); // the Ctrl+Shift chords
             if (message == WM_KEYDOWN && !(lParam & (1 << 30))) WinCommand(window, command);
             return 0;
         }

@@ -15,6 +15,7 @@
 #include "bus/keyboard.h"
 #include "core/z80home.h"
 #include "host/host_input.h"
+#include "state/machine_state.h"
 #include "host/host_options.h"
 
 namespace {
@@ -275,3 +276,25 @@ TEST(CommandLine, MistakesAreNamed) {
 }
 
 } // namespace
+
+// A host chord's modifiers reached the machine before the chord was known:
+// taking them back leaves the machine with nothing held, and the host's
+// other keys as they were.
+TEST(Chords, TheModifiersOfAChordAreTakenBackFromTheMachine) {
+    MachinePowerOn();
+    bool held[256] = {};
+    for (uint8_t key : {uint8_t{VK_CONTROL}, uint8_t{VK_SHIFT}, uint8_t{'Q'}}) {
+        held[key] = true;
+        CtlEmulator(WM_KEYDOWN, key, 0);
+    }
+    for (uint8_t modifier : HostChordModifiers(held))
+        CtlEmulator(WM_KEYUP, modifier, 0);
+    for (int scan = 0; scan < 8; scan++)
+        for (int row = 0; row < 10; row++)
+            BusAccess(row, 0, PortRead);
+    EXPECT_EQ(BusAccess(8, 0, PortRead) & 0xFF, 0xFF) << "a modifier stays held";
+    EXPECT_EQ(BusAccess(4, 0, PortRead) & 0xFF, 0xFD) << "Q was let go";
+    EXPECT_FALSE(held[VK_CONTROL] || held[VK_SHIFT]);
+    EXPECT_TRUE(held['Q']);
+    CtlEmulator(WM_KEYUP, 'Q', 0);
+}
