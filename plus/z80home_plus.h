@@ -27,8 +27,8 @@
 
 extern "C" {
 // Pauses the machine (flag 1) or lets it run on (flag 0). While paused the
-// processor thread sleeps, the screen keeps being drawn, and the ticks are
-// counted from the cycles of single slices. SetPaused(1) waits.
+// processor thread sleeps and the screen keeps being drawn. SetPaused(1)
+// waits.
 Z80HOME_API void SetPaused(unsigned char flag);
 Z80HOME_API unsigned char GetPaused(void);
 
@@ -44,10 +44,11 @@ Z80HOME_API void SetSpeed(uint32_t percent);
 Z80HOME_API uint32_t GetSpeed(void);
 
 // Warp (flag 1): the processor runs as fast as it can, whatever the speed.
-// Queued. In warp and at any speed but 100 the tick interrupt is raised by
-// the processor thread once every eighth of a slice budget of cycles run --
-// the ticks a paced slice holds -- so the program sees as many ticks per
-// emulated cycle as at 100 %.
+// Queued. At every speed, in warp and in single steps the 2 ms tick comes
+// once every eighth of a slice budget of cycles run, so the program sees
+// 500 ticks per second of the machine's time. While the host holds a key,
+// warp and speeds above 100 run at 100, so the key is held as long in the
+// machine's time as on the host.
 Z80HOME_API void SetWarp(unsigned char flag);
 Z80HOME_API unsigned char GetWarp(void);
 
@@ -56,13 +57,14 @@ Z80HOME_API unsigned char GetWarp(void);
 // host's.
 Z80HOME_API uint64_t GetCycles(void);
 
-// Types UTF-8 text on the machine's keyboard in the machine's time: each key
-// is held 32 ms and left up 32 ms of emulated time (with SHIFT for the second
-// legends and lower-case letters), and a line break (LF, CR or CR LF) is
-// RETURN followed by 128 ms for the program to take the line. Characters
-// with no key, bytes that are not UTF-8, and text beyond a million waiting
-// keys are skipped. Queued after any text still being typed. Returns how
-// many characters were skipped.
+// Types UTF-8 text on the machine's keyboard at the pace the program reads
+// it: each key (with SHIFT for the second legends and lower-case letters) is
+// held until the program has scanned its row, then left up until it has
+// scanned it again, so nothing is lost while the program is busy. A line
+// break (LF, CR or CR LF) is RETURN. Characters with no key, bytes that are
+// not UTF-8, and text beyond a million waiting keys are skipped. Queued
+// after any text still being typed. Returns how many characters were
+// skipped.
 Z80HOME_API int PasteText(const char* text);
 // The characters queued by PasteText not yet typed.
 Z80HOME_API uint32_t GetPasteLeft(void);

@@ -340,8 +340,8 @@ int main(int argc, char** argv) {
     MachinePowerOn();
     LoadRom(romDir / "n80basic.rom", machine.basicRom, kBasicRomSize);
     LoadRom(romDir / "font.rom", machine.fontRom, kFontRomSize);
-    // In warp the slices raise one tick per eighth of a slice budget from the
-    // cycles run, as the tick thread does for a paced machine.
+    // Warp: no sleeps; the slices raise their ticks from the cycles run, as
+    // in every mode.
     RunControlSetWarp(true);
     // The machine starts in BASIC; a ROM that starts in the monitor enters
     // it with the monitor's BASIC command.

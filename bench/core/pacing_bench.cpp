@@ -1,27 +1,35 @@
 // Runs the whole machine for a while on a ROM that idles with the 2 ms tick
 // enabled, and prints what it costs the host (CPU time as a share of one core)
-// and how fast the emulated processor ran against its paced speed.
+// and how fast the emulated processor ran against its paced speed; then the
+// ticks the program counted per emulated second, paced, at other speeds and
+// in warp (500 in each).
 //
 //   pacing_bench [seconds]      (default 10)
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <thread>
 #include <winshim_host.h>
 
 #include "core/machine.h"
+#include "core/run_control.h"
 #include "core/z80home.h"
 #include "state/machine_state.h"
 
 namespace fs = std::filesystem;
 
-// LD A,1; OUT (0xE6),A; IM 1; EI; loop: HALT; JR loop -- with EI; RET at 0x38.
+constexpr int kTickCount = 0x8000;
+
+// LD A,1; OUT (0xE6),A; IM 1; EI; loop: HALT; JR loop -- and at 0x38 the
+// handler counting ticks at 0x8000: PUSH HL; LD HL,(0x8000); INC HL;
+// LD (0x8000),HL; POP HL; EI; RET.
 static void WriteIdleRom(const fs::path& dir) {
-    uint8_t rom[0x40] = {0x3E, 0x01, 0xD3, 0xE6, 0xED, 0x56, 0xFB, 0x76, 0x18, 0xFD};
-    rom[0x38] = 0xFB;
-    rom[0x39] = 0xC9;
+    uint8_t rom[0x48] = {0x3E, 0x01, 0xD3, 0xE6, 0xED, 0x56, 0xFB, 0x76, 0x18, 0xFD};
+    const uint8_t handler[] = {0xE5, 0x2A, 0x00, 0x80, 0x23, 0x22, 0x00, 0x80, 0xE1, 0xFB, 0xC9};
+    memcpy(rom + 0x38, handler, sizeof handler);
     FILE* file = fopen((dir / "n80basic.rom").c_str(), "wb");
     if (!file || fwrite(rom, 1, sizeof rom, file) != sizeof rom) {
         fprintf(stderr, "cannot write the idle ROM in %s\n", dir.c_str());
@@ -66,6 +74,38 @@ int main(int argc, char** argv) {
            100.0 * cpu / wall);
     printf("emulated %.0f cycles/s, paced %.0f: %+.2f %% (target within 2 %%)\n", cycles / wall,
            paced, 100.0 * (cycles / wall - paced) / paced);
+
+    // The program's clock: ticks counted over the cycles run, in each mode.
+    struct Mode {
+        const char* name;
+        uint32_t percent;
+        bool warp;
+    };
+    const Mode modes[] = {{"paced (100 %)", 100, false},
+                          {"at 50 %", 50, false},
+                          {"at 250 %", 250, false},
+                          {"in warp", 100, true}};
+    auto ticks = [] {
+        return Get(machine.mainRam[kTickCount]) | Get(machine.mainRam[kTickCount + 1]) << 8;
+    };
+    for (const Mode& mode : modes) {
+        RunControlSetSpeed(mode.percent);
+        RunControlSetWarp(mode.warp);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        uint64_t cyclesBefore = Get(machine.cyclesRun);
+        int counted = 0, last = ticks();
+        for (Clock::time_point stop =
+                 Clock::now() + std::chrono::milliseconds(static_cast<int>(seconds * 250));
+             Clock::now() < stop;) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            int now = ticks();
+            counted += (now - last) & 0xFFFF;
+            last = now;
+        }
+        double emulated = static_cast<double>(Get(machine.cyclesRun) - cyclesBefore) / paced;
+        printf("ticks per emulated second %-14s %8.1f over %.1f emulated s (target 500 +- 1)\n",
+               mode.name, counted / emulated, emulated);
+    }
     fflush(stdout);
     std::quick_exit(0); // the emulation threads never end
 }
