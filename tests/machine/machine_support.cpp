@@ -290,8 +290,14 @@ int RomSymbol(const std::string& name) {
 bool RunUntilIdle(int slices) {
     static const int head = RomSymbol("KHEAD"), tail = RomSymbol("KTAIL");
     for (int i = 0; i <= slices; i++) {
+        // A slice ends just after a tick, while its handler runs: the HALT
+        // comes back within a tick period if the machine is idle.
         Z80Regs regs;
         Z80GetRegs(&regs);
+        for (int step = 0; step < 8 && !regs.halted; step++) {
+            CpuRunSliceUpTo(kSliceBudgetDisplayOn / kTicksPerSlice / 8);
+            Z80GetRegs(&regs);
+        }
         if (regs.halted && Peek(head) == Peek(tail)) return true;
         if (i < slices) RunSlices(1);
     }
