@@ -49,8 +49,8 @@ bool RunControlStep(void) {
     machine.runSignal.notify_all();
     // Another thread may let the machine run on before the step begins; the
     // step is then dropped, and this call returns rather than wait for it.
-    machine.runSignal.wait(lock,
-                           [target] { return machine.stepsDone >= target || !Get(machine.paused); });
+    machine.runSignal.wait(
+        lock, [target] { return machine.stepsDone >= target || !Get(machine.paused); });
     return true;
 }
 
@@ -139,7 +139,7 @@ DWORD RunControlSleepMs(int32_t sliceMs) {
         speed = std::min(speed, kSpeedPaced);
     }
     // A slice's share of real time is kShortestSliceMs * kSpeedPaced / speed
-    // ms; counted in speedths of a millisecond it is a whole number, so what
+    // ms; counted in 1/speed ms it is a whole number, so what
     // a whole millisecond of sleep cannot give is carried exactly to the
     // next slice (and dropped when the speed changes).
     if (machine.paceSpeed != speed) {
