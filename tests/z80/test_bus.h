@@ -36,8 +36,8 @@ long RunFor(long tstates);
 
 // The folder of the conformance suites, or "" when it is absent.
 std::string SuitesDir();
-// Where the build requires the suites (CI, scripts/test.sh) a test that
-// needs them fails without them; elsewhere it skips.
+// Where the build requires the suites (by default) a test that needs them
+// fails without them; elsewhere it skips.
 constexpr bool kSuitesRequired = Z80HOME_Z80TESTS_REQUIRED;
 constexpr const char* kSuitesMissing =
     "Z80 conformance suites not found; set Z80HOME_Z80TESTS or Z80HOME_Z80TESTS_DIR";
