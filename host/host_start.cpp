@@ -6,15 +6,19 @@
 
 namespace fs = std::filesystem;
 
-// The build names the library file and the folder its ROM images go to.
+// The build names the library files, and where an installed tree keeps the
+// libraries and the ROM images, relative to the program's folder.
 #ifndef Z80HOME_LIBRARY_NAME
 #error "the build defines Z80HOME_LIBRARY_NAME, the emulator library's file name"
 #endif
 #ifndef Z80HOME_PLUS_LIBRARY_NAME
 #error "the build defines Z80HOME_PLUS_LIBRARY_NAME, the extension library's file name"
 #endif
-#ifndef Z80HOME_DEFAULT_ROM_DIR
-#define Z80HOME_DEFAULT_ROM_DIR "."
+#ifndef Z80HOME_LIBRARY_FROM_PROGRAM
+#define Z80HOME_LIBRARY_FROM_PROGRAM "."
+#endif
+#ifndef Z80HOME_ROM_FROM_PROGRAM
+#define Z80HOME_ROM_FROM_PROGRAM "."
 #endif
 
 constexpr char kHostPathListSeparator = fs::path::preferred_separator == '/' ? ':' : ';';
@@ -49,17 +53,37 @@ std::string HostAbsolute(const std::string& name) {
     return failed ? name : absolute.string();
 }
 
-static bool HostFindRomDir(const std::string& given, std::string& dir, std::string& error) {
+// Without --rom-dir the images are looked for where an installed tree keeps
+// them (found from the program, so a moved tree still finds them), then in
+// the build tree's rom folder beside its bin folder, then in the working
+// folder.
+static bool HostFindRomDir(const std::string& given, const std::string& programFolder,
+                           std::string& dir, std::string& error) {
     std::error_code failed;
     if (given.empty()) {
-        dir = fs::is_directory(Z80HOME_DEFAULT_ROM_DIR, failed) ? Z80HOME_DEFAULT_ROM_DIR : ".";
-    } else {
-        dir = given;
-        if (!fs::is_directory(dir, failed)) {
-            error = "the ROM folder " + dir +
-                    (fs::exists(dir, failed) ? " is not a folder" : " does not exist");
-            return false;
+        const fs::path program(programFolder);
+        const fs::path candidates[] = {program / Z80HOME_ROM_FROM_PROGRAM,
+                                       program.parent_path() / "rom", "."};
+        std::string looked;
+        for (const fs::path& candidate : candidates) {
+            bool whole = true;
+            for (const char* image : kHostRomImages)
+                whole = whole && fs::is_regular_file(candidate / image, failed);
+            if (whole) {
+                dir = candidate.string();
+                return true;
+            }
+            looked += (looked.empty() ? "" : ", ") + HostAbsolute(candidate.string());
         }
+        error = "no folder holds n80basic.rom and font.rom (looked in " + looked +
+                "; give the folder with --rom-dir)";
+        return false;
+    }
+    dir = given;
+    if (!fs::is_directory(dir, failed)) {
+        error = "the ROM folder " + dir +
+                (fs::exists(dir, failed) ? " is not a folder" : " does not exist");
+        return false;
     }
     std::string missing;
     for (const char* image : kHostRomImages) {
@@ -67,8 +91,7 @@ static bool HostFindRomDir(const std::string& given, std::string& dir, std::stri
             missing += std::string(missing.empty() ? "" : " and ") + image;
     }
     if (!missing.empty()) {
-        error = "the ROM folder " + HostAbsolute(dir) + " holds no " + missing +
-                (given.empty() ? " (give the folder with --rom-dir)" : "");
+        error = "the ROM folder " + HostAbsolute(dir) + " holds no " + missing;
         return false;
     }
     return true;
@@ -80,17 +103,23 @@ bool HostStart(const char* argv0, HostOptions& options, EmuLibrary& emu, std::st
         error = std::string("cannot find the folder of the program ") + argv0;
         return false;
     }
-    // The plus library when it is there and loads; the plain one otherwise.
-    std::string plus = (fs::path(folder) / Z80HOME_PLUS_LIBRARY_NAME).string();
-    std::string library = (fs::path(folder) / Z80HOME_LIBRARY_NAME).string();
+    // The libraries lie beside the program (a build tree, Windows) or where
+    // an installed tree keeps them. The plus library when it is there and
+    // loads; the plain one otherwise.
     std::error_code failed;
+    fs::path libraries(folder);
+    if (!fs::is_regular_file(libraries / Z80HOME_PLUS_LIBRARY_NAME, failed) &&
+        !fs::is_regular_file(libraries / Z80HOME_LIBRARY_NAME, failed))
+        libraries /= Z80HOME_LIBRARY_FROM_PROGRAM;
+    std::string plus = (libraries / Z80HOME_PLUS_LIBRARY_NAME).string();
+    std::string library = (libraries / Z80HOME_LIBRARY_NAME).string();
     bool plusThere = fs::is_regular_file(plus, failed);
     if (!plusThere && !fs::is_regular_file(library, failed)) {
         error = "the emulator library " + library + " is missing";
         return false;
     }
     std::string romDir;
-    if (!HostFindRomDir(options.romDir, romDir, error)) return false;
+    if (!HostFindRomDir(options.romDir, folder, romDir, error)) return false;
     if (!options.tape.empty()) options.tape = HostAbsolute(options.tape);
     for (std::string* name : {&options.screenshot, &options.screenText, &options.paste,
                               &options.loadState, &options.saveState, &options.debugScript})
