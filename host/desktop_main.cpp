@@ -524,6 +524,10 @@ static int DesktopFail(const std::string& message, int status = 1) {
 }
 
 static int DesktopRun(int argc, char** argv) {
+    if (HostVersionAsked(argc, argv)) {
+        printf("%s\n", HostVersionText("z80home").c_str());
+        return 0;
+    }
     // No display is told first, whatever the options: a script then runs
     // the headless host with the same ones, some of which only it takes.
     bool help = false;

@@ -131,6 +131,10 @@ static bool HeadlessConditionMet(const EmuLibrary& emu, const HostOptions& optio
 }
 
 static int HeadlessRun(int argc, char** argv) {
+    if (HostVersionAsked(argc, argv)) {
+        printf("%s\n", HostVersionText("z80home-headless").c_str());
+        return 0;
+    }
     HostOptions options;
     std::string error;
     if (!HostParseArgs(argc, argv, true, options, error)) {

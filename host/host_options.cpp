@@ -184,6 +184,21 @@ bool HostParseArgs(int argc, char** argv, bool headless, HostOptions& options, s
     return true;
 }
 
+// The build gives the project's one version number.
+#ifndef Z80HOME_VERSION
+#error "the build defines Z80HOME_VERSION, the project's version"
+#endif
+
+bool HostVersionAsked(int argc, char** argv) {
+    for (int i = 1; i < argc; i++)
+        if (std::strcmp(argv[i], "--version") == 0) return true;
+    return false;
+}
+
+std::string HostVersionText(const char* program) {
+    return std::string(program) + " " Z80HOME_VERSION;
+}
+
 std::string HostUsage(const char* program, bool headless) {
     std::string usage = std::string("usage: ") + program + " [options]\n";
     usage += "  --rom-dir DIR     folder holding n80basic.rom and font.rom\n"
@@ -222,6 +237,7 @@ std::string HostUsage(const char* program, bool headless) {
                  "Keys: see the on-screen help (Ctrl+Shift+H) and the README.\n"
                  "Drop a file on the window to make it the tape.\n";
     }
-    usage += "  --help            this text\n";
+    usage += "  --version         the program's version\n"
+             "  --help            this text\n";
     return usage;
 }

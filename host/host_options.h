@@ -60,5 +60,10 @@ struct HostOptions {
 // mistake returns false with error saying what was wrong.
 bool HostParseArgs(int argc, char** argv, bool headless, HostOptions& options, std::string& error);
 
+// --version anywhere on the command line: every host then prints
+// HostVersionText and ends, before it looks for a display or a library.
+bool HostVersionAsked(int argc, char** argv);
+std::string HostVersionText(const char* program);
+
 // The usage text for --help and after an error.
 std::string HostUsage(const char* program, bool headless);

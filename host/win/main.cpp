@@ -108,6 +108,7 @@ static std::string WinUsage(const char* program) {
            "F9 reset, F10 green monitor, F11 character generator, Ctrl+Shift+V paste,\n"
            "Ctrl+Shift+C copy the screen's text, Ctrl+Shift+S quick save,\n"
            "Ctrl+Shift+L quick load (z80home-quick.state), Alt+Enter full screen.\n"
+           "  --version         the program's version\n"
            "  --help            this text\n";
 }
 
@@ -576,6 +577,12 @@ static int WinInteractiveRun(HWND window, const HostOptions& options) {
 
 static int WinRun(int argc, char** argv) {
     scripted = WinIsTestRun(argc, argv);
+    if (HostVersionAsked(argc, argv)) {
+        // Printed where output goes (a console, a pipe); in a box otherwise.
+        scripted = scripted || GetStdHandle(STD_OUTPUT_HANDLE) != nullptr;
+        WinReport(HostVersionText("z80home"), false);
+        return 0;
+    }
     HostOptions options;
     std::string error;
     if (!HostParseArgs(argc, argv, scripted, options, error)) {
