@@ -1,0 +1,35 @@
+# Where `cmake --install` puts things. On Linux the usual tree: programs in
+# bin/, libraries in lib/, headers in include/z80home/, the ROM images in
+# share/z80home/, the README and LICENSE in share/doc/z80home/. On Windows
+# one folder: the program, its DLLs, the ROM images and the documents side
+# by side (the DLLs must sit beside the program), headers in include/.
+#
+# The programs find the libraries and the ROM images relative to their own
+# folder (Z80HOME_LIBRARY_FROM_PROGRAM, Z80HOME_ROM_FROM_PROGRAM), and the
+# libraries find each other through a relative run path, so an installed
+# tree works wherever it is unpacked.
+include(GNUInstallDirs)
+if(WIN32)
+    set(Z80HOME_INSTALL_BINDIR .)
+    set(Z80HOME_INSTALL_LIBDIR .)
+    set(Z80HOME_INSTALL_ROMDIR .)
+    set(Z80HOME_INSTALL_DOCDIR .)
+else()
+    set(Z80HOME_INSTALL_BINDIR ${CMAKE_INSTALL_BINDIR})
+    set(Z80HOME_INSTALL_LIBDIR ${CMAKE_INSTALL_LIBDIR})
+    set(Z80HOME_INSTALL_ROMDIR ${CMAKE_INSTALL_DATADIR}/z80home)
+    set(Z80HOME_INSTALL_DOCDIR ${CMAKE_INSTALL_DOCDIR})
+endif()
+set(Z80HOME_INSTALL_INCLUDEDIR ${CMAKE_INSTALL_INCLUDEDIR}/z80home)
+
+file(RELATIVE_PATH Z80HOME_LIBRARY_FROM_PROGRAM /${Z80HOME_INSTALL_BINDIR} /${Z80HOME_INSTALL_LIBDIR})
+file(RELATIVE_PATH Z80HOME_ROM_FROM_PROGRAM /${Z80HOME_INSTALL_BINDIR} /${Z80HOME_INSTALL_ROMDIR})
+foreach(relative Z80HOME_LIBRARY_FROM_PROGRAM Z80HOME_ROM_FROM_PROGRAM)
+    if(${relative} STREQUAL "")
+        set(${relative} .)
+    endif()
+endforeach()
+# Programs in bin/ and libraries in lib/ both reach lib/ this way.
+if(NOT WIN32 AND NOT APPLE)
+    set(CMAKE_INSTALL_RPATH "$ORIGIN/${Z80HOME_LIBRARY_FROM_PROGRAM}")
+endif()
