@@ -1,0 +1,110 @@
+#!/usr/bin/env bash
+# Makes the Debian package from a built tree and checks it as a new machine
+# would see it, from the repository root:
+#
+#   scripts/package.sh [BUILD_DIR]      # default: build
+#
+# 1. cpack -G DEB in BUILD_DIR (configured and built as scripts/test.sh
+#    does; what is not built yet is built first) writes
+#    BUILD_DIR/z80home_<version>_amd64.deb.
+# 2. The package unpacks with dpkg -x into an empty folder, not installed.
+# 3. Every program and library in it finds each library it needs either in
+#    the package itself or in a Debian package that its Depends line names,
+#    so an install on a fresh machine pulls in all it needs.
+# 4. Both hosts print the project's version; the headless host, started
+#    from another folder with no --rom-dir, finds its libraries and ROM
+#    images in the unpacked tree, boots to BASIC and runs a line typed on it.
+# 5. A program using the installed headers compiles against them alone.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build="${1:-build}"
+
+fail() {
+    echo "package.sh: $*" >&2
+    exit 1
+}
+[ -f "$build/CPackConfig.cmake" ] || fail "$build is not a configured build (run scripts/test.sh first)"
+# dpkg-shlibdeps, which finds the packages of the libraries linked, is dpkg-dev's.
+if ! dpkg-query -W -f='${Status}' dpkg-dev 2>/dev/null | grep -q "ok installed"; then
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo apt-get update -q
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends dpkg-dev
+fi
+
+rm -f "$build"/z80home_*_amd64.deb
+(cd "$build" && cpack -G DEB >/dev/null)
+debs=("$build"/z80home_*_amd64.deb)
+[ -f "${debs[0]}" ] || fail "cpack wrote no z80home_<version>_amd64.deb in $build"
+deb="${debs[0]}"
+version=$(dpkg-deb -f "$deb" Version)
+[ "$(basename "$deb")" = "z80home_${version}_amd64.deb" ] || fail "$deb is not named for its version $version"
+echo "package: $deb"
+dpkg-deb -f "$deb" Depends | sed 's/^/depends: /'
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+tree="$work/root"
+dpkg -x "$deb" "$tree"
+for file in usr/bin/z80home usr/bin/z80home-headless usr/lib/libz80home.so \
+    usr/lib/libz80home-plus.so usr/lib/libz80core.so usr/lib/libwinshim.so \
+    usr/share/z80home/n80basic.rom usr/share/z80home/font.rom usr/share/z80home/n80basic.sym \
+    usr/include/z80home/core/z80home.h usr/include/z80home/plus/z80home_plus.h \
+    usr/include/z80home/plus/z80home_debug.h usr/share/doc/z80home/README.md \
+    usr/share/doc/z80home/LICENSE; do
+    [ -f "$tree/$file" ] || fail "the package lacks /$file"
+done
+
+# The packages the Depends line names, without versions.
+depends=" $(dpkg-deb -f "$deb" Depends | sed 's/([^)]*)//g; s/[,|]/ /g') "
+# Only the libraries a file names itself: those they need in turn are their
+# own packages' concern.
+while IFS= read -r elf; do
+    resolved=$(ldd "$elf")
+    for needed in $(readelf -d "$elf" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'); do
+        # "name => /path (address)", or "/path (address)" for the loader.
+        path=$(echo "$resolved" | awk -v name="$needed" '
+            $1 == name && $2 == "=>" && $3 ~ /^\// { print $3; exit }
+            substr($1, 1, 1) == "/" && substr($1, length($1) - length(name)) == "/" name { print $1; exit }')
+        [ -n "$path" ] || fail "${elf#"$tree"/} needs $needed, found nowhere"
+        case "$path" in "$tree"/*) continue ;; esac
+        # dpkg knows a library by the path it installed, which may differ
+        # from the one ldd shows by a /usr merge's symbolic link.
+        owner=$(dpkg -S "$path" 2>/dev/null || dpkg -S "$(realpath "$path")" 2>/dev/null ||
+            dpkg -S "${path#/usr}" 2>/dev/null) || fail "${elf#"$tree"/} needs $path, which no Debian package holds"
+        package=${owner%%:*}
+        case "$depends" in
+        *" $package "*) ;;
+        *) fail "${elf#"$tree"/} needs $path from $package, which the package does not depend on" ;;
+        esac
+    done
+done < <(find "$tree" -type f \( -name '*.so' -o -perm -u+x \) -exec sh -c 'head -c 4 "$1" | grep -q ELF' _ {} \; -print)
+echo "libraries: every one needed is in the package or a package it depends on"
+
+bin="$tree/usr/bin"
+for host in z80home z80home-headless; do
+    shown=$(env -u DISPLAY -u WAYLAND_DISPLAY "$bin/$host" --version)
+    [ "$shown" = "$host $version" ] || fail "$host --version says \"$shown\", not \"$host $version\""
+done
+echo "versions: both hosts say $version"
+
+# Started from an empty folder, far from the build and without --rom-dir.
+mkdir "$work/elsewhere"
+printf 'PRINT 6*7;"DO";"NE"\r' >"$work/elsewhere/line.txt"
+(cd "$work/elsewhere" && SDL_AUDIODRIVER=dummy timeout 120 "$bin/z80home-headless" --warp \
+    --paste line.txt --until-text DONE --timeout 60000 --screen-text screen.txt) ||
+    fail "the unpacked headless host did not boot and run a line: $(cat "$work/elsewhere/screen.txt" 2>/dev/null)"
+grep -q "BASIC" "$work/elsewhere/screen.txt" && grep -q "^ 42 DONE" "$work/elsewhere/screen.txt" ||
+    fail "the unpacked headless host shows no BASIC banner and answer: $(cat "$work/elsewhere/screen.txt")"
+echo "boot: the unpacked headless host booted to BASIC from its own tree and printed 42"
+
+cat >"$work/host.cpp" <<'EOF'
+#include "plus/z80home_debug.h"
+#include "plus/z80home_plus.h"
+#include "winshim_host.h"
+#include "z80/z80.h"
+int main() { return GetScreenText(nullptr, 0) > 0 && RunEmu != nullptr ? 0 : 1; }
+EOF
+c++ -std=c++20 -fsyntax-only -I"$tree/usr/include/z80home" "$work/host.cpp" ||
+    fail "the installed headers do not compile on their own"
+echo "headers: a host compiles against the installed ones alone"
