@@ -14,7 +14,13 @@
 #    z80home.dll takes from z80core.dll only the four it runs the processor
 #    with and the register pair of save states, and every file imports
 #    system DLLs only.
-# 4. Runs z80home.exe under Wine on an Xvfb screen and the Linux headless host
+# 4. Makes the zip (cpack -G ZIP: build-win/z80home-<version>-win32.zip) and
+#    requires it to hold exactly the files the README's installation
+#    section lists.
+# 5. Runs the zip's z80home.exe, unpacked (or, where only 64-bit Wine runs,
+#    build-win64's), under Wine on an Xvfb screen: it must print the version
+#    the zip is named for, and find its ROM images beside itself. It then
+#    runs it beside the Linux headless host
 #    (from DIR, default build-winlinux, built when needed) on the same input:
 #    the two 640 by 480 screenshots and the two tape files must be identical,
 #    and every wave output call and the timer resolution call must succeed.
@@ -71,6 +77,7 @@ if [ "${1:-}" = --wine-session ]; then
     status=0
     "$WINE" regedit /S "$WINE_CHECK/settings.reg" || status=$?
     cd "$WINE_CHECK/windows"
+    [ $status -ne 0 ] || timeout 120 "$WINE" "$WINE_PROGRAM" --version >version.txt 2>&1 || status=$?
     [ $status -ne 0 ] || WINEDEBUG=-all,+relay timeout 120 "$WINE" "$WINE_PROGRAM" \
         --tape tape.bin --keys "$keys" --screenshot screen.png >run.log 2>relay.log || status=$?
     # The Linux host's state, loaded and saved again by the Windows host.
@@ -136,6 +143,13 @@ cross_build() { # directory, toolchain file
     cmake --build "$1" -j2
 }
 cross_build build-win cmake/mingw-i686.cmake
+rm -f build-win/z80home-*-win*.zip
+(cd build-win && cpack -G ZIP >/dev/null)
+zips=(build-win/z80home-*-win32.zip)
+[ -f "${zips[0]}" ] || fail "cpack wrote no z80home-<version>-win32.zip in build-win"
+zip="${zips[0]}"
+version=$(basename "$zip" -win32.zip)
+version=${version#z80home-}
 [ $bits = 64 ] && cross_build build-win64 cmake/mingw-x86_64.cmake
 
 if [ ! -f "$linux_build/CMakeCache.txt" ]; then
@@ -216,6 +230,23 @@ check_exports() { # build directory, objdump
 check_exports build-win i686-w64-mingw32-objdump
 [ $bits = 64 ] && check_exports build-win64 x86_64-w64-mingw32-objdump
 
+# ---------------------------------------------------------------- the zip
+# The files of the README's table under "### The Windows zip": every
+# backquoted name in a row's first cell.
+readme_zip_files() {
+    awk '/^### The Windows zip/ { on = 1; next } /^#/ { on = 0 }
+        on && /^\| *`/ { split($0, cells, "|"); print cells[2] }' README.md |
+        grep -o '`[^`]*`' | tr -d '`' | sort
+}
+listed=$(readme_zip_files)
+[ -n "$listed" ] || fail "the README lists no files under ### The Windows zip"
+top="z80home-$version-win32/"
+held=$(unzip -Z1 "$zip" | grep -v '/$' | sed "s|^$top||" | sort)
+[ "$held" = "$listed" ] ||
+    fail "$zip holds other files than the README lists:$(diff <(echo "$listed") <(echo "$held") | grep '^[<>]' | sed 's/^</ README only:/; s/^>/ zip only:/' | tr '\n' ' ')"
+unzip -Z1 "$zip" | grep -v "^$top" && fail "$zip has files outside its folder $top"
+echo "zip: $zip holds the $(echo "$held" | wc -l) files the README lists"
+
 # ---------------------------------------------------------------- Wine against Linux
 if [ $bits = 32 ]; then
     win=build-win
@@ -230,7 +261,7 @@ export WINEPREFIX="$WINE_CHECK/prefix" HOME="$WINE_CHECK/home"
 export WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all
 export keys
 mkdir -p "$HOME"
-rm -rf "$WINE_CHECK/windows" "$WINE_CHECK/linux"
+rm -rf "$WINE_CHECK/windows" "$WINE_CHECK/linux" "$WINE_CHECK/zip"
 mkdir -p "$WINE_CHECK/windows" "$WINE_CHECK/linux"
 # ALSA's null device as the default: Wine's wave output then opens and plays
 # into it instead of failing for want of a sound card.
@@ -246,12 +277,16 @@ REGEDIT4
 "RelayInclude"="${relay_list%;}"
 EOF
 
-# The ROM images in the working directory, as a Windows host expects them.
+# The host finds its ROM images beside itself in the zip (in build-win64's
+# rom folder otherwise), not in the working folder.
 for image in n80basic.rom font.rom; do
     cmp -s "$win/rom/$image" "$linux_build/rom/$image" ||
         fail "$image differs between $win and $linux_build"
-    cp "$win/rom/$image" "$WINE_CHECK/windows/"
 done
+if [ $bits = 32 ]; then
+    unzip -q "$zip" -d "$WINE_CHECK/zip"
+    WINE_PROGRAM="$WINE_CHECK/zip/$top/z80home.exe"
+fi
 
 # On a machine busy with other work a host may still wake too late for a
 # key. Both hosts run at a raised priority when the script runs as root, and
@@ -273,6 +308,8 @@ for attempt in 1 2 3; do
     "${raised[@]}" xvfb-run -a -s "-screen 0 1024x768x24" timeout 300 "$0" --wine-session ||
         fail "the Windows host failed under Wine: $(cat "$WINE_CHECK/windows/run.log" 2>/dev/null)"
     cat "$WINE_CHECK/windows/run.log"
+    shown=$(tr -d '\r' <"$WINE_CHECK/windows/version.txt")
+    [ "$shown" = "z80home $version" ] || fail "z80home.exe --version says \"$shown\", not \"z80home $version\""
     # The same encoder writes both screenshots, so equal files are equal pixels.
     linux_tape=$(bytes_of "$WINE_CHECK/linux/tape.bin" 2>/dev/null || true)
     windows_tape=$(bytes_of "$WINE_CHECK/windows/tape.bin" 2>/dev/null || true)
