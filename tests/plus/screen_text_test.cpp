@@ -318,7 +318,8 @@ TEST(ScreenText, EveryCodeReadsAsTheCharacterItsGlyphShows) {
 
 // A whole screen of random codes, in both widths, reads as its cells do
 // one by one: a line per row, each without its trailing blanks (codes 00H
-// and 20H), in UTF-8; and every buffer size gets the longest whole-character
+// and 20H), in UTF-8, whatever the rows' attribute bytes hold; and every
+// buffer size gets the longest whole-character
 // prefix that fits, terminated, and nothing past it.
 TEST(ScreenText, ARandomScreenReadsCellByCellAndCutsOnWholeCharacters) {
     MachineBoot();
@@ -344,6 +345,9 @@ TEST(ScreenText, ARandomScreenReadsCellByCellAndCutsOnWholeCharacters) {
                     if (code != 0 && code != ' ') kept = line.size();
                 }
                 line.resize(kept);
+                for (int attribute = 80; attribute < 120; attribute++)
+                    BusAccess(Get(machine.dmaAddress[2]) + row * 120 + attribute,
+                              static_cast<uint8_t>(random()), MemWrite);
                 model += EncodeUtf8(line) + "\n";
             }
             ASSERT_EQ(ScreenText(), model) << width << ", round " << round;
