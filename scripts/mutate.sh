@@ -67,9 +67,8 @@ def say(text=""):
     print(text, flush=True)
 
 
-def run(command, cwd=None, capture=True):
-    return subprocess.run(command, cwd=cwd, text=True, stdout=subprocess.PIPE if capture else None,
-                          stderr=subprocess.STDOUT if capture else None)
+def run(command):
+    return subprocess.run(command, text=True, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
 
 
 # ------------------------------------------------------------ random numbers
