@@ -2,12 +2,17 @@
 # headers declare with Z80HOME_API, so the headers are the one list of names.
 # The list is read at configure time (a change to a header configures again).
 
-# z80home_export_names(OUT header...): the declared names, in order.
+# z80home_export_names(OUT [MARKER word] header...): the names declared on
+# lines that start with the marker (Z80HOME_API unless given), in order.
 function(z80home_export_names out)
+    cmake_parse_arguments(arg "" "MARKER" "" ${ARGN})
+    if(NOT arg_MARKER)
+        set(arg_MARKER Z80HOME_API)
+    endif()
     set(names)
-    foreach(header ${ARGN})
+    foreach(header ${arg_UNPARSED_ARGUMENTS})
         set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${header})
-        file(STRINGS ${header} lines REGEX "^Z80HOME_API ")
+        file(STRINGS ${header} lines REGEX "^${arg_MARKER} ")
         foreach(line ${lines})
             if(NOT line MATCHES "([A-Za-z_][A-Za-z0-9_]*)\\(")
                 message(FATAL_ERROR "${header}: no function name in: ${line}")
@@ -16,7 +21,7 @@ function(z80home_export_names out)
         endforeach()
     endforeach()
     if(NOT names)
-        message(FATAL_ERROR "${ARGN}: no Z80HOME_API function declared")
+        message(FATAL_ERROR "${arg_UNPARSED_ARGUMENTS}: no ${arg_MARKER} function declared")
     endif()
     set(${out} ${names} PARENT_SCOPE)
 endfunction()
