@@ -5,7 +5,8 @@
 // repeats without end. BeepThread queues it when beepOn becomes set and
 // resets the device when it clears, so every tone starts at the first sample.
 // A paused machine is silent (beepHeld), though beepOn stays as the program
-// left it.
+// left it. A driver that mixes its own sound takes the same starts and stops
+// through beepOutput instead of the device.
 //
 // Not emulated: the beeper's real waveform and any volume; a change of beepOn
 // that is undone within one look of BeepThread is not heard.
@@ -15,12 +16,13 @@
 
 #include "state/machine_state.h"
 
-constexpr DWORD kBeepRate = 44100;
 constexpr DWORD kBeepBufferBytes = 2 * kBeepRate;
 constexpr int kBeepHalfPeriod = 9;
 constexpr uint8_t kBeepHigh = 0xC0;
 constexpr uint8_t kBeepLow = 0x40;
 constexpr DWORD kBeepLoopForever = 0xFFFFFFFF;
+
+void (*beepOutput)(uint8_t playing) = nullptr;
 
 void BeepSetUp(void) {
     // A start that failed after this ran may be tried again: the device and
@@ -34,7 +36,7 @@ void BeepSetUp(void) {
     format.nBlockAlign = 1;
     format.wBitsPerSample = 8;
     format.cbSize = 0;
-    waveOutOpen(&machine.beepDevice, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL);
+    if (!beepOutput) waveOutOpen(&machine.beepDevice, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL);
 
     machine.beepBuffer = static_cast<uint8_t*>(calloc(kBeepBufferBytes, 1));
     if (!machine.beepBuffer) return; // no tone buffer: the machine runs silently
@@ -48,7 +50,7 @@ void BeepSetUp(void) {
     header.dwBufferLength = kBeepBufferBytes;
     header.dwFlags = WHDR_BEGINLOOP | WHDR_ENDLOOP;
     header.dwLoops = kBeepLoopForever;
-    waveOutPrepareHeader(machine.beepDevice, &header, sizeof(WAVEHDR));
+    if (!beepOutput) waveOutPrepareHeader(machine.beepDevice, &header, sizeof(WAVEHDR));
 }
 
 static void BeepChanged(void) {
@@ -71,10 +73,16 @@ void BeepSetHeld(uint8_t held) {
 void BeepFollow(void) {
     bool on = Get(machine.beepOn) && !Get(machine.beepHeld);
     if (on && !machine.beepPlaying && machine.beepBuffer) {
-        waveOutWrite(machine.beepDevice, &machine.beepHeader, sizeof(WAVEHDR));
+        if (beepOutput)
+            beepOutput(1);
+        else
+            waveOutWrite(machine.beepDevice, &machine.beepHeader, sizeof(WAVEHDR));
         machine.beepPlaying = 1;
     } else if (!on && machine.beepPlaying) {
-        waveOutReset(machine.beepDevice);
+        if (beepOutput)
+            beepOutput(0);
+        else
+            waveOutReset(machine.beepDevice);
         machine.beepPlaying = 0;
     }
 }

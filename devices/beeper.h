@@ -5,6 +5,16 @@
 #include <cstdint>
 #include <windows.h>
 
+// The tone's samples a second.
+constexpr DWORD kBeepRate = 44100;
+
+// Where the tone goes. Null (the default): the wave device BeepSetUp opens.
+// A driver that mixes the sound itself (the libretro core) sets it before
+// MachineStart: then no device is opened, and BeepFollow calls it with 1 when
+// the tone starts (from the first sample of beepBuffer, at beepFormat's
+// rate, looping) and with 0 when it stops.
+extern void (*beepOutput)(uint8_t playing);
+
 // Opens the device and prepares the looping tone buffer (RunEmu, once).
 void BeepSetUp(void);
 // Sets beepOn (0 or 1) and wakes BeepThread when it changes.
