@@ -22,6 +22,8 @@
 #include "z80/z80.h"
 
 static const uint8_t kStateMagic[8] = {'Z', '8', '0', 'H', 'S', 'T', 'A', 'T'};
+// Where the header keeps the payload's length.
+constexpr size_t kStateLengthAt = 12;
 
 // The processor's registers and latches, through the core's register API.
 static void StateProcessor(StateIo& io) {
@@ -120,6 +122,12 @@ std::vector<uint8_t> StateCapture(void) {
     return file;
 }
 
+size_t StateFileLength(const uint8_t* bytes, size_t size) {
+    if (size < kStateHeaderSize) return 0;
+    size_t length = kStateHeaderSize + size_t{StateRead32(bytes + kStateLengthAt)};
+    return length <= size ? length : 0;
+}
+
 int StateCheck(const uint8_t* bytes, size_t size) {
     // An empty file may come with no buffer at all, which memcmp must not see.
     if (size == 0) return kStateTruncated;
@@ -127,7 +135,7 @@ int StateCheck(const uint8_t* bytes, size_t size) {
     if (memcmp(bytes, kStateMagic, magic) != 0) return kStateNotAState;
     if (size < kStateHeaderSize) return kStateTruncated;
     if (StateRead32(bytes + 8) != kStateVersion) return kStateWrongVersion;
-    uint32_t length = StateRead32(bytes + 12);
+    uint32_t length = StateRead32(bytes + kStateLengthAt);
     if (length > kStateLargestPayload) return kStateOversized;
     if (size - kStateHeaderSize < length) return kStateTruncated;
     if (size - kStateHeaderSize > length) return kStateOversized;

@@ -39,6 +39,10 @@ enum StateResult : int {
 // The whole file for the machine as it is now (call it where no instruction
 // runs: on the processor thread, or with no threads).
 std::vector<uint8_t> StateCapture(void);
+// The length of the file that starts at bytes, as its header gives it, for a
+// file kept among other bytes; 0 when the header is cut short or the file
+// would run past size.
+size_t StateFileLength(const uint8_t* bytes, size_t size);
 // Checks a file's bytes, changing nothing: kStateOk or why it is refused.
 int StateCheck(const uint8_t* bytes, size_t size);
 // Where each value of a good file lies (offsets from the file's start) and
