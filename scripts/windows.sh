@@ -5,11 +5,12 @@
 #
 # 1. Installs the Debian packages it needs (with sudo when not run as root):
 #    the MinGW-w64 compilers, Wine, Xvfb, and what the Linux build needs.
-# 2. Cross-compiles z80core.dll, z80home.dll, z80home.exe and the two ROM
-#    images into build-win.
+# 2. Cross-compiles z80core.dll, z80home.dll, z80home.exe, the libretro core
+#    z80home_libretro.dll and the two ROM images into build-win.
 # 3. Checks the export tables with objdump: z80home.dll exports exactly the
 #    nine functions, z80home-plus.dll the nine and the functions declared in
-#    plus/z80home_plus.h, and z80core.dll exactly its C functions, all
+#    plus/z80home_plus.h, z80core.dll exactly its C functions and
+#    z80home_libretro.dll exactly those of libretro/libretro.h, all
 #    undecorated;
 #    z80home.dll takes from z80core.dll only the four it runs the processor
 #    with and the register pair of save states, and every file imports
@@ -174,9 +175,12 @@ dlls_of() {
     "$objdump" -p "$1" | awk '/DLL Name:/ { print toupper($3) }' | sort
 }
 sorted() { printf '%s\n' "$@" | sort; }
-# The functions a header exports (declared with Z80HOME_API), one a line.
+# The functions a header exports (declared with Z80HOME_API, or with the
+# marker given as --marker WORD), one a line.
 api_names() {
-    sed -n 's/^Z80HOME_API .*[^A-Za-z0-9_]\([A-Za-z_][A-Za-z0-9_]*\)(.*/\1/p' "$@"
+    local marker=Z80HOME_API
+    [ "$1" != --marker ] || { marker=$2; shift 2; }
+    sed -n "s/^$marker .*[^A-Za-z0-9_]\\([A-Za-z_][A-Za-z0-9_]*\\)(.*/\\1/p" "$@"
 }
 expect_names() { # what, actual, expected...
     local what="$1" actual="$2"
@@ -220,12 +224,19 @@ check_exports() { # build directory, objdump
     expect_system_imports "$bin/z80core.dll" KERNEL32.DLL MSVCRT.DLL
     expect_system_imports "$bin/z80home.dll" z80core.dll KERNEL32.DLL USER32.DLL GDI32.DLL WINMM.DLL MSVCRT.DLL
     expect_system_imports "$bin/z80home.exe" KERNEL32.DLL USER32.DLL GDI32.DLL COMDLG32.DLL SHELL32.DLL MSVCRT.DLL
+    # The libretro core: the functions of libretro.h, and system DLLs only (the
+    # processor is inside it).
+    # shellcheck disable=SC2046
+    expect_names "$bin/z80home_libretro.dll exports" "$(exports_of "$bin/z80home_libretro.dll")" \
+        $(api_names --marker RETRO_API libretro/libretro.h)
+    expect_system_imports "$bin/z80home_libretro.dll" KERNEL32.DLL USER32.DLL GDI32.DLL WINMM.DLL MSVCRT.DLL
     echo "export tables of $1: z80home.dll"
     exports_of "$bin/z80home.dll" | sed 's/^/    /'
     echo "z80home-plus.dll:"
     exports_of "$bin/z80home-plus.dll" | sed 's/^/    /'
     echo "z80core.dll:"
     exports_of "$bin/z80core.dll" | sed 's/^/    /'
+    echo "z80home_libretro.dll: $(exports_of "$bin/z80home_libretro.dll" | wc -l) libretro functions"
 }
 check_exports build-win i686-w64-mingw32-objdump
 [ $bits = 64 ] && check_exports build-win64 x86_64-w64-mingw32-objdump
