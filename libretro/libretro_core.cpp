@@ -31,7 +31,6 @@
 #include "libretro/retro_keys.h"
 #include "libretro/retro_window.h"
 #include "plus/save_state.h"
-#include "plus/z80home_plus.h"
 #include "state/machine_state.h"
 #include "state/state_io.h"
 #include "video/screen.h"
@@ -91,10 +90,13 @@ struct RetroCore {
     // (or an empty file) in a scratch folder removed at unload.
     std::string tape;
     std::filesystem::path scratch;
-    // Typed once the machine has booted (run the boot's cycles since the
-    // content loaded), then cleared.
-    std::string typeAtBoot;
-    uint64_t loadCycles = 0;
+    // The frames run since the content loaded: the core's clock. Keys typed
+    // at start are strokes due on it, after the boot; typed counts those
+    // delivered. Both travel in the state, so a restored machine and its
+    // typing stay in step (a frontend running ahead restores every frame).
+    uint32_t frames = 0;
+    HostInput typing;
+    uint32_t typed = 0;
     bool green = false, pcg = false;
 };
 
@@ -275,10 +277,17 @@ bool RetroChooseTape(const char* content) {
     return true;
 }
 
-void RetroTypeOnceBooted(void) {
-    if (retro.typeAtBoot.empty() || GetCycles() - retro.loadCycles < kHeadlessBootCycles) return;
-    PasteText(retro.typeAtBoot.c_str());
-    retro.typeAtBoot.clear();
+// Delivers the strokes typed at start that are due by this frame: the
+// boot's wait, as the headless host waits for its scripted input, then each
+// at its time.
+void RetroTypeDue(void) {
+    uint64_t nowMs = uint64_t{retro.frames} * kShortestSliceMs;
+    while (retro.typed < retro.typing.events.size()) {
+        const HostEvent& event = retro.typing.events[retro.typed];
+        if (kHeadlessBootMs + uint64_t{event.atMs} > nowMs) break;
+        CtlEmulator(event.message, event.wParam, event.lParam);
+        retro.typed++;
+    }
 }
 
 // ---- States ----
@@ -298,6 +307,9 @@ void RetroCoreFields(StateIo& io) {
     io.Require(io.Last() <= 1);
     io.Value(machine.blinkCounter);
     io.Require(io.Last() <= 2 * 0xFF);
+    io.Value(retro.frames);
+    io.Value(retro.typed);
+    io.Require(io.Last() <= retro.typing.events.size());
 }
 
 std::vector<uint8_t> RetroCapture(void) {
@@ -397,10 +409,14 @@ RETRO_API bool retro_load_game(const retro_game_info* game) {
         return false;
     }
     const char* start = RetroOption(kOptionTapeStart);
-    retro.typeAtBoot = !content || !std::strcmp(start, "nothing") ? ""
-                       : !std::strcmp(start, "LOAD")              ? "LOAD\n"
-                                                                  : "LOAD\nRUN\n";
-    retro.loadCycles = GetCycles();
+    std::string error;
+    retro.typing = HostInput{};
+    HostTypeText(retro.typing,
+                 !content || !std::strcmp(start, "nothing") ? ""
+                 : !std::strcmp(start, "LOAD")              ? "LOAD\n"
+                                                            : "LOAD\nRUN\n",
+                 error);
+    retro.frames = retro.typed = 0;
     RetroApplyOptions(true);
     // The sound starts silent, in the beeper's record of it too.
     retro.playing = machine.beepPlaying = 0;
@@ -439,7 +455,7 @@ RETRO_API void retro_run(void) {
         RetroApplyOptions(false);
     retro.inputPoll();
     RetroLightPen();
-    RetroTypeOnceBooted();
+    RetroTypeDue();
     retro.samples.clear();
     for (int i = 0; i < kTicksPerSlice; i++) {
         CpuRunSliceUpTo(RunControlTickCycles());
@@ -449,6 +465,7 @@ RETRO_API void retro_run(void) {
     DrawScreen();
     retro.video(machine.framePixels, kFrameWidth, kFrameHeight, kFrameWidth * sizeof(uint32_t));
     retro.audio(retro.samples.data(), retro.samples.size() / 2);
+    retro.frames++;
 }
 
 RETRO_API size_t retro_serialize_size(void) {

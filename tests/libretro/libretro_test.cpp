@@ -302,7 +302,9 @@ TEST_F(LibretroCore, ARestoredStateRunsTheSameFramesAndSound) {
 // The content is the tape. Made writable, a SAVE reaches the content file;
 // by default the machine saves to a copy and the file stays as it was, and
 // LOAD and RUN are typed once BASIC is up: the program on the tape runs, as
-// it runs in the headless host given the same tape and the same two lines.
+// it runs in the headless host given the same tape and the same two lines,
+// and as it runs when the frontend runs ahead (each frame it saves the
+// state, runs two frames more and restores it), typing included.
 TEST_F(LibretroCore, TheContentIsTheTapeWrittenOnlyWhenAllowed) {
     fs::path tape = folder / "program.cas";
     WriteFile(tape, {});
@@ -328,6 +330,18 @@ TEST_F(LibretroCore, TheContentIsTheTapeWrittenOnlyWhenAllowed) {
     frontend.options.erase("z80home_tape_start");
     ASSERT_TRUE(RetroLoad(tape.string().c_str()));
     RetroFrames(200);
+    std::vector<uint32_t> straight = frontend.frame;
+    frontend.unloadGame();
+    ASSERT_TRUE(RetroLoad(tape.string().c_str()));
+    std::vector<uint8_t> state(frontend.serializeSize());
+    for (int i = 0; i < 199; i++) {
+        RetroFrames(1);
+        ASSERT_TRUE(frontend.serialize(state.data(), state.size()));
+        RetroFrames(2);
+        ASSERT_TRUE(frontend.unserialize(state.data(), state.size()));
+    }
+    RetroFrames(1);
+    EXPECT_TRUE(frontend.frame == straight) << "running ahead changed the picture";
     fs::copy_file(tape, folder / "headless.cas");
     PngPicture headless;
     if (!Headless("--tape headless.cas " + Paste("LOAD\nRUN\n"), headless))
