@@ -6,9 +6,10 @@
 // then draws the frame the frontend gets. Nothing runs between two calls:
 // the core has no threads of its own.
 //
-// A save state is the core's own few fields (where the sound and the blink
-// stand) followed by the machine's state file, padded to the size it had at
-// load, so the frontend sees one size for the session.
+// A save state is the core's own few fields (where the sound, the blink and
+// the keys typed at start stand) followed by the machine's state file,
+// padded to the size it had at load, so the frontend sees one size for the
+// session.
 #include "libretro/libretro.h"
 
 #include <algorithm>
