@@ -107,11 +107,11 @@ void CassettePowerOn(void) {
     machine.serialStatus = 0;
 }
 
-void CassetteSetFile(const char* name) {
+// A name that does not fit is refused whole: a shortened path could name a
+// file the host never chose. The copy comes first so that a host may pass
+// GetCMTFile() back in.
+static void CassetteName(const char* name, bool rewind) {
     if (!name) return;
-    // A name that does not fit is refused whole: a shortened path could name
-    // a file the host never chose. The copy comes first so that a host may
-    // pass GetCMTFile() back in to rewind the tape.
     size_t length = strnlen(name, kCmtNameSize);
     if (length == kCmtNameSize) return;
     char copy[kCmtNameSize] = {};
@@ -119,9 +119,18 @@ void CassetteSetFile(const char* name) {
     std::memcpy(machine.cmtHostName, copy, kCmtNameSize);
     std::lock_guard<std::mutex> guard(machine.cmtLock);
     std::memcpy(machine.cmtFileName, copy, kCmtNameSize);
+    if (!rewind) return;
     machine.cmtRewindPending = 1;
     Put(machine.cmtFileSet, 1);
     machine.serialStatus = kCassetteStatusReady;
+}
+
+void CassetteSetFile(const char* name) {
+    CassetteName(name, true);
+}
+
+void CassetteRename(const char* name) {
+    CassetteName(name, false);
 }
 
 const char* CassetteGetFile(void) {

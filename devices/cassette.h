@@ -19,6 +19,9 @@ void CassetteReset(void);
 void CassetteSetFile(const char* name);
 const char* CassetteGetFile(void);
 void CassetteNameToHost(void);
+// Another name for the same tape, kept where it stands and as it is set: for
+// a host whose loaded state names a copy of the tape it no longer has.
+void CassetteRename(const char* name);
 // Power-on: no tape named, at its start.
 void CassettePowerOn(void);
 // Saves, checks or loads the tape's name, position and status

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/z80home.h"
+#include "devices/cassette.h"
 #include "ports.h"
 #include "state/machine_state.h"
 #include "tape.h"
@@ -49,6 +50,25 @@ TEST_F(Cassette, TheTapeLoopsWithA0xFFBetweenPasses) {
     EXPECT_EQ(In(0x2E), 0xCC);
     EXPECT_EQ(In(0x2C), 0xFF);
     EXPECT_EQ(In(0x22), 0xAA);
+}
+
+// A copy of the tape under another name takes over where the tape stood,
+// set as it was: no 0xFF, no rewind; the status keeps what a reset left. A
+// name that does not fit changes nothing.
+TEST_F(Cassette, ARenamedTapeGoesOnWhereItStood) {
+    std::string tape = folder.File("first.cmt"), copy = folder.File("copy.cmt");
+    WriteBytes(tape, {0xAA, 0xBB, 0xCC});
+    WriteBytes(copy, {0xAA, 0xBB, 0xCC});
+    SetCMTFile(tape.c_str());
+    EXPECT_EQ(ReadTape(2), (std::vector<int>{0xFF, 0xAA}));
+    ResetEmu();
+    CassetteRename(copy.c_str());
+    EXPECT_STREQ(GetCMTFile(), copy.c_str());
+    EXPECT_EQ(In(0x21), 0);
+    EXPECT_EQ(FileSetBit(), 0);
+    CassetteRename(std::string(kCmtNameSize, 'x').c_str());
+    EXPECT_STREQ(GetCMTFile(), copy.c_str());
+    EXPECT_EQ(ReadTape(3), (std::vector<int>{0xBB, 0xCC, 0xFF}));
 }
 
 TEST_F(Cassette, EmptyAndMissingFilesReadAs0xFF) {
