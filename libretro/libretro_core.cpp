@@ -26,6 +26,7 @@
 #include "core/run_control.h"
 #include "core/z80home.h"
 #include "devices/beeper.h"
+#include "devices/cassette.h"
 #include "host/host_input.h"
 #include "host/host_options.h"
 #include "libretro/builtin_roms.h"
@@ -88,9 +89,11 @@ struct RetroCore {
     int penX = 0, penY = 0;
 
     // The tape: the content file itself when writable, else a copy of it
-    // (or an empty file) in a scratch folder removed at unload.
+    // (or an empty file) in a scratch folder removed at unload. A session is
+    // one loaded content, told apart by a random number its states carry.
     std::string tape;
     std::filesystem::path scratch;
+    uint32_t session = 0;
     // The frames run since the content loaded: the core's clock. Keys typed
     // at start are strokes due on it, after the boot; typed counts those
     // delivered. Both travel in the state, so a restored machine and its
@@ -293,9 +296,24 @@ void RetroTypeDue(void) {
 
 // ---- States ----
 
+// What a state says of the tape beyond the machine's own fields: the session
+// it was taken in and the tape file's length then (kRetroNoLength when it
+// could not be measured).
+struct RetroTapeMark {
+    uint32_t session;
+    uint64_t length;
+};
+constexpr uint64_t kRetroNoLength = UINT64_MAX;
+
+uint64_t RetroTapeLength(void) {
+    std::error_code failed;
+    uint64_t length = std::filesystem::file_size(retro.tape, failed);
+    return failed ? kRetroNoLength : length;
+}
+
 // The core's own fields: they travel little-endian through the machine's
 // state functions, and a copy that could not have been saved is refused.
-void RetroCoreFields(StateIo& io) {
+void RetroCoreFields(StateIo& io, RetroTapeMark& mark) {
     io.Value(retro.period);
     io.Require(io.Last() < kRetroPeriodsPerSecond);
     io.Value(retro.playing);
@@ -311,15 +329,32 @@ void RetroCoreFields(StateIo& io) {
     io.Value(retro.frames);
     io.Value(retro.typed);
     io.Require(io.Last() <= retro.typing.events.size());
+    io.Value(mark.session);
+    io.Value(mark.length);
 }
 
 std::vector<uint8_t> RetroCapture(void) {
     std::vector<uint8_t> bytes;
     StateIo io{StateMode::kSave, &bytes, nullptr, 0, 0};
-    RetroCoreFields(io);
+    RetroTapeMark mark{retro.session, RetroTapeLength()};
+    RetroCoreFields(io, mark);
     std::vector<uint8_t> file = StateCapture();
     bytes.insert(bytes.end(), file.begin(), file.end());
     return bytes;
+}
+
+// The tape as the state found it. Bytes the machine saved after a state of
+// this session was taken are cut off again, or a rewound or run-ahead SAVE
+// would append its record twice; a state of another session leaves the file
+// alone. Its tape is this session's, where the state stood (a copy it named
+// may be gone, or another instance's).
+void RetroRestoreTape(const RetroTapeMark& mark) {
+    if (mark.session == retro.session && mark.length != kRetroNoLength &&
+        RetroTapeLength() != kRetroNoLength && RetroTapeLength() > mark.length) {
+        std::error_code failed;
+        std::filesystem::resize_file(retro.tape, mark.length, failed);
+    }
+    if (retro.tape != GetCMTFile()) CassetteRename(retro.tape.c_str());
 }
 
 } // namespace
@@ -418,6 +453,7 @@ RETRO_API bool retro_load_game(const retro_game_info* game) {
                                                             : "LOAD\nRUN\n",
                  error);
     retro.frames = retro.typed = 0;
+    retro.session = std::random_device{}();
     RetroApplyOptions(true);
     // The sound starts silent, in the beeper's record of it too.
     retro.playing = machine.beepPlaying = 0;
@@ -482,25 +518,25 @@ RETRO_API bool retro_serialize(void* data, size_t size) {
 }
 
 // Everything is checked before anything is loaded: a refused state leaves
-// the machine as it was. The tape stays the session's: a state from another
-// session names a scratch copy that is gone.
+// the machine as it was.
 RETRO_API bool retro_unserialize(const void* data, size_t size) {
     if (!data) return false;
     const uint8_t* bytes = static_cast<const uint8_t*>(data);
     StateIo fields{StateMode::kCheck, nullptr, bytes, 0, size};
-    RetroCoreFields(fields);
+    RetroTapeMark mark{};
+    RetroCoreFields(fields, mark);
     if (!fields.ok) return false;
     const uint8_t* file = bytes + fields.at;
     size_t length = StateFileLength(file, size - fields.at);
     if (!length || StateCheck(file, length) != kStateOk) return false;
     fields.mode = StateMode::kLoad;
     fields.at = 0;
-    RetroCoreFields(fields);
+    RetroCoreFields(fields, mark);
     // The beeper's record of the tone follows the tone restored.
     machine.beepPlaying = retro.playing;
     StateApply(file, length);
     retro.beepChanges = Get(machine.beepChanges);
-    if (retro.tape != GetCMTFile()) SetCMTFile(retro.tape.c_str());
+    RetroRestoreTape(mark);
     return true;
 }
 

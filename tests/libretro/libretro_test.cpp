@@ -299,8 +299,9 @@ TEST_F(LibretroCore, ARestoredStateRunsTheSameFramesAndSound) {
     }
 }
 
-// The content is the tape. Made writable, a SAVE reaches the content file;
-// by default the machine saves to a copy and the file stays as it was, and
+// The content is the tape. Made writable, a SAVE reaches the content file,
+// and a SAVE made again after a state from before it is restored leaves the
+// record there once; by default the machine saves to a copy and the file stays as it was, and
 // LOAD and RUN are typed once BASIC is up: the program on the tape runs, as
 // it runs in the headless host given the same tape and the same two lines,
 // and as it runs when the frontend runs ahead (each frame it saves the
@@ -313,11 +314,20 @@ TEST_F(LibretroCore, TheContentIsTheTapeWrittenOnlyWhenAllowed) {
     ASSERT_TRUE(RetroLoad(tape.string().c_str()));
     RetroFrames(kBootFrames);
     RetroType("10 PRINT \"FROM THE TAPE\"\n20 FOR I=0 TO 5:READ B:POKE &H7000+I,B:NEXT\n"
-              "30 DATA 62,128,211,81,243,118\n40 CALL &H7000\nSAVE \"HALT\"\n");
+              "30 DATA 62,128,211,81,243,118\n40 CALL &H7000\n");
+    std::vector<uint8_t> before(frontend.serializeSize());
+    ASSERT_TRUE(frontend.serialize(before.data(), before.size()));
+    RetroType("SAVE \"HALT\"\n");
     RetroFrames(kSettleFrames);
-    frontend.unloadGame();
     std::vector<uint8_t> saved = ReadFile(tape);
     ASSERT_GT(saved.size(), 40u) << "SAVE did not reach the content";
+    // Back to before the SAVE (as rewinding does) and saved again: the tape
+    // holds the record once.
+    ASSERT_TRUE(frontend.unserialize(before.data(), before.size()));
+    RetroType("SAVE \"HALT\"\n");
+    RetroFrames(kSettleFrames);
+    EXPECT_EQ(ReadFile(tape), saved) << "the record saved again after a restore";
+    frontend.unloadGame();
 
     frontend.options.erase("z80home_tape_writable");
     ASSERT_TRUE(RetroLoad(tape.string().c_str()));
