@@ -40,7 +40,7 @@
 namespace {
 
 // A tick period is an eighth of a slice: the core's unit of time for sound.
-constexpr uint32_t kRetroPeriodsPerSecond = 1000 / kTickMs;
+constexpr uint32_t kRetroPeriodsPerSecond = kTicksPerSlice * 1000 / kShortestSliceMs;
 constexpr double kRetroFramesPerSecond = 1000.0 / kShortestSliceMs;
 // The most samples one frame mixes: a slice's share of a second, rounded up.
 constexpr size_t kRetroMostFrameSamples = kTicksPerSlice * (kBeepRate / kRetroPeriodsPerSecond + 1);
