@@ -354,7 +354,7 @@ void RetroRestoreTape(const RetroTapeMark& mark) {
         std::error_code failed;
         std::filesystem::resize_file(retro.tape, mark.length, failed);
     }
-    if (retro.tape != GetCMTFile()) CassetteRename(retro.tape.c_str());
+    CassetteRename(retro.tape.c_str());
 }
 
 } // namespace
@@ -430,9 +430,6 @@ RETRO_API bool retro_load_game(const retro_game_info* game) {
     if (!retro.started) {
         retro.window = RetroCreateWindow(kFrameWidth, kFrameHeight);
         if (!retro.window || !MachineStart(retro.window, GetDC(retro.window))) return false;
-        // The frontend paces the frames, not the run control; the ticks come
-        // from the cycles run, as they do whenever the machine is unpaced.
-        RunControlSetWarp(true);
         retro.started = true;
     } else {
         MachinePowerOn();
@@ -534,7 +531,7 @@ RETRO_API bool retro_unserialize(const void* data, size_t size) {
     RetroCoreFields(fields, mark);
     // The beeper's record of the tone follows the tone restored.
     machine.beepPlaying = retro.playing;
-    StateApply(file, length);
+    StateApply(file, length, true);
     retro.beepChanges = Get(machine.beepChanges);
     RetroRestoreTape(mark);
     return true;
