@@ -66,20 +66,22 @@ class LibretroCore : public ::testing::Test {
     }
 
     // The headless host's screenshot after it has run args from the folder.
-    bool Headless(const std::string& args, PngPicture& picture) {
+    // The headless host's picture after the same input equals the core's
+    // frame. A build without the host (the sanitizer tree) has only the
+    // comparisons with the machine driven in this process.
+    void ExpectSameAsHeadless(const std::string& args) {
 #ifdef Z80HOME_HEADLESS
         std::string command = "cd '" + folder.string() + "' && SDL_AUDIODRIVER=dummy '" +
                               Z80HOME_HEADLESS + "' " + args + " --screenshot headless.png 2>&1";
         int status = std::system(command.c_str());
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << command;
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << command;
+        PngPicture headless;
         std::string error;
-        bool read = PngRead(PngLoadFile((folder / "headless.png").string()), picture, error);
-        EXPECT_TRUE(read) << error;
-        return read;
+        ASSERT_TRUE(PngRead(PngLoadFile((folder / "headless.png").string()), headless, error))
+            << error;
+        ExpectSamePicture(headless);
 #else
         (void)args;
-        (void)picture;
-        return false;
 #endif
     }
 
@@ -166,9 +168,7 @@ TEST_F(LibretroCore, KeysTypedThroughTheFrontendGiveTheHeadlessHostsPicture) {
     RetroFrames(kBootFrames);
     RetroType(text);
     RetroFrames(kSettleFrames);
-    PngPicture headless;
-    if (!Headless("--rom-dir roms " + Paste(text), headless)) GTEST_SKIP() << "no headless host";
-    ExpectSamePicture(headless);
+    ExpectSameAsHeadless("--rom-dir roms " + Paste(text));
 }
 
 // The pointer pressed on a cell is the light pen there: BASIC's PEN reads
@@ -353,8 +353,5 @@ TEST_F(LibretroCore, TheContentIsTheTapeWrittenOnlyWhenAllowed) {
     RetroFrames(1);
     EXPECT_TRUE(frontend.frame == straight) << "running ahead changed the picture";
     fs::copy_file(tape, folder / "headless.cas");
-    PngPicture headless;
-    if (!Headless("--tape headless.cas " + Paste("LOAD\nRUN\n"), headless))
-        GTEST_SKIP() << "no headless host";
-    ExpectSamePicture(headless);
+    ExpectSameAsHeadless("--tape headless.cas " + Paste("LOAD\nRUN\n"));
 }
