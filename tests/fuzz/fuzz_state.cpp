@@ -4,9 +4,12 @@
 // the sections; odd, the rest is the whole file as read from disk.
 //
 // Beyond the sanitizers: a file the check accepts loads, and saving the
-// machine right after gives back the very same bytes; the loaded machine
-// then runs two short slices and draws a frame.
+// machine right after gives back the very same bytes, but for the keyboard's
+// rows, which a file may hold down and the machine saves released (keys are
+// the host's); the loaded machine then runs two short slices and draws a
+// frame.
 #include <cstdlib>
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -47,6 +50,17 @@ const std::vector<uint8_t>& HeaderAndHashes(void) {
     return header;
 }
 
+// The file as the machine saves it once loaded: the keyboard's rows
+// released, the checksum made again.
+std::vector<uint8_t> AsSaved(std::vector<uint8_t> file) {
+    const uint32_t keyboard = 'K' | 'E' << 8 | 'Y' << 16 | uint32_t{'B'} << 24;
+    for (const StateIo::Span& span : StateFields(file.data(), file.size()))
+        if (span.section == keyboard) std::fill_n(file.begin() + span.at, span.size, 0);
+    uint32_t length = static_cast<uint32_t>(file.size() - kStateHeaderSize);
+    Put32(file, 16, StateCrc32(file.data() + kStateHeaderSize, length));
+    return file;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -68,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     if (StateCheck(file.data(), file.size()) != kStateOk) return 0;
     StateApply(file.data(), file.size(), true);
-    Check(StateCapture() == file);
+    Check(StateCapture() == AsSaved(file));
     CpuRunSliceUpTo(kSliceCycles);
     CpuRunSliceUpTo(kSliceCycles);
     DrawScreen();
