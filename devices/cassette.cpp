@@ -9,6 +9,13 @@
 //                               file, 0 after a machine reset
 //   port 0x40 bit 2      cmtFileSet (read by the system control port)
 //
+// cmtWriteFailures counts the bytes written to the data port that did not
+// reach the file (no tape named, a folder, a pipe or a device, a file that
+// cannot be opened for appending, a full disk), so that a host can say so:
+// the program is told nothing, as a real recorder tells it nothing. It is
+// the host's count, not the machine's: only power-on clears it; neither a
+// reset nor a state touches it.
+//
 // The file is opened and closed around every byte, so the host may change it
 // between accesses: its size is asked afresh on each read. The first read
 // after the host chooses a file only rewinds and yields 0xFF, as does the
@@ -43,16 +50,23 @@ static bool CassetteIsTape(const struct _stat64i32& status) {
     return (status.st_mode & S_IFMT) == S_IFREG;
 }
 
-void CassetteWriteData(uint8_t data) {
-    std::lock_guard<std::mutex> guard(machine.cmtLock);
+// Appends the byte to the tape; false when it did not reach the file. The
+// caller holds cmtLock.
+static bool CassetteAppend(uint8_t data) {
     // A file that is not there yet is created; one too large to measure
     // is still a regular file.
     struct _stat64i32 status;
-    if (_stat64i32(machine.cmtFileName, &status) == 0 && !CassetteIsTape(status)) return;
+    if (_stat64i32(machine.cmtFileName, &status) == 0 && !CassetteIsTape(status)) return false;
     FILE* file = std::fopen(machine.cmtFileName, "ab");
-    if (!file) return;
-    std::fputc(data, file);
-    std::fclose(file);
+    if (!file) return false;
+    // The byte waits in the stream's buffer, so a full disk shows on closing.
+    bool written = std::fputc(data, file) != EOF;
+    return std::fclose(file) == 0 && written;
+}
+
+void CassetteWriteData(uint8_t data) {
+    std::lock_guard<std::mutex> guard(machine.cmtLock);
+    if (!CassetteAppend(data)) Put(machine.cmtWriteFailures, Get(machine.cmtWriteFailures) + 1);
 }
 
 // Reads the byte at cmtReadOffset of the file measured as status; the caller
@@ -86,6 +100,10 @@ uint8_t CassetteReadData(void) {
     return byte;
 }
 
+uint32_t CassetteWriteFailures(void) {
+    return Get(machine.cmtWriteFailures);
+}
+
 uint8_t CassetteReadStatus(void) {
     std::lock_guard<std::mutex> guard(machine.cmtLock);
     return machine.serialStatus;
@@ -105,6 +123,7 @@ void CassettePowerOn(void) {
     machine.cmtRewindPending = 0;
     Put(machine.cmtFileSet, 0);
     machine.serialStatus = 0;
+    Put(machine.cmtWriteFailures, 0);
 }
 
 // A name that does not fit is refused whole: a shortened path could name a

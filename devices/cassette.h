@@ -8,6 +8,9 @@ struct StateIo;
 void CassetteWriteData(uint8_t data);
 uint8_t CassetteReadData(void);
 uint8_t CassetteReadStatus(void);
+// The bytes written to the data port that did not reach the file, since
+// power-on.
+uint32_t CassetteWriteFailures(void);
 // Reset: the status and cmtFileSet 0 until the host names a tape again; the
 // name and the position survive it.
 void CassetteReset(void);

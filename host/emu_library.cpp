@@ -44,10 +44,12 @@ bool EmuLoad(const std::string& path, EmuLibrary& emu, std::string& error) {
     EmuResolve(module, "PasteText", emu.PasteText, missing);
     EmuResolve(module, "GetPasteLeft", emu.GetPasteLeft, missing);
     EmuResolve(module, "CancelPaste", emu.CancelPaste, missing);
+    EmuResolve(module, "GetPasteOverflow", emu.GetPasteOverflow, missing);
     EmuResolve(module, "GetScreenText", emu.GetScreenText, missing);
     EmuResolve(module, "SaveState", emu.SaveState, missing);
     EmuResolve(module, "LoadState", emu.LoadState, missing);
     EmuResolve(module, "GetStateMessage", emu.GetStateMessage, missing);
+    EmuResolve(module, "GetTapeWriteFailures", emu.GetTapeWriteFailures, missing);
     emu.plus = missing.empty();
     missing.clear();
     EmuResolve(module, "DebuggerBreak", emu.DebuggerBreak, missing);

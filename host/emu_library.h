@@ -33,10 +33,12 @@ struct EmuLibrary {
     decltype(&::PasteText) PasteText;
     decltype(&::GetPasteLeft) GetPasteLeft;
     decltype(&::CancelPaste) CancelPaste;
+    decltype(&::GetPasteOverflow) GetPasteOverflow;
     decltype(&::GetScreenText) GetScreenText;
     decltype(&::SaveState) SaveState;
     decltype(&::LoadState) LoadState;
     decltype(&::GetStateMessage) GetStateMessage;
+    decltype(&::GetTapeWriteFailures) GetTapeWriteFailures;
 
     // The debugger: set only when the library has all three.
     bool debugger;

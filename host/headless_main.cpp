@@ -3,13 +3,18 @@
 // machine's time, runs for the time asked or until a stop condition is met,
 // writes the picture, the screen's text and the machine's state if asked,
 // and ends; or it runs a debugger session on the machine stopped at its
-// first instruction, then writes the same outputs. The emulator's threads
-// never stop, so the program leaves with quick_exit once its output is
-// written.
+// first instruction, then writes the same outputs. SIGINT and SIGTERM end
+// the run early, the outputs still written; a second one ends the program at
+// once. The emulator's threads never stop, so the program leaves with
+// quick_exit once its output is written.
 //
 // Exit status: 0 done (the condition met, if one was given); 1 a failure;
-// 2 a bad command line; 4 the condition not met before the timeout.
+// 2 a bad command line; 4 the condition not met before the timeout; 128
+// plus the signal's number when a signal ended the run.
+#include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -26,9 +31,29 @@
 #include "host/png_writer.h"
 
 constexpr int kHeadlessNotMet = 4;
+constexpr int kHeadlessSignalled = 128;
 constexpr auto kHeadlessPoll = std::chrono::milliseconds(10);
 
 using Clock = std::chrono::steady_clock;
+
+// The signal that asked the run to end, or 0.
+static std::atomic<int> headlessSignal{0};
+static_assert(std::atomic<int>::is_always_lock_free, "set from a signal handler");
+
+static void HeadlessOnSignal(int number) {
+    if (headlessSignal.exchange(number) != 0) std::_Exit(kHeadlessSignalled + number);
+}
+
+static bool HeadlessStopAsked(void) {
+    return headlessSignal.load() != 0;
+}
+
+struct Headless {
+    EmuLibrary emu;
+    HostOptions options;
+    HWND window;
+    uint32_t tapeFailures; // the tape's failed writes reported so far
+};
 
 static int HeadlessFail(const std::string& message) {
     fprintf(stderr, "z80home-headless: %s\n", message.c_str());
@@ -58,15 +83,22 @@ static std::string HeadlessScreenText(const EmuLibrary& emu) {
 }
 
 static bool HeadlessReadFile(const std::string& path, std::string& text, std::string& error) {
+    std::error_code failed;
+    uintmax_t size = std::filesystem::file_size(path, failed);
+    if (!failed && size > kHostLongestPaste) {
+        error = "cannot paste " + path + ": it has " + std::to_string(size) +
+                " bytes, and at most " + std::to_string(kHostLongestPaste >> 20) +
+                " MiB are pasted";
+        return false;
+    }
     std::ifstream file(path, std::ios::binary);
     if (!file) {
         error = "cannot open the file to paste, " + path;
         return false;
     }
     text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    if (file.bad() || text.size() > kHostLongestPaste) {
-        error = "cannot read " + path + " (at most " + std::to_string(kHostLongestPaste >> 20) +
-                " MB are pasted)";
+    if (file.bad()) {
+        error = "cannot read " + path;
         return false;
     }
     return true;
@@ -81,13 +113,47 @@ static bool HeadlessWriteFile(const std::string& path, const std::string& text,
     return static_cast<bool>(file);
 }
 
+// Says so on stderr each time bytes saved to the tape did not reach it.
+static void HeadlessReportTape(Headless& run) {
+    std::string report = HostTapeWriteReport(run.emu, run.options.tape, run.tapeFailures);
+    if (report.empty()) return;
+    fprintf(stderr, "z80home-headless: %s\n", report.c_str());
+    fflush(stderr);
+}
+
+// Sleeps until done() holds, the deadline comes or a signal asks the run to
+// end, reporting failed tape writes meanwhile; returns done() then.
+template <typename Done>
+static bool HeadlessWait(Headless& run, Done done, Clock::time_point deadline) {
+    for (;;) {
+        HeadlessReportTape(run);
+        if (done()) return true;
+        Clock::time_point now = Clock::now();
+        if (HeadlessStopAsked() || now >= deadline) return done();
+        std::this_thread::sleep_for(std::min<Clock::duration>(kHeadlessPoll, deadline - now));
+    }
+}
+
+static bool HeadlessNever(void) {
+    return false;
+}
+
 // The picture, the screen's text and the machine's state, as asked; they
 // show one moment: the machine stands still while they are taken. The exit
-// status, or a failure's.
-static int HeadlessOutputs(const EmuLibrary& emu, HWND window, const HostOptions& options,
-                           int status) {
+// status (that of the signal, when one ended the run), or a failure's.
+static int HeadlessOutputs(Headless& run, int status) {
+    const EmuLibrary& emu = run.emu;
+    const HostOptions& options = run.options;
     std::string error;
     if (options.NeedsPlus()) emu.SetPaused(1);
+    HeadlessReportTape(run);
+    if (int signal = headlessSignal.load()) {
+        fprintf(stderr, "z80home-headless: %s ended the run\n",
+                signal == SIGINT    ? "SIGINT"
+                : signal == SIGTERM ? "SIGTERM"
+                                    : "a signal");
+        status = kHeadlessSignalled + signal;
+    }
     if (!options.screenText.empty() &&
         !HeadlessWriteFile(options.screenText, HeadlessScreenText(emu), error))
         return HeadlessFail(error);
@@ -97,7 +163,7 @@ static int HeadlessOutputs(const EmuLibrary& emu, HWND window, const HostOptions
         printf("state: %s\n", options.saveState.c_str());
     }
     if (!options.screenshot.empty()) {
-        if (!HeadlessScreenshot(window, options.screenshot, error)) return HeadlessFail(error);
+        if (!HeadlessScreenshot(run.window, options.screenshot, error)) return HeadlessFail(error);
         printf("screenshot: %s\n", options.screenshot.c_str());
     }
     return status;
@@ -105,10 +171,15 @@ static int HeadlessOutputs(const EmuLibrary& emu, HWND window, const HostOptions
 
 // The debugger's session on the machine started stopped; --break-at also
 // writes the picture and the state where it stopped.
-static int HeadlessDebug(HostOptions& options, EmuLibrary& emu, HWND window,
-                         const std::string& startFolder) {
+static int HeadlessDebug(Headless& run, const std::string& startFolder) {
+    HostOptions& options = run.options;
     std::string error;
-    if (!HostDebugSession(emu, options, stdout, error)) return HeadlessFail(error);
+    int status = HostDebugSession(run.emu, options, stdout, error, HeadlessStopAsked);
+    if (status == 2) {
+        fprintf(stderr, "z80home-headless: %s\n", error.c_str());
+        return 2;
+    }
+    if (status) return HeadlessFail(error);
     if (!options.breakAt.empty()) {
         std::string stem = startFolder + "/break-" + options.breakAt;
         if (options.screenshot.empty()) options.screenshot = stem + ".png";
@@ -116,9 +187,10 @@ static int HeadlessDebug(HostOptions& options, EmuLibrary& emu, HWND window,
     }
     // The screen thread draws on while the machine is stopped; right after
     // the start it may not have drawn yet.
-    for (int wait = 0; wait < 100 && ShimPresentCount(window) == 0; ++wait)
-        std::this_thread::sleep_for(kHeadlessPoll);
-    return HeadlessOutputs(emu, window, options, 0);
+    HeadlessWait(
+        run, [&] { return ShimPresentCount(run.window) != 0; },
+        Clock::now() + std::chrono::seconds(1));
+    return HeadlessOutputs(run, 0);
 }
 
 // True once the stop condition holds (checked after the input is done).
@@ -130,12 +202,36 @@ static bool HeadlessConditionMet(const EmuLibrary& emu, const HostOptions& optio
     return true;
 }
 
+// Types the pasted file once the machine has booted (a loaded state has
+// booted already) and says what of it will not be typed.
+static void HeadlessPaste(Headless& run, const std::string& paste) {
+    EmuLibrary& emu = run.emu;
+    uint64_t boot = run.options.loadState.empty() ? kHeadlessBootCycles : 0;
+    if (!HeadlessWait(
+            run, [&] { return emu.GetCycles() >= boot; }, Clock::time_point::max()))
+        return;
+    uint32_t overflow = emu.GetPasteOverflow();
+    int skipped = emu.PasteText(paste.c_str());
+    uint32_t beyond = emu.GetPasteOverflow() - overflow;
+    const char* name = run.options.paste.c_str();
+    if (skipped > static_cast<int>(beyond))
+        fprintf(stderr, "z80home-headless: %d characters of %s have no key; skipped\n",
+                skipped - static_cast<int>(beyond), name);
+    if (beyond)
+        fprintf(stderr,
+                "z80home-headless: %u characters of %s lie beyond the %u keys a paste may "
+                "queue; skipped\n",
+                beyond, name, kPasteMostKeys);
+}
+
 static int HeadlessRun(int argc, char** argv) {
     if (HostVersionAsked(argc, argv)) {
         printf("%s\n", HostVersionText("z80home-headless").c_str());
         return 0;
     }
-    HostOptions options;
+    Headless run{};
+    HostOptions& options = run.options;
+    EmuLibrary& emu = run.emu;
     std::string error;
     if (!HostParseArgs(argc, argv, true, options, error)) {
         fprintf(stderr, "z80home-headless: %s\n%s", error.c_str(),
@@ -154,13 +250,12 @@ static int HeadlessRun(int argc, char** argv) {
                 options.screenshot.c_str());
         return 2;
     }
-    std::string paste;
-    if (!options.paste.empty() && !HeadlessReadFile(options.paste, paste, error))
-        return HeadlessFail(error);
-    EmuLibrary emu;
     std::error_code failed;
     std::string startFolder = std::filesystem::current_path(failed).string();
     if (!HostStart(argv[0], options, emu, error)) return HeadlessFail(error);
+    std::string paste;
+    if (!options.paste.empty() && !HeadlessReadFile(options.paste, paste, error))
+        return HeadlessFail(error);
     if (!options.tape.empty() && !HostTapeProblem(options.tape).empty())
         fprintf(stderr, "z80home-headless: nothing can be saved to the tape %s: %s\n",
                 options.tape.c_str(), HostTapeProblem(options.tape).c_str());
@@ -171,52 +266,55 @@ static int HeadlessRun(int argc, char** argv) {
         return HeadlessFail("the emulator library has no debugger");
     if (options.Debugging()) HostDebugStart(emu);
 
-    HWND window = ShimCreateWindow(kHeadlessWidth, kHeadlessHeight);
-    if (!window) return HeadlessFail("cannot create the window");
+    run.window = ShimCreateWindow(kHeadlessWidth, kHeadlessHeight);
+    if (!run.window) return HeadlessFail("cannot create the window");
     Clock::time_point start = Clock::now();
-    if (!emu.RunEmu(window, GetDC(window))) return HeadlessFail("the emulator did not start");
+    if (!emu.RunEmu(run.window, GetDC(run.window)))
+        return HeadlessFail("the emulator did not start");
+    if (emu.plus) run.tapeFailures = emu.GetTapeWriteFailures();
     if (!options.loadState.empty()) {
         int code = emu.LoadState(options.loadState.c_str());
         if (code) return HeadlessFail(options.loadState + ": " + emu.GetStateMessage(code));
     }
     if (options.warp) emu.SetWarp(1);
-    if (options.Debugging()) return HeadlessDebug(options, emu, window, startFolder);
-    if (!paste.empty()) {
-        // A loaded state has booted already; a fresh machine first boots.
-        uint64_t boot = options.loadState.empty() ? kHeadlessBootCycles : 0;
-        while (emu.GetCycles() < boot)
-            std::this_thread::sleep_for(kHeadlessPoll);
-        int skipped = emu.PasteText(paste.c_str());
-        if (skipped)
-            fprintf(stderr, "z80home-headless: %d characters of %s have no key; skipped\n", skipped,
-                    options.paste.c_str());
-    }
+    if (options.Debugging()) return HeadlessDebug(run, startFolder);
+    if (!paste.empty()) HeadlessPaste(run, paste);
 
     for (const HostEvent& event : options.input.events) {
-        std::this_thread::sleep_until(start + std::chrono::milliseconds(event.atMs));
+        HeadlessWait(run, HeadlessNever, start + std::chrono::milliseconds(event.atMs));
+        if (HeadlessStopAsked()) break;
         emu.CtlEmulator(event.message, event.wParam, event.lParam);
     }
+    auto pasteTyped = [&] { return paste.empty() || emu.GetPasteLeft() == 0; };
     int status = 0;
     if (options.HasCondition()) {
-        Clock::time_point deadline = start + std::chrono::milliseconds(options.timeoutMs);
-        while ((emu.GetPasteLeft() > 0 || !HeadlessConditionMet(emu, options)) &&
-               Clock::now() < deadline)
-            std::this_thread::sleep_for(kHeadlessPoll);
-        if (emu.GetPasteLeft() > 0 || !HeadlessConditionMet(emu, options)) {
+        auto met = [&] { return pasteTyped() && HeadlessConditionMet(emu, options); };
+        if (!HeadlessWait(run, met, start + std::chrono::milliseconds(options.timeoutMs)) &&
+            !HeadlessStopAsked()) {
             fprintf(stderr, "z80home-headless: the condition was not met in %u ms\n",
                     options.timeoutMs);
             status = kHeadlessNotMet;
         }
     } else {
-        std::this_thread::sleep_until(start + std::chrono::milliseconds(options.runMs));
-        while (!paste.empty() && emu.GetPasteLeft() > 0)
-            std::this_thread::sleep_for(kHeadlessPoll);
+        // --run-ms is the whole run, typed or not; without it a paste is
+        // typed to its end and its last line given time to show.
+        HeadlessWait(run, HeadlessNever, start + std::chrono::milliseconds(options.runMs));
+        if (!options.runMsGiven && !pasteTyped() &&
+            HeadlessWait(run, pasteTyped, Clock::time_point::max()))
+            HeadlessWait(run, HeadlessNever,
+                         Clock::now() + std::chrono::milliseconds(kHeadlessSettleMs));
+        if (!pasteTyped())
+            fprintf(stderr, "z80home-headless: the run ended with %u pasted characters not typed\n",
+                    emu.GetPasteLeft());
     }
-
-    return HeadlessOutputs(emu, window, options, status);
+    return HeadlessOutputs(run, status);
 }
 
 int main(int argc, char** argv) {
+    // Before the emulator starts: its sound library leaves a handler it finds
+    // in place.
+    std::signal(SIGINT, HeadlessOnSignal);
+    std::signal(SIGTERM, HeadlessOnSignal);
     int status = HeadlessRun(argc, argv);
     fflush(stdout);
     fflush(stderr);

@@ -14,20 +14,28 @@
 void HostDebugStart(EmuLibrary& emu);
 // Runs one command line; what it prints.
 std::string HostDebugCommand(EmuLibrary& emu, const std::string& line);
+// Asked by a host that ends on a signal: once it returns true, waits for a
+// stop give up and scripts stop at their next line. Null: never.
+using HostDebugStopAsked = bool (*)(void);
+
 // The report of the next stop, waiting at most ms; empty if none came.
-std::string HostDebugWaitStop(EmuLibrary& emu, uint32_t ms);
+std::string HostDebugWaitStop(EmuLibrary& emu, uint32_t ms, HostDebugStopAsked stopAsked = nullptr);
 // True when the line resumes the machine (c, s, n, f, g).
 bool HostDebugResumes(const std::string& line);
 // Runs one line as a script does: writes "> line" and what the command
 // prints to out, and after a command that resumes, the stop's report. A stop
-// that does not come within waitMs is forced with a break.
-void HostDebugScriptLine(EmuLibrary& emu, const std::string& line, uint32_t waitMs, FILE* out);
+// that does not come within waitMs, or before a stop is asked, is forced
+// with a break.
+void HostDebugScriptLine(EmuLibrary& emu, const std::string& line, uint32_t waitMs, FILE* out,
+                         HostDebugStopAsked stopAsked = nullptr);
 // Runs the script at path a line at a time (blank lines and lines starting
 // with # are skipped); false with error when it cannot be read.
 bool HostDebugScript(EmuLibrary& emu, const std::string& path, uint32_t waitMs, FILE* out,
-                     std::string& error);
+                     std::string& error, HostDebugStopAsked stopAsked = nullptr);
 // The session --debug-script and --break-at ask for, on a machine that
-// HostDebugStart made stop: the first stop's report, then with --break-at
-// the run to its address and the registers there, then the script. False
-// with error when the script cannot be read.
-bool HostDebugSession(EmuLibrary& emu, const HostOptions& options, FILE* out, std::string& error);
+// HostDebugStart made stop: with --break-at, the breakpoint is set first,
+// then the first stop's report, the run to the address and the registers
+// there; then the script. Returns 0, or with error 1 when the script cannot
+// be read, 2 when --break-at names no address (the machine has not run).
+int HostDebugSession(EmuLibrary& emu, const HostOptions& options, FILE* out, std::string& error,
+                     HostDebugStopAsked stopAsked = nullptr);

@@ -58,7 +58,6 @@ bool HostParseArgs(int argc, char** argv, bool headless, HostOptions& options, s
     HostOptions out;
     bool timeoutGiven = false;
     if (headless) out.input.clockMs = kHeadlessBootMs;
-    bool runMsGiven = false;
     for (int i = 1; i < argc; i++) {
         std::string arg = argv[i];
         std::string name = arg.substr(0, arg.find('='));
@@ -137,7 +136,7 @@ bool HostParseArgs(int argc, char** argv, bool headless, HostOptions& options, s
                         std::to_string(kHeadlessLongestRunMs) + ", not \"" + value + "\"";
                 return false;
             }
-            runMsGiven = true;
+            out.runMsGiven = true;
         } else if (name == "--type") {
             if (!HostTypeText(out.input, value, error)) {
                 error = "--type: " + error;
@@ -154,7 +153,7 @@ bool HostParseArgs(int argc, char** argv, bool headless, HostOptions& options, s
             HostClick(out.input, x, y);
         }
     }
-    if (headless && out.HasCondition() && runMsGiven) {
+    if (headless && out.HasCondition() && out.runMsGiven) {
         error = "--run-ms and --until-text or --until-cycles do not go together (--timeout "
                 "bounds the wait)";
         return false;
@@ -171,7 +170,7 @@ bool HostParseArgs(int argc, char** argv, bool headless, HostOptions& options, s
     }
     if (headless) {
         uint32_t inputEnd = out.input.events.empty() ? 0 : out.input.clockMs;
-        if (!runMsGiven) {
+        if (!out.runMsGiven) {
             out.runMs = inputEnd + kHeadlessSettleMs;
             if (out.runMs < kHeadlessDefaultRunMs) out.runMs = kHeadlessDefaultRunMs;
         } else if (out.runMs < inputEnd) {
@@ -208,7 +207,8 @@ std::string HostUsage(const char* program, bool headless) {
              "  --warp            run as fast as the processor can\n"
              "  --load-state FILE start from a saved state\n";
     if (headless) {
-        usage += "  --run-ms N        run N ms in all (default: 2000, or 1000 past the input)\n"
+        usage += "  --run-ms N        run N ms in all, pasted or not (default: 2000, or 1000\n"
+                 "                    past the input, or past the end of the paste)\n"
                  "  --type TEXT       type TEXT on the keyboard (a line break in TEXT is RETURN)\n"
                  "  --keys SCRIPT     keys: text, {RETURN}, {F1}, {SHIFT down}, {SHIFT up},\n"
                  "                    {wait 500}, {{ and }} for braces\n"

@@ -21,7 +21,8 @@ constexpr uint32_t kHeadlessLongestRunMs = 24 * 3600 * 1000;
 // How long --until-text or --until-cycles waits by default.
 constexpr uint32_t kHeadlessDefaultTimeoutMs = 60000;
 // A pasted file is typed once the machine has run this many cycles (the
-// boot wait in the machine's time) and may be this big.
+// boot wait in the machine's time) and may be this big; the plus library
+// queues at most kPasteMostKeys of its characters.
 constexpr uint64_t kHeadlessBootCycles = 1000000;
 constexpr uint64_t kHostLongestPaste = 16u << 20;
 
@@ -34,8 +35,10 @@ struct HostOptions {
     bool warp = false;
     std::string loadState; // empty: none
     bool debug = false;    // desktop: the debugger console in the terminal
-    // Headless only.
+    // Headless only. Without --run-ms (runMsGiven false) a paste is typed
+    // to its end before the run settles and ends.
     uint32_t runMs = 0;
+    bool runMsGiven = false;
     std::string screenshot; // empty: none
     HostInput input;
     std::string paste;      // a file to type in the machine's time

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -124,6 +125,17 @@ bool HostStart(const char* argv0, HostOptions& options, EmuLibrary& emu, std::st
     for (std::string* name : {&options.screenshot, &options.screenText, &options.paste,
                               &options.loadState, &options.saveState, &options.debugScript})
         if (!name->empty()) *name = HostAbsolute(*name);
+    const std::pair<const char*, const std::string*> inputs[] = {
+        {"--load-state", &options.loadState},
+        {"--paste", &options.paste},
+        {"--debug-script", &options.debugScript}};
+    for (auto [option, name] : inputs) {
+        std::string problem = name->empty() ? "" : HostInputFileProblem(*name);
+        if (!problem.empty()) {
+            error = std::string(option) + " " + *name + ": " + problem;
+            return false;
+        }
+    }
     if (options.tape.size() > kCmtFileNameLongest) {
         error = "the tape's name is longer than " + std::to_string(kCmtFileNameLongest) +
                 " characters: " + options.tape;
@@ -144,12 +156,37 @@ bool HostStart(const char* argv0, HostOptions& options, EmuLibrary& emu, std::st
     return true;
 }
 
+std::string HostInputFileProblem(const std::string& path) {
+    std::error_code failed;
+    fs::file_status status = fs::status(path, failed);
+    if (status.type() == fs::file_type::not_found) return "no such file";
+    if (failed) return failed.message();
+    if (fs::is_directory(status)) return "a folder, not a file";
+    if (!fs::is_regular_file(status)) return "not a regular file (a pipe or a device?)";
+    return "";
+}
+
 std::string HostTapeProblem(const std::string& tape) {
     std::error_code failed;
     fs::path path(tape);
-    if (fs::is_directory(path, failed)) return "it is a folder";
+    fs::file_status status = fs::status(path, failed);
+    if (fs::is_directory(status)) return "it is a folder";
+    if (fs::exists(status) && !fs::is_regular_file(status))
+        return "it is not a regular file (a pipe or a device)";
     fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
     if (!fs::is_directory(folder, failed))
         return "its folder " + folder.string() + " does not exist";
     return "";
+}
+
+std::string HostTapeWriteReport(const EmuLibrary& emu, const std::string& tape, uint32_t& seen) {
+    if (!emu.plus) return "";
+    uint32_t failures = emu.GetTapeWriteFailures();
+    if (failures == seen) return "";
+    std::string bytes =
+        std::to_string(failures - seen) + (failures - seen == 1 ? " byte" : " bytes");
+    seen = failures;
+    if (tape.empty()) return "no tape is chosen: " + bytes + " saved went nowhere";
+    return bytes + " could not be written to the tape " + tape +
+           (HostTapeProblem(tape).empty() ? "" : " (" + HostTapeProblem(tape) + ")");
 }

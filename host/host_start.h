@@ -16,17 +16,31 @@ std::string HostProgramFolder(const char* argv0);
 // fails).
 std::string HostAbsolute(const std::string& name);
 
+// Why a file the host is to read whole cannot be: it does not exist, or it
+// is a folder, a pipe or a device (opening a pipe waits for a writer, and a
+// device may never end); empty when it can.
+std::string HostInputFileProblem(const std::string& path);
+
 // Loads the emulator from the program's folder into emu (the plus library,
 // or the plain one when that is missing or does not load), turns the names
 // of the tape, the outputs and the debugger script into absolute ones (they
 // are relative to the folder the host was started in), makes the ROM folder
 // the working folder and gives the emulator the tape, green and character
 // generator options. False with error when the library, an export, the ROM
-// folder or a ROM image is missing, or when the tape's name is too long.
+// folder or a ROM image is missing, when the tape's name is too long, or
+// when a file to read (the state to load, the paste, the debugger script)
+// has a HostInputFileProblem.
 bool HostStart(const char* argv0, HostOptions& options, EmuLibrary& emu, std::string& error);
 
-// Why the emulator could write nothing to the tape named (a folder, or a
-// file in a folder that does not exist), or empty when it can be a tape.
+// Why the emulator could write nothing to the tape named (a folder, a pipe
+// or a device, or a file in a folder that does not exist), or empty when it
+// can be a tape.
 // The library takes such a name and its SAVE reports success, so the hosts
 // say so themselves.
 std::string HostTapeProblem(const std::string& tape);
+
+// Reports a failed SAVE: when the emulator's count of bytes that did not
+// reach the tape has grown past seen, moves seen on and returns what a host
+// says about it, naming the tape (empty: none chosen); otherwise returns
+// empty. Always empty without the plus library.
+std::string HostTapeWriteReport(const EmuLibrary& emu, const std::string& tape, uint32_t& seen);

@@ -30,10 +30,22 @@ static char32_t PasteDecode(const unsigned char* text, size_t* at) {
     return c;
 }
 
+// The keys that may still join the queue. Only the host's thread adds keys,
+// so the room can only grow between this and the append.
+static size_t PasteRoom(void) {
+    std::lock_guard<std::mutex> lock(machine.pasteLock);
+    size_t waiting = machine.pasteKeys.size() - machine.pasteNext;
+    return kPasteMostKeys > waiting ? kPasteMostKeys - waiting : 0;
+}
+
 int PasteText(const char* text) {
     if (!text) return 0;
+    // Keys are made only while there is room for them, so a huge text costs
+    // no more memory than the queue holds; the rest are counted.
+    size_t room = PasteRoom();
     std::vector<uint16_t> keys;
     int skipped = 0;
+    uint32_t beyond = 0;
     const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text);
     for (size_t at = 0; bytes[at];) {
         char32_t c = PasteDecode(bytes, &at);
@@ -46,25 +58,26 @@ int PasteText(const char* text) {
         bool shift;
         if (c == kPasteInvalid || !KeyCharKey(c, &virtualKey, &shift)) {
             skipped++;
-            continue;
+        } else if (keys.size() == room) {
+            beyond++;
+        } else {
+            keys.push_back(static_cast<uint16_t>(virtualKey | (shift ? kPasteShift : 0)));
         }
-        keys.push_back(static_cast<uint16_t>(virtualKey | (shift ? kPasteShift : 0)));
     }
+    Put(machine.pasteOverflow, Get(machine.pasteOverflow) + beyond);
     std::lock_guard<std::mutex> lock(machine.pasteLock);
-    size_t waiting = machine.pasteKeys.size() - machine.pasteNext;
-    size_t room = kPasteMostKeys > waiting ? kPasteMostKeys - waiting : 0;
-    if (keys.size() > room) {
-        skipped += static_cast<int>(keys.size() - room);
-        keys.resize(room);
-    }
     machine.pasteKeys.insert(machine.pasteKeys.end(), keys.begin(), keys.end());
     Put(machine.pasteLeft, machine.pasteKeys.size() - machine.pasteNext);
     if (!keys.empty()) Put(machine.pasteActive, 1);
-    return skipped;
+    return skipped + static_cast<int>(beyond);
 }
 
 uint32_t GetPasteLeft(void) {
     return Get(machine.pasteLeft);
+}
+
+uint32_t GetPasteOverflow(void) {
+    return Get(machine.pasteOverflow);
 }
 
 void CancelPaste(void) {

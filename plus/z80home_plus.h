@@ -57,15 +57,23 @@ Z80HOME_API unsigned char GetWarp(void);
 // host's.
 Z80HOME_API uint64_t GetCycles(void);
 
+// The most keys a paste may have waiting at once (a million); text beyond
+// them is skipped.
+constexpr uint32_t kPasteMostKeys = 1u << 20;
+
 // Types UTF-8 text on the machine's keyboard at the pace the program reads
 // it: each key (with SHIFT for the second legends and lower-case letters) is
 // held until the program has scanned its row, then left up until it has
 // scanned it again, so nothing is lost while the program is busy. A line
 // break (LF, CR or CR LF) is RETURN. Characters with no key, bytes that are
-// not UTF-8, and text beyond a million waiting keys are skipped. Queued
+// not UTF-8, and text beyond kPasteMostKeys waiting keys are skipped. Queued
 // after any text still being typed. Returns how many characters were
 // skipped.
 Z80HOME_API int PasteText(const char* text);
+// The characters PasteText has skipped since the library was loaded because
+// kPasteMostKeys keys were waiting: a host tells them from the characters
+// with no key by the difference across its call.
+Z80HOME_API uint32_t GetPasteOverflow(void);
 // The characters queued by PasteText not yet typed.
 Z80HOME_API uint32_t GetPasteLeft(void);
 // Drops the characters not yet typed; a key held at that moment is still
@@ -109,4 +117,11 @@ Z80HOME_API int LoadState(const char* path);
 Z80HOME_API int LoadStateWithTape(const char* path);
 // What a SaveState or LoadState code means, in a sentence.
 Z80HOME_API const char* GetStateMessage(int code);
+
+// The bytes the program wrote to the tape that did not reach its file (no
+// tape named, a folder, a pipe or a device, a file that cannot be written,
+// a full disk) since the library was loaded. The program is not told, as a
+// real recorder would not tell it, so its SAVE says it saved: a host
+// compares the count with the one it saw last and reports the failed write.
+Z80HOME_API uint32_t GetTapeWriteFailures(void);
 }

@@ -160,15 +160,17 @@ struct MachineState {
     uint8_t cmtRewindPending;
     std::atomic<uint8_t> cmtFileSet;
     uint8_t serialStatus;
+    std::atomic<uint32_t> cmtWriteFailures; // read by the host's thread
 
     // Pasted text (plus/paste.cpp): keys appended by the host and handed to
-    // the keyboard by CpuThread, both under pasteLock; the two atomics are
-    // read without it.
+    // the keyboard by CpuThread, both under pasteLock; the atomics are read
+    // without it.
     std::mutex pasteLock;
     std::vector<uint16_t> pasteKeys; // virtual-key code, 0x100 with SHIFT
     size_t pasteNext;
     std::atomic<uint8_t> pasteActive;
     std::atomic<uint32_t> pasteLeft;
+    std::atomic<uint32_t> pasteOverflow; // characters skipped for want of room
 
     // Beeper audio.
     HWAVEOUT beepDevice;

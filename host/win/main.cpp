@@ -498,12 +498,13 @@ static bool WinStart(HWND window, const HostOptions& options) {
 
 // The debugger's session runs on a thread of its own while this one keeps
 // the window's messages moving.
-static bool WinDebugSession(const HostOptions& options) {
+// Returns the session's status: 0, 1 a failure, 2 a bad --break-at.
+static int WinDebugSession(const HostOptions& options) {
     std::atomic<bool> done{false};
-    bool ok = true;
+    int status = 0;
     std::string error;
     std::thread session([&] {
-        ok = HostDebugSession(emu, options, stdout, error);
+        status = HostDebugSession(emu, options, stdout, error);
         fflush(stdout);
         done = true;
     });
@@ -512,8 +513,8 @@ static bool WinDebugSession(const HostOptions& options) {
         if (!WinPump()) break;
     }
     session.join();
-    if (!ok) WinReport("z80home: " + error, true);
-    return ok;
+    if (status) WinReport("z80home: " + error, true);
+    return status;
 }
 
 static int WinScriptedRun(HWND window, const HostOptions& options) {
@@ -525,7 +526,10 @@ static int WinScriptedRun(HWND window, const HostOptions& options) {
     }
     if (options.Debugging()) HostDebugStart(emu);
     if (!WinStart(window, options)) return 1;
-    if (options.Debugging() && !WinDebugSession(options)) return 1;
+    if (options.Debugging()) {
+        int status = WinDebugSession(options);
+        if (status) return status;
+    }
     size_t next = 0;
     for (;;) {
         uint32_t now = static_cast<uint32_t>(

@@ -1,13 +1,18 @@
 // The cassette: the serial ports backed by a real host file.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <map>
+#include <random>
 #include <string>
+#include <sys/resource.h>
 #include <vector>
 
 #include "core/z80home.h"
 #include "devices/cassette.h"
+#include "plus/z80home_plus.h"
 #include "ports.h"
 #include "state/machine_state.h"
 #include "tape.h"
@@ -27,9 +32,7 @@ int FileSetBit() {
 
 class Cassette : public ::testing::Test {
   protected:
-    void SetUp() override {
-        MachinePowerOn();
-    }
+    void SetUp() override { MachinePowerOn(); }
     TapeFolder folder;
 };
 
@@ -207,6 +210,70 @@ TEST_F(Cassette, AFileTooLargeToMeasureReadsAs0xFFAndKeepsItsPlace) {
     EXPECT_EQ(ReadTape(3), std::vector<int>(3, 0xFF));
     std::filesystem::resize_file(tape, 3);
     EXPECT_EQ(ReadTape(3), (std::vector<int>{0x20, 0x30, 0xFF}));
+}
+
+// Every byte the program writes either reaches the file or is counted as a
+// failed write, whatever the host chose as the tape: writes spread at random
+// over tapes good and bad, with resets between, against a model of which
+// tapes take bytes.
+TEST_F(Cassette, EveryByteReachesTheFileOrIsCountedAsFailed) {
+    std::filesystem::create_directory(folder.File("dir.cmt"));
+    struct Tape {
+        std::string name;
+        bool takes;
+    };
+    const Tape tapes[] = {{folder.File("one.cmt"), true},
+                          {folder.File("two.cmt"), true},
+                          {folder.File("dir.cmt"), false},
+                          {folder.File("no-such-folder/tape.cmt"), false},
+                          {"", false},
+                          {"/dev/full", false},
+                          {"/dev/null", false}};
+    std::mt19937 random(24);
+    std::map<std::string, std::vector<int>> files;
+    uint32_t failed = 0;
+    for (int round = 0; round < 300; ++round) {
+        const Tape& tape = tapes[random() % std::size(tapes)];
+        SetCMTFile(tape.name.c_str());
+        if (random() % 4 == 0) ResetEmu();
+        for (int n = random() % 4; n > 0; --n) {
+            int byte = static_cast<int>(random() & 0xFF);
+            Out(0x20 + 2 * static_cast<int>(random() % 8), byte);
+            if (tape.takes)
+                files[tape.name].push_back(byte);
+            else
+                ++failed;
+        }
+        ASSERT_EQ(GetTapeWriteFailures(), failed) << "round " << round << ", tape " << tape.name;
+    }
+    for (const Tape& tape : tapes) {
+        if (!tape.takes) continue;
+        EXPECT_EQ(ReadBytes(tape.name), files[tape.name]) << tape.name;
+    }
+}
+
+// A file system that refuses the byte refuses it when the stream is closed,
+// as a full disk does; a limit on the size of the files this process writes
+// stands in for the full disk.
+TEST_F(Cassette, AByteTheFileSystemRefusesIsCountedAsFailed) {
+    std::string tape = folder.File("full.cmt");
+    WriteBytes(tape, {1, 2, 3, 4});
+    SetCMTFile(tape.c_str());
+    uint32_t before = GetTapeWriteFailures();
+    struct rlimit normal;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &normal), 0);
+    struct rlimit full = normal;
+    full.rlim_cur = 4;
+    auto handler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &full), 0);
+    Out(0x20, 0x55);
+    setrlimit(RLIMIT_FSIZE, &normal);
+    std::signal(SIGXFSZ, handler);
+    EXPECT_EQ(GetTapeWriteFailures(), before + 1);
+    EXPECT_EQ(ReadBytes(tape), (std::vector<int>{1, 2, 3, 4}));
+    Out(0x20, 0x56);
+    EXPECT_EQ(GetTapeWriteFailures(), before + 1);
+    EXPECT_EQ(ReadBytes(tape), (std::vector<int>{1, 2, 3, 4, 0x56}));
 }
 
 } // namespace

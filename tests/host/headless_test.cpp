@@ -2,13 +2,17 @@
 // relative screenshot name, on the built system ROM.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <set>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 #include "png_reader.h"
@@ -16,6 +20,9 @@
 namespace {
 
 namespace fs = std::filesystem;
+
+// The keys a paste may have waiting (kPasteMostKeys of the plus library).
+constexpr size_t kPasteQueue = size_t{1} << 20;
 
 struct HostRun {
     int status;
@@ -38,6 +45,74 @@ HostRun Headless(const fs::path& folder, const std::string& args,
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
 }
+
+std::string ReadText(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The headless host started in folder with its output going to output.txt
+// there; the test waits for what it needs to see, then signals it.
+class Started {
+  public:
+    Started(const fs::path& folder, const std::string& args) : output_(folder / "output.txt") {
+        std::string command = "cd '" + folder.string() + "' && exec '" Z80HOME_HEADLESS "' " +
+                              args + " >'" + output_.string() + "' 2>&1";
+        pid_ = fork();
+        if (pid_ == 0) {
+            execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+    }
+    ~Started() {
+        if (pid_ > 0 && !reaped_) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+    // Waits, a minute at most, until the host has its own handler for the
+    // signal, so that the signal tests that handler and not the default.
+    bool Handles(int signal) const {
+        for (int i = 0; i < 6000; i++) {
+            std::ifstream status("/proc/" + std::to_string(pid_) + "/status");
+            std::string line;
+            while (std::getline(status, line)) {
+                if (line.rfind("SigCgt:", 0) != 0) continue;
+                if (std::stoull(line.substr(7), nullptr, 16) >> (signal - 1) & 1) return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
+    }
+    // Waits, a minute at most, until the output holds text.
+    bool Printed(const std::string& text) const {
+        for (int i = 0; i < 6000; i++) {
+            if (ReadText(output_).find(text) != std::string::npos) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
+    }
+    void Signal(int signal) const { kill(pid_, signal); }
+    // The exit status, or -1 when the host has not ended within a minute or
+    // a signal killed it.
+    int Exit() {
+        for (int i = 0; i < 6000; i++) {
+            int status;
+            if (waitpid(pid_, &status, WNOHANG) == pid_) {
+                reaped_ = true;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return -1;
+    }
+    std::string Output() const { return ReadText(output_); }
+
+  private:
+    fs::path output_;
+    pid_t pid_ = -1;
+    bool reaped_ = false;
+};
 
 class HeadlessHost : public ::testing::Test {
   protected:
@@ -247,6 +322,188 @@ TEST_F(HeadlessHost, RunsADebuggerScriptLineByLine) {
     EXPECT_NE(resumed.output.find("0062  31 00 00     LD SP,0000H"), std::string::npos)
         << resumed.output;
     EXPECT_NE(resumed.output.find("SP=FFFF PC=0062"), std::string::npos) << resumed.output;
+}
+
+// SIGINT and SIGTERM end a run that has long to go, and a debugger session
+// waiting for a stop that never comes; the outputs asked for are written and
+// the status tells which signal it was.
+TEST_F(HeadlessHost, SignalsEndTheRunAndTheOutputsAreWritten) {
+    if (!HaveRom()) GTEST_SKIP() << "no ROM images in " << romDir;
+    std::ofstream(folder / "session.txt") << "b 0005\nc\n";
+    const std::string rom = "--rom-dir '" + romDir + "' --run-ms 600000 ";
+    for (int signal : {SIGINT, SIGTERM}) {
+        fs::remove(folder / "screen.txt");
+        Started run(folder, rom + "--screen-text screen.txt");
+        ASSERT_TRUE(run.Handles(signal)) << run.Output();
+        run.Signal(signal);
+        EXPECT_EQ(run.Exit(), 128 + signal) << run.Output();
+        EXPECT_TRUE(fs::exists(folder / "screen.txt")) << run.Output();
+
+        fs::remove(folder / "stopped.state");
+        Started session(folder, rom + "--debug-script session.txt --save-state stopped.state");
+        ASSERT_TRUE(session.Printed("> c\n")) << session.Output();
+        session.Signal(signal);
+        EXPECT_EQ(session.Exit(), 128 + signal) << session.Output();
+        EXPECT_TRUE(fs::exists(folder / "stopped.state")) << session.Output();
+    }
+}
+
+// Files the host reads whole must be files: a folder, a device or a pipe is
+// refused with a message before anything runs, and so is a paste too big to
+// be typed; --break-at refuses what is no address as a bad command line,
+// before the machine has run or anything is written.
+TEST_F(HeadlessHost, RefusesInputsThatAreNotFilesAndAddressesThatAreNone) {
+    if (!HaveRom()) GTEST_SKIP() << "no ROM images in " << romDir;
+    ASSERT_EQ(mkfifo((folder / "fifo").c_str(), 0600), 0);
+    fs::create_directory(folder / "sub");
+    {
+        std::ofstream big(folder / "big.txt");
+        big.seekp((16 << 20) + 1);
+        big.put('x');
+    }
+    const std::string rom = "--rom-dir '" + romDir + "' --run-ms 100 ";
+    const std::pair<std::string, std::string> refused[] = {
+        {"--paste sub", "a folder"},
+        {"--paste /dev/zero", "not a regular file"},
+        {"--paste big.txt", "at most 16 MiB"},
+        {"--paste missing.txt", "no such file"},
+        {"--load-state fifo", "not a regular file"},
+        {"--debug-script fifo", "not a regular file"},
+    };
+    for (const auto& [args, message] : refused) {
+        HostRun run = Headless(folder, rom + args);
+        EXPECT_EQ(run.status, 1) << args << "\n" << run.output;
+        EXPECT_NE(run.output.find(message), std::string::npos) << args << "\n" << run.output;
+    }
+    HostRun bogus = Headless(folder, rom + "--break-at BOGUS");
+    EXPECT_EQ(bogus.status, 2) << bogus.output;
+    EXPECT_NE(bogus.output.find("--break-at BOGUS: not an address"), std::string::npos)
+        << bogus.output;
+    EXPECT_EQ(bogus.output.find("stopped"), std::string::npos) << bogus.output;
+    EXPECT_FALSE(fs::exists(folder / "break-BOGUS.png"));
+    EXPECT_FALSE(fs::exists(folder / "break-BOGUS.state"));
+}
+
+// --run-ms is the whole run, whether the paste is typed or not, and says
+// what was left; without it the paste is typed to its end and its last line
+// has time to show before the screen is read. Characters beyond the paste's
+// queue are told apart from characters with no key.
+TEST_F(HeadlessHost, APasteEndsByRunMsOrIsTypedToItsLastLine) {
+    if (!HaveRom()) GTEST_SKIP() << "no ROM images in " << romDir;
+    // The program runs a moment after its RUN is typed.
+    std::ofstream(folder / "program.bas") << "10 FOR I=1 TO 30:NEXT:PRINT \"DO\";\"NE\"\nRUN\n";
+    const std::string rom = "--rom-dir '" + romDir + "' --paste program.bas --screen-text out.txt";
+    HostRun cut = Headless(folder, rom + " --run-ms 700");
+    EXPECT_EQ(cut.status, 0) << cut.output;
+    ASSERT_NE(cut.output.find("pasted characters not typed"), std::string::npos) << cut.output;
+    EXPECT_EQ(ReadText(folder / "out.txt").find("DONE"), std::string::npos);
+
+    HostRun whole = Headless(folder, rom);
+    EXPECT_EQ(whole.status, 0) << whole.output;
+    EXPECT_EQ(whole.output.find("not typed"), std::string::npos) << whole.output;
+    EXPECT_NE(ReadText(folder / "out.txt").find("\nDONE\n"), std::string::npos)
+        << ReadText(folder / "out.txt");
+
+    std::string text(kPasteQueue + 300, 'A');
+    for (int i = 0; i < 7; i++)
+        text[static_cast<size_t>(i) * 1000] = '\x01';
+    std::ofstream(folder / "long.txt") << text;
+    HostRun beyond = Headless(folder, "--rom-dir '" + romDir + "' --paste long.txt --run-ms 700");
+    EXPECT_NE(beyond.output.find("7 characters of"), std::string::npos) << beyond.output;
+    EXPECT_NE(beyond.output.find("293 characters of"), std::string::npos) << beyond.output;
+    EXPECT_NE(beyond.output.find("beyond the " + std::to_string(kPasteQueue)), std::string::npos)
+        << beyond.output;
+}
+
+// A SAVE to a tape that cannot take bytes is reported as it happens.
+TEST_F(HeadlessHost, ASaveThatReachesNoTapeIsReported) {
+    if (!HaveRom()) GTEST_SKIP() << "no ROM images in " << romDir;
+    std::ofstream(folder / "save.txt") << "MON\nSAVE 6100 6105 OFF\n";
+    HostRun run = Headless(folder, "--rom-dir '" + romDir +
+                                       "' --warp --tape /dev/full --paste save.txt --run-ms 3000");
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("nothing can be saved to the tape /dev/full"), std::string::npos)
+        << run.output;
+    EXPECT_NE(run.output.find("bytes could not be written to the tape /dev/full"),
+              std::string::npos)
+        << run.output;
+}
+
+// The hosts' option rules: every option alone and every pair, on each host,
+// against a model of what the README says each host takes and which
+// combinations it refuses. With --help added, an accepted line prints the
+// usage and ends 0 without starting anything; a refused one must end 2 with a
+// message naming one of its options.
+TEST_F(HeadlessHost, OptionRulesAsTheReadmeStatesThem) {
+    enum Kind { kPlain, kInput, kCondition, kRunMs, kTimeout, kDebugging, kConsole };
+    struct Option {
+        const char* name;
+        const char* value; // null: a flag
+        Kind kind;
+        bool desktop; // the desktop host takes it too
+    };
+    const Option options[] = {
+        {"--rom-dir", "roms", kPlain, true},
+        {"--tape", "t.cmt", kPlain, true},
+        {"--green", nullptr, kPlain, true},
+        {"--pcg", nullptr, kPlain, true},
+        {"--warp", nullptr, kPlain, true},
+        {"--load-state", "l.state", kPlain, true},
+        {"--debug", nullptr, kConsole, true},
+        {"--screen-text", "s.txt", kPlain, false},
+        {"--save-state", "s.state", kPlain, false},
+        {"--screenshot", "s.png", kPlain, false},
+        {"--type", "A", kInput, false},
+        {"--keys", "{F1}", kInput, false},
+        {"--mouse", "1,1", kInput, false},
+        {"--paste", "p.txt", kInput, false},
+        {"--until-text", "Ok", kCondition, false},
+        {"--until-cycles", "5", kCondition, false},
+        {"--run-ms", "100000", kRunMs, false},
+        {"--timeout", "100", kTimeout, false},
+        {"--debug-script", "d.txt", kDebugging, false},
+        {"--break-at", "0062", kDebugging, false},
+    };
+    auto refused = [](bool desktop, const std::vector<const Option*>& line) {
+        bool kinds[7] = {};
+        for (const Option* option : line) {
+            if (desktop ? !option->desktop : option->kind == kConsole) return true;
+            kinds[option->kind] = true;
+        }
+        return (kinds[kRunMs] && kinds[kCondition]) || (kinds[kTimeout] && !kinds[kCondition]) ||
+               (kinds[kDebugging] && (kinds[kInput] || kinds[kCondition]));
+    };
+    std::vector<std::vector<const Option*>> lines;
+    for (const Option& a : options) {
+        lines.push_back({&a});
+        for (const Option& b : options)
+            if (&a < &b) lines.push_back({&a, &b});
+    }
+    fs::path desktop = fs::path(Z80HOME_HEADLESS).parent_path() / "z80home";
+    for (bool onDesktop : {false, true}) {
+        if (onDesktop && !fs::exists(desktop)) continue;
+        std::string program = onDesktop ? desktop.string() : Z80HOME_HEADLESS;
+        for (const auto& line : lines) {
+            std::string args;
+            for (const Option* option : line)
+                args += std::string(option->name) +
+                        (option->value ? " '" + std::string(option->value) + "' " : " ");
+            HostRun run = Headless(folder, args + "--help", program);
+            bool refuse = refused(onDesktop, line);
+            ASSERT_EQ(run.status, refuse ? 2 : 0)
+                << (onDesktop ? "desktop: " : "headless: ") << args << "\n"
+                << run.output;
+            if (!refuse) continue;
+            bool named = false;
+            for (const Option* option : line)
+                named = named || run.output.find(option->name) < run.output.find("usage:");
+            EXPECT_TRUE(named) << args << "\n" << run.output;
+        }
+    }
+    // Scripted input that outlasts --run-ms is refused as well.
+    HostRun shortRun = Headless(folder, "--run-ms 100 --type ABC --help");
+    EXPECT_EQ(shortRun.status, 2) << shortRun.output;
+    EXPECT_NE(shortRun.output.find("longer than --run-ms"), std::string::npos) << shortRun.output;
 }
 
 } // namespace

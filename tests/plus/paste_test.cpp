@@ -1,6 +1,7 @@
 // Pasting into the booted machine, read back from memory and the screen.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <random>
@@ -179,6 +180,38 @@ TEST(Paste, EveryLineBreakFormTypesOneReturnAndSwallowsNothing) {
         }
         EXPECT_EQ(typed, expected) << "pasted: " << ::testing::PrintToString(text);
     }
+}
+
+// The queue holds kPasteMostKeys keys: a text that overflows it has exactly
+// its surplus skipped and counted as overflow, apart from the characters
+// with no key, wherever those fall in it.
+TEST(Paste, TextBeyondTheQueueIsCountedApartFromCharactersWithNoKey) {
+    MachineBoot();
+    struct Case {
+        uint32_t waiting, keys, noKeys;
+    };
+    const Case cases[] = {{0, kPasteMostKeys, 3},
+                          {0, kPasteMostKeys + 1, 3},
+                          {kPasteMostKeys - 10, 25, 40},
+                          {kPasteMostKeys, 5, 2},
+                          {7, 100, 0}};
+    std::mt19937 random(23);
+    for (const Case& c : cases) {
+        CancelPaste();
+        ASSERT_EQ(GetPasteLeft(), 0u);
+        std::string waiting(c.waiting, 'a');
+        ASSERT_EQ(PasteText(waiting.c_str()), 0);
+        std::string text(c.keys, 'b');
+        for (uint32_t i = 0; i < c.noKeys; i++)
+            text.insert(text.begin() + static_cast<long>(random() % (text.size() + 1)), '\x01');
+        uint32_t room = kPasteMostKeys - c.waiting;
+        uint32_t beyond = c.keys > room ? c.keys - room : 0;
+        uint32_t overflowBefore = GetPasteOverflow();
+        EXPECT_EQ(PasteText(text.c_str()), static_cast<int>(c.noKeys + beyond)) << c.keys;
+        EXPECT_EQ(GetPasteOverflow() - overflowBefore, beyond) << c.keys;
+        EXPECT_EQ(GetPasteLeft(), std::min(kPasteMostKeys, c.waiting + c.keys)) << c.keys;
+    }
+    CancelPaste();
 }
 
 } // namespace
