@@ -2,25 +2,29 @@
 // 4:3 shape, centred between black bars. The emulator's window is a shim
 // window the size of that picture; the host forwards WM_PAINT, so the
 // emulator presents a frame only when the picture changed, and only then is
-// the frame copied, at its own size, into the texture the renderer scales
-// into the picture's place. Keys travel to the machine as Windows
-// virtual-key codes by their position on the keyboard, and the left mouse
-// button plays the light pen. Keys the machine does not have (F6 to F12,
-// Page Down) and a few chords (Ctrl+Shift+V/C/S/L/H, Alt+Enter) work the host;
-// kDesktopHelp lists them. Dropping a file on the window makes it the tape,
-// or loads it when it is a .state file. With --debug the terminal it was
-// started from is the debugger's console.
+// the window drawn again (host/desktop_view.h). Keys travel to the machine
+// as Windows virtual-key codes by their position on the keyboard, and the
+// left mouse button plays the light pen. Keys the machine does not have (F6
+// to F12, Page Down) and a few chords (Ctrl+Shift+V/C/S/L/H, Alt+Enter) work
+// the host; kDesktopHelp lists them, over the running picture. What a host
+// key did, and a SAVE that did not reach the tape, show in a line at the
+// picture's foot for a few seconds as well as in the terminal. Dropping a
+// file on the window makes it the tape, or loads it when it is a .state
+// file. With --debug the terminal it was started from is the debugger's
+// console.
 #include <SDL.h>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
 #include <winshim_host.h>
 
+#include "host/desktop_view.h"
 #include "host/emu_library.h"
 #include "host/host_debug.h"
 #include "host/host_input.h"
@@ -30,42 +34,57 @@
 
 constexpr int kDesktopWidth = 640;
 constexpr int kDesktopHeight = 480;
+// How often the host looks whether saved bytes failed to reach the tape
+// when nothing else wakes it.
+constexpr int kDesktopTapeCheckMs = 500;
 
-// The host's keys, as the on-screen help (Ctrl+Shift+H) shows them.
+// The host's keys and the machine's, as the help over the picture
+// (Ctrl+Shift+H) shows them: 30 lines of at most 78 characters.
 static const char kDesktopHelp[] =
-    "F6  pause / resume\n"
-    "F7  run one slice (16 ms) while paused\n"
-    "F8  warp on / off; Page Down: warp while held\n"
-    "F9  reset (the tape stays chosen)\n"
-    "F10  green monitor,  F11  character generator\n"
-    "F12  screenshot (PNG, in the folder z80home started in)\n"
-    "Ctrl+Shift+S  quick save of the machine's state (z80home-quick.state)\n"
-    "Ctrl+Shift+L  quick load of that state\n"
-    "Ctrl+Shift+V  type the clipboard's text\n"
-    "Ctrl+Shift+C  copy the screen's text\n"
-    "Alt+Enter  full screen\n"
-    "Ctrl+Shift+H  this help\n"
-    "Break or Ctrl+Shift+B  break into the debugger (with --debug)\n"
-    "Drop a file on the window to make it the tape (a .state file loads).";
+    "z80home keys                                        (any key closes this help)\n"
+    "\n"
+    "The host's keys\n"
+    "  F6            pause / resume\n"
+    "  F7            run one slice (16 ms) while paused\n"
+    "  F8            warp on / off;  Page Down: warp while held\n"
+    "  F9            reset (RAM and the tape stay)\n"
+    "  F10, F11      green monitor, character generator\n"
+    "  F12           screenshot (PNG, in the folder z80home started in)\n"
+    "  Ctrl+Shift+S  quick save of the state to z80home-quick.state;  +L loads it\n"
+    "  Ctrl+Shift+V  type the clipboard's text;  +C copies the screen's text\n"
+    "  Alt+Enter     full screen\n"
+    "  Ctrl+Shift+H  this help\n"
+    "  Break, Ctrl+Shift+B   break into the debugger (with --debug)\n"
+    "  Drop a file on the window: it becomes the tape (a .state file loads)\n"
+    "\n"
+    "The machine's keys\n"
+    "  STOP          End\n"
+    "  GRPH          Alt (left or right), or the Menu key\n"
+    "  KANA          the Japanese keyboard's No-convert key\n"
+    "  F1 to F5      F1 to F5 (F1 shares its place with TAB)\n"
+    "  HOME, CLR     Home, Shift+Home\n"
+    "  DEL           Delete or the keypad's point;  Backspace is BS\n"
+    "  cursor keys   the arrow keys\n"
+    "  ESC TAB RETURN SPACE CTRL SHIFT, the keypad: the same keys\n"
+    "  \\ by SHIFT    the ISO and Japanese keyboards' key there\n"
+    "  Every other key by its place on the keyboard, with US legends. A letter\n"
+    "  alone types a capital, with SHIFT a small letter, as on the machine.";
 
 struct Desktop {
     EmuLibrary emu;
     HWND shim;
     SDL_Window* window;
-    SDL_Renderer* renderer;
-    SDL_Texture* texture;
-    int textureWidth, textureHeight;
+    DesktopView view;
     std::vector<uint32_t> pixels; // the window's picture for screenshots
-    unsigned shownPresent;
-    Uint32 presentEvent;   // pushed when the emulator has presented a frame
-    SDL_atomic_t wakeSent; // one such event waits in the queue
-    bool exposed;
+    Uint32 presentEvent;          // pushed when the emulator has presented a frame
+    SDL_atomic_t wakeSent;        // one such event waits in the queue
     bool held[256];
     bool dragging;
     std::string tape;
     std::string tapeProblem; // why nothing can be written to the tape, or empty
+    uint32_t tapeFailures;   // the tape's failed writes reported so far
+    bool tapeFailed;         // one since the tape was chosen
     std::string startFolder; // where F12 screenshots go
-    SDL_Rect picture;        // where the picture goes in the window
     bool warpToggled, warpHeld;
     bool fullscreen;
     bool debug;
@@ -186,31 +205,39 @@ static void DesktopTitle(Desktop& desktop) {
         title += " - tape " + std::filesystem::path(desktop.tape).filename().string();
         if (!desktop.tapeProblem.empty()) title += " (cannot be written)";
     }
+    if (desktop.tapeFailed) title += " - a SAVE failed";
     SDL_SetWindowTitle(desktop.window, title.c_str());
+}
+
+// Tells the user what a host key did, or why it did not: in the terminal
+// (standard error for a failure) and at the foot of the picture.
+static void DesktopSay(Desktop& desktop, const std::string& message, bool failure = false) {
+    fprintf(failure ? stderr : stdout, "z80home: %s\n", message.c_str());
+    fflush(failure ? stderr : stdout);
+    DesktopViewSay(desktop.view, message, SDL_GetTicks());
+}
+
+// Says so, each time, when bytes saved to the tape did not reach it.
+static void DesktopCheckTape(Desktop& desktop) {
+    std::string report = HostTapeWriteReport(desktop.emu, desktop.tape, desktop.tapeFailures);
+    if (report.empty()) return;
+    desktop.tapeFailed = true;
+    DesktopSay(desktop, report, true);
+    DesktopTitle(desktop);
 }
 
 // Chooses the tape and says when nothing could be written to it.
 static void DesktopSetTape(Desktop& desktop, const std::string& name) {
+    DesktopCheckTape(desktop);
     desktop.tape = name;
     desktop.tapeProblem = HostTapeProblem(name);
+    desktop.tapeFailed = false;
     desktop.emu.SetCMTFile(name.c_str());
-    printf("z80home: tape %s\n", name.c_str());
-    if (!desktop.tapeProblem.empty())
-        printf("z80home: nothing can be saved to that tape: %s\n", desktop.tapeProblem.c_str());
-    fflush(stdout);
-}
-
-// The largest 4:3 rectangle centred in a window of the given size; the
-// emulator's window takes its size.
-static void DesktopLayout(Desktop& desktop, int width, int height) {
-    int w = width, h = width * 3 / 4;
-    if (h > height) {
-        h = height;
-        w = height * 4 / 3;
-    }
-    desktop.picture = {(width - w) / 2, (height - h) / 2, w, h};
-    ShimResizeWindow(desktop.shim, w > 0 ? w : 1, h > 0 ? h : 1);
-    desktop.exposed = true;
+    if (desktop.tapeProblem.empty())
+        DesktopSay(desktop, "tape " + name);
+    else
+        DesktopSay(desktop, "nothing can be saved to the tape " + name + ": " + desktop.tapeProblem,
+                   true);
 }
 
 // Copies the shim window's client area into desktop.pixels; false while it
@@ -227,7 +254,10 @@ static bool DesktopReadPicture(Desktop& desktop, int* width, int* height) {
 
 static void DesktopScreenshot(Desktop& desktop) {
     int width = 0, height = 0;
-    if (!DesktopReadPicture(desktop, &width, &height)) return;
+    if (!DesktopReadPicture(desktop, &width, &height)) {
+        DesktopSay(desktop, "no picture to take a screenshot of", true);
+        return;
+    }
     namespace fs = std::filesystem;
     std::error_code failed;
     fs::path path;
@@ -237,35 +267,43 @@ static void DesktopScreenshot(Desktop& desktop) {
     }
     std::string error;
     if (PngWrite(path.string(), desktop.pixels.data(), width, height, error))
-        printf("z80home: screenshot %s\n", path.string().c_str());
+        DesktopSay(desktop, "screenshot " + path.string());
     else
-        fprintf(stderr, "z80home: %s\n", error.c_str());
-    fflush(stdout);
+        DesktopSay(desktop, error, true);
 }
 
 static bool DesktopNeedsPlus(Desktop& desktop) {
     if (desktop.emu.plus) return true;
-    fprintf(stderr, "z80home: that key needs the plus library, which did not load\n");
+    DesktopSay(desktop, "that key needs the plus library, which did not load", true);
     return false;
 }
 
 static void DesktopPaste(Desktop& desktop) {
     char* text = SDL_GetClipboardText();
-    if (!text) return;
+    if (!text || !*text) {
+        DesktopSay(desktop, "the clipboard holds no text", true);
+        SDL_free(text);
+        return;
+    }
+    uint32_t overflow = desktop.emu.GetPasteOverflow();
     int skipped = desktop.emu.PasteText(text);
-    if (skipped) printf("z80home: %d pasted characters have no key; skipped\n", skipped);
-    fflush(stdout);
     SDL_free(text);
+    uint32_t beyond = desktop.emu.GetPasteOverflow() - overflow;
+    uint32_t noKey = static_cast<uint32_t>(skipped) - beyond;
+    std::string message = "typing " + std::to_string(desktop.emu.GetPasteLeft()) + " characters";
+    if (noKey) message += "; " + std::to_string(noKey) + " have no key";
+    if (beyond)
+        message += "; " + std::to_string(beyond) + " beyond the " + std::to_string(kPasteMostKeys) +
+                   " that may wait are left out";
+    DesktopSay(desktop, message, skipped != 0);
 }
 
 static void DesktopState(Desktop& desktop, bool save, const std::string& path) {
     int code = save ? desktop.emu.SaveState(path.c_str()) : desktop.emu.LoadState(path.c_str());
     if (code)
-        fprintf(stderr, "z80home: %s: %s\n", path.c_str(), desktop.emu.GetStateMessage(code));
+        DesktopSay(desktop, path + ": " + desktop.emu.GetStateMessage(code), true);
     else
-        printf("z80home: state %s %s\n", save ? "saved to" : "loaded from", path.c_str());
-    fflush(stdout);
-    fflush(stderr);
+        DesktopSay(desktop, std::string("state ") + (save ? "saved to " : "loaded from ") + path);
 }
 
 static std::string DesktopQuickState(const Desktop& desktop) {
@@ -275,7 +313,10 @@ static std::string DesktopQuickState(const Desktop& desktop) {
 static void DesktopCopy(Desktop& desktop) {
     std::string text(static_cast<size_t>(desktop.emu.GetScreenText(nullptr, 0)), '\0');
     desktop.emu.GetScreenText(text.data(), static_cast<int>(text.size()) + 1);
-    SDL_SetClipboardText(text.c_str());
+    if (SDL_SetClipboardText(text.c_str()) == 0)
+        DesktopSay(desktop, "the screen's text is on the clipboard");
+    else
+        DesktopSay(desktop, std::string("cannot copy the screen's text: ") + SDL_GetError(), true);
 }
 
 // A chord's modifiers went to the machine before the chord was known: they
@@ -312,8 +353,7 @@ static bool DesktopHotkey(Desktop& desktop, const SDL_KeyboardEvent& key) {
                       code == SDL_SCANCODE_S || code == SDL_SCANCODE_L)) {
         if (!first) return true;
         if (code == SDL_SCANCODE_H)
-            SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, "z80home keys", kDesktopHelp,
-                                     desktop.window);
+            DesktopViewShowHelp(desktop.view, !desktop.view.helpShown);
         else if (!DesktopNeedsPlus(desktop))
             return true;
         else if (code == SDL_SCANCODE_V)
@@ -362,7 +402,21 @@ static bool DesktopHotkey(Desktop& desktop, const SDL_KeyboardEvent& key) {
     return true;
 }
 
+// True for the keys that only modify others.
+static bool DesktopModifier(SDL_Scancode code) {
+    return code == SDL_SCANCODE_LCTRL || code == SDL_SCANCODE_RCTRL ||
+           code == SDL_SCANCODE_LSHIFT || code == SDL_SCANCODE_RSHIFT ||
+           code == SDL_SCANCODE_LALT || code == SDL_SCANCODE_RALT;
+}
+
 static void DesktopKey(Desktop& desktop, const SDL_KeyboardEvent& key) {
+    // A key pressed while the help shows closes it and goes nowhere else.
+    if (desktop.view.helpShown && key.type == SDL_KEYDOWN &&
+        !DesktopModifier(key.keysym.scancode) &&
+        !(key.keysym.scancode == SDL_SCANCODE_H && (key.keysym.mod & KMOD_CTRL))) {
+        if (!key.repeat) DesktopViewShowHelp(desktop.view, false);
+        return;
+    }
     if (DesktopHotkey(desktop, key)) return;
     bool down = key.type == SDL_KEYDOWN;
     uint8_t virtualKey = DesktopVirtualKey(key.keysym.scancode);
@@ -391,7 +445,7 @@ static void DesktopDrop(Desktop& desktop, const char* file) {
         return;
     }
     if (name.size() > kCmtFileNameLongest) {
-        fprintf(stderr, "z80home: the name of %s is too long for a tape\n", file);
+        DesktopSay(desktop, "the name of " + name + " is too long for a tape", true);
         return;
     }
     DesktopSetTape(desktop, name);
@@ -409,69 +463,29 @@ static bool DesktopEvent(Desktop& desktop, const SDL_Event& event) {
         if (event.button.button == SDL_BUTTON_LEFT) {
             desktop.dragging = event.type == SDL_MOUSEBUTTONDOWN;
             desktop.emu.CtlEmulator(desktop.dragging ? WM_LBUTTONDOWN : WM_LBUTTONUP, 0,
-                                    HostMouseLParam(event.button.x - desktop.picture.x,
-                                                    event.button.y - desktop.picture.y));
+                                    HostMouseLParam(event.button.x - desktop.view.picture.x,
+                                                    event.button.y - desktop.view.picture.y));
         }
         break;
     case SDL_MOUSEMOTION:
         desktop.emu.CtlEmulator(WM_MOUSEMOVE, 0,
-                                HostMouseLParam(event.motion.x - desktop.picture.x,
-                                                event.motion.y - desktop.picture.y));
+                                HostMouseLParam(event.motion.x - desktop.view.picture.x,
+                                                event.motion.y - desktop.view.picture.y));
         break;
     case SDL_DROPFILE:
         DesktopDrop(desktop, event.drop.file);
         SDL_free(event.drop.file);
         break;
     case SDL_WINDOWEVENT:
-        if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
-            // The emulator repaints the cleared shim window, which screenshots read.
-            DesktopLayout(desktop, event.window.data1, event.window.data2);
+        DesktopViewWindowEvent(desktop.view, event.window);
+        // The emulator repaints the cleared shim window, which screenshots read.
+        if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
             desktop.emu.CtlEmulator(WM_PAINT, 0, 0);
-        }
         if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) DesktopReleaseAll(desktop);
-        if (event.window.event == SDL_WINDOWEVENT_EXPOSED) desktop.exposed = true;
         break;
     default: break;
     }
     return true;
-}
-
-// Copies the emulator's latest frame into the texture, made at the frame's
-// size; false when there is no frame or no texture.
-static bool DesktopUpload(Desktop& desktop) {
-    int width = 0, height = 0;
-    ShimReadFrame(desktop.shim, nullptr, 0, 0, 0, &width, &height);
-    if (width <= 0 || height <= 0) return false;
-    if (!desktop.texture || width != desktop.textureWidth || height != desktop.textureHeight) {
-        if (desktop.texture) SDL_DestroyTexture(desktop.texture);
-        desktop.texture = SDL_CreateTexture(desktop.renderer, SDL_PIXELFORMAT_RGB888,
-                                            SDL_TEXTUREACCESS_STREAMING, width, height);
-        if (!desktop.texture) return false;
-        desktop.textureWidth = width;
-        desktop.textureHeight = height;
-    }
-    void* pixels = nullptr;
-    int pitch = 0;
-    if (SDL_LockTexture(desktop.texture, nullptr, &pixels, &pitch) != 0) return false;
-    int copied = ShimReadFrame(desktop.shim, pixels, pitch, width, height, &width, &height);
-    SDL_UnlockTexture(desktop.texture);
-    return copied > 0;
-}
-
-// Shows the emulator's picture when it has presented a new one, or when the
-// window needs repainting; otherwise leaves the screen alone.
-static void DesktopShow(Desktop& desktop) {
-    unsigned present = ShimPresentCount(desktop.shim);
-    bool fresh = present != desktop.shownPresent;
-    if (!fresh && !desktop.exposed) return;
-    if (fresh && !DesktopUpload(desktop)) return;
-    if (!desktop.texture) return;
-    desktop.shownPresent = present;
-    desktop.exposed = false;
-    SDL_SetRenderDrawColor(desktop.renderer, 0, 0, 0, 255);
-    SDL_RenderClear(desktop.renderer);
-    SDL_RenderCopy(desktop.renderer, desktop.texture, nullptr, &desktop.picture);
-    SDL_RenderPresent(desktop.renderer);
 }
 
 // Wakes the event loop when the emulator presents a frame, so the loop
@@ -512,6 +526,17 @@ static SDL_Renderer* DesktopRenderer(SDL_Window* window) {
         return SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
     }
     return renderer;
+}
+
+// The machine's character set, for the overlay's text: font.rom in the ROM
+// folder (the working folder by then), as long as the machine would take
+// it; empty when it cannot be read.
+static std::vector<uint8_t> DesktopFont(void) {
+    std::ifstream file("font.rom", std::ios::binary);
+    std::vector<uint8_t> font(kOverlayFontSize, 0);
+    file.read(reinterpret_cast<char*>(font.data()), kOverlayFontSize);
+    if (file.gcount() <= 0) font.clear();
+    return font;
 }
 
 // Exit statuses: 1 a failure, 2 a bad command line, 3 no display to open a
@@ -572,15 +597,18 @@ static int DesktopRun(int argc, char** argv) {
     desktop.window = SDL_CreateWindow("z80home", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
                                       kDesktopWidth, kDesktopHeight, SDL_WINDOW_RESIZABLE);
     if (!desktop.window) return DesktopFail(std::string("cannot open a window: ") + SDL_GetError());
-    desktop.renderer = DesktopRenderer(desktop.window);
-    if (!desktop.renderer)
+    desktop.view.renderer = DesktopRenderer(desktop.window);
+    if (!desktop.view.renderer)
         return DesktopFail(std::string("cannot draw in the window: ") + SDL_GetError());
     int width, height;
     SDL_GetWindowSize(desktop.window, &width, &height);
     desktop.shim = ShimCreateWindow(width, height);
     if (!desktop.shim) return DesktopFail("cannot create the emulator's window");
+    desktop.view.shim = desktop.shim;
+    desktop.view.help = kDesktopHelp;
+    desktop.view.font = DesktopFont();
     desktop.pixels.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
-    DesktopLayout(desktop, width, height);
+    DesktopViewLayout(desktop.view, width, height);
     DesktopTitle(desktop);
     if (!desktop.emu.RunEmu(desktop.shim, GetDC(desktop.shim)))
         return DesktopFail("the emulator did not start");
@@ -602,20 +630,23 @@ static int DesktopRun(int argc, char** argv) {
     if (desktop.presentEvent == static_cast<Uint32>(-1) ||
         !SDL_CreateThread(DesktopWaitPresents, "presents", &desktop))
         return DesktopFail(std::string("cannot wait for frames: ") + SDL_GetError());
-    DesktopShow(desktop);
-    // Nothing is polled: the loop sleeps until an event comes, a frame
-    // presented among them.
+    DesktopViewShow(desktop.view, SDL_GetTicks());
+    // The loop sleeps until an event comes, a frame presented among them, a
+    // message is due to go, or it is time to look at the tape again.
     for (;;) {
+        int waitMs = DesktopViewWaitMs(desktop.view, SDL_GetTicks());
+        if (waitMs < 0 || waitMs > kDesktopTapeCheckMs) waitMs = kDesktopTapeCheckMs;
         SDL_Event event;
-        if (!SDL_WaitEvent(&event)) break;
-        if (event.type == desktop.presentEvent) {
-            SDL_AtomicSet(&desktop.wakeSent, 0);
-        } else if (!DesktopEvent(desktop, event)) {
-            break;
+        if (SDL_WaitEventTimeout(&event, waitMs)) {
+            if (event.type == desktop.presentEvent)
+                SDL_AtomicSet(&desktop.wakeSent, 0);
+            else if (!DesktopEvent(desktop, event))
+                break;
         }
-        DesktopShow(desktop);
+        DesktopCheckTape(desktop);
+        DesktopViewShow(desktop.view, SDL_GetTicks());
     }
-    SDL_DestroyRenderer(desktop.renderer);
+    SDL_DestroyRenderer(desktop.view.renderer);
     SDL_DestroyWindow(desktop.window);
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     return 0;

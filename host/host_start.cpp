@@ -186,7 +186,8 @@ std::string HostTapeWriteReport(const EmuLibrary& emu, const std::string& tape, 
     std::string bytes =
         std::to_string(failures - seen) + (failures - seen == 1 ? " byte" : " bytes");
     seen = failures;
-    if (tape.empty()) return "no tape is chosen: " + bytes + " saved went nowhere";
-    return bytes + " could not be written to the tape " + tape +
-           (HostTapeProblem(tape).empty() ? "" : " (" + HostTapeProblem(tape) + ")");
+    if (tape.empty()) return "SAVE failed: no tape is chosen, and " + bytes + " went nowhere";
+    std::string problem = HostTapeProblem(tape);
+    return "SAVE failed: " + bytes + " did not reach the tape " + tape +
+           (problem.empty() ? "" : ": " + problem);
 }

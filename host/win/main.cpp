@@ -18,6 +18,7 @@
 #include <commdlg.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <atomic>
 #include <bitset>
 #include <chrono>
@@ -64,6 +65,13 @@ static bool scripted;
 static std::bitset<256> keysDown;
 // Warp as the menu or F8 set it, and while Page Down is held.
 static bool warpToggled, warpHeld;
+// The tape's failed writes reported so far, and whether one came since the
+// tape was chosen.
+static uint32_t tapeFailures;
+static bool tapeFailed;
+// How often the window looks whether saved bytes failed to reach the tape.
+constexpr UINT kTapeTimer = 1;
+constexpr UINT kTapeCheckMs = 500;
 
 static const char* const kTestOptions[] = {"--run-ms",       "--type",       "--keys",
                                            "--mouse",        "--screenshot", "--save-state",
@@ -135,7 +143,26 @@ static void WinUpdateMenu(HWND window) {
         title += std::string(" - tape ") + tape;
         if (!HostTapeProblem(tape).empty()) title += " (cannot be written)";
     }
+    if (tapeFailed) title += " - a SAVE failed";
     SetWindowTextA(window, title.c_str());
+}
+
+// Says so, each time, when bytes saved to the tape did not reach it: on
+// standard error and in the title (a box would stop the window).
+static void WinCheckTape(HWND window) {
+    std::string report = HostTapeWriteReport(emu, emu.GetCMTFile(), tapeFailures);
+    if (report.empty()) return;
+    tapeFailed = true;
+    std::fprintf(stderr, "z80home: %s\n", report.c_str());
+    std::fflush(stderr);
+    WinUpdateMenu(window);
+}
+
+// Chooses the tape; a failed SAVE no longer shows in the title.
+static void WinSetTape(HWND window, const char* name) {
+    WinCheckTape(window);
+    emu.SetCMTFile(name);
+    tapeFailed = false;
 }
 
 // The clipboard's text, typed on the machine's keyboard.
@@ -188,7 +215,7 @@ static void WinChooseTape(HWND window) {
     dialog.lpstrTitle = "Choose the tape file";
     // A name that does not exist yet is a new tape to save onto.
     dialog.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    if (GetOpenFileNameA(&dialog)) emu.SetCMTFile(name);
+    if (GetOpenFileNameA(&dialog)) WinSetTape(window, name);
 }
 
 // Loads or saves a state; false, after saying why, when it was refused.
@@ -199,7 +226,7 @@ static bool WinState(bool save, const std::string& path) {
 }
 
 // A dropped .state file loads; any other file becomes the tape.
-static void WinDrop(HDROP drop) {
+static void WinDrop(HWND window, HDROP drop) {
     char name[MAX_PATH];
     UINT length = DragQueryFileA(drop, 0, name, sizeof(name));
     DragFinish(drop);
@@ -208,7 +235,7 @@ static void WinDrop(HDROP drop) {
     if (emu.plus && dot && std::strcmp(dot, ".state") == 0)
         WinState(false, name);
     else if (length <= kCmtFileNameLongest)
-        emu.SetCMTFile(name);
+        WinSetTape(window, name);
 }
 
 static void WinCommand(HWND window, UINT command) {
@@ -389,8 +416,11 @@ static LRESULT CALLBACK WinProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_SIZE: WinLayout(LOWORD(lParam), HIWORD(lParam)); return 0;
     case WM_COMMAND: WinCommand(window, LOWORD(wParam)); return 0;
     case WM_DROPFILES:
-        WinDrop(reinterpret_cast<HDROP>(wParam));
+        WinDrop(window, reinterpret_cast<HDROP>(wParam));
         WinUpdateMenu(window);
+        return 0;
+    case WM_TIMER:
+        if (wParam == kTapeTimer) WinCheckTape(window);
         return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;
     default: break;
@@ -544,8 +574,10 @@ static int WinScriptedRun(HWND window, const HostOptions& options) {
         if (options.Debugging() || now >= options.runMs) break;
         uint32_t due =
             next < options.input.events.size() ? options.input.events[next].atMs : options.runMs;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, due - now, QS_ALLINPUT);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, std::min(due - now, kTapeCheckMs),
+                                  QS_ALLINPUT);
         if (!WinPump()) return 0;
+        WinCheckTape(window);
     }
     // The outputs show one moment: the machine stands still while they are taken.
     if (emu.plus) emu.SetPaused(1);
@@ -571,6 +603,7 @@ static int WinScriptedRun(HWND window, const HostOptions& options) {
 
 static int WinInteractiveRun(HWND window, const HostOptions& options) {
     if (!WinStart(window, options)) return 1;
+    SetTimer(window, kTapeTimer, kTapeCheckMs, nullptr);
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);

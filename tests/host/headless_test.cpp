@@ -424,7 +424,7 @@ TEST_F(HeadlessHost, ASaveThatReachesNoTapeIsReported) {
     EXPECT_EQ(run.status, 0) << run.output;
     EXPECT_NE(run.output.find("nothing can be saved to the tape /dev/full"), std::string::npos)
         << run.output;
-    EXPECT_NE(run.output.find("bytes could not be written to the tape /dev/full"),
+    EXPECT_NE(run.output.find("SAVE failed: 40 bytes did not reach the tape /dev/full"),
               std::string::npos)
         << run.output;
 }

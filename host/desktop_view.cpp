@@ -1,0 +1,145 @@
+#include "host/desktop_view.h"
+
+#include <winshim_host.h>
+
+void DesktopViewLayout(DesktopView& view, int width, int height) {
+    int w = width, h = width * 3 / 4;
+    if (h > height) {
+        h = height;
+        w = height * 4 / 3;
+    }
+    view.picture = {(width - w) / 2, (height - h) / 2, w, h};
+    ShimResizeWindow(view.shim, w > 0 ? w : 1, h > 0 ? h : 1);
+    view.exposed = true;
+}
+
+void DesktopViewWindowEvent(DesktopView& view, const SDL_WindowEvent& event) {
+    if (event.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+        DesktopViewLayout(view, event.data1, event.data2);
+    if (event.event == SDL_WINDOWEVENT_EXPOSED) view.exposed = true;
+}
+
+void DesktopViewSay(DesktopView& view, const std::string& message, uint32_t nowMs) {
+    view.message = message;
+    view.messageUntilMs = nowMs + kDesktopMessageMs;
+    view.overlayStale = true;
+}
+
+void DesktopViewShowHelp(DesktopView& view, bool shown) {
+    view.helpShown = shown;
+    view.overlayStale = true;
+}
+
+// True once the message's time has come (the clock may wrap).
+static bool DesktopViewMessageDone(const DesktopView& view, uint32_t nowMs) {
+    return static_cast<int32_t>(nowMs - view.messageUntilMs) >= 0;
+}
+
+int DesktopViewWaitMs(const DesktopView& view, uint32_t nowMs) {
+    if (view.message.empty()) return -1;
+    if (DesktopViewMessageDone(view, nowMs)) return 0;
+    return static_cast<int>(view.messageUntilMs - nowMs);
+}
+
+std::vector<uint32_t> DesktopOverlayPixels(const std::vector<uint8_t>& font,
+                                           const std::string& help, const std::string& message) {
+    std::vector<uint32_t> pixels(static_cast<size_t>(kOverlayWidth) * kOverlayHeight, 0);
+    auto veil = [&](int row, int rows) {
+        std::fill(pixels.begin() + row * kOverlayGlyphHeight * kOverlayWidth,
+                  pixels.begin() + (row + rows) * kOverlayGlyphHeight * kOverlayWidth,
+                  kOverlayVeil);
+    };
+    // One line of text from the second column of a row; a character beyond
+    // ASCII shows as '?', and the line ends at the row's end.
+    auto write = [&](int row, const std::string& line) {
+        if (font.size() != static_cast<size_t>(kOverlayFontSize)) return;
+        for (size_t i = 0; i < line.size() && static_cast<int>(i) + 1 < kOverlayColumns; i++) {
+            unsigned char code = static_cast<unsigned char>(line[i]);
+            if (code >= 0x80) code = '?';
+            int left = (static_cast<int>(i) + 1) * kOverlayGlyphWidth;
+            for (int dotRow = 0; dotRow < kOverlayGlyphHeight; dotRow++) {
+                uint8_t dots = font[code * 8 + dotRow / 2];
+                uint32_t* out = &pixels[static_cast<size_t>(row * kOverlayGlyphHeight + dotRow) *
+                                            kOverlayWidth +
+                                        left];
+                for (int x = 0; x < kOverlayGlyphWidth; x++)
+                    if (dots & (0x80 >> x)) out[x] = kOverlayInk;
+            }
+        }
+    };
+    if (!help.empty()) {
+        veil(0, kOverlayRows);
+        size_t start = 0;
+        for (int row = 0; row < kOverlayRows && start <= help.size(); row++) {
+            size_t end = help.find('\n', start);
+            if (end == std::string::npos) end = help.size();
+            write(row, help.substr(start, end - start));
+            start = end + 1;
+        }
+    }
+    if (!message.empty()) {
+        veil(kOverlayRows - 1, 1);
+        write(kOverlayRows - 1, message);
+    }
+    return pixels;
+}
+
+// Copies the emulator's latest frame into the frame texture, made at the
+// frame's size; false when there is no frame or no texture.
+static bool DesktopViewUpload(DesktopView& view) {
+    int width = 0, height = 0;
+    ShimReadFrame(view.shim, nullptr, 0, 0, 0, &width, &height);
+    if (width <= 0 || height <= 0) return false;
+    if (!view.frame || width != view.frameWidth || height != view.frameHeight) {
+        if (view.frame) SDL_DestroyTexture(view.frame);
+        view.frame = SDL_CreateTexture(view.renderer, SDL_PIXELFORMAT_RGB888,
+                                       SDL_TEXTUREACCESS_STREAMING, width, height);
+        if (!view.frame) return false;
+        view.frameWidth = width;
+        view.frameHeight = height;
+    }
+    void* pixels = nullptr;
+    int pitch = 0;
+    if (SDL_LockTexture(view.frame, nullptr, &pixels, &pitch) != 0) return false;
+    int copied = ShimReadFrame(view.shim, pixels, pitch, width, height, &width, &height);
+    SDL_UnlockTexture(view.frame);
+    return copied > 0;
+}
+
+// Brings the overlay's texture up to date; false when it should show and
+// cannot.
+static bool DesktopViewUploadOverlay(DesktopView& view) {
+    view.overlayStale = false;
+    if (!view.helpShown && view.message.empty()) return true;
+    if (!view.overlay) {
+        view.overlay = SDL_CreateTexture(view.renderer, SDL_PIXELFORMAT_ARGB8888,
+                                         SDL_TEXTUREACCESS_STATIC, kOverlayWidth, kOverlayHeight);
+        if (!view.overlay) return false;
+        SDL_SetTextureBlendMode(view.overlay, SDL_BLENDMODE_BLEND);
+    }
+    std::vector<uint32_t> pixels =
+        DesktopOverlayPixels(view.font, view.helpShown ? view.help : "", view.message);
+    return SDL_UpdateTexture(view.overlay, nullptr, pixels.data(),
+                             kOverlayWidth * static_cast<int>(sizeof(uint32_t))) == 0;
+}
+
+bool DesktopViewShow(DesktopView& view, uint32_t nowMs) {
+    if (!view.message.empty() && DesktopViewMessageDone(view, nowMs)) {
+        view.message.clear();
+        view.overlayStale = true;
+    }
+    unsigned present = ShimPresentCount(view.shim);
+    bool fresh = present != view.shownPresent || !view.frame;
+    if (!fresh && !view.exposed && !view.overlayStale) return false;
+    if (fresh && !DesktopViewUpload(view)) return false;
+    view.shownPresent = present;
+    view.exposed = false;
+    bool overlay = view.overlayStale ? DesktopViewUploadOverlay(view) : true;
+    SDL_SetRenderDrawColor(view.renderer, 0, 0, 0, 255);
+    SDL_RenderClear(view.renderer);
+    SDL_RenderCopy(view.renderer, view.frame, nullptr, &view.picture);
+    if (overlay && (view.helpShown || !view.message.empty()))
+        SDL_RenderCopy(view.renderer, view.overlay, nullptr, &view.picture);
+    SDL_RenderPresent(view.renderer);
+    return true;
+}
