@@ -7,6 +7,8 @@
 #                                         run the page's tests in headless Chromium
 #   scripts/web.sh --bench [--linux-build DIR]
 #                                         the page's speed against the native build
+#   scripts/web.sh --idle [SITE...]       the page's CPU at the idle prompt (and the
+#                                         other built pages given, for comparison)
 #
 # Installs the Debian packages it needs (with sudo when not run as root):
 # Emscripten for the build; for the tests and the benchmark also Chromium,
@@ -20,13 +22,19 @@ cd "$(dirname "$0")/.."
 mode=serve
 port=8000
 linux_build=build
+others=()
 while [ $# -gt 0 ]; do
     case "$1" in
     --port) port="$2"; shift 2 ;;
-    --build | --test | --bench) mode="${1#--}"; shift ;;
+    --build | --test | --bench | --idle) mode="${1#--}"; shift ;;
     --linux-build) linux_build="$2"; shift 2 ;;
     *)
-        echo "usage: scripts/web.sh [--port N | --build | --test | --bench] [--linux-build DIR]" >&2
+        if [ "$mode" = idle ] && [ -d "$1" ]; then
+            others+=("$1")
+            shift
+            continue
+        fi
+        echo "usage: scripts/web.sh [--port N | --build | --test | --bench | --idle [SITE...]] [--linux-build DIR]" >&2
         exit 2
         ;;
     esac
@@ -87,5 +95,9 @@ bench)
     linux_tree web_bench roms
     browser_packages
     nice -n 10 node bench/web/web_bench.mjs "$site" build-bench/bin/web_bench build-bench/rom
+    ;;
+idle)
+    browser_packages
+    node bench/web/web_idle.mjs "$site" "${others[@]}"
     ;;
 esac

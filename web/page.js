@@ -1,12 +1,14 @@
 // The page's host: it gives the emulator a canvas, the keyboard, the mouse
 // as the light pen, Web Audio and the browser's files, and runs the machine
-// from the frame callback. Keys go to the machine as Windows virtual-key
-// codes by their position on the keyboard (KeyboardEvent.code), as on the
-// desktop; F9 to F12, which the machine lacks, reset it, switch the green
-// look and the character generator, and take a screenshot.
+// from the frame callback while the page is visible. Keys go to the machine
+// as Windows virtual-key codes by their position on the keyboard
+// (KeyboardEvent.code), in the order they come, as on the desktop; F9 to
+// F12, which the machine lacks, reset it, switch the green look and the
+// character generator, and take a screenshot. Ctrl+V is the browser's paste.
 "use strict";
 
 const WM_KEYDOWN = 0x100, WM_KEYUP = 0x101;
+const VK_CONTROL = 0x11;
 const WM_MOUSEMOVE = 0x200, WM_LBUTTONDOWN = 0x201, WM_LBUTTONUP = 0x202;
 const WIDTH = 640, HEIGHT = 480;
 const ROM_FILES = { rom: "n80basic.rom", font: "font.rom" };
@@ -33,10 +35,14 @@ const VIRTUAL_KEYS = (() => {
   return keys;
 })();
 
+// What the tests look at: the frames run and the pictures put on the canvas,
+// the tones asked for, the audio's state.
 const page = {
   ready: false,
   frames: 0,
+  shown: 0,
   sound: { plays: 0, stops: 0 },
+  audioState: () => audio.context?.state ?? "none",
   module: null,
 };
 window.z80home = page;
@@ -50,21 +56,32 @@ let emu = null;
 let pointerDown = false;
 let tapePath = TAPE_FOLDER + "/tape.bin";
 
-function status(text) {
+// A line of news in the bar; a failure stands out.
+function status(text, failure = false) {
   $("status").textContent = text;
+  $("status").classList.toggle("failure", failure);
 }
 
 // ---------------------------------------------------------------- sound
 // Browsers start audio only after a click or a key; until then the tone the
-// machine asks for is remembered and starts with the audio.
+// machine asks for is remembered and starts with the audio. While the page
+// is hidden the audio is suspended, the tone with it.
 const audio = {
   context: null,
   source: null,
   wanted: null,
+  hidden: false,
   buffers: new Map(),
   start() {
+    if (this.hidden) return;
     if (!this.context) this.context = new AudioContext();
     this.context.resume().then(() => this.sound());
+  },
+  hide(hidden) {
+    this.hidden = hidden;
+    if (!this.context) return;
+    if (hidden) this.context.suspend();
+    else this.start();
   },
   play(samples, rate, bits, channels, loops) {
     page.sound.plays++;
@@ -169,11 +186,24 @@ function saveTape() {
 }
 
 // The user's ROM images stay in the browser's storage and take the built-in
-// ones' place from the next start on.
+// ones' place from the next start on. An empty file, one larger than the
+// image, or one the storage will not keep is refused, and the ROM in use
+// stays.
 async function chooseRom(which) {
   const file = await readFile($(which));
   if (!file) return;
-  localStorage.setItem(STORAGE_PREFIX + ROM_FILES[which], toBase64(file.bytes));
+  const image = which === "font" ? "font ROM" : "system ROM";
+  const most = emu._WebRomSize(which === "font" ? 1 : 0);
+  const keep = `; the ${image} in use stays`;
+  if (file.bytes.length === 0) return status(`${file.name} is empty${keep}`, true);
+  if (file.bytes.length > most)
+    return status(`${file.name} has ${file.bytes.length} bytes, more than the ${most} ` +
+                  `of a ${image}${keep}`, true);
+  try {
+    localStorage.setItem(STORAGE_PREFIX + ROM_FILES[which], toBase64(file.bytes));
+  } catch (error) {
+    return status(`the browser's storage would not keep ${file.name} (${error.name})${keep}`, true);
+  }
   location.reload();
 }
 
@@ -186,16 +216,51 @@ function screenshot() {
   canvas.toBlob((blob) => download("z80home.png", blob), "image/png");
 }
 
+// Pasted text is typed by the emulator in the machine's time. It travels
+// in the module's heap, however long it is; what the paste's queue has no
+// room for, and the characters with no key, are counted and told.
 async function paste(text) {
   if (text === undefined) {
     try {
       text = await navigator.clipboard.readText();
     } catch {
-      status("the browser did not give the clipboard");
+      status("the browser did not give the clipboard", true);
       return;
     }
   }
-  emu.ccall("WebPaste", "number", ["string"], [text]);
+  if (!text) return status("the clipboard holds no text", true);
+  const size = emu.lengthBytesUTF8(text) + 1;
+  const at = emu._malloc(size);
+  if (!at) return status("the text is too large to paste", true);
+  let skipped, beyond;
+  try {
+    emu.stringToUTF8(text, at, size);
+    const overflow = emu._GetPasteOverflow() >>> 0;
+    skipped = emu._PasteText(at);
+    beyond = (emu._GetPasteOverflow() >>> 0) - overflow;
+  } finally {
+    emu._free(at);
+  }
+  let news = `typing ${emu._GetPasteLeft() >>> 0} characters`;
+  if (skipped > beyond) news += `; ${skipped - beyond} have no key`;
+  if (beyond) news += `; ${beyond} did not fit in the paste's queue and are left out`;
+  status(news, skipped > 0);
+  showPaste();
+}
+
+function stopPaste() {
+  emu._CancelPaste();
+  status("paste stopped");
+}
+
+// The Stop paste button shows while a paste is being typed, with what is left.
+let pasteShown = -1;
+function showPaste() {
+  const left = emu._GetPasteLeft() >>> 0;
+  if (left === pasteShown) return;
+  pasteShown = left;
+  $("paste-stop").hidden = left === 0;
+  $("paste-stop").textContent = `Stop paste (${left})`;
 }
 
 // ---------------------------------------------------------------- controls
@@ -205,7 +270,10 @@ function showOptions() {
 }
 
 const hotkeys = {
-  F9: () => emu._ResetEmu(),
+  F9: () => {
+    emu._CancelPaste();
+    emu._ResetEmu();
+  },
   F10: () => emu._SetGreenDisplay(emu._GetGreenDisplay() ? 0 : 1),
   F11: () => emu._SetPCG(emu._GetPCG() ? 0 : 1),
   F12: screenshot,
@@ -215,6 +283,12 @@ function key(event) {
   audio.start();
   if (event.target instanceof HTMLInputElement) return;
   const down = event.type === "keydown";
+  // Ctrl+V (Cmd+V) is left to the browser, whose paste event types the
+  // text; the machine's CTRL, down for the chord, is let go first.
+  if ((event.ctrlKey || event.metaKey) && event.code === "KeyV") {
+    if (held.delete(VK_CONTROL)) emu._CtlEmulator(WM_KEYUP, VK_CONTROL, 0);
+    return;
+  }
   if (hotkeys[event.code]) {
     event.preventDefault();
     if (down && !event.repeat) {
@@ -228,7 +302,7 @@ function key(event) {
   event.preventDefault();
   if (down && event.repeat) return; // the machine repeats keys itself
   if (down) held.add(virtualKey);
-  else held.delete(virtualKey);
+  else if (!held.delete(virtualKey)) return; // its press went to the host
   emu._CtlEmulator(down ? WM_KEYDOWN : WM_KEYUP, virtualKey, 0);
 }
 
@@ -273,16 +347,36 @@ function fit() {
 }
 
 // ---------------------------------------------------------------- running
+// The machine runs from the frame callback while the page is visible; the
+// canvas gets a picture only when the machine's picture changed.
 let last = null;
+let frameRequest = null;
 
 function frame(now) {
   emu._WebAdvance(last === null ? 0 : now - last);
   last = now;
   const pixels = emu._WebDraw();
-  image.data.set(emu.HEAPU8.subarray(pixels, pixels + WIDTH * HEIGHT * 4));
-  context.putImageData(image, 0, 0);
+  if (pixels) {
+    image.data.set(emu.HEAPU8.subarray(pixels, pixels + WIDTH * HEIGHT * 4));
+    context.putImageData(image, 0, 0);
+    page.shown++;
+  }
   page.frames++;
-  requestAnimationFrame(frame);
+  showPaste();
+  frameRequest = requestAnimationFrame(frame);
+}
+
+// A hidden page is paused and silent; shown again, it goes on where it was.
+function visibility() {
+  audio.hide(document.hidden);
+  if (document.hidden) {
+    cancelAnimationFrame(frameRequest);
+    frameRequest = null;
+    releaseAll();
+  } else if (frameRequest === null) {
+    last = null;
+    frameRequest = requestAnimationFrame(frame);
+  }
 }
 
 async function start() {
@@ -298,6 +392,7 @@ async function start() {
 
   document.addEventListener("keydown", key);
   document.addEventListener("keyup", key);
+  document.addEventListener("visibilitychange", visibility);
   document.addEventListener("paste", (event) => {
     event.preventDefault();
     paste(event.clipboardData.getData("text"));
@@ -317,6 +412,7 @@ async function start() {
   click("pcg", hotkeys.F11);
   click("shot", screenshot);
   click("paste", () => paste());
+  click("paste-stop", stopPaste);
   click("tape-save", saveTape);
   click("builtin", builtInRom);
   $("tape").addEventListener("change", chooseTape);
@@ -327,7 +423,7 @@ async function start() {
   const own = Object.values(ROM_FILES).some((n) => localStorage.getItem(STORAGE_PREFIX + n));
   status(own ? "your ROM images" : "built-in ROM");
   page.ready = true;
-  requestAnimationFrame(frame);
+  frameRequest = requestAnimationFrame(frame);
 }
 
 start().catch((error) => {

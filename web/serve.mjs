@@ -6,7 +6,7 @@
 // Also imported by the browser tests, which start it on a free port.
 import { createServer } from "node:http";
 import { readFile } from "node:fs/promises";
-import { extname, join, normalize, resolve } from "node:path";
+import { extname, join, normalize, resolve, sep } from "node:path";
 import { pathToFileURL } from "node:url";
 
 const TYPES = {
@@ -18,13 +18,27 @@ const TYPES = {
   ".png": "image/png",
 };
 
+// The file a request's path names inside root, or null when it names none
+// there: a path that climbs out (an encoded "..%2F" too) or that cannot be
+// decoded. A sibling folder whose name starts with root's is outside it.
+export function fileInside(root, requestPath) {
+  let path;
+  try {
+    path = decodeURIComponent(requestPath);
+  } catch {
+    return null;
+  }
+  if (path.includes("\0")) return null;
+  const file = normalize(join(root, path.endsWith("/") ? path + "index.html" : path));
+  return file.startsWith(root + sep) ? file : null;
+}
+
 // Resolves with the server and its address once it listens.
 export function serve(folder, port = 0) {
   const root = resolve(folder);
   const server = createServer(async (request, response) => {
-    const path = decodeURIComponent(new URL(request.url, "http://localhost").pathname);
-    const file = normalize(join(root, path.endsWith("/") ? path + "index.html" : path));
-    if (!file.startsWith(root)) {
+    const file = fileInside(root, new URL(request.url, "http://localhost").pathname);
+    if (!file) {
       response.writeHead(403).end();
       return;
     }

@@ -2,15 +2,13 @@
 
 #include <algorithm>
 #include <chrono>
-#include <limits>
-#include <string>
+#include <cmath>
 #include <vector>
 #include <winshim_host.h>
 
 #include "core/machine.h"
 #include "core/z80home.h"
 #include "devices/beeper.h"
-#include "host/host_input.h"
 #include "state/machine_state.h"
 #include "video/screen.h"
 
@@ -20,20 +18,27 @@ struct WebMachine {
     HWND window = nullptr;
     double nowMs = 0;
     double nextSliceMs = 0;
-    // Pasted keys: events due at pasteOriginMs + atMs; pasteNext is the
-    // first not yet delivered.
-    HostInput paste;
-    size_t pasteNext = 0;
-    double pasteOriginMs = 0;
+    double nextFrameMs = 0;
+    unsigned shownPresents = 0; // the window's presents the page has had
     std::vector<uint32_t> pixels;
     std::vector<uint8_t> rgba;
 };
 
 WebMachine web;
 
-double WebNextKeyMs() {
-    if (web.pasteNext >= web.paste.events.size()) return std::numeric_limits<double>::infinity();
-    return web.pasteOriginMs + web.paste.events[web.pasteNext].atMs;
+// The window's pixels as canvas bytes.
+const uint8_t* WebCanvasBytes() {
+    int width = 0, height = 0;
+    ShimReadWindow(web.window, web.pixels.data(), static_cast<int>(web.pixels.size()), &width,
+                   &height);
+    uint8_t* out = web.rgba.data();
+    for (uint32_t pixel : web.pixels) {
+        *out++ = static_cast<uint8_t>(pixel >> 16);
+        *out++ = static_cast<uint8_t>(pixel >> 8);
+        *out++ = static_cast<uint8_t>(pixel);
+        *out++ = 0xFF;
+    }
+    return web.rgba.data();
 }
 
 double WebWallMs() {
@@ -50,25 +55,19 @@ int WebStart(void) {
     web.window = window;
     web.pixels.resize(static_cast<size_t>(kFrameWidth) * kFrameHeight);
     web.rgba.resize(web.pixels.size() * 4);
+    // The page repaints its canvas itself: only a changed picture is
+    // presented.
+    CtlEmulator(WM_PAINT, 0, 0);
     return 1;
 }
 
 int WebAdvance(double elapsedMs) {
-    if (!web.window) return 0;
+    if (!web.window || !std::isfinite(elapsedMs)) return 0;
     web.nowMs += std::clamp(elapsedMs, 0.0, kWebLongestStepMs);
     int slices = 0;
-    for (;;) {
-        double key = WebNextKeyMs();
-        double next = std::min(key, web.nextSliceMs);
-        if (next > web.nowMs) break;
-        if (key == next) {
-            const HostEvent& event = web.paste.events[web.pasteNext++];
-            CtlEmulator(event.message, event.wParam, event.lParam);
-        } else {
-            CpuRunSlice();
-            web.nextSliceMs += kShortestSliceMs;
-            slices++;
-        }
+    for (; web.nextSliceMs <= web.nowMs; web.nextSliceMs += kShortestSliceMs) {
+        CpuRunSlice();
+        slices++;
     }
     BeepFollow();
     return slices;
@@ -76,35 +75,18 @@ int WebAdvance(double elapsedMs) {
 
 const uint8_t* WebDraw(void) {
     if (!web.window) return nullptr;
-    DrawScreen();
-    int width = 0, height = 0;
-    ShimReadWindow(web.window, web.pixels.data(), static_cast<int>(web.pixels.size()), &width,
-                   &height);
-    uint8_t* out = web.rgba.data();
-    for (uint32_t pixel : web.pixels) {
-        *out++ = static_cast<uint8_t>(pixel >> 16);
-        *out++ = static_cast<uint8_t>(pixel >> 8);
-        *out++ = static_cast<uint8_t>(pixel);
-        *out++ = 0xFF;
-    }
-    return web.rgba.data();
+    // After a long stall the frames owed are at most a step's worth.
+    web.nextFrameMs = std::max(web.nextFrameMs, web.nowMs - kWebLongestStepMs);
+    for (; web.nextFrameMs <= web.nowMs; web.nextFrameMs += kShortestFrameMs)
+        DrawScreen();
+    unsigned presents = ShimPresentCount(web.window);
+    if (presents == web.shownPresents) return nullptr;
+    web.shownPresents = presents;
+    return WebCanvasBytes();
 }
 
-int WebPaste(const char* text) {
-    if (!text) return 0;
-    if (web.pasteNext >= web.paste.events.size()) {
-        web.paste = HostInput{};
-        web.pasteNext = 0;
-        web.pasteOriginMs = web.nowMs;
-    }
-    int typed = 0;
-    std::string error;
-    for (const char* c = text; *c; c++) {
-        if (*c == '\r' && c[1] == '\n') continue;
-        char key = *c == '\r' ? '\n' : *c;
-        if (HostTypeText(web.paste, std::string_view(&key, 1), error)) typed++;
-    }
-    return typed;
+int WebRomSize(int which) {
+    return which ? kFontRomSize : kBasicRomSize;
 }
 
 double WebMeasureMhz(double wallMs) {
@@ -120,7 +102,9 @@ double WebMeasureMhz(double wallMs) {
 
 double WebMeasureDrawMs(int frames) {
     double start = WebWallMs();
-    for (int i = 0; i < frames; i++)
-        WebDraw();
+    for (int i = 0; i < frames; i++) {
+        DrawScreen();
+        WebCanvasBytes();
+    }
     return (WebWallMs() - start) / std::max(frames, 1);
 }

@@ -1,9 +1,11 @@
 // The machine in a web page: no threads, so the page's frame callback drives
 // the pieces the threads run (CpuRunSlice, BeepFollow, DrawScreen) on a clock
 // of its own, paced as the threads pace them: a slice every 16 ms, which
-// raises its own eight 2 ms ticks as its cycles pass. Plain C++ over
-// the emulator and the shim's host API, so it builds natively too (its tests
-// and the speed comparison run it there).
+// raises its own eight 2 ms ticks as its cycles pass, and a frame drawn every
+// 17 ms, however often the page's own frames come. Pasted text is the plus
+// library's (PasteText), typed at the pace the program reads it. Plain C++
+// over the emulator and the shim's host API, so it builds natively too (its
+// tests and the speed comparison run it there).
 #pragma once
 
 #include <cstdint>
@@ -22,19 +24,19 @@ extern "C" {
 // thread do it at once on the page's.
 int WebStart(void);
 // Moves the machine's clock on by elapsedMs (negative counts as 0, more than
-// kWebLongestStepMs as that): delivers the pasted keys and slices that fall
-// due, in time order, then lets the beeper follow beepOn.
-// Returns the number of slices run.
+// kWebLongestStepMs as that; not a number or infinite is refused and moves
+// nothing): delivers the slices that fall due, then lets the beeper follow
+// beepOn. Returns the number of slices run.
 int WebAdvance(double elapsedMs);
-// Draws a frame with DrawScreen and returns the window's 640 by 480 pixels
-// as bytes red, green, blue, 255 (a canvas's ImageData), top row first.
+// Draws the frames that fell due on the clock since the last call, as the
+// screen thread would have (so the cursor blinks in the machine's time), and
+// when the picture changed returns the window's 640 by 480 pixels as bytes
+// red, green, blue, 255 (a canvas's ImageData), top row first; null when it
+// did not, and the canvas may stay as it is.
 const uint8_t* WebDraw(void);
-// Types text on the machine's keyboard, as the scripted input of the hosts
-// types it, from the machine's next moment on (after text already pasted
-// that is still being typed). A line break (LF, CR or CR LF) is RETURN;
-// characters the keyboard has no key for are left out. Returns the number
-// of characters that will be typed.
-int WebPaste(const char* text);
+// The largest ROM image the machine takes: the system ROM's (which 0) or
+// the font's (which 1), in bytes.
+int WebRomSize(int which);
 // Speed: runs slices back to back, unpaced, for at least the given wall
 // time, and returns the emulated megahertz; draws frames back to back and
 // returns the mean milliseconds per frame.

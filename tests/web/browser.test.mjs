@@ -60,7 +60,8 @@ after(async () => {
 
 // ---------------------------------------------------------------- the two hosts
 // Input is a list of steps: { text } types it ('|' is RETURN), { click: [x, y] }
-// clicks the light pen at that point of the 640 by 480 screen.
+// clicks the light pen at that point of the 640 by 480 screen, { paste } is
+// typed by the host from the clipboard (the headless host types it as keys).
 function keyScript(text) {
   const name = (c) => ({ " ": "SPACE", "|": "RETURN" })[c] || c;
   return [...text].map((c) => `{${name(c)} down}{wait 80}{${name(c)} up}{wait 60}`).join("");
@@ -75,8 +76,10 @@ async function runHeadless(steps, tape, runMs) {
   if (tape) await copyFile(tape, hostTape);
   const args = ["--rom-dir", romDir, "--screenshot", screenshot, "--tape", hostTape];
   if (runMs) args.push("--run-ms", String(runMs));
-  for (const step of steps)
-    args.push(...(step.text ? ["--keys", keyScript(step.text)] : ["--mouse", step.click.join()]));
+  for (const step of steps) {
+    if (step.click) args.push("--mouse", step.click.join());
+    else args.push("--keys", keyScript(step.text ?? step.paste));
+  }
   await promisify(execFile)(headless, args, {
     env: { ...process.env, SDL_AUDIODRIVER: "dummy" },
     timeout: 120000,
@@ -110,6 +113,12 @@ async function runPage(page, steps) {
       await sleep(60);
       continue;
     }
+    if (step.paste) {
+      await pasteByKeys(page, step.paste.replaceAll("|", "\n"));
+      await page.waitForFunction(() => window.z80home.module._GetPasteLeft() === 0,
+                                 { timeout: 60000 });
+      continue;
+    }
     for (const c of step.text) {
       const code = KEY_CODES[c] || (c >= "0" && c <= "9" ? "Digit" + c : "Key" + c);
       await page.keyboard.down(code);
@@ -119,6 +128,27 @@ async function runPage(page, steps) {
     }
   }
   await sleep(SETTLE_MS);
+}
+
+// Pastes as a user does with Ctrl+V: the Ctrl key goes down on the machine
+// first, then the browser's paste event carries the text, and Ctrl comes up
+// while the text is being typed. Returns whether the page left the browser
+// its Ctrl+V.
+async function pasteByKeys(page, text) {
+  await page.keyboard.down("ControlLeft");
+  const leftToBrowser = await page.evaluate((text) => {
+    const chord = { code: "KeyV", key: "v", ctrlKey: true, bubbles: true, cancelable: true };
+    const down = new KeyboardEvent("keydown", chord);
+    document.dispatchEvent(down);
+    const clipboardData = new DataTransfer();
+    clipboardData.setData("text/plain", text);
+    document.dispatchEvent(new ClipboardEvent("paste", { clipboardData, bubbles: true, cancelable: true }));
+    document.dispatchEvent(new KeyboardEvent("keyup", chord));
+    return !down.defaultPrevented;
+  }, text);
+  await sleep(1000); // a slow hand lets go of Ctrl while the paste types
+  await page.keyboard.up("ControlLeft");
+  return leftToBrowser;
 }
 
 async function canvasPixels(page) {
@@ -236,3 +266,95 @@ test("ROM images chosen from files are kept for the next visit", async () => {
   await visit.close();
   assert.deepEqual(errors, []);
 });
+
+test("Ctrl+V pastes the text, typed as the same keys would type it", async () => {
+  const page = await sameFrame([{ text: "MON|" }, { paste: HALT }]);
+  assert.ok(await pasteByKeys(page, ""), "the page kept Ctrl+V from the browser");
+  await page.close();
+  assert.deepEqual(errors, []);
+});
+
+test("a long paste is queued from the heap, capped with a message, and stopped", async () => {
+  const page = await openPage();
+  const paste = (length) =>
+    page.evaluate((length) => {
+      const clipboardData = new DataTransfer();
+      clipboardData.setData("text/plain", "A".repeat(length - 7) + "\x01\x01\n\n\n\n\n");
+      const start = performance.now();
+      document.dispatchEvent(new ClipboardEvent("paste", { clipboardData, bubbles: true }));
+      return { ms: performance.now() - start, left: window.z80home.module._GetPasteLeft() };
+    }, length);
+  const shown = () => page.$eval("#paste-stop", (button) => !button.hidden);
+  const small = await paste(100000);
+  assert.equal(small.left, 100000 - 2);
+  assert.match(await page.$eval("#status", (e) => e.textContent), /2 have no key/);
+  await page.waitForFunction(() => window.z80home.frames > 5);
+  assert.ok(await shown(), "no Stop paste button while typing");
+  await page.click("#paste-stop");
+  await page.waitForFunction(() => window.z80home.module._GetPasteLeft() === 0);
+  await page.waitForFunction(() => document.getElementById("paste-stop").hidden);
+
+  const huge = await paste(1500000);
+  assert.equal(huge.left, 1 << 20);
+  assert.match(await page.$eval("#status", (e) => e.textContent),
+               new RegExp(`${1500000 - 2 - (1 << 20)} did not fit`));
+  const frames = await page.evaluate(() => window.z80home.frames);
+  await page.waitForFunction((frames) => window.z80home.frames > frames + 5, {}, frames);
+  await page.click("#reset");
+  await page.waitForFunction(() => window.z80home.module._GetPasteLeft() === 0);
+  console.log(`paste of 100,000 characters: ${small.ms.toFixed(1)} ms; ` +
+              `of 1,500,000: ${huge.ms.toFixed(1)} ms`);
+  await page.close();
+  assert.deepEqual(errors, []);
+});
+
+test("the idle prompt puts few pictures on the canvas, and a hidden page is paused and silent", async () => {
+  const page = await openPage();
+  await sleep(1500);
+  const count = () => page.evaluate(() => ({ ...window.z80home, module: null }));
+  const before = await count();
+  await sleep(2000);
+  const idle = await count();
+  const frames = idle.frames - before.frames, shown = idle.shown - before.shown;
+  assert.ok(frames > 30, `${frames} frames in 2 s`);
+  assert.ok(shown > 0 && shown * 4 < frames, `${shown} pictures in ${frames} frames`);
+
+  await page.click("#screen");
+  await page.waitForFunction(() => window.z80home.audioState() === "running");
+  const hide = (hidden) =>
+    page.evaluate((hidden) => {
+      Object.defineProperty(document, "hidden", { value: hidden, configurable: true });
+      document.dispatchEvent(new Event("visibilitychange"));
+    }, hidden);
+  await hide(true);
+  await page.waitForFunction(() => window.z80home.audioState() === "suspended");
+  const hidden = await page.evaluate(() => window.z80home.frames);
+  await sleep(500);
+  assert.equal(await page.evaluate(() => window.z80home.frames), hidden, "frames ran while hidden");
+  await hide(false);
+  await page.waitForFunction(() => window.z80home.audioState() === "running");
+  await page.waitForFunction((hidden) => window.z80home.frames > hidden, {}, hidden);
+  await page.close();
+  assert.deepEqual(errors, []);
+});
+
+test("an empty or oversized ROM file is refused with a message and the ROM stays", async () => {
+  const page = await openPage();
+  const empty = join(work, "empty.rom"), big = join(work, "big.rom");
+  await writeFile(empty, Buffer.alloc(0));
+  await writeFile(big, Buffer.alloc(24577, 0xc9));
+  const cases = [["#rom", empty, /empty.rom is empty; the system ROM in use stays/],
+                 ["#font", big, /big.rom has 24577 bytes, more than the 2048 of a font ROM/],
+                 ["#rom", big, /big.rom has 24577 bytes, more than the 24576 of a system ROM/]];
+  for (const [input, file, message] of cases) {
+    await (await page.$(input)).uploadFile(file);
+    await page.waitForFunction(() => document.getElementById("status").classList.contains("failure"));
+    assert.match(await page.$eval("#status", (e) => e.textContent), message);
+    await page.evaluate(() => document.getElementById("status").classList.remove("failure"));
+  }
+  assert.equal(await page.evaluate(() => localStorage.length), 0);
+  assert.equal(page.url(), address, "the page reloaded");
+  await page.close();
+  assert.deepEqual(errors, []);
+});
+
