@@ -297,12 +297,16 @@ static int HeadlessRun(int argc, char** argv) {
         }
     } else {
         // --run-ms is the whole run, typed or not; without it a paste is
-        // typed to its end and its last line given time to show.
+        // typed to its end and its last line given time to show, in the
+        // machine's time, as the paste was typed.
         HeadlessWait(run, HeadlessNever, start + std::chrono::milliseconds(options.runMs));
         if (!options.runMsGiven && !pasteTyped() &&
-            HeadlessWait(run, pasteTyped, Clock::time_point::max()))
-            HeadlessWait(run, HeadlessNever,
-                         Clock::now() + std::chrono::milliseconds(kHeadlessSettleMs));
+            HeadlessWait(run, pasteTyped, Clock::time_point::max())) {
+            uint64_t typed = emu.GetCycles();
+            HeadlessWait(
+                run, [&] { return emu.GetCycles() >= typed + kHeadlessPasteSettleCycles; },
+                Clock::time_point::max());
+        }
         if (!pasteTyped())
             fprintf(stderr, "z80home-headless: the run ended with %u pasted characters not typed\n",
                     emu.GetPasteLeft());

@@ -24,6 +24,9 @@ constexpr uint32_t kHeadlessDefaultTimeoutMs = 60000;
 // boot wait in the machine's time) and may be this big; the plus library
 // queues at most kPasteMostKeys of its characters.
 constexpr uint64_t kHeadlessBootCycles = 1000000;
+// Without --run-ms, the run goes on this many cycles (a second of the
+// machine's time) once a paste is typed, for its last line to show.
+constexpr uint64_t kHeadlessPasteSettleCycles = 2000000;
 constexpr uint64_t kHostLongestPaste = 16u << 20;
 
 struct HostOptions {
