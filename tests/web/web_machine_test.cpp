@@ -59,7 +59,8 @@ TEST(WebMachine, TimesThatAreNoNumberAreRefused) {
     EXPECT_EQ(WebAdvance(1), 1);
 }
 
-// Pasted text is typed as keys over the frames that follow: a paste made
+// Pasted text is typed as keys over the frames that follow (at what pace,
+// APasteAfterALongRunIsTypedOverTheFramesThatFollow checks): a paste made
 // while another is typing goes after it, a CR LF pair is one RETURN, and
 // characters without a key are left out.
 TEST(WebMachine, PastedTextIsTypedInOrder) {
@@ -68,9 +69,9 @@ TEST(WebMachine, PastedTextIsTypedInOrder) {
     EXPECT_EQ(PasteText("?1\x01"), 1);
     EXPECT_EQ(PasteText("23\r\n"), 0);
     EXPECT_EQ(PasteText("\xC3\xA9"), 1);
-    for (int i = 0; i < 10; i++)
+    for (int i = 0; i < 400 && GetPasteLeft() > 0; i++)
         WebAdvance(16);
-    EXPECT_FALSE(AtBasicPrompt()) << "typed all at once";
+    WebAdvance(16);
     ASSERT_TRUE(FramesUntilPrompt(400));
     int last = FindRow(" 123");
     ASSERT_GE(last, 0) << "?123 was not typed";
