@@ -61,7 +61,9 @@ after(async () => {
 // ---------------------------------------------------------------- the two hosts
 // Input is a list of steps: { text } types it ('|' is RETURN), { click: [x, y] }
 // clicks the light pen at that point of the 640 by 480 screen, { paste } is
-// typed by the host from the clipboard (the headless host types it as keys).
+// typed by the host from the clipboard, { stalled } is a key pressed and
+// released while the page's thread is busy (the headless host types both as
+// keys).
 function keyScript(text) {
   const name = (c) => ({ " ": "SPACE", "|": "RETURN" })[c] || c;
   return [...text].map((c) => `{${name(c)} down}{wait 80}{${name(c)} up}{wait 60}`).join("");
@@ -78,7 +80,7 @@ async function runHeadless(steps, tape, runMs) {
   if (runMs) args.push("--run-ms", String(runMs));
   for (const step of steps) {
     if (step.click) args.push("--mouse", step.click.join());
-    else args.push("--keys", keyScript(step.text ?? step.paste));
+    else args.push("--keys", keyScript(step.text ?? step.paste ?? step.stalled));
   }
   await promisify(execFile)(headless, args, {
     env: { ...process.env, SDL_AUDIODRIVER: "dummy" },
@@ -110,6 +112,11 @@ async function runPage(page, steps) {
       await page.mouse.down();
       await sleep(60);
       await page.mouse.up();
+      await sleep(60);
+      continue;
+    }
+    if (step.stalled) {
+      await stalledKey(page, KEY_CODES[step.stalled] || "Digit" + step.stalled);
       await sleep(60);
       continue;
     }
@@ -149,6 +156,19 @@ async function pasteByKeys(page, text) {
   await sleep(1000); // a slow hand lets go of Ctrl while the paste types
   await page.keyboard.up("ControlLeft");
   return leftToBrowser;
+}
+
+// A key pressed and released while the page's thread is busy for 300 ms:
+// both events come before the next frame, as they do after a stall.
+function stalledKey(page, code) {
+  return page.evaluate((code) => new Promise((done) => setTimeout(() => {
+    const busy = (ms) => { for (const end = performance.now() + ms; performance.now() < end;); };
+    busy(150);
+    document.dispatchEvent(new KeyboardEvent("keydown", { code, bubbles: true, cancelable: true }));
+    document.dispatchEvent(new KeyboardEvent("keyup", { code, bubbles: true, cancelable: true }));
+    busy(150);
+    done();
+  }, 0)), code);
 }
 
 async function canvasPixels(page) {
@@ -270,6 +290,12 @@ test("ROM images chosen from files are kept for the next visit", async () => {
 test("Ctrl+V pastes the text, typed as the same keys would type it", async () => {
   const page = await sameFrame([{ text: "MON|" }, { paste: HALT }]);
   assert.ok(await pasteByKeys(page, ""), "the page kept Ctrl+V from the browser");
+  await page.close();
+  assert.deepEqual(errors, []);
+});
+
+test("a key pressed and released while the page stalls is typed", async () => {
+  const page = await sameFrame([{ text: "MON|" }, { stalled: "7" }, { text: "|" + HALT }]);
   await page.close();
   assert.deepEqual(errors, []);
 });
