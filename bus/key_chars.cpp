@@ -52,3 +52,10 @@ bool KeyCharKey(uint32_t character, uint8_t* virtualKey, bool* shift) {
     }
     return false;
 }
+
+bool KeyCharControlKey(uint32_t character, uint8_t* virtualKey) {
+    constexpr uint32_t kControlLetterOffset = 'A' - 1;
+    if (character < 0x01 || character > 0x1A) return false;
+    *virtualKey = static_cast<uint8_t>(character + kControlLetterOffset);
+    return true;
+}

@@ -8,3 +8,6 @@
 // character (a Unicode code point; '\n' is RETURN) on the machine's
 // keyboard; false for a character it has no key for.
 bool KeyCharKey(uint32_t character, uint8_t* virtualKey, bool* shift);
+// The letter key that types control code 01H-1AH with CTRL held (CTRL+G is
+// the bell); false for any other character.
+bool KeyCharControlKey(uint32_t character, uint8_t* virtualKey);

@@ -38,6 +38,7 @@ constexpr int kKeyRowShift = 4;
 constexpr uint8_t kKeyBitMask = 0x0F;
 constexpr int kShiftRow = 8;
 constexpr uint8_t kShiftBit = 0x40;
+constexpr uint8_t kControlBit = 0x80;
 constexpr int kKeyRowsWired = 10;
 // Presses waiting at most; the releases that may follow them (one per
 // position held) still fit in the queue.
@@ -202,12 +203,14 @@ void KeyboardKeyEvent(uint32_t message, uint32_t virtualKey) {
     KeyboardDeliver();
 }
 
-void KeyboardType(uint8_t virtualKey, bool shift) {
+void KeyboardType(uint8_t virtualKey, bool shift, bool control) {
     std::lock_guard<std::mutex> lock(machine.keyLock);
+    if (control) KeyboardQueue(kShiftRow, kControlBit, true);
     if (shift) KeyboardQueue(kShiftRow, kShiftBit, true);
     KeyboardMessage(virtualKey, true);
     KeyboardMessage(virtualKey, false);
     if (shift) KeyboardQueue(kShiftRow, kShiftBit, false);
+    if (control) KeyboardQueue(kShiftRow, kControlBit, false);
     KeyboardDeliver();
 }
 

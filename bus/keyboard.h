@@ -20,9 +20,9 @@ int KeyboardReadRow(int port);
 // WM_KEYDOWN / WM_KEYUP with a virtual-key code: the host's key, pressed or
 // released, in the order of the messages and each seen by the program.
 void KeyboardKeyEvent(uint32_t message, uint32_t virtualKey);
-// One stroke of a key, with SHIFT around it if asked: pressed and released,
-// each held for the program's scans (a paste types through this).
-void KeyboardType(uint8_t virtualKey, bool shift);
+// One stroke of a key, with SHIFT and CTRL around it if asked: pressed and
+// released, each held for the program's scans (a paste types through this).
+void KeyboardType(uint8_t virtualKey, bool shift, bool control);
 // True when every change has reached the matrix.
 bool KeyboardSettled(void);
 // True while the host's messages hold some machine key down.

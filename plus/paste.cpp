@@ -1,5 +1,5 @@
 // Pasting: the host's UTF-8 text becomes a queue of keys (a virtual-key code,
-// with SHIFT or not, from bus/key_chars), which the processor thread hands
+// with SHIFT, CTRL or neither, from bus/key_chars), which the processor thread hands
 // to the keyboard one stroke at a time. The keyboard holds each key down, and
 // then up, until the program has read its row, so the text goes in at the
 // pace the program reads it, at any speed, and none is lost while the
@@ -13,6 +13,7 @@
 #include "state/machine_state.h"
 
 constexpr uint16_t kPasteShift = 0x100;
+constexpr uint16_t kPasteControl = 0x200;
 
 // The next code point of UTF-8 text at *at, moving *at past it; a byte that
 // starts no well-formed sequence is returned as an invalid code point.
@@ -55,13 +56,18 @@ int PasteText(const char* text) {
             c = '\n';
         }
         uint8_t virtualKey;
-        bool shift;
-        if (c == kPasteInvalid || !KeyCharKey(c, &virtualKey, &shift)) {
+        bool shift = false, control = false;
+        // kPasteInvalid has no key; a control code with no key of its own
+        // (the bell, 07H) is typed as CTRL with its letter, as a user types it.
+        bool typed = KeyCharKey(c, &virtualKey, &shift);
+        if (!typed) typed = control = KeyCharControlKey(c, &virtualKey);
+        if (!typed) {
             skipped++;
         } else if (keys.size() == room) {
             beyond++;
         } else {
-            keys.push_back(static_cast<uint16_t>(virtualKey | (shift ? kPasteShift : 0)));
+            keys.push_back(static_cast<uint16_t>(virtualKey | (shift ? kPasteShift : 0) |
+                                                 (control ? kPasteControl : 0)));
         }
     }
     Put(machine.pasteOverflow, Get(machine.pasteOverflow) + beyond);
@@ -99,5 +105,5 @@ void PasteAdvance(void) {
     }
     uint16_t key = machine.pasteKeys[machine.pasteNext++];
     Put(machine.pasteLeft, machine.pasteKeys.size() - machine.pasteNext);
-    KeyboardType(static_cast<uint8_t>(key & 0xFF), key & kPasteShift);
+    KeyboardType(static_cast<uint8_t>(key & 0xFF), key & kPasteShift, key & kPasteControl);
 }

@@ -166,7 +166,7 @@ struct MachineState {
     // the keyboard by CpuThread, both under pasteLock; the atomics are read
     // without it.
     std::mutex pasteLock;
-    std::vector<uint16_t> pasteKeys; // virtual-key code, 0x100 with SHIFT
+    std::vector<uint16_t> pasteKeys; // virtual-key code, 0x100 with SHIFT, 0x200 with CTRL
     size_t pasteNext;
     std::atomic<uint8_t> pasteActive;
     std::atomic<uint32_t> pasteLeft;

@@ -406,7 +406,7 @@ TEST_F(HeadlessHost, APasteEndsByRunMsOrIsTypedToItsLastLine) {
 
     std::string text(kPasteQueue + 300, 'A');
     for (int i = 0; i < 7; i++)
-        text[static_cast<size_t>(i) * 1000] = '\x01';
+        text[static_cast<size_t>(i) * 1000] = '\xFF';
     std::ofstream(folder / "long.txt") << text;
     HostRun beyond = Headless(folder, "--rom-dir '" + romDir + "' --paste long.txt --run-ms 700");
     EXPECT_NE(beyond.output.find("7 characters of"), std::string::npos) << beyond.output;

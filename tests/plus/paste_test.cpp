@@ -113,7 +113,8 @@ TEST(Paste, KeysTypedAheadOfABusyProgramWaitForIt) {
 }
 
 // A program's view of the keyboard: scans the ten rows as often as it is
-// called and turns each key newly held into the character it types.
+// called and turns each key newly held into the character it types; CTRL
+// with a letter types its control code.
 class Reader {
   public:
     Reader() {
@@ -123,18 +124,21 @@ class Reader {
             if (KeyCharKey(c, &key, &shift)) chars_[{keyMap[key], shift}] = static_cast<char>(c);
         }
         chars_[{keyMap[VK_RETURN], false}] = '\n';
+        chars_[{keyMap[VK_TAB], false}] = '\t';
     }
     void Scan(std::string& out) {
         uint8_t rows[10];
         for (int row = 0; row < 10; row++)
             rows[row] = static_cast<uint8_t>(~BusAccess(row, 0, PortRead));
         bool shift = rows[8] & 0x40;
+        bool control = rows[8] & 0x80;
         for (int row = 0; row < 10; row++) {
-            uint8_t fresh = rows[row] & ~last_[row] & (row == 8 ? 0xBF : 0xFF);
+            uint8_t fresh = rows[row] & ~last_[row] & (row == 8 ? 0x3F : 0xFF);
             for (int bit = 0; bit < 8; bit++)
                 if (fresh >> bit & 1) {
                     auto found = chars_.find({static_cast<uint8_t>(row << 4 | bit), shift});
-                    out += found == chars_.end() ? '?' : found->second;
+                    char c = found == chars_.end() ? '?' : found->second;
+                    out += control && c >= 'A' && c <= 'Z' ? static_cast<char>(c & 0x1F) : c;
                 }
             last_[row] = rows[row];
         }
@@ -182,6 +186,66 @@ TEST(Paste, EveryLineBreakFormTypesOneReturnAndSwallowsNothing) {
     }
 }
 
+// Random texts holding every control code 01H-1AH among printable
+// characters type each code once, in order: TAB, LF and CR with their keys,
+// every other one as CTRL with its letter; CTRL and SHIFT end released.
+TEST(Paste, EveryControlCodeTypesAsCtrlWithItsLetter) {
+    std::mt19937 random(22);
+    for (int round = 0; round < 20; round++) {
+        MachinePowerOn();
+        std::string codes;
+        for (char c = 0x01; c <= 0x1A; c++)
+            codes += c;
+        std::shuffle(codes.begin(), codes.end(), random);
+        std::string text, expected;
+        for (char code : codes) {
+            for (int i = static_cast<int>(random() % 3); i > 0; i--) {
+                char c = static_cast<char>(0x20 + random() % 0x5F);
+                text += c;
+                expected += c;
+            }
+            // CR then LF would be one line break.
+            if (code == '\n' && !text.empty() && text.back() == '\r') {
+                text += 'x';
+                expected += 'x';
+            }
+            text += code;
+            expected += code == '\r' ? '\n' : code;
+        }
+        ASSERT_EQ(PasteText(text.c_str()), 0);
+        Reader reader;
+        std::string typed;
+        for (int scan = 0; scan < 100000 && (Get(machine.pasteActive) || !KeyboardSettled());
+             scan++) {
+            PasteAdvance();
+            reader.Scan(typed);
+        }
+        EXPECT_EQ(typed, expected) << "pasted: " << ::testing::PrintToString(text);
+        for (int row = 0; row < 16; row++)
+            EXPECT_EQ(Get(machine.keyMatrix[row]), 0) << "row " << row << " left held";
+    }
+}
+
+// A pasted control code between quotes is stored in the string, as one typed
+// with CTRL is: every code but LF (a line break) and those that edit the
+// line (STOP, BS, HOME, CLR, RETURN).
+TEST(Paste, ControlCodesBetweenQuotesReachTheString) {
+    BasicBoot();
+    std::string codes, expected = "NEXT\n";
+    for (int c = 0x01; c <= 0x1A; c++) {
+        if (c == 0x03 || c == 0x08 || c == 0x0A || c == 0x0B || c == 0x0C || c == 0x0D) continue;
+        codes += static_cast<char>(c);
+        expected += " " + std::to_string(c) + "\n";
+    }
+    expected += "Ok\n";
+    std::string text = "A$=\"" + codes + "\"\nFOR I=1 TO LEN(A$):PRINT ASC(MID$(A$,I,1)):NEXT\n";
+    EXPECT_EQ(PasteText(text.c_str()), 0);
+    for (int i = 0; i < 200000 && Get(machine.pasteActive); i++)
+        RunSlices(1);
+    ASSERT_TRUE(RunUntilBasicPrompt(600));
+    EXPECT_NE(ScreenText().find(expected), std::string::npos) << ScreenText();
+}
+
 // The queue holds kPasteMostKeys keys: a text that overflows it has exactly
 // its surplus skipped and counted as overflow, apart from the characters
 // with no key, wherever those fall in it.
@@ -203,7 +267,7 @@ TEST(Paste, TextBeyondTheQueueIsCountedApartFromCharactersWithNoKey) {
         ASSERT_EQ(PasteText(waiting.c_str()), 0);
         std::string text(c.keys, 'b');
         for (uint32_t i = 0; i < c.noKeys; i++)
-            text.insert(text.begin() + static_cast<long>(random() % (text.size() + 1)), '\x01');
+            text.insert(text.begin() + static_cast<long>(random() % (text.size() + 1)), '\xFF');
         uint32_t room = kPasteMostKeys - c.waiting;
         uint32_t beyond = c.keys > room ? c.keys - room : 0;
         uint32_t overflowBefore = GetPasteOverflow();

@@ -305,7 +305,7 @@ test("a long paste is queued from the heap, capped with a message, and stopped",
   const paste = (length) =>
     page.evaluate((length) => {
       const clipboardData = new DataTransfer();
-      clipboardData.setData("text/plain", "A".repeat(length - 7) + "\x01\x01\n\n\n\n\n");
+      clipboardData.setData("text/plain", "A".repeat(length - 7) + "\u20AC\u20AC\n\n\n\n\n");
       const start = performance.now();
       document.dispatchEvent(new ClipboardEvent("paste", { clipboardData, bubbles: true }));
       return { ms: performance.now() - start, left: window.z80home.module._GetPasteLeft() };

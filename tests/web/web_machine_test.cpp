@@ -66,7 +66,7 @@ TEST(WebMachine, TimesThatAreNoNumberAreRefused) {
 TEST(WebMachine, PastedTextIsTypedInOrder) {
     StartPage();
     ASSERT_TRUE(FramesUntilPrompt(200));
-    EXPECT_EQ(PasteText("?1\x01"), 1);
+    EXPECT_EQ(PasteText("?1\xFF"), 1);
     EXPECT_EQ(PasteText("23\r\n"), 0);
     EXPECT_EQ(PasteText("\xC3\xA9"), 1);
     for (int i = 0; i < 400 && GetPasteLeft() > 0; i++)
