@@ -71,10 +71,18 @@ class Started {
         }
     }
     // Waits, a minute at most, until the host has its own handler for the
-    // signal, so that the signal tests that handler and not the default.
+    // signal, so that the signal tests that handler and not the default. The
+    // shell that starts the host catches SIGINT too, so the handler counts
+    // only once the process is the host.
     bool Handles(int signal) const {
+        const std::string proc = "/proc/" + std::to_string(pid_);
         for (int i = 0; i < 6000; i++) {
-            std::ifstream status("/proc/" + std::to_string(pid_) + "/status");
+            std::error_code error;
+            if (!fs::equivalent(proc + "/exe", Z80HOME_HEADLESS, error)) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                continue;
+            }
+            std::ifstream status(proc + "/status");
             std::string line;
             while (std::getline(status, line)) {
                 if (line.rfind("SigCgt:", 0) != 0) continue;
