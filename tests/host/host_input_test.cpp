@@ -295,6 +295,6 @@ TEST(Chords, TheModifiersOfAChordAreTakenBackFromTheMachine) {
     EXPECT_EQ(BusAccess(8, 0, PortRead) & 0xFF, 0xFF) << "a modifier stays held";
     EXPECT_EQ(BusAccess(4, 0, PortRead) & 0xFF, 0xFD) << "Q was let go";
     EXPECT_FALSE(held[VK_CONTROL] || held[VK_SHIFT]);
-    EXPECT_TRUE(held['Q']);
+    EXPECT_TRUE(held[uint8_t{'Q'}]);
     CtlEmulator(WM_KEYUP, 'Q', 0);
 }
