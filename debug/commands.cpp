@@ -1,8 +1,9 @@
 #include "debug/commands.h"
 
 #include <cstdarg>
-#include <cstdio>
-#include <sstream>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <vector>
 
 #include "core/run_control.h"
@@ -11,13 +12,45 @@
 
 namespace {
 
-using Words = std::vector<std::string>;
+namespace fs = std::filesystem;
+
+// A command line's words, and where each starts, for the commands that take
+// the rest of the line (an expression with spaces, a condition, a text).
+struct Args {
+    std::vector<std::string> w;
+    std::vector<size_t> starts;
+    std::string line;
+    size_t size() const { return w.size(); }
+    const std::string& operator[](size_t i) const { return w[i]; }
+    std::string Rest(size_t from) const { return from < w.size() ? line.substr(starts[from]) : ""; }
+};
+
+Args Split(const std::string& line) {
+    Args args;
+    args.line = line;
+    size_t i = 0;
+    while (i < line.size()) {
+        if (line[i] == ' ' || line[i] == '\t') {
+            ++i;
+            continue;
+        }
+        size_t start = i;
+        while (i < line.size() && line[i] != ' ' && line[i] != '\t')
+            ++i;
+        args.w.push_back(line.substr(start, i - start));
+        args.starts.push_back(start);
+    }
+    return args;
+}
 
 struct Command {
     const char* name;
     const char* usage;
     const char* what;
-    std::string (*run)(const Words& words);
+    std::string (*run)(const Args& a, DebugJob& job);
+    // Commands with a file: on the caller's thread before and after.
+    bool (*prepare)(const Args& a, DebugJob& job);
+    void (*finish)(DebugJob& job);
 };
 
 std::string Error(const std::string& text) {
@@ -34,15 +67,40 @@ std::string Format(const char* format, ...) {
     return text;
 }
 
-bool Address(const std::string& word, uint16_t& value) {
-    return SymbolsValue(debugger.symbols, word, value);
+std::string Trim(const std::string& text) {
+    size_t start = text.find_first_not_of(" \t");
+    if (start == std::string::npos) return "";
+    return text.substr(start, text.find_last_not_of(" \t") - start + 1);
 }
 
-bool Count(const std::string& word, uint32_t& value, uint32_t largest) {
-    return SymbolsNumber(word, value) && value > 0 && value <= largest;
+// ---- Numbers ----
+
+// An expression's value with the registers as they are now.
+bool Value(const std::string& text, uint32_t& value) {
+    DebugExpr expr;
+    std::string error;
+    Z80Regs regs;
+    DebugGetRegs(regs);
+    return DebugExprParse(text, debugger.symbols, false, expr, error) &&
+           DebugExprEval(expr, {regs, 0, 0}, value);
 }
 
-// "8000" or "8000-80FF".
+bool Limited(const std::string& text, uint32_t largest, uint32_t& value) {
+    return Value(text, value) && value <= largest;
+}
+
+bool Address(const std::string& text, uint16_t& address) {
+    uint32_t value;
+    if (!Limited(text, 0xFFFF, value)) return false;
+    address = static_cast<uint16_t>(value);
+    return true;
+}
+
+bool Count(const std::string& text, uint32_t& value, uint32_t largest) {
+    return Limited(text, largest, value) && value > 0;
+}
+
+// "8000" or "8000-80FF": the ends split at the first -, in either order.
 bool Range(const std::string& word, uint16_t& first, uint16_t& last) {
     size_t dash = word.find('-', 1);
     if (dash == std::string::npos) {
@@ -50,22 +108,13 @@ bool Range(const std::string& word, uint16_t& first, uint16_t& last) {
         last = first;
         return true;
     }
-    return Address(word.substr(0, dash), first) && Address(word.substr(dash + 1), last);
+    if (!Address(word.substr(0, dash), first) || !Address(word.substr(dash + 1), last))
+        return false;
+    if (first > last) std::swap(first, last);
+    return true;
 }
 
-// The words after "if", joined again: the condition.
-std::string ConditionAfter(const Words& words, size_t from, bool& ok) {
-    ok = true;
-    if (words.size() <= from) return "";
-    if (words[from] != "if" || words.size() == from + 1) {
-        ok = false;
-        return "";
-    }
-    std::string condition;
-    for (size_t i = from + 1; i < words.size(); ++i)
-        condition += words[i] + " ";
-    return condition;
-}
+// ---- Text ----
 
 std::string Line(uint16_t address) {
     uint8_t bytes[kDisasmLongest];
@@ -73,12 +122,17 @@ std::string Line(uint16_t address) {
         bytes[i] = DebugReadMemory(static_cast<uint16_t>(address + i));
     DisasmLine line = Disassemble(address, bytes, &debugger.symbols);
     std::string text;
-    if (const std::string* name = SymbolsName(debugger.symbols, address, false))
-        text = *name + ":\n";
+    if (const std::string* name = SymbolsName(debugger.symbols, address)) text = *name + ":\n";
     text += Format("%04X  ", address);
     for (int i = 0; i < kDisasmLongest; ++i)
         text += i < line.length ? Format("%02X ", bytes[i]) : "   ";
     return text + " " + line.text + "\n";
+}
+
+// An address and the label it lies in, if any.
+std::string Where(uint16_t address) {
+    std::string name = SymbolsNearest(debugger.symbols, address);
+    return Format("%04X", address) + (name.empty() ? "" : " " + name);
 }
 
 std::string Flags(int f) {
@@ -116,7 +170,7 @@ std::string Dump(uint16_t address, uint32_t count, uint8_t (*read)(uint16_t)) {
 
 std::string PointLine(const DebugPoint& p) {
     std::string what;
-    if (p.kinds & kDebugExec) what = "break";
+    if (p.kinds & kDebugExec) what = p.once ? "break once" : "break";
     if (p.kinds & (kDebugMemRead | kDebugMemWrite))
         what = std::string("watch memory ") + (p.kinds & kDebugMemRead ? "r" : "") +
                (p.kinds & kDebugMemWrite ? "w" : "");
@@ -125,187 +179,343 @@ std::string PointLine(const DebugPoint& p) {
                (p.kinds & kDebugPortWrite ? "w" : "");
     std::string range =
         p.first == p.last ? Format("%04X", p.first) : Format("%04X-%04X", p.first, p.last);
-    return Format("%d %s %s %s hits %u", p.id, p.enabled ? "on " : "off", what.c_str(),
+    return Format("%X %s %s %s hits %X", p.id, p.enabled ? "on " : "off", what.c_str(),
                   range.c_str(), p.hits) +
-           (p.condition.empty() ? "" : " if " + p.condition) + "\n";
+           (p.condition.empty() ? "" : " if " + p.condition) +
+           (p.commands.empty() ? "" : " do " + p.commands) + "\n";
 }
 
-// ---- Commands ----
+// ---- Files, on the caller's thread ----
 
-std::string AddPoint(unsigned kinds, uint16_t first, uint16_t last, const Words& words,
-                     size_t conditionAt) {
-    bool ok;
-    std::string condition = ConditionAfter(words, conditionAt, ok);
-    if (!ok) return Error("expected: if CONDITION");
+std::string Resolve(const DebugJob& job, const std::string& name) {
+    fs::path path(name);
+    if (path.is_relative() && !job.folder.empty()) path = fs::path(job.folder) / path;
+    return path.string();
+}
+
+// Reads a regular file of at most largest bytes into job.data.
+bool ReadFile(DebugJob& job, const std::string& name, size_t largest) {
+    job.path = Resolve(job, name);
+    std::error_code failed;
+    if (!fs::is_regular_file(job.path, failed)) {
+        job.out = Error(
+            name + (fs::exists(job.path, failed) ? " is not a regular file" : " cannot be read"));
+        return false;
+    }
+    std::ifstream in(job.path, std::ios::binary);
+    std::vector<char> buffer(largest + 1);
+    in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+    if (in.bad() || (!in.eof() && !in)) {
+        job.out = Error(name + " cannot be read");
+        return false;
+    }
+    if (static_cast<size_t>(in.gcount()) > largest) {
+        job.out = Error(name + Format(" is larger than %zu bytes", largest));
+        return false;
+    }
+    job.data.assign(buffer.data(), static_cast<size_t>(in.gcount()));
+    return true;
+}
+
+// Settles where job.data goes: a new file, or a regular one written over.
+bool WritableFile(DebugJob& job, const std::string& name) {
+    job.path = Resolve(job, name);
+    std::error_code failed;
+    if (fs::exists(job.path, failed) && !fs::is_regular_file(job.path, failed)) {
+        job.out = Error(name + " is not a regular file");
+        return false;
+    }
+    return true;
+}
+
+void WriteData(DebugJob& job) {
+    if (job.path.empty() || job.out.rfind("error:", 0) == 0) return;
+    std::ofstream out(job.path, std::ios::binary | std::ios::trunc);
+    out.write(job.data.data(), static_cast<std::streamsize>(job.data.size()));
+    out.close();
+    if (!out) job.out = Error("cannot write " + job.path);
+}
+
+// ---- Points ----
+
+// "[if CONDITION] [do COMMAND; COMMAND...]" from word from on.
+std::string AddPoint(unsigned kinds, uint16_t first, uint16_t last, const Args& a, size_t from,
+                     bool once = false) {
+    std::string condition, commands;
+    size_t doAt = a.size();
+    for (size_t i = from; i < a.size(); ++i)
+        if (a[i] == "do") {
+            doAt = i;
+            break;
+        }
+    if (from < doAt) {
+        if (a[from] != "if" || from + 1 == doAt) return Error("expected: if CONDITION");
+        condition =
+            a.line.substr(a.starts[from + 1], doAt < a.size() ? a.starts[doAt] - a.starts[from + 1]
+                                                              : std::string::npos);
+    }
+    if (doAt < a.size()) {
+        commands = Trim(a.Rest(doAt + 1));
+        if (commands.empty()) return Error("expected: do COMMAND; COMMAND...");
+    }
     std::string error;
-    int id = DebugAddPoint(kinds, first, last, condition, error);
+    int id = DebugAddPoint(kinds, first, last, condition, error, commands, once);
     if (id < 0) return Error(error);
     return PointLine(debugger.points.back());
 }
 
-std::string CmdBreak(const Words& w) {
-    if (w.size() == 1) {
+std::string RunList(const std::string& list);
+
+std::string Breakpoint(const Args& a, bool once) {
+    uint16_t address;
+    if (a.size() < 2 || !Address(a[1], address)) {
+        if (a.size() < 2) return Error("usage: " + a[0] + " ADDRESS [if CONDITION] [do COMMANDS]");
+        return Error("not an address: " + a[1]);
+    }
+    debugger.runCommands = RunList;
+    return AddPoint(kDebugExec, address, address, a, 2, once);
+}
+
+std::string CmdBreak(const Args& a, DebugJob&) {
+    if (a.size() == 1) {
         std::string text;
         for (const DebugPoint& p : debugger.points)
             text += PointLine(p);
         return text.empty() ? "no breakpoints or watchpoints\n" : text;
     }
-    uint16_t address;
-    if (!Address(w[1], address)) return Error("not an address: " + w[1]);
-    return AddPoint(kDebugExec, address, address, w, 2);
+    return Breakpoint(a, false);
 }
 
-std::string Watch(const Words& w, unsigned readKind, unsigned writeKind) {
+std::string CmdBreakOnce(const Args& a, DebugJob&) {
+    return Breakpoint(a, true);
+}
+
+std::string Watch(const Args& a, unsigned readKind, unsigned writeKind) {
     uint16_t first, last;
-    if (w.size() < 3 || !Range(w[1], first, last))
-        return Error("usage: " + w[0] + " FROM[-TO] r|w|rw");
+    if (a.size() < 3 || !Range(a[1], first, last))
+        return Error("usage: " + a[0] + " FROM[-TO] r|w|rw");
     unsigned kinds = 0;
-    if (w[2] == "r" || w[2] == "rw") kinds |= readKind;
-    if (w[2] == "w" || w[2] == "rw") kinds |= writeKind;
-    if (!kinds) return Error("watch r, w or rw, not " + w[2]);
+    if (a[2] == "r" || a[2] == "rw") kinds |= readKind;
+    if (a[2] == "w" || a[2] == "rw") kinds |= writeKind;
+    if (!kinds) return Error("watch r, w or rw, not " + a[2]);
     if (readKind == kDebugPortRead && last > 0xFF) return Error("ports are 00-FF");
-    return AddPoint(kinds, first, last, w, 3);
+    debugger.runCommands = RunList;
+    return AddPoint(kinds, first, last, a, 3);
 }
 
-std::string CmdWatch(const Words& w) {
-    return Watch(w, kDebugMemRead, kDebugMemWrite);
+std::string CmdWatch(const Args& a, DebugJob&) {
+    return Watch(a, kDebugMemRead, kDebugMemWrite);
 }
 
-std::string CmdWatchPort(const Words& w) {
-    return Watch(w, kDebugPortRead, kDebugPortWrite);
+std::string CmdWatchPort(const Args& a, DebugJob&) {
+    return Watch(a, kDebugPortRead, kDebugPortWrite);
 }
 
-std::string PointChange(const Words& w, bool (*change)(int id)) {
+std::string PointChange(const Args& a, bool (*change)(int id)) {
     uint32_t id;
-    if (w.size() != 2 || !SymbolsNumber(w[1], id)) return Error("usage: " + w[0] + " ID");
-    if (!change(static_cast<int>(id))) return Error("no point " + w[1]);
+    if (a.size() != 2 || !Value(a[1], id)) return Error("usage: " + a[0] + " ID");
+    if (!change(static_cast<int>(id))) return Error("no point " + a[1]);
     return "";
 }
 
-std::string CmdDelete(const Words& w) {
-    return PointChange(w, DebugDeletePoint);
+std::string CmdDelete(const Args& a, DebugJob&) {
+    return PointChange(a, DebugDeletePoint);
 }
 
-std::string CmdEnable(const Words& w) {
-    return PointChange(w, [](int id) { return DebugEnablePoint(id, true); });
+std::string CmdEnable(const Args& a, DebugJob&) {
+    return PointChange(a, [](int id) { return DebugEnablePoint(id, true); });
 }
 
-std::string CmdDisable(const Words& w) {
-    return PointChange(w, [](int id) { return DebugEnablePoint(id, false); });
+std::string CmdDisable(const Args& a, DebugJob&) {
+    return PointChange(a, [](int id) { return DebugEnablePoint(id, false); });
 }
 
-std::string OnOff(const Words& w, void (*set)(bool), const char* what) {
-    if (w.size() != 2 || (w[1] != "on" && w[1] != "off"))
-        return Error("usage: " + w[0] + " on|off");
-    set(w[1] == "on");
-    return std::string(what) + " " + w[1] + "\n";
+std::string OnOff(const Args& a, void (*set)(bool), const char* what) {
+    if (a.size() != 2 || (a[1] != "on" && a[1] != "off"))
+        return Error("usage: " + a[0] + " on|off");
+    set(a[1] == "on");
+    return std::string(what) + " " + a[1] + "\n";
 }
 
-std::string CmdBreakInterrupt(const Words& w) {
-    return OnOff(w, DebugBreakOnInterrupt, "break on interrupt");
+std::string CmdBreakInterrupt(const Args& a, DebugJob&) {
+    return OnOff(a, DebugBreakOnInterrupt, "break on interrupt");
 }
 
-std::string CmdBreakHalt(const Words& w) {
-    return OnOff(w, DebugBreakOnHalt, "break on HALT");
+std::string CmdBreakHalt(const Args& a, DebugJob&) {
+    return OnOff(a, DebugBreakOnHalt, "break on HALT");
 }
+
+// ---- Running ----
 
 bool Still(void) {
     return debugger.stopped || RunControlPaused();
 }
 
-std::string Resume(const Words& w, void (*resume)(void)) {
+std::string Resume(const Args& a, void (*resume)(void)) {
     if (!Still()) return Error("the machine is running");
-    if (w.size() != 1) return Error(w[0] + " takes nothing");
+    if (a.size() != 1) return Error(a[0] + " takes nothing");
     resume();
     return "";
 }
 
-std::string CmdContinue(const Words& w) {
-    return Resume(w, DebugContinue);
-}
-std::string CmdStep(const Words& w) {
-    return Resume(w, DebugStep);
-}
-std::string CmdNext(const Words& w) {
-    return Resume(w, DebugStepOver);
-}
-std::string CmdFinish(const Words& w) {
-    return Resume(w, DebugStepOut);
+std::string Steps(const Args& a, void (*steps)(uint32_t)) {
+    if (!Still()) return Error("the machine is running");
+    uint32_t count = 1;
+    if (a.size() > 1 && !Count(a.Rest(1), count, 0xFFFFFFFF))
+        return Error("usage: " + a[0] + " [COUNT], a count of 1 or more");
+    steps(count);
+    return "";
 }
 
-std::string CmdGo(const Words& w) {
+std::string CmdContinue(const Args& a, DebugJob&) {
+    return Resume(a, DebugContinue);
+}
+std::string CmdStep(const Args& a, DebugJob&) {
+    return Steps(a, DebugStep);
+}
+std::string CmdNext(const Args& a, DebugJob&) {
+    return Steps(a, DebugStepOver);
+}
+std::string CmdFinish(const Args& a, DebugJob&) {
+    return Resume(a, DebugStepOut);
+}
+
+std::string CmdGo(const Args& a, DebugJob&) {
     uint16_t address;
     if (!Still()) return Error("the machine is running");
-    if (w.size() != 2 || !Address(w[1], address)) return Error("usage: g ADDRESS");
+    if (a.size() < 2 || !Address(a.Rest(1), address)) return Error("usage: g ADDRESS");
     DebugRunTo(address);
     return "";
 }
 
-std::string CmdRegisters(const Words& w) {
+// ---- Registers, memory, ports ----
+
+std::string CmdRegisters(const Args& a, DebugJob&) {
     Z80Regs regs;
     DebugGetRegs(regs);
-    if (w.size() == 1) return Registers(regs);
-    int index = DebugRegisterIndex(w[1]);
+    if (a.size() == 1) return Registers(regs);
+    int index = DebugRegisterIndex(a[1]);
     uint32_t value;
-    if (w.size() != 3 || index < 0 || !SymbolsNumber(w[2], value) || value > 0xFFFF)
+    if (a.size() < 3 || index < 0 || !Limited(a.Rest(2), 0xFFFF, value))
         return Error("usage: r [REGISTER VALUE]");
     DebugSetRegisterValue(regs, index, static_cast<int>(value));
     DebugSetRegs(regs);
     return Registers(regs);
 }
 
-std::string Memory(const Words& w, uint8_t (*read)(uint16_t)) {
+std::string Memory(const Args& a, uint8_t (*read)(uint16_t)) {
     uint16_t address;
     uint32_t count = 0x40;
-    if (w.size() < 2 || w.size() > 3 || !Address(w[1], address) ||
-        (w.size() == 3 && !Count(w[2], count, 0x10000)))
-        return Error("usage: " + w[0] + " ADDRESS [COUNT]");
+    if (a.size() < 2 || a.size() > 3 || !Address(a[1], address) ||
+        (a.size() == 3 && !Count(a[2], count, 0x10000)))
+        return Error("usage: " + a[0] + " ADDRESS [COUNT]");
     return Dump(address, count, read);
 }
 
-std::string CmdMemory(const Words& w) {
-    return Memory(w, DebugReadMemory);
+std::string CmdMemory(const Args& a, DebugJob&) {
+    return Memory(a, DebugReadMemory);
 }
-std::string CmdRam(const Words& w) {
-    return Memory(w, DebugReadRam);
+std::string CmdRam(const Args& a, DebugJob&) {
+    return Memory(a, DebugReadRam);
 }
 
-std::string CmdEdit(const Words& w) {
-    uint16_t address;
-    if (w.size() < 3 || !Address(w[1], address)) return Error("usage: e ADDRESS BYTE...");
-    std::vector<uint8_t> bytes;
-    for (size_t i = 2; i < w.size(); ++i) {
+// Bytes from word from on, each an expression of at most FF.
+bool Bytes(const Args& a, size_t from, std::string& bytes, std::string& error) {
+    for (size_t i = from; i < a.size(); ++i) {
         uint32_t byte;
-        if (!SymbolsNumber(w[i], byte) || byte > 0xFF) return Error("not a byte: " + w[i]);
-        bytes.push_back(static_cast<uint8_t>(byte));
+        if (!Limited(a[i], 0xFF, byte)) {
+            error = Error("not a byte: " + a[i]);
+            return false;
+        }
+        bytes += static_cast<char>(byte);
     }
+    return true;
+}
+
+std::string CmdEdit(const Args& a, DebugJob&) {
+    uint16_t address;
+    if (a.size() < 3 || !Address(a[1], address)) return Error("usage: e ADDRESS BYTE...");
+    std::string bytes, error;
+    if (!Bytes(a, 2, bytes, error)) return error;
     for (size_t i = 0; i < bytes.size(); ++i)
-        DebugWriteMemory(static_cast<uint16_t>(address + i), bytes[i]);
+        DebugWriteMemory(static_cast<uint16_t>(address + i), static_cast<uint8_t>(bytes[i]));
     return "";
 }
 
-std::string CmdIn(const Words& w) {
+std::string CmdFind(const Args& a, DebugJob&) {
+    uint16_t first, last;
+    if (a.size() < 3 || !Range(a[1], first, last))
+        return Error("usage: find FROM-TO BYTE... | find FROM-TO \"TEXT\"");
+    std::string pattern, error;
+    std::string rest = Trim(a.Rest(2));
+    if (rest[0] == '"') {
+        size_t end = rest.find('"', 1);
+        if (end == std::string::npos || end == 1 || end + 1 != rest.size())
+            return Error("a text is written \"TEXT\"");
+        pattern = rest.substr(1, end - 1);
+    } else if (!Bytes(a, 2, pattern, error)) {
+        return error;
+    }
+    std::string text;
+    uint32_t length = static_cast<uint32_t>(pattern.size());
+    for (uint32_t at = first; at + length <= last + 1u; ++at) {
+        uint32_t i = 0;
+        while (i < length &&
+               DebugReadMemory(static_cast<uint16_t>(at + i)) == static_cast<uint8_t>(pattern[i]))
+            ++i;
+        if (i == length) text += Where(static_cast<uint16_t>(at)) + "\n";
+    }
+    return text.empty() ? "not found\n" : text;
+}
+
+std::string CmdFill(const Args& a, DebugJob&) {
+    uint16_t first, last;
+    uint32_t byte;
+    if (a.size() != 3 || !Range(a[1], first, last) || !Limited(a[2], 0xFF, byte))
+        return Error("usage: fill FROM-TO BYTE");
+    for (uint32_t at = first; at <= last; ++at)
+        DebugWriteMemory(static_cast<uint16_t>(at), static_cast<uint8_t>(byte));
+    return "";
+}
+
+std::string CmdIn(const Args& a, DebugJob&) {
     uint32_t port;
-    if (w.size() != 2 || !SymbolsNumber(w[1], port) || port > 0xFF) return Error("usage: i PORT");
+    if (a.size() != 2 || !Limited(a[1], 0xFF, port)) return Error("usage: i PORT");
     return Format("%02X\n", DebugReadPort(static_cast<uint16_t>(port)));
 }
 
-std::string CmdOut(const Words& w) {
+std::string CmdOut(const Args& a, DebugJob&) {
     uint32_t port, value;
-    if (w.size() != 3 || !SymbolsNumber(w[1], port) || port > 0xFF || !SymbolsNumber(w[2], value) ||
-        value > 0xFF)
+    if (a.size() != 3 || !Limited(a[1], 0xFF, port) || !Limited(a[2], 0xFF, value))
         return Error("usage: o PORT BYTE");
     DebugWritePort(static_cast<uint16_t>(port), static_cast<uint8_t>(value));
     return "";
 }
 
-std::string CmdDisassemble(const Words& w) {
+std::string CmdPrint(const Args& a, DebugJob&) {
+    DebugExpr expr;
+    std::string error;
+    Z80Regs regs;
+    DebugGetRegs(regs);
+    uint32_t value;
+    if (a.size() < 2) return Error("usage: p EXPRESSION");
+    if (!DebugExprParse(a.Rest(1), debugger.symbols, false, expr, error)) return Error(error);
+    if (!DebugExprEval(expr, {regs, 0, 0}, value)) return Error("division by zero");
+    const std::string* name =
+        value <= 0xFFFF ? SymbolsName(debugger.symbols, static_cast<uint16_t>(value)) : nullptr;
+    return Format(value <= 0xFFFF ? "%04X  %u" : "%X  %u", value, value) +
+           (name ? "  " + *name : "") + "\n";
+}
+
+// ---- Disassembly, trace, call stack, coverage ----
+
+std::string CmdDisassemble(const Args& a, DebugJob&) {
     Z80Regs regs;
     DebugGetRegs(regs);
     uint16_t address = regs.pc;
     uint32_t count = 0x10;
-    if (w.size() > 3 || (w.size() >= 2 && !Address(w[1], address)) ||
-        (w.size() == 3 && !Count(w[2], count, 0x1000)))
+    if (a.size() > 3 || (a.size() >= 2 && !Address(a[1], address)) ||
+        (a.size() == 3 && !Count(a[2], count, 0x1000)))
         return Error("usage: d [ADDRESS [COUNT]]");
     std::string text;
     for (uint32_t i = 0; i < count; ++i) {
@@ -318,22 +528,33 @@ std::string CmdDisassemble(const Words& w) {
     return text;
 }
 
-std::string CmdTrace(const Words& w) {
+bool PrepareTrace(const Args& a, DebugJob& job) {
+    if (a.size() != 3 || a[1] != "file") return true;
+    if (!WritableFile(job, a[2])) return false;
+    job.file = fopen(job.path.c_str(), "w");
+    if (!job.file) job.out = Error("cannot write " + a[2]);
+    return job.file != nullptr;
+}
+
+std::string CmdTrace(const Args& a, DebugJob& job) {
     uint32_t count = 0x10;
-    if (w.size() == 3 && w[1] == "size") {
+    if (a.size() == 3 && a[1] == "size") {
         uint32_t size;
-        if (!SymbolsNumber(w[2], size) || size > 0x100000) return Error("usage: t size COUNT");
+        if (!Limited(a[2], 0x100000, size)) return Error("usage: t size COUNT");
         DebugTraceSize(size);
         return Format("trace keeps %X instructions\n", size);
     }
-    if (w.size() >= 2 && w[1] == "file") {
-        std::string path = w.size() == 3 ? w[2] : "";
-        if (w.size() > 3 || !DebugTraceFile(path)) return Error("cannot write " + path);
-        return path.empty() ? "trace file closed\n" : "tracing to " + path + "\n";
+    if (a.size() >= 2 && a[1] == "file") {
+        if (a.size() > 3) return Error("usage: t file [PATH]");
+        if (a.size() == 3 && !job.file) return Error("t file cannot run on a hit");
+        DebugTraceFile(job.file);
+        job.file = nullptr;
+        return a.size() == 3 ? "tracing to " + job.path + "\n" : "trace file closed\n";
     }
-    if (w.size() > 2 || (w.size() == 2 && !Count(w[1], count, 0x100000)))
+    if (a.size() > 2 || (a.size() == 2 && !Count(a[1], count, 0x100000)))
         return Error("usage: t [COUNT] | t size COUNT | t file [PATH]");
     if (debugger.trace.empty()) return Error("no trace kept (t size COUNT)");
+    job.newestLast = true;
     std::string text;
     for (const DebugTraceEntry& e : DebugTraceLast(count)) {
         if (e.interrupt) {
@@ -349,58 +570,136 @@ std::string CmdTrace(const Words& w) {
     return text;
 }
 
-std::string CmdSymbols(const Words& w) {
-    if (w.size() != 2) return Error("usage: sym FILE");
-    int added = SymbolsLoad(debugger.symbols, w[1]);
-    if (added < 0) return Error("cannot read " + w[1]);
-    return Format("%d symbols\n", added);
+std::string CmdBacktrace(const Args& a, DebugJob&) {
+    if (a.size() == 2) return OnOff(a, DebugCallStack, "call stack");
+    if (a.size() != 1) return Error("usage: bt [on|off]");
+    if (!debugger.callStack) return Error("no call stack kept (bt on)");
+    Z80Regs regs;
+    DebugGetRegs(regs);
+    std::string text = "PC   " + Where(regs.pc) + "\n";
+    for (size_t i = debugger.frames.size(); i-- > 0;) {
+        const DebugFrame& f = debugger.frames[i];
+        text += Format("%04X ", f.sp) + Where(f.target) +
+                (f.interrupt ? "  interrupt before " : "  called from ") + Where(f.site) +
+                ", returns to " + Where(f.ret) + "\n";
+    }
+    return text + Format("low-water mark %04X since the last resume\n", DebugLowWater());
 }
 
-std::string CmdHelp(const Words& w);
+std::string CmdCoverage(const Args& a, DebugJob& job) {
+    if (a.size() == 3 && a[1] == "save") {
+        if (!job.prepared) return Error("cov save cannot run on a hit");
+        int ranges = 0;
+        for (auto [first, last] : DebugCoveredRanges()) {
+            job.data += Format("%04X-%04X\n", first, last);
+            ++ranges;
+        }
+        return Format("%d ranges to ", ranges) + job.path + "\n";
+    }
+    return OnOff(a, DebugCoverage, "coverage");
+}
+
+bool PrepareCoverage(const Args& a, DebugJob& job) {
+    return !(a.size() == 3 && a[1] == "save") || WritableFile(job, a[2]);
+}
+
+// ---- Files ----
+
+bool PrepareSymbols(const Args& a, DebugJob& job) {
+    return a.size() != 2 || ReadFile(job, a[1], kDebugLargestSymbols);
+}
+
+std::string CmdSymbols(const Args& a, DebugJob& job) {
+    if (a.size() != 2) return Error("usage: sym FILE");
+    if (!job.prepared) return Error("sym cannot run on a hit");
+    return Format("%d symbols\n", SymbolsParse(debugger.symbols, job.data));
+}
+
+bool PrepareSave(const Args& a, DebugJob& job) {
+    return a.size() != 3 || WritableFile(job, a[1]);
+}
+
+std::string CmdSave(const Args& a, DebugJob& job) {
+    uint16_t first, last;
+    if (a.size() != 3 || !Range(a[2], first, last)) return Error("usage: save FILE FROM-TO");
+    if (!job.prepared) return Error("save cannot run on a hit");
+    for (uint32_t at = first; at <= last; ++at)
+        job.data += static_cast<char>(DebugReadMemory(static_cast<uint16_t>(at)));
+    return Format("%zu bytes to ", job.data.size()) + job.path + "\n";
+}
+
+bool PrepareLoad(const Args& a, DebugJob& job) {
+    return a.size() != 3 || ReadFile(job, a[1], kDebugLargestImage);
+}
+
+std::string CmdLoad(const Args& a, DebugJob& job) {
+    uint16_t address;
+    if (a.size() != 3 || !Address(a[2], address)) return Error("usage: load FILE ADDRESS");
+    if (!job.prepared) return Error("load cannot run on a hit");
+    if (job.data.empty()) return Error(a[1] + " is empty");
+    if (address + job.data.size() > 0x10000)
+        return Error(
+            Format("%zu bytes do not fit between %04X and FFFF", job.data.size(), address));
+    for (size_t i = 0; i < job.data.size(); ++i)
+        DebugWriteMemory(static_cast<uint16_t>(address + i), static_cast<uint8_t>(job.data[i]));
+    return Format("%zu bytes to %04X-%04X\n", job.data.size(), address,
+                  static_cast<unsigned>(address + job.data.size() - 1));
+}
+
+std::string CmdHelp(const Args& a, DebugJob& job);
 
 const Command kCommands[] = {
-    {"b", "[ADDRESS [if CONDITION]]", "breakpoint; alone, lists the points", CmdBreak},
-    {"w", "FROM[-TO] r|w|rw [if CONDITION]", "watch memory reads, writes or both", CmdWatch},
-    {"wp", "FROM[-TO] r|w|rw [if CONDITION]", "watch port reads, writes or both", CmdWatchPort},
-    {"del", "ID", "delete a point", CmdDelete},
-    {"en", "ID", "enable a point", CmdEnable},
-    {"dis", "ID", "disable a point", CmdDisable},
-    {"bi", "on|off", "break when an interrupt is accepted", CmdBreakInterrupt},
-    {"bh", "on|off", "break on HALT", CmdBreakHalt},
-    {"c", "", "continue", CmdContinue},
-    {"s", "", "step one instruction", CmdStep},
-    {"n", "", "step over a CALL, RST or repeating block instruction", CmdNext},
-    {"f", "", "step out: run to the return of this routine", CmdFinish},
-    {"g", "ADDRESS", "run to an address", CmdGo},
-    {"r", "[REGISTER VALUE]", "show the registers, or set one", CmdRegisters},
-    {"m", "ADDRESS [COUNT]", "memory as the processor reads it", CmdMemory},
-    {"mr", "ADDRESS [COUNT]", "RAM, also under the ROM", CmdRam},
-    {"e", "ADDRESS BYTE...", "write memory", CmdEdit},
-    {"i", "PORT", "read a port (the device sees the read)", CmdIn},
-    {"o", "PORT BYTE", "write a port", CmdOut},
-    {"d", "[ADDRESS [COUNT]]", "disassemble (from PC)", CmdDisassemble},
+    {"b", "[ADDRESS [if CONDITION] [do COMMANDS]]", "breakpoint; alone, lists the points", CmdBreak,
+     nullptr, nullptr},
+    {"tb", "ADDRESS [if CONDITION] [do COMMANDS]", "breakpoint deleted by its first stop",
+     CmdBreakOnce, nullptr, nullptr},
+    {"w", "FROM[-TO] r|w|rw [if COND] [do CMDS]", "watch memory reads, writes or both", CmdWatch,
+     nullptr, nullptr},
+    {"wp", "FROM[-TO] r|w|rw [if COND] [do CMDS]", "watch port reads, writes or both", CmdWatchPort,
+     nullptr, nullptr},
+    {"del", "ID", "delete a point", CmdDelete, nullptr, nullptr},
+    {"en", "ID", "enable a point", CmdEnable, nullptr, nullptr},
+    {"dis", "ID", "disable a point", CmdDisable, nullptr, nullptr},
+    {"bi", "on|off", "break when an interrupt is accepted", CmdBreakInterrupt, nullptr, nullptr},
+    {"bh", "on|off", "break on HALT", CmdBreakHalt, nullptr, nullptr},
+    {"c", "", "continue", CmdContinue, nullptr, nullptr},
+    {"s", "[COUNT]", "step instructions", CmdStep, nullptr, nullptr},
+    {"n", "[COUNT]", "step over CALL, RST and repeating block instructions", CmdNext, nullptr,
+     nullptr},
+    {"f", "", "step out: run to the return of this routine", CmdFinish, nullptr, nullptr},
+    {"g", "ADDRESS", "run to an address", CmdGo, nullptr, nullptr},
+    {"r", "[REGISTER VALUE]", "show the registers, or set one", CmdRegisters, nullptr, nullptr},
+    {"p", "EXPRESSION", "the value of an expression", CmdPrint, nullptr, nullptr},
+    {"m", "ADDRESS [COUNT]", "memory as the processor reads it", CmdMemory, nullptr, nullptr},
+    {"mr", "ADDRESS [COUNT]", "RAM, also under the ROM", CmdRam, nullptr, nullptr},
+    {"e", "ADDRESS BYTE...", "write memory", CmdEdit, nullptr, nullptr},
+    {"find", "FROM-TO BYTE...|\"TEXT\"", "where the bytes or text lie", CmdFind, nullptr, nullptr},
+    {"fill", "FROM-TO BYTE", "fill memory", CmdFill, nullptr, nullptr},
+    {"save", "FILE FROM-TO", "write memory to a file", CmdSave, PrepareSave, WriteData},
+    {"load", "FILE ADDRESS", "read a file into memory", CmdLoad, PrepareLoad, nullptr},
+    {"i", "PORT", "read a port (the device sees the read)", CmdIn, nullptr, nullptr},
+    {"o", "PORT BYTE", "write a port", CmdOut, nullptr, nullptr},
+    {"d", "[ADDRESS [COUNT]]", "disassemble (from PC)", CmdDisassemble, nullptr, nullptr},
     {"t", "[COUNT] | size COUNT | file [PATH]",
-     "the last instructions run; the trace's size; a trace file", CmdTrace},
-    {"sym", "FILE", "load symbols (NAME EQU VALUE or ADDRESS NAME lines)", CmdSymbols},
-    {"help", "", "this list", CmdHelp},
+     "the last instructions run; the trace's size; a trace file", CmdTrace, PrepareTrace, nullptr},
+    {"bt", "[on|off]", "the call stack and its low-water mark; keep it or not", CmdBacktrace,
+     nullptr, nullptr},
+    {"cov", "on|off|save FILE", "mark the instructions run; save them as ranges", CmdCoverage,
+     PrepareCoverage, WriteData},
+    {"sym", "FILE", "load symbols (a symbol table, an ADDRESS NAME list or a listing)", CmdSymbols,
+     PrepareSymbols, nullptr},
+    {"help", "", "this list", CmdHelp, nullptr, nullptr},
 };
 
-std::string CmdHelp(const Words&) {
+std::string CmdHelp(const Args&, DebugJob&) {
     std::string text;
     for (const Command& c : kCommands)
-        text += Format("%-4s %-34s %s\n", c.name, c.usage, c.what);
-    return text +
-           "Numbers are hexadecimal; addresses may be symbols. Conditions compare registers,\n"
-           "numbers, (HL), (ADDRESS), hits or value with == != < <= > >=, joined by &&.\n";
-}
-
-Words Split(const std::string& line) {
-    std::istringstream in(line);
-    Words words;
-    std::string word;
-    while (in >> word)
-        words.push_back(word);
-    return words;
+        text += Format("%-4s %-38s %s\n", c.name, c.usage, c.what);
+    return text + "Numbers are hexadecimal, and an expression may stand wherever a number does:\n"
+                  "registers, names, numbers, (ADDRESS) for a byte, + - * / & | ^ << >>. A word\n"
+                  "is a register first, then a name, then a number; 0A, $FAC or 0FACH is always a\n"
+                  "number. A range FROM-TO splits at its first -. Conditions compare expressions\n"
+                  "(and hits, value) with == != < <= > >=, joined by &&.\n";
 }
 
 const Command* Find(const std::string& name) {
@@ -409,14 +708,88 @@ const Command* Find(const std::string& name) {
     return nullptr;
 }
 
+// A point's commands, on the processor thread at its hit.
+std::string RunList(const std::string& list) {
+    std::string out;
+    size_t start = 0;
+    for (;;) {
+        size_t end = list.find(';', start);
+        DebugJob job;
+        job.line = Trim(list.substr(start, end - start));
+        DebugRun(job);
+        out += job.out;
+        if (end == std::string::npos) return out;
+        start = end + 1;
+    }
+}
+
 } // namespace
 
-std::string DebugExecute(const std::string& line) {
-    Words words = Split(line);
-    if (words.empty()) return "";
-    const Command* command = Find(words[0]);
-    if (!command) return Error("unknown command " + words[0] + " (help lists them)");
-    return command->run(words);
+void DebugPrepare(DebugJob& job) {
+    Args a = Split(job.line);
+    const Command* command = a.size() ? Find(a[0]) : nullptr;
+    job.prepared = !command || !command->prepare || command->prepare(a, job);
+}
+
+void DebugRun(DebugJob& job) {
+    if (!job.out.empty()) return; // a mistake found while preparing
+    Args a = Split(job.line);
+    if (a.size() == 0) return;
+    const Command* command = Find(a[0]);
+    job.out =
+        command ? command->run(a, job) : Error("unknown command " + a[0] + " (help lists them)");
+}
+
+void DebugFinish(DebugJob& job) {
+    if (job.file) fclose(job.file); // a trace file the command did not take
+    job.file = nullptr;
+    Args a = Split(job.line);
+    const Command* command = a.size() ? Find(a[0]) : nullptr;
+    if (command && command->finish && job.prepared) command->finish(job);
+}
+
+std::string DebugExecute(const std::string& line, const std::string& folder) {
+    DebugJob job;
+    job.line = line;
+    job.folder = folder;
+    DebugPrepare(job);
+    DebugRun(job);
+    DebugFinish(job);
+    return job.out;
+}
+
+std::string DebugFit(const std::string& text, size_t size, bool newestLast) {
+    if (text.size() < size) return text;
+    std::vector<std::string> lines;
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find('\n', start);
+        end = end == std::string::npos ? text.size() : end + 1;
+        lines.push_back(text.substr(start, end - start));
+        start = end;
+    }
+    // Room for the note at its longest.
+    const size_t kNote = 96;
+    size_t room = size > kNote + 1 ? size - 1 - kNote : 0;
+    size_t kept = 0, used = 0;
+    while (kept < lines.size()) {
+        const std::string& line = lines[newestLast ? lines.size() - 1 - kept : kept];
+        if (used + line.size() > room) break;
+        used += line.size();
+        ++kept;
+    }
+    std::string note = Format("(%zu %s lines cut: the answer is %zu bytes)\n", lines.size() - kept,
+                              newestLast ? "earlier" : "more", text.size());
+    std::string out;
+    if (newestLast) {
+        out = note;
+        for (size_t i = lines.size() - kept; i < lines.size(); ++i)
+            out += lines[i];
+    } else {
+        for (size_t i = 0; i < kept; ++i)
+            out += lines[i];
+        out += note;
+    }
+    return out.size() < size ? out : out.substr(0, size ? size - 1 : 0);
 }
 
 std::string DebugStopReport(void) {

@@ -1,7 +1,7 @@
 #include "debug/debugger.h"
 
 #include <algorithm>
-#include <cctype>
+#include <chrono>
 #include <cstring>
 
 #include "bus/bus.h"
@@ -16,187 +16,20 @@ namespace {
 // The point kind of each bus access kind.
 const unsigned kKindBits[] = {kDebugMemWrite, kDebugMemRead, kDebugPortWrite, kDebugPortRead};
 
-// ---- Registers by name ----
-
-enum Register {
-    RegA,
-    RegF,
-    RegB,
-    RegC,
-    RegD,
-    RegE,
-    RegH,
-    RegL,
-    RegAF,
-    RegBC,
-    RegDE,
-    RegHL,
-    RegAF2,
-    RegBC2,
-    RegDE2,
-    RegHL2,
-    RegIX,
-    RegIY,
-    RegIXH,
-    RegIXL,
-    RegIYH,
-    RegIYL,
-    RegSP,
-    RegPC,
-    RegI,
-    RegR,
-    RegIM,
-    RegIFF1,
-    RegIFF2,
-    RegWZ,
-    RegCount
-};
-const char* const kRegisterNames[RegCount] = {
-    "A",   "F",   "B",   "C",   "D",   "E",   "H",  "L",    "AF",   "BC",
-    "DE",  "HL",  "AF'", "BC'", "DE'", "HL'", "IX", "IY",   "IXH",  "IXL",
-    "IYH", "IYL", "SP",  "PC",  "I",   "R",   "IM", "IFF1", "IFF2", "WZ"};
-
-unsigned short* RegisterPair(Z80Regs& regs, int index) {
-    switch (index) {
-    case RegA:
-    case RegF:
-    case RegAF: return &regs.af;
-    case RegB:
-    case RegC:
-    case RegBC: return &regs.bc;
-    case RegD:
-    case RegE:
-    case RegDE: return &regs.de;
-    case RegH:
-    case RegL:
-    case RegHL: return &regs.hl;
-    case RegAF2: return &regs.af2;
-    case RegBC2: return &regs.bc2;
-    case RegDE2: return &regs.de2;
-    case RegHL2: return &regs.hl2;
-    case RegIX:
-    case RegIXH:
-    case RegIXL: return &regs.ix;
-    case RegIY:
-    case RegIYH:
-    case RegIYL: return &regs.iy;
-    case RegSP: return &regs.sp;
-    case RegPC: return &regs.pc;
-    case RegWZ: return &regs.wz;
-    default: return nullptr;
-    }
+// The stack grows down through 0000H into FFFFH, so "above" is taken within
+// half the address space: at is at or above sp.
+bool AtOrAbove(uint16_t at, uint16_t sp) {
+    return static_cast<int16_t>(static_cast<uint16_t>(at - sp)) >= 0;
 }
 
-bool IsHighHalf(int index) {
-    return index == RegA || index == RegB || index == RegD || index == RegH || index == RegIXH ||
-           index == RegIYH;
-}
-bool IsLowHalf(int index) {
-    return index == RegF || index == RegC || index == RegE || index == RegL || index == RegIXL ||
-           index == RegIYL;
+uint16_t Word(uint16_t address) {
+    return static_cast<uint16_t>(BusPeek(address) | BusPeek((address + 1) & 0xFFFF) << 8);
 }
 
-// ---- Conditions ----
-
-const char* const kOperators[] = {"==", "!=", "<=", ">=", "<", ">"};
-
-std::string Trim(const std::string& text) {
-    size_t start = text.find_first_not_of(" \t");
-    if (start == std::string::npos) return "";
-    return text.substr(start, text.find_last_not_of(" \t") - start + 1);
-}
-
-bool ParseOperand(const std::string& text, DebugOperand& operand) {
-    std::string word = Trim(text);
-    std::string upper = word;
-    for (char& c : upper)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    if (upper == "HITS") {
-        operand = {DebugOperand::Hits, 0};
-        return true;
-    }
-    if (upper == "VALUE") {
-        operand = {DebugOperand::Value, 0};
-        return true;
-    }
-    if (upper.size() > 2 && upper.front() == '(' && upper.back() == ')') {
-        std::string inner = Trim(upper.substr(1, upper.size() - 2));
-        int index = DebugRegisterIndex(inner);
-        if (index >= 0) {
-            operand = {DebugOperand::MemoryAtRegister, index};
-            return true;
-        }
-        uint16_t address;
-        if (!SymbolsValue(debugger.symbols, inner, address)) return false;
-        operand = {DebugOperand::Memory, address};
-        return true;
-    }
-    int index = DebugRegisterIndex(upper);
-    if (index >= 0) {
-        operand = {DebugOperand::Register, index};
-        return true;
-    }
-    uint16_t value;
-    if (!SymbolsValue(debugger.symbols, word, value)) return false;
-    operand = {DebugOperand::Number, value};
-    return true;
-}
-
-bool ParseCondition(const std::string& text, std::vector<DebugTerm>& terms, std::string& error) {
-    terms.clear();
-    std::string rest = text;
-    while (!Trim(rest).empty()) {
-        size_t join = rest.find("&&");
-        std::string term = rest.substr(0, join);
-        rest = join == std::string::npos ? "" : rest.substr(join + 2);
-        DebugTerm parsed{};
-        size_t at = std::string::npos;
-        for (int op = 0; op < 6 && at == std::string::npos; ++op) {
-            at = term.find(kOperators[op]);
-            if (at != std::string::npos) parsed.op = op;
-        }
-        if (at == std::string::npos) {
-            error = "a condition compares two things: " + Trim(term);
-            return false;
-        }
-        size_t width = std::strlen(kOperators[parsed.op]);
-        if (!ParseOperand(term.substr(0, at), parsed.left) ||
-            !ParseOperand(term.substr(at + width), parsed.right)) {
-            error = "cannot read the condition " + Trim(term);
-            return false;
-        }
-        terms.push_back(parsed);
-    }
-    return true;
-}
-
-int OperandValue(const DebugOperand& operand, const Z80Regs& regs, uint32_t hits, int value) {
-    switch (operand.kind) {
-    case DebugOperand::Number: return operand.which;
-    case DebugOperand::Register: return DebugRegisterValue(regs, operand.which);
-    case DebugOperand::Memory: return BusPeek(operand.which);
-    case DebugOperand::MemoryAtRegister: return BusPeek(DebugRegisterValue(regs, operand.which));
-    case DebugOperand::Hits: return static_cast<int>(hits);
-    default: return value;
-    }
-}
-
-bool ConditionHolds(const DebugPoint& point, const Z80Regs& regs, int value) {
-    for (const DebugTerm& term : point.terms) {
-        int left = OperandValue(term.left, regs, point.hits, value);
-        int right = OperandValue(term.right, regs, point.hits, value);
-        bool holds = false;
-        switch (term.op) {
-        case 0: holds = left == right; break;
-        case 1: holds = left != right; break;
-        case 2: holds = left <= right; break;
-        case 3: holds = left >= right; break;
-        case 4: holds = left < right; break;
-        default: holds = left > right; break;
-        }
-        if (!holds) return false;
-    }
-    return true;
+std::string Hex4(int value) {
+    char text[8];
+    snprintf(text, sizeof text, "%04X", value & 0xFFFF);
+    return text;
 }
 
 // ---- State changes ----
@@ -204,7 +37,7 @@ bool ConditionHolds(const DebugPoint& point, const Z80Regs& regs, int value) {
 bool Needed(void) {
     if (debugger.stopped || debugger.mode != DebugMode::Run || debugger.breakOnInterrupt ||
         debugger.breakOnHalt || !debugger.trace.empty() || debugger.traceFile ||
-        debugger.hitCount > 0)
+        debugger.callStack || debugger.coverage || debugger.accessCount > 0)
         return true;
     return std::any_of(debugger.points.begin(), debugger.points.end(),
                        [](const DebugPoint& p) { return p.enabled && (p.kinds & kDebugExec); });
@@ -213,6 +46,13 @@ bool Needed(void) {
 void MapRange(uint8_t* map, int first, int last) {
     for (int a = first; a <= last; ++a)
         map[a >> 3] |= static_cast<uint8_t>(1 << (a & 7));
+}
+
+void ArmForNow(bool needed) {
+    // Sequentially consistent, against DebugBreakNow on another thread: if
+    // its request is not seen here, its own store of armed comes later.
+    debugger.armed.store(needed);
+    if (debugger.breakNow.load()) debugger.armed.store(1);
 }
 
 // Sets the maps and flags the hot paths test from what is set now.
@@ -232,32 +72,55 @@ void Rearm(void) {
     Put(debugger.watching, watch);
     debugger.breakpointsOnly = !debugger.stopped && debugger.mode == DebugMode::Run &&
                                !debugger.breakOnInterrupt && !debugger.breakOnHalt &&
-                               debugger.trace.empty() && !debugger.traceFile;
+                               debugger.trace.empty() && !debugger.traceFile &&
+                               !debugger.callStack && !debugger.coverage;
     bool needed = Needed();
     if (!needed) debugger.accepting = false;
-    // Sequentially consistent, against DebugBreakNow on another thread: if
-    // its request is not seen here, its own store of armed comes later.
-    debugger.armed.store(needed);
-    if (debugger.breakNow.load()) debugger.armed.store(1);
+    ArmForNow(needed);
 }
 
-DebugPoint* FindPoint(int id) {
-    for (DebugPoint& point : debugger.points)
-        if (point.id == id) return &point;
-    return nullptr;
+std::vector<DebugPoint>::iterator FindPoint(int id) {
+    return std::find_if(debugger.points.begin(), debugger.points.end(),
+                        [id](const DebugPoint& p) { return p.id == id; });
 }
 
-void Stop(const std::string& reason) {
+void Report(bool stop, const std::string& text) {
+    std::lock_guard<std::mutex> lock(debugger.stopLock);
+    if (!stop) {
+        size_t hitReports = 0;
+        for (const DebugReport& report : debugger.reports)
+            hitReports += !report.stop;
+        if (hitReports >= kDebugReportsKept) {
+            auto oldest = std::find_if(debugger.reports.begin(), debugger.reports.end(),
+                                       [](const DebugReport& r) { return !r.stop; });
+            debugger.reports.erase(oldest);
+            ++debugger.reportsDropped;
+        }
+    }
+    debugger.reports.push_back({stop, text});
+    debugger.stopSignal.notify_all();
+}
+
+// Stops the machine for reason and runs commands (a point's) there. When
+// they let the machine run on, it is not paused and the hit is reported with
+// what they printed; returns whether the machine stays stopped.
+bool Stop(const std::string& reason, const std::string& commands = "") {
     debugger.stopped = true;
     debugger.breakpointsOnly = false;
     debugger.stopReason = reason;
     debugger.mode = DebugMode::Run;
-    debugger.hitCount = 0;
+    debugger.accessCount = 0;
     Put(debugger.breakNow, 0);
+    std::string output;
+    uint64_t resumes = debugger.resumes;
+    if (!commands.empty() && debugger.runCommands) output = debugger.runCommands(commands);
+    if (debugger.resumes != resumes) {
+        Report(false, "hit: " + reason + "\n" + output);
+        return false;
+    }
     RunControlSetPaused(true);
-    std::lock_guard<std::mutex> lock(debugger.stopLock);
-    ++debugger.stopCount;
-    debugger.stopSignal.notify_all();
+    Report(true, output);
+    return true;
 }
 
 void Resume(DebugMode mode) {
@@ -270,13 +133,13 @@ void Resume(DebugMode mode) {
     debugger.stackAt = regs.sp;
     debugger.firstCheck = true;
     debugger.cyclesAtResume = debugger.cycles;
+    debugger.spAtResume = debugger.deepest = regs.sp;
+    if (!debugger.callStack) debugger.frames.clear();
+    while (!debugger.frames.empty() && !AtOrAbove(debugger.frames.back().sp, regs.sp))
+        debugger.frames.pop_back();
+    debugger.outerFrames = debugger.frames.size();
+    debugger.outerKnown = debugger.outerFrames > 0;
     Rearm();
-}
-
-std::string Hex4(int value) {
-    char text[8];
-    snprintf(text, sizeof text, "%04X", value & 0xFFFF);
-    return text;
 }
 
 // ---- The trace ----
@@ -307,53 +170,128 @@ void TraceClose(const Z80Regs& regs) {
     debugger.traceFilled = std::min(debugger.traceFilled + 1, debugger.trace.size());
 }
 
-void TraceOpen(const Z80Regs& regs, bool interrupt) {
+void TraceOpen(uint16_t pc, bool interrupt) {
     if (debugger.trace.empty() && !debugger.traceFile) return;
     DebugTraceEntry& entry = debugger.traceEntry;
-    entry.pc = regs.pc;
+    entry.pc = pc;
     for (int i = 0; i < 4; ++i)
-        entry.bytes[i] = static_cast<uint8_t>(BusPeek(regs.pc + i));
+        entry.bytes[i] = static_cast<uint8_t>(BusPeek(pc + i));
     entry.interrupt = interrupt;
     debugger.traceOpen = true;
 }
 
 // ---- What the last instruction did ----
 
-bool IsReturn(uint16_t pc) {
+// The opcode of the instruction at pc, past a DD or FD prefix; ed is set to
+// the byte after an ED.
+int Opcode(uint16_t pc, int& ed) {
     int op = BusPeek(pc);
-    if (op == 0xC9 || (op & 0xC7) == 0xC0) return true;
-    return op == 0xED && (BusPeek(pc + 1) & 0xC7) == 0x45;
+    if (op == 0xDD || op == 0xFD) {
+        pc = static_cast<uint16_t>(pc + 1);
+        op = BusPeek(pc);
+    }
+    ed = op == 0xED ? BusPeek((pc + 1) & 0xFFFF) : -1;
+    return op;
 }
 
-// CALL, CALL cc, RST and the repeating block instructions: a step over them
-// runs until the instruction after.
+bool IsCall(int op) {
+    return op == 0xCD || (op & 0xC7) == 0xC4 || (op & 0xC7) == 0xC7;
+}
+
+bool IsReturn(int op, int ed) {
+    return op == 0xC9 || (op & 0xC7) == 0xC0 || (op == 0xED && (ed & 0xC7) == 0x45);
+}
+
+// CALL, CALL cc, RST and the repeating block instructions: the length a step
+// over them runs past, or 0.
 int StepOverLength(uint16_t pc) {
-    int op = BusPeek(pc);
-    if (op == 0xCD || (op & 0xC7) == 0xC4) return 3;
-    if ((op & 0xC7) == 0xC7) return 1;
-    int next = BusPeek(pc + 1);
-    if (op == 0xED && (next & 0xF4) == 0xB0) return 2;
+    int ed;
+    int op = Opcode(pc, ed);
+    if (IsCall(op) || (op == 0xED && (ed & 0xF4) == 0xB0)) return DebugInstructionLength(pc);
     return 0;
 }
 
-// The watch hits of the instruction just run: true when one stops it.
-bool JudgeWatchHits(const Z80Regs& regs) {
-    static const char* const kWhat[] = {"memory write", "memory read", "port write", "port read"};
-    bool stop = false;
-    for (int i = 0; i < debugger.hitCount && !stop; ++i) {
-        const DebugWatchHit& hit = debugger.hits[i];
-        DebugPoint* point = FindPoint(hit.point);
-        if (!point || !point->enabled) continue;
-        ++point->hits;
-        if (!ConditionHolds(*point, regs, hit.value)) continue;
-        char text[96];
-        snprintf(text, sizeof text, "watchpoint %d: %s %04X value %02X", point->id, kWhat[hit.kind],
-                 hit.address, hit.value);
-        Stop(text);
-        stop = true;
+// Keeps the call stack after the instruction that began at lastPc with
+// lastSp: a taken call or an accepted interrupt pushes a frame, a taken
+// return pops one, and frames the stack pointer has risen above are gone.
+// Also keeps the low-water mark. Returns whether a taken return left the
+// frame a step out began in: the innermost frame kept when it began, while
+// that is still there; or else a slot at or above the stack pointer the step
+// began with that holds no frame pushed since.
+bool TrackFrames(const Z80Regs& regs, bool accepted) {
+    std::vector<DebugFrame>& frames = debugger.frames;
+    uint16_t before = debugger.lastSp;
+    bool pushed = regs.sp == static_cast<uint16_t>(before - 2);
+    bool left = false;
+    if (accepted) {
+        if (pushed) frames.push_back({regs.sp, Word(regs.sp), debugger.lastPc, regs.pc, true});
+    } else {
+        int ed;
+        int op = Opcode(debugger.lastPc, ed);
+        uint16_t next =
+            static_cast<uint16_t>(debugger.lastPc + DebugInstructionLength(debugger.lastPc));
+        if (IsCall(op) && pushed && Word(regs.sp) == next) {
+            frames.push_back({regs.sp, next, debugger.lastPc, regs.pc, false});
+        } else if (IsReturn(op, ed) && regs.sp == static_cast<uint16_t>(before + 2) &&
+                   regs.pc == Word(before)) {
+            int frame = -1;
+            for (size_t i = frames.size(); i-- > 0 && frame < 0;)
+                if (frames[i].sp == before) frame = static_cast<int>(i);
+            int outer = static_cast<int>(debugger.outerFrames);
+            if (debugger.outerKnown)
+                left = frame == outer - 1;
+            else
+                left = frame >= 0 ? frame < outer : AtOrAbove(before, debugger.stackAt);
+        }
     }
-    debugger.hitCount = 0;
-    return stop;
+    while (!frames.empty() && !AtOrAbove(frames.back().sp, regs.sp))
+        frames.pop_back();
+    if (frames.size() < debugger.outerFrames) {
+        debugger.outerFrames = frames.size();
+        debugger.outerKnown = false;
+    }
+    uint16_t depth = static_cast<uint16_t>(debugger.spAtResume - regs.sp);
+    if (depth < 0x8000 && depth > static_cast<uint16_t>(debugger.spAtResume - debugger.deepest))
+        debugger.deepest = regs.sp;
+    return left;
+}
+
+void MarkCovered(uint16_t pc) {
+    if (debugger.covered[pc >> 3] & (1 << (pc & 7))) return;
+    int length = DebugInstructionLength(pc);
+    for (int i = 0; i < length; ++i) {
+        uint16_t at = static_cast<uint16_t>(pc + i);
+        debugger.covered[at >> 3] |= static_cast<uint8_t>(1 << (at & 7));
+    }
+}
+
+// The watched accesses of the instruction just run: every point they fall
+// in counts a hit; true when one stops the machine.
+bool JudgeAccesses(const Z80Regs& regs) {
+    static const char* const kWhat[] = {"memory write", "memory read", "port write", "port read"};
+    DebugAccess accesses[kDebugAccessesPerInstruction];
+    int count = debugger.accessCount;
+    std::copy(debugger.accesses, debugger.accesses + count, accesses);
+    debugger.accessCount = 0;
+    bool stopped = false;
+    for (int a = 0; a < count; ++a) {
+        const DebugAccess& access = accesses[a];
+        // A point's commands may add or delete points: look them up by index.
+        for (size_t i = 0; i < debugger.points.size(); ++i) {
+            DebugPoint& point = debugger.points[i];
+            if (!point.enabled || !(point.kinds & kKindBits[access.kind]) ||
+                access.address < point.first || access.address > point.last)
+                continue;
+            ++point.hits;
+            if (stopped || !DebugConditionHolds(point.parsed, {regs, point.hits, access.value}))
+                continue;
+            char text[96];
+            snprintf(text, sizeof text, "watchpoint %X: %s %04X value %02X", point.id,
+                     kWhat[access.kind], access.address, access.value);
+            stopped = Stop(text, point.commands);
+        }
+    }
+    return stopped;
 }
 
 bool BreakpointHit(const Z80Regs& regs) {
@@ -363,10 +301,33 @@ bool BreakpointHit(const Z80Regs& regs) {
             regs.pc > point.last)
             continue;
         ++point.hits;
-        if (!ConditionHolds(point, regs, 0)) continue;
-        Stop("breakpoint " + std::to_string(point.id));
-        return true;
+        if (!DebugConditionHolds(point.parsed, {regs, point.hits, 0})) continue;
+        char reason[32];
+        snprintf(reason, sizeof reason, "breakpoint %X", point.id);
+        std::string commands = point.commands;
+        if (point.once) DebugDeletePoint(point.id);
+        if (Stop(reason, commands)) return true;
+        // The commands let it run on: this instruction runs next.
+        debugger.firstCheck = false;
+        return false;
     }
+    return false;
+}
+
+// Sets up one step over from regs: to the instruction after a call, a
+// repeating block instruction or RST, or else a single step.
+void BeginStepOver(const Z80Regs& regs) {
+    int length = regs.halted ? 0 : StepOverLength(regs.pc);
+    debugger.target = static_cast<uint16_t>(regs.pc + length);
+    debugger.stackAt = regs.sp;
+    debugger.mode = length ? DebugMode::StepOver : DebugMode::Step;
+}
+
+// One step of s N or n N done: true when it was the last.
+bool StepDone(const Z80Regs& regs) {
+    if (debugger.stepsLeft <= 1) return true;
+    --debugger.stepsLeft;
+    if (debugger.stepsOver) BeginStepOver(regs);
     return false;
 }
 
@@ -378,9 +339,10 @@ bool DebugCheck(void) {
     Z80Regs regs;
     // The common case, breakpoints alone: only the address is looked at,
     // and the whole register set only where a breakpoint is.
-    if (debugger.breakpointsOnly && !Get(debugger.breakNow) && debugger.hitCount == 0) {
+    if (debugger.breakpointsOnly && !Get(debugger.breakNow) && debugger.accessCount == 0) {
         bool ran = !debugger.firstCheck;
         debugger.firstCheck = false;
+        debugger.sawStart = false;
         uint16_t pc = Z80GetPC();
         if (!ran || !(debugger.execMap[pc >> 3] & (1 << (pc & 7)))) return false;
         Z80GetRegs(&regs);
@@ -394,89 +356,97 @@ bool DebugCheck(void) {
     bool ran = !debugger.firstCheck; // an instruction ran since the last check
     debugger.firstCheck = false;
     bool accepted = ran && debugger.accepting;
-    uint16_t lastPc = debugger.lastPc;
-    TraceClose(regs);
+    debugger.accepting = false;
+    bool leftFrame = false;
+    if (ran && debugger.sawStart) {
+        TraceClose(regs);
+        leftFrame = TrackFrames(regs, accepted);
+        if (debugger.coverage && !accepted) MarkCovered(debugger.lastPc);
+    }
+    // Between a prefix and its instruction: nothing stops here, and the
+    // instruction to come starts at the prefix.
+    if (regs.prefix) {
+        debugger.sawStart = true;
+        debugger.lastPc = static_cast<uint16_t>(regs.pc - 1);
+        debugger.lastSp = regs.sp;
+        TraceOpen(debugger.lastPc, false);
+        return false;
+    }
     bool halting = regs.halted && !debugger.wasHalted;
     debugger.wasHalted = regs.halted;
 
-    if (debugger.hitCount > 0 && JudgeWatchHits(regs)) return true;
-    if (Get(debugger.breakNow)) {
-        Stop("break");
-        return true;
+    if (debugger.accessCount > 0) {
+        if (JudgeAccesses(regs)) return true;
+        // Armed for what is set now: a hit judged leaves no cost behind.
+        ArmForNow(Needed());
     }
-    if (accepted && debugger.breakOnInterrupt) {
-        Stop("interrupt accepted");
-        return true;
-    }
-    if (ran && halting && debugger.breakOnHalt) {
-        Stop("HALT");
-        return true;
-    }
-    bool midInstruction = regs.prefix != 0;
-    if (ran && !midInstruction) {
+    if (Get(debugger.breakNow) && Stop("break")) return true;
+    if (accepted && debugger.breakOnInterrupt && Stop("interrupt accepted")) return true;
+    if (ran && halting && debugger.breakOnHalt && Stop("HALT")) return true;
+    if (ran) {
         switch (debugger.mode) {
-        case DebugMode::Step: Stop("step"); return true;
+        case DebugMode::Step:
+            if (StepDone(regs) && Stop("step")) return true;
+            break;
         case DebugMode::StepOver:
-            if (regs.pc == debugger.target && regs.sp >= debugger.stackAt) {
-                Stop("step");
+            if (regs.pc == debugger.target && AtOrAbove(regs.sp, debugger.stackAt) &&
+                StepDone(regs) && Stop("step"))
                 return true;
-            }
             break;
         case DebugMode::StepOut:
-            if (!accepted && IsReturn(lastPc) && regs.sp > debugger.stackAt) {
-                Stop("step out");
-                return true;
-            }
+            if (leftFrame && Stop("step out")) return true;
             break;
         case DebugMode::RunTo:
-            if (regs.pc == debugger.target) {
-                Stop("run to " + Hex4(regs.pc));
-                return true;
-            }
+            if (regs.pc == debugger.target && Stop("run to " + Hex4(regs.pc))) return true;
             break;
         case DebugMode::Run: break;
         }
         if (!regs.halted && BreakpointHit(regs)) return true;
     }
-    debugger.accepting = regs.irqPending && regs.iff1 && !regs.eiDelay && !regs.prefix;
-    TraceOpen(regs, debugger.accepting);
+    debugger.firstCheck = false; // a point's commands may have resumed the machine
+    debugger.accepting = regs.irqPending && regs.iff1 && !regs.eiDelay;
+    debugger.sawStart = true;
     debugger.lastPc = regs.pc;
+    debugger.lastSp = regs.sp;
+    TraceOpen(regs.pc, debugger.accepting);
     return false;
 }
 
 void DebugBusAccess(int address, int data, unsigned kind) {
-    for (const DebugPoint& point : debugger.points) {
-        if (!point.enabled || !(point.kinds & kKindBits[kind]) || address < point.first ||
-            address > point.last)
-            continue;
-        if (debugger.hitCount < kDebugWatchHitsPerInstruction)
-            debugger.hits[debugger.hitCount++] = {point.id, kind, static_cast<uint16_t>(address),
-                                                  static_cast<uint8_t>(data)};
-        Put(debugger.armed, 1);
-    }
+    if (debugger.accessCount < kDebugAccessesPerInstruction)
+        debugger.accesses[debugger.accessCount++] = {kind, static_cast<uint16_t>(address),
+                                                     static_cast<uint8_t>(data)};
+    Put(debugger.armed, 1);
 }
 
 // ---- Points ----
 
 int DebugAddPoint(unsigned kinds, uint16_t first, uint16_t last, const std::string& condition,
-                  std::string& error) {
-    DebugPoint point{debugger.nextId,
-                     kinds,
-                     std::min(first, last),
-                     std::max(first, last),
-                     Trim(condition),
-                     {},
-                     true,
-                     0};
-    if (!ParseCondition(condition, point.terms, error)) return -1;
+                  std::string& error, const std::string& commands, bool once) {
+    DebugPoint point{};
+    point.id = debugger.nextId;
+    point.kinds = kinds;
+    point.first = std::min(first, last);
+    point.last = std::max(first, last);
+    size_t start = condition.find_first_not_of(" \t");
+    point.condition = start == std::string::npos
+                          ? ""
+                          : condition.substr(start, condition.find_last_not_of(" \t") - start + 1);
+    point.commands = commands;
+    point.once = once;
+    point.enabled = true;
+    if (!DebugConditionParse(condition, debugger.symbols, point.parsed, error)) return -1;
+    if (point.parsed.usesValue && (kinds & kDebugExec)) {
+        error = "a breakpoint moves no byte: value is for watchpoints";
+        return -1;
+    }
     debugger.points.push_back(point);
     Rearm();
     return debugger.nextId++;
 }
 
 bool DebugDeletePoint(int id) {
-    auto found = std::find_if(debugger.points.begin(), debugger.points.end(),
-                              [id](const DebugPoint& p) { return p.id == id; });
+    auto found = FindPoint(id);
     if (found == debugger.points.end()) return false;
     debugger.points.erase(found);
     Rearm();
@@ -484,9 +454,9 @@ bool DebugDeletePoint(int id) {
 }
 
 bool DebugEnablePoint(int id, bool enabled) {
-    DebugPoint* point = FindPoint(id);
-    if (!point) return false;
-    point->enabled = enabled;
+    auto found = FindPoint(id);
+    if (found == debugger.points.end()) return false;
+    found->enabled = enabled;
     Rearm();
     return true;
 }
@@ -512,16 +482,19 @@ void DebugContinue(void) {
     Resume(DebugMode::Run);
 }
 
-void DebugStep(void) {
+void DebugStep(uint32_t count) {
+    debugger.stepsLeft = std::max(count, 1u);
+    debugger.stepsOver = false;
     Resume(DebugMode::Step);
 }
 
-void DebugStepOver(void) {
+void DebugStepOver(uint32_t count) {
     Z80Regs regs;
     Z80GetRegs(&regs);
-    int length = regs.halted ? 0 : StepOverLength(regs.pc);
-    debugger.target = static_cast<uint16_t>(regs.pc + length);
-    Resume(length ? DebugMode::StepOver : DebugMode::Step);
+    debugger.stepsLeft = std::max(count, 1u);
+    debugger.stepsOver = true;
+    BeginStepOver(regs);
+    Resume(debugger.mode);
 }
 
 void DebugStepOut(void) {
@@ -537,7 +510,22 @@ uint64_t DebugCyclesSinceStop(void) {
     return debugger.cycles - debugger.cyclesAtResume;
 }
 
-// ---- Trace ----
+bool DebugTakeReport(uint32_t ms, DebugReport& report) {
+    std::unique_lock<std::mutex> lock(debugger.stopLock);
+    if (!debugger.stopSignal.wait_for(lock, std::chrono::milliseconds(ms),
+                                      [] { return !debugger.reports.empty(); }))
+        return false;
+    report = debugger.reports.front();
+    debugger.reports.pop_front();
+    if (!report.stop && debugger.reportsDropped) {
+        report.text = "(" + std::to_string(debugger.reportsDropped) + " earlier hits dropped)\n" +
+                      report.text;
+        debugger.reportsDropped = 0;
+    }
+    return true;
+}
+
+// ---- Trace, call stack, coverage ----
 
 void DebugTraceSize(size_t size) {
     debugger.trace.assign(size, DebugTraceEntry{});
@@ -547,11 +535,10 @@ void DebugTraceSize(size_t size) {
     Rearm();
 }
 
-bool DebugTraceFile(const std::string& path) {
+void DebugTraceFile(FILE* file) {
     if (debugger.traceFile) fclose(debugger.traceFile);
-    debugger.traceFile = path.empty() ? nullptr : fopen(path.c_str(), "w");
+    debugger.traceFile = file;
     Rearm();
-    return path.empty() || debugger.traceFile;
 }
 
 std::vector<DebugTraceEntry> DebugTraceLast(size_t n) {
@@ -563,6 +550,35 @@ std::vector<DebugTraceEntry> DebugTraceLast(size_t n) {
     return entries;
 }
 
+void DebugCallStack(bool on) {
+    if (on && !debugger.callStack) debugger.frames.clear();
+    debugger.callStack = on;
+    Rearm();
+}
+
+uint16_t DebugLowWater(void) {
+    return debugger.deepest;
+}
+
+void DebugCoverage(bool on) {
+    if (on && !debugger.coverage) std::memset(debugger.covered, 0, sizeof debugger.covered);
+    debugger.coverage = on;
+    Rearm();
+}
+
+std::vector<std::pair<uint16_t, uint16_t>> DebugCoveredRanges(void) {
+    std::vector<std::pair<uint16_t, uint16_t>> ranges;
+    for (int at = 0; at < 0x10000; ++at) {
+        if (!(debugger.covered[at >> 3] & (1 << (at & 7)))) continue;
+        int end = at;
+        while (end + 1 < 0x10000 && (debugger.covered[(end + 1) >> 3] & (1 << ((end + 1) & 7))))
+            ++end;
+        ranges.push_back({static_cast<uint16_t>(at), static_cast<uint16_t>(end)});
+        at = end;
+    }
+    return ranges;
+}
+
 // ---- Inspection ----
 
 void DebugGetRegs(Z80Regs& regs) {
@@ -571,50 +587,6 @@ void DebugGetRegs(Z80Regs& regs) {
 
 void DebugSetRegs(const Z80Regs& regs) {
     Z80SetRegs(&regs);
-}
-
-int DebugRegisterIndex(const std::string& name) {
-    std::string upper = name;
-    for (char& c : upper)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    for (int i = 0; i < RegCount; ++i)
-        if (upper == kRegisterNames[i]) return i;
-    return -1;
-}
-
-int DebugRegisterValue(const Z80Regs& regs, int index) {
-    Z80Regs copy = regs;
-    if (unsigned short* pair = RegisterPair(copy, index)) {
-        if (IsHighHalf(index)) return *pair >> 8;
-        if (IsLowHalf(index)) return *pair & 0xFF;
-        return *pair;
-    }
-    switch (index) {
-    case RegI: return regs.i;
-    case RegR: return regs.r;
-    case RegIM: return regs.im;
-    case RegIFF1: return regs.iff1;
-    default: return regs.iff2;
-    }
-}
-
-void DebugSetRegisterValue(Z80Regs& regs, int index, int value) {
-    if (unsigned short* pair = RegisterPair(regs, index)) {
-        if (IsHighHalf(index))
-            *pair = static_cast<unsigned short>((*pair & 0x00FF) | (value & 0xFF) << 8);
-        else if (IsLowHalf(index))
-            *pair = static_cast<unsigned short>((*pair & 0xFF00) | (value & 0xFF));
-        else
-            *pair = static_cast<unsigned short>(value);
-        return;
-    }
-    switch (index) {
-    case RegI: regs.i = static_cast<unsigned char>(value); break;
-    case RegR: regs.r = static_cast<unsigned char>(value); break;
-    case RegIM: regs.im = static_cast<unsigned char>(value > 2 ? 2 : value); break;
-    case RegIFF1: regs.iff1 = value != 0; break;
-    default: regs.iff2 = value != 0; break;
-    }
 }
 
 uint8_t DebugReadMemory(uint16_t address) {
@@ -637,16 +609,36 @@ void DebugWritePort(uint16_t port, uint8_t value) {
     BusDecode(port, value, PortWrite);
 }
 
+int DebugInstructionLength(uint16_t address) {
+    uint8_t bytes[kDisasmLongest + 1];
+    for (int i = 0; i <= kDisasmLongest; ++i)
+        bytes[i] = DebugReadMemory(static_cast<uint16_t>(address + i));
+    int length = Disassemble(address, bytes, nullptr).length;
+    bool prefix = bytes[0] == 0xDD || bytes[0] == 0xFD;
+    if (length == 1 && prefix && bytes[1] != 0xDD && bytes[1] != 0xFD)
+        length += Disassemble(static_cast<uint16_t>(address + 1), bytes + 1, nullptr).length;
+    return length;
+}
+
 void DebugReset(void) {
     if (RunControlPaused()) RunControlSetPaused(false);
     debugger.points.clear();
+    debugger.nextId = 1;
     debugger.breakOnInterrupt = debugger.breakOnHalt = false;
     debugger.stopped = false;
     debugger.mode = DebugMode::Run;
     debugger.firstCheck = true;
-    debugger.accepting = debugger.wasHalted = false;
-    debugger.hitCount = 0;
+    debugger.accepting = debugger.wasHalted = debugger.sawStart = false;
+    debugger.accessCount = 0;
     debugger.breakNow.store(0);
-    DebugTraceFile("");
+    {
+        std::lock_guard<std::mutex> lock(debugger.stopLock);
+        debugger.reports.clear();
+        debugger.reportsDropped = 0;
+    }
+    debugger.callStack = false;
+    debugger.frames.clear();
+    debugger.coverage = false;
+    DebugTraceFile(nullptr);
     DebugTraceSize(0);
 }

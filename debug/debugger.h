@@ -1,22 +1,28 @@
-// The debugger's engine: breakpoints, watchpoints, stepping, the trace and
-// the stop it leaves the machine in.
+// The debugger's engine: breakpoints, watchpoints, stepping, the trace, the
+// call stack, code coverage and the stop it leaves the machine in.
 //
 // It costs nothing while nothing is set: CpuRunSlice tests `armed` once
 // between instructions and BusAccess tests `watching` once per access; the
 // rest runs only when one of them is set. Everything here but DebugBreakNow
 // runs on the processor's thread (CpuThread, or a test driving slices), or
 // while no slice runs.
+//
+// The machine stops only between whole instructions: a DD or FD prefix
+// followed by another leaves the processor with the second one fetched and
+// its instruction still to come, and nothing stops there.
 #pragma once
 
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <cstdio>
+#include <deque>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "bus/bus.h"
+#include "debug/expression.h"
 #include "debug/symbols.h"
 #include "z80/z80.h"
 
@@ -29,24 +35,14 @@ enum DebugKind : unsigned {
     kDebugPortWrite = 16,
 };
 
-// One comparison of a condition: left op right, each a register, a number,
-// a byte in memory ((HL), (8000H)), the point's hit count or the byte the
-// watched access moved.
-struct DebugOperand {
-    enum Kind { Number, Register, Memory, MemoryAtRegister, Hits, Value } kind;
-    int which; // the number, the address, or the register's index
-};
-struct DebugTerm {
-    DebugOperand left, right;
-    int op; // index into the comparison operators
-};
-
 struct DebugPoint {
     int id;
     unsigned kinds;
     uint16_t first, last; // inclusive; ports compare their low 8 bits
     std::string condition;
-    std::vector<DebugTerm> terms; // all must hold
+    DebugCondition parsed;
+    std::string commands; // run on a hit, separated by ';' (empty: none)
+    bool once;            // deleted by its first hit that stops
     bool enabled;
     uint32_t hits;
 };
@@ -58,16 +54,41 @@ struct DebugTraceEntry {
     Z80Regs after;
 };
 
+// A return address the debugger saw pushed by CALL, RST or an accepted
+// interrupt, and not yet popped.
+struct DebugFrame {
+    uint16_t sp;     // where the return address lies
+    uint16_t ret;    // the return address
+    uint16_t site;   // the CALL or RST, or the instruction the interrupt came before
+    uint16_t target; // the routine entered
+    bool interrupt;
+};
+
 enum class DebugMode { Run, Step, StepOver, StepOut, RunTo };
 
-// An access a watchpoint took, judged after its instruction ends.
-struct DebugWatchHit {
-    int point;
-    unsigned kind;
+// An access to a watched address, judged after its instruction ends. One
+// instruction makes at most six accesses (DD CB d op on (IX+d): four fetches,
+// a read and a write; EX (SP),IX: two fetches, two reads and two writes).
+struct DebugAccess {
+    unsigned kind; // AccessKind
     uint16_t address;
     uint8_t value;
 };
-constexpr int kDebugWatchHitsPerInstruction = 8;
+constexpr int kDebugAccessesPerInstruction = 16;
+
+// What DebuggerWaitStop hands on, in the order it happened: a stop, or the
+// output of a point's commands that let the machine run on.
+struct DebugReport {
+    bool stop;
+    std::string text; // a stop: what its point's commands printed
+};
+// Hit reports waiting beyond this many drop the oldest.
+constexpr size_t kDebugReportsKept = 1000;
+
+// Runs a point's commands (text separated by ';') on a hit, on the
+// processor thread; returns what they printed. Set by the command language
+// when it gives a point commands.
+using DebugCommandRunner = std::string (*)(const std::string& commands);
 
 struct DebugState {
     std::atomic<uint8_t> armed;    // DebugCheck runs between instructions
@@ -81,33 +102,54 @@ struct DebugState {
     uint8_t watchMap[4][0x10000 / 8];
     bool breakOnInterrupt = false, breakOnHalt = false;
     bool breakpointsOnly = false; // running, and nothing but breakpoints set
+    DebugCommandRunner runCommands = nullptr;
 
     bool stopped = false;
     std::string stopReason;
     uint64_t resumes = 0; // times the machine was let run on
-    // Stops so far and stops a host has been told of, under stopLock; the
-    // processor thread signals each stop.
+    // Reports not yet handed on, under stopLock; the processor thread
+    // signals each.
     std::mutex stopLock;
     std::condition_variable stopSignal;
-    uint64_t stopCount = 0, stopsReported = 0;
+    std::deque<DebugReport> reports;
+    uint64_t reportsDropped = 0;
     DebugMode mode = DebugMode::Run;
-    uint16_t target = 0;    // StepOver, RunTo: the address to stop at
-    uint16_t stackAt = 0;   // StepOver, StepOut: SP when the step began
-    bool firstCheck = true; // no instruction run since the machine resumed
-    bool accepting = false; // the coming Z80Run takes an interrupt
+    uint32_t stepsLeft = 0;  // Step, StepOver: steps still to take
+    bool stepsOver = false;  // and each of them a step over
+    uint16_t target = 0;     // StepOver, RunTo: the address to stop at
+    uint16_t stackAt = 0;    // StepOver, StepOut: SP when the step began
+    size_t outerFrames = 0;  // frames kept when the machine resumed, and still there
+    bool outerKnown = false; // the innermost of them is still there
+    bool firstCheck = true;  // no instruction run since the machine resumed
+    bool accepting = false;  // the coming Z80Run takes an interrupt
     bool wasHalted = false;
-    DebugWatchHit hits[kDebugWatchHitsPerInstruction];
-    int hitCount = 0;
+    // The last full check saw where the coming instruction starts and the
+    // stack before it (a check on breakpoints alone does not).
+    bool sawStart = false;
+    uint16_t lastPc = 0; // where the instruction just run began
+    uint16_t lastSp = 0; // SP before it
+    DebugAccess accesses[kDebugAccessesPerInstruction];
+    int accessCount = 0;
 
     uint64_t cycles = 0;         // every cycle run
     uint64_t cyclesAtResume = 0; // the count when the machine last resumed
-    uint16_t lastPc = 0;         // where the instruction just run began
 
     std::vector<DebugTraceEntry> trace; // a ring; empty: no trace
     size_t traceNext = 0, traceFilled = 0;
     DebugTraceEntry traceEntry; // the instruction running now
     bool traceOpen = false;     // traceEntry awaits its registers
     FILE* traceFile = nullptr;
+
+    // The call stack: kept across resumes while callStack is on, otherwise
+    // only while stepping (from the resume on). The low-water mark is the
+    // deepest SP below spAtResume since the resume.
+    bool callStack = false;
+    std::vector<DebugFrame> frames;
+    uint16_t spAtResume = 0;
+    uint16_t deepest = 0;
+
+    bool coverage = false;
+    uint8_t covered[0x10000 / 8]; // addresses of instructions run
 
     Symbols symbols;
 };
@@ -130,46 +172,57 @@ inline void DebugSliceDone(int32_t cycles) {
 }
 
 // Points. DebugAddPoint returns the new id, or -1 with error when the
-// condition does not parse.
+// condition does not parse (or names value on a breakpoint, which moves no
+// byte). commands run on each hit whose condition holds.
 int DebugAddPoint(unsigned kinds, uint16_t first, uint16_t last, const std::string& condition,
-                  std::string& error);
+                  std::string& error, const std::string& commands = "", bool once = false);
 bool DebugDeletePoint(int id);
 bool DebugEnablePoint(int id, bool enabled);
 void DebugBreakOnInterrupt(bool on);
 void DebugBreakOnHalt(bool on);
 
 // Control. DebugBreakNow may be called from any thread; the machine stops
-// before its next instruction. The others resume a stopped machine.
+// before its next instruction. The others resume a stopped machine; a
+// count of 0 is taken as 1.
 void DebugBreakNow(void);
 void DebugContinue(void);
-void DebugStep(void);
-void DebugStepOver(void);
+void DebugStep(uint32_t count = 1);
+void DebugStepOver(uint32_t count = 1);
 void DebugStepOut(void);
 void DebugRunTo(uint16_t address);
 uint64_t DebugCyclesSinceStop(void);
+// Takes the oldest report not yet handed on, waiting up to ms; false when
+// none came.
+bool DebugTakeReport(uint32_t ms, DebugReport& report);
 
 // The trace: a ring of the last size instructions (0 turns it off), and a
-// file every instruction is also written to (empty name: none). False when
-// the file cannot be opened.
+// file every instruction is also written to (the debugger closes it; null:
+// none).
 void DebugTraceSize(size_t size);
-bool DebugTraceFile(const std::string& path);
+void DebugTraceFile(FILE* file);
 // The last n entries, oldest first.
 std::vector<DebugTraceEntry> DebugTraceLast(size_t n);
+
+// The call stack (on: kept from now on, an empty one to start with) and its
+// low-water mark since the last resume.
+void DebugCallStack(bool on);
+uint16_t DebugLowWater(void);
+// Code coverage: on starts marking afresh; the marked addresses as ranges.
+void DebugCoverage(bool on);
+std::vector<std::pair<uint16_t, uint16_t>> DebugCoveredRanges(void);
 
 // Inspection and change.
 void DebugGetRegs(Z80Regs& regs);
 void DebugSetRegs(const Z80Regs& regs);
-// Register names a condition or a command takes (A, HL, IX, SP, AF', IXH,
-// I, R, IM, IFF1...); -1 for an unknown name.
-int DebugRegisterIndex(const std::string& name);
-int DebugRegisterValue(const Z80Regs& regs, int index);
-void DebugSetRegisterValue(Z80Regs& regs, int index, int value);
 uint8_t DebugReadMemory(uint16_t address); // as the processor reads it
 uint8_t DebugReadRam(uint16_t address);    // the RAM, also under the ROM
 void DebugWriteMemory(uint16_t address, uint8_t value);
 uint8_t DebugReadPort(uint16_t port); // a real read: the device sees it
 void DebugWritePort(uint16_t port, uint8_t value);
+// The length of the instruction at address, a prefix that changes nothing
+// taken with the instruction after it, as the processor runs them.
+int DebugInstructionLength(uint16_t address);
 
-// Forgets every point, stop, step and trace (the symbols stay); a paused
-// machine runs on.
+// Forgets every point, stop, step, report, trace, call stack and coverage
+// mark (the symbols stay); a paused machine runs on.
 void DebugReset(void);

@@ -47,9 +47,9 @@ struct Decoder {
         int low = Byte();
         return low | Byte() << 8;
     }
-    std::string Address(int value, bool code = false) {
+    std::string Address(int value) {
         const std::string* name =
-            symbols ? SymbolsName(*symbols, static_cast<uint16_t>(value), code) : nullptr;
+            symbols ? SymbolsName(*symbols, static_cast<uint16_t>(value)) : nullptr;
         return name ? *name : Hex16(value);
     }
     std::string Indexed() {
@@ -108,9 +108,9 @@ std::string Main(Decoder& d, int op) {
             if (y == 1) return "EX AF,AF'";
             {
                 int target = (d.address + 2 + static_cast<int8_t>(d.Byte())) & 0xFFFF;
-                if (y == 2) return "DJNZ " + d.Address(target, true);
-                if (y == 3) return "JR " + d.Address(target, true);
-                return std::string("JR ") + kCond[y - 4] + "," + d.Address(target, true);
+                if (y == 2) return "DJNZ " + d.Address(target);
+                if (y == 3) return "JR " + d.Address(target);
+                return std::string("JR ") + kCond[y - 4] + "," + d.Address(target);
             }
         case 1:
             if (q == 0) {
@@ -151,10 +151,10 @@ std::string Main(Decoder& d, int op) {
         if (p == 1) return "EXX";
         if (p == 2) return "JP (" + d.HL() + ")";
         return "LD SP," + d.HL();
-    case 2: return std::string("JP ") + kCond[y] + "," + d.Address(d.Word(), true);
+    case 2: return std::string("JP ") + kCond[y] + "," + d.Address(d.Word());
     case 3:
         switch (y) {
-        case 0: return "JP " + d.Address(d.Word(), true);
+        case 0: return "JP " + d.Address(d.Word());
         case 2: {
             int port = d.Byte();
             return "OUT (" + Hex8(port) + "),A" + PortComment(port, true);
@@ -168,10 +168,10 @@ std::string Main(Decoder& d, int op) {
         case 6: return "DI";
         default: return "EI";
         }
-    case 4: return std::string("CALL ") + kCond[y] + "," + d.Address(d.Word(), true);
+    case 4: return std::string("CALL ") + kCond[y] + "," + d.Address(d.Word());
     case 5:
         if (q == 0) return "PUSH " + d.Pair2(p);
-        return "CALL " + d.Address(d.Word(), true);
+        return "CALL " + d.Address(d.Word());
     case 6: return kAlu[y] + Hex8(d.Byte());
     default: return "RST " + Hex8(y * 8);
     }

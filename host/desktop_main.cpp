@@ -127,10 +127,12 @@ static void DesktopConsole(EmuLibrary* emu) {
         std::string text = HostDebugCommand(*emu, line);
         fputs(text.c_str(), stdout);
         if (!HostDebugResumes(line) || text.rfind("error:", 0) == 0) continue;
-        std::string stop;
-        while (stop.empty())
-            stop = HostDebugWaitStop(*emu, 1000);
-        fputs(stop.c_str(), stdout);
+        // A point's hits may come before the stop.
+        for (std::string report; !HostDebugIsStop(report);) {
+            report = HostDebugWaitStop(*emu, 1000);
+            fputs(report.c_str(), stdout);
+            fflush(stdout);
+        }
     }
 }
 
@@ -592,7 +594,7 @@ static int DesktopRun(int argc, char** argv) {
     desktop.debug = options.debug;
     if (desktop.debug && !desktop.emu.debugger)
         return DesktopFail("the emulator library has no debugger");
-    if (desktop.debug) HostDebugStart(desktop.emu);
+    if (desktop.debug) HostDebugStart(desktop.emu, options);
 
     desktop.window = SDL_CreateWindow("z80home", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
                                       kDesktopWidth, kDesktopHeight, SDL_WINDOW_RESIZABLE);

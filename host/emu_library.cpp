@@ -53,6 +53,7 @@ bool EmuLoad(const std::string& path, EmuLibrary& emu, std::string& error) {
     emu.plus = missing.empty();
     missing.clear();
     EmuResolve(module, "DebuggerBreak", emu.DebuggerBreak, missing);
+    EmuResolve(module, "DebuggerFolder", emu.DebuggerFolder, missing);
     EmuResolve(module, "DebuggerCommand", emu.DebuggerCommand, missing);
     EmuResolve(module, "DebuggerWaitStop", emu.DebuggerWaitStop, missing);
     emu.debugger = missing.empty();

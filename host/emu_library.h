@@ -40,9 +40,10 @@ struct EmuLibrary {
     decltype(&::GetStateMessage) GetStateMessage;
     decltype(&::GetTapeWriteFailures) GetTapeWriteFailures;
 
-    // The debugger: set only when the library has all three.
+    // The debugger: set only when the library has all four.
     bool debugger;
     decltype(&::DebuggerBreak) DebuggerBreak;
+    decltype(&::DebuggerFolder) DebuggerFolder;
     decltype(&::DebuggerCommand) DebuggerCommand;
     decltype(&::DebuggerWaitStop) DebuggerWaitStop;
 };

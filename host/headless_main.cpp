@@ -264,7 +264,7 @@ static int HeadlessRun(int argc, char** argv) {
                             "could be loaded");
     if (options.Debugging() && !emu.debugger)
         return HeadlessFail("the emulator library has no debugger");
-    if (options.Debugging()) HostDebugStart(emu);
+    if (options.Debugging()) HostDebugStart(emu, options);
 
     run.window = ShimCreateWindow(kHeadlessWidth, kHeadlessHeight);
     if (!run.window) return HeadlessFail("cannot create the window");

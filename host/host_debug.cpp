@@ -1,6 +1,7 @@
 #include "host/host_debug.h"
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -11,29 +12,41 @@ constexpr int kHostDebugOutput = 1 << 20;
 // How often a wait for a stop looks whether the host asks to stop.
 constexpr uint32_t kHostDebugWaitPieceMs = 50;
 
-void HostDebugStart(EmuLibrary& emu) {
+void HostDebugStart(EmuLibrary& emu, const HostOptions& options) {
+    // The ROM's symbols are named by their full path: relative names start
+    // from the folder the host was started in.
     std::error_code failed;
-    if (std::filesystem::is_regular_file("n80basic.sym", failed))
-        HostDebugCommand(emu, "sym n80basic.sym");
+    for (const char* name : {"n80basic.lst", "n80basic.sym"}) {
+        std::filesystem::path symbols = std::filesystem::current_path(failed) / name;
+        if (std::filesystem::is_regular_file(symbols, failed)) {
+            HostDebugCommand(emu, "sym " + symbols.string());
+            break;
+        }
+    }
+    emu.DebuggerFolder(options.startFolder.c_str());
     emu.DebuggerBreak();
 }
 
 std::string HostDebugCommand(EmuLibrary& emu, const std::string& line) {
     std::vector<char> out(kHostDebugOutput);
     int length = emu.DebuggerCommand(line.c_str(), out.data(), kHostDebugOutput);
-    return std::string(out.data(), static_cast<size_t>(std::min(length, kHostDebugOutput - 1)));
+    return std::string(out.data(), static_cast<size_t>(std::max(length, 0)));
 }
 
 std::string HostDebugWaitStop(EmuLibrary& emu, uint32_t ms, HostDebugStopAsked stopAsked) {
-    char out[1024];
+    std::vector<char> out(kHostDebugOutput);
     // In pieces, so that a stop asked for is seen soon.
     for (;;) {
         uint32_t piece = stopAsked ? std::min(ms, kHostDebugWaitPieceMs) : ms;
-        int length = emu.DebuggerWaitStop(piece, out, sizeof out);
-        if (length > 0) return std::string(out);
+        int length = emu.DebuggerWaitStop(piece, out.data(), kHostDebugOutput);
+        if (length > 0) return std::string(out.data(), static_cast<size_t>(length));
         ms -= piece;
         if (ms == 0 || stopAsked()) return "";
     }
+}
+
+bool HostDebugIsStop(const std::string& report) {
+    return report.rfind("stopped:", 0) == 0;
 }
 
 bool HostDebugResumes(const std::string& line) {
@@ -54,12 +67,25 @@ void HostDebugScriptLine(EmuLibrary& emu, const std::string& line, uint32_t wait
     fputs(text.c_str(), out);
     if (HostDebugResumes(line) && !HostDebugError(text)) {
         fflush(out); // the line shows while the machine runs
-        std::string stop = HostDebugWaitStop(emu, waitMs, stopAsked);
-        if (stop.empty()) {
+        // Hit reports may come all the while: the break falls due waitMs
+        // after the command, whatever came before, or once a stop is asked.
+        using Clock = std::chrono::steady_clock;
+        Clock::time_point due = Clock::now() + std::chrono::milliseconds(waitMs);
+        for (bool broke = false;;) {
+            int64_t left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(due - Clock::now()).count();
+            std::string report =
+                HostDebugWaitStop(emu, static_cast<uint32_t>(std::max<int64_t>(left, 0)),
+                                  broke ? nullptr : stopAsked);
+            fputs(report.c_str(), out);
+            if (HostDebugIsStop(report)) break;
+            bool asked = !broke && stopAsked && stopAsked();
+            if (Clock::now() < due && !asked) continue;
+            if (broke) break;
             emu.DebuggerBreak();
-            stop = HostDebugWaitStop(emu, waitMs);
+            broke = true;
+            due = Clock::now() + std::chrono::milliseconds(waitMs);
         }
-        fputs(stop.c_str(), out);
     }
     fflush(out);
 }

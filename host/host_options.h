@@ -57,6 +57,7 @@ struct HostOptions {
                !saveState.empty() || HasCondition();
     }
     bool HasCondition() const { return !untilText.empty() || untilCycles; }
+    std::string startFolder; // set by HostStart: the folder the host was started in
     std::string debugScript; // debugger commands to run, one a line
     std::string breakAt;     // the address to run to, then stop
     bool Debugging() const { return !debugScript.empty() || !breakAt.empty(); }

@@ -121,6 +121,7 @@ bool HostStart(const char* argv0, HostOptions& options, EmuLibrary& emu, std::st
     }
     std::string romDir;
     if (!HostFindRomDir(options.romDir, folder, romDir, error)) return false;
+    options.startFolder = fs::current_path(failed).string();
     if (!options.tape.empty()) options.tape = HostAbsolute(options.tape);
     for (std::string* name : {&options.screenshot, &options.screenText, &options.paste,
                               &options.loadState, &options.saveState, &options.debugScript})

@@ -24,8 +24,8 @@ std::string HostInputFileProblem(const std::string& path);
 // Loads the emulator from the program's folder into emu (the plus library,
 // or the plain one when that is missing or does not load), turns the names
 // of the tape, the outputs and the debugger script into absolute ones (they
-// are relative to the folder the host was started in), makes the ROM folder
-// the working folder and gives the emulator the tape, green and character
+// are relative to the folder the host was started in, which it keeps in
+// options.startFolder), makes the ROM folder the working folder and gives the emulator the tape, green and character
 // generator options. False with error when the library, an export, the ROM
 // folder or a ROM image is missing, when the tape's name is too long, or
 // when a file to read (the state to load, the paste, the debugger script)

@@ -554,7 +554,7 @@ static int WinScriptedRun(HWND window, const HostOptions& options) {
         WinReport("z80home: the emulator library has no debugger", true);
         return 1;
     }
-    if (options.Debugging()) HostDebugStart(emu);
+    if (options.Debugging()) HostDebugStart(emu, options);
     if (!WinStart(window, options)) return 1;
     if (options.Debugging()) {
         int status = WinDebugSession(options);

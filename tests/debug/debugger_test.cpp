@@ -5,12 +5,14 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <random>
 
 #include "bus/bus.h"
 #include "core/machine.h"
 #include "core/z80home.h"
 #include "debug/commands.h"
 #include "debug/debugger.h"
+#include "debug/disasm.h"
 #include "state/machine_state.h"
 #include "z80/z80.h"
 
@@ -178,11 +180,11 @@ TEST_F(Debugger, StepOverRunsCallsAndBlockInstructionsStepOutRunsToTheReturn) {
         uint16_t pc;
         uint64_t cycles;
     } steps[] = {
-        {DebugStepOver, 0x8003, 17 + 11 + 7 + 10 + 10}, // the whole call
-        {DebugStep, 0x8006, 10},
-        {DebugStep, 0x8009, 10},
-        {DebugStep, 0x800C, 10},
-        {DebugStepOver, 0x800E, 15 * 21 + 16}, // every repeat of LDIR
+        {[] { DebugStepOver(); }, 0x8003, 17 + 11 + 7 + 10 + 10}, // the whole call
+        {[] { DebugStep(); }, 0x8006, 10},
+        {[] { DebugStep(); }, 0x8009, 10},
+        {[] { DebugStep(); }, 0x800C, 10},
+        {[] { DebugStepOver(); }, 0x800E, 15 * 21 + 16}, // every repeat of LDIR
     };
     for (const Step& s : steps) {
         s.action();
@@ -256,12 +258,12 @@ TEST_F(Debugger, ReadsWhatTheProcessorSeesTheRamUnderTheRomAndWritesATraceFile) 
 
     // Every instruction run goes to the file, with the registers it left.
     std::string path = ::testing::TempDir() + "z80home-trace.txt";
-    ASSERT_TRUE(DebugTraceFile(path));
+    DebugTraceFile(fopen(path.c_str(), "w"));
     Load(0x8000, kCountdown);
     Start(0x8000);
     DebugBreakOnHalt(true);
     ASSERT_TRUE(RunToStop());
-    ASSERT_TRUE(DebugTraceFile(""));
+    DebugTraceFile(nullptr);
     std::ifstream file(path);
     std::vector<std::string> lines;
     for (std::string line; std::getline(file, line);)
@@ -271,7 +273,290 @@ TEST_F(Debugger, ReadsWhatTheProcessorSeesTheRamUnderTheRomAndWritesATraceFile) 
     EXPECT_EQ(lines[0].rfind("8000  LD B,05H", 0), 0u) << lines[0];
     EXPECT_NE(lines[0].find("BC=05"), std::string::npos) << lines[0];
     EXPECT_EQ(lines.back().rfind("8006  HALT", 0), 0u) << lines.back();
-    EXPECT_FALSE(DebugTraceFile("/nonexistent/folder/trace.txt"));
+    EXPECT_EQ(DebugExecute("t file /nonexistent/folder/trace.txt").rfind("error:", 0), 0u);
+}
+
+TEST_F(Debugger, StepOutStopsOnlyOnTheReturnThatPopsTheFrameItBeganIn) {
+    // 0038 EI / RETI;  8000 IM 1 / CALL 8010 / HALT;
+    // 8010 PUSH BC / POP BC / EI / NOP / NOP / XOR A / RET NZ / RET
+    for (bool interrupt : {false, true}) {
+        for (bool callStack : {false, true}) {
+            SCOPED_TRACE(std::string(interrupt ? "interrupt" : "no interrupt") +
+                         (callStack ? ", call stack kept" : ""));
+            SetUp();
+            Load(0x0038, {0xFB, 0xED, 0x4D});
+            Load(0x8000, {0xED, 0x56, 0xCD, 0x10, 0x80, 0x76});
+            Load(0x8010, {0xC5, 0xC1, 0xFB, 0x00, 0x00, 0xAF, 0xC0, 0xC9});
+            Start(0x8000);
+            DebugCallStack(callStack);
+            Add(kDebugExec, 0x8011, 0x8011); // after the PUSH: SP below the return address
+            ASSERT_TRUE(RunToStop());
+            ASSERT_EQ(Regs().pc, 0x8011);
+            // The POP lifts SP above where the step began; an interrupt then
+            // pushes its frame where the PUSH was, and its RETI pops it; the
+            // RET NZ is not taken. Only the RET leaves the routine.
+            if (interrupt) Put(machine.pendingInterrupt, kInterruptPending | 0xFF);
+            DebugStepOut();
+            ASSERT_TRUE(RunToStop());
+            EXPECT_EQ(debugger.stopReason, "step out");
+            EXPECT_EQ(Regs().pc, 0x8005);
+            EXPECT_EQ(Regs().sp, 0xF000);
+        }
+    }
+}
+
+// Runs code at 8000 with a bus that records every access; the accesses by
+// kind, address (ports: the low byte) and count.
+struct Access {
+    unsigned kind;
+    int address;
+};
+std::vector<Access> recorded;
+int RecordingBus(int address, int data, unsigned kind) {
+    int result = BusAccess(address, data, kind);
+    recorded.push_back({kind, kind >= PortWrite ? address & 0xFF : address & 0xFFFF});
+    return result;
+}
+
+TEST_F(Debugger, EveryWatchedAccessCountsAHitAndNoneIsLost) {
+    // The case that overran a hit buffer: two read watchpoints take the four
+    // fetches of LD (IX+0),5, and a third watches the byte it writes.
+    Load(0x8000, {0xDD, 0x21, 0x00, 0x90, 0xDD, 0x36, 0x00, 0x05, 0x76});
+    Start(0x8000);
+    DebugBreakOnHalt(true);
+    Add(kDebugMemRead, 0x8004, 0x8007);
+    Add(kDebugMemRead, 0x8004, 0x8007);
+    int write = Add(kDebugMemWrite, 0x9000, 0x9000);
+    DebugEnablePoint(1, true);
+    std::string error;
+    debugger.points[0].parsed = {};
+    ASSERT_TRUE(
+        DebugConditionParse("hits == 0", debugger.symbols, debugger.points[0].parsed, error));
+    ASSERT_TRUE(
+        DebugConditionParse("hits == 0", debugger.symbols, debugger.points[1].parsed, error));
+    ASSERT_TRUE(RunToStop());
+    EXPECT_EQ(debugger.stopReason,
+              "watchpoint " + std::to_string(write) + ": memory write 9000 value 05");
+
+    // Instructions of many accesses each (block moves, stack exchanges,
+    // indexed read-modify-writes, port blocks) under random overlapping
+    // points that never stop: each point's count equals the accesses in
+    // its range.
+    // 8000 LD IX,9000 / LD SP,9080 / LD HL,9010 / LD DE,9020 / LD BC,0004 /
+    // LDIR / EX (SP),HL / EX (SP),IX / RLC (IX+1) / INC (IX+2) / PUSH HL /
+    // POP DE / LD A,(9003) / LD (9004),A / LD BC,0390 / INIR / LD HL,9040 /
+    // LD B,3 / OTIR / RLD / CALL 8040 / HALT;  8040 LD (IX+3),7 / RET
+    const std::initializer_list<uint8_t> busy = {
+        0xDD, 0x21, 0x00, 0x90, 0x31, 0x80, 0x90, 0x21, 0x10, 0x90, 0x11, 0x20, 0x90, 0x01,
+        0x04, 0x00, 0xED, 0xB0, 0xE3, 0xDD, 0xE3, 0xDD, 0xCB, 0x01, 0x06, 0xDD, 0x34, 0x02,
+        0xE5, 0xD1, 0x3A, 0x03, 0x90, 0x32, 0x04, 0x90, 0x01, 0x90, 0x03, 0xED, 0xB2, 0x21,
+        0x40, 0x90, 0x06, 0x03, 0xED, 0xB3, 0xED, 0x6F, 0xCD, 0x40, 0x80, 0x76};
+    const std::initializer_list<uint8_t> routine = {0xDD, 0x36, 0x03, 0x07, 0xC9};
+    SetUp();
+    Load(0x8000, busy);
+    Load(0x8040, routine);
+    Start(0x8000);
+    recorded.clear();
+    setz80memaccess(RecordingBus);
+    for (int slice = 0; slice < 5 && !Regs().halted; ++slice)
+        CpuRunSlice();
+    setz80memaccess(BusAccess);
+    std::vector<Access> accesses = recorded;
+
+    std::mt19937 random(23);
+    const int edges[] = {0x8000, 0x8010, 0x8030, 0x8040, 0x9000, 0x9004, 0x9020, 0x9080, 0x907C};
+    for (int round = 0; round < 100; ++round) {
+        SetUp();
+        Load(0x8000, busy);
+        Load(0x8040, routine);
+        Start(0x8000);
+        DebugBreakOnHalt(true);
+        const unsigned kinds[] = {kDebugMemRead, kDebugMemWrite, kDebugMemRead | kDebugMemWrite,
+                                  kDebugPortRead, kDebugPortWrite};
+        int points = 1 + static_cast<int>(random() % 8);
+        for (int i = 0; i < points; ++i) {
+            unsigned kind = kinds[random() % 5];
+            int first, last;
+            if (kind >= kDebugPortRead) {
+                first = 0x8E + static_cast<int>(random() % 4);
+                last = first + static_cast<int>(random() % 4);
+            } else {
+                first = edges[random() % 9] + static_cast<int>(random() % 8);
+                last = first + static_cast<int>(random() % 64);
+            }
+            Add(kind, static_cast<uint16_t>(first), static_cast<uint16_t>(last), "hits == 0");
+        }
+        ASSERT_TRUE(RunToStop());
+        ASSERT_EQ(debugger.stopReason, "HALT");
+        for (const DebugPoint& p : debugger.points) {
+            uint32_t want = 0;
+            for (const Access& a : accesses) {
+                static const unsigned kBits[] = {kDebugMemWrite, kDebugMemRead, kDebugPortWrite,
+                                                 kDebugPortRead};
+                want += (p.kinds & kBits[a.kind]) && a.address >= p.first && a.address <= p.last;
+            }
+            EXPECT_EQ(p.hits, want) << "round " << round << " point " << p.id << " kinds "
+                                    << p.kinds << " " << std::hex << p.first << "-" << p.last;
+        }
+    }
+}
+
+TEST_F(Debugger, TheMachineStopsOnlyBetweenWholeInstructions) {
+    // 8000 DD DD 21 34 12: the first prefix does nothing, the second makes
+    // LD IX,1234H; then HALT.
+    for (int how = 0; how < 3; ++how) {
+        SCOPED_TRACE(how);
+        SetUp();
+        Load(0x8000, {0xDD, 0xDD, 0x21, 0x34, 0x12, 0x76});
+        Start(0x8000);
+        DebugTraceSize(4);
+        if (how == 0) Add(kDebugMemRead, 0x8000, 0x8000); // the first fetch
+        if (how == 1) {
+            DebugBreakNow();
+            ASSERT_TRUE(RunToStop());
+            DebugStep();
+        }
+        if (how == 2) {
+            ASSERT_GT(CpuRunSliceUpTo(1), 0); // the first prefix
+            ASSERT_EQ(Regs().prefix, 0xDD);
+            DebugBreakNow(); // a break asked for while the second one waits
+        }
+        ASSERT_TRUE(RunToStop());
+        Z80Regs regs = Regs();
+        EXPECT_EQ(regs.pc, 0x8005);
+        EXPECT_EQ(regs.prefix, 0);
+        EXPECT_EQ(regs.ix, 0x1234);
+        std::vector<DebugTraceEntry> trace = DebugTraceLast(1);
+        ASSERT_EQ(trace.size(), 1u);
+        EXPECT_EQ(trace[0].pc, 0x8001);
+        EXPECT_EQ(Disassemble(trace[0].pc, trace[0].bytes, nullptr).text, "LD IX,1234H");
+        EXPECT_NE(DebugStopReport().find("8005  76"), std::string::npos) << DebugStopReport();
+    }
+}
+
+TEST_F(Debugger, SettingPCLeavesHalt) {
+    // 8000 HALT;  8010 LD A,7 / HALT
+    Load(0x8000, {0x76});
+    Load(0x8010, {0x3E, 0x07, 0x76});
+    Start(0x8000);
+    DebugBreakOnHalt(true);
+    ASSERT_TRUE(RunToStop());
+    ASSERT_TRUE(Regs().halted);
+    EXPECT_NE(DebugExecute("r PC 8010").find("halted=0"), std::string::npos);
+    DebugStep();
+    ASSERT_TRUE(RunToStop());
+    EXPECT_EQ(Regs().pc, 0x8012);
+    EXPECT_EQ(Regs().af >> 8, 7);
+}
+
+TEST_F(Debugger, ConditionsAreWholeComparisonsAndValueIsForWatchpoints) {
+    struct Case {
+        unsigned kinds;
+        const char* condition;
+        bool ok;
+    } cases[] = {
+        {kDebugExec, "A == 1 &&", false},
+        {kDebugExec, "&& A == 1", false},
+        {kDebugExec, "A == 1 && && B", false},
+        {kDebugExec, "A == 1 && B", false},
+        {kDebugExec, "value == 1", false},
+        {kDebugExec, "A + value == 1", false},
+        {kDebugExec, "A == (HL", false},
+        {kDebugExec, "A == 1 2", false},
+        {kDebugExec, "A ==", false},
+        {kDebugExec, "A == 1 && B != 2", true},
+        {kDebugExec, "(HL+1) << 2 >= IX & 0FF", true},
+        {kDebugMemWrite, "value == 1 && hits > 2", true},
+        {kDebugPortRead, "value != 0", true},
+    };
+    for (const Case& c : cases) {
+        std::string error;
+        int id = DebugAddPoint(c.kinds, 0x8000, 0x8000, c.condition, error);
+        EXPECT_EQ(id > 0, c.ok) << c.condition << ": " << error;
+        EXPECT_EQ(error.empty(), c.ok) << c.condition;
+    }
+}
+
+TEST_F(Debugger, AWatchHitThatDoesNotStopLeavesNoCostBehind) {
+    // 8000 LD (9000),A / NOP ... / HALT
+    Load(0x8000, {0x32, 0x00, 0x90, 0x00, 0x00, 0x76});
+    Start(0x8000);
+    Add(kDebugMemWrite, 0x9000, 0x9000, "value == 0AA");
+    EXPECT_EQ(Get(debugger.armed), 0);
+    CpuRunSliceUpTo(1);
+    EXPECT_EQ(Get(debugger.armed), 1); // the hit is judged before the next instruction
+    CpuRunSliceUpTo(1);
+    EXPECT_FALSE(debugger.stopped);
+    EXPECT_EQ(debugger.points[0].hits, 1u);
+    EXPECT_EQ(Get(debugger.armed), 0);
+}
+
+TEST_F(Debugger, OneShotBreakpointsAndCommandsRunOnHits) {
+    // 8000 LD B,5 / 8002 LD A,B / 8003 DEC B / 8004 JR NZ,8002 / 8006 HALT
+    Load(0x8000, kCountdown);
+    Start(0x8000);
+    DebugBreakOnHalt(true);
+    // A one-shot point whose condition fails stays; the hit that stops takes it.
+    EXPECT_EQ(DebugExecute("tb 8003 if B == 3").rfind("1 on  break once 8003", 0), 0u);
+    ASSERT_TRUE(RunToStop());
+    EXPECT_EQ(Regs().bc >> 8, 3);
+    EXPECT_TRUE(debugger.points.empty());
+    // A logging point: its commands print and let the machine run on; each
+    // hit is reported in order, then the stop, which carries what its own
+    // point's commands printed.
+    EXPECT_EQ(DebugExecute("b 8002 do p B; c").rfind("2 on  break 8002 hits 0 do p B; c", 0), 0u);
+    EXPECT_EQ(DebugExecute("b 8006 do p A").rfind("3 on  break 8006", 0), 0u);
+    DebugContinue();
+    ASSERT_TRUE(RunToStop());
+    EXPECT_EQ(debugger.stopReason, "breakpoint 3");
+    std::vector<std::string> reports;
+    for (DebugReport r; DebugTakeReport(0, r);)
+        reports.push_back((r.stop ? "stop: " : "") + r.text);
+    const std::vector<std::string> want = {"stop: ", // the one-shot point
+                                           "hit: breakpoint 2\n0002  2\n",
+                                           "hit: breakpoint 2\n0001  1\n", "stop: 0001  1\n"};
+    EXPECT_EQ(reports, want);
+    // With breakpoints alone set, the instruction right after a logging
+    // point's is looked at too.
+    SetUp();
+    Load(0x8000, kCountdown);
+    DebugExecute("b 8002 do c");
+    DebugExecute("b 8003");
+    Start(0x8000);
+    ASSERT_TRUE(RunToStop());
+    EXPECT_EQ(debugger.stopReason, "breakpoint 2");
+    EXPECT_EQ(Regs().pc, 0x8003);
+    // Commands that read or write files cannot run on a hit.
+    SetUp();
+    Load(0x8000, kCountdown);
+    DebugExecute("b 8002 do sym x; save x 0-1; load x 0; cov save x; t file x");
+    Start(0x8000);
+    DebugContinue();
+    ASSERT_TRUE(RunToStop());
+    DebugReport stop;
+    ASSERT_TRUE(DebugTakeReport(0, stop));
+    EXPECT_EQ(stop.text, "error: sym cannot run on a hit\nerror: save cannot run on a hit\n"
+                         "error: load cannot run on a hit\nerror: cov save cannot run on a hit\n"
+                         "error: t file cannot run on a hit\n");
+}
+
+TEST_F(Debugger, CoverageMarksEveryByteOfEveryInstructionRun) {
+    // 8000 LD B,3 / 8002 DD 00 (a prefix that changes nothing, then NOP) /
+    // 8004 DJNZ 8002 / 8006 JR 800A / 8008 NOP NOP / 800A CALL 8010 / 800D HALT;
+    // 8010 LD A,(IX+1) / RET
+    Load(0x8000,
+         {0x06, 0x03, 0xDD, 0x00, 0x10, 0xFC, 0x18, 0x02, 0x00, 0x00, 0xCD, 0x10, 0x80, 0x76});
+    Load(0x8010, {0xDD, 0x7E, 0x01, 0xC9});
+    Start(0x8000);
+    DebugBreakOnHalt(true);
+    DebugCoverage(true);
+    ASSERT_TRUE(RunToStop());
+    std::vector<std::pair<uint16_t, uint16_t>> want = {
+        {0x8000, 0x8007}, {0x800A, 0x800D}, {0x8010, 0x8013}};
+    EXPECT_EQ(DebugCoveredRanges(), want);
+    DebugCoverage(false);
+    DebugCoverage(true); // afresh
+    EXPECT_TRUE(DebugCoveredRanges().empty());
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <set>
 #include <sys/stat.h>
@@ -274,6 +275,7 @@ TEST_F(HeadlessHost, RunsADebuggerScriptLineByLine) {
         "1 on  break 0061 hits 0",
         "> c",
         "stopped: breakpoint 1, 14 cycles",
+        "COLD:",
         "0061  F3           DI",
         "> d 0 2",
         "0000  F3           DI",
@@ -512,6 +514,30 @@ TEST_F(HeadlessHost, OptionRulesAsTheReadmeStatesThem) {
     HostRun shortRun = Headless(folder, "--run-ms 100 --type ABC --help");
     EXPECT_EQ(shortRun.status, 2) << shortRun.output;
     EXPECT_NE(shortRun.output.find("longer than --run-ms"), std::string::npos) << shortRun.output;
+}
+
+// The debugger's file names start from the folder the host was started in,
+// though the host works from the ROM folder.
+TEST_F(HeadlessHost, DebuggerFilesAreNamedFromTheFolderTheHostWasStartedIn) {
+    if (!HaveRom()) GTEST_SKIP() << "no ROM images in " << romDir;
+    std::ofstream(folder / "mine.sym") << "MINE EQU 8123H\n";
+    std::ofstream(folder / "session.txt") << "sym mine.sym\n"
+                                             "e MINE 41 42\n"
+                                             "save saved.bin MINE-MINE+1\n"
+                                             "t file trace.txt\n"
+                                             "s\n"
+                                             "t file\n";
+    HostRun run = Headless(folder, "--rom-dir '" + romDir + "' --debug-script session.txt");
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("> sym mine.sym\n1 symbols\n"), std::string::npos) << run.output;
+    std::ifstream saved(folder / "saved.bin", std::ios::binary);
+    std::string bytes(std::istreambuf_iterator<char>(saved), {});
+    EXPECT_EQ(bytes, "AB");
+    std::ifstream trace(folder / "trace.txt");
+    std::string first;
+    std::getline(trace, first);
+    EXPECT_EQ(first.rfind("0000  DI", 0), 0u) << first;
+    EXPECT_FALSE(fs::exists(fs::path(romDir) / "saved.bin"));
 }
 
 } // namespace
