@@ -210,7 +210,7 @@ bool ReadFile(DebugJob& job, const std::string& name, size_t largest) {
         return false;
     }
     if (static_cast<size_t>(in.gcount()) > largest) {
-        job.out = Error(name + Format(" is larger than %zu bytes", largest));
+        job.out = Error(name + " is larger than " + std::to_string(largest) + " bytes");
         return false;
     }
     job.data.assign(buffer.data(), static_cast<size_t>(in.gcount()));
@@ -625,7 +625,7 @@ std::string CmdSave(const Args& a, DebugJob& job) {
     if (!job.prepared) return Error("save cannot run on a hit");
     for (uint32_t at = first; at <= last; ++at)
         job.data += static_cast<char>(DebugReadMemory(static_cast<uint16_t>(at)));
-    return Format("%zu bytes to ", job.data.size()) + job.path + "\n";
+    return std::to_string(job.data.size()) + " bytes to " + job.path + "\n";
 }
 
 bool PrepareLoad(const Args& a, DebugJob& job) {
@@ -638,11 +638,12 @@ std::string CmdLoad(const Args& a, DebugJob& job) {
     if (!job.prepared) return Error("load cannot run on a hit");
     if (job.data.empty()) return Error(a[1] + " is empty");
     if (address + job.data.size() > 0x10000)
-        return Error(
-            Format("%zu bytes do not fit between %04X and FFFF", job.data.size(), address));
+        return Error(std::to_string(job.data.size()) +
+                     Format(" bytes do not fit between %04X and FFFF", address));
     for (size_t i = 0; i < job.data.size(); ++i)
         DebugWriteMemory(static_cast<uint16_t>(address + i), static_cast<uint8_t>(job.data[i]));
-    return Format("%zu bytes to %04X-%04X\n", job.data.size(), address,
+    return std::to_string(job.data.size()) +
+           Format(" bytes to %04X-%04X\n", address,
                   static_cast<unsigned>(address + job.data.size() - 1));
 }
 
@@ -777,8 +778,10 @@ std::string DebugFit(const std::string& text, size_t size, bool newestLast) {
         used += line.size();
         ++kept;
     }
-    std::string note = Format("(%zu %s lines cut: the answer is %zu bytes)\n", lines.size() - kept,
-                              newestLast ? "earlier" : "more", text.size());
+    std::string note =
+        Format("(%llu %s lines cut: the answer is %llu bytes)\n",
+               static_cast<unsigned long long>(lines.size() - kept),
+               newestLast ? "earlier" : "more", static_cast<unsigned long long>(text.size()));
     std::string out;
     if (newestLast) {
         out = note;
