@@ -13,6 +13,9 @@ DebugState debugger;
 
 namespace {
 
+// The processor's PC, read in place: no call between two instructions.
+const unsigned short* const processorPc = Z80PCLocation();
+
 // The point kind of each bus access kind.
 const unsigned kKindBits[] = {kDebugMemWrite, kDebugMemRead, kDebugPortWrite, kDebugPortRead};
 
@@ -343,7 +346,7 @@ bool DebugCheck(void) {
         bool ran = !debugger.firstCheck;
         debugger.firstCheck = false;
         debugger.sawStart = false;
-        uint16_t pc = Z80GetPC();
+        uint16_t pc = *processorPc;
         if (!ran || !(debugger.execMap[pc >> 3] & (1 << (pc & 7)))) return false;
         Z80GetRegs(&regs);
         return !regs.halted && !regs.prefix && BreakpointHit(regs);

@@ -208,12 +208,12 @@ check_exports() { # build directory, objdump
     # The processor: the four functions the emulator drives it with, and the
     # register-state calls its header offers to debuggers and tests.
     expect_names "$bin/z80core.dll exports" "$(exports_of "$bin/z80core.dll")" \
-        Z80Init setz80memaccess Z80Run Z80DoIRQ Z80GetRegs Z80SetRegs Z80GetPC Z80RegsVersion
+        Z80Init setz80memaccess Z80Run Z80DoIRQ Z80GetRegs Z80SetRegs Z80PCLocation Z80RegsVersion
     # The four it runs the processor with, the register pair save states use,
     # and the program counter the debugger's breakpoints read.
     expect_names "$bin/z80home.dll imports from z80core.dll" \
         "$(imports_of "$bin/z80home.dll" z80core.dll)" Z80Init setz80memaccess Z80Run Z80DoIRQ \
-        Z80GetRegs Z80SetRegs Z80GetPC
+        Z80GetRegs Z80SetRegs Z80PCLocation
     # The extension library: the nine and the extensions its headers declare.
     # shellcheck disable=SC2046
     expect_names "$bin/z80home-plus.dll exports" "$(exports_of "$bin/z80home-plus.dll")" \

@@ -26,6 +26,9 @@ void MachineReset(void) {
     Put(machine.cyclesThisSecond, 0);
     Put(machine.vrtcToggle, 0);
     Z80Init();
+    // Applied now, so the PC the debugger reads in place is the new one.
+    Z80Regs settled;
+    Z80GetRegs(&settled);
 }
 
 void MachinePowerOn(void) {

@@ -994,9 +994,8 @@ extern "C" int Z80RegsVersion(void) {
     return Z80_REGS_VERSION;
 }
 
-extern "C" unsigned short Z80GetPC(void) {
-    ApplyPendingReset();
-    return cpu.pc;
+extern "C" const unsigned short* Z80PCLocation(void) {
+    return &cpu.pc;
 }
 
 extern "C" void Z80GetRegs(Z80Regs* regs) {

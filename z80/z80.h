@@ -65,9 +65,11 @@ typedef struct Z80Regs {
 void Z80GetRegs(Z80Regs* regs);
 void Z80SetRegs(const Z80Regs* regs);
 int Z80RegsVersion(void);
-/* The pc of Z80GetRegs alone, cheap enough to call between every two
-   instructions (a debugger looking for its breakpoints). Same thread rule. */
-unsigned short Z80GetPC(void);
+/* Where the core keeps PC, for a reader that cannot afford a call between
+   every two instructions (a debugger looking for its breakpoints): read it on
+   the thread that runs Z80Run, between two calls. A reset that Z80Init
+   posted shows there only once the core has applied it, at its next call. */
+const unsigned short* Z80PCLocation(void);
 
 #ifdef __cplusplus
 }
