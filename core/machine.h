@@ -11,6 +11,20 @@ constexpr DWORD kShortestSliceMs = 16;
 constexpr DWORD kShortestFrameMs = 17;
 constexpr uint8_t kTickVector = 4;
 
+// The machine's reset: the devices' registers and the processor to their
+// reset values. RAM, glyph RAM, held keys (key changes still waiting for the
+// program's scans are made at once), the light-pen latch, the tape and the
+// host's options survive it. Call it only where no instruction runs at
+// the same time: between two instructions on the processor's thread, or
+// while no thread of the machine runs.
+void MachineReset(void);
+// Power-on: every field of the record to the value it holds when the library
+// is loaded (RAM, glyph RAM, keys, the tape and the host's options cleared,
+// the renderer's carried state too), then the reset. It keeps what RunEmu
+// acquires once: the ROM images, the host's window, the frame, the beeper's
+// device, the palette and `running`. Call it only while no thread of the
+// machine runs.
+void MachinePowerOn(void);
 // RunEmu's start-up short of the threads: the beeper's device, the
 // processor, the ROM images from the working directory, the window and the
 // frame. False, with no frame, when the frame cannot be had. A host without

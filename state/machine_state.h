@@ -196,21 +196,6 @@ struct MachineState {
 
 extern MachineState machine;
 
-// The machine's reset: the devices' registers and the processor to their
-// reset values. RAM, glyph RAM, held keys (key changes still waiting for the
-// program's scans are made at once), the light-pen latch, the tape and the
-// host's options survive it. Call it only where no instruction runs at
-// the same time: between two instructions on the processor's thread, or
-// while no thread of the machine runs.
-void MachineReset(void);
-// Power-on: every field of the record to the value it holds when the library
-// is loaded (RAM, glyph RAM, keys, the tape and the host's options cleared,
-// the renderer's carried state too), then the reset. It keeps what RunEmu
-// acquires once: the ROM images, the host's window, the frame, the beeper's
-// device, the palette and `running`. Call it only while no thread of the
-// machine runs.
-void MachinePowerOn(void);
-
 // Saves, checks or loads the record's own fields: RAM, the interrupt
 // request, the cycle counts and the green look (state/state_io.h).
 struct StateIo;

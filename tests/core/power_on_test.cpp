@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "core/machine.h"
 #include "core/z80home.h"
 #include "state/machine_state.h"
 #include "tests/devices/ports.h"

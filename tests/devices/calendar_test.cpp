@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "core/machine.h"
 #include "core/z80home.h"
 #include "ports.h"
 #include "state/machine_state.h"

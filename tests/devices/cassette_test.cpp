@@ -10,6 +10,7 @@
 #include <sys/resource.h>
 #include <vector>
 
+#include "core/machine.h"
 #include "core/z80home.h"
 #include "devices/cassette.h"
 #include "plus/z80home_plus.h"

@@ -4,6 +4,7 @@
 
 #include <winshim_host.h>
 
+#include "core/machine.h"
 #include "core/z80home.h"
 #include "ports.h"
 #include "state/machine_state.h"

@@ -5,6 +5,7 @@
 
 #include "bus/bus.h"
 #include "bus/keyboard.h"
+#include "core/machine.h"
 #include "core/z80home.h"
 #include "ports.h"
 #include "state/machine_state.h"

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "core/machine.h"
 #include "core/z80home.h"
 #include "ports.h"
 #include "state/machine_state.h"

@@ -1,3 +1,4 @@
+#include "core/machine.h"
 #include "tests/fuzz/fuzz_support.h"
 
 #include <cstdio>

@@ -13,6 +13,7 @@
 
 #include "bus/bus.h"
 #include "bus/keyboard.h"
+#include "core/machine.h"
 #include "core/z80home.h"
 #include "host/host_input.h"
 #include "state/machine_state.h"

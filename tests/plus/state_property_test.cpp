@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "bus/bus.h"
+#include "core/machine.h"
 #include "core/run_control.h"
 #include "plus/save_state.h"
 #include "plus/state_checksum.h"

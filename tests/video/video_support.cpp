@@ -1,3 +1,4 @@
+#include "core/machine.h"
 #include "tests/video/video_support.h"
 
 #include "bus/bus.h"
