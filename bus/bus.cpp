@@ -8,13 +8,12 @@
 // alone picks the function. A port no device answers reads 0xFF and ignores
 // writes. Port writes return 0xFF, except the odd serial ports, which return 0.
 //
-// Every access the processor makes is also offered to the debugger's
-// watchpoints, behind one flag test.
+// Every access the processor makes is also offered to a watcher above, behind
+// one test of its hook.
 #include "bus/bus.h"
 
 #include "bus/keyboard.h"
 #include "bus/sysctl.h"
-#include "debug/debugger.h"
 #include "devices/calendar.h"
 #include "devices/cassette.h"
 #include "state/machine_state.h"
@@ -24,6 +23,9 @@
 
 constexpr int kRomEnd = 0x6000;
 constexpr int kUnanswered = 0xFF;
+
+void (*busWatchHook)(int address, int data, unsigned kind);
+uint8_t busWatchMap[4][0x10000 / 8];
 
 static int BusPortWrite(int port, uint8_t data) {
     switch (port) {
@@ -132,9 +134,16 @@ int BusDecode(int address, int data, unsigned kind) {
     }
 }
 
+// Only a marked address goes on to the hook.
+static void BusWatch(int address, int data, unsigned kind) {
+    if (kind > PortRead) return;
+    int at = kind >= PortWrite ? address & 0xFF : address & 0xFFFF;
+    if (busWatchMap[kind][at >> 3] & (1 << (at & 7))) busWatchHook(at, data, kind);
+}
+
 int BusAccess(int address, int data, unsigned kind) {
     int result = BusDecode(address, data, kind);
-    if (Get(debugger.watching)) [[unlikely]]
-        DebugBusWatch(address, kind == MemRead || kind == PortRead ? result : data, kind);
+    if (busWatchHook) [[unlikely]]
+        BusWatch(address, kind == MemRead || kind == PortRead ? result : data, kind);
     return result;
 }

@@ -2,6 +2,8 @@
 // renderer's video memory reads, pass through BusAccess.
 #pragma once
 
+#include <cstdint>
+
 #include "z80/z80.h"
 
 // The processor's access kinds, by the names the emulator uses.
@@ -13,6 +15,15 @@ enum AccessKind : unsigned {
 };
 
 int BusAccess(int address, int data, unsigned kind);
+
+// Watching the processor's accesses (the debugger's watchpoints): a layer
+// above marks the addresses it wants in busWatchMap, by access kind (ports
+// by their low byte), and sets busWatchHook; BusAccess then calls the hook
+// after each access to a marked address, with the byte the access moved.
+// While the hook is null, BusAccess pays one test for it. Both change only
+// on the processor's thread, or while no thread of the machine runs.
+extern void (*busWatchHook)(int address, int data, unsigned kind);
+extern uint8_t busWatchMap[4][0x10000 / 8];
 // What BusAccess does, unseen by the debugger's watchpoints.
 int BusDecode(int address, int data, unsigned kind);
 

@@ -58,21 +58,23 @@ void ArmForNow(bool needed) {
     if (debugger.breakNow.load()) debugger.armed.store(1);
 }
 
+void WatchAccess(int address, int data, unsigned kind);
+
 // Sets the maps and flags the hot paths test from what is set now.
 void Rearm(void) {
     std::memset(debugger.execMap, 0, sizeof debugger.execMap);
-    std::memset(debugger.watchMap, 0, sizeof debugger.watchMap);
+    std::memset(busWatchMap, 0, sizeof busWatchMap);
     bool watch = false;
     for (const DebugPoint& point : debugger.points) {
         if (!point.enabled) continue;
         if (point.kinds & kDebugExec) MapRange(debugger.execMap, point.first, point.last);
         for (int kind = 0; kind < 4; ++kind) {
             if (!(point.kinds & kKindBits[kind])) continue;
-            MapRange(debugger.watchMap[kind], point.first, point.last);
+            MapRange(busWatchMap[kind], point.first, point.last);
             watch = true;
         }
     }
-    Put(debugger.watching, watch);
+    busWatchHook = watch ? WatchAccess : nullptr;
     debugger.breakpointsOnly = !debugger.stopped && debugger.mode == DebugMode::Run &&
                                !debugger.breakOnInterrupt && !debugger.breakOnHalt &&
                                debugger.trace.empty() && !debugger.traceFile &&
@@ -415,12 +417,18 @@ bool DebugCheck(void) {
     return false;
 }
 
-void DebugBusAccess(int address, int data, unsigned kind) {
+namespace {
+
+// The bus's hook: an access to a watched address, judged once its
+// instruction has ended.
+void WatchAccess(int address, int data, unsigned kind) {
     if (debugger.accessCount < kDebugAccessesPerInstruction)
         debugger.accesses[debugger.accessCount++] = {kind, static_cast<uint16_t>(address),
                                                      static_cast<uint8_t>(data)};
     Put(debugger.armed, 1);
 }
+
+} // namespace
 
 // ---- Points ----
 

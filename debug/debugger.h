@@ -2,8 +2,8 @@
 // call stack, code coverage and the stop it leaves the machine in.
 //
 // It costs nothing while nothing is set: CpuRunSlice tests `armed` once
-// between instructions and BusAccess tests `watching` once per access; the
-// rest runs only when one of them is set. Everything here but DebugBreakNow
+// between instructions and BusAccess tests its watch hook once per access;
+// the rest runs only when one of them is set. Everything here but DebugBreakNow
 // runs on the processor's thread (CpuThread, or a test driving slices), or
 // while no slice runs.
 //
@@ -92,14 +92,10 @@ using DebugCommandRunner = std::string (*)(const std::string& commands);
 
 struct DebugState {
     std::atomic<uint8_t> armed;    // DebugCheck runs between instructions
-    std::atomic<uint8_t> watching; // DebugBusWatch runs on every access
     std::atomic<uint8_t> breakNow; // set from any thread
     std::vector<DebugPoint> points;
     int nextId = 1;
     uint8_t execMap[0x10000 / 8]; // addresses with an enabled breakpoint
-    // Watched addresses by access kind (memory write, memory read, port
-    // write, port read; ports use the first 32 bytes).
-    uint8_t watchMap[4][0x10000 / 8];
     bool breakOnInterrupt = false, breakOnHalt = false;
     bool breakpointsOnly = false; // running, and nothing but breakpoints set
     DebugCommandRunner runCommands = nullptr;
@@ -157,16 +153,9 @@ struct DebugState {
 extern DebugState debugger;
 
 // The hooks. DebugCheck runs before each Z80Run while armed; true means the
-// machine is stopped and the slice must end. DebugBusWatch runs after each
-// access while watching. DebugSliceDone counts a slice's cycles.
+// machine is stopped and the slice must end. DebugSliceDone counts a
+// slice's cycles. The bus's watch hook is set while a watchpoint is.
 bool DebugCheck(void);
-void DebugBusAccess(int address, int data, unsigned kind);
-// The bus's side, while watching: only a watched address goes further.
-inline void DebugBusWatch(int address, int data, unsigned kind) {
-    if (kind > PortRead) return;
-    int at = kind >= PortWrite ? address & 0xFF : address & 0xFFFF;
-    if (debugger.watchMap[kind][at >> 3] & (1 << (at & 7))) DebugBusAccess(at, data, kind);
-}
 inline void DebugSliceDone(int32_t cycles) {
     debugger.cycles += static_cast<uint64_t>(cycles);
 }

@@ -117,7 +117,7 @@ TEST_F(Debugger, BreakpointsStopBeforeTheirInstructionWhenTheConditionHolds) {
     EXPECT_EQ(DebugAddPoint(kDebugExec, 0x8000, 0x8000, "Q == 3", error), -1);
     DebugReset();
     EXPECT_EQ(Get(debugger.armed), 0);
-    EXPECT_EQ(Get(debugger.watching), 0);
+    EXPECT_EQ(busWatchHook, nullptr);
 }
 
 TEST_F(Debugger, WatchpointsStopAfterTheAccessingInstruction) {
