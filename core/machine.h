@@ -2,6 +2,7 @@
 // them that tests drive deterministically on their own thread.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <windows.h>
 
@@ -39,6 +40,18 @@ int32_t CpuRunSlice(void);
 // The same with the slice cut short after most cycles (at least one
 // instruction), for harnesses that want many short slices.
 int32_t CpuRunSliceUpTo(int32_t most);
+// Looking in between instructions (the debugger): a layer above marks the
+// addresses it wants to see reached in machineBreakMap and sets
+// machineCheckHook. The slice loop then calls the hook before each
+// instruction at a marked address, and before every instruction while
+// machineCheckEvery is set, with the cycles the slice has run so far; the
+// hook returns true to end the slice there (the machine stopped). While the
+// hook is null the loop pays one test for it. The map changes only on the
+// processor's thread, or while no thread of the machine runs; the hook and
+// the flag may be set from any thread.
+extern std::atomic<bool (*)(int32_t sliceCycles)> machineCheckHook;
+extern std::atomic<uint8_t> machineCheckEvery;
+extern uint8_t machineBreakMap[0x10000 / 8];
 // One tick: requests the periodic interrupt if it is enabled. A request
 // does not queue: one still pending is renewed, and clearing the mask bit
 // does not withdraw it.

@@ -8,7 +8,6 @@
 #include <climits>
 
 #include "core/run_control.h"
-#include "debug/debugger.h"
 #include "plus/paste.h"
 #include "state/machine_state.h"
 #include "video/screen.h"
@@ -24,6 +23,14 @@ int32_t ElapsedMs(WORD startMs, WORD endMs) {
     int32_t elapsed = static_cast<int32_t>(endMs) - static_cast<int32_t>(startMs);
     return elapsed < 0 ? elapsed + 1000 : elapsed;
 }
+
+std::atomic<bool (*)(int32_t)> machineCheckHook;
+std::atomic<uint8_t> machineCheckEvery;
+uint8_t machineBreakMap[0x10000 / 8];
+
+// The processor's PC, read in place: no call across libraries between two
+// instructions.
+static const unsigned short* const threadsPc = Z80PCLocation();
 
 int32_t CpuRunSlice(void) {
     return CpuRunSliceUpTo(INT32_MAX);
@@ -44,10 +51,14 @@ int32_t CpuRunSliceUpTo(int32_t most) {
             uint16_t request = machine.pendingInterrupt.exchange(0, std::memory_order_relaxed);
             if (request & kInterruptPending) Z80DoIRQ(request & 0xFF);
         }
-        // The debugger stops the machine between instructions, so a stop
-        // ends the slice early.
-        if (Get(debugger.armed) && DebugCheck()) [[unlikely]]
-            break;
+        // A layer above looks in at a marked address, or before every
+        // instruction while it asks to; a stop ends the slice early.
+        if (auto check = Get(machineCheckHook)) [[unlikely]] {
+            uint16_t pc = *threadsPc;
+            if ((Get(machineCheckEvery) || (machineBreakMap[pc >> 3] & (1 << (pc & 7)))) &&
+                check(sum))
+                break;
+        }
         int32_t cycles = Z80Run();
         sum += cycles;
         counted += cycles;
@@ -66,7 +77,6 @@ int32_t CpuRunSliceUpTo(int32_t most) {
     // The second budget paces nothing; it only sets where the count that the
     // DMA status port watches starts over.
     Put(machine.cyclesThisSecond, counted >= second ? 0 : counted);
-    DebugSliceDone(sum);
     return sum;
 }
 

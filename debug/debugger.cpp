@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "bus/bus.h"
+#include "core/machine.h"
 #include "core/run_control.h"
 #include "debug/disasm.h"
 #include "state/machine_state.h"
@@ -12,9 +13,6 @@
 DebugState debugger;
 
 namespace {
-
-// The processor's PC, read in place: no call between two instructions.
-const unsigned short* const processorPc = Z80PCLocation();
 
 // The point kind of each bus access kind.
 const unsigned kKindBits[] = {kDebugMemWrite, kDebugMemRead, kDebugPortWrite, kDebugPortRead};
@@ -37,13 +35,17 @@ std::string Hex4(int value) {
 
 // ---- State changes ----
 
-bool Needed(void) {
-    if (debugger.stopped || debugger.mode != DebugMode::Run || debugger.breakOnInterrupt ||
-        debugger.breakOnHalt || !debugger.trace.empty() || debugger.traceFile ||
-        debugger.callStack || debugger.coverage || debugger.accessCount > 0)
-        return true;
-    return std::any_of(debugger.points.begin(), debugger.points.end(),
-                       [](const DebugPoint& p) { return p.enabled && (p.kinds & kDebugExec); });
+// The machine's cycle count now: inside a check, with the slice's so far.
+uint64_t Now(void) {
+    return Get(machine.cyclesRun) + static_cast<uint64_t>(debugger.sliceCycles);
+}
+
+// What needs a look before every instruction, rather than only at a
+// breakpoint's address.
+bool EveryInstruction(void) {
+    return debugger.stopped || debugger.mode != DebugMode::Run || debugger.breakOnInterrupt ||
+           debugger.breakOnHalt || !debugger.trace.empty() || debugger.traceFile ||
+           debugger.callStack || debugger.coverage || debugger.accessCount > 0;
 }
 
 void MapRange(uint8_t* map, int first, int last) {
@@ -51,23 +53,38 @@ void MapRange(uint8_t* map, int first, int last) {
         map[a >> 3] |= static_cast<uint8_t>(1 << (a & 7));
 }
 
-void ArmForNow(bool needed) {
+bool Check(int32_t sliceCycles);
+
+// The machine's check for what is set now: before every instruction, at
+// breakpoints' addresses only, or none.
+void ArmForNow(void) {
+    bool every = EveryInstruction();
+    bool breakpoints =
+        std::any_of(debugger.points.begin(), debugger.points.end(),
+                    [](const DebugPoint& p) { return p.enabled && (p.kinds & kDebugExec); });
+    // Instructions will run unseen: what the last check saw is no guide.
+    if (!every) debugger.sawStart = debugger.accepting = false;
     // Sequentially consistent, against DebugBreakNow on another thread: if
-    // its request is not seen here, its own store of armed comes later.
-    debugger.armed.store(needed);
-    if (debugger.breakNow.load()) debugger.armed.store(1);
+    // its request is not seen here, its own stores come later.
+    machineCheckEvery.store(every);
+    machineCheckHook.store(every || breakpoints ? Check : nullptr);
+    if (debugger.breakNow.load()) {
+        machineCheckEvery.store(1);
+        machineCheckHook.store(Check);
+    }
 }
 
 void WatchAccess(int address, int data, unsigned kind);
 
-// Sets the maps and flags the hot paths test from what is set now.
+// Marks the breakpoints' and watchpoints' addresses and arms the hooks for
+// what is set now.
 void Rearm(void) {
-    std::memset(debugger.execMap, 0, sizeof debugger.execMap);
+    std::memset(machineBreakMap, 0, sizeof machineBreakMap);
     std::memset(busWatchMap, 0, sizeof busWatchMap);
     bool watch = false;
     for (const DebugPoint& point : debugger.points) {
         if (!point.enabled) continue;
-        if (point.kinds & kDebugExec) MapRange(debugger.execMap, point.first, point.last);
+        if (point.kinds & kDebugExec) MapRange(machineBreakMap, point.first, point.last);
         for (int kind = 0; kind < 4; ++kind) {
             if (!(point.kinds & kKindBits[kind])) continue;
             MapRange(busWatchMap[kind], point.first, point.last);
@@ -75,13 +92,7 @@ void Rearm(void) {
         }
     }
     busWatchHook = watch ? WatchAccess : nullptr;
-    debugger.breakpointsOnly = !debugger.stopped && debugger.mode == DebugMode::Run &&
-                               !debugger.breakOnInterrupt && !debugger.breakOnHalt &&
-                               debugger.trace.empty() && !debugger.traceFile &&
-                               !debugger.callStack && !debugger.coverage;
-    bool needed = Needed();
-    if (!needed) debugger.accepting = false;
-    ArmForNow(needed);
+    ArmForNow();
 }
 
 std::vector<DebugPoint>::iterator FindPoint(int id) {
@@ -111,11 +122,11 @@ void Report(bool stop, const std::string& text) {
 // what they printed; returns whether the machine stays stopped.
 bool Stop(const std::string& reason, const std::string& commands = "") {
     debugger.stopped = true;
-    debugger.breakpointsOnly = false;
     debugger.stopReason = reason;
     debugger.mode = DebugMode::Run;
     debugger.accessCount = 0;
     Put(debugger.breakNow, 0);
+    ArmForNow();
     std::string output;
     uint64_t resumes = debugger.resumes;
     if (!commands.empty() && debugger.runCommands) output = debugger.runCommands(commands);
@@ -136,8 +147,7 @@ void Resume(DebugMode mode) {
     ++debugger.resumes;
     debugger.mode = mode;
     debugger.stackAt = regs.sp;
-    debugger.firstCheck = true;
-    debugger.cyclesAtResume = debugger.cycles;
+    debugger.cyclesAtResume = debugger.lastCheckCycles = Now();
     debugger.spAtResume = debugger.deepest = regs.sp;
     if (!debugger.callStack) debugger.frames.clear();
     while (!debugger.frames.empty() && !AtOrAbove(debugger.frames.back().sp, regs.sp))
@@ -300,7 +310,7 @@ bool JudgeAccesses(const Z80Regs& regs) {
 }
 
 bool BreakpointHit(const Z80Regs& regs) {
-    if (!(debugger.execMap[regs.pc >> 3] & (1 << (regs.pc & 7)))) return false;
+    if (!(machineBreakMap[regs.pc >> 3] & (1 << (regs.pc & 7)))) return false;
     for (DebugPoint& point : debugger.points) {
         if (!point.enabled || !(point.kinds & kDebugExec) || regs.pc < point.first ||
             regs.pc > point.last)
@@ -311,10 +321,7 @@ bool BreakpointHit(const Z80Regs& regs) {
         snprintf(reason, sizeof reason, "breakpoint %X", point.id);
         std::string commands = point.commands;
         if (point.once) DebugDeletePoint(point.id);
-        if (Stop(reason, commands)) return true;
-        // The commands let it run on: this instruction runs next.
-        debugger.firstCheck = false;
-        return false;
+        return Stop(reason, commands);
     }
     return false;
 }
@@ -340,26 +347,28 @@ bool StepDone(const Z80Regs& regs) {
 
 // ---- Hooks ----
 
-bool DebugCheck(void) {
+namespace {
+
+// The machine's check, before an instruction: true when the machine is
+// stopped there.
+bool CheckNow(void) {
     Z80Regs regs;
-    // The common case, breakpoints alone: only the address is looked at,
-    // and the whole register set only where a breakpoint is.
-    if (debugger.breakpointsOnly && !Get(debugger.breakNow) && debugger.accessCount == 0) {
-        bool ran = !debugger.firstCheck;
-        debugger.firstCheck = false;
-        debugger.sawStart = false;
-        uint16_t pc = *processorPc;
-        if (!ran || !(debugger.execMap[pc >> 3] & (1 << (pc & 7)))) return false;
+    uint64_t now = Now();
+    bool ran = now != debugger.lastCheckCycles; // an instruction ran since the last check
+    debugger.lastCheckCycles = now;
+    // At a breakpoint's address, with nothing else set: only the
+    // breakpoints are looked at.
+    if (!Get(machineCheckEvery)) {
+        if (!ran) return false;
         Z80GetRegs(&regs);
         return !regs.halted && !regs.prefix && BreakpointHit(regs);
     }
     if (debugger.stopped) {
         if (RunControlPaused()) return true;
         Resume(DebugMode::Run); // the host let the machine run on
+        ran = false;
     }
     Z80GetRegs(&regs);
-    bool ran = !debugger.firstCheck; // an instruction ran since the last check
-    debugger.firstCheck = false;
     bool accepted = ran && debugger.accepting;
     debugger.accepting = false;
     bool leftFrame = false;
@@ -371,7 +380,7 @@ bool DebugCheck(void) {
     // Between a prefix and its instruction: nothing stops here, and the
     // instruction to come starts at the prefix.
     if (regs.prefix) {
-        debugger.sawStart = true;
+        debugger.sawStart = Get(machineCheckEvery) != 0;
         debugger.lastPc = static_cast<uint16_t>(regs.pc - 1);
         debugger.lastSp = regs.sp;
         TraceOpen(debugger.lastPc, false);
@@ -383,7 +392,7 @@ bool DebugCheck(void) {
     if (debugger.accessCount > 0) {
         if (JudgeAccesses(regs)) return true;
         // Armed for what is set now: a hit judged leaves no cost behind.
-        ArmForNow(Needed());
+        ArmForNow();
     }
     if (Get(debugger.breakNow) && Stop("break")) return true;
     if (accepted && debugger.breakOnInterrupt && Stop("interrupt accepted")) return true;
@@ -408,16 +417,23 @@ bool DebugCheck(void) {
         }
         if (!regs.halted && BreakpointHit(regs)) return true;
     }
-    debugger.firstCheck = false; // a point's commands may have resumed the machine
-    debugger.accepting = regs.irqPending && regs.iff1 && !regs.eiDelay;
-    debugger.sawStart = true;
+    // Seen only if the next check comes before the next instruction too (a
+    // point's commands may have let the machine run on with breakpoints
+    // alone).
+    debugger.sawStart = Get(machineCheckEvery) != 0;
+    debugger.accepting = debugger.sawStart && regs.irqPending && regs.iff1 && !regs.eiDelay;
     debugger.lastPc = regs.pc;
     debugger.lastSp = regs.sp;
     TraceOpen(regs.pc, debugger.accepting);
     return false;
 }
 
-namespace {
+bool Check(int32_t sliceCycles) {
+    debugger.sliceCycles = sliceCycles;
+    bool stopped = CheckNow();
+    debugger.sliceCycles = 0;
+    return stopped;
+}
 
 // The bus's hook: an access to a watched address, judged once its
 // instruction has ended.
@@ -425,7 +441,8 @@ void WatchAccess(int address, int data, unsigned kind) {
     if (debugger.accessCount < kDebugAccessesPerInstruction)
         debugger.accesses[debugger.accessCount++] = {kind, static_cast<uint16_t>(address),
                                                      static_cast<uint8_t>(data)};
-    Put(debugger.armed, 1);
+    Put(machineCheckEvery, 1);
+    Put(machineCheckHook, Check);
 }
 
 } // namespace
@@ -486,7 +503,8 @@ void DebugBreakOnHalt(bool on) {
 
 void DebugBreakNow(void) {
     debugger.breakNow.store(1);
-    debugger.armed.store(1);
+    machineCheckEvery.store(1);
+    machineCheckHook.store(Check);
 }
 
 void DebugContinue(void) {
@@ -518,7 +536,7 @@ void DebugRunTo(uint16_t address) {
 }
 
 uint64_t DebugCyclesSinceStop(void) {
-    return debugger.cycles - debugger.cyclesAtResume;
+    return Now() - debugger.cyclesAtResume;
 }
 
 bool DebugTakeReport(uint32_t ms, DebugReport& report) {
@@ -529,8 +547,10 @@ bool DebugTakeReport(uint32_t ms, DebugReport& report) {
     report = debugger.reports.front();
     debugger.reports.pop_front();
     if (!report.stop && debugger.reportsDropped) {
-        report.text = "(" + std::to_string(debugger.reportsDropped) + " earlier hits dropped)\n" +
-                      report.text;
+        char note[48];
+        snprintf(note, sizeof note, "(%llu earlier hits dropped)\n",
+                 static_cast<unsigned long long>(debugger.reportsDropped));
+        report.text.insert(0, note);
         debugger.reportsDropped = 0;
     }
     return true;
@@ -638,7 +658,7 @@ void DebugReset(void) {
     debugger.breakOnInterrupt = debugger.breakOnHalt = false;
     debugger.stopped = false;
     debugger.mode = DebugMode::Run;
-    debugger.firstCheck = true;
+    debugger.lastCheckCycles = Now();
     debugger.accepting = debugger.wasHalted = debugger.sawStart = false;
     debugger.accessCount = 0;
     debugger.breakNow.store(0);

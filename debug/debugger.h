@@ -1,11 +1,14 @@
 // The debugger's engine: breakpoints, watchpoints, stepping, the trace, the
 // call stack, code coverage and the stop it leaves the machine in.
 //
-// It costs nothing while nothing is set: CpuRunSlice tests `armed` once
-// between instructions and BusAccess tests its watch hook once per access;
-// the rest runs only when one of them is set. Everything here but DebugBreakNow
-// runs on the processor's thread (CpuThread, or a test driving slices), or
-// while no slice runs.
+// It looks in through the machine's hooks, and costs nothing while nothing
+// is set: the slice loop tests its check hook once between instructions and
+// BusAccess its watch hook once per access. With breakpoints alone, the
+// check runs only at a marked address (machineBreakMap); stepping, the
+// trace, the call stack, coverage, a watch hit to judge or a break asked for
+// have it run before every instruction (machineCheckEvery). Everything here
+// but DebugBreakNow runs on the processor's thread (CpuThread, or a test
+// driving slices), or while no slice runs.
 //
 // The machine stops only between whole instructions: a DD or FD prefix
 // followed by another leaves the processor with the second one fetched and
@@ -91,13 +94,10 @@ constexpr size_t kDebugReportsKept = 1000;
 using DebugCommandRunner = std::string (*)(const std::string& commands);
 
 struct DebugState {
-    std::atomic<uint8_t> armed;    // DebugCheck runs between instructions
     std::atomic<uint8_t> breakNow; // set from any thread
     std::vector<DebugPoint> points;
     int nextId = 1;
-    uint8_t execMap[0x10000 / 8]; // addresses with an enabled breakpoint
     bool breakOnInterrupt = false, breakOnHalt = false;
-    bool breakpointsOnly = false; // running, and nothing but breakpoints set
     DebugCommandRunner runCommands = nullptr;
 
     bool stopped = false;
@@ -116,7 +116,6 @@ struct DebugState {
     uint16_t stackAt = 0;    // StepOver, StepOut: SP when the step began
     size_t outerFrames = 0;  // frames kept when the machine resumed, and still there
     bool outerKnown = false; // the innermost of them is still there
-    bool firstCheck = true;  // no instruction run since the machine resumed
     bool accepting = false;  // the coming Z80Run takes an interrupt
     bool wasHalted = false;
     // The last full check saw where the coming instruction starts and the
@@ -127,8 +126,10 @@ struct DebugState {
     DebugAccess accesses[kDebugAccessesPerInstruction];
     int accessCount = 0;
 
-    uint64_t cycles = 0;         // every cycle run
-    uint64_t cyclesAtResume = 0; // the count when the machine last resumed
+    // The machine's cycle count when the machine last resumed and at the
+    // last check, and inside a check the cycles of its slice so far.
+    uint64_t cyclesAtResume = 0, lastCheckCycles = 0;
+    int32_t sliceCycles = 0;
 
     std::vector<DebugTraceEntry> trace; // a ring; empty: no trace
     size_t traceNext = 0, traceFilled = 0;
@@ -151,14 +152,6 @@ struct DebugState {
 };
 
 extern DebugState debugger;
-
-// The hooks. DebugCheck runs before each Z80Run while armed; true means the
-// machine is stopped and the slice must end. DebugSliceDone counts a
-// slice's cycles. The bus's watch hook is set while a watchpoint is.
-bool DebugCheck(void);
-inline void DebugSliceDone(int32_t cycles) {
-    debugger.cycles += static_cast<uint64_t>(cycles);
-}
 
 // Points. DebugAddPoint returns the new id, or -1 with error when the
 // condition does not parse (or names value on a breakpoint, which moves no

@@ -116,7 +116,7 @@ TEST_F(Debugger, BreakpointsStopBeforeTheirInstructionWhenTheConditionHolds) {
     EXPECT_EQ(DebugAddPoint(kDebugExec, 0x8000, 0x8000, "B = 3", error), -1);
     EXPECT_EQ(DebugAddPoint(kDebugExec, 0x8000, 0x8000, "Q == 3", error), -1);
     DebugReset();
-    EXPECT_EQ(Get(debugger.armed), 0);
+    EXPECT_EQ(Get(machineCheckHook), nullptr);
     EXPECT_EQ(busWatchHook, nullptr);
 }
 
@@ -482,13 +482,14 @@ TEST_F(Debugger, AWatchHitThatDoesNotStopLeavesNoCostBehind) {
     Load(0x8000, {0x32, 0x00, 0x90, 0x00, 0x00, 0x76});
     Start(0x8000);
     Add(kDebugMemWrite, 0x9000, 0x9000, "value == 0AA");
-    EXPECT_EQ(Get(debugger.armed), 0);
+    EXPECT_EQ(Get(machineCheckHook), nullptr);
     CpuRunSliceUpTo(1);
-    EXPECT_EQ(Get(debugger.armed), 1); // the hit is judged before the next instruction
+    EXPECT_EQ(Get(machineCheckEvery), 1); // the hit is judged before the next instruction
     CpuRunSliceUpTo(1);
     EXPECT_FALSE(debugger.stopped);
     EXPECT_EQ(debugger.points[0].hits, 1u);
-    EXPECT_EQ(Get(debugger.armed), 0);
+    EXPECT_EQ(Get(machineCheckHook), nullptr);
+    EXPECT_EQ(Get(machineCheckEvery), 0);
 }
 
 TEST_F(Debugger, OneShotBreakpointsAndCommandsRunOnHits) {
