@@ -52,6 +52,12 @@ int32_t CpuRunSliceUpTo(int32_t most);
 extern std::atomic<bool (*)(int32_t sliceCycles)> machineCheckHook;
 extern std::atomic<uint8_t> machineCheckEvery;
 extern uint8_t machineBreakMap[0x10000 / 8];
+// Feeding the machine in its own time (a paste's keys): while set, the slice
+// loop calls machineTickHook on the processor's thread after each tick, so
+// a layer above hands the keyboard its next change in the machine's time.
+// Null: the loop pays one test a tick period. Set and cleared from any
+// thread.
+extern std::atomic<void (*)(void)> machineTickHook;
 // One tick: requests the periodic interrupt if it is enabled. A request
 // does not queue: one still pending is renewed, and clearing the mask bit
 // does not withdraw it.

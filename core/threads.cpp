@@ -8,7 +8,6 @@
 #include <climits>
 
 #include "core/run_control.h"
-#include "plus/paste.h"
 #include "state/machine_state.h"
 #include "video/screen.h"
 #include "z80/z80.h"
@@ -27,6 +26,7 @@ int32_t ElapsedMs(WORD startMs, WORD endMs) {
 std::atomic<bool (*)(int32_t)> machineCheckHook;
 std::atomic<uint8_t> machineCheckEvery;
 uint8_t machineBreakMap[0x10000 / 8];
+std::atomic<void (*)(void)> machineTickHook;
 
 // The processor's PC, read in place: no call across libraries between two
 // instructions.
@@ -67,7 +67,7 @@ int32_t CpuRunSliceUpTo(int32_t most) {
         if (machine.cyclesSinceTick >= tickEvery) {
             machine.cyclesSinceTick -= tickEvery;
             TickOnce();
-            if (Get(machine.pasteActive)) PasteAdvance();
+            if (auto tick = Get(machineTickHook)) tick();
         }
     } while (sum < std::min(most, Get(machine.displayOn) ? kSliceBudgetDisplayOn
                                                          : kSliceBudgetDisplayOff));

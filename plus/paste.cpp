@@ -9,6 +9,7 @@
 
 #include "bus/key_chars.h"
 #include "bus/keyboard.h"
+#include "core/machine.h"
 #include "plus/z80home_plus.h"
 #include "state/machine_state.h"
 
@@ -74,7 +75,10 @@ int PasteText(const char* text) {
     std::lock_guard<std::mutex> lock(machine.pasteLock);
     machine.pasteKeys.insert(machine.pasteKeys.end(), keys.begin(), keys.end());
     Put(machine.pasteLeft, machine.pasteKeys.size() - machine.pasteNext);
-    if (!keys.empty()) Put(machine.pasteActive, 1);
+    if (!keys.empty()) {
+        Put(machine.pasteActive, 1);
+        Put(machineTickHook, PasteAdvance);
+    }
     return skipped + static_cast<int>(beyond);
 }
 
@@ -101,6 +105,7 @@ void PasteAdvance(void) {
         machine.pasteKeys.clear();
         machine.pasteNext = 0;
         Put(machine.pasteActive, 0);
+        Put(machineTickHook, nullptr);
         return;
     }
     uint16_t key = machine.pasteKeys[machine.pasteNext++];

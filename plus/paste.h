@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
-// CpuThread, once a tick period while machine.pasteActive: hands the next key
-// to the keyboard once the last one has gone in and out of the matrix.
+// The machine's tick hook while machine.pasteActive (CpuThread, once a tick
+// period): hands the next key to the keyboard once the last one has gone in
+// and out of the matrix.
 void PasteAdvance(void);
