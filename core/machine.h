@@ -41,7 +41,8 @@ int32_t CpuRunSlice(void);
 // instruction), for harnesses that want many short slices.
 int32_t CpuRunSliceUpTo(int32_t most);
 // Looking in between instructions (the debugger): a layer above marks the
-// addresses it wants to see reached in machineBreakMap and sets
+// addresses it wants to see reached in machineBreakMap (a byte an address,
+// nonzero: marked, so the loop's test is one load) and sets
 // machineCheckHook. The slice loop then calls the hook before each
 // instruction at a marked address, and before every instruction while
 // machineCheckEvery is set, with the cycles the slice has run so far; the
@@ -51,7 +52,7 @@ int32_t CpuRunSliceUpTo(int32_t most);
 // the flag may be set from any thread.
 extern std::atomic<bool (*)(int32_t sliceCycles)> machineCheckHook;
 extern std::atomic<uint8_t> machineCheckEvery;
-extern uint8_t machineBreakMap[0x10000 / 8];
+extern uint8_t machineBreakMap[0x10000];
 // Feeding the machine in its own time (a paste's keys): while set, the slice
 // loop calls machineTickHook on the processor's thread after each tick, so
 // a layer above hands the keyboard its next change in the machine's time.

@@ -25,7 +25,7 @@ int32_t ElapsedMs(WORD startMs, WORD endMs) {
 
 std::atomic<bool (*)(int32_t)> machineCheckHook;
 std::atomic<uint8_t> machineCheckEvery;
-uint8_t machineBreakMap[0x10000 / 8];
+uint8_t machineBreakMap[0x10000];
 std::atomic<void (*)(void)> machineTickHook;
 
 // The processor's PC, read in place: no call across libraries between two
@@ -54,10 +54,7 @@ int32_t CpuRunSliceUpTo(int32_t most) {
         // A layer above looks in at a marked address, or before every
         // instruction while it asks to; a stop ends the slice early.
         if (auto check = Get(machineCheckHook)) [[unlikely]] {
-            uint16_t pc = *threadsPc;
-            if ((Get(machineCheckEvery) || (machineBreakMap[pc >> 3] & (1 << (pc & 7)))) &&
-                check(sum))
-                break;
+            if ((machineBreakMap[*threadsPc] | Get(machineCheckEvery)) && check(sum)) break;
         }
         int32_t cycles = Z80Run();
         sum += cycles;

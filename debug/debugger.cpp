@@ -84,7 +84,9 @@ void Rearm(void) {
     bool watch = false;
     for (const DebugPoint& point : debugger.points) {
         if (!point.enabled) continue;
-        if (point.kinds & kDebugExec) MapRange(machineBreakMap, point.first, point.last);
+        if (point.kinds & kDebugExec)
+            for (int a = point.first; a <= point.last; ++a)
+                machineBreakMap[a] = 1;
         for (int kind = 0; kind < 4; ++kind) {
             if (!(point.kinds & kKindBits[kind])) continue;
             MapRange(busWatchMap[kind], point.first, point.last);
@@ -310,7 +312,7 @@ bool JudgeAccesses(const Z80Regs& regs) {
 }
 
 bool BreakpointHit(const Z80Regs& regs) {
-    if (!(machineBreakMap[regs.pc >> 3] & (1 << (regs.pc & 7)))) return false;
+    if (!machineBreakMap[regs.pc]) return false;
     for (DebugPoint& point : debugger.points) {
         if (!point.enabled || !(point.kinds & kDebugExec) || regs.pc < point.first ||
             regs.pc > point.last)
