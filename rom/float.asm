@@ -218,25 +218,13 @@ FSUB:   PUSH HL
 ; FAC <- (HL) + FAC.
 FADD:   PUSH HL
         LD HL,FAC
-        CALL FUNPK
+        LD DE,FPB
+        CALL FUNPKTO
         POP HL
         JP Z,FLD
-        LD (FPB),DE
-        LD (FPB+3),A
-        LD A,C
-        LD (FPB+2),A
-        LD A,B
-        AND 80H
-        LD (FPB+4),A
-        CALL FUNPK
+        LD DE,FPA
+        CALL FUNPKTO
         RET Z
-        LD (FPA),DE
-        LD (FPA+3),A
-        LD A,C
-        LD (FPA+2),A
-        LD A,B
-        AND 80H
-        LD (FPA+4),A
         LD HL,FPA               ; HL: the operand with the larger exponent
         LD DE,FPB
         LD BC,(FPA+3)
@@ -355,18 +343,34 @@ _sub:   XOR A
 
 ; ---------------------------------------------------------------- * /
 
-; Stores the unpacked FAC (C D E, A, B) in FPB as the right operand and
-; unpacks the left one at HL; FPSGN gets the sign of the result.
-FPAIR:  LD (FPB),DE
-        LD (FPB+3),A
-        LD A,C
-        LD (FPB+2),A
-        LD A,B
-        LD (FPSGN),A
+; Unpacks the number at HL into the operand at DE (FPA, FPB): mantissa low,
+; middle, high, exponent, sign (bit 7, the rest 0). Z when it is zero.
+; Changes HL.
+FUNPKTO:
+        PUSH DE
         CALL FUNPK
+        POP HL
+        LD (HL),E
+        INC HL
+        LD (HL),D
+        INC HL
+        LD (HL),C
+        INC HL
+        LD (HL),A
+        INC HL
+        PUSH AF
+        LD A,B
+        AND 80H
+        LD (HL),A
+        POP AF
+        RET
+
+; With the right operand unpacked in FPB, unpacks the left one at HL;
+; FPSGN gets the sign of the result.
+FPAIR:  CALL FUNPK
         RET Z
         LD H,A
-        LD A,(FPSGN)
+        LD A,(FPB+4)
         XOR B
         AND 80H
         LD (FPSGN),A
@@ -377,7 +381,8 @@ FPAIR:  LD (FPB),DE
 ; FAC <- (HL) * FAC.
 FMUL:   PUSH HL
         LD HL,FAC
-        CALL FUNPK
+        LD DE,FPB
+        CALL FUNPKTO
         POP HL
         RET Z
         CALL FPAIR
@@ -466,7 +471,8 @@ FMUL8:  SRL B
 ; FAC <- (HL) / FAC.
 FDIV:   PUSH HL
         LD HL,FAC
-        CALL FUNPK
+        LD DE,FPB
+        CALL FUNPKTO
         POP HL
         JR NZ,_nz
         JP FDIVZ
