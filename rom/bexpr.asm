@@ -498,27 +498,11 @@ _hex:   INC HL
         CALL UPCASE
         CP 'H'
         JP NZ,SNERR
-        LD DE,0
-        LD B,5
-_hdig:  INC HL
-        LD A,(HL)
-        CALL HEXVAL
-        JR C,_hend
-        DEC B
+        INC HL
+        CALL HEXNUM
         LD A,E_OV
-        JP Z,FPERR
-        LD A,(HL)
-        CALL HEXVAL
-        EX DE,HL
-        ADD HL,HL
-        ADD HL,HL
-        ADD HL,HL
-        ADD HL,HL
-        OR L
-        LD L,A
-        EX DE,HL
-        JR _hdig
-_hend:  PUSH HL
+        JP C,FPERR
+        PUSH HL
         CALL FFROMINT
         POP HL
         XOR A
