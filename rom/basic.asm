@@ -81,7 +81,17 @@ RENDO     EQU RENGROW + 2         ; 1: RENUM: 0 measures, 1 rewrites
 PCLIMIT   EQU RENDO + 1           ; 2: PROGCHECK: the image's end
 PCDELTA   EQU PCLIMIT + 2         ; 2: and what turns its addresses into links
 PCLEAST   EQU PCDELTA + 2         ; 2: the least number the next line may have
-BVEND     EQU PCLEAST + 2
+USEFMT    EQU PCLEAST + 2         ; 2: PRINT USING: the format's descriptor
+USEPOS    EQU USEFMT + 2          ; 1: the place in it
+USESEEN   EQU USEPOS + 1          ; 1: non-zero once it has shown a field
+USEFLG    EQU USESEEN + 1         ; 1: the number field's UF_ bits
+USELEAD   EQU USEFLG + 1          ; 1: its places before the point
+USEDEC    EQU USELEAD + 1         ; 1: and after it
+USETRAIL  EQU USEDEC + 1          ; 1: its trailing sign, 0 for none
+USEP      EQU USETRAIL + 1        ; 1: the place of the number's first digit
+USEPP     EQU USEP + 1            ; 1: the place it prints at
+USEX      EQU USEPP + 1           ; 1: the exponent printed
+BVEND     EQU USEX + 1
         IF BVEND > 0F800H
         .ERROR The interpreter's variables outgrew their area
         ENDIF

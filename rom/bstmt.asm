@@ -119,7 +119,9 @@ FRETMP0:
 ; ---------------------------------------------------------------- PRINT
 S_PRINT:
         JR Z,_crlf
-_item:  CP ';'
+_item:  CP T_USING
+        JP Z,USING
+        CP ';'
         JR Z,_semi
         CP ','
         JR Z,_comma

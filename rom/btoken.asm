@@ -125,6 +125,7 @@ KEYWORDLIST MACRO
         KW T_OR,       "O",       'R'
         KW T_XOR,      "XO",      'R'
         KW T_MOD,      "MO",      'D'
+        KW T_USING,    "USIN",    'G'
         KWFUNCTIONS
         KW T_SGN,      "SG",      'N', FSGN
         KW T_INT,      "IN",      'T', FINT

@@ -1231,16 +1231,105 @@ FOUT:   LD HL,FPBUF
         LD (HL),'-'
 _plus:  INC HL
         LD (FPPTR),HL
-        LD HL,FAC
-        CALL FUNPK
-        JR NZ,_nz
+        CALL FDIGITS
+        JR NZ,_sig
         LD HL,(FPPTR)
         LD (HL),'0'
         INC HL
         LD (HL),A
         LD HL,FPBUF
         RET
-_nz:    LD HL,0
+_sig:   LD HL,FPDIG+6           ; B = significant digits
+        LD B,7
+_tz:    LD A,(HL)
+        CP '0'
+        JR NZ,_form
+        DEC HL
+        DJNZ _tz
+_form:  LD DE,(FPPTR)
+        LD HL,FPDIG
+        LD A,(FPDE)
+        ADD A,6
+        LD C,A                  ; C = the power of ten of the first digit
+        ADD A,2
+        CP 9
+        JR NC,_expo
+        BIT 7,C
+        JR NZ,_frac
+_ip:    LD A,(HL)
+        LD (DE),A
+        INC HL
+        INC DE
+        DEC B
+        DEC C
+        JP P,_ip
+        LD A,B
+        DEC A
+        JP M,_end
+        LD A,'.'
+        LD (DE),A
+        INC DE
+_fd:    LD A,(HL)
+        LD (DE),A
+        INC HL
+        INC DE
+        DJNZ _fd
+        JR _end
+_frac:  LD A,'.'
+        LD (DE),A
+        INC DE
+_fz:    INC C
+        JR Z,_fd
+        LD A,'0'
+        LD (DE),A
+        INC DE
+        JR _fz
+_expo:  LD A,(HL)
+        LD (DE),A
+        INC HL
+        INC DE
+        DEC B
+        JR Z,_e
+        LD A,'.'
+        LD (DE),A
+        INC DE
+_ed:    LD A,(HL)
+        LD (DE),A
+        INC HL
+        INC DE
+        DJNZ _ed
+_e:     EX DE,HL
+        LD (HL),'E'
+        INC HL
+        LD A,C
+        LD (HL),'+'
+        OR A
+        JP P,_esign
+        LD (HL),'-'
+        NEG
+_esign: INC HL
+        LD (HL),'0'-1
+_tens:  INC (HL)
+        SUB 10
+        JR NC,_tens
+        ADD A,'0'+10
+        INC HL
+        LD (HL),A
+        INC HL
+        EX DE,HL
+_end:   XOR A
+        LD (DE),A
+        LD HL,FPBUF
+        RET
+
+; FAC's seven significant digits, the last rounded half up, in FPDIG as
+; characters, and the power of ten of the last one in FPDE; NZ. Z (A = 0)
+; when FAC is zero, which leaves them alone.
+FDIGITS:
+        LD HL,FAC
+        CALL FUNPK
+        RET Z
+        LD HL,0
         LD (FPDE),HL
         CP 127                  ; a whole number from 1 to 2^23 - 1 is N
         JR C,_real              ; itself, times ten until 10^6 or more
@@ -1433,87 +1522,7 @@ _rest:  LD A,E
         DEC B
         EXX
         JR NZ,_dg
-        LD HL,FPDIG+6           ; B = significant digits
-        LD B,7
-_tz:    LD A,(HL)
-        CP '0'
-        JR NZ,_form
-        DEC HL
-        DJNZ _tz
-_form:  LD DE,(FPPTR)
-        LD HL,FPDIG
-        LD A,(FPDE)
-        ADD A,6
-        LD C,A                  ; C = the power of ten of the first digit
-        ADD A,2
-        CP 9
-        JR NC,_expo
-        BIT 7,C
-        JR NZ,_frac
-_ip:    LD A,(HL)
-        LD (DE),A
-        INC HL
-        INC DE
-        DEC B
-        DEC C
-        JP P,_ip
-        LD A,B
-        DEC A
-        JP M,_end
-        LD A,'.'
-        LD (DE),A
-        INC DE
-_fd:    LD A,(HL)
-        LD (DE),A
-        INC HL
-        INC DE
-        DJNZ _fd
-        JR _end
-_frac:  LD A,'.'
-        LD (DE),A
-        INC DE
-_fz:    INC C
-        JR Z,_fd
-        LD A,'0'
-        LD (DE),A
-        INC DE
-        JR _fz
-_expo:  LD A,(HL)
-        LD (DE),A
-        INC HL
-        INC DE
-        DEC B
-        JR Z,_e
-        LD A,'.'
-        LD (DE),A
-        INC DE
-_ed:    LD A,(HL)
-        LD (DE),A
-        INC HL
-        INC DE
-        DJNZ _ed
-_e:     EX DE,HL
-        LD (HL),'E'
-        INC HL
-        LD A,C
-        LD (HL),'+'
-        OR A
-        JP P,_esign
-        LD (HL),'-'
-        NEG
-_esign: INC HL
-        LD (HL),'0'-1
-_tens:  INC (HL)
-        SUB 10
-        JR NC,_tens
-        ADD A,'0'+10
-        INC HL
-        LD (HL),A
-        INC HL
-        EX DE,HL
-_end:   XOR A
-        LD (DE),A
-        LD HL,FPBUF
+        OR 1
         RET
 
 FPTENS: DB 40H,42H,0FH          ; 10^6 .. 1, 24 bits each

@@ -289,6 +289,7 @@ _delay: DEC BC
         INCLUDE "bexpr.asm"
         INCLUDE "bstmt.asm"
         INCLUDE "bmach.asm"
+        INCLUDE "busing.asm"
         INCLUDE "btoken.asm"
         INCLUDE "float.asm"
 
