@@ -91,7 +91,8 @@ USETRAIL  EQU USEDEC + 1          ; 1: its trailing sign, 0 for none
 USEP      EQU USETRAIL + 1        ; 1: the place of the number's first digit
 USEPP     EQU USEP + 1            ; 1: the place it prints at
 USEX      EQU USEPP + 1           ; 1: the exponent printed
-BVEND     EQU USEX + 1
+TRACE     EQU USEX + 1            ; 2: non-zero while TRON shows the lines
+BVEND     EQU TRACE + 2
         IF BVEND > 0F800H
         .ERROR The interpreter's variables outgrew their area
         ENDIF
@@ -165,6 +166,7 @@ BSTART: LD A,1
         LD HL,0
         LD (CONTPTR),HL
         LD (AUTOLIN),HL
+        LD (TRACE),HL
         JP READY
 
 BASICBANNER:
@@ -1396,6 +1398,9 @@ _go:    LD (CURPTR),HL
         INC HL
         LD D,(HL)
         LD (CURLIN),DE
+        LD A,(TRACE)
+        OR A
+        CALL NZ,TRACELINE
 GOSTMT: CALL CHRGET
         LD DE,NEWSTT
         PUSH DE
@@ -1425,6 +1430,18 @@ EXEC:   LD DE,TEMPST
         POP HL
         PUSH DE
         JP CHRGET
+
+; TRON: "[n]" for line DE as it starts. Keeps HL.
+TRACELINE:
+        PUSH HL
+        LD A,'['
+        CALL PUTCH
+        EX DE,HL
+        CALL PDEC
+        LD A,']'
+        CALL PUTCH
+        POP HL
+        RET
 
 ; Breaks off the program at HL, the end of a statement: "Break in N", and
 ; CONT may go on.

@@ -412,6 +412,17 @@ DESCDATA:
         LD L,A
         RET
 
+; Prints the string whose descriptor is at HL.
+PSTRING:
+        CALL DESCDATA
+        INC C
+_char:  DEC C
+        RET Z
+        LD A,(HL)
+        INC HL
+        CALL PUTCH
+        JR _char
+
 ; Copies BC bytes from HL to DE (none when BC is 0).
 COPYBC: LD A,B
         OR C
@@ -443,6 +454,8 @@ _nplus: CP T_NOT
         JP Z,DOFN
         CP T_FIRSTFN
         JP NC,_func
+        CP T_INPUTS
+        JP Z,U_INPUTS
         CALL ISLETTER
         JP C,SNERR
         CALL PTRGET
@@ -1380,47 +1393,44 @@ U_CHRS: CALL PARBYTE
         POP HL
         RET
 
-; HEX$(n)
-U_HEXS: CALL SYNCHR
+; HEX$(n), OCT$(n): n's digits in base 16 or 8, no leading zeros.
+U_HEXS: LD BC,0F04H             ; a digit's mask and bits
+        JR RADIX
+U_OCTS: LD BC,0703H
+RADIX:  PUSH BC
+        CALL SYNCHR
         DB '('
         CALL EVALADDR
         CALL SYNCHR
         DB ')'
+        POP BC
         PUSH HL
-        LD HL,VALBUF
-        LD A,D
-        CALL _byte
-        LD A,E
-        CALL _byte
-        LD HL,VALBUF            ; leading zeros go, one digit stays
-        LD B,4
-_lead:  LD A,(HL)
-        CP '0'
-        JR NZ,_make
-        INC HL
-        DEC B
-        LD A,B
-        CP 1
-        JR NZ,_lead
-_make:  LD A,B
-        CALL MKSTR
-        POP HL
-        RET
-_byte:  PUSH AF
-        RRCA
-        RRCA
-        RRCA
-        RRCA
-        CALL _dig
-        POP AF
-_dig:   AND 0FH
+        LD HL,VALBUF + 6        ; the digits from the last one back
+_digit: LD A,E
+        AND B
         ADD A,'0'
         CP '9' + 1
         JR C,_put
         ADD A,7
-_put:   LD (HL),A
-        INC HL
+_put:   DEC HL
+        LD (HL),A
+        PUSH BC
+_shift: SRL D
+        RR E
+        DEC C
+        JR NZ,_shift
+        POP BC
+        LD A,D
+        OR E
+        JR NZ,_digit
+        LD A,0FFH AND (VALBUF + 6)
+        SUB L
+        CALL MKSTR
+        POP HL
         RET
+        IF (VALBUF + 6) / 256 != VALBUF / 256
+        .ERROR RADIX's digits must lie within one page
+        ENDIF
 
 ; LEFT$(s$,n), RIGHT$(s$,n), MID$(s$,p[,n])
 U_LEFTS:
@@ -1578,7 +1588,7 @@ _done:  POP DE
         POP HL
         RET
 
-; PEEK(a), INP(p), FRE(x), POS(x), USR(a)
+; PEEK(a), INP(p), FRE(x), POS(x), LPOS(x), USR(a)
 U_PEEK: CALL SYNCHR
         DB '('
         CALL EVALADDR
@@ -1611,13 +1621,36 @@ _num:   CALL SYNCHR
         EX DE,HL
         POP HL
         JP INTRES
-U_POS:  CALL SYNCHR
+U_LPOS: XOR A                   ; no printer: always at its start
+        JR POSX
+U_POS:  LD A,(CURX)
+POSX:   PUSH AF
+        CALL SYNCHR
         DB '('
         CALL EVAL
         CALL SYNCHR
         DB ')'
-        LD A,(CURX)
+        POP AF
         JP BYTERES
+; CSRLIN: the cursor's row.
+U_CSRLIN:
+        LD A,(CURY)
+        JP BYTERES
+; VARPTR(v): where the variable's value lies (a string's descriptor),
+; negative above 32767 as PEEK and POKE take it.
+U_VARPTR:
+        CALL SYNCHR
+        DB '('
+        CALL PTRGETC
+        CALL SYNCHR
+        DB ')'
+        JP INTRES
+; CINT(x): x rounded to an integer; CSNG(x): x.
+U_CINT: CALL FTOINT
+        RET C
+        JP FFROMINT
+U_CSNG: XOR A
+        RET
 ; USR(a): calls the machine code at a; its HL comes back as the value.
 U_USR:  CALL SYNCHR
         DB '('
@@ -1643,6 +1676,34 @@ PARBYTE:
         DB ')'
         POP AF
         RET
+
+; INPUT$(n): the next n keys typed, not shown; STOP breaks off the program.
+U_INPUTS:
+        CALL CHRGET
+        CALL PARBYTE
+        PUSH HL
+        PUSH AF
+        CALL ALLOC
+        POP AF
+        PUSH HL
+        PUSH AF
+        LD B,A
+        INC B
+_key:   DEC B
+        JR Z,_done
+        CALL GETKEY
+        CP K_STOP
+        JR Z,_stop
+        LD (HL),A
+        INC HL
+        JR _key
+_done:  POP AF
+        POP DE
+        CALL MKTEMP
+        POP HL
+        RET
+_stop:  LD E,0
+        JP ERRMSG
 
 ; INKEY$: the key waiting, or an empty string.
 U_INKEYS:

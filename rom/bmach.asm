@@ -288,8 +288,11 @@ _res:   EX DE,HL
         POP HL
         JP INTRES
 
-; LINE (x1,y1)-(x2,y2)[,0]: the dots between two points (,0 clears them).
-S_LINE: CALL LINEXY
+; LINE (x1,y1)-(x2,y2)[,0]: the dots between two points (,0 clears them);
+; LINE INPUT is another statement.
+S_LINE: CP T_INPUT
+        JP Z,LINEINPUT
+        CALL LINEXY
         LD (PLOTX),DE
         LD (PLOTY),BC
         CALL SYNCHR

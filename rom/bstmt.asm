@@ -142,15 +142,8 @@ _item:  CP T_USING
 _str:   LD DE,(FAC)
         CALL FRETMP
         EX DE,HL
-        CALL DESCDATA
-        INC C
-_char:  DEC C
-        JR Z,_sdone
-        LD A,(HL)
-        INC HL
-        CALL PUTCH
-        JR _char
-_sdone: POP HL
+        CALL PSTRING
+        POP HL
 _after: CALL CHRGOT
         JR NZ,_item
 _crlf:  JP CRLF
@@ -742,38 +735,12 @@ _chk:   OR A
 
 ; INPUT ["prompt";] v[,v...]
 S_INPUT:
-        CALL NODIRECT
-        LD DE,0
-        CALL CHRGOT
-        CP '"'
-        JR NZ,_prompt
-        CALL UNARY
-        CALL CHRGOT
-        CP ';'
-        JR Z,_semi
-        CALL SYNCHR
-        DB ','
-        DEC HL
-_semi:  INC HL
-        LD DE,(FAC)
-_prompt:
-        LD (STRL),DE
+        CALL INPROMPT
         PUSH HL                 ; the variables' text stays on the stack
-_ask:   LD HL,(STRL)
-        LD A,H
-        OR L
-        JR Z,_qm
-        CALL DESCDATA
-        INC C
-_pc:    DEC C
-        JR Z,_qm
-        LD A,(HL)
-        INC HL
-        CALL PUTCH
-        JR _pc
-_qm:    CALL PRINTI
+_ask:   CALL PROMPT
+        CALL PRINTI
         DB "? ",0
-        CALL _line
+        CALL INREAD
         POP HL
         PUSH HL
 _var:   CALL PTRGETC
@@ -804,7 +771,7 @@ _var:   CALL PTRGETC
         JR _var
 _ask2:  CALL PRINTI             ; more variables than values: ask on
         DB "?? ",0
-        CALL _line
+        CALL INREAD
         POP HL
         JR _var
 _done:  POP DE
@@ -823,8 +790,61 @@ _redo:  POP AF
         CALL PRINTI
         DB "?Redo from start",0DH,0
         JP _ask
-; Reads a line into INPTR; STOP breaks off the program after INPUT.
-_line:  CALL INLINE
+
+; LINE INPUT ["prompt";] v$: the whole line typed, as it stands.
+LINEINPUT:
+        CALL CHRGET
+        CALL INPROMPT
+        CALL PTRGETC
+        LD A,(VARTYPE)
+        CP 2
+        JP NZ,TMERR
+        PUSH HL
+        PUSH DE
+        CALL PROMPT
+        CALL INREAD
+        LD D,H
+        LD E,L
+        LD A,(ILEN)
+        CALL MKTEMP
+        POP DE
+        LD A,2
+        CALL ASSIGN
+        POP HL
+        RET
+
+; The optional "prompt"; (or ,) of INPUT and LINE INPUT at HL: STRL = its
+; descriptor, 0 for none. Illegal direct in direct mode, whose line the
+; reply would overwrite.
+INPROMPT:
+        CALL NODIRECT
+        LD DE,0
+        CALL CHRGOT
+        CP '"'
+        JR NZ,_none
+        CALL UNARY
+        CALL CHRGOT
+        CP ';'
+        JR Z,_semi
+        CALL SYNCHR
+        DB ','
+        DEC HL
+_semi:  INC HL
+        LD DE,(FAC)
+_none:  LD (STRL),DE
+        RET
+
+; Prints the prompt STRL. Keeps HL.
+PROMPT: PUSH HL
+        LD HL,(STRL)
+        LD A,H
+        OR L
+        CALL NZ,PSTRING
+        POP HL
+        RET
+
+; Reads a line into INPTR (HL = BUF); STOP breaks off the program.
+INREAD: CALL INLINE
         LD (INPTR),HL
         RET NC
         LD E,0                  ; STOP: "Break in N", no CONT
@@ -859,6 +879,7 @@ _start: CALL CLEARVARS
         JP RUNLINE
 
 S_NEW:  CALL SCRATCH
+        LD (TRACE),A            ; A = 0: TROFF too
         POP BC
         LD SP,STACKTOP
         LD HL,0FFFFH
@@ -890,6 +911,64 @@ S_CONT: LD HL,(CONTPTR)
         OR A
         JP NZ,RUNLINE
         JP NEWSTT
+
+; TRON, TROFF: each line's number in brackets as it starts, or not.
+S_TRON: LD A,1
+        DB 0FEH                 ; CP n: the XOR A is its operand
+S_TROFF:
+        XOR A
+        LD (TRACE),A
+        RET
+
+; ERASE a[,b...]: the arrays go and their memory is free again; one that
+; was never made is an Illegal function call.
+S_ERASE:
+        CALL NAMEGET
+        PUSH HL
+        LD HL,(ARYTAB)
+_find:  PUSH HL
+        LD DE,(STREND)
+        OR A
+        SBC HL,DE
+        JP NC,FCERR
+        POP DE                  ; the array
+        LD H,D
+        LD L,E
+        LD A,(HL)               ; its name, C first
+        INC HL
+        CP C
+        JR NZ,_diff
+        LD A,(HL)
+        CP B
+_diff:  PUSH AF
+        INC HL
+        PUSH BC
+        LD C,(HL)
+        INC HL
+        LD B,(HL)
+        INC HL
+        ADD HL,BC               ; the next one
+        POP BC
+        POP AF
+        JR NZ,_find
+        PUSH HL                 ; those after it move down in its place
+        EX DE,HL
+        PUSH HL
+        LD HL,(STREND)
+        OR A
+        SBC HL,DE
+        LD B,H
+        LD C,L
+        POP DE
+        POP HL
+        CALL COPYBC
+        LD (STREND),DE
+        POP HL
+        CALL CHRGOT
+        CP ','
+        RET NZ
+        CALL CHRGET
+        JR S_ERASE
 
 S_SWAP: PUSH HL
         CALL PTRGETC

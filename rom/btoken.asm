@@ -66,6 +66,8 @@ KEYWORDLIST MACRO
         KW T_FOR,      "FO",      'R', S_FOR
         KW T_NEXT,     "NEX",     'T', S_NEXT
         KW T_DATA,     "DAT",     'A', S_DATA
+        ; INPUT$ is a function, here to come before INPUT
+        KW T_INPUTS,   "INPUT",   '$', SNERR
         KW T_INPUT,    "INPU",    'T', S_INPUT
         KW T_DIM,      "DI",      'M', S_DIM
         KW T_READ,     "REA",     'D', S_READ
@@ -112,6 +114,9 @@ KEYWORDLIST MACRO
         KW T_ATTR,     "ATT",     'R', S_ATTR
         KW T_GLYPH,    "GLYP",    'H', S_GLYPH
         KW T_EDIT,     "EDI",     'T', S_EDIT
+        KW T_TRON,     "TRO",     'N', S_TRON
+        KW T_TROFF,    "TROF",    'F', S_TROFF
+        KW T_ERASE,    "ERAS",    'E', S_ERASE
         KWOTHERS
         KW T_ELSE,     "ELS",     'E'
         KW T_TAB,      "TAB",     '('
@@ -139,6 +144,8 @@ KEYWORDLIST MACRO
         KW T_ATN,      "AT",      'N', FATN
         KW T_RND,      "RN",      'D', FRND
         KW T_FIX,      "FI",      'X', FFIX
+        KW T_CINT,     "CIN",     'T', U_CINT
+        KW T_CSNG,     "CSN",     'G', U_CSNG
         KW T_USR,      "US",      'R', U_USR
         KW T_FRE,      "FR",      'E', U_FRE
         KW T_INP,      "IN",      'P', U_INP
@@ -160,12 +167,16 @@ KEYWORDLIST MACRO
         KW T_MIDS,     "MID",     '$', U_MIDS
         KW T_INSTR,    "INST",    'R', U_INSTR
         KW T_STRINGS,  "STRING",  '$', U_STRINGS
+        KW T_OCTS,     "OCT",     '$', U_OCTS
+        KW T_VARPTR,   "VARPT",   'R', U_VARPTR
+        KW T_LPOS,     "LPO",     'S', U_LPOS
+        KW T_CSRLIN,   "CSRLI",   'N', U_CSRLIN
         ENDM
 
 KEYWORDS:
         KEYWORDLIST
         DB 0
-T_NUMFN   EQU T_USR             ; SGN..FIX: a number in, a number out
+T_NUMFN   EQU T_USR             ; SGN..CSNG: a number in, a number out
 KWPASS  DEFL 1
 STMTTAB:
         KEYWORDLIST

@@ -1,0 +1,148 @@
+// The statements that listings of the early 1980s lean on, a family a
+// test: whole-line input, the small functions, tracing and ERASE, typed at
+// the machine and checked on its screen against what the dialect says.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+
+#include "tests/machine/machine_support.h"
+#include "tests/rom/number_text.h"
+
+namespace {
+
+using Rows = std::vector<std::string>;
+
+// The screen's rows from `from` up to the cursor's row, trimmed.
+Rows RowsSince(int from) {
+    Rows rows;
+    for (int r = from; r < CursorRow(); r++)
+        rows.push_back(TrimmedRow(r));
+    return rows;
+}
+
+TEST(BasicDialect, LineInputAndInputDollarTakeKeysAsTyped) {
+    BasicBoot();
+    Basic("NEW");
+    Enter({"10 LINE INPUT \"LINE:\";A$:CLS:PRINT \"<\";A$;\">\";LEN(A$)", "20 IF A$<>\"END\" THEN 10",
+           "30 B$=INPUT$(4):LINE INPUT C$:PRINT \"(\";B$;\")(\";C$;\")\""});
+    TypeLine("RUN");
+    // Whatever a line holds comes back whole: commas, quotes, colons and
+    // the spaces around it, which INPUT would take apart or drop.
+    std::mt19937 rng(1981);
+    static const char kChars[] = "AZaz09 ,:;\"'.?*+-=()!#$%&";
+    for (int i = 0; i < 12; i++) {
+        std::string line(rng() % 30, ' ');
+        for (char& c : line)
+            c = kChars[rng() % (sizeof kChars - 1)];
+        ASSERT_TRUE(RunUntilIdle(200));
+        TypeLine(line);
+        ASSERT_TRUE(RunUntilIdle(200));
+        EXPECT_EQ(TrimmedRow(0), "<" + line + "> " + std::to_string(line.size())) << line;
+    }
+    TypeLine("END");
+    ASSERT_TRUE(RunUntilIdle(200));
+    // INPUT$ takes its four keys without showing them; the rest of the
+    // line is LINE INPUT's, which shows no question mark.
+    int row = CursorRow();
+    TypeLine("ab,\"cdef");
+    ASSERT_TRUE(RunUntilBasicPrompt(200));
+    EXPECT_EQ(RowsSince(row), (Rows{"cdef", "(ab,\")(cdef)", "Ok"}));
+    // STOP breaks off a program waiting in INPUT$.
+    Basic("NEW");
+    Enter({"10 A$=INPUT$(2)"});
+    TypeLine("RUN");
+    PressKey('X');
+    PressKey(VK_END);
+    ASSERT_TRUE(RunUntilBasicPrompt(200));
+    EXPECT_EQ(TrimmedRow(CursorRow() - 2), "Break in 10");
+    // LINE INPUT wants a string variable, and a program.
+    Enter({"10 LINE INPUT A"});
+    EXPECT_EQ(BasicOutput("RUN"), Rows{"?Type mismatch in 10"});
+    EXPECT_EQ(BasicOutput("LINE INPUT A$"), Rows{"?Illegal direct"});
+}
+
+TEST(BasicDialect, SmallFunctionsAgreeWithTheirDefinitions) {
+    BasicBoot();
+    Basic("WIDTH 80");
+    std::mt19937 rng(1983);
+    for (int i = 0; i < 20; i++) {
+        // HEX$ and OCT$ of any address, negative ones from 65536.
+        int n = int(rng() % 131071) - 65535;
+        unsigned u = unsigned(n) & 0xFFFF;
+        char hex[8], oct[8];
+        std::snprintf(hex, sizeof hex, "%X", u);
+        std::snprintf(oct, sizeof oct, "%o", u);
+        EXPECT_EQ(
+            BasicOutput("? HEX$(" + std::to_string(n) + ");\" \";OCT$(" + std::to_string(n) + ")"),
+            Rows{std::string(hex) + " " + oct})
+            << n;
+        // CINT rounds halves away from zero and is an Overflow beyond an
+        // integer; CSNG keeps its number.
+        float x = float(int(rng() % 320001) - 160000) / 4;
+        std::string shown = BasicOutput("? CINT(" + std::to_string(x) + ")")[0];
+        long rounded = std::lround(x);
+        if (rounded < -32768 || rounded > 32767)
+            EXPECT_EQ(shown, "?Overflow") << x;
+        else
+            EXPECT_EQ(shown, NumberText(float(rounded))) << x;
+        // VARPTR: where the value lies, low byte first; CSRLIN and POS
+        // follow LOCATE; LPOS has no printer to follow.
+        int v = int(rng() % 65536) - 32768, col = int(rng() % 60), line = int(rng() % 20);
+        EXPECT_EQ(BasicOutput("A%=" + std::to_string(v) + ":P=VARPTR(A%):? PEEK(P)+256*PEEK(P+1)"),
+                  Rows{NumberText(float(v & 0xFFFF))});
+        Basic("LOCATE " + std::to_string(col) + "," + std::to_string(line) +
+              ":R=CSRLIN:C=POS(0):CLS:? R;C;LPOS(0);CSNG(1.5)");
+        EXPECT_EQ(TrimmedRow(0),
+                  NumberText(float(line)) + " " + NumberText(float(col)) + "  0  1.5");
+    }
+    // A string's VARPTR is its descriptor: the length, then the text.
+    EXPECT_EQ(BasicOutput("S$=\"HEY\":P=VARPTR(S$):? PEEK(P);CHR$(PEEK(PEEK(P+1)+256*PEEK(P+2)))"),
+              Rows{" 3 H"});
+}
+
+TEST(BasicDialect, TronShowsEachLineAndEraseFreesArrays) {
+    BasicBoot();
+    Basic("NEW");
+    Enter({"10 I=0", "20 I=I+1:IF I<3 THEN 20", "30 TROFF:PRINT I"});
+    EXPECT_EQ(BasicOutput("TRON:RUN"), (Rows{"[10][20][20][20][30] 3"}));
+    EXPECT_EQ(BasicOutput("RUN"), (Rows{" 3"}));
+    Basic("TRON:NEW");
+    Enter({"10 PRINT 1"});
+    EXPECT_EQ(BasicOutput("RUN"), (Rows{" 1"}));
+    // Arrays made and erased in any order: the memory comes back whole,
+    // the arrays left keep their elements, and an erased one is new again.
+    std::mt19937 rng(1984);
+    int empty = std::stoi(BasicOutput("CLEAR:S=0:I=0:? FRE(\"\")")[0]);
+    const char* names[] = {"A", "B$", "C%", "D"};
+    int made[4] = {}, sizes[4] = {}; // the value in each array's last element, 0 if none
+    for (int step = 0; step < 24; step++) {
+        int which = int(rng() % 4);
+        std::string name = names[which];
+        bool text = name.back() == '$';
+        if (made[which]) {
+            Basic("ERASE " + name);
+            made[which] = 0;
+        } else {
+            made[which] = 1 + int(rng() % 99);
+            sizes[which] = 1 + int(rng() % 30);
+            std::string last = name + "(" + std::to_string(sizes[which]) + ")";
+            std::string value = std::to_string(made[which]);
+            Basic("DIM " + last + ":" + last + "=" + (text ? "STR$(" + value + ")" : value));
+        }
+        for (int a = 0; a < 4; a++) {
+            if (!made[a]) continue;
+            std::string last = std::string(names[a]) + "(" + std::to_string(sizes[a]) + ")";
+            if (names[a][1] == '$') last = "VAL(" + last + ")";
+            EXPECT_EQ(BasicOutput("? " + last), Rows{NumberText(float(made[a]))})
+                << names[a] << " at step " << step;
+        }
+        if (std::count(made, made + 4, 0) == 4) {
+            EXPECT_EQ(BasicOutput("? FRE(\"\")"), Rows{" " + std::to_string(empty)}) << step;
+        }
+    }
+    EXPECT_EQ(BasicOutput("ERASE Q"), Rows{"?Illegal function call"});
+}
+
+} // namespace
