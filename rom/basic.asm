@@ -92,7 +92,9 @@ USEP      EQU USETRAIL + 1        ; 1: the place of the number's first digit
 USEPP     EQU USEP + 1            ; 1: the place it prints at
 USEX      EQU USEPP + 1           ; 1: the exponent printed
 TRACE     EQU USEX + 1            ; 2: non-zero while TRON shows the lines
-BVEND     EQU TRACE + 2
+FKPTR     EQU TRACE + 2           ; 2: the function key text being typed, 0 = none
+KEYTXT    EQU FKPTR + 2           ; 80: the texts of F1 to F5, 16 bytes each
+BVEND     EQU KEYTXT + 80
         IF BVEND > 0F800H
         .ERROR The interpreter's variables outgrew their area
         ENDIF
@@ -123,8 +125,9 @@ E_NP      EQU 21
 ; Power on and reset: the banner, the free bytes and the prompt. A reset
 ; finds the program intact when its lines lead from TXTTAB to the end that
 ; VARTAB names, and keeps it (its variables are cleared); anything else is
-; a NEW.
-BCOLD:  LD HL,BASICBANNER
+; a NEW. The function keys get their first texts again.
+BCOLD:  CALL FKINIT
+        LD HL,BASICBANNER
         CALL PRINT
         LD D,0
         LD HL,BANNERATTR
@@ -167,6 +170,7 @@ BSTART: LD A,1
         LD (CONTPTR),HL
         LD (AUTOLIN),HL
         LD (TRACE),HL
+        LD (FKPTR),HL
         JP READY
 
 BASICBANNER:
@@ -445,7 +449,7 @@ INLINE: LD A,(PREFILL)
         CALL PRTAIL             ; show what is there already
         LD A,(ILEN)
         LD (IPOS),A
-_key:   CALL GETKEY
+_key:   CALL FKGET
         CP K_CR
         JP Z,_done
         CP K_STOP

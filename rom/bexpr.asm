@@ -1691,7 +1691,7 @@ U_INPUTS:
         INC B
 _key:   DEC B
         JR Z,_done
-        CALL GETKEY
+        CALL FKGET
         CP K_STOP
         JR Z,_stop
         LD (HL),A
@@ -1708,7 +1708,7 @@ _stop:  LD E,0
 ; INKEY$: the key waiting, or an empty string.
 U_INKEYS:
         PUSH HL
-        CALL KEYCHK
+        CALL FKCHK
         LD HL,NUMTMP
         LD (HL),A
         LD A,0

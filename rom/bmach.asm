@@ -662,3 +662,149 @@ TAPENAMEL:
         XOR A
 _any:   LD (TAPEANY),A
         RET
+
+; ---------------------------------------------------------------- function keys
+; F1 to F5 type their texts, kept in KEYTXT, where BASIC takes keys: the
+; input line, INKEY$ and INPUT$.
+
+FKDEFAULT:
+        DB "LIST ",0
+        DB "RUN",0DH,0
+        DB "LOAD",'"',0
+        DB "SAVE",'"',0
+        DB "CONT",0DH,0
+
+; The keys' texts as they are at power on.
+FKINIT: LD DE,FKDEFAULT
+        XOR A
+_key:   PUSH AF
+        CALL FKSLOT
+        EX DE,HL
+_char:  LD A,(HL)
+        LD (DE),A
+        INC HL
+        INC DE
+        OR A
+        JR NZ,_char
+        EX DE,HL
+        POP AF
+        INC A
+        CP 5
+        JR NZ,_key
+        RET
+
+; HL = the text of function key A (0-4). Keeps DE.
+FKSLOT: ADD A,A
+        ADD A,A
+        ADD A,A
+        ADD A,A
+        LD L,A
+        LD H,0
+        PUSH DE
+        LD DE,KEYTXT
+        ADD HL,DE
+        POP DE
+        RET
+
+; NZ and A = the next key, as KEYCHK gives it but for a function key,
+; which gives its text a character at a time; Z if none waits.
+FKCHK:  PUSH HL
+        LD HL,(FKPTR)
+        LD A,H
+        OR L
+        JR Z,_queue
+        LD A,(HL)
+        INC HL
+        LD (FKPTR),HL
+        OR A
+        JR NZ,_done
+        LD H,A
+        LD L,A
+        LD (FKPTR),HL
+_queue: CALL KEYCHK
+        JR Z,_done
+        CP K_F1
+        JR C,_done
+        CP K_F1 + 5
+        JR NC,_done
+        SUB K_F1
+        CALL FKSLOT
+        LD (FKPTR),HL
+        POP HL
+        JR FKCHK
+_done:  POP HL
+        RET
+
+; Waits for a key as GETKEY does, a function key's text included.
+FKGET:  CALL FKCHK
+        RET NZ
+        CALL WAITTICK
+        JR FKGET
+
+; KEY n,"text": function key n's text (its first 15 characters). KEY LIST
+; shows them. KEY ON and KEY OFF change nothing: the keys' texts are not
+; shown on the screen, whose rows all stay the programs'.
+S_KEY:  CP T_LIST
+        JR Z,_list
+        CP T_ON
+        JP Z,CHRGET
+        CP 'O'
+        JR NZ,_set
+        CALL CHRGET
+        CALL SYNCHR
+        DB 'F'
+        CALL SYNCHR
+        DB 'F'
+        RET
+_set:   CALL EVALBYTE
+        DEC A
+        CP 5
+        JP NC,FCERR
+        PUSH AF
+        CALL SYNCHR
+        DB ','
+        CALL EVALSTR
+        POP AF
+        PUSH HL
+        CALL FKSLOT
+        PUSH HL
+        CALL FRETMP
+        EX DE,HL
+        CALL DESCDATA
+        LD A,C
+        CP 16
+        JR C,_fits
+        LD C,15
+_fits:  POP DE
+        CALL COPYBC
+        XOR A
+        LD (DE),A
+        POP HL
+        RET
+_list:  CALL CHRGET
+        PUSH HL
+        XOR A
+_key:   PUSH AF
+        LD A,'F'
+        CALL PUTCH
+        POP AF
+        PUSH AF
+        ADD A,'1'
+        CALL PUTCH
+        CALL PSPACE
+        POP AF
+        PUSH AF
+        CALL FKSLOT
+_char:  LD A,(HL)
+        OR A
+        JR Z,_end
+        CALL PUTRAW             ; a control character as its glyph
+        INC HL
+        JR _char
+_end:   CALL CRLF
+        POP AF
+        INC A
+        CP 5
+        JR NZ,_key
+        POP HL
+        RET

@@ -117,6 +117,7 @@ KEYWORDLIST MACRO
         KW T_TRON,     "TRO",     'N', S_TRON
         KW T_TROFF,    "TROF",    'F', S_TROFF
         KW T_ERASE,    "ERAS",    'E', S_ERASE
+        KW T_KEY,      "KE",      'Y', S_KEY
         KWOTHERS
         KW T_ELSE,     "ELS",     'E'
         KW T_TAB,      "TAB",     '('

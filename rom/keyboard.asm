@@ -7,7 +7,6 @@
 ; Key codes besides printable ASCII:
 K_STOP    EQU 03H               ; STOP (END on the host)
 K_BS      EQU 08H
-K_TAB     EQU 09H
 K_HOME    EQU 0BH
 K_CLR     EQU 0CH               ; SHIFT+HOME
 K_CR      EQU 0DH
@@ -17,7 +16,7 @@ K_LEFT    EQU 1DH               ; SHIFT+RIGHT: how the host's left arrow arrives
 K_UP      EQU 1EH
 K_DOWN    EQU 1FH               ; SHIFT+UP: how the host's down arrow arrives
 K_DEL     EQU 7FH
-K_F2      EQU 82H               ; F2-F5: 82H-85H
+K_F1      EQU 81H               ; F1-F5: 81H-85H (F1 is the host's TAB too)
 
 KEYROWS   EQU 10
 MODMASK   EQU 0F0H              ; row 8: GRPH, KANA, SHIFT, CTRL give no key
@@ -300,7 +299,7 @@ KEYTAB: DB '0','1','2','3','4','5','6','7'                  ; row 0: keypad
         DB '0','1','2','3','4','5','6','7'                  ; row 6
         DB '8','9',';','=',',','.','/','\'                 ; row 7
         DB K_HOME,K_UP,K_RIGHT,K_BS,0,0,0,0                 ; row 8
-        DB K_STOP,K_TAB,K_F2,K_F2+1,K_F2+2,K_F2+3,' ',K_ESC ; row 9
+        DB K_STOP,K_F1,K_F1+1,K_F1+2,K_F1+3,K_F1+4,' ',K_ESC ; row 9
 KEYTABS:
         DB '0','1','2','3','4','5','6','7'
         DB '8','9','*','+','/','-',K_DEL,K_CR
@@ -311,4 +310,4 @@ KEYTABS:
         DB ')','!','@','#','$','%','^','&'
         DB '*','(',':','+','<','>','?','|'
         DB K_CLR,K_DOWN,K_LEFT,K_BS,0,0,0,0
-        DB K_STOP,K_TAB,K_F2,K_F2+1,K_F2+2,K_F2+3,' ',K_ESC
+        DB K_STOP,K_F1,K_F1+1,K_F1+2,K_F1+3,K_F1+4,' ',K_ESC

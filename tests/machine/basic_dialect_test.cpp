@@ -25,7 +25,8 @@ Rows RowsSince(int from) {
 TEST(BasicDialect, LineInputAndInputDollarTakeKeysAsTyped) {
     BasicBoot();
     Basic("NEW");
-    Enter({"10 LINE INPUT \"LINE:\";A$:CLS:PRINT \"<\";A$;\">\";LEN(A$)", "20 IF A$<>\"END\" THEN 10",
+    Enter({"10 LINE INPUT \"LINE:\";A$:CLS:PRINT \"<\";A$;\">\";LEN(A$)",
+           "20 IF A$<>\"END\" THEN 10",
            "30 B$=INPUT$(4):LINE INPUT C$:PRINT \"(\";B$;\")(\";C$;\")\""});
     TypeLine("RUN");
     // Whatever a line holds comes back whole: commas, quotes, colons and
@@ -143,6 +144,64 @@ TEST(BasicDialect, TronShowsEachLineAndEraseFreesArrays) {
         }
     }
     EXPECT_EQ(BasicOutput("ERASE Q"), Rows{"?Illegal function call"});
+}
+
+TEST(BasicDialect, FunctionKeysTypeTheirTexts) {
+    BasicBoot();
+    // The texts at power on; a carriage return shows as its glyph.
+    EXPECT_EQ(BasicOutput("KEY LIST"),
+              (Rows{"F1 LIST", "F2 RUN~", "F3 LOAD\"", "F4 SAVE\"", "F5 CONT~"}));
+    // Random texts, of which a key keeps 15 characters; pressed in any
+    // order, several to a line, each types its own.
+    std::mt19937 rng(1985);
+    static const char kChars[] = "ABCXYZ019 ,.:;+-*=()!#$%&";
+    std::string texts[5];
+    for (int n = 4; n >= 0; n--) { // the last first: one overrunning its slot shows
+        std::string text(1 + rng() % 24, ' ');
+        for (char& c : text)
+            c = kChars[rng() % (sizeof kChars - 1)];
+        Basic("KEY " + std::to_string(n + 1) + ",\"" + text + "\"");
+        texts[n] = text.substr(0, 15);
+    }
+    Rows listed;
+    for (int n = 0; n < 5; n++) {
+        std::string row = "F" + std::to_string(n + 1) + " " + texts[n];
+        listed.push_back(row.substr(0, row.find_last_not_of(' ') + 1));
+    }
+    EXPECT_EQ(BasicOutput("KEY LIST"), listed);
+    Basic("NEW");
+    Enter({"10 LINE INPUT A$:CLS:PRINT \"<\";A$;\">\":GOTO 10"});
+    TypeLine("RUN");
+    const int kKeys[] = {VK_F1, VK_F2, VK_F3, VK_F4, VK_F5, VK_TAB};
+    for (int line = 0; line < 6; line++) {
+        std::string typed;
+        for (int k = int(rng() % 4); k > 0; k--) {
+            int which = int(rng() % 6);
+            PressKey(kKeys[which]);
+            typed += texts[which % 5];
+        }
+        PressKey(VK_RETURN);
+        ASSERT_TRUE(RunUntilIdle(400));
+        EXPECT_EQ(TrimmedRow(0), "<" + typed.substr(0, 255) + ">") << line;
+    }
+    PressKey(VK_END);
+    ASSERT_TRUE(RunUntilBasicPrompt(100));
+    // A text's carriage return enters the line; INKEY$ and INPUT$ take a
+    // text a character at a time.
+    Basic("KEY 2,\"?7*6\"+CHR$(13):KEY 4,\"XYZ\"");
+    int row = CursorRow();
+    PressKey(VK_F2);
+    ASSERT_TRUE(RunUntilBasicPrompt(100));
+    EXPECT_EQ(RowsSince(row), (Rows{"?7*6", " 42", "Ok"}));
+    Basic("NEW");
+    Enter({"10 A$=INKEY$:IF A$=\"\" THEN 10", "20 B$=INPUT$(3):PRINT A$;\"/\";B$"});
+    TypeLine("RUN");
+    PressKey(VK_F4);
+    PressKey('Q');
+    ASSERT_TRUE(RunUntilBasicPrompt(100));
+    EXPECT_EQ(TrimmedRow(CursorRow() - 2), "X/YZQ");
+    EXPECT_EQ(BasicOutput("KEY 6,\"A\""), Rows{"?Illegal function call"});
+    EXPECT_EQ(BasicOutput("KEY OFF:KEY ON:PRINT 1"), Rows{" 1"});
 }
 
 } // namespace
