@@ -94,7 +94,10 @@ USEX      EQU USEPP + 1           ; 1: the exponent printed
 TRACE     EQU USEX + 1            ; 2: non-zero while TRON shows the lines
 FKPTR     EQU TRACE + 2           ; 2: the function key text being typed, 0 = none
 KEYTXT    EQU FKPTR + 2           ; 80: the texts of F1 to F5, 16 bytes each
-BVEND     EQU KEYTXT + 80
+EDITTOP   EQU KEYTXT + 80         ; 2: EDITLINE keeps the program below it
+TEXTPTR   EQU EDITTOP + 2         ; 2: a program text's next character
+TEXTLEFT  EQU TEXTPTR + 2         ; 2: and how many are left
+BVEND     EQU TEXTLEFT + 2
         IF BVEND > 0F800H
         .ERROR The interpreter's variables outgrew their area
         ENDIF
@@ -191,6 +194,8 @@ CLEARVARS:
         LD (STREND),HL
         LD HL,MEMSIZ
         LD (FRETOP),HL
+        LD HL,MEMSIZ - 256      ; keep room for a few variables
+        LD (EDITTOP),HL
         LD HL,TEMPST
         LD (TEMPPT),HL
         LD HL,0
@@ -309,10 +314,8 @@ _more:  LD HL,(AUTOLIN)
 _step:  LD (AUTOLIN),HL
 _noauto:
         POP HL
-        LD DE,BUF
-        CALL CRUNCH             ; BC = tokenised length
         POP DE
-        CALL EDITLINE
+        CALL STORELINE
         JR MAIN
 DIRECT: LD DE,BUF
         CALL CRUNCH
@@ -980,6 +983,14 @@ _end:   DEC HL
         OR 1
         RET
 
+; Stores line DE, the text at HL in BUF after its number, tokenised.
+STORELINE:
+        PUSH DE
+        LD DE,BUF
+        CALL CRUNCH             ; BC = tokenised length
+        POP DE
+        JP EDITLINE
+
 ; Stores line DE with the BC bytes of tokenised text in BUF, or deletes it
 ; when the text is empty. The room is looked at before anything moves, so
 ; ?Out of memory leaves the program as it was.
@@ -1008,7 +1019,7 @@ _size:  LD A,(BUF)
         ADD HL,BC
         LD BC,4
         ADD HL,BC
-        LD BC,MEMSIZ - 256      ; keep room for a few variables
+        LD BC,(EDITTOP)
         SBC HL,BC
         JP NC,OMERR
 _room:  POP AF
@@ -1337,11 +1348,16 @@ _print: LD A,(HL)
         RET
 
 ; Prints A, or with EDITPTR set stores it there instead (EDIT's text: one
-; that does not fit the input line is an error).
+; that does not fit the input line is an error); EDITPTR 01xxH counts it in
+; TAPEHDR's length, 02xxH writes it to the tape (SAVE's text).
 OUTCH:  PUSH HL
         LD HL,(EDITPTR)
-        INC H
         DEC H
+        JR Z,_count
+        DEC H
+        JR Z,_tape
+        INC H
+        INC H
         JR Z,_print
         PUSH AF
         LD A,L                  ; a full input line takes no more
@@ -1359,6 +1375,46 @@ _full:  LD HL,0                 ; EDIT never stores a cut line
         JP ERROR
 _print: POP HL                  ; a control character shows as its glyph
         JP PUTRAW
+_count: LD HL,(TAPEHDR + H_LENGTH)
+        INC HL
+        LD (TAPEHDR + H_LENGTH),HL
+        POP HL
+        RET
+_tape:  POP HL
+        JP TAPEOUT
+
+; The program's listing through OUTCH: each line's number, a space, its
+; text and a carriage return, then 1AH, the text's end.
+LISTALL:
+        LD HL,TXTTAB
+_line:  LD A,(HL)
+        INC HL
+        OR (HL)
+        LD A,1AH
+        JP Z,OUTCH
+        INC HL
+        LD E,(HL)
+        INC HL
+        LD D,(HL)
+        INC HL
+        PUSH HL
+        LD HL,VALBUF
+        CALL PUTDEC
+        LD (HL),' '
+        INC HL
+        LD (HL),0
+        LD HL,VALBUF
+_num:   LD A,(HL)
+        OR A
+        JR Z,_text
+        CALL OUTCH
+        INC HL
+        JR _num
+_text:  POP HL
+        CALL LISTTEXT
+        LD A,0DH
+        CALL OUTCH
+        JR _line
 
 ; ---------------------------------------------------------------- statement loop
 ; HL at the end of a statement: on to the next one, or the next line.

@@ -523,9 +523,14 @@ _cell:  LD A,(HL)
 
 ; ---------------------------------------------------------------- tape
 ; SAVE "name": the program as a memory record from TXTTAB, which the
-; monitor's LOAD takes as well. LOAD ["name"]: that program, or the next
-; on the tape. BSAVE "name",a,n: n bytes from a. BLOAD ["name"][,a].
+; monitor's LOAD takes as well; SAVE "name",A: as text, its listing.
+; LOAD ["name"]: that program, or the next on the tape; MERGE ["name"]:
+; a text's lines into the program. BSAVE "name",a,n: n bytes from a.
+; BLOAD ["name"][,a].
 S_SAVE: CALL TAPENAMEB
+        CALL CHRGOT
+        CP ','
+        JR Z,SAVETEXT
         PUSH HL
         LD HL,(VARTAB)
         LD DE,TXTTAB
@@ -554,43 +559,84 @@ S_BSAVE:
 SAVEREC:
         LD (TAPEHDR + H_START),HL
         LD (TAPEHDR + H_LENGTH),DE
+        LD A,T_MEMORY
         CALL TAPESAVE
+        POP HL
+        RET
+
+; SAVE "name",A: the listing is counted, then written to the tape as it
+; is listed, so the text needs no memory of its own.
+SAVETEXT:
+        CALL CHRGET
+        CALL SYNCHR
+        DB 'A'
+        PUSH HL
+        LD HL,0
+        LD (TAPEHDR + H_START),HL
+        LD (TAPEHDR + H_LENGTH),HL
+        LD H,1                  ; OUTCH counts
+        LD (EDITPTR),HL
+        CALL LISTALL
+        LD A,T_TEXT
+        CALL TAPEHEAD
+        JR NZ,_none
+        LD HL,0200H             ; OUTCH writes to the tape
+        LD (EDITPTR),HL
+        CALL LISTALL
+        CALL TAPEEND
+_none:  LD HL,0
+        LD (EDITPTR),HL
         POP HL
         RET
 
 ; A program goes where programs start, but waits first in the free memory
 ; above the program and its variables (PROGPLACE), which stay as they were
-; unless it proves to be a whole program.
-S_LOAD: CALL TAPENAMEL
+; unless it proves to be a whole program. A text's lines are stored as if
+; typed, once all of them have been found sound.
+S_MERGE:
+        LD C,L_MERGE + L_ADDRESS + L_PROGRAM
+        JR LOADPROG
+S_LOAD: LD C,L_ADDRESS + L_PROGRAM
+LOADPROG:
+        PUSH BC
+        CALL TAPENAMEL
+        POP BC
         LD HL,TXTTAB
         LD (TAPEDEST),HL
         LD A,(TAPEANY)
-        OR L_ADDRESS + L_PROGRAM
+        OR C
         LD (TAPEANY),A
         CALL TAPELOAD
         JP NZ,BERRWARM
-        LD HL,(STREND)
+        LD HL,(FRETOP)          ; where PROGPLACE put it
         LD BC,(TAPEHDR + H_LENGTH)
-        PUSH HL
-        PUSH BC
-        ADD HL,BC
-        EX DE,HL
-        POP BC
-        POP HL
+        OR A
+        SBC HL,BC
+        LD A,(TAPEHDR + H_TYPE)
+        CP T_TEXT
+        JR Z,_text
+        LD A,(TAPEANY)          ; MERGE takes text only
+        AND L_MERGE
+        JR NZ,_not
+        LD DE,(FRETOP)
         PUSH HL
         PUSH BC
         CALL PROGCHECK
         POP BC
         POP HL
-        LD E,E_NP
-        JP C,ERROR
+        JR C,_not
         LD DE,TXTTAB
         LDIR
         JP BASIC                ; its end found as after the monitor
+_text:  CALL TEXTIN
+        JP BASIC
+_not:   LD E,E_NP
+        JP ERROR
 
-; TAPELOAD's place for a program of BC bytes (kept): HL = the free memory
-; above the program and its variables; where it does not fit there, the
-; program goes first (NEW), and says so.
+; TAPELOAD's place for a program of BC bytes (kept): HL = the top of the
+; free memory above the program and its variables; where it does not fit
+; there, the program goes first (NEW), and says so, unless it is to stay
+; (MERGE).
 PROGPLACE:
         LD HL,(FRETOP)
         LD DE,(STREND)
@@ -598,6 +644,9 @@ PROGPLACE:
         SBC HL,DE
         SBC HL,BC
         JR NC,_fits
+        LD A,(TAPEANY)
+        AND L_MERGE
+        JP NZ,OMERR
         LD HL,MEMSIZ - TXTTAB - 2
         OR A
         SBC HL,BC
@@ -605,7 +654,84 @@ PROGPLACE:
         CALL SCRATCH
         CALL PRINTI
         DB "Program cleared",0DH,0
-_fits:  LD HL,(STREND)
+_fits:  LD HL,(FRETOP)
+        OR A
+        SBC HL,BC
+        RET
+
+; Stores the program text of BC bytes at HL. Every line must begin with
+; its number (Not a program) and fit the input line (Line buffer overflow),
+; or nothing changes; then LOAD's old program goes, and each line is stored
+; as if typed, below the text still to be read.
+TEXTIN: LD (TEXTPTR),HL
+        LD (TEXTLEFT),BC
+        PUSH HL
+        PUSH BC
+_check: CALL TEXTNEXT
+        JR Z,_sound
+        LD HL,BUF
+        CALL CHRGOT
+        JR NC,_bad
+        CALL NUMGET
+        JR NC,_check
+_bad:   LD E,E_NP
+        JP ERROR
+_sound: POP BC
+        POP HL
+        LD (TEXTPTR),HL
+        LD (TEXTLEFT),BC
+        LD A,(TAPEANY)
+        AND L_MERGE
+        CALL Z,SCRATCH
+_store: CALL TEXTNEXT
+        RET Z
+        LD HL,(TEXTPTR)
+        LD (EDITTOP),HL
+        LD HL,BUF
+        CALL LINGET
+        CALL STORELINE
+        JR _store
+
+; The text's next line that is not empty, in BUF: NZ; Z at its end.
+TEXTNEXT:
+        LD HL,(TEXTLEFT)
+        LD A,H
+        OR L
+        RET Z
+        LD HL,(TEXTPTR)
+        LD DE,BUF
+_char:  LD BC,(TEXTLEFT)        ; the record's end ends the line
+        LD A,B
+        OR C
+        JR Z,_end
+        DEC BC
+        LD (TEXTLEFT),BC
+        LD A,(HL)
+        INC HL
+        CP 1AH                  ; the text's end
+        JR Z,_last
+        CP 0DH
+        JR Z,_end
+        CP 0AH                  ; a line feed after the carriage return
+        JR Z,_char
+        LD B,A
+        LD A,E
+        CP 0FFH AND (BUF + LINEMAXB)
+        LD E,E_LB
+        JP Z,ERROR
+        LD E,A
+        LD A,B
+        LD (DE),A
+        INC DE
+        JR _char
+_last:  LD BC,0
+        LD (TEXTLEFT),BC
+_end:   XOR A
+        LD (DE),A
+        LD (TEXTPTR),HL
+        LD A,(BUF)
+        OR A
+        JR Z,TEXTNEXT
         RET
 
 S_BLOAD:

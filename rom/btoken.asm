@@ -118,6 +118,7 @@ KEYWORDLIST MACRO
         KW T_TROFF,    "TROF",    'F', S_TROFF
         KW T_ERASE,    "ERAS",    'E', S_ERASE
         KW T_KEY,      "KE",      'Y', S_KEY
+        KW T_MERGE,    "MERG",    'E', S_MERGE
         KWOTHERS
         KW T_ELSE,     "ELS",     'E'
         KW T_TAB,      "TAB",     '('

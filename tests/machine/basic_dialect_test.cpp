@@ -5,8 +5,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <random>
 
+#include "core/z80home.h"
 #include "tests/machine/machine_support.h"
 #include "tests/rom/number_text.h"
 
@@ -202,6 +205,176 @@ TEST(BasicDialect, FunctionKeysTypeTheirTexts) {
     EXPECT_EQ(TrimmedRow(CursorRow() - 2), "X/YZQ");
     EXPECT_EQ(BasicOutput("KEY 6,\"A\""), Rows{"?Illegal function call"});
     EXPECT_EQ(BasicOutput("KEY OFF:KEY ON:PRINT 1"), Rows{" 1"});
+}
+
+// The program as it is stored, from TXTTAB to its end.
+std::vector<uint8_t> Program() {
+    int txttab = RomSymbol("TXTTAB");
+    return Memory(txttab, PeekWord(RomSymbol("VARTAB")) - txttab);
+}
+
+// The data of the tape's records, of type 1 (memory) or 2 (text).
+std::vector<std::pair<int, std::vector<uint8_t>>> TapeRecords(const std::string& tape) {
+    std::vector<uint8_t> bytes = ReadFile(tape);
+    std::vector<std::pair<int, std::vector<uint8_t>>> records;
+    for (size_t at = 0; at + 34 <= bytes.size();) {
+        at += 18; // leader and sync
+        int type = bytes[at], length = bytes[at + 11] | bytes[at + 12] << 8;
+        at += 14;
+        records.push_back({type, {bytes.begin() + at, bytes.begin() + at + length}});
+        at += length + 2;
+    }
+    return records;
+}
+
+void WriteTape(const std::string& tape, const std::vector<uint8_t>& bytes) {
+    std::ofstream(tape, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    SetCMTFile(tape.c_str());
+}
+
+// A line of a program as a reader would type it: keywords in either case,
+// with and without spaces, ? for PRINT, strings and remarks.
+std::string RandomLine(std::mt19937& rng, int number) {
+    static const char* const kStatements[] = {
+        "PRINT \"HELLO, WORLD\";A$",
+        "?X*2:GOTO 10",
+        "for i=1to9 step 2:next",
+        "IF A<>B THEN 20 ELSE 30",
+        "A$=MID$(\"ABC\",2)+CHR$(65)",
+        "REM it's \"all\" kept: 1,2",
+        "DATA 1,two,\"3\"",
+        "ON X GOSUB 10,20",
+        "PRINT USING\"##.#\";X",
+        "KEY 1,\"RUN\"",
+        "LINE INPUT\"?\";A$",
+        "X=&HFF AND NOT 3:' note",
+    };
+    std::string line = std::to_string(number) + " ";
+    for (int n = 1 + int(rng() % 3); n > 0; n--) {
+        line += kStatements[rng() % 12];
+        if (n > 1) line += ":";
+    }
+    return line;
+}
+
+TEST(BasicDialect, AProgramSavedAsTextLoadsBackAndMerges) {
+    BasicBoot();
+    std::string tape = TapePath("text");
+    std::mt19937 rng(1979);
+    std::vector<std::string> typed;
+    for (int number = 10; number <= 200; number += 10)
+        typed.push_back(RandomLine(rng, number));
+    Basic("NEW");
+    Enter(typed);
+    // A control character typed between quotes goes to the tape as it is.
+    TypeText("5 PRINT \"A");
+    PressCtrlKey('G');
+    TypeLine("B\"");
+    ASSERT_TRUE(RunUntilIdle(200));
+    Rows listing = BasicOutput("LIST", 2000);
+    SetCMTFile(tape.c_str());
+    Basic("SAVE \"PROG\",A", 2000);
+    auto records = TapeRecords(tape);
+    ASSERT_EQ(records.size(), 1u);
+    ASSERT_EQ(records[0].first, 2);
+    std::vector<uint8_t> text = records[0].second;
+    ASSERT_GE(text.size(), 2u);
+    EXPECT_EQ(text.back(), 0x1A);
+    EXPECT_EQ(text[text.size() - 2], '\r');
+    std::vector<std::string> lines;
+    std::string line;
+    for (uint8_t c : std::vector<uint8_t>(text.begin(), text.end() - 1))
+        if (c == '\r')
+            lines.push_back(line), line.clear();
+        else
+            line += char(c);
+    ASSERT_EQ(lines.size(), typed.size() + 1);
+    EXPECT_NE(lines[0].find("5 PRINT \"A\x07"
+                            "B\""),
+              std::string::npos)
+        << lines[0];
+    // In a fresh machine it loads back as the listing typed in: the same
+    // listing, and the same text when saved again.
+    BasicBoot();
+    SetCMTFile(tape.c_str());
+    Basic("LOAD \"PROG\"", 2000);
+    EXPECT_EQ(BasicOutput("LIST", 2000), listing);
+    std::vector<uint8_t> loaded = Program();
+    std::string again = TapePath("again");
+    SetCMTFile(again.c_str());
+    Basic("SAVE \"PROG\",A", 2000);
+    EXPECT_EQ(TapeRecords(again)[0].second, text);
+    BasicBoot();
+    Enter(std::vector<std::string>(lines.begin() + 1, lines.end()));
+    TypeText("5 PRINT \"A");
+    PressCtrlKey('G');
+    TypeLine("B\"");
+    ASSERT_TRUE(RunUntilIdle(200));
+    EXPECT_EQ(Program(), loaded);
+    // MERGE: a text's lines join the program, replacing those of their
+    // numbers, line feeds and empty lines taken in their stride, as if
+    // typed; the variables go, as after any edit.
+    std::vector<std::string> more = {"15 PRINT \"FIFTEEN\"", "20 PRINT \"TWENTY\"", "250 END"};
+    Enter(more);
+    std::vector<uint8_t> merged = Program();
+    SetCMTFile(again.c_str());
+    Basic("LOAD \"PROG\"", 2000);
+    ASSERT_EQ(Program(), loaded);
+    std::string mergeText = more[0] + "\r\n\r\n" + more[1] + "\r" + more[2] + "\r\x1A";
+    std::vector<uint8_t> good =
+        Record("MORE", 0, std::vector<uint8_t>(mergeText.begin(), mergeText.end()), 2);
+    WriteTape(tape, good);
+    Basic("V=7:MERGE \"MORE\"", 2000);
+    EXPECT_EQ(Program(), merged);
+    EXPECT_EQ(BasicOutput("? V"), Rows{" 0"});
+    // A damaged record, a line without its number, a line too long for
+    // the input line or a program not in text for MERGE change nothing.
+    Basic("V=7");
+    std::vector<uint8_t> damaged = good;
+    damaged[40] ^= 1;
+    std::string noNumber = "30 PRINT 1\rPRINT 2\r",
+                tooLong = "30 REM" + std::string(250, '-') + "\r";
+    const std::pair<std::vector<uint8_t>, std::string> kRefused[] = {
+        {damaged, "?Checksum error"},
+        {Record("MORE", 0, std::vector<uint8_t>(noNumber.begin(), noNumber.end()), 2),
+         "?Not a program"},
+        {Record("MORE", 0, std::vector<uint8_t>(tooLong.begin(), tooLong.end()), 2),
+         "?Line buffer overflow"},
+        {Record("MORE", RomSymbol("TXTTAB"), merged), "?Not a program"},
+    };
+    for (const auto& [record, error] : kRefused) {
+        for (const char* command : {"MERGE \"MORE\"", "LOAD \"MORE\""}) {
+            if (error == "?Not a program" && record[18] == 1 && command[0] == 'L') continue;
+            WriteTape(tape, record);
+            Rows said = BasicOutput(command, 2000);
+            EXPECT_EQ(said.empty() ? "" : said.back(), error) << command;
+            EXPECT_EQ(Program(), merged) << command << " " << error;
+            EXPECT_EQ(BasicOutput("? V"), Rows{" 7"}) << command << " " << error;
+        }
+    }
+    // MERGE wants room for the text beside the program.
+    Basic("DIM F(FRE(0)/4-10)");
+    WriteTape(tape, good);
+    EXPECT_EQ(BasicOutput("MERGE \"MORE\"", 2000).back(), "?Out of memory");
+    EXPECT_EQ(Program(), merged);
+    // The lines go below the text still to be read: a text filling the
+    // free memory whose first line takes more room than its text has no
+    // room for it.
+    Basic("CLEAR");
+    int free = std::stoi(BasicOutput("? FRE(0)")[0]);
+    std::string fill;
+    for (int n = 0; n < 100; n++)
+        fill += std::to_string(n) + " A\r";
+    for (int n = 300; fill.size() + 210 < size_t(free); n++)
+        fill += std::to_string(n) + " REM " + std::string(190, '-') + "\r";
+    fill += "999 REM" + std::string(free - fill.size() - 9, '-') + "\r\x1A";
+    ASSERT_EQ(fill.size(), size_t(free));
+    WriteTape(tape, Record("FILL", 0, std::vector<uint8_t>(fill.begin(), fill.end()), 2));
+    EXPECT_EQ(BasicOutput("MERGE \"FILL\"", 20000).back(), "?Out of memory");
+    EXPECT_EQ(Program(), merged);
+    std::filesystem::remove(tape);
+    std::filesystem::remove(again);
 }
 
 } // namespace
