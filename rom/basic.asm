@@ -97,7 +97,11 @@ KEYTXT    EQU FKPTR + 2           ; 80: the texts of F1 to F5, 16 bytes each
 EDITTOP   EQU KEYTXT + 80         ; 2: EDITLINE keeps the program below it
 TEXTPTR   EQU EDITTOP + 2         ; 2: a program text's next character
 TEXTLEFT  EQU TEXTPTR + 2         ; 2: and how many are left
-BVEND     EQU TEXTLEFT + 2
+DEFTBL    EQU TEXTLEFT + 2        ; 26: the type of each letter's names
+BVEND     EQU DEFTBL + 26
+        IF DEFTBL / 256 != (DEFTBL + 25) / 256
+        .ERROR The letters' types must lie within one page
+        ENDIF
         IF BVEND > 0F800H
         .ERROR The interpreter's variables outgrew their area
         ENDIF
@@ -187,7 +191,8 @@ SCRATCH:
         LD (VARTAB),HL
         ; fall into CLEARVARS
 
-; No variables, arrays or strings; READ starts over.
+; No variables, arrays or strings, and names single unless typed; READ
+; starts over.
 CLEARVARS:
         LD HL,(VARTAB)
         LD (ARYTAB),HL
@@ -206,7 +211,13 @@ CLEARVARS:
         LD (MAINSP),HL
         LD A,1
         LD (DATNEED),A
+        LD HL,DEFTBL            ; every letter's names single again
+        LD B,26
         XOR A
+_single:
+        LD (HL),A
+        INC HL
+        DJNZ _single
         LD (DIMFLG),A
         RET
 

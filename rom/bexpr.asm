@@ -462,7 +462,14 @@ _nplus: CP T_NOT
         JP LOADVAR
 _num:   CALL FIN
         JP C,FPERR
-        XOR A
+        LD A,(HL)               ; a single's suffix, # as well
+        CP '!'
+        JR Z,_suffix
+        CP '#'
+        JR NZ,_plain
+_suffix:
+        INC HL
+_plain: XOR A
         LD (VALTYP),A
         RET
 _neg:   CALL CHRGET
@@ -647,21 +654,82 @@ _more:  INC HL                  ; later characters do not count
         LD A,(HL)
         CALL ALNUM
         JR NC,_more
-_one:   LD A,(HL)
-        LD D,0
-        CP '$'
-        JR NZ,_int
-        SET 7,C
+_one:   LD A,(HL)               ; a type's suffix, # and ! both single
         LD D,2
-        JR _typed
-_int:   CP '%'
-        JR NZ,_plain
-        SET 7,B
-        LD D,1
+        CP '$'
+        JR Z,_typed
+        DEC D
+        CP '%'
+        JR Z,_typed
+        DEC D
+        CP '!'
+        JR Z,_typed
+        CP '#'
+        JR Z,_typed
+        PUSH HL                 ; none: the type DEFINT, DEFSNG or DEFSTR
+        LD A,B                  ; gave its first letter
+        ADD A,0FFH AND (DEFTBL - 'A')
+        LD L,A
+        LD H,DEFTBL / 256
+        LD D,(HL)
+        POP HL
+        DEC HL
 _typed: INC HL
-_plain: LD A,D
+        LD A,D
         LD (VARTYPE),A
+        DEC A
+        JR NZ,_real
+        SET 7,B
+_real:  DEC A
+        RET NZ
+        SET 7,C
         RET
+
+; DEFINT, DEFSNG (DEFDBL) or DEFSTR a[-b][,...]: the type of the names that
+; begin with those letters and have no suffix.
+S_DEFINT:
+        LD C,1
+        JR DEFTYPE
+S_DEFSTR:
+        LD C,2
+        JR DEFTYPE
+S_DEFSNG:
+        LD C,0
+DEFTYPE:
+        CALL _letter
+        LD D,A
+        LD E,A
+        CALL CHRGET
+        CP '-'
+        JR NZ,_set
+        CALL CHRGET
+        CALL _letter
+        LD E,A
+        CALL CHRGET
+_set:   PUSH HL
+        LD A,E
+        SUB D
+        JP C,SNERR
+        INC A
+        LD B,A
+        LD A,D
+        ADD A,0FFH AND (DEFTBL - 'A')
+        LD L,A
+        LD H,DEFTBL / 256
+_fill:  LD (HL),C
+        INC HL
+        DJNZ _fill
+        POP HL
+        CALL CHRGOT
+        CP ','
+        RET NZ
+        CALL CHRGET
+        JR DEFTYPE
+_letter:
+        CALL CHRGOT
+        CALL ISLETTER
+        RET NC
+        JP SNERR
 
 ; The simple variable named at HL, made if missing: DE = its value,
 ; VARTYPE its type, HL past the name. A subscript is a Syntax error (FOR

@@ -90,6 +90,10 @@ KEYWORDLIST MACRO
         KW T_OUT,      "OU",      'T', S_OUT
         KW T_WAIT,     "WAI",     'T', S_WAIT
         KW T_CALL,     "CAL",     'L', S_CALL
+        KW T_DEFINT,   "DEFIN",   'T', S_DEFINT
+        KW T_DEFSNG,   "DEFSN",   'G', S_DEFSNG
+        KW T_DEFDBL,   "DEFDB",   'L', S_DEFSNG
+        KW T_DEFSTR,   "DEFST",   'R', S_DEFSTR
         KW T_DEF,      "DE",      'F', S_DEF
         KW T_SWAP,     "SWA",     'P', S_SWAP
         KW T_RANDOMIZE,"RANDOMIZ",'E', S_RANDOMIZE

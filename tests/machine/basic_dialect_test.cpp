@@ -377,4 +377,61 @@ TEST(BasicDialect, AProgramSavedAsTextLoadsBackAndMerges) {
     std::filesystem::remove(again);
 }
 
+TEST(BasicDialect, TypesBySuffixAndByFirstLetter) {
+    BasicBoot();
+    std::mt19937 rng(1980);
+    // A constant reads the same with a single's suffix; #, double
+    // precision, is single here too.
+    for (int i = 0; i < 8; i++) {
+        std::string digits = std::to_string(rng() % 1000000) + "." + std::to_string(rng() % 1000);
+        EXPECT_EQ(BasicOutput("? " + digits + "!;" + digits + "#"),
+                  BasicOutput("? " + digits + ";" + digits))
+            << digits;
+    }
+    // Random DEF statements against a table of the letters' types: a name
+    // without a suffix takes its letter's, one with a suffix its own, and
+    // ! and # name the single variable whatever the letter says.
+    for (int round = 0; round < 6; round++) {
+        int types[26] = {}; // 0 single, 1 integer, 2 string
+        std::string line = "CLEAR";
+        for (int n = 1 + int(rng() % 3); n > 0; n--) {
+            static const char* const kDefs[] = {"DEFSNG ", "DEFINT ", "DEFSTR ", "DEFDBL "};
+            int kind = int(rng() % 4);
+            line += std::string(":") + kDefs[kind];
+            for (int r = 1 + int(rng() % 2); r > 0; r--) {
+                int from = int(rng() % 26), to = std::min(25, from + int(rng() % 8));
+                line += std::string(1, char('A' + from));
+                if (to > from) line += "-" + std::string(1, char('A' + to));
+                if (r > 1) line += ",";
+                for (int l = from; l <= to; l++)
+                    types[l] = kind == 3 ? 0 : kind;
+            }
+        }
+        Basic(line);
+        for (int probe = 0; probe < 6; probe++) {
+            char letter = char('A' + rng() % 26);
+            std::string name(1, letter);
+            int type = types[letter - 'A'];
+            if (type == 2) {
+                EXPECT_EQ(BasicOutput(name + "=\"Q\":? " + name + ";" + name + "$"), Rows{"QQ"})
+                    << line << " " << name;
+                continue;
+            }
+            // 2.5 kept, or rounded to 3; the single variable is the name
+            // with ! or #, and the integer the name with %.
+            Rows shown = BasicOutput(name + "=2.5:" + name + "!=1:" + name + "%=4:? " + name + ";" +
+                                     name + "#;" + name + "%");
+            EXPECT_EQ(shown, Rows{type == 1 ? " 4  1  4" : " 1  1  4"}) << line << " " << name;
+        }
+    }
+    // CLEAR and RUN give every letter's names back to single.
+    EXPECT_EQ(BasicOutput("DEFINT A-Z:CLEAR:X=2.5:? X"), Rows{" 2.5"});
+    Basic("NEW");
+    Enter({"10 PRINT Y:Y=1.5:DEFSTR Y"});
+    EXPECT_EQ(BasicOutput("RUN"), Rows{" 0"});
+    EXPECT_EQ(BasicOutput("RUN"), Rows{" 0"});
+    EXPECT_EQ(BasicOutput("DEFINT Z-A"), Rows{"?Syntax error"});
+    EXPECT_EQ(BasicOutput("DEFSTR F:FOR F=1 TO 2:NEXT"), Rows{"?Type mismatch"});
+}
+
 } // namespace
