@@ -98,7 +98,16 @@ EDITTOP   EQU KEYTXT + 80         ; 2: EDITLINE keeps the program below it
 TEXTPTR   EQU EDITTOP + 2         ; 2: a program text's next character
 TEXTLEFT  EQU TEXTPTR + 2         ; 2: and how many are left
 DEFTBL    EQU TEXTLEFT + 2        ; 26: the type of each letter's names
-BVEND     EQU DEFTBL + 26
+STMTTXT   EQU DEFTBL + 26         ; 2: where the statement running starts
+STMTSP    EQU STMTTXT + 2         ; 2: and the stack then
+ONERRLN   EQU STMTSP + 2          ; 2: ON ERROR GOTO's line, 0 = none
+INERR     EQU ONERRLN + 2         ; 1: non-zero while its handler runs
+ERRNUM    EQU INERR + 1           ; 1: ERR
+ERRLN     EQU ERRNUM + 1          ; 2: ERL
+ERRTXT    EQU ERRLN + 2           ; 2: STMTTXT of the error, for RESUME
+ERRPTR    EQU ERRTXT + 2          ; 2: and its line (the link)
+RENZERO   EQU ERRPTR + 2          ; 1: RENUM: a 0 after RESUME or ERROR GOTO
+BVEND     EQU RENZERO + 1
         IF DEFTBL / 256 != (DEFTBL + 25) / 256
         .ERROR The letters' types must lie within one page
         ENDIF
@@ -124,9 +133,11 @@ E_LS      EQU 15
 E_ST      EQU 16
 E_CN      EQU 17
 E_UF      EQU 18
-E_RE      EQU 19
-E_LB      EQU 20
-E_NP      EQU 21
+E_NR      EQU 19                ; the codes ERR gives, as the dialect's
+E_RW      EQU 20
+E_UE      EQU 21
+E_LB      EQU 23
+E_NP      EQU 24
 
 ; ---------------------------------------------------------------- start
 ; Power on and reset: the banner, the free bytes and the prompt. A reset
@@ -207,6 +218,7 @@ CLEARVARS:
         LD (DATPTR),HL
         LD (CONTPTR),HL
         LD (FNSAVE),HL
+        LD (ONERRLN),HL
         LD HL,STACKTOP
         LD (MAINSP),HL
         LD A,1
@@ -219,6 +231,7 @@ _single:
         INC HL
         DJNZ _single
         LD (DIMFLG),A
+        LD (INERR),A
         RET
 
 ; ---------------------------------------------------------------- errors
@@ -235,7 +248,8 @@ ULERR:  LD E,E_UL
 ; A number routine failed: its code is in A.
 FPERR:  LD E,A
 ; Error E: the message, the line, and the prompt; the program and the
-; variables stay (FN calls broken off give their parameters back).
+; variables stay (FN calls broken off give their parameters back). With
+; ON ERROR GOTO the program goes on at its handler instead.
 ERROR:  LD HL,(FNSAVE)
 _undo:  LD A,H
         OR L
@@ -246,6 +260,37 @@ _undo:  LD A,H
         JR _undo
 _undone:
         LD (FNSAVE),HL
+        LD A,E                  ; ERR and ERL
+        LD (ERRNUM),A
+        LD HL,(CURLIN)
+        LD (ERRLN),HL
+        LD A,(INERR)            ; ON ERROR GOTO takes a program's error
+        OR A                    ; unless its handler is running
+        JR NZ,_stop
+        LD A,H
+        AND L
+        INC A
+        JR Z,_stop
+        LD DE,(ONERRLN)
+        LD A,D
+        OR E
+        JR Z,_stop
+        CALL FNDLIN
+        JR NZ,_stop
+        LD A,1                  ; to the handler, the loops and GOSUBs kept,
+        LD (INERR),A            ; with where RESUME goes on
+        LD DE,(STMTTXT)
+        LD (ERRTXT),DE
+        LD DE,(CURPTR)
+        LD (ERRPTR),DE
+        LD SP,(STMTSP)
+        XOR A
+        LD (DIMFLG),A
+        JP RUNLINE
+_stop:  XOR A
+        LD (INERR),A
+        LD A,(ERRNUM)
+        LD E,A
         LD SP,STACKTOP
         LD HL,STACKTOP
         LD (MAINSP),HL
@@ -335,20 +380,29 @@ DIRECT: LD DE,BUF
         JP NEWSTT
 
 ; Prints error E's message ("?Syntax error"; E = 0: "Break").
+; A code with no message (ERROR 200) is an "Unprintable error".
 PERR:   LD A,E
         OR A
         LD HL,BREAKTEXT
         JR Z,_print
         LD A,'?'
         CALL PUTCH
-        LD HL,ERRTEXT
-_find:  DEC E
-        JR Z,_print
+_code:  LD HL,ERRTEXT
+        LD D,E
+_find:  DEC D
+        JR Z,_found
 _skip:  LD A,(HL)
         INC HL
         OR A
         JR NZ,_skip
-        JR _find
+        LD A,(HL)
+        INC A
+        JR NZ,_find
+_none:  LD E,E_UE
+        JR _code
+_found: LD A,(HL)
+        OR A
+        JR Z,_none
 _print: JP PRINT
 
 ; The running line from its link at HL: CURPTR and CURLIN. Keeps BC, DE,
@@ -439,9 +493,13 @@ ERRTEXT:
         DB "String formula too complex",0
         DB "Can't continue",0
         DB "Undefined user function",0
-        DB "Redo from start",0
+        DB "No RESUME",0
+        DB "RESUME without error",0
+        DB "Unprintable error",0
+        DB 0                    ; 22: none here
         DB "Line buffer overflow",0
         DB "Not a program",0
+        DB 0FFH
 
 ; ---------------------------------------------------------------- input line
 ; Reads a line into BUF (PREFILL characters are there already and shown),
@@ -1463,7 +1521,7 @@ _go:    LD (CURPTR),HL
         LD A,(HL)
         INC HL
         OR (HL)
-        JP Z,ENDPRG
+        JP Z,PRGEND
         INC HL
         LD E,(HL)
         INC HL
@@ -1472,7 +1530,9 @@ _go:    LD (CURPTR),HL
         LD A,(TRACE)
         OR A
         CALL NZ,TRACELINE
-GOSTMT: CALL CHRGET
+GOSTMT: LD (STMTTXT),HL         ; for ON ERROR
+        LD (STMTSP),SP
+        CALL CHRGET
         LD DE,NEWSTT
         PUSH DE
 ; Runs the statement at HL (A = its first character).
@@ -1540,6 +1600,13 @@ HALTED: LD (CONTPTR),HL
         ADD HL,SP
         LD (MAINSP),HL
         JP READY
+
+; The program's end: a running error handler must have RESUMEd first.
+PRGEND: LD A,(INERR)
+        OR A
+        JR Z,ENDPRG
+        LD E,E_NR
+        JP ERROR
 
 ENDPRG: LD HL,0
         LD (CONTPTR),HL

@@ -1700,6 +1700,16 @@ POSX:   PUSH AF
         DB ')'
         POP AF
         JP BYTERES
+; ERR, ERL: the last error's code and line (65535: in direct mode).
+U_ERR:  LD A,(ERRNUM)
+        JP BYTERES
+U_ERL:  PUSH HL
+        LD DE,(ERRLN)
+        CALL FFROMWORD
+        POP HL
+        XOR A
+        LD (VALTYP),A
+        RET
 ; CSRLIN: the cursor's row.
 U_CSRLIN:
         LD A,(CURY)

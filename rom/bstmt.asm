@@ -358,7 +358,9 @@ S_STOP: POP BC
         JP BREAK
 
 ; ON n GOTO|GOSUB l1,l2,...
-S_ON:   CALL EVALBYTE
+S_ON:   CP T_ERROR
+        JR Z,ONERROR
+        CALL EVALBYTE
         PUSH AF
         CALL CHRGOT
         LD B,A
@@ -395,6 +397,71 @@ _goto:  PUSH HL
         POP DE
         POP DE
         JP RUNLINE
+
+; ON ERROR GOTO n: an error in the program goes on at line n (0: stops
+; the program, and in the handler stops it with the error being handled).
+ONERROR:
+        CALL CHRGET
+        CALL SYNCHR
+        DB T_GOTO
+        CALL LINGET
+        LD (ONERRLN),DE
+        LD A,D
+        OR E
+        RET NZ
+        LD A,(INERR)
+        OR A
+        RET Z
+        LD HL,(ERRLN)           ; the error's own line, as if untrapped
+        LD (CURLIN),HL
+        LD A,(ERRNUM)
+        LD E,A
+        JP ERROR
+
+; ERROR n: error n, as if it had happened (1-255).
+S_ERROR:
+        CALL EVALBYTE
+        OR A
+        JP Z,FCERR
+        LD E,A
+        JP ERROR
+
+; RESUME [0]: the statement that erred again; RESUME NEXT: the one after
+; it; RESUME n: line n. Only in an error's handler.
+S_RESUME:
+        LD B,A
+        LD A,(INERR)
+        OR A
+        LD E,E_RW
+        JP Z,ERROR
+        XOR A
+        LD (INERR),A
+        LD A,B
+        CP T_NEXT
+        JR Z,_next
+        CALL CHRGOT
+        JR Z,_same
+        PUSH HL
+        CALL LINGET
+        LD A,D
+        OR E
+        POP HL
+        JP NZ,S_GOTO
+_same:  CALL _back
+        JP GOSTMT
+_next:  CALL _back
+        INC HL
+        CALL SKIPSTMT
+        JP NEWSTT
+; The erring statement's line, HL at its start; the statement loop's
+; return dropped.
+_back:  POP DE
+        POP BC
+        PUSH DE
+        LD HL,(ERRPTR)
+        CALL SETLINE
+        LD HL,(ERRTXT)
+        RET
 
 ; ---------------------------------------------------------------- FOR / NEXT
 ; FOR v = a TO b [STEP c]: the frame holds the variable, its type, the
@@ -1270,8 +1337,8 @@ S_EDIT: CALL LINGET
         JP MAINED
 
 ; RENUM [new[,old[,step]]]: lines from old on (0: all) are numbered from
-; new (10) in steps (10), and GOTO, GOSUB, THEN, ELSE, RESTORE and RUN
-; follow them. A numbering that would pass 65529 or reach below old's
+; new (10) in steps (10), and GOTO, GOSUB, THEN, ELSE, RESTORE, RUN,
+; RESUME and ERL follow them. A numbering that would pass 65529 or reach below old's
 ; predecessor is refused.
 S_RENUM:
         CALL ONLYDIRECT
@@ -1517,8 +1584,10 @@ _same:  POP DE
         RET
 
 ; Copies the text of line RENLINE into BUF with each line number after
-; GOTO, GOSUB, THEN, ELSE, RESTORE and RUN (and the lists of ON) mapped, as
-; those statements read it; a number that maps to no other stays as typed.
+; GOTO, GOSUB, THEN, ELSE, RESTORE, RUN, RESUME and ERL and a relation
+; (and the lists of ON) mapped, as those statements read it; a number that
+; maps to no other stays as typed, and so does the 0 of ON ERROR GOTO 0 and
+; RESUME 0.
 ; BC = its length with the 0, carry if any number changed. A text too long
 ; for the line buffer is an error.
 RENLINETEXT:
@@ -1530,6 +1599,7 @@ RENLINETEXT:
         LD DE,BUF
         XOR A
         LD (NUMTMP),A           ; changed
+        LD (RENZERO),A
         LD C,0                  ; in quotes / a remark
 _char:  CALL _fit
         LD A,(HL)
@@ -1558,7 +1628,23 @@ _char:  CALL _fit
         JR Z,_ref
         CP T_RUN
         JR Z,_ref
+        CP T_ERL
+        JR Z,_ref
+        CP T_RESUME
+        JR Z,_resume
+        CP T_ERROR
+        JR Z,_error
+        CP ':'
+        JR NZ,_char
+        XOR A
+        JR _zero
+_error: LD A,1                  ; ON ERROR GOTO 0 and RESUME 0 name no line
+_zero:  LD (RENZERO),A
         JR _char
+_resume:
+        LD A,1
+        LD (RENZERO),A
+        JR _ref
 _inq:   CP '"'
         JR NZ,_char
         BIT 1,C
@@ -1570,17 +1656,21 @@ _quote: LD A,C
 _rem:   LD C,3
         JR _char
 _ref:   CALL _fit
-        LD A,(HL)               ; spaces, then a number?
-        CP ' '
-        JR NZ,_digit
-        LD (DE),A
+        LD A,(HL)               ; spaces (and after ERL a relation), then a
+        CP ' '                  ; number?
+        JR Z,_skip
+        CP '<'
+        JR C,_digit
+        CP '>' + 1
+        JR NC,_digit
+_skip:  LD (DE),A
         INC HL
         INC DE
         JR _ref
 _digit: CP '0'
-        JR C,_char
+        JP C,_char
         CP '9' + 1
-        JR NC,_char
+        JP NC,_char
         PUSH BC
         PUSH DE                 ; where it goes
         PUSH HL                 ; its text
@@ -1593,8 +1683,14 @@ _back:  DEC HL                  ; the spaces after it are copied as text
         LD B,H
         LD C,L                  ; BC = past its digits
         PUSH DE
-        CALL RENMAP
-        POP HL
+        LD A,D
+        OR E
+        JR NZ,_map
+        LD A,(RENZERO)
+        OR A
+        JR NZ,_kept
+_map:   CALL RENMAP
+_kept:  POP HL
         OR A
         SBC HL,DE
         POP HL

@@ -123,6 +123,8 @@ KEYWORDLIST MACRO
         KW T_ERASE,    "ERAS",    'E', S_ERASE
         KW T_KEY,      "KE",      'Y', S_KEY
         KW T_MERGE,    "MERG",    'E', S_MERGE
+        KW T_ERROR,    "ERRO",    'R', S_ERROR
+        KW T_RESUME,   "RESUM",   'E', S_RESUME
         KWOTHERS
         KW T_ELSE,     "ELS",     'E'
         KW T_TAB,      "TAB",     '('
@@ -177,6 +179,8 @@ KEYWORDLIST MACRO
         KW T_VARPTR,   "VARPT",   'R', U_VARPTR
         KW T_LPOS,     "LPO",     'S', U_LPOS
         KW T_CSRLIN,   "CSRLI",   'N', U_CSRLIN
+        KW T_ERR,      "ER",      'R', U_ERR
+        KW T_ERL,      "ER",      'L', U_ERL
         ENDM
 
 KEYWORDS:

@@ -642,10 +642,15 @@ FSGN:   CALL FTEST
 
 ; ---------------------------------------------------------------- integers
 
+; FAC <- DE, 0 to 65535.
+FFROMWORD:
+        XOR A
+        JR FFROMSIGN
 ; FAC <- the signed 16-bit DE.
 FFROMINT:
         LD A,D
         AND 80H
+FFROMSIGN:
         LD (FPSGN),A
         JR Z,_pos
         CALL FNEGDE

@@ -1,9 +1,10 @@
 // BASIC held to models of the dialect: random PRINT statements against the
 // layout rules, random PRINT USING formats and values against its field
 // rules, random programs against a small interpreter of their flow
-// statements, and the string collector against the strings a program
-// holds. Seeded, so a failure repeats; typed at the machine and read from
-// its screen, so nothing depends on how fast the interpreter runs.
+// statements and of their errors trapped by ON ERROR, and the string
+// collector against the strings a program holds. Seeded, so a failure
+// repeats; typed at the machine and read from its screen, so nothing
+// depends on how fast the interpreter runs.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -812,6 +813,189 @@ TEST(BasicModel, ControlFlowFollowsTheDialectsRules) {
         if (HasFailure()) return;
     }
     EXPECT_GT(errors, 5); // the error paths were taken too
+}
+
+// ------------------------------------------------------------ error trapping
+
+// A program of main lines whose statements may err, a subroutine that may,
+// and an error handler at 900 that RESUMEs in one of the dialect's ways
+// or does not, interpreted by the dialect's rules beside the machine.
+struct TrapProgram {
+    // The kinds of each main line's statements: T PRINT a letter, C C=C+1,
+    // Z X=X+1/D (errs while D is 0), E ERROR 200, G GOSUB 800, O ON ERROR
+    // GOTO 0.
+    std::vector<std::string> lines;
+    bool trapping = true;
+    int action = 0; // the handler: 0 RESUME NEXT, 1 D=1:RESUME, 2 RESUME 20,
+                    // 3 ERROR 5, 4 nothing, 5 ON ERROR GOTO 0
+
+    std::vector<std::string> Text() const {
+        std::vector<std::string> text;
+        if (trapping) text.push_back("10 ON ERROR GOTO 900");
+        char token = 'a';
+        for (size_t l = 0; l < lines.size(); l++) {
+            std::string line = std::to_string(20 + 10 * l) + " ";
+            for (size_t i = 0; i < lines[l].size(); i++) {
+                static const std::map<char, std::string> kText = {{'C', "C=C+1"},
+                                                                  {'Z', "X=X+1/D"},
+                                                                  {'E', "ERROR 200"},
+                                                                  {'G', "GOSUB 800"},
+                                                                  {'O', "ON ERROR GOTO 0"}};
+                line +=
+                    (i ? ":" : "") + (lines[l][i] == 'T' ? std::string("PRINT \"") + token++ + "\";"
+                                                         : kText.at(lines[l][i]));
+            }
+            text.push_back(line);
+        }
+        static const char* const kActions[] = {
+            "910 RESUME NEXT",    "910 D=1:RESUME", "910 RESUME 20", "910 ERROR 5", "",
+            "910 ON ERROR GOTO 0"};
+        text.insert(text.end(), {"790 END", "800 PRINT \"s\";:X=X+1/D:RETURN",
+                                 "900 PRINT \"<\";ERR;ERL;\">\";"});
+        if (action != 4) text.push_back(kActions[action]);
+        return text;
+    }
+
+    // What the program prints, and C, D and X at its end; false if it
+    // runs too long to be worth comparing.
+    bool Run(std::string& out, float vars[3]) const {
+        struct Place {
+            int line, stmt; // line -1: the subroutine
+        };
+        std::vector<Place> gosubs;
+        Place at{0, 0};
+        bool on = trapping;
+        float c = 0, d = 0, x = 0;
+        std::map<std::pair<int, int>, char> tokens;
+        char token = 'a';
+        for (int l = 0; l < int(lines.size()); l++)
+            for (int i = 0; i < int(lines[l].size()); i++)
+                if (lines[l][i] == 'T') tokens[{l, i}] = token++;
+        auto stop = [&](int code, int line) {
+            static const std::map<int, std::string> kMessages = {{5, "Illegal function call"},
+                                                                 {11, "Division by zero"},
+                                                                 {19, "No RESUME"},
+                                                                 {200, "Unprintable error"}};
+            if (!out.empty() && out.back() != '\n') out += "\n";
+            out += "?" + kMessages.at(code) + " in " + std::to_string(line);
+        };
+        // An error at `at`: true if the program goes on.
+        auto fail = [&](int code) {
+            int line = at.line < 0 ? 800 : 20 + 10 * at.line;
+            if (!on) return stop(code, line), false;
+            out += "<" + NumberText(float(code)) + " " + NumberText(float(line)) + " >";
+            switch (action) {
+            case 0: at.stmt++; return true;
+            case 1: d = 1; return true;
+            case 2: at = {0, 0}; return true;
+            case 3: return stop(5, 910), false;
+            case 4: return stop(19, 900), false;
+            default: return stop(code, line), false;
+            }
+        };
+        for (int steps = 0; steps < 300; steps++) {
+            vars[0] = c, vars[1] = d, vars[2] = x;
+            if (at.line >= int(lines.size())) return true; // 790 END
+            if (at.line >= 0 && at.stmt >= int(lines[at.line].size())) {
+                at = {at.line + 1, 0};
+                continue;
+            }
+            char kind = at.line < 0 ? "PZR"[at.stmt] : lines[at.line][at.stmt];
+            switch (kind) {
+            case 'P': out += "s", at.stmt++; break;
+            case 'R':
+                at = gosubs.back();
+                gosubs.pop_back();
+                break;
+            case 'T': out += tokens[{at.line, at.stmt}], at.stmt++; break;
+            case 'C': c++, at.stmt++; break;
+            case 'Z':
+                if (d != 0)
+                    x += 1 / d, at.stmt++;
+                else if (!fail(11))
+                    return true;
+                break;
+            case 'E':
+                if (!fail(200)) return true;
+                break;
+            case 'G':
+                if (gosubs.size() > 20) return false;
+                gosubs.push_back({at.line, at.stmt + 1});
+                at = {-1, 0};
+                break;
+            default: on = false, at.stmt++;
+            }
+        }
+        return false;
+    }
+};
+
+using Rows = std::vector<std::string>;
+
+TEST(BasicModel, ErrorsTrappedAsTheDialectDoes) {
+    BasicBoot();
+    Basic("WIDTH 80");
+    std::mt19937 rng(1986);
+    int compared = 0, stopped = 0;
+    while (compared < 60 && !HasFailure()) {
+        TrapProgram p;
+        p.trapping = rng() % 8 != 0;
+        p.action = int(rng() % 6);
+        for (int l = 3 + int(rng() % 4); l > 0; l--) {
+            std::string line;
+            for (int n = 1 + int(rng() % 3); n > 0; n--)
+                line += "TTTCCZZEGO"[rng() % (rng() % 6 ? 9 : 10)];
+            p.lines.push_back(line);
+        }
+        std::string expected;
+        float vars[3] = {};
+        if (!p.Run(expected, vars)) continue;
+        compared++;
+        stopped += expected.find('?') != std::string::npos;
+        Basic("NEW");
+        std::vector<std::string> text = p.Text();
+        Enter(text);
+        std::string listing;
+        for (const std::string& line : text)
+            listing += line + "\n";
+        Screen screen(80, ScreenRows());
+        screen.Put(expected.substr(0, expected.find('\n')));
+        if (expected.find('\n') != std::string::npos) {
+            screen.NewLine();
+            screen.Put(expected.substr(expected.find('\n') + 1));
+        }
+        screen.Ok();
+        Basic("CLS:RUN", 5000);
+        for (int r = 0; r < screen.rows; r++)
+            ASSERT_EQ(ScreenRow(r), screen.text[r]) << "row " << r << "\n" << listing;
+        // Trapped or not, the variables are as the program left them.
+        EXPECT_EQ(BasicOutput("PRINT C;D;X"),
+                  Rows{NumberText(vars[0]) + " " + NumberText(vars[1]) + " " + NumberText(vars[2])})
+            << listing;
+    }
+    EXPECT_GT(stopped, 10);
+    EXPECT_LT(stopped, 50);
+    // RESUME outside a handler, ERROR with no message, ERL beyond 32767.
+    EXPECT_EQ(BasicOutput("RESUME"), Rows{"?RESUME without error"});
+    EXPECT_EQ(BasicOutput("ERROR 200"), Rows{"?Unprintable error"});
+    EXPECT_EQ(BasicOutput("ERROR 0"), Rows{"?Illegal function call"});
+    Basic("NEW");
+    Enter({"10 ON ERROR GOTO 40000", "20 ERROR 23", "30 END", "40000 PRINT ERR;ERL:RESUME NEXT"});
+    EXPECT_EQ(BasicOutput("RUN"), Rows{" 23  20"});
+    Enter({"20 GOTO 50000", "50000 X=1/0"});
+    EXPECT_EQ(BasicOutput("RUN"), Rows{" 11  50000"});
+    // RENUM follows ON ERROR GOTO, RESUME and ERL with a relation, but not
+    // the 0 of ON ERROR GOTO 0 and RESUME 0, which names no line even when
+    // there is a line 0.
+    Basic("NEW");
+    Enter({"0 REM ZERO", "10 ON ERROR GOTO 30:ON ERROR GOTO 0",
+           "20 IF ERL=30 THEN RESUME 30 ELSE IF ERL <> 0 THEN RESUME 0",
+           "30 RESUME NEXT:ERROR 30:GOTO 0"});
+    Basic("RENUM 100");
+    EXPECT_EQ(BasicOutput("LIST"),
+              (Rows{"100 REM ZERO", "110 ON ERROR GOTO 130:ON ERROR GOTO 0",
+                    "120 IF ERL=130 THEN RESUME 130 ELSE IF ERL <> 100 THEN RESUME 0",
+                    "130 RESUME NEXT:ERROR 30:GOTO 100"}));
 }
 
 // ------------------------------------------------------------ strings
