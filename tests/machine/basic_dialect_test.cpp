@@ -1,6 +1,8 @@
 // The statements that listings of the early 1980s lean on, a family a
-// test: whole-line input, the small functions, tracing and ERASE, typed at
-// the machine and checked on its screen against what the dialect says.
+// test: every keyword's token, whole-line input, the small functions,
+// tracing and ERASE, the function keys, programs as text on tape, the
+// types; typed at the machine and checked on its screen against what the
+// dialect says.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -432,6 +434,43 @@ TEST(BasicDialect, TypesBySuffixAndByFirstLetter) {
     EXPECT_EQ(BasicOutput("RUN"), Rows{" 0"});
     EXPECT_EQ(BasicOutput("DEFINT Z-A"), Rows{"?Syntax error"});
     EXPECT_EQ(BasicOutput("DEFSTR F:FOR F=1 TO 2:NEXT"), Rows{"?Type mismatch"});
+}
+
+TEST(BasicDialect, EveryKeywordIsTypedToItsOwnToken) {
+    BasicBoot();
+    // The keywords as the ROM lists them: the last character has bit 7
+    // set, and the token is 80H and the place in the list. Typed apart by
+    // spaces, each must come out as its own token, whatever order the
+    // list has them in (one that begins another must come after it).
+    std::vector<std::string> words;
+    std::string word;
+    for (int at = RomSymbol("KEYWORDS"); Peek(at) != 0; at++) {
+        word += char(Peek(at) & 0x7F);
+        if (Peek(at) & 0x80) words.push_back(word), word.clear();
+    }
+    ASSERT_GT(words.size(), 100u);
+    std::string typed;
+    std::vector<uint8_t> expected;
+    auto check = [&]() {
+        Basic("NEW");
+        Enter({"10 " + typed});
+        ASSERT_TRUE(RunUntilIdle(200));
+        int text = RomSymbol("TXTTAB") + 4;
+        expected.push_back(0);
+        EXPECT_EQ(Memory(text, int(expected.size())), expected) << typed;
+        typed.clear();
+        expected.clear();
+    };
+    for (size_t token = 0; token < words.size(); token++) {
+        const std::string& w = words[token];
+        if (!typed.empty()) typed += " ", expected.push_back(' ');
+        typed += w;
+        if (w == "ELSE") expected.push_back(':');
+        expected.push_back(uint8_t(0x80 + token));
+        // After REM, ' and DATA the rest of the line is text.
+        if (w == "REM" || w == "'" || w == "DATA" || typed.size() > 200) check();
+    }
+    if (!typed.empty()) check();
 }
 
 } // namespace
