@@ -1144,11 +1144,14 @@ _insert:
         LD HL,BUF
         LD BC,(NUMTMP + 2)
         LDIR
-_fix:   CALL RELINK
+_fix:   LD HL,(OPTXT)           ; the lines before the place keep their links
+        CALL RELINKFROM
         JP CLEARVARS
 
-; Sets every line's link from the zero ending its text.
+; Sets every line's link from the zero ending its text; RELINKFROM from
+; the line at HL on.
 RELINK: LD HL,TXTTAB
+RELINKFROM:
 _line:  LD A,(HL)
         INC HL
         OR (HL)
