@@ -98,7 +98,8 @@ EDITTOP   EQU KEYTXT + 80         ; 2: EDITLINE keeps the program below it
 TEXTPTR   EQU EDITTOP + 2         ; 2: a program text's next character
 TEXTLEFT  EQU TEXTPTR + 2         ; 2: and how many are left
 DEFTBL    EQU TEXTLEFT + 2        ; 26: the type of each letter's names
-STMTTXT   EQU DEFTBL + 26         ; 2: where the statement running starts
+DEFANY    EQU DEFTBL + 26         ; 1: non-zero once a DEF statement set one
+STMTTXT   EQU DEFANY + 1          ; 2: where the statement running starts
 STMTSP    EQU STMTTXT + 2         ; 2: and the stack then
 ONERRLN   EQU STMTSP + 2          ; 2: ON ERROR GOTO's line, 0 = none
 INERR     EQU ONERRLN + 2         ; 1: non-zero while its handler runs
@@ -224,7 +225,7 @@ CLEARVARS:
         LD A,1
         LD (DATNEED),A
         LD HL,DEFTBL            ; every letter's names single again
-        LD B,26
+        LD B,27
         XOR A
 _single:
         LD (HL),A

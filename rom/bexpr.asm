@@ -654,7 +654,9 @@ _more:  INC HL                  ; later characters do not count
         LD A,(HL)
         CALL ALNUM
         JR NC,_more
-_one:   LD A,(HL)               ; a type's suffix, # and ! both single
+_one:   LD A,(HL)               ; a type's suffix (! to %), # and ! both
+        CP '%' + 1              ; single
+        JR NC,_none
         LD D,2
         CP '$'
         JR Z,_typed
@@ -666,8 +668,14 @@ _one:   LD A,(HL)               ; a type's suffix, # and ! both single
         JR Z,_typed
         CP '#'
         JR Z,_typed
-        PUSH HL                 ; none: the type DEFINT, DEFSNG or DEFSTR
-        LD A,B                  ; gave its first letter
+_none:  LD A,(DEFANY)           ; none: single, unless DEFINT, DEFSNG or
+        OR A                    ; DEFSTR gave its first letter a type
+        JR NZ,_letter
+        LD (VARTYPE),A
+        RET
+_letter:
+        PUSH HL
+        LD A,B
         ADD A,0FFH AND (DEFTBL - 'A')
         LD L,A
         LD H,DEFTBL / 256
@@ -707,6 +715,8 @@ DEFTYPE:
         LD E,A
         CALL CHRGET
 _set:   PUSH HL
+        LD A,D                  ; a letter: not 0
+        LD (DEFANY),A
         LD A,E
         SUB D
         JP C,SNERR
