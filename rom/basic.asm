@@ -1292,11 +1292,9 @@ _line:  LD E,(HL)
         JR C,_done
         CALL BREAKNOW
         JR NZ,_break
-        EX DE,HL
-        CALL PDEC
-        EX DE,HL
-        CALL PSPACE
-        CALL LISTTEXT
+        DEC HL
+        DEC HL
+        CALL LISTLINE
         CALL CRLF
         POP HL
         JR _line
@@ -1456,8 +1454,8 @@ _count: LD HL,(TAPEHDR + H_LENGTH)
 _tape:  POP HL
         JP TAPEOUT
 
-; The program's listing through OUTCH: each line's number, a space, its
-; text and a carriage return, then 1AH, the text's end.
+; The program's listing through OUTCH, each line ended by a carriage
+; return, then 1AH, the text's end.
 LISTALL:
         LD HL,TXTTAB
 _line:  LD A,(HL)
@@ -1466,6 +1464,14 @@ _line:  LD A,(HL)
         LD A,1AH
         JP Z,OUTCH
         INC HL
+        CALL LISTLINE
+        LD A,0DH
+        CALL OUTCH
+        JR _line
+
+; Lists the line whose number is at HL through OUTCH: the number, a space
+; and the text; HL past the text's 0.
+LISTLINE:
         LD E,(HL)
         INC HL
         LD D,(HL)
@@ -1484,10 +1490,7 @@ _num:   LD A,(HL)
         INC HL
         JR _num
 _text:  POP HL
-        CALL LISTTEXT
-        LD A,0DH
-        CALL OUTCH
-        JR _line
+        JP LISTTEXT
 
 ; ---------------------------------------------------------------- statement loop
 ; HL at the end of a statement: on to the next one, or the next line.

@@ -1313,18 +1313,7 @@ S_EDIT: CALL LINGET
         LD (EDITPTR),DE
         INC HL
         INC HL
-        LD E,(HL)
-        INC HL
-        LD D,(HL)
-        INC HL
-        PUSH HL
-        LD HL,BUF
-        CALL PUTDEC
-        LD (HL),' '
-        INC HL
-        LD (EDITPTR),HL
-        POP HL
-        CALL LISTTEXT
+        CALL LISTLINE
         LD HL,(EDITPTR)
         LD DE,0
         LD (EDITPTR),DE
