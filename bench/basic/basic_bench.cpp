@@ -289,8 +289,9 @@ std::map<int, std::string> RomLabels(const fs::path& symbols, const fs::path& so
     for (std::string line; std::getline(in, line);) {
         if (!std::regex_search(line, match, entry)) continue;
         std::string name = match[1];
-        // Local labels are listed by number.
-        if (name.find_first_not_of("0123456789ABCDEF") == std::string::npos) continue;
+        // Local labels are listed by an eight-digit number (FADD is a name).
+        if (name.size() == 8 && name.find_first_not_of("0123456789ABCDEF") == std::string::npos)
+            continue;
         int address = std::stoi(match[2].str(), nullptr, 16);
         if (address < kRomEnd && !constants.count(name)) labels.emplace(address, name);
     }
