@@ -10,6 +10,23 @@
 ; A name's first byte has bit 7 set for an integer, its second for a
 ; string (both: a DEF FN, whose value is the text and the parameter name).
 ; FOR and GOSUB frames live on the processor stack.
+;
+; The text cache (TXC) remembers what a place in the program's text meant
+; when it last ran, keyed by the place's address: a number's value, a
+; jump's target line, a simple variable's address. Each place is read one
+; way only (a number, a line number after GOTO, GOSUB, THEN, ELSE or ON, or
+; a name), so its entry's kind follows from who asks. 64 entries of 8
+; bytes, the one for address a at TXC + (a mod 64) * 8: the address (high
+; byte 0: empty), the length of the text it covers (spaces included), then
+; 4 bytes: a number's value; a line's link; a variable's type (VARTYPE)
+; and the address of its value. The input line's text is never kept.
+; Simple variables never move while they exist (a new one goes after them
+; and moves only the arrays), and lines move only when the program
+; changes, so one rule keeps the cache right: whatever changes the
+; program, clears the variables or could change the text under them
+; empties it (CLEARVARS, and POKE or BLOAD below STREND). Anything that
+; changes what a name means (the type its first letter gives) must empty
+; it too.
 
 TXTTAB    EQU USERLO
 MEMSIZ    EQU USERHI + 1
@@ -81,8 +98,11 @@ RENDO     EQU RENGROW + 2         ; 1: RENUM: 0 measures, 1 rewrites
 PCLIMIT   EQU RENDO + 1           ; 2: PROGCHECK: the image's end
 PCDELTA   EQU PCLIMIT + 2         ; 2: and what turns its addresses into links
 PCLEAST   EQU PCDELTA + 2         ; 2: the least number the next line may have
-BVEND     EQU PCLEAST + 2
-        IF BVEND > 0F800H
+NEXTOP    EQU PCLEAST + 2       ; 3: EVALP: the operator after an operand
+BVEND     EQU NEXTOP + 3
+TXCPAGE   EQU 0F6H
+TXC       EQU TXCPAGE * 256     ; 512: the text cache, two pages
+        IF BVEND > TXC
         .ERROR The interpreter's variables outgrew their area
         ENDIF
 
@@ -187,6 +207,21 @@ CLEARVARS:
         LD (DATNEED),A
         XOR A
         LD (DIMFLG),A
+        ; fall into TXCCLEAR
+
+; Empties the text cache. Keeps BC and DE.
+TXCCLEAR:
+        PUSH BC
+        PUSH DE
+        LD HL,TXC + 1
+        LD DE,8
+        LD B,64
+        XOR A
+_entry: LD (HL),A
+        ADD HL,DE
+        DJNZ _entry
+        POP DE
+        POP BC
         RET
 
 ; ---------------------------------------------------------------- errors

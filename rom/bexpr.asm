@@ -26,14 +26,15 @@ STKCHK: PUSH HL
 ; Evaluates the expression at HL: a number in FAC (VALTYP 0) or a string
 ; (VALTYP 1, FAC = the address of its descriptor).
 EVAL:   LD C,0
-; The same, taking only operators that bind tighter than C.
+; The same, taking only operators that bind tighter than C. Returns the
+; operator it stopped at as GETOP gives it, so that a caller looks at each
+; operator once.
 EVALP:  CALL STKCHK
         LD A,C
         PUSH AF
         CALL UNARY
-_loop:  CALL GETOP
-        JR Z,_done
-        POP AF
+        CALL GETOP
+_loop:  POP AF
         PUSH AF
         CP E
         JR NC,_done
@@ -48,98 +49,106 @@ _skip:  INC HL
         LD E,A
         PUSH DE
         CALL EVALP
-        POP DE
         LD (OPTXT),HL
+        LD (NEXTOP),DE
+        LD A,B
+        LD (NEXTOP + 2),A
+        POP DE
         LD HL,0
         ADD HL,SP
         CALL APPLY
         POP BC
         POP BC
         LD HL,(OPTXT)
+        LD DE,(NEXTOP)
+        LD A,(NEXTOP + 2)
+        LD B,A
         JR _loop
 _done:  POP AF
         RET
 
-; The operator at HL: NZ with D = its number, E = its precedence and B =
-; its length; Z if there is none. HL stays.
-GETOP:  CALL CHRGOT
-        CP '*'                  ; what ends an operand most often is no
-        JR C,_none              ; operator: said at once
-        CP ','
-        JR Z,_none
-        CP ':'
-        JR Z,_none
-        CP ';'
-        JR Z,_none
-        LD DE,OPTAB
-        LD B,A
-_find:  LD A,(DE)
-        OR A
+; The operator at HL (past spaces): D = its number, E = its precedence
+; and B = its length; E = 0 if there is none. Keeps HL.
+GETOP:  LD A,(HL)
+        CP ' '
+        CALL Z,CHRGOT
+        LD B,1
+        CP '*'                  ; what ends an operand most often: no
+        JR C,_none              ; operator, said at once
+        LD DE,1 * 256 + P_ADD
+        CP '+'
         RET Z
-        INC DE
-        CP B
-        JR Z,_found
-        INC DE
-        INC DE
-        JR _find
-_found: PUSH HL
-        EX DE,HL
+        INC D
+        CP '-'
+        RET Z
+        LD DE,3 * 256 + P_MUL
+        CP '*'
+        RET Z
+        INC D
+        CP '/'
+        RET Z
+        CP '<'
+        JR C,_none
+        CP '>' + 1
+        JR C,_rel
+        LD DE,5 * 256 + P_POW
+        CP '^'
+        RET Z
+        LD DE,6 * 256 + P_IDIV
+        CP '\'
+        RET Z
+        SUB T_AND               ; AND OR XOR MOD: 8 to 10, and 7
+        CP 4
+        JR NC,_none
+        ADD A,A
+        LD E,A
+        LD D,0
+        PUSH HL
+        LD HL,OPWORDS
+        ADD HL,DE
         LD D,(HL)
         INC HL
         LD E,(HL)
         POP HL
-        LD B,1
-        LD A,D
-        CP O_REL
-        JR NZ,_one
-        PUSH HL
+        RET
+_rel:   CALL _bit               ; < = >: 1, 2, 4; two make one
+        LD D,C
         INC HL
         LD A,(HL)
-        POP HL
-        LD C,1                  ; a second relational character
-        CP '<'
-        JR Z,_two
-        INC C
-        CP '='
-        JR Z,_two
-        LD C,4
-        CP '>'
-        JR NZ,_rel
-_two:   INC B
+        DEC HL
+        CALL _bit
+        JR NC,_one
+        LD A,C
+        AND D
+        JR NZ,_none             ; << == >> are none
         LD A,C
         OR D
         LD D,A
-_rel:   LD A,(HL)               ; the first one's bit
-        LD C,1
+        INC B
+_one:   LD A,D
+        OR O_REL
+        LD D,A
+        LD E,P_REL
+        RET
+_none:  LD E,0
+        RET
+; C = the bit of relational character A; carry if it is one.
+_bit:   LD C,1
         CP '<'
-        JR Z,_bit
+        JR Z,_is
         INC C
         CP '='
-        JR Z,_bit
+        JR Z,_is
         LD C,4
-_bit:   LD A,C
-        OR D
-        LD D,A
-        LD A,B
-        CP 2                    ; << == >> are no operators
-        JR NZ,_one
-        LD A,D
-        AND 7
-        CP 1
-        JR Z,_none
-        CP 2
-        JR Z,_none
-        CP 4
-        JR Z,_none
-_one:   OR 1
+        CP '>'
+        JR Z,_is
+        OR A
         RET
-_none:  XOR A
+_is:    SCF
         RET
 
-OPTAB:  DB '+',1,P_ADD, '-',2,P_ADD, '*',3,P_MUL, '/',4,P_MUL, '^',5,P_POW
-        DB '\',6,P_IDIV, T_MOD,7,P_MOD, T_AND,8,P_AND, T_OR,9,P_OR
-        DB T_XOR,10,P_XOR, '<',O_REL,P_REL, '=',O_REL,P_REL, '>',O_REL,P_REL
-        DB 0
+OPWORDS:
+        DB 8,P_AND, 9,P_OR, 10,P_XOR, 7,P_MOD
 
 ; FAC <- (HL) op D FAC; E = the left operand's type.
 APPLY:  LD A,(VALTYP)
@@ -179,12 +188,13 @@ RELRES: INC A                   ; 0 <, 1 =, 2 >
 _shl:   ADD A,A
         DJNZ _shl
 _sh:    AND D
-        LD DE,0
+        LD HL,0
+        LD (FAC),HL
         JR Z,_set
-        DEC DE
-_set:   XOR A
+        LD HL,0BF80H            ; -1
+_set:   LD (FAC + 2),HL
+        XOR A
         LD (VALTYP),A
-        CALL FFROMINT
         RET
 ; The integer operators \ MOD AND OR XOR (A).
 APINT:  PUSH AF
@@ -422,36 +432,35 @@ COPYBC: LD A,B
 ; ---------------------------------------------------------------- operands
 ; One operand at HL, with its unary operators.
 UNARY:  CALL CHRGOT
-        JR C,_num
-        CP '-'
+        JP C,NUMBER
+        CP 'A'                  ; a variable, the commonest
+        JR C,_sym
+        CP 'Z' + 1
+        JR NC,_tok
+        CALL PTRGET
+        JP LOADVAR
+_tok:   CP T_FIRSTFN
+        JP NC,_func
+        CP T_NOT
+        JR Z,_not
+        CP T_FN
+        JP Z,DOFN
+        JP SNERR
+_sym:   CP '-'
         JR Z,_neg
         CP '+'
         JR NZ,_nplus
         CALL CHRGET
         JR UNARY
-_nplus: CP T_NOT
-        JR Z,_not
-        CP '('
+_nplus: CP '('
         JR Z,_paren
         CP '.'
-        JR Z,_num
+        JP Z,NUMBER
         CP '"'
         JR Z,_str
         CP '&'
         JR Z,_hex
-        CP T_FN
-        JP Z,DOFN
-        CP T_FIRSTFN
-        JP NC,_func
-        CALL ISLETTER
-        JP C,SNERR
-        CALL PTRGET
-        JP LOADVAR
-_num:   CALL FIN
-        JP C,FPERR
-        XOR A
-        LD (VALTYP),A
-        RET
+        JP SNERR
 _neg:   CALL CHRGET
         LD C,P_NEG
         CALL EVALP
@@ -550,6 +559,55 @@ _func:  SUB T_FIRSTFN
         RET
 CALLDE2:
         PUSH DE
+        RET
+
+; A number in the text at HL: FAC, HL past it; the text cache keeps the
+; value of one in the program.
+NUMBER: XOR A
+        LD (VALTYP),A
+        CALL TXCFIND            ; read here before?
+        JR NZ,_fin
+        EX DE,HL
+        INC L
+        INC L
+        LD A,(HL)               ; past its text
+        INC L
+        ADD A,E
+        LD C,A
+        ADC A,D
+        SUB C
+        LD B,A
+        LD E,(HL)
+        INC L
+        LD D,(HL)
+        INC L
+        LD (FAC),DE
+        LD E,(HL)
+        INC L
+        LD D,(HL)
+        LD (FAC + 2),DE
+        LD H,B
+        LD L,C
+        RET
+_fin:   PUSH HL
+        CALL FIN
+        JP C,FPERR
+        LD B,H
+        LD C,L
+        POP HL
+        PUSH BC
+        CALL TXCSET
+        JR C,_kept
+        LD DE,(FAC)
+        LD (HL),E
+        INC L
+        LD (HL),D
+        INC L
+        LD DE,(FAC + 2)
+        LD (HL),E
+        INC L
+        LD (HL),D
+_kept:  POP HL
         RET
 
 ; Loads the variable at DE (of VARTYPE) into FAC. Keeps HL.
@@ -687,10 +745,55 @@ PTRGETC:
 PTRGET: XOR A
 PTRGET1:
         LD (MKVAR),A
+        CALL TXCFIND            ; a simple variable met here before?
+        JR NZ,_look
+        EX DE,HL
+        INC L
+        INC L
+        LD A,(HL)               ; past its name
+        INC L
+        ADD A,E
+        LD E,A
+        JR NC,_nc
+        INC D
+_nc:    LD A,(HL)
+        LD (VARTYPE),A
+        INC L
+        LD A,(HL)
+        INC L
+        LD H,(HL)
+        LD L,A
+        EX DE,HL
+        RET
+_look:  PUSH HL                 ; the name's place
         CALL NAMEGET
         CALL CHRGOT
         CP '('
+        JR Z,_array
+        CALL VARFIND
+        LD A,D                  ; a missing one's zero is not kept
+        CP TXTTAB / 256
+        JR C,_array
+        LD B,H
+        LD C,L
+        POP HL
+        PUSH BC
+        PUSH DE
+        CALL TXCSET
+        POP DE
+        JR C,_kept
+        LD A,(VARTYPE)
+        LD (HL),A
+        INC L
+        LD (HL),E
+        INC L
+        LD (HL),D
+_kept:  POP HL
+        RET
+_array: INC SP                  ; (or the zero: the same way out)
+        INC SP
         JP Z,ARRAY
+        RET
 ; The simple variable named BC: DE = its value (ZEROVAL when it is missing
 ; and MKVAR is 0). Keeps HL.
 VARFIND:
@@ -768,6 +871,58 @@ _moved: LD HL,(ARYTAB)
         LD (HL),A
         POP HL
         RET
+; DE = the text cache's entry for the text at HL: Z if it holds that
+; place. Keeps BC and HL.
+TXCFIND:
+        LD A,L
+        RLCA
+        RLCA
+        RLCA
+        LD E,A
+        AND 1
+        ADD A,TXCPAGE
+        LD D,A
+        LD A,E
+        AND 0F8H
+        LD E,A
+        LD A,(DE)
+        CP L
+        RET NZ
+        INC E
+        LD A,(DE)
+        DEC E
+        CP H
+        RET
+
+; Takes the text cache's entry for the text from HL to BC: its place and
+; length written, HL = where its 4 bytes go. Carry, and nothing taken, for
+; the input line's text (or any above the program) and for more than 255
+; bytes. Keeps BC.
+TXCSET: LD A,H
+        CP SCREEN / 256
+        CCF
+        RET C
+        LD A,C
+        SUB L
+        PUSH AF
+        LD A,B
+        SBC A,H
+        JR NZ,_long
+        CALL TXCFIND
+        EX DE,HL
+        LD (HL),E
+        INC L
+        LD (HL),D
+        INC L
+        POP AF
+        LD (HL),A
+        INC L
+        OR A
+        RET
+_long:  POP AF
+        SCF
+        RET
+
 ; Carry unless A is a letter or digit.
 ALNUM:  CP '0'
         RET C

@@ -195,20 +195,17 @@ _spaces:
         JR _after
 
 ; ---------------------------------------------------------------- flow
-S_GOTO: CALL LINGET
-        PUSH HL
-        CALL FNDTARGET
-        JP NZ,ULERR
-        POP DE
-        POP DE                  ; the statement loop's return
+S_GOTO: CALL LINETO
+        POP BC                  ; the statement loop's return
+        EX DE,HL
         JP RUNLINE
 
 S_GOSUB:
-        CALL LINGET
+        CALL LINETO
         PUSH DE
         CALL SKIPSTMT
         POP DE
-; Pushes a GOSUB frame returning to HL, then goes to line DE.
+; Pushes a GOSUB frame returning to HL, then goes to the line at DE.
 GOSUBTO:
         POP BC                  ; the statement loop's return
         CALL STKCHK
@@ -228,10 +225,48 @@ GOSUBTO:
         LD (HL),C
         INC HL
         LD (HL),B
-        POP DE
+        POP HL
+        JP RUNLINE
+
+; The line whose number is at HL, a jump's target: DE = its link, HL past
+; the number; Undefined line number when there is none. The text cache
+; keeps the line of a jump in the program.
+LINETO: CALL TXCFIND
+        JR NZ,_find
+        EX DE,HL
+        INC L
+        INC L
+        LD A,(HL)
+        INC L
+        ADD A,E
+        LD C,A
+        ADC A,D
+        SUB C
+        LD B,A
+        LD E,(HL)
+        INC L
+        LD D,(HL)
+        LD H,B
+        LD L,C
+        RET
+_find:  PUSH HL
+        CALL LINGET
+        PUSH HL
         CALL FNDTARGET
         JP NZ,ULERR
-        JP RUNLINE
+        EX DE,HL
+        POP BC
+        POP HL
+        PUSH BC
+        PUSH DE
+        CALL TXCSET
+        POP DE
+        JR C,_kept
+        LD (HL),E
+        INC L
+        LD (HL),D
+_kept:  POP HL
+        RET
 
 S_RETURN:
         POP BC
@@ -385,7 +420,7 @@ _pick:  DEC C
         JR _pick
 _out:   POP BC
         JP SKIPSTMT
-_this:  CALL LINGET
+_this:  CALL LINETO
         POP BC
         LD A,B
         CP T_GOTO
@@ -394,11 +429,8 @@ _this:  CALL LINGET
         CALL SKIPSTMT
         POP DE
         JP GOSUBTO
-_goto:  PUSH HL
-        CALL FNDTARGET
-        JP NZ,ULERR
-        POP DE
-        POP DE
+_goto:  POP BC
+        EX DE,HL
         JP RUNLINE
 
 ; ---------------------------------------------------------------- FOR / NEXT
@@ -927,6 +959,15 @@ S_POKE: CALL EVALADDR
         CALL EVALBYTE
         POP DE
         LD (DE),A
+; Empties the text cache if the program or its variables may have changed
+; below DE.
+TXCBELOW:
+        PUSH HL
+        LD HL,(STREND)
+        SCF
+        SBC HL,DE
+        CALL NC,TXCCLEAR
+        POP HL
         RET
 
 S_OUT:  CALL EVALBYTE
