@@ -65,14 +65,11 @@ FPOFF   EQU FPTS + 1            ; 2: FATN: the angle added, 0 for none;
                                 ;    FPOW: the power of two
 FPZ     EQU FPOFF + 2           ; 4: FLOG2: the number squared
 FPMQ    EQU FPZ + 4             ; 4: MPMUL's multiplier
-FPQ     EQU FPMQ + 4            ; 12: its product
-FPEND   EQU FPQ + 12
+FPQ     EQU FPMQ + 4            ; 15: its product
+FPEND   EQU FPQ + 15
 
         IF FPEND > FPWORK + 100H
         .ERROR The float library's variables outgrew F200-F2FF
-        ENDIF
-        IF FPMQ / 256 != (FPQ + 11) / 256
-        .ERROR MPMUL's numbers must lie within one page
         ENDIF
 
 ; ---------------------------------------------------------------- moves
@@ -167,12 +164,12 @@ _byte:  LD A,C
         DEC H
         JR _byte
 _bit:   JP M,_round
-        SLA B
+_shl:   SLA B
         RL E
         RL D
         RL C
         DEC HL
-        JR _bit
+        JP P,_shl
 _round: LD A,B
         CP 80H
         JR C,_pack
@@ -215,66 +212,71 @@ _range: JP M,FZERO
 FSUB:   PUSH HL
         CALL FNEG
         POP HL
-; FAC <- (HL) + FAC.
-FADD:   PUSH HL
-        LD HL,FAC
-        CALL FUNPK
-        POP HL
-        JP Z,FLD
-        LD (FPB),DE
-        LD (FPB+3),A
-        LD A,C
-        LD (FPB+2),A
-        LD A,B
-        AND 80H
-        LD (FPB+4),A
-        CALL FUNPK
-        RET Z
-        LD (FPA),DE
-        LD (FPA+3),A
-        LD A,C
-        LD (FPA+2),A
-        LD A,B
-        AND 80H
-        LD (FPA+4),A
-        LD HL,FPA               ; HL: the operand with the larger exponent
-        LD DE,FPB
-        LD BC,(FPA+3)
-        LD A,(FPB+3)
-        CP C
-        JR C,_ordered
-        JR Z,_ordered
-        EX DE,HL
-_ordered:
-        PUSH HL
+; FAC <- (HL) + FAC. The operand with the smaller exponent, Y, is shifted
+; into C D E B to line up with the other, X, whose bytes are added to it
+; from memory; A' keeps X's exponent.
+FADD:   LD DE,(FAC+2)
+        LD A,E
+        ADD A,A
+        LD A,D
+        ADC A,A
+        JP Z,FLD                ; FAC is 0: the sum is the left operand
+        LD C,A
         INC HL
-        INC HL
-        INC HL
-        LD C,(HL)
         INC HL
         LD A,(HL)
+        ADD A,A
+        INC HL
+        LD A,(HL)
+        ADC A,A
+        RET Z                   ; the left one is 0 (carry clear): FAC
+        LD B,A
+        LD A,(HL)
+        XOR D
+        LD (FPSTK),A            ; bit 7: the signs differ
+        LD A,B
+        SUB C
+        JR C,_facx
+        LD C,A                  ; X: the left operand, Y: FAC
+        LD A,B
+        EX AF,AF'
+        LD A,(HL)
+        AND 80H
         LD (FPSGN),A
-        LD L,C
-        LD H,0
-        LD (FPEXP),HL
-        EX DE,HL                ; the other one's mantissa in C D E
-        LD E,(HL)
-        INC HL
-        LD D,(HL)
-        INC HL
-        LD B,(HL)
-        INC HL
+        DEC HL
+        DEC HL
+        DEC HL
+        PUSH HL
         LD A,C
-        SUB (HL)                ; exponent difference
-        LD C,B
-        LD B,0
-        CP 32                   ; too far below to matter but as sticky bits
+        LD C,E
+        SET 7,C
+        LD DE,(FAC)
+        JR _align
+_facx:  NEG                     ; X: FAC, Y: the left operand
+        LD B,A
+        LD A,C
+        EX AF,AF'
+        LD A,D
+        AND 80H
+        LD (FPSGN),A
+        DEC HL
+        LD C,(HL)
+        SET 7,C
+        DEC HL
+        LD D,(HL)
+        DEC HL
+        LD E,(HL)
+        LD HL,FAC
+        PUSH HL
+        LD A,B
+_align: LD B,0                  ; Y in C D E B, A bits right of X
+        CP 26                   ; too far below to matter but as sticky bits
         JR C,_sh8
         LD BC,0100H
         LD D,C
         LD E,C
         JR _add
-_sh8:   SUB 8                   ; align, whole bytes first
+_sh8:   SUB 8                   ; whole bytes first
         JR C,_sh1
         LD H,A
         LD A,B
@@ -298,10 +300,9 @@ _sh1l:  SRL C
         SET 0,B
 _nc:    DEC H
         JR NZ,_sh1l
-_add:   LD A,(FPA+4)
-        LD HL,FPB+4
-        XOR (HL)
-        POP HL
+_add:   POP HL
+        LD A,(FPSTK)
+        OR A
         JP M,_sub
         LD A,(HL)
         ADD A,E
@@ -312,17 +313,24 @@ _add:   LD A,(FPA+4)
         LD D,A
         INC HL
         LD A,(HL)
+        SET 7,A
         ADC A,C
         LD C,A
-        JP NC,FNORM
-        RR C
+        JR NC,_norm
+        RR C                    ; a carry: one bit right, the exponent up
         RR D
         RR E
         RR B
         JR NC,_inc
         SET 0,B
-_inc:   LD HL,(FPEXP)
+_inc:   EX AF,AF'
+        LD L,A
+        LD H,0
         INC HL
+        JP FNORMH
+_norm:  EX AF,AF'
+        LD L,A
+        LD H,0
         JP FNORMH
 _sub:   XOR A
         SUB B
@@ -336,10 +344,11 @@ _sub:   XOR A
         LD D,A
         INC HL
         LD A,(HL)
+        SET 7,A
         SBC A,C
         LD C,A
-        JP NC,FNORM
-        XOR A                   ; equal exponents, right one larger: negate
+        JR NC,_norm
+        XOR A                   ; equal exponents, Y larger: negate
         SUB E
         LD E,A
         LD A,0
@@ -351,7 +360,7 @@ _sub:   XOR A
         LD A,(FPSGN)
         XOR 80H
         LD (FPSGN),A
-        JP FNORM
+        JR _norm
 
 ; ---------------------------------------------------------------- * /
 
@@ -1968,7 +1977,7 @@ FREDUCE:
         LD HL,FOPIBITS
         ADD HL,DE
         LD A,C
-        LD BC,11 * 256 + 12
+        LD B,11
         CALL MPMUL              ; FPQ: 8 bits of |x| 4/pi above the point,
         LD A,(FPQ + 10)         ; 80 below
         AND 7
@@ -2010,7 +2019,7 @@ _top:   PUSH DE
         LDIR
         LD HL,FPI4BITS          ; times pi/4
         LD A,32
-        LD BC,4 * 256 + 8
+        LD B,4
         CALL MPMUL
         LD HL,(FPQ)             ; the lowest bytes are sticky
         LD A,H
@@ -2031,60 +2040,69 @@ _pack:  POP HL
 _done:  LD HL,FPX1
         JP FST
 
-; FPQ (C bytes, modulo 2^(8 C)) <- the B bytes at HL times the top A bits
-; of FPMQ (a 32-bit number), all little-endian: shift and add, a bit at a
-; time. FPQ and FPMQ lie within one page.
-MPMUL:  PUSH AF
+; FPQ (B + 4 bytes) <- the B bytes at HL times the top A bits of FPMQ (a
+; 32-bit number), all little-endian. The multiplier Q, in D E' and D E,
+; is added into a 32-bit sum (H L' and H L) for each bit of the
+; multiplicand from the lowest, the sum shifting right a bit a time into
+; the product's bytes (C, ended by the bit that starts it at the top).
+MPMUL:  PUSH IY
+        LD IY,FPQ
+        PUSH HL
+        EX AF,AF'
+        LD A,B                  ; A' = the multiplicand's bytes
+        EX AF,AF'
+        LD HL,(FPMQ)
+        LD DE,(FPMQ + 2)
+        SUB 32
+        JR Z,_q
+_top:   SRL D                   ; Q = FPMQ >> (32 - A)
+        RR E
+        RR H
+        RR L
+        INC A
+        JR NZ,_top
+_q:     PUSH DE
         EX DE,HL
-        LD HL,FPQ
-        LD A,C
-_clr:   LD (HL),0
-        INC L
+        EXX
+        POP DE
+        POP BC                  ; B C' = the multiplicand
+        LD HL,0
+        EXX
+        LD HL,0
+_byte:  EXX
+        LD A,(BC)
+        INC BC
+        EXX
+        LD B,A
+        LD C,80H
+_bit:   SRL B
+        JR NC,_shift
+        ADD HL,DE
+        EXX
+        ADC HL,DE
+        EXX
+_shift: EXX
+        RR H
+        RR L
+        EXX
+        RR H
+        RR L
+        RR C
+        JR NC,_bit
+        LD (IY),C
+        INC IY
+        EX AF,AF'
         DEC A
-        JR NZ,_clr
-        POP AF
-_bit:   PUSH AF
-        PUSH BC
-        LD HL,FPQ               ; the product times 2
-        LD B,C
-        OR A
-_shl:   RL (HL)
-        INC L
-        DJNZ _shl
-        LD HL,FPMQ              ; the multiplier's next bit
-        SLA (HL)
-        INC L
-        RL (HL)
-        INC L
-        RL (HL)
-        INC L
-        RL (HL)
-        POP BC
-        JR NC,_skip
-        PUSH BC                 ; the multiplicand added
-        PUSH DE
-        LD HL,FPQ
-        LD A,C
-        SUB B
-        LD C,A
-        OR A
-_add:   LD A,(DE)
-        ADC A,(HL)
-        LD (HL),A
-        INC L
-        INC DE
-        DJNZ _add
-        JR NC,_added
-_carry: INC (HL)                ; a carry into the bytes above (at least one)
-        JR NZ,_added
-        INC L
-        DEC C
-        JR NZ,_carry
-_added: POP DE
-        POP BC
-_skip:  POP AF
-        DEC A
-        JR NZ,_bit
+        JR Z,_sum
+        EX AF,AF'
+        JR _byte
+_sum:   LD (IY),L               ; the sum: the top four bytes
+        LD (IY + 1),H
+        EXX
+        LD (IY + 2),L
+        LD (IY + 3),H
+        EXX
+        POP IY
         RET
 
 FSIN:   LD C,0
