@@ -713,13 +713,12 @@ _show:  POP BC
 ; carry for a digit.
 CHRGET: INC HL
 CHRGOT: LD A,(HL)
+        CP ':'                  ; letters and tokens first
+        RET NC
         CP ' '
         JR Z,CHRGET
-        CP ':'
-        RET NC
         CP '0'
-        CCF
-        JR NC,_nd
+        JR C,_nd
         CP ':'                  ; a digit: carry, NZ
         RET
 _nd:    OR A

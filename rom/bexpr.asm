@@ -24,13 +24,15 @@ STKCHK: PUSH HL
         JP OMERR
 
 ; Evaluates the expression at HL: a number in FAC (VALTYP 0) or a string
-; (VALTYP 1, FAC = the address of its descriptor).
-EVAL:   LD C,0
+; (VALTYP 1, FAC = the address of its descriptor). The stack is looked at
+; here and where a unary operator recurses; between them EVALP's own
+; recursion is bounded by the operators' few precedences.
+EVAL:   CALL STKCHK
+        LD C,0
 ; The same, taking only operators that bind tighter than C. Returns the
 ; operator it stopped at as GETOP gives it, so that a caller looks at each
 ; operator once.
-EVALP:  CALL STKCHK
-        LD A,C
+EVALP:  LD A,C
         PUSH AF
         CALL UNARY
         CALL GETOP
@@ -48,21 +50,21 @@ _skip:  INC HL
         LD A,(VALTYP)
         LD E,A
         PUSH DE
-        CALL EVALP
-        LD (OPTXT),HL
-        LD (NEXTOP),DE
-        LD A,B
-        LD (NEXTOP + 2),A
-        POP DE
-        LD HL,0
+        CALL EVALP              ; D E B: the operator after the right operand
+        EX (SP),HL              ; the text waits, HL = the operator and type
+        PUSH DE
+        PUSH BC
+        EX DE,HL
+        LD HL,6
         ADD HL,SP
         CALL APPLY
         POP BC
-        POP BC
-        LD HL,(OPTXT)
-        LD DE,(NEXTOP)
-        LD A,(NEXTOP + 2)
-        LD B,A
+        POP DE
+        POP HL
+        INC SP                  ; the left operand
+        INC SP
+        INC SP
+        INC SP
         JR _loop
 _done:  POP AF
         RET
@@ -157,25 +159,23 @@ APPLY:  LD A,(VALTYP)
         OR A
         JP NZ,STROP
         LD A,D
-        CP O_REL
-        JR NC,_rel
         CP 6
-        JR NC,APINT
-        LD DE,FPOPS - 2
-        ADD A,A
-        ADD A,E
-        LD E,A
-        JR NC,_nc
-        INC D
-_nc:    EX DE,HL
-        LD A,(HL)
-        INC HL
-        LD H,(HL)
-        LD L,A
-        EX DE,HL
-        CALL CALLDE
-        JP C,FPERR
-        RET
+        JR NC,_other
+        LD DE,_done             ; + - * / ^: the routine returns there
+        PUSH DE
+        DEC A
+        JP Z,FADD
+        DEC A
+        JP Z,FSUB
+        DEC A
+        JP Z,FMUL
+        DEC A
+        JP Z,FDIV
+        JP FPOW
+_done:  RET NC
+        JP FPERR
+_other: CP O_REL
+        JR C,APINT
 _rel:   PUSH DE
         CALL FCMP
         POP DE
@@ -272,8 +272,6 @@ _qpos:  POP AF
 _mod:   JP NZ,FFROMINT          ; MOD: the remainder
         EX DE,HL
         JP FFROMINT
-
-FPOPS:  DW FADD,FSUB,FMUL,FDIV,FPOW
 
 CALLDE: PUSH DE
         RET
@@ -437,7 +435,46 @@ UNARY:  CALL CHRGOT
         JR C,_sym
         CP 'Z' + 1
         JR NC,_tok
-        CALL PTRGET
+        CALL TXCFIND            ; a simple variable met here before: its
+        JR NZ,_var              ; value at once
+        EX DE,HL
+        INC L
+        INC L
+        LD A,(HL)
+        INC L
+        ADD A,E
+        LD C,A
+        ADC A,D
+        SUB C
+        LD B,A                  ; BC = past the name
+        LD A,(HL)
+        INC L
+        LD E,(HL)
+        INC L
+        LD D,(HL)
+        EX DE,HL
+        OR A
+        JR NZ,_typed            ; an integer or a string
+        LD E,(HL)
+        INC HL
+        LD D,(HL)
+        INC HL
+        LD (FAC),DE
+        LD E,(HL)
+        INC HL
+        LD D,(HL)
+        LD (FAC + 2),DE
+        XOR A
+        LD (VALTYP),A
+        LD H,B
+        LD L,C
+        RET
+_typed: LD (VARTYPE),A
+        EX DE,HL
+        LD H,B
+        LD L,C
+        JP LOADVAR
+_var:   CALL PTRGET
         JP LOADVAR
 _tok:   CP T_FIRSTFN
         JP NC,_func
@@ -461,7 +498,8 @@ _nplus: CP '('
         CP '&'
         JR Z,_hex
         JP SNERR
-_neg:   CALL CHRGET
+_neg:   CALL STKCHK
+        CALL CHRGET
         LD C,P_NEG
         CALL EVALP
         CALL CHKNUM
@@ -469,7 +507,8 @@ _neg:   CALL CHRGET
         CALL FNEG
         POP HL
         RET
-_not:   CALL CHRGET
+_not:   CALL STKCHK
+        CALL CHRGET
         LD C,P_NOT
         CALL EVALP
         CALL FACINT
@@ -1120,7 +1159,9 @@ _elem:  LD BC,5                 ; HL = the array: find the element
 _index: PUSH BC
         LD E,(IY)
         LD D,(IY + 1)
-        CALL MULHD
+        LD A,H                  ; (the first subscript needs no product)
+        OR L
+        CALL NZ,MULHD
         LD C,(IX)
         LD B,(IX + 1)
         ADD HL,BC

@@ -14,26 +14,30 @@ S_LET:  CALL PTRGETC
         PUSH DE
         LD A,(VARTYPE)
         PUSH AF
-        CALL SYNCHR
-        DB '='
+        CALL CHRGOT
+        CP '='
+        JP NZ,SNERR
+        INC HL
         CALL EVAL
         POP AF
         POP DE
 ; Stores FAC (VALTYP) in the variable at DE of type A. Keeps HL.
 ASSIGN: PUSH HL
-        CP 2
-        JR Z,_str
-        LD B,A
+        OR A
+        JR NZ,_typed
         LD A,(VALTYP)
         OR A
         JP NZ,TMERR
-        DEC B
-        JR Z,_int
         EX DE,HL
         CALL FST
         POP HL
         RET
-_int:   PUSH DE
+_typed: CP 2
+        JR Z,_str
+        LD A,(VALTYP)
+        OR A
+        JP NZ,TMERR
+        PUSH DE
         CALL FTOINT
         JP C,FPERR
         POP HL
@@ -349,11 +353,10 @@ S_DATA: JR SKIPSTMT
 
 S_IF:   CALL EVALNUM
         CALL CHRGOT
-        CP T_GOTO
+        CP T_THEN
         JR Z,_then
-        CALL SYNCHR
-        DB T_THEN
-        DEC HL
+        CP T_GOTO
+        JP NZ,SNERR
 _then:  CALL FACZERO
         JR Z,_false
         CALL CHRGET
@@ -562,57 +565,96 @@ _var:   LD DE,0
         CALL CHRGOT
         JR Z,_any
         CALL PTRGETC
-_any:   PUSH HL
-        PUSH HL
-        PUSH HL
-        CALL FINDFOR
-        POP HL
-        POP HL
-        POP HL
-        LD E,E_NF
-        JP NZ,ERROR
-        LD SP,IX                ; inner loops end here
-        PUSH HL
-        LD L,(IX + 1)
-        LD H,(IX + 2)
-        LD A,(IX + 3)
-        LD (VARTYPE),A
-        EX DE,HL
-        CALL LOADVAR
-        PUSH IX
-        POP HL
-        LD BC,4
+_any:   LD (OPTXT),HL
+        LD HL,0                 ; the FOR frame of the variable DE (any for
+        ADD HL,SP               ; 0) above the newest GOSUB
+_frame: LD A,H
+        OR L
+        JR Z,_none
+        LD A,(HL)
+        CP F_FOR
+        JR NZ,_none
+        LD A,D
+        OR E
+        JR Z,_this
+        INC HL
+        LD A,(HL)
+        INC HL
+        CP E
+        JR NZ,_other
+        LD A,(HL)
+        CP D
+        JR Z,_this2
+_other: LD BC,FORSIZE - 2
         ADD HL,BC
+        JR _frame
+_none:  LD E,E_NF
+        JP ERROR
+_this2: DEC HL
+        DEC HL
+_this:  LD SP,HL                ; inner loops end here
+        INC HL
+        LD E,(HL)
+        INC HL
+        LD D,(HL)               ; DE = the variable
+        INC HL
+        LD A,(HL)
+        INC HL                  ; HL = the step
+        PUSH DE
+        PUSH HL
+        OR A
+        JR NZ,_typed
+        EX DE,HL                ; a number: FAC <- it
+        CALL FLD
+        POP HL
+        PUSH HL
         CALL FADD               ; FAC <- step + variable
         JP C,FPERR
-        LD E,(IX + 1)
-        LD D,(IX + 2)
-        LD A,(IX + 3)
-        CALL ASSIGN
-        PUSH IX
+        POP BC
         POP HL
-        LD BC,8
-        ADD HL,BC
-        CALL FCMP               ; limit against the variable
+        CALL FST
+        JR _cmp
+_typed: LD (VARTYPE),A          ; an integer: as LET does
+        CALL LOADVAR
+        POP HL
+        PUSH HL
+        CALL FADD
+        JP C,FPERR
+        POP BC
+        POP DE
+        LD A,(VARTYPE)
+        CALL ASSIGN
+_cmp:   LD HL,8                 ; the limit against the variable
+        ADD HL,SP
+        CALL FCMP
         LD B,A
-        LD A,(IX + 7)           ; step's sign
+        LD HL,7
+        ADD HL,SP
+        LD A,(HL)               ; step's sign
         RLA
         LD A,B
         JR NC,_up
         NEG                     ; counting down: the other way round
 _up:    INC A
         JR Z,_done              ; limit < variable: finished
-        POP HL
-        LD L,(IX + 12)
-        LD H,(IX + 13)
+        LD HL,12
+        ADD HL,SP
+        LD E,(HL)
+        INC HL
+        LD D,(HL)
+        INC HL
+        LD A,(HL)
+        INC HL
+        LD H,(HL)
+        LD L,A
+        EX DE,HL
         CALL SETLINE
-        LD L,(IX + 14)
-        LD H,(IX + 15)
+        EX DE,HL
         JP NEWSTT
-_done:  POP HL
-        LD BC,FORSIZE
-        ADD IX,BC
-        LD SP,IX
+_done:  LD HL,FORSIZE
+        ADD HL,SP
+        LD SP,HL
+        LD HL,(OPTXT)
         CALL CHRGOT
         CP ','
         JP NZ,NEWSTT

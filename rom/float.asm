@@ -74,18 +74,30 @@ FPEND   EQU FPQ + 15
 
 ; ---------------------------------------------------------------- moves
 
-; FAC <- the 4 bytes at HL.
-FLD:    LD DE,FAC
-        LD BC,4
-        LDIR
+; FAC <- the 4 bytes at HL; HL past them.
+FLD:    LD E,(HL)
+        INC HL
+        LD D,(HL)
+        INC HL
+        LD (FAC),DE
+        LD E,(HL)
+        INC HL
+        LD D,(HL)
+        INC HL
+        LD (FAC+2),DE
         XOR A
         RET
 
 ; The 4 bytes at HL <- FAC.
-FST:    EX DE,HL
-        LD HL,FAC
-        LD BC,4
-        LDIR
+FST:    LD DE,(FAC)
+        LD (HL),E
+        INC HL
+        LD (HL),D
+        INC HL
+        LD DE,(FAC+2)
+        LD (HL),E
+        INC HL
+        LD (HL),D
         XOR A
         RET
 
