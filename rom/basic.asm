@@ -1392,25 +1392,23 @@ _nokey: LD A,(HL)
         JR Z,GOSTMT
         OR A
         JP NZ,SNERR
-        LD A,(CURLIN)
-        LD B,A
-        LD A,(CURLIN + 1)
-        AND B
-        INC A
-        JP Z,READY              ; the direct line has ended
+        LD A,(CURPTR + 1)       ; the direct line has ended (its "line"
+        CP TXTTAB / 256         ; lies in the ROM)
+        JP C,READY
         INC HL
+        JR RUNGO                ; (keys just looked at)
 RUNLINE:                        ; HL at a line's link
         LD A,(KHEAD)            ; STOP between lines: CONT starts this one
         LD B,A
         LD A,(KTAIL)
         CP B
-        JR Z,_go
+        JR Z,RUNGO
         CALL BREAKNOW
-        JR Z,_go
+        JR Z,RUNGO
         LD A,1
         LD (CONTMODE),A
         JR BREAK2
-_go:    LD (CURPTR),HL
+RUNGO:  LD (CURPTR),HL
         LD A,(HL)
         INC HL
         OR (HL)
@@ -1429,14 +1427,8 @@ EXEC:   LD DE,TEMPST
         RET Z
         SUB 80H
         JP C,S_LET
-        CP T_TIMES - 80H
-        JP Z,S_TIMESET
-        CP T_MIDS - 80H
-        JP Z,S_MIDSET
-        CP T_ELSE - 80H
-        JP Z,S_REM
         CP NSTMT
-        JP NC,SNERR
+        JR NC,_other
         ADD A,A
         LD E,A
         LD D,0
@@ -1449,6 +1441,13 @@ EXEC:   LD DE,TEMPST
         POP HL
         PUSH DE
         JP CHRGET
+_other: CP T_TIMES - 80H
+        JP Z,S_TIMESET
+        CP T_MIDS - 80H
+        JP Z,S_MIDSET
+        CP T_ELSE - 80H
+        JP Z,S_REM
+        JP SNERR
 
 ; Breaks off the program at HL, the end of a statement: "Break in N", and
 ; CONT may go on.

@@ -27,7 +27,11 @@ STKCHK: PUSH HL
 ; (VALTYP 1, FAC = the address of its descriptor). The stack is looked at
 ; here and where a unary operator recurses; between them EVALP's own
 ; recursion is bounded by the operators' few precedences.
-EVAL:   CALL STKCHK
+EVAL:   PUSH HL
+        LD HL,10000H - STACKLIM
+        ADD HL,SP
+        POP HL
+        JP NC,OMERR
         LD C,0
 ; The same, taking only operators that bind tighter than C. Returns the
 ; operator it stopped at as GETOP gives it, so that a caller looks at each
@@ -77,6 +81,8 @@ GETOP:  LD A,(HL)
         LD B,1
         CP '*'                  ; what ends an operand most often: no
         JR C,_none              ; operator, said at once
+        CP 80H
+        JR NC,_word
         LD DE,1 * 256 + P_ADD
         CP '+'
         RET Z
@@ -89,17 +95,18 @@ GETOP:  LD A,(HL)
         INC D
         CP '/'
         RET Z
-        CP '<'
-        JR C,_none
-        CP '>' + 1
+        SUB '<'                 ; < = >: bits 1, 2, 4
+        CP 3
         JR C,_rel
         LD DE,5 * 256 + P_POW
-        CP '^'
+        CP '^' - '<'
         RET Z
         LD DE,6 * 256 + P_IDIV
-        CP '\'
+        CP '\' - '<'
         RET Z
-        SUB T_AND               ; AND OR XOR MOD: 8 to 10, and 7
+_none:  LD E,0
+        RET
+_word:  SUB T_AND               ; AND OR XOR MOD: 8 to 10, and 7
         CP 4
         JR NC,_none
         ADD A,A
@@ -113,14 +120,16 @@ GETOP:  LD A,(HL)
         LD E,(HL)
         POP HL
         RET
-_rel:   CALL _bit               ; < = >: 1, 2, 4; two make one
-        LD D,C
-        INC HL
+_rel:   CALL _bit
+        LD D,A
+        INC HL                  ; two make one: <= >= <> =< => ><
         LD A,(HL)
         DEC HL
-        CALL _bit
+        SUB '<'
+        CP 3
         JR NC,_one
-        LD A,C
+        CALL _bit
+        LD C,A
         AND D
         JR NZ,_none             ; << == >> are none
         LD A,C
@@ -132,21 +141,11 @@ _one:   LD A,D
         LD D,A
         LD E,P_REL
         RET
-_none:  LD E,0
-        RET
-; C = the bit of relational character A; carry if it is one.
-_bit:   LD C,1
-        CP '<'
-        JR Z,_is
-        INC C
-        CP '='
-        JR Z,_is
-        LD C,4
-        CP '>'
-        JR Z,_is
-        OR A
-        RET
-_is:    SCF
+; A = 1, 2 or 4 for A = 0, 1 or 2.
+_bit:   INC A
+        CP 3
+        RET C
+        INC A
         RET
 
 OPWORDS:
@@ -176,10 +175,9 @@ _done:  RET NC
         JP FPERR
 _other: CP O_REL
         JR C,APINT
-_rel:   PUSH DE
+_rel:   LD C,D
         CALL FCMP
-        POP DE
-        JP C,FPERR
+        LD D,C
 ; A = FCMP's answer: FAC <- -1 if it is one the relation D allows, else 0.
 RELRES: INC A                   ; 0 <, 1 =, 2 >
         LD B,A
@@ -914,16 +912,13 @@ _moved: LD HL,(ARYTAB)
 ; place. Keeps BC and HL.
 TXCFIND:
         LD A,L
-        RLCA
-        RLCA
-        RLCA
+        ADD A,A
+        ADD A,A
+        ADD A,A                 ; the address's bit 5 picks the page
         LD E,A
-        AND 1
-        ADD A,TXCPAGE
+        LD A,TXCPAGE
+        ADC A,0
         LD D,A
-        LD A,E
-        AND 0F8H
-        LD E,A
         LD A,(DE)
         CP L
         RET NZ
