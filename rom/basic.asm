@@ -98,8 +98,7 @@ RENDO     EQU RENGROW + 2         ; 1: RENUM: 0 measures, 1 rewrites
 PCLIMIT   EQU RENDO + 1           ; 2: PROGCHECK: the image's end
 PCDELTA   EQU PCLIMIT + 2         ; 2: and what turns its addresses into links
 PCLEAST   EQU PCDELTA + 2         ; 2: the least number the next line may have
-NEXTOP    EQU PCLEAST + 2       ; 3: EVALP: the operator after an operand
-BVEND     EQU NEXTOP + 3
+BVEND     EQU PCLEAST + 2
 TXCPAGE   EQU 0F6H
 TXC       EQU TXCPAGE * 256     ; 512: the text cache, two pages
         IF BVEND > TXC

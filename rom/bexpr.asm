@@ -46,7 +46,31 @@ _loop:  POP AF
         JR NC,_done
 _skip:  INC HL
         DJNZ _skip
-        LD BC,(FAC + 2)         ; the left operand waits on the stack
+        LD A,D                  ; + - * / or a relation between a number
+        CP 5                    ; and a simple operand: at once
+        JR C,_try
+        CP O_REL
+        JR C,_slow
+_try:   LD A,(VALTYP)
+        OR A
+        JR NZ,_slow
+        LD C,E
+        PUSH DE
+        CALL SIMPLE
+        JR NZ,_slow1
+        EX (SP),HL              ; the text waits, HL = the operator
+        PUSH DE
+        PUSH BC
+        EX DE,HL
+        PUSH IX
+        POP HL
+        CALL APPLYR
+        POP BC
+        POP DE
+        POP HL
+        JR _loop
+_slow1: POP DE
+_slow:  LD BC,(FAC + 2)         ; the left operand waits on the stack
         PUSH BC
         LD BC,(FAC)
         PUSH BC
@@ -72,6 +96,102 @@ _skip:  INC HL
         JR _loop
 _done:  POP AF
         RET
+
+; HL at the right operand of an operator of precedence C: Z when it is a
+; number or a simple number variable that the text cache knows, and the
+; operator after it binds no tighter than C: IX = where its value lies, HL
+; at that operator, D E B as GETOP gives it. NZ, HL kept, otherwise.
+SIMPLE: PUSH HL
+        CALL CHRGOT
+        JR C,_num
+        CP '.'
+        JR Z,_num
+        CP 'A'
+        JR C,_no
+        CP 'Z' + 1
+        JR NC,_no
+        CALL TXCFIND
+        JR NZ,_no
+        EX DE,HL
+        INC L
+        INC L
+        LD A,(HL)
+        INC L
+        ADD A,E
+        LD E,A
+        JR NC,_nc
+        INC D
+_nc:    LD A,(HL)               ; a number variable only
+        OR A
+        JR NZ,_no
+        INC L
+        LD A,(HL)
+        INC L
+        LD H,(HL)
+        LD L,A
+        JR _got
+_num:   CALL TXCFIND
+        JR NZ,_no
+        EX DE,HL
+        INC L
+        INC L
+        LD A,(HL)
+        INC L                   ; the value, in the entry
+        ADD A,E
+        LD E,A
+        JR NC,_got
+        INC D
+_got:   PUSH HL
+        POP IX
+        EX DE,HL
+        CALL GETOP
+        LD A,C
+        CP E
+        JR C,_no
+        POP AF
+        XOR A
+        RET
+_no:    POP HL
+        OR 1
+        RET
+
+; FAC <- FAC op D (HL), for + - * / and the relations.
+APPLYR: LD A,D
+        CP O_REL
+        JR NC,_rel
+        LD DE,_done
+        PUSH DE
+        DEC A
+        JR Z,_add
+        DEC A
+        JR Z,_sub
+        DEC A
+        JP Z,FMUL
+        PUSH HL                 ; FAC / (HL): FAC aside, (HL) in it
+        LD HL,NUMTMP
+        CALL FST
+        POP HL
+        CALL FLD
+        LD HL,NUMTMP
+        JP FDIV
+_sub:   CALL FSUB               ; -((HL) - FAC)
+        RET C
+        JP FNEG
+_add:   CALL FISONE             ; counting by one
+        JP NZ,FADD
+        PUSH HL
+        LD HL,FAC
+        CALL FINC1
+        POP HL
+        RET Z
+        JP FADD
+_done:  RET NC
+        JP FPERR
+_rel:   LD C,D
+        CALL FCMP
+        NEG                     ; FAC against (HL)
+        LD D,C
+        JP RELRES
 
 ; The operator at HL (past spaces): D = its number, E = its precedence
 ; and B = its length; E = 0 if there is none. Keeps HL.
@@ -129,10 +249,10 @@ _rel:   CALL _bit
         CP 3
         JR NC,_one
         CALL _bit
-        LD C,A
+        LD E,A
         AND D
         JR NZ,_none             ; << == >> are none
-        LD A,C
+        LD A,E
         OR D
         LD D,A
         INC B

@@ -604,13 +604,22 @@ _this:  LD SP,HL                ; inner loops end here
         PUSH HL
         OR A
         JR NZ,_typed
-        EX DE,HL                ; a number: FAC <- it
+        CALL FISONE             ; a number counting by one
+        JR NZ,_add
+        EX DE,HL
+        CALL FINC1
+        JR Z,_one
+_add:   POP HL
+        POP DE
+        PUSH DE
+        PUSH HL
+        EX DE,HL                ; FAC <- the variable
         CALL FLD
         POP HL
         PUSH HL
         CALL FADD               ; FAC <- step + variable
         JP C,FPERR
-        POP BC
+_one:   POP BC
         POP HL
         CALL FST
         JR _cmp

@@ -374,6 +374,85 @@ _sub:   XOR A
         LD (FPSGN),A
         JR _norm
 
+; Z if the number at HL is 1. Keeps HL.
+FISONE: PUSH HL
+        LD A,(HL)
+        INC HL
+        OR (HL)
+        INC HL
+        JR NZ,_no
+        LD A,(HL)
+        CP 80H
+        JR NZ,_no
+        INC HL
+        LD A,(HL)
+        CP 3FH
+_no:    POP HL
+        RET
+
+; FAC <- (HL) + 1 with Z where that needs no rounding nor a new exponent:
+; a positive number from 2 to 2^23 whose fraction takes the unit without
+; a carry out of it, counting by one. NZ, and nothing changed, otherwise.
+FINC1:  LD E,(HL)
+        INC HL
+        LD D,(HL)
+        INC HL
+        LD C,(HL)
+        INC HL
+        LD B,(HL)
+        LD A,C
+        ADD A,A
+        LD A,B
+        ADC A,A                 ; the exponent, carry for a negative number
+        JR C,_no
+        SUB 128
+        CP 22
+        JR NC,_no
+        CPL
+        ADD A,23                ; k = 150 - exponent: the unit's bit
+        LD H,A
+        AND 7
+        PUSH DE
+        LD DE,FBITS
+        ADD A,E
+        LD E,A
+        JR NC,_nc
+        INC D
+_nc:    LD A,(DE)
+        POP DE
+        LD L,A                  ; the unit within its byte
+        LD A,H
+        CP 8
+        JR C,_b0
+        CP 16
+        JR C,_b1
+        LD A,C
+        JR _b2
+_b0:    LD A,E
+        ADD A,L
+        LD E,A
+        LD L,1
+        JR NC,_done
+_b1:    LD A,D
+        ADD A,L
+        LD D,A
+        LD L,1
+        JR NC,_done
+        LD A,C
+_b2:    ADD A,L
+        XOR C                   ; into the exponent's bit: not so
+        JP M,_no
+        XOR C
+        LD C,A
+_done:  LD (FAC),DE
+        LD (FAC+2),BC
+        XOR A
+        RET
+_no:    OR 1
+        RET
+
+FBITS:  DB 1,2,4,8,16,32,64,128
+
 ; ---------------------------------------------------------------- * /
 
 ; Stores the unpacked FAC (C D E, A, B) in FPB as the right operand and
