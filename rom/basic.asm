@@ -18,15 +18,17 @@
 ; a name), so its entry's kind follows from who asks. 64 entries of 8
 ; bytes, the one for address a at TXC + (a mod 64) * 8: the address (high
 ; byte 0: empty), the length of the text it covers (spaces included), then
-; 4 bytes: a number's value; a line's link; a variable's type (VARTYPE)
-; and the address of its value. The input line's text is never kept.
-; Simple variables never move while they exist (a new one goes after them
-; and moves only the arrays), and lines move only when the program
-; changes, so one rule keeps the cache right: whatever changes the
-; program, clears the variables or could change the text under them
-; empties it (CLEARVARS, and POKE or BLOAD below STREND). Anything that
-; changes what a name means (the type its first letter gives) must empty
-; it too.
+; 4 bytes: a number's value; a line's link; a simple variable's type
+; (VARTYPE) and the address of its value; an array's type with bit 7 set
+; and the place of its name from ARYTAB. The input line's text is never
+; kept. Simple variables never move while they exist (a new one goes
+; after them and moves all the arrays alike), arrays are only added after
+; the others, and lines move only when the program changes, so one rule
+; keeps the cache right: whatever changes the program, clears the
+; variables or could change the text under them empties it (CLEARVARS,
+; and POKE or BLOAD below STREND). Anything that changes what a name means
+; (the type its first letter gives) or removes an array must empty it
+; too.
 
 TXTTAB    EQU USERLO
 MEMSIZ    EQU USERHI + 1
@@ -98,7 +100,8 @@ RENDO     EQU RENGROW + 2         ; 1: RENUM: 0 measures, 1 rewrites
 PCLIMIT   EQU RENDO + 1           ; 2: PROGCHECK: the image's end
 PCDELTA   EQU PCLIMIT + 2         ; 2: and what turns its addresses into links
 PCLEAST   EQU PCDELTA + 2         ; 2: the least number the next line may have
-BVEND     EQU PCLEAST + 2
+ARYHDR    EQU PCLEAST + 2       ; 2: ARRAY: the array last found
+BVEND     EQU ARYHDR + 2
 TXCPAGE   EQU 0F6H
 TXC       EQU TXCPAGE * 256     ; 512: the text cache, two pages
         IF BVEND > TXC

@@ -566,13 +566,13 @@ UNARY:  CALL CHRGOT
         SUB C
         LD B,A                  ; BC = past the name
         LD A,(HL)
+        OR A
+        JR NZ,_typed            ; an integer, a string or an array
         INC L
         LD E,(HL)
         INC L
         LD D,(HL)
         EX DE,HL
-        OR A
-        JR NZ,_typed            ; an integer or a string
         LD E,(HL)
         INC HL
         LD D,(HL)
@@ -587,8 +587,14 @@ UNARY:  CALL CHRGOT
         LD H,B
         LD L,C
         RET
-_typed: LD (VARTYPE),A
+_typed: EX DE,HL                ; HL = the name again
+        JP M,_var
+        LD (VARTYPE),A
         EX DE,HL
+        INC L
+        LD E,(HL)
+        INC L
+        LD D,(HL)
         LD H,B
         LD L,C
         JP LOADVAR
@@ -891,7 +897,7 @@ SIMPLEVAR:
         CALL CHRGOT
         CP '('
         JP Z,SNERR
-        JR VARFIND
+        JP VARFIND
 
 ; The variable named at HL: DE = its value's address, VARTYPE its type
 ; (0 number, 1 integer, 2 string); HL past the name and any subscripts.
@@ -902,7 +908,7 @@ PTRGETC:
 PTRGET: XOR A
 PTRGET1:
         LD (MKVAR),A
-        CALL TXCFIND            ; a simple variable met here before?
+        CALL TXCFIND            ; a variable met here before?
         JR NZ,_look
         EX DE,HL
         INC L
@@ -914,14 +920,29 @@ PTRGET1:
         JR NC,_nc
         INC D
 _nc:    LD A,(HL)
-        LD (VARTYPE),A
         INC L
+        OR A
+        JP M,_hitarr
+        LD (VARTYPE),A
         LD A,(HL)
         INC L
         LD H,(HL)
         LD L,A
         EX DE,HL
         RET
+_hitarr:
+        LD C,(HL)               ; an array: its place from ARYTAB, its name
+        INC L                   ; from there
+        LD B,(HL)
+        LD HL,(ARYTAB)
+        ADD HL,BC
+        PUSH BC
+        LD C,(HL)
+        INC HL
+        LD B,(HL)
+        EX DE,HL
+        POP DE
+        JP ARRAY
 _look:  PUSH HL                 ; the name's place
         CALL NAMEGET
         CALL CHRGOT
@@ -930,7 +951,7 @@ _look:  PUSH HL                 ; the name's place
         CALL VARFIND
         LD A,D                  ; a missing one's zero is not kept
         CP TXTTAB / 256
-        JR C,_array
+        JR C,_zero
         LD B,H
         LD C,L
         POP HL
@@ -947,9 +968,41 @@ _look:  PUSH HL                 ; the name's place
         LD (HL),D
 _kept:  POP HL
         RET
-_array: INC SP                  ; (or the zero: the same way out)
-        INC SP
-        JP Z,ARRAY
+_zero:  POP BC
+        RET
+_array: POP DE                  ; the name's place
+        PUSH HL                 ; where '(' is
+        PUSH DE
+        LD DE,0FFFFH
+        CALL ARRAY
+        POP BC
+        EX (SP),HL              ; the text after it waits
+        LD A,(DIMFLG)           ; DIM makes no entry
+        OR A
+        JR NZ,_out
+        PUSH DE
+        PUSH HL
+        LD H,B
+        LD L,C
+        POP BC
+        CALL TXCSET
+        JR C,_none
+        LD A,(VARTYPE)
+        OR 80H
+        LD (HL),A
+        INC L
+        PUSH HL
+        LD HL,(ARYHDR)
+        LD DE,(ARYTAB)
+        OR A
+        SBC HL,DE
+        EX DE,HL
+        POP HL
+        LD (HL),E
+        INC L
+        LD (HL),D
+_none:  POP DE
+_out:   POP HL
         RET
 ; The simple variable named BC: DE = its value (ZEROVAL when it is missing
 ; and MKVAR is 0). Keeps HL.
@@ -1103,10 +1156,13 @@ _fits:  LD HL,(STREND)
         SBC HL,DE               ; carry if FRETOP < STREND + BC
         RET
 
-; An array element: name BC, HL at its '('. With DIMFLG set the array is
-; made with the subscripts as the highest indexes; otherwise a missing
-; array is made with 0 to 10 in each dimension.
-ARRAY:  PUSH BC
+; An array element: name BC, HL at its '(', DE = the array's place from
+; ARYTAB when the text cache knows it, else FFFFH. With DIMFLG set the
+; array is made with the subscripts as the highest indexes; otherwise a
+; missing array is made with 0 to 10 in each dimension. DE = the element,
+; ARYHDR = the array.
+ARRAY:  PUSH DE
+        PUSH BC
         LD A,(DIMFLG)           ; subscripts find arrays, DIM or not
         LD C,A
         XOR A
@@ -1123,8 +1179,9 @@ _sub:   PUSH BC
         CALL CHRGOT
         CP ','
         JR Z,_sub
-        CALL SYNCHR
-        DB ')'
+        CP ')'
+        JP NZ,SNERR
+        INC HL
         LD (ARYTXT),HL
         LD A,C
         LD (DIMFLG),A
@@ -1139,7 +1196,16 @@ _sub:   PUSH BC
         LD E,(HL)
         INC HL
         LD D,(HL)               ; DE = the name
+        INC HL
+        LD C,(HL)
+        INC HL
+        LD B,(HL)               ; BC = its place, if known
         LD HL,(ARYTAB)
+        INC B
+        JR Z,_find
+        DEC B
+        ADD HL,BC
+        JR _found
 _find:  PUSH HL
         LD BC,(STREND)
         OR A
@@ -1264,44 +1330,49 @@ _zero:  LD (HL),0
         JR Z,_elem
         LD A,(ARYCNT)
         JR _drop
-_elem:  LD BC,5                 ; HL = the array: find the element
+_elem:  LD (ARYHDR),HL          ; HL = the array: find the element
+        LD BC,5
         ADD HL,BC
-        PUSH HL
-        POP IY                  ; IY = its dimensions
+        EX DE,HL                ; DE = its dimensions
         LD HL,0
         LD A,(ARYCNT)
-        LD B,A
-_index: PUSH BC
-        LD E,(IY)
-        LD D,(IY + 1)
-        LD A,H                  ; (the first subscript needs no product)
-        OR L
-        CALL NZ,MULHD
-        LD C,(IX)
+_index: PUSH AF
+        LD A,H                  ; the index so far times this dimension
+        OR L                    ; (none before the first)
+        JR Z,_first
+        PUSH DE
+        EX DE,HL
+        LD A,(HL)
+        INC HL
+        LD H,(HL)
+        LD L,A
+        EX DE,HL
+        CALL MULHD
+        POP DE
+_first: LD C,(IX)
         LD B,(IX + 1)
         ADD HL,BC
-        PUSH HL
-        LD L,(IY)               ; subscript < dimension?
-        LD H,(IY + 1)
-        SCF
-        SBC HL,BC
-        JP C,BSERR
-        POP HL
+        EX DE,HL
+        LD A,C                  ; subscript < dimension?
+        SUB (HL)
+        INC HL
+        LD A,B
+        SBC A,(HL)
+        INC HL
+        JP NC,BSERR
+        EX DE,HL
         INC IX
         INC IX
-        INC IY
-        INC IY
-        POP BC
-        DJNZ _index
+        POP AF
+        DEC A
+        JR NZ,_index
         ADD HL,HL
         ADD HL,HL
-        PUSH IY
-        POP DE
         ADD HL,DE
         EX DE,HL                ; DE = the element
         LD A,(ARYCNT)
-_drop:  LD L,A                  ; drop the subscripts and the name
-        LD H,0
+_drop:  LD L,A                  ; drop the subscripts, the name and the
+        LD H,0                  ; place
         ADD HL,HL
         ADD HL,SP
         LD B,2                  ; the type again: subscripts may have
@@ -1315,6 +1386,8 @@ _drop:  LD L,A                  ; drop the subscripts and the name
 _typed2:
         DEC HL
 _typed: INC HL
+        INC HL
+        INC HL
         INC HL
         LD SP,HL
         LD A,B
