@@ -204,11 +204,10 @@ _pack:  LD A,H
         INC A
         JR Z,FOVER
         SLA C                   ; the hidden bit makes way for the exponent's
-        LD A,L                  ; lowest bit
-        SRL A
+        SRL L                   ; lowest bit
         RR C
-        LD HL,FPSGN
-        OR (HL)
+        LD A,(FPSGN)
+        OR L
         LD L,C
         LD H,A
         LD (FAC),DE
@@ -226,7 +225,7 @@ FSUB:   PUSH HL
         POP HL
 ; FAC <- (HL) + FAC. The operand with the smaller exponent, Y, is shifted
 ; into C D E B to line up with the other, X, whose bytes are added to it
-; from memory; A' keeps X's exponent.
+; from memory; A' keeps X's exponent, and F' a carry when the signs differ.
 FADD:   LD DE,(FAC+2)
         LD A,E
         ADD A,A
@@ -243,18 +242,16 @@ FADD:   LD DE,(FAC+2)
         ADC A,A
         RET Z                   ; the left one is 0 (carry clear): FAC
         LD B,A
-        LD A,(HL)
-        XOR D
-        LD (FPSTK),A            ; bit 7: the signs differ
-        LD A,B
         SUB C
         JR C,_facx
         LD C,A                  ; X: the left operand, Y: FAC
-        LD A,B
-        EX AF,AF'
         LD A,(HL)
         AND 80H
         LD (FPSGN),A
+        XOR D
+        RLA
+        LD A,B
+        EX AF,AF'
         DEC HL
         DEC HL
         DEC HL
@@ -266,11 +263,13 @@ FADD:   LD DE,(FAC+2)
         JR _align
 _facx:  NEG                     ; X: FAC, Y: the left operand
         LD B,A
-        LD A,C
-        EX AF,AF'
         LD A,D
         AND 80H
         LD (FPSGN),A
+        XOR (HL)
+        RLA
+        LD A,C
+        EX AF,AF'
         DEC HL
         LD C,(HL)
         SET 7,C
@@ -282,11 +281,23 @@ _facx:  NEG                     ; X: FAC, Y: the left operand
         PUSH HL
         LD A,B
 _align: LD B,0                  ; Y in C D E B, A bits right of X
+        CP 8
+        JR C,_near
         CP 26                   ; too far below to matter but as sticky bits
         JR C,_sh8
         LD BC,0100H
         LD D,C
         LD E,C
+        JR _add
+_near:  OR A                    ; within a byte: nothing falls out of B
+        JR Z,_add
+        LD H,A
+_nbit:  SRL C
+        RR D
+        RR E
+        RR B
+        DEC H
+        JR NZ,_nbit
         JR _add
 _sh8:   SUB 8                   ; whole bytes first
         JR C,_sh1
@@ -313,9 +324,9 @@ _sh1l:  SRL C
 _nc:    DEC H
         JR NZ,_sh1l
 _add:   POP HL
-        LD A,(FPSTK)
-        OR A
-        JP M,_sub
+        EX AF,AF'
+        JR C,_sub0
+        EX AF,AF'
         LD A,(HL)
         ADD A,E
         LD E,A
@@ -344,7 +355,8 @@ _norm:  EX AF,AF'
         LD L,A
         LD H,0
         JP FNORMH
-_sub:   XOR A
+_sub0:  EX AF,AF'
+        XOR A
         SUB B
         LD B,A
         LD A,(HL)
@@ -474,25 +486,50 @@ FPAIR:  LD (FPB),DE
         OR A
         RET
 
-; FAC <- (HL) * FAC.
-FMUL:   PUSH HL
-        LD HL,FAC
-        CALL FUNPK
-        POP HL
-        RET Z
-        CALL FPAIR
+; FAC <- (HL) * FAC. The multiplier, FAC's mantissa, goes a byte at a
+; time from FPB into the product's top 24 bits in A' H L; the multiplicand
+; is the left one's, in C D E.
+FMUL:   LD DE,(FAC+2)
+        LD A,E
+        ADD A,A
+        LD A,D
+        ADC A,A
+        RET Z                   ; FAC is 0, and so is the product
+        LD C,A
+        INC HL
+        INC HL
+        LD A,(HL)
+        ADD A,A
+        INC HL
+        LD A,(HL)
+        ADC A,A
         JP Z,FZERO
-        PUSH DE
-        LD E,A
-        LD D,0
-        LD A,(FPB+3)
+        LD B,0
+        PUSH HL
         LD L,A
-        LD H,D
-        ADD HL,DE
-        LD DE,-126
-        ADD HL,DE
+        LD H,B
+        ADD HL,BC               ; the exponents' sum, less the bias
+        LD BC,-126
+        ADD HL,BC
         LD (FPEXP),HL
-        POP DE
+        POP HL
+        LD A,(HL)
+        XOR D
+        AND 80H
+        LD (FPSGN),A
+        LD A,E
+        OR 80H
+        LD (FPB+2),A
+        LD DE,(FAC)
+        LD (FPB),DE
+        DEC HL
+        LD A,(HL)
+        OR 80H
+        LD C,A
+        DEC HL
+        LD D,(HL)
+        DEC HL
+        LD E,(HL)
         LD A,E                  ; fewer bits to multiply by: the operand
         OR A                    ; whose low byte is 0 (a whole number)
         JR NZ,_bytes
@@ -510,8 +547,8 @@ FMUL:   PUSH HL
         LD A,(HL)
         LD (HL),C
         LD C,A
-_bytes: XOR A                   ; the product's top 24 bits in A' H L, the
-        LD H,A                  ; multiplier a byte at a time
+_bytes: XOR A
+        LD H,A
         LD L,A
         EX AF,AF'
         LD A,(FPB)
@@ -534,24 +571,13 @@ _bytes: XOR A                   ; the product's top 24 bits in A' H L, the
         JP Z,FNORM
         SET 0,B
         JP FNORM
-_byte:  OR A                    ; B <- the byte shifted out
+; A' H L += C D E for each set bit of A, shifting right each time; B gets
+; the bits shifted out of L.
+_byte:  OR A
         JR Z,_zero
         LD B,A
         EX AF,AF'
-        CALL FMUL8
-        EX AF,AF'
-        RET
-_zero:  LD B,L
-        LD L,H
-        EX AF,AF'
-        LD H,A
-        XOR A
-        EX AF,AF'
-        RET
-
-; A H L += C D E for each set bit of B, shifting right each time; the bits
-; shifted out of L replace B's.
-FMUL8:  SRL B
+        SRL B
         REPT 8
         JR NC,$+4
         ADD HL,DE
@@ -561,6 +587,14 @@ FMUL8:  SRL B
         RR L
         RR B
         ENDM
+        EX AF,AF'
+        RET
+_zero:  LD B,L
+        LD L,H
+        EX AF,AF'
+        LD H,A
+        XOR A
+        EX AF,AF'
         RET
 
 ; FAC <- (HL) / FAC.
@@ -717,6 +751,30 @@ FNEG:   CALL FTEST
 
 FABS:   LD HL,FAC+3
         RES 7,(HL)
+        XOR A
+        RET
+
+; FAC <- -FAC / 2, exactly (0 below the smallest number), as a
+; multiplication by -0.5 gives it.
+FHALFN: LD HL,(FAC+2)
+        LD A,L
+        ADD A,A
+        LD A,H
+        ADC A,A
+        RET Z
+        DEC A
+        JP Z,FZERO
+        SRL A                   ; the exponent less one, its low bit in
+        RES 7,L                 ; the fraction's top byte
+        JR NC,_even
+        SET 7,L
+_even:  LD C,A
+        LD A,H
+        AND 80H
+        XOR 80H
+        OR C
+        LD H,A
+        LD (FAC+2),HL
         XOR A
         RET
 
@@ -2013,7 +2071,7 @@ _ge:    CALL FRUN
         FDO FR_ADD,FPX3
         FDO FR_ST,FPX3
         FDO FR_LD,FPX2
-        FDO FR_MUL,FMHALF
+        FDO FR_CALL,FHALFN
         FDO FR_ADD,FPX3
         FDO FR_ADD,FPX1
         FDO FR_ST,FPX3
@@ -2236,7 +2294,7 @@ _half:  LD (FPOCT),A
         FDO FR_MUL,FPX2
         FDO FR_ST,FPX3
         FDO FR_LD,FPX2
-        FDO FR_MUL,FMHALF
+        FDO FR_CALL,FHALFN
         FDO FR_ADD,FPX3
         FDO FR_ADD,FONE
         DB 0
@@ -2614,7 +2672,6 @@ _s:     RR H
 FONE    DB 00H,00H,80H,3FH      ; 1
 FLN2    DB 18H,72H,31H,3FH      ; ln 2
 FHALF   DB 00H,00H,00H,3FH      ; 0.5
-FMHALF  DB 00H,00H,00H,0BFH     ; -0.5
 FLOG2E  DB 3BH,0AAH,0B8H,3FH    ; 1.44269502
 FEXPC1  DB 00H,80H,31H,3FH      ; 0.693359375, ln 2 less
 FEXPC2  DB 83H,80H,5EH,0B9H     ;   -2.12194442E-4
