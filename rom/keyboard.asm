@@ -25,6 +25,7 @@ MOD_SHIFT EQU 40H
 MOD_CTRL  EQU 80H
 RPTDELAY  EQU 250               ; ticks before a held key repeats (0.5 s)
 RPTRATE   EQU 25                ; ticks between repeats
+KEYWARM   EQU 16                ; scans at every tick after a key is let go
 
 ; Scans the matrix (from the tick interrupt). A key that went down since the
 ; last scan is queued; if none did, the key held longest repeats. Changes
@@ -34,8 +35,46 @@ KSCAN:  LD A,(KHEAD)
         AND 0FH
         LD HL,KTAIL
         CP (HL)
-        JR Z,_full
-        LD HL,KEYNEW
+        JP Z,_full
+        LD A,(KEYIDLE)          ; nothing held at the last scan, the common
+        OR A                    ; case: a glance at every row first
+        JR Z,_scan
+        IN A,(P_KEYROW0)
+        LD D,A
+        IN A,(P_KEYROW0 + 1)
+        AND D
+        LD D,A
+        IN A,(P_KEYROW0 + 2)
+        AND D
+        LD D,A
+        IN A,(P_KEYROW0 + 3)
+        AND D
+        LD D,A
+        IN A,(P_KEYROW0 + 4)
+        AND D
+        LD D,A
+        IN A,(P_KEYROW0 + 5)
+        AND D
+        LD D,A
+        IN A,(P_KEYROW0 + 6)
+        AND D
+        LD D,A
+        IN A,(P_KEYROW0 + 7)
+        AND D
+        LD D,A
+        IN A,(P_KEYROW0 + 8)
+        AND D
+        LD D,A
+        IN A,(P_KEYROW0 + 9)
+        AND D
+        INC A
+        JR NZ,_scan
+        LD HL,KEYHOT            ; still nothing: a tick nearer the slow pace
+        CP (HL)
+        RET Z
+        DEC (HL)
+        RET
+_scan:  LD HL,KEYNEW
         LD C,P_KEYROW0
         LD B,KEYROWS
         LD D,0                  ; D: every row's keys together
@@ -64,6 +103,8 @@ _none:  LD (HL),A
         RET
 _held:  XOR A
         LD (KEYIDLE),A
+        LD A,KEYWARM
+        LD (KEYHOT),A
         LD HL,KEYNEW + 8
         LD A,(HL)
         LD (KEYMODS),A
