@@ -15,13 +15,13 @@
 ; when it last ran, keyed by the place's address: a number's value, a
 ; jump's target line, a simple variable's address. Each place is read one
 ; way only (a number, a line number after GOTO, GOSUB, THEN, ELSE or ON, or
-; a name), so its entry's kind follows from who asks. 64 entries of 8
-; bytes, the one for address a at TXC + (a mod 64) * 8: the address (high
-; byte 0: empty), the length of the text it covers (spaces included), then
-; 4 bytes: a number's value; a line's link; a simple variable's type
-; (VARTYPE) and the address of its value; an array's type with bit 7 set
-; and the place of its name from ARYTAB. The input line's text is never
-; kept. Simple variables never move while they exist (a new one goes
+; a name), so its entry's kind follows from who asks. 64 entries, the one
+; for address a at TXC + (a mod 64) * 4: the address (high byte 0: empty)
+; and the address after the text it covers (spaces included); and at the
+; same place in the next page its value: a number's 4 bytes; a line's link
+; (bytes 2 and 3); a simple variable's address (1 and 2) and type
+; (VARTYPE, 3); an array's place from ARYTAB (1 and 2) and type with bit 7
+; set (3). The input line's text is never kept. Simple variables never move while they exist (a new one goes
 ; after them and moves all the arrays alike), arrays are only added after
 ; the others, and lines move only when the program changes, so one rule
 ; keeps the cache right: whatever changes the program, clears the
@@ -216,7 +216,7 @@ TXCCLEAR:
         PUSH BC
         PUSH DE
         LD HL,TXC + 1
-        LD DE,8
+        LD DE,4
         LD B,64
         XOR A
 _entry: LD (HL),A

@@ -114,33 +114,30 @@ SIMPLE: PUSH HL
         JR NZ,_no
         EX DE,HL
         INC L
+        LD E,(HL)
         INC L
-        LD A,(HL)
-        INC L
-        ADD A,E
-        LD E,A
-        JR NC,_nc
-        INC D
-_nc:    LD A,(HL)               ; a number variable only
+        LD D,(HL)               ; DE = past it
+        INC H
+        LD A,(HL)               ; a number variable only
         OR A
         JR NZ,_no
-        INC L
+        DEC L
         LD A,(HL)
-        INC L
-        LD H,(HL)
-        LD L,A
+        DEC L
+        LD L,(HL)
+        LD H,A
         JR _got
 _num:   CALL TXCFIND
         JR NZ,_no
         EX DE,HL
         INC L
+        LD E,(HL)
         INC L
-        LD A,(HL)
-        INC L                   ; the value, in the entry
-        ADD A,E
-        LD E,A
-        JR NC,_got
-        INC D
+        LD D,(HL)
+        INC H                   ; the value, in the entry
+        DEC L
+        DEC L
+        DEC L
 _got:   PUSH HL
         POP IX
         EX DE,HL
@@ -557,21 +554,17 @@ UNARY:  CALL CHRGOT
         JR NZ,_var              ; value at once
         EX DE,HL
         INC L
+        LD C,(HL)
         INC L
-        LD A,(HL)
-        INC L
-        ADD A,E
-        LD C,A
-        ADC A,D
-        SUB C
-        LD B,A                  ; BC = past the name
+        LD B,(HL)               ; BC = past the name
+        INC H
         LD A,(HL)
         OR A
         JR NZ,_typed            ; an integer, a string or an array
-        INC L
-        LD E,(HL)
-        INC L
+        DEC L
         LD D,(HL)
+        DEC L
+        LD E,(HL)
         EX DE,HL
         LD E,(HL)
         INC HL
@@ -591,10 +584,10 @@ _typed: EX DE,HL                ; HL = the name again
         JP M,_var
         LD (VARTYPE),A
         EX DE,HL
-        INC L
-        LD E,(HL)
-        INC L
+        DEC L
         LD D,(HL)
+        DEC L
+        LD E,(HL)
         LD H,B
         LD L,C
         JP LOADVAR
@@ -732,23 +725,19 @@ NUMBER: XOR A
         JR NZ,_fin
         EX DE,HL
         INC L
+        LD C,(HL)
         INC L
-        LD A,(HL)               ; past its text
-        INC L
-        ADD A,E
-        LD C,A
-        ADC A,D
-        SUB C
-        LD B,A
-        LD E,(HL)
-        INC L
+        LD B,(HL)               ; past its text
+        INC H
         LD D,(HL)
-        INC L
-        LD (FAC),DE
+        DEC L
         LD E,(HL)
-        INC L
-        LD D,(HL)
+        DEC L
         LD (FAC + 2),DE
+        LD D,(HL)
+        DEC L
+        LD E,(HL)
+        LD (FAC),DE
         LD H,B
         LD L,C
         RET
@@ -761,15 +750,15 @@ _fin:   PUSH HL
         PUSH BC
         CALL TXCSET
         JR C,_kept
-        LD DE,(FAC)
-        LD (HL),E
-        INC L
-        LD (HL),D
-        INC L
         LD DE,(FAC + 2)
-        LD (HL),E
-        INC L
         LD (HL),D
+        DEC L
+        LD (HL),E
+        DEC L
+        LD DE,(FAC)
+        LD (HL),D
+        DEC L
+        LD (HL),E
 _kept:  POP HL
         RET
 
@@ -912,28 +901,25 @@ PTRGET1:
         JR NZ,_look
         EX DE,HL
         INC L
+        LD E,(HL)
         INC L
-        LD A,(HL)               ; past its name
-        INC L
-        ADD A,E
-        LD E,A
-        JR NC,_nc
-        INC D
-_nc:    LD A,(HL)
-        INC L
+        LD D,(HL)               ; past its name
+        INC H
+        LD A,(HL)
+        DEC L
         OR A
         JP M,_hitarr
         LD (VARTYPE),A
         LD A,(HL)
-        INC L
-        LD H,(HL)
-        LD L,A
+        DEC L
+        LD L,(HL)
+        LD H,A
         EX DE,HL
         RET
 _hitarr:
-        LD C,(HL)               ; an array: its place from ARYTAB, its name
-        INC L                   ; from there
-        LD B,(HL)
+        LD B,(HL)               ; an array: its place from ARYTAB, its name
+        DEC L                   ; from there
+        LD C,(HL)
         LD HL,(ARYTAB)
         ADD HL,BC
         PUSH BC
@@ -962,10 +948,10 @@ _look:  PUSH HL                 ; the name's place
         JR C,_kept
         LD A,(VARTYPE)
         LD (HL),A
-        INC L
-        LD (HL),E
-        INC L
+        DEC L
         LD (HL),D
+        DEC L
+        LD (HL),E
 _kept:  POP HL
         RET
 _zero:  POP BC
@@ -990,7 +976,7 @@ _array: POP DE                  ; the name's place
         LD A,(VARTYPE)
         OR 80H
         LD (HL),A
-        INC L
+        DEC L
         PUSH HL
         LD HL,(ARYHDR)
         LD DE,(ARYTAB)
@@ -998,9 +984,9 @@ _array: POP DE                  ; the name's place
         SBC HL,DE
         EX DE,HL
         POP HL
-        LD (HL),E
-        INC L
         LD (HL),D
+        DEC L
+        LD (HL),E
 _none:  POP DE
 _out:   POP HL
         RET
@@ -1081,53 +1067,45 @@ _moved: LD HL,(ARYTAB)
         LD (HL),A
         POP HL
         RET
-; DE = the text cache's entry for the text at HL: Z if it holds that
-; place. Keeps BC and HL.
+; DE = the text cache's entry for the text at HL, at its key's high byte:
+; Z if it holds that place. Keeps BC and HL.
 TXCFIND:
         LD A,L
         ADD A,A
         ADD A,A
-        ADD A,A                 ; the address's bit 5 picks the page
         LD E,A
-        LD A,TXCPAGE
-        ADC A,0
-        LD D,A
+        LD D,TXCPAGE
         LD A,(DE)
         CP L
         RET NZ
         INC E
         LD A,(DE)
-        DEC E
         CP H
         RET
 
 ; Takes the text cache's entry for the text from HL to BC: its place and
-; length written, HL = where its 4 bytes go. Carry, and nothing taken, for
-; the input line's text (or any above the program) and for more than 255
-; bytes. Keeps BC.
+; end written, HL = its value's top byte, in the page after. Carry, and
+; nothing taken, for the input line's text (or any above the program).
+; Keeps BC.
 TXCSET: LD A,H
         CP SCREEN / 256
         CCF
         RET C
-        LD A,C
-        SUB L
-        PUSH AF
-        LD A,B
-        SBC A,H
-        JR NZ,_long
-        CALL TXCFIND
+        LD A,L
+        ADD A,A
+        ADD A,A
+        LD E,A
+        LD D,TXCPAGE
         EX DE,HL
         LD (HL),E
         INC L
         LD (HL),D
         INC L
-        POP AF
-        LD (HL),A
+        LD (HL),C
         INC L
+        LD (HL),B
+        INC H
         OR A
-        RET
-_long:  POP AF
-        SCF
         RET
 
 ; Carry unless A is a letter or digit.

@@ -239,17 +239,13 @@ LINETO: CALL TXCFIND
         JR NZ,_find
         EX DE,HL
         INC L
+        LD C,(HL)
         INC L
-        LD A,(HL)
-        INC L
-        ADD A,E
-        LD C,A
-        ADC A,D
-        SUB C
-        LD B,A
-        LD E,(HL)
-        INC L
+        LD B,(HL)
+        INC H
         LD D,(HL)
+        DEC L
+        LD E,(HL)
         LD H,B
         LD L,C
         RET
@@ -266,9 +262,9 @@ _find:  PUSH HL
         CALL TXCSET
         POP DE
         JR C,_kept
-        LD (HL),E
-        INC L
         LD (HL),D
+        DEC L
+        LD (HL),E
 _kept:  POP HL
         RET
 
