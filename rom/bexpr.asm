@@ -296,12 +296,10 @@ _rel:   LD C,D
         CALL FCMP
         LD D,C
 ; A = FCMP's answer: FAC <- -1 if it is one the relation D allows, else 0.
-RELRES: INC A                   ; 0 <, 1 =, 2 >
-        LD B,A
-        LD A,1
-        JR Z,_sh
-_shl:   ADD A,A
-        DJNZ _shl
+RELRES: ADD A,2                 ; 1 <, 2 =, 4 >
+        CP 3
+        JR C,_sh
+        INC A
 _sh:    AND D
         LD HL,0
         LD (FAC),HL

@@ -14,7 +14,9 @@ S_LET:  CALL PTRGETC
         PUSH DE
         LD A,(VARTYPE)
         PUSH AF
-        CALL CHRGOT
+        LD A,(HL)               ; (a name found leaves HL past its spaces)
+        CP '='
+        CALL NZ,CHRGOT
         CP '='
         JP NZ,SNERR
         INC HL
@@ -348,12 +350,15 @@ _eol:   LD A,(HL)
 S_DATA: JR SKIPSTMT
 
 S_IF:   CALL EVALNUM
-        CALL CHRGOT
+        LD A,(HL)               ; (EVAL stops at the operator after it)
         CP T_THEN
         JR Z,_then
         CP T_GOTO
         JP NZ,SNERR
-_then:  CALL FACZERO
+_then:  LD A,(FAC + 2)          ; false: FAC is 0
+        ADD A,A
+        LD A,(FAC + 3)
+        ADC A,A
         JR Z,_false
         CALL CHRGET
         JP C,S_GOTO             ; THEN 100

@@ -724,16 +724,15 @@ _byte:  LD A,(DE)
         DJNZ _byte
         XOR A
         RET
-_diff:  LD A,1
-        JR C,_neg
-        LD A,0FFH
-_neg:   LD B,A
-        LD A,(FAC+3)
-        OR A
-        LD A,B
-        JP P,_done
-        NEG
-_done:  OR A
+_diff:  SBC A,A                 ; FFH: FAC the smaller in magnitude
+        OR 1
+        LD B,A
+        LD A,(FAC+3)            ; positive: the other way round
+        RLA
+        SBC A,A
+        CPL
+        AND 0FEH
+        XOR B
         RET
 _sign:  LD A,(HL)
         RLA

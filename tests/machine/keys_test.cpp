@@ -40,6 +40,23 @@ TEST(Keys, ShortPressesWhileAProgramIsBusyAreAllTypedInOrder) {
     ASSERT_TRUE(RunUntilRow(typed, 2000)) << "typed " << typed;
 }
 
+TEST(Keys, KeysOfStopsRowTypedAheadOfAFullQueueAreKept) {
+    // STOP's row is still read while the queue is full; SPACE, which shares
+    // it, must not pass by unseen.
+    BasicBoot();
+    Enter({"10 FOR I=1 TO 3000:NEXT"});
+    TypeLine("RUN");
+    std::string typed;
+    for (int i = 0; i < 20; i++) {
+        char letter = static_cast<char>('A' + i);
+        typed += std::string(i ? " " : "") + letter;
+        if (i) ShortPress(VK_SPACE);
+        ShortPress(letter);
+    }
+    EXPECT_LT(FindRow("Ok"), CursorRow()) << "the program ended before the keys were typed";
+    ASSERT_TRUE(RunUntilRow(typed, 3000)) << "typed " << typed;
+}
+
 TEST(Keys, StopBreaksAProgramWhoseTypeAheadIsFull) {
     BasicBoot();
     Enter({"10 GOTO 10"});
