@@ -62,9 +62,9 @@ _try:   LD A,(VALTYP)
         PUSH DE
         PUSH BC
         EX DE,HL
-        PUSH IX
-        POP HL
+        LD HL,(OPVAL)
         CALL APPLYR
+        JP C,FPERR
         POP BC
         POP DE
         POP HL
@@ -99,25 +99,33 @@ _done:  POP AF
 
 ; HL at the right operand of an operator of precedence C: Z when it is a
 ; number or a simple number variable that the text cache knows, and the
-; operator after it binds no tighter than C: IX = where its value lies, HL
-; at that operator, D E B as GETOP gives it. NZ, HL kept, otherwise.
-SIMPLE: PUSH HL
-        CALL CHRGOT
-        JR C,_num
-        CP '.'
-        JR Z,_num
-        CP 'A'
-        JR C,_no
-        CP 'Z' + 1
-        JR NC,_no
-        CALL TXCFIND
+; operator after it binds no tighter than C: OPVAL = where its value lies,
+; HL at that operator, D E B as GETOP gives it. NZ, HL kept, otherwise.
+SIMPLE: LD A,(HL)
+        CP ' '
+        CALL Z,CHRGOT
+        PUSH HL
+        LD A,L                  ; (TXCFIND)
+        ADD A,A
+        ADD A,A
+        LD E,A
+        LD D,TXCPAGE
+        LD A,(DE)
+        CP L
         JR NZ,_no
+        INC E
+        LD A,(DE)
+        CP H
+        JR NZ,_no
+        LD A,(HL)               ; a name or a number: which?
         EX DE,HL
         INC L
         LD E,(HL)
         INC L
         LD D,(HL)               ; DE = past it
         INC H
+        CP 'A'
+        JR C,_num
         LD A,(HL)               ; a number variable only
         OR A
         JR NZ,_no
@@ -127,19 +135,10 @@ SIMPLE: PUSH HL
         LD L,(HL)
         LD H,A
         JR _got
-_num:   CALL TXCFIND
-        JR NZ,_no
-        EX DE,HL
-        INC L
-        LD E,(HL)
-        INC L
-        LD D,(HL)
-        INC H                   ; the value, in the entry
+_num:   DEC L                   ; the value, in the entry
         DEC L
         DEC L
-        DEC L
-_got:   PUSH HL
-        POP IX
+_got:   LD (OPVAL),HL
         EX DE,HL
         CALL GETOP
         LD A,C
@@ -152,12 +151,11 @@ _no:    POP HL
         OR 1
         RET
 
-; FAC <- FAC op D (HL), for + - * / and the relations.
+; FAC <- FAC op D (HL), for + - * / and the relations; carry and A as
+; the float routines fail.
 APPLYR: LD A,D
         CP O_REL
         JR NC,_rel
-        LD DE,_done
-        PUSH DE
         DEC A
         JR Z,_add
         DEC A
@@ -182,8 +180,6 @@ _add:   CALL FISONE             ; counting by one
         POP HL
         RET Z
         JP FADD
-_done:  RET NC
-        JP FPERR
 _rel:   LD C,D
         CALL FCMP
         NEG                     ; FAC against (HL)
@@ -548,8 +544,18 @@ UNARY:  CALL CHRGOT
         JR C,_sym
         CP 'Z' + 1
         JR NC,_tok
-        CALL TXCFIND            ; a simple variable met here before: its
-        JR NZ,_var              ; value at once
+        LD A,L                  ; a simple variable met here before: its
+        ADD A,A                 ; value at once (TXCFIND)
+        ADD A,A
+        LD E,A
+        LD D,TXCPAGE
+        LD A,(DE)
+        CP L
+        JR NZ,_var
+        INC E
+        LD A,(DE)
+        CP H
+        JR NZ,_var
         EX DE,HL
         INC L
         LD C,(HL)
