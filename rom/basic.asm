@@ -1383,9 +1383,8 @@ _print: POP HL                  ; a control character shows as its glyph
 
 ; ---------------------------------------------------------------- statement loop
 ; HL at the end of a statement: on to the next one, or the next line.
-NEWSTT: LD A,(KHEAD)            ; a key waiting: STOP?
-        LD B,A
-        LD A,(KTAIL)
+NEWSTT: LD BC,(KHEAD)            ; a key waiting (KTAIL follows KHEAD): STOP?
+        LD A,C
         CP B
         JR Z,_nokey
         CALL BREAKNOW
@@ -1401,9 +1400,8 @@ _nokey: LD A,(HL)
         INC HL
         JR RUNGO                ; (keys just looked at)
 RUNLINE:                        ; HL at a line's link
-        LD A,(KHEAD)            ; STOP between lines: CONT starts this one
-        LD B,A
-        LD A,(KTAIL)
+        LD BC,(KHEAD)           ; STOP between lines: CONT starts this one
+        LD A,C
         CP B
         JR Z,RUNGO
         CALL BREAKNOW

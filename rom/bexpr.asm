@@ -184,7 +184,7 @@ _rel:   LD C,D
         CALL FCMP
         NEG                     ; FAC against (HL)
         LD D,C
-        JP RELRES
+        JP RELNUM
 
 ; The operator at HL (past spaces): D = its number, E = its precedence
 ; and B = its length; E = 0 if there is none. Keeps HL.
@@ -292,7 +292,12 @@ _rel:   LD C,D
         CALL FCMP
         LD D,C
 ; A = FCMP's answer: FAC <- -1 if it is one the relation D allows, else 0.
-RELRES: ADD A,2                 ; 1 <, 2 =, 4 >
+RELRES: LD B,A
+        XOR A
+        LD (VALTYP),A
+        LD A,B
+; The same when VALTYP is already a number's.
+RELNUM: ADD A,2                 ; 1 <, 2 =, 4 >
         CP 3
         JR C,_sh
         INC A
@@ -303,7 +308,6 @@ _sh:    AND D
         LD HL,0BF80H            ; -1
 _set:   LD (FAC + 2),HL
         XOR A
-        LD (VALTYP),A
         RET
 ; The integer operators \ MOD AND OR XOR (A).
 APINT:  PUSH AF
@@ -538,13 +542,18 @@ COPYBC: LD A,B
 
 ; ---------------------------------------------------------------- operands
 ; One operand at HL, with its unary operators.
-UNARY:  CALL CHRGOT
+UNARY:  LD A,(HL)                ; a variable, the commonest, at once
+        CP 'A'
+        JR C,_gen
+        CP 'Z' + 1
+        JR C,_name
+_gen:   CALL CHRGOT
         JP C,NUMBER
-        CP 'A'                  ; a variable, the commonest
+        CP 'A'
         JR C,_sym
         CP 'Z' + 1
         JR NC,_tok
-        LD A,L                  ; a simple variable met here before: its
+_name:  LD A,L                  ; a simple variable met here before: its
         ADD A,A                 ; value at once (TXCFIND)
         ADD A,A
         LD E,A

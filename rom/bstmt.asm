@@ -24,17 +24,26 @@ S_LET:  CALL PTRGETC
         POP AF
         POP DE
 ; Stores FAC (VALTYP) in the variable at DE of type A. Keeps HL.
-ASSIGN: PUSH HL
-        OR A
+ASSIGN: OR A
         JR NZ,_typed
         LD A,(VALTYP)
         OR A
         JP NZ,TMERR
+        PUSH HL
+        LD HL,(FAC)
         EX DE,HL
-        CALL FST
+        LD (HL),E
+        INC HL
+        LD (HL),D
+        INC HL
+        LD DE,(FAC + 2)
+        LD (HL),E
+        INC HL
+        LD (HL),D
         POP HL
         RET
-_typed: CP 2
+_typed: PUSH HL
+        CP 2
         JR Z,_str
         LD A,(VALTYP)
         OR A
@@ -237,7 +246,17 @@ GOSUBTO:
 ; The line whose number is at HL, a jump's target: DE = its link, HL past
 ; the number; Undefined line number when there is none. The text cache
 ; keeps the line of a jump in the program.
-LINETO: CALL TXCFIND
+LINETO: LD A,L                  ; (TXCFIND)
+        ADD A,A
+        ADD A,A
+        LD E,A
+        LD D,TXCPAGE
+        LD A,(DE)
+        CP L
+        JR NZ,_find
+        INC E
+        LD A,(DE)
+        CP H
         JR NZ,_find
         EX DE,HL
         INC L
@@ -349,7 +368,10 @@ _eol:   LD A,(HL)
 
 S_DATA: JR SKIPSTMT
 
-S_IF:   CALL EVALNUM
+S_IF:   CALL EVAL
+        LD A,(VALTYP)
+        OR A
+        JP NZ,TMERR
         LD A,(HL)               ; (EVAL stops at the operator after it)
         CP T_THEN
         JR Z,_then

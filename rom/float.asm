@@ -388,17 +388,20 @@ _sub0:  EX AF,AF'
 
 ; Z if the number at HL is 1. Keeps HL.
 FISONE: PUSH HL
-        LD A,(HL)
         INC HL
-        OR (HL)
         INC HL
-        JR NZ,_no
-        LD A,(HL)
-        CP 80H
-        JR NZ,_no
         INC HL
         LD A,(HL)
         CP 3FH
+        JR NZ,_no
+        DEC HL
+        LD A,(HL)
+        CP 80H
+        JR NZ,_no
+        DEC HL
+        LD A,(HL)
+        DEC HL
+        OR (HL)
 _no:    POP HL
         RET
 
