@@ -905,12 +905,21 @@ SIMPLEVAR:
 ; (0 number, 1 integer, 2 string); HL past the name and any subscripts.
 ; PTRGET gives a missing simple variable as a zero, PTRGETC makes it.
 PTRGETC:
-        LD A,1
+        LD C,1
         JR PTRGET1
-PTRGET: XOR A
+PTRGET: LD C,0
 PTRGET1:
-        LD (MKVAR),A
-        CALL TXCFIND            ; a variable met here before?
+        LD A,L                  ; a variable met here before? (TXCFIND)
+        ADD A,A
+        ADD A,A
+        LD E,A
+        LD D,TXCPAGE
+        LD A,(DE)
+        CP L
+        JR NZ,_look
+        INC E
+        LD A,(DE)
+        CP H
         JR NZ,_look
         EX DE,HL
         INC L
@@ -942,7 +951,9 @@ _hitarr:
         EX DE,HL
         POP DE
         JP ARRAY
-_look:  PUSH HL                 ; the name's place
+_look:  LD A,C
+        LD (MKVAR),A
+        PUSH HL                 ; the name's place
         CALL NAMEGET
         CALL CHRGOT
         CP '('

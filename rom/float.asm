@@ -423,27 +423,18 @@ FINC1:  LD E,(HL)
         SUB 128
         CP 22
         JR NC,_no
-        CPL
-        ADD A,23                ; k = 150 - exponent: the unit's bit
-        LD H,A
-        AND 7
-        PUSH DE
-        LD DE,FBITS
-        ADD A,E
-        LD E,A
+        LD HL,FUNITS            ; the unit's bit in its byte
+        ADD A,L
+        LD L,A
         JR NC,_nc
-        INC D
-_nc:    LD A,(DE)
-        POP DE
-        LD L,A                  ; the unit within its byte
-        LD A,H
-        CP 8
-        JR C,_b0
-        CP 16
+        INC H
+_nc:    SUB FUNITS AND 0FFH
+        LD L,(HL)
+        CP 7
+        JR C,_b2
+        CP 15
         JR C,_b1
-        LD A,C
-        JR _b2
-_b0:    LD A,E
+        LD A,E
         ADD A,L
         LD E,A
         LD L,1
@@ -453,8 +444,8 @@ _b1:    LD A,D
         LD D,A
         LD L,1
         JR NC,_done
-        LD A,C
-_b2:    ADD A,L
+_b2:    LD A,C
+        ADD A,L
         XOR C                   ; into the exponent's bit: not so
         JP M,_no
         XOR C
@@ -466,7 +457,9 @@ _done:  LD (FAC),DE
 _no:    OR 1
         RET
 
-FBITS:  DB 1,2,4,8,16,32,64,128
+; The unit's bit for the exponents 128 to 149: in the fraction's top byte,
+; then the middle one, then the lowest.
+FUNITS: DB 40H,20H,10H,8,4,2,1, 80H,40H,20H,10H,8,4,2,1, 80H,40H,20H,10H,8,4,2
 
 ; ---------------------------------------------------------------- * /
 
