@@ -1431,15 +1431,17 @@ EXEC:   LD DE,TEMPST
         CP NSTMT
         JR NC,_other
         ADD A,A
+        ADD A,STMTTAB AND 0FFH
         LD E,A
-        LD D,0
-        PUSH HL
-        LD HL,STMTTAB
-        ADD HL,DE
-        LD E,(HL)
+        ADC A,STMTTAB / 256
+        SUB E
+        LD D,A
+        EX DE,HL
+        LD A,(HL)
         INC HL
-        LD D,(HL)
-        POP HL
+        LD H,(HL)
+        LD L,A
+        EX DE,HL
         PUSH DE
         JP CHRGET
 _other: CP T_TIMES - 80H

@@ -43,11 +43,12 @@ EVALP:  LD A,C
 _loop:  POP AF
         PUSH AF
         CP E
-        JR NC,_done
+        JP NC,_done
 _skip:  INC HL
         DJNZ _skip
         LD A,D                  ; + - * / or a relation between a number
-        CP 5                    ; and a simple operand: at once
+        CP 5                    ; and a simple operand, OPVAL its value: at
+                                ; once
         JR C,_try
         CP O_REL
         JR C,_slow
@@ -56,8 +57,50 @@ _try:   LD A,(VALTYP)
         JR NZ,_slow
         LD C,E
         PUSH DE
-        CALL SIMPLE
-        JR NZ,_slow1
+        LD A,(HL)               ; the right operand: a number or a number
+        CP ' '                  ; variable the text cache knows, with no
+        CALL Z,CHRGOT           ; tighter operator after it?
+        PUSH HL
+        LD A,L                  ; (TXCFIND)
+        ADD A,A
+        ADD A,A
+        LD E,A
+        LD D,TXCPAGE
+        LD A,(DE)
+        CP L
+        JR NZ,_not
+        INC E
+        LD A,(DE)
+        CP H
+        JR NZ,_not
+        LD A,(HL)               ; a name or a number: which?
+        EX DE,HL
+        INC L
+        LD E,(HL)
+        INC L
+        LD D,(HL)               ; DE = past it
+        INC H
+        CP 'A'
+        JR C,_num
+        LD A,(HL)               ; a number variable only
+        OR A
+        JR NZ,_not
+        DEC L
+        LD A,(HL)
+        DEC L
+        LD L,(HL)
+        LD H,A
+        JR _got
+_num:   DEC L                   ; the value, in the entry
+        DEC L
+        DEC L
+_got:   LD (OPVAL),HL
+        EX DE,HL
+        CALL GETOP
+        LD A,C
+        CP E
+        JR C,_not
+        POP AF
         EX (SP),HL              ; the text waits, HL = the operator
         PUSH DE
         PUSH BC
@@ -68,8 +111,9 @@ _try:   LD A,(VALTYP)
         POP BC
         POP DE
         POP HL
-        JR _loop
-_slow1: POP DE
+        JP _loop
+_not:   POP HL
+        POP DE
 _slow:  LD BC,(FAC + 2)         ; the left operand waits on the stack
         PUSH BC
         LD BC,(FAC)
@@ -93,62 +137,8 @@ _slow:  LD BC,(FAC + 2)         ; the left operand waits on the stack
         INC SP
         INC SP
         INC SP
-        JR _loop
+        JP _loop
 _done:  POP AF
-        RET
-
-; HL at the right operand of an operator of precedence C: Z when it is a
-; number or a simple number variable that the text cache knows, and the
-; operator after it binds no tighter than C: OPVAL = where its value lies,
-; HL at that operator, D E B as GETOP gives it. NZ, HL kept, otherwise.
-SIMPLE: LD A,(HL)
-        CP ' '
-        CALL Z,CHRGOT
-        PUSH HL
-        LD A,L                  ; (TXCFIND)
-        ADD A,A
-        ADD A,A
-        LD E,A
-        LD D,TXCPAGE
-        LD A,(DE)
-        CP L
-        JR NZ,_no
-        INC E
-        LD A,(DE)
-        CP H
-        JR NZ,_no
-        LD A,(HL)               ; a name or a number: which?
-        EX DE,HL
-        INC L
-        LD E,(HL)
-        INC L
-        LD D,(HL)               ; DE = past it
-        INC H
-        CP 'A'
-        JR C,_num
-        LD A,(HL)               ; a number variable only
-        OR A
-        JR NZ,_no
-        DEC L
-        LD A,(HL)
-        DEC L
-        LD L,(HL)
-        LD H,A
-        JR _got
-_num:   DEC L                   ; the value, in the entry
-        DEC L
-        DEC L
-_got:   LD (OPVAL),HL
-        EX DE,HL
-        CALL GETOP
-        LD A,C
-        CP E
-        JR C,_no
-        POP AF
-        XOR A
-        RET
-_no:    POP HL
-        OR 1
         RET
 
 ; FAC <- FAC op D (HL), for + - * / and the relations; carry and A as
