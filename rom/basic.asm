@@ -101,7 +101,7 @@ PCLIMIT   EQU RENDO + 1           ; 2: PROGCHECK: the image's end
 PCDELTA   EQU PCLIMIT + 2         ; 2: and what turns its addresses into links
 PCLEAST   EQU PCDELTA + 2         ; 2: the least number the next line may have
 ARYHDR    EQU PCLEAST + 2       ; 2: ARRAY: the array last found
-OPVAL     EQU ARYHDR + 2        ; 2: SIMPLE: where its operand's value lies
+OPVAL     EQU ARYHDR + 2        ; 2: EVALP: where a simple operand's value lies
 BVEND     EQU OPVAL + 2
 TXCPAGE   EQU 0F6H
 TXC       EQU TXCPAGE * 256     ; 512: the text cache, two pages

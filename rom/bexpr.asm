@@ -223,8 +223,11 @@ _word:  SUB T_AND               ; AND OR XOR MOD: 8 to 10, and 7
         LD E,(HL)
         POP HL
         RET
-_rel:   CALL _bit
-        LD D,A
+_rel:   INC A                   ; 1 2 4
+        CP 3
+        JR C,_r1
+        INC A
+_r1:    LD D,A
         INC HL                  ; two make one: <= >= <> =< => ><
         LD A,(HL)
         DEC HL
