@@ -590,6 +590,20 @@ TEST_F(Float, CountingByOneAgreesWithAddition) {
     EXPECT_GT(done, 3000);
 }
 
+TEST_F(Float, HalvingAndNegatingAgreesWithMultiplication) {
+    // FHALFN stands for a multiplication by -0.5 in LOG and COS: exact, and
+    // 0 below the smallest number.
+    std::mt19937 rng(12);
+    for (int i = 0; i < 4000; i++) {
+        float x = i % 8 ? Structured(rng, int(rng() % 254) - 126) : 0.0f;
+        SetFac(x);
+        ASSERT_FALSE(Call("FHALFN").carry);
+        float expected = -x / 2;
+        if (std::fabs(expected) < 0x1p-126f) expected = 0;
+        ASSERT_EQ(Bits(Fac()), Bits(expected)) << std::hexfloat << x;
+    }
+}
+
 TEST_F(Float, PrintsSevenDigitsWhateverTheCarries) {
     std::mt19937 rng(1048575);
     int checked = 0;
