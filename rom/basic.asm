@@ -10,6 +10,25 @@
 ; A name's first byte has bit 7 set for an integer, its second for a
 ; string (both: a DEF FN, whose value is the text and the parameter name).
 ; FOR and GOSUB frames live on the processor stack.
+;
+; The text cache (TXC) remembers what a place in the program's text meant
+; when it last ran, keyed by the place's address: a number's value, a
+; jump's target line, a simple variable's address. Each place is read one
+; way only (a number, a line number after GOTO, GOSUB, THEN, ELSE or ON, or
+; a name), so its entry's kind follows from who asks. 64 entries, the one
+; for address a at TXC + (a mod 64) * 4: the address (high byte 0: empty)
+; and the address after the text it covers (spaces included); and at the
+; same place in the next page its value: a number's 4 bytes; a line's link
+; (bytes 2 and 3); a simple variable's address (1 and 2) and type
+; (VARTYPE, 3); an array's place from ARYTAB (1 and 2) and type with bit 7
+; set (3). The input line's text is never kept. Simple variables never move while they exist (a new one goes
+; after them and moves all the arrays alike), arrays are only added after
+; the others, and lines move only when the program changes, so one rule
+; keeps the cache right: whatever changes the program, clears the
+; variables or could change the text under them empties it (CLEARVARS,
+; and POKE or BLOAD below STREND). Anything that changes what a name means
+; (the type its first letter gives) or removes an array must empty it
+; too.
 
 TXTTAB    EQU USERLO
 MEMSIZ    EQU USERHI + 1
@@ -108,11 +127,15 @@ ERRLN     EQU ERRNUM + 1          ; 2: ERL
 ERRTXT    EQU ERRLN + 2           ; 2: STMTTXT of the error, for RESUME
 ERRPTR    EQU ERRTXT + 2          ; 2: and its line (the link)
 RENZERO   EQU ERRPTR + 2          ; 1: RENUM: a 0 after RESUME or ERROR GOTO
-BVEND     EQU RENZERO + 1
+ARYHDR    EQU RENZERO + 1         ; 2: ARRAY: the array last found
+OPVAL     EQU ARYHDR + 2          ; 2: EVALP: where a simple operand's value lies
+BVEND     EQU OPVAL + 2
+TXCPAGE   EQU 0F6H
+TXC       EQU TXCPAGE * 256       ; 512: the text cache, two pages
         IF DEFTBL / 256 != (DEFTBL + 25) / 256
         .ERROR The letters' types must lie within one page
         ENDIF
-        IF BVEND > 0F800H
+        IF BVEND > TXC
         .ERROR The interpreter's variables outgrew their area
         ENDIF
 
@@ -233,6 +256,21 @@ _single:
         DJNZ _single
         LD (DIMFLG),A
         LD (INERR),A
+        ; fall into TXCCLEAR
+
+; Empties the text cache. Keeps BC and DE.
+TXCCLEAR:
+        PUSH BC
+        PUSH DE
+        LD HL,TXC + 1
+        LD DE,4
+        LD B,64
+        XOR A
+_entry: LD (HL),A
+        ADD HL,DE
+        DJNZ _entry
+        POP DE
+        POP BC
         RET
 
 ; ---------------------------------------------------------------- errors
@@ -767,13 +805,12 @@ _show:  POP BC
 ; carry for a digit.
 CHRGET: INC HL
 CHRGOT: LD A,(HL)
+        CP ':'                  ; letters and tokens first
+        RET NC
         CP ' '
         JR Z,CHRGET
-        CP ':'
-        RET NC
         CP '0'
-        CCF
-        JR NC,_nd
+        JR C,_nd
         CP ':'                  ; a digit: carry, NZ
         RET
 _nd:    OR A
@@ -1494,9 +1531,8 @@ _text:  POP HL
 
 ; ---------------------------------------------------------------- statement loop
 ; HL at the end of a statement: on to the next one, or the next line.
-NEWSTT: LD A,(KHEAD)            ; a key waiting: STOP?
-        LD B,A
-        LD A,(KTAIL)
+NEWSTT: LD BC,(KHEAD)            ; a key waiting (KTAIL follows KHEAD): STOP?
+        LD A,C
         CP B
         JR Z,_nokey
         CALL BREAKNOW
@@ -1506,25 +1542,22 @@ _nokey: LD A,(HL)
         JR Z,GOSTMT
         OR A
         JP NZ,SNERR
-        LD A,(CURLIN)
-        LD B,A
-        LD A,(CURLIN + 1)
-        AND B
-        INC A
-        JP Z,READY              ; the direct line has ended
+        LD A,(CURPTR + 1)       ; the direct line has ended (its "line"
+        CP TXTTAB / 256         ; lies in the ROM)
+        JP C,READY
         INC HL
+        JR RUNGO                ; (keys just looked at)
 RUNLINE:                        ; HL at a line's link
-        LD A,(KHEAD)            ; STOP between lines: CONT starts this one
-        LD B,A
-        LD A,(KTAIL)
+        LD BC,(KHEAD)           ; STOP between lines: CONT starts this one
+        LD A,C
         CP B
-        JR Z,_go
+        JR Z,RUNGO
         CALL BREAKNOW
-        JR Z,_go
+        JR Z,RUNGO
         LD A,1
         LD (CONTMODE),A
         JR BREAK2
-_go:    LD (CURPTR),HL
+RUNGO:  LD (CURPTR),HL
         LD A,(HL)
         INC HL
         OR (HL)
@@ -1548,26 +1581,29 @@ EXEC:   LD DE,TEMPST
         RET Z
         SUB 80H
         JP C,S_LET
-        CP T_TIMES - 80H
+        CP NSTMT
+        JR NC,_other
+        ADD A,A
+        ADD A,STMTTAB AND 0FFH
+        LD E,A
+        ADC A,STMTTAB / 256
+        SUB E
+        LD D,A
+        EX DE,HL
+        LD A,(HL)
+        INC HL
+        LD H,(HL)
+        LD L,A
+        EX DE,HL
+        PUSH DE
+        JP CHRGET
+_other: CP T_TIMES - 80H
         JP Z,S_TIMESET
         CP T_MIDS - 80H
         JP Z,S_MIDSET
         CP T_ELSE - 80H
         JP Z,S_REM
-        CP NSTMT
-        JP NC,SNERR
-        ADD A,A
-        LD E,A
-        LD D,0
-        PUSH HL
-        LD HL,STMTTAB
-        ADD HL,DE
-        LD E,(HL)
-        INC HL
-        LD D,(HL)
-        POP HL
-        PUSH DE
-        JP CHRGET
+        JP SNERR
 
 ; TRON: "[n]" for line DE as it starts. Keeps HL.
 TRACELINE:

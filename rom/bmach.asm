@@ -747,6 +747,10 @@ S_BLOAD:
         LD (TAPEANY),A
 _load:  PUSH HL
         CALL TAPELOAD
+        PUSH AF
+        LD DE,(TAPEHDR + H_START)
+        CALL TXCBELOW
+        POP AF
         POP HL
         RET Z
         JP BERRWARM

@@ -14,26 +14,41 @@ S_LET:  CALL PTRGETC
         PUSH DE
         LD A,(VARTYPE)
         PUSH AF
-        CALL SYNCHR
-        DB '='
+        LD A,(HL)               ; (a name found leaves HL past its spaces)
+        CP '='
+        CALL NZ,CHRGOT
+        CP '='
+        JP NZ,SNERR
+        INC HL
         CALL EVAL
         POP AF
         POP DE
 ; Stores FAC (VALTYP) in the variable at DE of type A. Keeps HL.
-ASSIGN: PUSH HL
-        CP 2
-        JR Z,_str
-        LD B,A
+ASSIGN: OR A
+        JR NZ,_typed
         LD A,(VALTYP)
         OR A
         JP NZ,TMERR
-        DEC B
-        JR Z,_int
+        PUSH HL
+        LD HL,(FAC)
         EX DE,HL
-        CALL FST
+        LD (HL),E
+        INC HL
+        LD (HL),D
+        INC HL
+        LD DE,(FAC + 2)
+        LD (HL),E
+        INC HL
+        LD (HL),D
         POP HL
         RET
-_int:   PUSH DE
+_typed: PUSH HL
+        CP 2
+        JR Z,_str
+        LD A,(VALTYP)
+        OR A
+        JP NZ,TMERR
+        PUSH DE
         CALL FTOINT
         JP C,FPERR
         POP HL
@@ -190,20 +205,17 @@ _spaces:
         JR _after
 
 ; ---------------------------------------------------------------- flow
-S_GOTO: CALL LINGET
-        PUSH HL
-        CALL FNDTARGET
-        JP NZ,ULERR
-        POP DE
-        POP DE                  ; the statement loop's return
+S_GOTO: CALL LINETO
+        POP BC                  ; the statement loop's return
+        EX DE,HL
         JP RUNLINE
 
 S_GOSUB:
-        CALL LINGET
+        CALL LINETO
         PUSH DE
         CALL SKIPSTMT
         POP DE
-; Pushes a GOSUB frame returning to HL, then goes to line DE.
+; Pushes a GOSUB frame returning to HL, then goes to the line at DE.
 GOSUBTO:
         POP BC                  ; the statement loop's return
         CALL STKCHK
@@ -223,10 +235,54 @@ GOSUBTO:
         LD (HL),C
         INC HL
         LD (HL),B
-        POP DE
+        POP HL
+        JP RUNLINE
+
+; The line whose number is at HL, a jump's target: DE = its link, HL past
+; the number; Undefined line number when there is none. The text cache
+; keeps the line of a jump in the program.
+LINETO: LD A,L                  ; (TXCFIND)
+        ADD A,A
+        ADD A,A
+        LD E,A
+        LD D,TXCPAGE
+        LD A,(DE)
+        CP L
+        JR NZ,_find
+        INC E
+        LD A,(DE)
+        CP H
+        JR NZ,_find
+        EX DE,HL
+        INC L
+        LD C,(HL)
+        INC L
+        LD B,(HL)
+        INC H
+        LD D,(HL)
+        DEC L
+        LD E,(HL)
+        LD H,B
+        LD L,C
+        RET
+_find:  PUSH HL
+        CALL LINGET
+        PUSH HL
         CALL FNDTARGET
         JP NZ,ULERR
-        JP RUNLINE
+        EX DE,HL
+        POP BC
+        POP HL
+        PUSH BC
+        PUSH DE
+        CALL TXCSET
+        POP DE
+        JR C,_kept
+        LD (HL),D
+        DEC L
+        LD (HL),E
+_kept:  POP HL
+        RET
 
 S_RETURN:
         POP BC
@@ -307,14 +363,19 @@ _eol:   LD A,(HL)
 
 S_DATA: JR SKIPSTMT
 
-S_IF:   CALL EVALNUM
-        CALL CHRGOT
-        CP T_GOTO
+S_IF:   CALL EVAL
+        LD A,(VALTYP)
+        OR A
+        JP NZ,TMERR
+        LD A,(HL)               ; (EVAL stops at the operator after it)
+        CP T_THEN
         JR Z,_then
-        CALL SYNCHR
-        DB T_THEN
-        DEC HL
-_then:  CALL FACZERO
+        CP T_GOTO
+        JP NZ,SNERR
+_then:  LD A,(FAC + 2)          ; false: FAC is 0
+        ADD A,A
+        LD A,(FAC + 3)
+        ADC A,A
         JR Z,_false
         CALL CHRGET
         JP C,S_GOTO             ; THEN 100
@@ -382,7 +443,7 @@ _pick:  DEC C
         JR _pick
 _out:   POP BC
         JP SKIPSTMT
-_this:  CALL LINGET
+_this:  CALL LINETO
         POP BC
         LD A,B
         CP T_GOTO
@@ -391,11 +452,8 @@ _this:  CALL LINGET
         CALL SKIPSTMT
         POP DE
         JP GOSUBTO
-_goto:  PUSH HL
-        CALL FNDTARGET
-        JP NZ,ULERR
-        POP DE
-        POP DE
+_goto:  POP BC
+        EX DE,HL
         JP RUNLINE
 
 ; ON ERROR GOTO n: an error in the program goes on at line n (0: stops
@@ -592,57 +650,105 @@ _var:   LD DE,0
         CALL CHRGOT
         JR Z,_any
         CALL PTRGETC
-_any:   PUSH HL
-        PUSH HL
-        PUSH HL
-        CALL FINDFOR
-        POP HL
-        POP HL
-        POP HL
-        LD E,E_NF
-        JP NZ,ERROR
-        LD SP,IX                ; inner loops end here
-        PUSH HL
-        LD L,(IX + 1)
-        LD H,(IX + 2)
-        LD A,(IX + 3)
-        LD (VARTYPE),A
-        EX DE,HL
-        CALL LOADVAR
-        PUSH IX
-        POP HL
-        LD BC,4
+_any:   LD (OPTXT),HL
+        LD HL,0                 ; the FOR frame of the variable DE (any for
+        ADD HL,SP               ; 0) above the newest GOSUB
+_frame: LD A,H
+        OR L
+        JR Z,_none
+        LD A,(HL)
+        CP F_FOR
+        JR NZ,_none
+        LD A,D
+        OR E
+        JR Z,_this
+        INC HL
+        LD A,(HL)
+        INC HL
+        CP E
+        JR NZ,_other
+        LD A,(HL)
+        CP D
+        JR Z,_this2
+_other: LD BC,FORSIZE - 2
         ADD HL,BC
+        JR _frame
+_none:  LD E,E_NF
+        JP ERROR
+_this2: DEC HL
+        DEC HL
+_this:  LD SP,HL                ; inner loops end here
+        INC HL
+        LD E,(HL)
+        INC HL
+        LD D,(HL)               ; DE = the variable
+        INC HL
+        LD A,(HL)
+        INC HL                  ; HL = the step
+        PUSH DE
+        PUSH HL
+        OR A
+        JR NZ,_typed
+        CALL FISONE             ; a number counting by one
+        JR NZ,_add
+        EX DE,HL
+        CALL FINC1
+        JR Z,_one
+_add:   POP HL
+        POP DE
+        PUSH DE
+        PUSH HL
+        EX DE,HL                ; FAC <- the variable
+        CALL FLD
+        POP HL
+        PUSH HL
         CALL FADD               ; FAC <- step + variable
         JP C,FPERR
-        LD E,(IX + 1)
-        LD D,(IX + 2)
-        LD A,(IX + 3)
-        CALL ASSIGN
-        PUSH IX
+_one:   POP BC
         POP HL
-        LD BC,8
-        ADD HL,BC
-        CALL FCMP               ; limit against the variable
+        CALL FST
+        JR _cmp
+_typed: LD (VARTYPE),A          ; an integer: as LET does
+        CALL LOADVAR
+        POP HL
+        PUSH HL
+        CALL FADD
+        JP C,FPERR
+        POP BC
+        POP DE
+        LD A,(VARTYPE)
+        CALL ASSIGN
+_cmp:   LD HL,8                 ; the limit against the variable
+        ADD HL,SP
+        CALL FCMP
         LD B,A
-        LD A,(IX + 7)           ; step's sign
+        LD HL,7
+        ADD HL,SP
+        LD A,(HL)               ; step's sign
         RLA
         LD A,B
         JR NC,_up
         NEG                     ; counting down: the other way round
 _up:    INC A
         JR Z,_done              ; limit < variable: finished
-        POP HL
-        LD L,(IX + 12)
-        LD H,(IX + 13)
+        LD HL,12
+        ADD HL,SP
+        LD E,(HL)
+        INC HL
+        LD D,(HL)
+        INC HL
+        LD A,(HL)
+        INC HL
+        LD H,(HL)
+        LD L,A
+        EX DE,HL
         CALL SETLINE
-        LD L,(IX + 14)
-        LD H,(IX + 15)
+        EX DE,HL
         JP NEWSTT
-_done:  POP HL
-        LD BC,FORSIZE
-        ADD IX,BC
-        LD SP,IX
+_done:  LD HL,FORSIZE
+        ADD HL,SP
+        LD SP,HL
+        LD HL,(OPTXT)
         CALL CHRGOT
         CP ','
         JP NZ,NEWSTT
@@ -1030,6 +1136,7 @@ _diff:  PUSH AF
         POP HL
         CALL COPYBC
         LD (STREND),DE
+        CALL TXCCLEAR           ; the arrays after it have other places
         POP HL
         CALL CHRGOT
         CP ','
@@ -1075,6 +1182,15 @@ S_POKE: CALL EVALADDR
         CALL EVALBYTE
         POP DE
         LD (DE),A
+; Empties the text cache if the program or its variables may have changed
+; below DE.
+TXCBELOW:
+        PUSH HL
+        LD HL,(STREND)
+        SCF
+        SBC HL,DE
+        CALL NC,TXCCLEAR
+        POP HL
         RET
 
 S_OUT:  CALL EVALBYTE
