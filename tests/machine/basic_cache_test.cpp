@@ -1,8 +1,9 @@
 // BASIC's text cache: what a place in the program meant when it last ran
 // (a number's value, a jump's line, a variable's place) must follow every
 // change to the program, to its variables and to the memory under them.
-// A seeded session of edits, runs, direct statements, CLEAR, DIM and POKE,
-// each run checked against a model of what the program prints.
+// A seeded session of edits, runs, direct statements, CLEAR, DIM, ERASE,
+// DEFINT, DEFSNG and POKE, each run checked against a model of what the
+// program prints.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -25,10 +26,11 @@ using Rows = std::vector<std::string>;
 // model computes exactly what the machine does.
 struct Stmt {
     enum Kind { Set, Add, Store, Load, Print, Jump, If } kind;
-    int v = 0, w = 0; // variables A to D
-    int c = 0;        // a constant, or an array's index
-    int array = 0;    // X or Y
-    int target = 0;   // a line number
+    int v = 0, w = 0;    // variables A to D
+    int c = 0;           // a constant, or an array's index
+    int array = 0;       // X or Y
+    int target = 0;      // a line number
+    bool single = false; // Set: the constant, Print: w, written with a !
 };
 
 const char kVars[] = "ABCD";
@@ -38,11 +40,11 @@ std::string Text(const Stmt& s) {
     std::string v(1, kVars[s.v]), w(1, kVars[s.w]);
     std::string element = std::string(1, kArrays[s.array]) + "(" + std::to_string(s.c) + ")";
     switch (s.kind) {
-    case Stmt::Set: return v + "=" + std::to_string(s.c);
+    case Stmt::Set: return v + "=" + std::to_string(s.c) + (s.single ? "!" : "");
     case Stmt::Add: return v + "=" + w + (s.c < 0 ? "-" : "+") + std::to_string(std::abs(s.c));
     case Stmt::Store: return element + "=" + v;
     case Stmt::Load: return v + "=" + element;
-    case Stmt::Print: return "PRINT " + v + ";" + w;
+    case Stmt::Print: return "PRINT " + v + ";" + w + (s.single ? "!" : "");
     case Stmt::Jump: return "GOTO " + std::to_string(s.target);
     case Stmt::If:
         return "IF " + v + "<" + std::to_string(s.c) + " THEN " + std::to_string(s.target);
@@ -52,14 +54,21 @@ std::string Text(const Stmt& s) {
 
 struct Model {
     std::map<int, Stmt> lines;
-    std::map<char, float> vars;
+    std::map<std::string, float> vars;         // "A", or "A%" for an integer
+    std::set<char> integer;                    // letters DEFINT has typed
     std::map<char, std::vector<float>> arrays; // made by first use, 0 to 10
     std::set<int> dimmed;                      // Z0, Z1, ... made by DIM
 
     void Clear() {
         vars.clear();
+        integer.clear();
         arrays.clear();
         dimmed.clear();
+    }
+    // The variable a name without a suffix means now.
+    float& Var(int v) {
+        char letter = kVars[v];
+        return vars[std::string(1, letter) + (integer.count(letter) ? "%" : "")];
     }
     float& Element(const Stmt& s) {
         std::vector<float>& a = arrays[kArrays[s.array]];
@@ -74,16 +83,17 @@ struct Model {
             const Stmt& s = line->second;
             int jump = -1;
             switch (s.kind) {
-            case Stmt::Set: vars[kVars[s.v]] = float(s.c); break;
-            case Stmt::Add: vars[kVars[s.v]] = vars[kVars[s.w]] + float(s.c); break;
-            case Stmt::Store: Element(s) = vars[kVars[s.v]]; break;
-            case Stmt::Load: vars[kVars[s.v]] = Element(s); break;
+            case Stmt::Set: Var(s.v) = float(s.c); break;
+            case Stmt::Add: Var(s.v) = Var(s.w) + float(s.c); break;
+            case Stmt::Store: Element(s) = Var(s.v); break;
+            case Stmt::Load: Var(s.v) = Element(s); break;
             case Stmt::Print:
-                out.push_back(NumberText(vars[kVars[s.v]]) + " " + NumberText(vars[kVars[s.w]]));
+                out.push_back(NumberText(Var(s.v)) + " " +
+                              NumberText(s.single ? vars[std::string(1, kVars[s.w])] : Var(s.w)));
                 break;
             case Stmt::Jump: jump = s.target; break;
             case Stmt::If:
-                if (vars[kVars[s.v]] < float(s.c)) jump = s.target;
+                if (Var(s.v) < float(s.c)) jump = s.target;
                 break;
             }
             if (jump < 0) {
@@ -111,6 +121,7 @@ Stmt RandomStmt(std::mt19937& rng, const Model& model, int number) {
     s.array = int(rng() % 2);
     s.c = s.kind == Stmt::Store || s.kind == Stmt::Load ? int(rng() % 11) : int(rng() % 30) - 9;
     if (s.kind == Stmt::Set) s.c = std::abs(s.c) % 10; // one digit, which POKE may change
+    s.single = rng() % 2 == 0;
     std::vector<int> later;
     for (const auto& [n, line] : model.lines)
         if (n > number) later.push_back(n);
@@ -146,10 +157,10 @@ TEST(BasicCache, RunsSeeEveryEditNewVariableClearAndPoke) {
         EnterLine(n, s);
     std::string session;
     int runs = 0;
-    for (int step = 0; step < 400; step++) {
+    for (int step = 0; step < 500; step++) {
         std::string what;
         Rows expected, got; // direct statements print nothing
-        switch (rng() % 8) {
+        switch (rng() % 10) {
         case 0: { // a line changed, added or removed: the text moves
             int number = 10 * (1 + int(rng() % 10)) + (rng() % 3 == 0 ? 5 : 0);
             if (model.lines.size() > 3 && model.lines.count(number) && rng() % 3 == 0) {
@@ -172,7 +183,7 @@ TEST(BasicCache, RunsSeeEveryEditNewVariableClearAndPoke) {
             for (int i = 0; i < 2; i++) {
                 int value = int(rng() % 50);
                 what += std::string(i ? ":" : "") + order[i] + "=" + std::to_string(value);
-                model.vars[order[i]] = float(value);
+                model.Var(int(std::string("ABCD").find(order[i]))) = float(value);
             }
             got = BasicOutput(what);
             break;
@@ -200,7 +211,35 @@ TEST(BasicCache, RunsSeeEveryEditNewVariableClearAndPoke) {
             got = BasicOutput(what);
             break;
         }
-        case 4: // the whole program from the start
+        case 4: { // names without a suffix given another type: other variables
+            int from = int(rng() % 4), to = from + int(rng() % (4 - from));
+            bool integer = rng() % 2;
+            what = std::string(integer ? "DEFINT " : "DEFSNG ") + kVars[from] + "-" + kVars[to];
+            for (int v = from; v <= to; v++)
+                if (integer)
+                    model.integer.insert(kVars[v]);
+                else
+                    model.integer.erase(kVars[v]);
+            got = BasicOutput(what);
+            break;
+        }
+        case 5: { // an array taken away: those after it move down
+            std::vector<std::string> names;
+            for (const auto& [name, a] : model.arrays)
+                names.push_back(std::string(1, name));
+            for (int k : model.dimmed)
+                names.push_back("Z" + std::to_string(k));
+            if (names.empty()) break;
+            std::string name = names[rng() % names.size()];
+            if (name[0] == 'Z')
+                model.dimmed.erase(std::stoi(name.substr(1)));
+            else
+                model.arrays.erase(name[0]);
+            what = "ERASE " + name;
+            got = BasicOutput(what);
+            break;
+        }
+        case 6: // the whole program from the start
             model.Clear();
             expected = model.Run(model.lines.begin()->first);
             what = "RUN";
