@@ -56,6 +56,9 @@ int PasteText(const char* text) {
             if (bytes[at] == '\n') at++;
             c = '\n';
         }
+        // The key a tab would press is the machine's F1, which types a
+        // text in BASIC: a tab in text to paste is a space.
+        if (c == '\t') c = ' ';
         uint8_t virtualKey;
         bool shift = false, control = false;
         // kPasteInvalid has no key; a control code with no key of its own

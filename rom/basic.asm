@@ -10,6 +10,25 @@
 ; A name's first byte has bit 7 set for an integer, its second for a
 ; string (both: a DEF FN, whose value is the text and the parameter name).
 ; FOR and GOSUB frames live on the processor stack.
+;
+; The text cache (TXC) remembers what a place in the program's text meant
+; when it last ran, keyed by the place's address: a number's value, a
+; jump's target line, a simple variable's address. Each place is read one
+; way only (a number, a line number after GOTO, GOSUB, THEN, ELSE or ON, or
+; a name), so its entry's kind follows from who asks. 64 entries, the one
+; for address a at TXC + (a mod 64) * 4: the address (high byte 0: empty)
+; and the address after the text it covers (spaces included); and at the
+; same place in the next page its value: a number's 4 bytes; a line's link
+; (bytes 2 and 3); a simple variable's address (1 and 2) and type
+; (VARTYPE, 3); an array's place from ARYTAB (1 and 2) and type with bit 7
+; set (3). The input line's text is never kept. Simple variables never move while they exist (a new one goes
+; after them and moves all the arrays alike), arrays are only added after
+; the others, and lines move only when the program changes, so one rule
+; keeps the cache right: whatever changes the program, clears the
+; variables or could change the text under them empties it (CLEARVARS,
+; and POKE or BLOAD below STREND). Anything that changes what a name means
+; (the type its first letter gives) or removes an array must empty it
+; too.
 
 TXTTAB    EQU USERLO
 MEMSIZ    EQU USERHI + 1
@@ -81,8 +100,42 @@ RENDO     EQU RENGROW + 2         ; 1: RENUM: 0 measures, 1 rewrites
 PCLIMIT   EQU RENDO + 1           ; 2: PROGCHECK: the image's end
 PCDELTA   EQU PCLIMIT + 2         ; 2: and what turns its addresses into links
 PCLEAST   EQU PCDELTA + 2         ; 2: the least number the next line may have
-BVEND     EQU PCLEAST + 2
-        IF BVEND > 0F800H
+USEFMT    EQU PCLEAST + 2         ; 2: PRINT USING: the format's descriptor
+USEPOS    EQU USEFMT + 2          ; 1: the place in it
+USESEEN   EQU USEPOS + 1          ; 1: non-zero once it has shown a field
+USEFLG    EQU USESEEN + 1         ; 1: the number field's UF_ bits
+USELEAD   EQU USEFLG + 1          ; 1: its places before the point
+USEDEC    EQU USELEAD + 1         ; 1: and after it
+USETRAIL  EQU USEDEC + 1          ; 1: its trailing sign, 0 for none
+USEP      EQU USETRAIL + 1        ; 1: the place of the number's first digit
+USEPP     EQU USEP + 1            ; 1: the place it prints at
+USEX      EQU USEPP + 1           ; 1: the exponent printed
+TRACE     EQU USEX + 1            ; 2: non-zero while TRON shows the lines
+FKPTR     EQU TRACE + 2           ; 2: the function key text being typed, 0 = none
+KEYTXT    EQU FKPTR + 2           ; 80: the texts of F1 to F5, 16 bytes each
+EDITTOP   EQU KEYTXT + 80         ; 2: EDITLINE keeps the program below it
+TEXTPTR   EQU EDITTOP + 2         ; 2: a program text's next character
+TEXTLEFT  EQU TEXTPTR + 2         ; 2: and how many are left
+DEFTBL    EQU TEXTLEFT + 2        ; 26: the type of each letter's names
+DEFANY    EQU DEFTBL + 26         ; 1: non-zero once a DEF statement set one
+STMTTXT   EQU DEFANY + 1          ; 2: where the statement running starts
+STMTSP    EQU STMTTXT + 2         ; 2: and the stack then
+ONERRLN   EQU STMTSP + 2          ; 2: ON ERROR GOTO's line, 0 = none
+INERR     EQU ONERRLN + 2         ; 1: non-zero while its handler runs
+ERRNUM    EQU INERR + 1           ; 1: ERR
+ERRLN     EQU ERRNUM + 1          ; 2: ERL
+ERRTXT    EQU ERRLN + 2           ; 2: STMTTXT of the error, for RESUME
+ERRPTR    EQU ERRTXT + 2          ; 2: and its line (the link)
+RENZERO   EQU ERRPTR + 2          ; 1: RENUM: a 0 after RESUME or ERROR GOTO
+ARYHDR    EQU RENZERO + 1         ; 2: ARRAY: the array last found
+OPVAL     EQU ARYHDR + 2          ; 2: EVALP: where a simple operand's value lies
+BVEND     EQU OPVAL + 2
+TXCPAGE   EQU 0F6H
+TXC       EQU TXCPAGE * 256       ; 512: the text cache, two pages
+        IF DEFTBL / 256 != (DEFTBL + 25) / 256
+        .ERROR The letters' types must lie within one page
+        ENDIF
+        IF BVEND > TXC
         .ERROR The interpreter's variables outgrew their area
         ENDIF
 
@@ -104,16 +157,19 @@ E_LS      EQU 15
 E_ST      EQU 16
 E_CN      EQU 17
 E_UF      EQU 18
-E_RE      EQU 19
-E_LB      EQU 20
-E_NP      EQU 21
+E_NR      EQU 19                ; the codes ERR gives, as the dialect's
+E_RW      EQU 20
+E_UE      EQU 21
+E_LB      EQU 23
+E_NP      EQU 24
 
 ; ---------------------------------------------------------------- start
 ; Power on and reset: the banner, the free bytes and the prompt. A reset
 ; finds the program intact when its lines lead from TXTTAB to the end that
 ; VARTAB names, and keeps it (its variables are cleared); anything else is
-; a NEW.
-BCOLD:  LD HL,BASICBANNER
+; a NEW. The function keys get their first texts again.
+BCOLD:  CALL FKINIT
+        LD HL,BASICBANNER
         CALL PRINT
         LD D,0
         LD HL,BANNERATTR
@@ -155,6 +211,8 @@ BSTART: LD A,1
         LD HL,0
         LD (CONTPTR),HL
         LD (AUTOLIN),HL
+        LD (TRACE),HL
+        LD (FKPTR),HL
         JP READY
 
 BASICBANNER:
@@ -168,25 +226,51 @@ SCRATCH:
         LD (VARTAB),HL
         ; fall into CLEARVARS
 
-; No variables, arrays or strings; READ starts over.
+; No variables, arrays or strings, and names single unless typed; READ
+; starts over.
 CLEARVARS:
         LD HL,(VARTAB)
         LD (ARYTAB),HL
         LD (STREND),HL
         LD HL,MEMSIZ
         LD (FRETOP),HL
+        LD HL,MEMSIZ - 256      ; keep room for a few variables
+        LD (EDITTOP),HL
         LD HL,TEMPST
         LD (TEMPPT),HL
         LD HL,0
         LD (DATPTR),HL
         LD (CONTPTR),HL
         LD (FNSAVE),HL
+        LD (ONERRLN),HL
         LD HL,STACKTOP
         LD (MAINSP),HL
         LD A,1
         LD (DATNEED),A
+        LD HL,DEFTBL            ; every letter's names single again
+        LD B,27
         XOR A
+_single:
+        LD (HL),A
+        INC HL
+        DJNZ _single
         LD (DIMFLG),A
+        LD (INERR),A
+        ; fall into TXCCLEAR
+
+; Empties the text cache. Keeps BC and DE.
+TXCCLEAR:
+        PUSH BC
+        PUSH DE
+        LD HL,TXC + 1
+        LD DE,4
+        LD B,64
+        XOR A
+_entry: LD (HL),A
+        ADD HL,DE
+        DJNZ _entry
+        POP DE
+        POP BC
         RET
 
 ; ---------------------------------------------------------------- errors
@@ -203,7 +287,8 @@ ULERR:  LD E,E_UL
 ; A number routine failed: its code is in A.
 FPERR:  LD E,A
 ; Error E: the message, the line, and the prompt; the program and the
-; variables stay (FN calls broken off give their parameters back).
+; variables stay (FN calls broken off give their parameters back). With
+; ON ERROR GOTO the program goes on at its handler instead.
 ERROR:  LD HL,(FNSAVE)
 _undo:  LD A,H
         OR L
@@ -214,6 +299,37 @@ _undo:  LD A,H
         JR _undo
 _undone:
         LD (FNSAVE),HL
+        LD A,E                  ; ERR and ERL
+        LD (ERRNUM),A
+        LD HL,(CURLIN)
+        LD (ERRLN),HL
+        LD A,(INERR)            ; ON ERROR GOTO takes a program's error
+        OR A                    ; unless its handler is running
+        JR NZ,_stop
+        LD A,H
+        AND L
+        INC A
+        JR Z,_stop
+        LD DE,(ONERRLN)
+        LD A,D
+        OR E
+        JR Z,_stop
+        CALL FNDLIN
+        JR NZ,_stop
+        LD A,1                  ; to the handler, the loops and GOSUBs kept,
+        LD (INERR),A            ; with where RESUME goes on
+        LD DE,(STMTTXT)
+        LD (ERRTXT),DE
+        LD DE,(CURPTR)
+        LD (ERRPTR),DE
+        LD SP,(STMTSP)
+        XOR A
+        LD (DIMFLG),A
+        JP RUNLINE
+_stop:  XOR A
+        LD (INERR),A
+        LD A,(ERRNUM)
+        LD E,A
         LD SP,STACKTOP
         LD HL,STACKTOP
         LD (MAINSP),HL
@@ -293,10 +409,8 @@ _more:  LD HL,(AUTOLIN)
 _step:  LD (AUTOLIN),HL
 _noauto:
         POP HL
-        LD DE,BUF
-        CALL CRUNCH             ; BC = tokenised length
         POP DE
-        CALL EDITLINE
+        CALL STORELINE
         JR MAIN
 DIRECT: LD DE,BUF
         CALL CRUNCH
@@ -305,20 +419,29 @@ DIRECT: LD DE,BUF
         JP NEWSTT
 
 ; Prints error E's message ("?Syntax error"; E = 0: "Break").
+; A code with no message (ERROR 200) is an "Unprintable error".
 PERR:   LD A,E
         OR A
         LD HL,BREAKTEXT
         JR Z,_print
         LD A,'?'
         CALL PUTCH
-        LD HL,ERRTEXT
-_find:  DEC E
-        JR Z,_print
+_code:  LD HL,ERRTEXT
+        LD D,E
+_find:  DEC D
+        JR Z,_found
 _skip:  LD A,(HL)
         INC HL
         OR A
         JR NZ,_skip
-        JR _find
+        LD A,(HL)
+        INC A
+        JR NZ,_find
+_none:  LD E,E_UE
+        JR _code
+_found: LD A,(HL)
+        OR A
+        JR Z,_none
 _print: JP PRINT
 
 ; The running line from its link at HL: CURPTR and CURLIN. Keeps BC, DE,
@@ -409,9 +532,13 @@ ERRTEXT:
         DB "String formula too complex",0
         DB "Can't continue",0
         DB "Undefined user function",0
-        DB "Redo from start",0
+        DB "No RESUME",0
+        DB "RESUME without error",0
+        DB "Unprintable error",0
+        DB 0                    ; 22: none here
         DB "Line buffer overflow",0
         DB "Not a program",0
+        DB 0FFH
 
 ; ---------------------------------------------------------------- input line
 ; Reads a line into BUF (PREFILL characters are there already and shown),
@@ -433,7 +560,7 @@ INLINE: LD A,(PREFILL)
         CALL PRTAIL             ; show what is there already
         LD A,(ILEN)
         LD (IPOS),A
-_key:   CALL GETKEY
+_key:   CALL FKGET
         CP K_CR
         JP Z,_done
         CP K_STOP
@@ -678,13 +805,12 @@ _show:  POP BC
 ; carry for a digit.
 CHRGET: INC HL
 CHRGOT: LD A,(HL)
+        CP ':'                  ; letters and tokens first
+        RET NC
         CP ' '
         JR Z,CHRGET
-        CP ':'
-        RET NC
         CP '0'
-        CCF
-        JR NC,_nd
+        JR C,_nd
         CP ':'                  ; a digit: carry, NZ
         RET
 _nd:    OR A
@@ -964,6 +1090,14 @@ _end:   DEC HL
         OR 1
         RET
 
+; Stores line DE, the text at HL in BUF after its number, tokenised.
+STORELINE:
+        PUSH DE
+        LD DE,BUF
+        CALL CRUNCH             ; BC = tokenised length
+        POP DE
+        JP EDITLINE
+
 ; Stores line DE with the BC bytes of tokenised text in BUF, or deletes it
 ; when the text is empty. The room is looked at before anything moves, so
 ; ?Out of memory leaves the program as it was.
@@ -992,7 +1126,7 @@ _size:  LD A,(BUF)
         ADD HL,BC
         LD BC,4
         ADD HL,BC
-        LD BC,MEMSIZ - 256      ; keep room for a few variables
+        LD BC,(EDITTOP)
         SBC HL,BC
         JP NC,OMERR
 _room:  POP AF
@@ -1048,11 +1182,14 @@ _insert:
         LD HL,BUF
         LD BC,(NUMTMP + 2)
         LDIR
-_fix:   CALL RELINK
+_fix:   LD HL,(OPTXT)           ; the lines before the place keep their links
+        CALL RELINKFROM
         JP CLEARVARS
 
-; Sets every line's link from the zero ending its text.
+; Sets every line's link from the zero ending its text; RELINKFROM from
+; the line at HL on.
 RELINK: LD HL,TXTTAB
+RELINKFROM:
 _line:  LD A,(HL)
         INC HL
         OR (HL)
@@ -1192,11 +1329,9 @@ _line:  LD E,(HL)
         JR C,_done
         CALL BREAKNOW
         JR NZ,_break
-        EX DE,HL
-        CALL PDEC
-        EX DE,HL
-        CALL PSPACE
-        CALL LISTTEXT
+        DEC HL
+        DEC HL
+        CALL LISTLINE
         CALL CRLF
         POP HL
         JR _line
@@ -1321,11 +1456,16 @@ _print: LD A,(HL)
         RET
 
 ; Prints A, or with EDITPTR set stores it there instead (EDIT's text: one
-; that does not fit the input line is an error).
+; that does not fit the input line is an error); EDITPTR 01xxH counts it in
+; TAPEHDR's length, 02xxH writes it to the tape (SAVE's text).
 OUTCH:  PUSH HL
         LD HL,(EDITPTR)
-        INC H
         DEC H
+        JR Z,_count
+        DEC H
+        JR Z,_tape
+        INC H
+        INC H
         JR Z,_print
         PUSH AF
         LD A,L                  ; a full input line takes no more
@@ -1343,12 +1483,56 @@ _full:  LD HL,0                 ; EDIT never stores a cut line
         JP ERROR
 _print: POP HL                  ; a control character shows as its glyph
         JP PUTRAW
+_count: LD HL,(TAPEHDR + H_LENGTH)
+        INC HL
+        LD (TAPEHDR + H_LENGTH),HL
+        POP HL
+        RET
+_tape:  POP HL
+        JP TAPEOUT
+
+; The program's listing through OUTCH, each line ended by a carriage
+; return, then 1AH, the text's end.
+LISTALL:
+        LD HL,TXTTAB
+_line:  LD A,(HL)
+        INC HL
+        OR (HL)
+        LD A,1AH
+        JP Z,OUTCH
+        INC HL
+        CALL LISTLINE
+        LD A,0DH
+        CALL OUTCH
+        JR _line
+
+; Lists the line whose number is at HL through OUTCH: the number, a space
+; and the text; HL past the text's 0.
+LISTLINE:
+        LD E,(HL)
+        INC HL
+        LD D,(HL)
+        INC HL
+        PUSH HL
+        LD HL,VALBUF
+        CALL PUTDEC
+        LD (HL),' '
+        INC HL
+        LD (HL),0
+        LD HL,VALBUF
+_num:   LD A,(HL)
+        OR A
+        JR Z,_text
+        CALL OUTCH
+        INC HL
+        JR _num
+_text:  POP HL
+        JP LISTTEXT
 
 ; ---------------------------------------------------------------- statement loop
 ; HL at the end of a statement: on to the next one, or the next line.
-NEWSTT: LD A,(KHEAD)            ; a key waiting: STOP?
-        LD B,A
-        LD A,(KTAIL)
+NEWSTT: LD BC,(KHEAD)            ; a key waiting (KTAIL follows KHEAD): STOP?
+        LD A,C
         CP B
         JR Z,_nokey
         CALL BREAKNOW
@@ -1358,35 +1542,37 @@ _nokey: LD A,(HL)
         JR Z,GOSTMT
         OR A
         JP NZ,SNERR
-        LD A,(CURLIN)
-        LD B,A
-        LD A,(CURLIN + 1)
-        AND B
-        INC A
-        JP Z,READY              ; the direct line has ended
+        LD A,(CURPTR + 1)       ; the direct line has ended (its "line"
+        CP TXTTAB / 256         ; lies in the ROM)
+        JP C,READY
         INC HL
+        JR RUNGO                ; (keys just looked at)
 RUNLINE:                        ; HL at a line's link
-        LD A,(KHEAD)            ; STOP between lines: CONT starts this one
-        LD B,A
-        LD A,(KTAIL)
+        LD BC,(KHEAD)           ; STOP between lines: CONT starts this one
+        LD A,C
         CP B
-        JR Z,_go
+        JR Z,RUNGO
         CALL BREAKNOW
-        JR Z,_go
+        JR Z,RUNGO
         LD A,1
         LD (CONTMODE),A
         JR BREAK2
-_go:    LD (CURPTR),HL
+RUNGO:  LD (CURPTR),HL
         LD A,(HL)
         INC HL
         OR (HL)
-        JP Z,ENDPRG
+        JP Z,PRGEND
         INC HL
         LD E,(HL)
         INC HL
         LD D,(HL)
         LD (CURLIN),DE
-GOSTMT: CALL CHRGET
+        LD A,(TRACE)
+        OR A
+        CALL NZ,TRACELINE
+GOSTMT: LD (STMTTXT),HL         ; for ON ERROR
+        LD (STMTSP),SP
+        CALL CHRGET
         LD DE,NEWSTT
         PUSH DE
 ; Runs the statement at HL (A = its first character).
@@ -1395,26 +1581,41 @@ EXEC:   LD DE,TEMPST
         RET Z
         SUB 80H
         JP C,S_LET
-        CP T_TIMES - 80H
+        CP NSTMT
+        JR NC,_other
+        ADD A,A
+        ADD A,STMTTAB AND 0FFH
+        LD E,A
+        ADC A,STMTTAB / 256
+        SUB E
+        LD D,A
+        EX DE,HL
+        LD A,(HL)
+        INC HL
+        LD H,(HL)
+        LD L,A
+        EX DE,HL
+        PUSH DE
+        JP CHRGET
+_other: CP T_TIMES - 80H
         JP Z,S_TIMESET
         CP T_MIDS - 80H
         JP Z,S_MIDSET
         CP T_ELSE - 80H
         JP Z,S_REM
-        CP NSTMT
-        JP NC,SNERR
-        ADD A,A
-        LD E,A
-        LD D,0
+        JP SNERR
+
+; TRON: "[n]" for line DE as it starts. Keeps HL.
+TRACELINE:
         PUSH HL
-        LD HL,STMTTAB
-        ADD HL,DE
-        LD E,(HL)
-        INC HL
-        LD D,(HL)
+        LD A,'['
+        CALL PUTCH
+        EX DE,HL
+        CALL PDEC
+        LD A,']'
+        CALL PUTCH
         POP HL
-        PUSH DE
-        JP CHRGET
+        RET
 
 ; Breaks off the program at HL, the end of a statement: "Break in N", and
 ; CONT may go on.
@@ -1442,6 +1643,13 @@ HALTED: LD (CONTPTR),HL
         ADD HL,SP
         LD (MAINSP),HL
         JP READY
+
+; The program's end: a running error handler must have RESUMEd first.
+PRGEND: LD A,(INERR)
+        OR A
+        JR Z,ENDPRG
+        LD E,E_NR
+        JP ERROR
 
 ENDPRG: LD HL,0
         LD (CONTPTR),HL

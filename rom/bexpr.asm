@@ -24,22 +24,97 @@ STKCHK: PUSH HL
         JP OMERR
 
 ; Evaluates the expression at HL: a number in FAC (VALTYP 0) or a string
-; (VALTYP 1, FAC = the address of its descriptor).
-EVAL:   LD C,0
-; The same, taking only operators that bind tighter than C.
-EVALP:  CALL STKCHK
-        LD A,C
+; (VALTYP 1, FAC = the address of its descriptor). The stack is looked at
+; here and where a unary operator recurses; between them EVALP's own
+; recursion is bounded by the operators' few precedences.
+EVAL:   PUSH HL
+        LD HL,10000H - STACKLIM
+        ADD HL,SP
+        POP HL
+        JP NC,OMERR
+        LD C,0
+; The same, taking only operators that bind tighter than C. Returns the
+; operator it stopped at as GETOP gives it, so that a caller looks at each
+; operator once.
+EVALP:  LD A,C
         PUSH AF
         CALL UNARY
-_loop:  CALL GETOP
-        JR Z,_done
-        POP AF
+        CALL GETOP
+_loop:  POP AF
         PUSH AF
         CP E
-        JR NC,_done
+        JP NC,_done
 _skip:  INC HL
         DJNZ _skip
-        LD BC,(FAC + 2)         ; the left operand waits on the stack
+        LD A,D                  ; + - * / or a relation between a number
+        CP 5                    ; and a simple operand, OPVAL its value: at
+                                ; once
+        JR C,_try
+        CP O_REL
+        JR C,_slow
+_try:   LD A,(VALTYP)
+        OR A
+        JR NZ,_slow
+        LD C,E
+        PUSH DE
+        LD A,(HL)               ; the right operand: a number or a number
+        CP ' '                  ; variable the text cache knows, with no
+        CALL Z,CHRGOT           ; tighter operator after it?
+        PUSH HL
+        LD A,L                  ; (TXCFIND)
+        ADD A,A
+        ADD A,A
+        LD E,A
+        LD D,TXCPAGE
+        LD A,(DE)
+        CP L
+        JR NZ,_not
+        INC E
+        LD A,(DE)
+        CP H
+        JR NZ,_not
+        LD A,(HL)               ; a name or a number: which?
+        EX DE,HL
+        INC L
+        LD E,(HL)
+        INC L
+        LD D,(HL)               ; DE = past it
+        INC H
+        CP 'A'
+        JR C,_num
+        LD A,(HL)               ; a number variable only
+        OR A
+        JR NZ,_not
+        DEC L
+        LD A,(HL)
+        DEC L
+        LD L,(HL)
+        LD H,A
+        JR _got
+_num:   DEC L                   ; the value, in the entry
+        DEC L
+        DEC L
+_got:   LD (OPVAL),HL
+        EX DE,HL
+        CALL GETOP
+        LD A,C
+        CP E
+        JR C,_not
+        POP AF
+        EX (SP),HL              ; the text waits, HL = the operator
+        PUSH DE
+        PUSH BC
+        EX DE,HL
+        LD HL,(OPVAL)
+        CALL APPLYR
+        JP C,FPERR
+        POP BC
+        POP DE
+        POP HL
+        JP _loop
+_not:   POP HL
+        POP DE
+_slow:  LD BC,(FAC + 2)         ; the left operand waits on the stack
         PUSH BC
         LD BC,(FAC)
         PUSH BC
@@ -47,99 +122,140 @@ _skip:  INC HL
         LD A,(VALTYP)
         LD E,A
         PUSH DE
-        CALL EVALP
-        POP DE
-        LD (OPTXT),HL
-        LD HL,0
+        CALL EVALP              ; D E B: the operator after the right operand
+        EX (SP),HL              ; the text waits, HL = the operator and type
+        PUSH DE
+        PUSH BC
+        EX DE,HL
+        LD HL,6
         ADD HL,SP
         CALL APPLY
         POP BC
-        POP BC
-        LD HL,(OPTXT)
-        JR _loop
+        POP DE
+        POP HL
+        INC SP                  ; the left operand
+        INC SP
+        INC SP
+        INC SP
+        JP _loop
 _done:  POP AF
         RET
 
-; The operator at HL: NZ with D = its number, E = its precedence and B =
-; its length; Z if there is none. HL stays.
-GETOP:  CALL CHRGOT
-        CP '*'                  ; what ends an operand most often is no
-        JR C,_none              ; operator: said at once
-        CP ','
-        JR Z,_none
-        CP ':'
-        JR Z,_none
-        CP ';'
-        JR Z,_none
-        LD DE,OPTAB
-        LD B,A
-_find:  LD A,(DE)
-        OR A
+; FAC <- FAC op D (HL), for + - * / and the relations; carry and A as
+; the float routines fail.
+APPLYR: LD A,D
+        CP O_REL
+        JR NC,_rel
+        DEC A
+        JR Z,_add
+        DEC A
+        JR Z,_sub
+        DEC A
+        JP Z,FMUL
+        PUSH HL                 ; FAC / (HL): FAC aside, (HL) in it
+        LD HL,NUMTMP
+        CALL FST
+        POP HL
+        CALL FLD
+        LD HL,NUMTMP
+        JP FDIV
+_sub:   CALL FSUB               ; -((HL) - FAC)
+        RET C
+        JP FNEG
+_add:   CALL FISONE             ; counting by one
+        JP NZ,FADD
+        PUSH HL
+        LD HL,FAC
+        CALL FINC1
+        POP HL
         RET Z
-        INC DE
-        CP B
-        JR Z,_found
-        INC DE
-        INC DE
-        JR _find
-_found: PUSH HL
-        EX DE,HL
+        JP FADD
+_rel:   LD C,D
+        CALL FCMP
+        NEG                     ; FAC against (HL)
+        LD D,C
+        JP RELNUM
+
+; The operator at HL (past spaces): D = its number, E = its precedence
+; and B = its length; E = 0 if there is none. Keeps HL.
+GETOP:  LD A,(HL)
+        CP ' '
+        CALL Z,CHRGOT
+        LD B,1
+        CP '*'                  ; what ends an operand most often: no
+        JR C,_none              ; operator, said at once
+        CP 80H
+        JR NC,_word
+        LD DE,1 * 256 + P_ADD
+        CP '+'
+        RET Z
+        INC D
+        CP '-'
+        RET Z
+        LD DE,3 * 256 + P_MUL
+        CP '*'
+        RET Z
+        INC D
+        CP '/'
+        RET Z
+        SUB '<'                 ; < = >: bits 1, 2, 4
+        CP 3
+        JR C,_rel
+        LD DE,5 * 256 + P_POW
+        CP '^' - '<'
+        RET Z
+        LD DE,6 * 256 + P_IDIV
+        CP '\' - '<'
+        RET Z
+_none:  LD E,0
+        RET
+_word:  SUB T_AND               ; AND OR XOR MOD: 8 to 10, and 7
+        CP 4
+        JR NC,_none
+        ADD A,A
+        LD E,A
+        LD D,0
+        PUSH HL
+        LD HL,OPWORDS
+        ADD HL,DE
         LD D,(HL)
         INC HL
         LD E,(HL)
         POP HL
-        LD B,1
-        LD A,D
-        CP O_REL
-        JR NZ,_one
-        PUSH HL
-        INC HL
-        LD A,(HL)
-        POP HL
-        LD C,1                  ; a second relational character
-        CP '<'
-        JR Z,_two
-        INC C
-        CP '='
-        JR Z,_two
-        LD C,4
-        CP '>'
-        JR NZ,_rel
-_two:   INC B
-        LD A,C
-        OR D
-        LD D,A
-_rel:   LD A,(HL)               ; the first one's bit
-        LD C,1
-        CP '<'
-        JR Z,_bit
-        INC C
-        CP '='
-        JR Z,_bit
-        LD C,4
-_bit:   LD A,C
-        OR D
-        LD D,A
-        LD A,B
-        CP 2                    ; << == >> are no operators
-        JR NZ,_one
-        LD A,D
-        AND 7
-        CP 1
-        JR Z,_none
-        CP 2
-        JR Z,_none
-        CP 4
-        JR Z,_none
-_one:   OR 1
         RET
-_none:  XOR A
+_rel:   INC A                   ; 1 2 4
+        CP 3
+        JR C,_r1
+        INC A
+_r1:    LD D,A
+        INC HL                  ; two make one: <= >= <> =< => ><
+        LD A,(HL)
+        DEC HL
+        SUB '<'
+        CP 3
+        JR NC,_one
+        CALL _bit
+        LD E,A
+        AND D
+        JR NZ,_none             ; << == >> are none
+        LD A,E
+        OR D
+        LD D,A
+        INC B
+_one:   LD A,D
+        OR O_REL
+        LD D,A
+        LD E,P_REL
+        RET
+; A = 1, 2 or 4 for A = 0, 1 or 2.
+_bit:   INC A
+        CP 3
+        RET C
+        INC A
         RET
 
-OPTAB:  DB '+',1,P_ADD, '-',2,P_ADD, '*',3,P_MUL, '/',4,P_MUL, '^',5,P_POW
-        DB '\',6,P_IDIV, T_MOD,7,P_MOD, T_AND,8,P_AND, T_OR,9,P_OR
-        DB T_XOR,10,P_XOR, '<',O_REL,P_REL, '=',O_REL,P_REL, '>',O_REL,P_REL
-        DB 0
+OPWORDS:
+        DB 8,P_AND, 9,P_OR, 10,P_XOR, 7,P_MOD
 
 ; FAC <- (HL) op D FAC; E = the left operand's type.
 APPLY:  LD A,(VALTYP)
@@ -148,43 +264,43 @@ APPLY:  LD A,(VALTYP)
         OR A
         JP NZ,STROP
         LD A,D
-        CP O_REL
-        JR NC,_rel
         CP 6
-        JR NC,APINT
-        LD DE,FPOPS - 2
-        ADD A,A
-        ADD A,E
-        LD E,A
-        JR NC,_nc
-        INC D
-_nc:    EX DE,HL
-        LD A,(HL)
-        INC HL
-        LD H,(HL)
-        LD L,A
-        EX DE,HL
-        CALL CALLDE
-        JP C,FPERR
-        RET
-_rel:   PUSH DE
+        JR NC,_other
+        LD DE,_done             ; + - * / ^: the routine returns there
+        PUSH DE
+        DEC A
+        JP Z,FADD
+        DEC A
+        JP Z,FSUB
+        DEC A
+        JP Z,FMUL
+        DEC A
+        JP Z,FDIV
+        JP FPOW
+_done:  RET NC
+        JP FPERR
+_other: CP O_REL
+        JR C,APINT
+_rel:   LD C,D
         CALL FCMP
-        POP DE
-        JP C,FPERR
+        LD D,C
 ; A = FCMP's answer: FAC <- -1 if it is one the relation D allows, else 0.
-RELRES: INC A                   ; 0 <, 1 =, 2 >
-        LD B,A
-        LD A,1
-        JR Z,_sh
-_shl:   ADD A,A
-        DJNZ _shl
-_sh:    AND D
-        LD DE,0
-        JR Z,_set
-        DEC DE
-_set:   XOR A
+RELRES: LD B,A
+        XOR A
         LD (VALTYP),A
-        CALL FFROMINT
+        LD A,B
+; The same when VALTYP is already a number's.
+RELNUM: ADD A,2                 ; 1 <, 2 =, 4 >
+        CP 3
+        JR C,_sh
+        INC A
+_sh:    AND D
+        LD HL,0
+        LD (FAC),HL
+        JR Z,_set
+        LD HL,0BF80H            ; -1
+_set:   LD (FAC + 2),HL
+        XOR A
         RET
 ; The integer operators \ MOD AND OR XOR (A).
 APINT:  PUSH AF
@@ -262,8 +378,6 @@ _qpos:  POP AF
 _mod:   JP NZ,FFROMINT          ; MOD: the remainder
         EX DE,HL
         JP FFROMINT
-
-FPOPS:  DW FADD,FSUB,FMUL,FDIV,FPOW
 
 CALLDE: PUSH DE
         RET
@@ -412,6 +526,17 @@ DESCDATA:
         LD L,A
         RET
 
+; Prints the string whose descriptor is at HL.
+PSTRING:
+        CALL DESCDATA
+        INC C
+_char:  DEC C
+        RET Z
+        LD A,(HL)
+        INC HL
+        CALL PUTCH
+        JR _char
+
 ; Copies BC bytes from HL to DE (none when BC is 0).
 COPYBC: LD A,B
         OR C
@@ -421,38 +546,96 @@ COPYBC: LD A,B
 
 ; ---------------------------------------------------------------- operands
 ; One operand at HL, with its unary operators.
-UNARY:  CALL CHRGOT
-        JR C,_num
-        CP '-'
+UNARY:  LD A,(HL)                ; a variable, the commonest, at once
+        CP 'A'
+        JR C,_gen
+        CP 'Z' + 1
+        JR C,_name
+_gen:   CALL CHRGOT
+        JP C,NUMBER
+        CP 'A'
+        JR C,_sym
+        CP 'Z' + 1
+        JR NC,_tok
+_name:  LD A,L                  ; a simple variable met here before: its
+        ADD A,A                 ; value at once (TXCFIND)
+        ADD A,A
+        LD E,A
+        LD D,TXCPAGE
+        LD A,(DE)
+        CP L
+        JR NZ,_var
+        INC E
+        LD A,(DE)
+        CP H
+        JR NZ,_var
+        EX DE,HL
+        INC L
+        LD C,(HL)
+        INC L
+        LD B,(HL)               ; BC = past the name
+        INC H
+        LD A,(HL)
+        OR A
+        JR NZ,_typed            ; an integer, a string or an array
+        DEC L
+        LD D,(HL)
+        DEC L
+        LD E,(HL)
+        EX DE,HL
+        LD E,(HL)
+        INC HL
+        LD D,(HL)
+        INC HL
+        LD (FAC),DE
+        LD E,(HL)
+        INC HL
+        LD D,(HL)
+        LD (FAC + 2),DE
+        XOR A
+        LD (VALTYP),A
+        LD H,B
+        LD L,C
+        RET
+_typed: EX DE,HL                ; HL = the name again
+        JP M,_var
+        LD (VARTYPE),A
+        EX DE,HL
+        DEC L
+        LD D,(HL)
+        DEC L
+        LD E,(HL)
+        LD H,B
+        LD L,C
+        JP LOADVAR
+_var:   CALL PTRGET
+        JP LOADVAR
+_tok:   CP T_FIRSTFN
+        JP NC,_func
+        CP T_NOT
+        JR Z,_not
+        CP T_FN
+        JP Z,DOFN
+        CP T_INPUTS
+        JP Z,U_INPUTS
+        JP SNERR
+_sym:   CP '-'
         JR Z,_neg
         CP '+'
         JR NZ,_nplus
         CALL CHRGET
-        JR UNARY
-_nplus: CP T_NOT
-        JR Z,_not
-        CP '('
+        JP UNARY
+_nplus: CP '('
         JR Z,_paren
         CP '.'
-        JR Z,_num
+        JP Z,NUMBER
         CP '"'
         JR Z,_str
         CP '&'
         JR Z,_hex
-        CP T_FN
-        JP Z,DOFN
-        CP T_FIRSTFN
-        JP NC,_func
-        CALL ISLETTER
-        JP C,SNERR
-        CALL PTRGET
-        JP LOADVAR
-_num:   CALL FIN
-        JP C,FPERR
-        XOR A
-        LD (VALTYP),A
-        RET
-_neg:   CALL CHRGET
+        JP SNERR
+_neg:   CALL STKCHK
+        CALL CHRGET
         LD C,P_NEG
         CALL EVALP
         CALL CHKNUM
@@ -460,7 +643,8 @@ _neg:   CALL CHRGET
         CALL FNEG
         POP HL
         RET
-_not:   CALL CHRGET
+_not:   CALL STKCHK
+        CALL CHRGET
         LD C,P_NOT
         CALL EVALP
         CALL FACINT
@@ -498,27 +682,11 @@ _hex:   INC HL
         CALL UPCASE
         CP 'H'
         JP NZ,SNERR
-        LD DE,0
-        LD B,5
-_hdig:  INC HL
-        LD A,(HL)
-        CALL HEXVAL
-        JR C,_hend
-        DEC B
+        INC HL
+        CALL HEXNUM
         LD A,E_OV
-        JP Z,FPERR
-        LD A,(HL)
-        CALL HEXVAL
-        EX DE,HL
-        ADD HL,HL
-        ADD HL,HL
-        ADD HL,HL
-        ADD HL,HL
-        OR L
-        LD L,A
-        EX DE,HL
-        JR _hdig
-_hend:  PUSH HL
+        JP C,FPERR
+        PUSH HL
         CALL FFROMINT
         POP HL
         XOR A
@@ -550,6 +718,58 @@ _func:  SUB T_FIRSTFN
         RET
 CALLDE2:
         PUSH DE
+        RET
+
+; A number in the text at HL: FAC, HL past it; the text cache keeps the
+; value of one in the program.
+NUMBER: XOR A
+        LD (VALTYP),A
+        CALL TXCFIND            ; read here before?
+        JR NZ,_fin
+        EX DE,HL
+        INC L
+        LD C,(HL)
+        INC L
+        LD B,(HL)               ; past its text
+        INC H
+        LD D,(HL)
+        DEC L
+        LD E,(HL)
+        DEC L
+        LD (FAC + 2),DE
+        LD D,(HL)
+        DEC L
+        LD E,(HL)
+        LD (FAC),DE
+        LD H,B
+        LD L,C
+        RET
+_fin:   PUSH HL
+        CALL FIN
+        JP C,FPERR
+        LD A,(HL)               ; a single's suffix, # as well
+        CP '!'
+        JR Z,_suffix
+        CP '#'
+        JR NZ,_plain
+_suffix:
+        INC HL
+_plain: LD B,H
+        LD C,L
+        POP HL
+        PUSH BC
+        CALL TXCSET
+        JR C,_kept
+        LD DE,(FAC + 2)
+        LD (HL),D
+        DEC L
+        LD (HL),E
+        DEC L
+        LD DE,(FAC)
+        LD (HL),D
+        DEC L
+        LD (HL),E
+_kept:  POP HL
         RET
 
 ; Loads the variable at DE (of VARTYPE) into FAC. Keeps HL.
@@ -650,21 +870,93 @@ _more:  INC HL                  ; later characters do not count
         LD A,(HL)
         CALL ALNUM
         JR NC,_more
-_one:   LD A,(HL)
-        LD D,0
-        CP '$'
-        JR NZ,_int
-        SET 7,C
+_one:   LD A,(HL)               ; a type's suffix (! to %), # and ! both
+        CP '%' + 1              ; single
+        JR NC,_none
         LD D,2
-        JR _typed
-_int:   CP '%'
-        JR NZ,_plain
-        SET 7,B
-        LD D,1
-_typed: INC HL
-_plain: LD A,D
+        CP '$'
+        JR Z,_typed
+        DEC D
+        CP '%'
+        JR Z,_typed
+        DEC D
+        CP '!'
+        JR Z,_typed
+        CP '#'
+        JR Z,_typed
+_none:  LD A,(DEFANY)           ; none: single, unless DEFINT, DEFSNG or
+        OR A                    ; DEFSTR gave its first letter a type
+        JR NZ,_letter
         LD (VARTYPE),A
         RET
+_letter:
+        PUSH HL
+        LD A,B
+        ADD A,0FFH AND (DEFTBL - 'A')
+        LD L,A
+        LD H,DEFTBL / 256
+        LD D,(HL)
+        POP HL
+        DEC HL
+_typed: INC HL
+        LD A,D
+        LD (VARTYPE),A
+        DEC A
+        JR NZ,_real
+        SET 7,B
+_real:  DEC A
+        RET NZ
+        SET 7,C
+        RET
+
+; DEFINT, DEFSNG (DEFDBL) or DEFSTR a[-b][,...]: the type of the names that
+; begin with those letters and have no suffix.
+S_DEFINT:
+        LD C,1
+        JR DEFTYPE
+S_DEFSTR:
+        LD C,2
+        JR DEFTYPE
+S_DEFSNG:
+        LD C,0
+DEFTYPE:
+        CALL _letter
+        LD D,A
+        LD E,A
+        CALL CHRGET
+        CP '-'
+        JR NZ,_set
+        CALL CHRGET
+        CALL _letter
+        LD E,A
+        CALL CHRGET
+_set:   PUSH HL
+        LD A,D                  ; a letter: not 0
+        LD (DEFANY),A
+        LD A,E
+        SUB D
+        JP C,SNERR
+        INC A
+        LD B,A
+        LD A,D
+        ADD A,0FFH AND (DEFTBL - 'A')
+        LD L,A
+        LD H,DEFTBL / 256
+_fill:  LD (HL),C
+        INC HL
+        DJNZ _fill
+        CALL TXCCLEAR           ; the names kept may mean other variables
+        POP HL
+        CALL CHRGOT
+        CP ','
+        RET NZ
+        CALL CHRGET
+        JR DEFTYPE
+_letter:
+        CALL CHRGOT
+        CALL ISLETTER
+        RET NC
+        JP SNERR
 
 ; The simple variable named at HL, made if missing: DE = its value,
 ; VARTYPE its type, HL past the name. A subscript is a Syntax error (FOR
@@ -676,21 +968,121 @@ SIMPLEVAR:
         CALL CHRGOT
         CP '('
         JP Z,SNERR
-        JR VARFIND
+        JP VARFIND
 
 ; The variable named at HL: DE = its value's address, VARTYPE its type
 ; (0 number, 1 integer, 2 string); HL past the name and any subscripts.
 ; PTRGET gives a missing simple variable as a zero, PTRGETC makes it.
 PTRGETC:
-        LD A,1
+        LD C,1
         JR PTRGET1
-PTRGET: XOR A
+PTRGET: LD C,0
 PTRGET1:
+        LD A,L                  ; a variable met here before? (TXCFIND)
+        ADD A,A
+        ADD A,A
+        LD E,A
+        LD D,TXCPAGE
+        LD A,(DE)
+        CP L
+        JR NZ,_look
+        INC E
+        LD A,(DE)
+        CP H
+        JR NZ,_look
+        EX DE,HL
+        INC L
+        LD E,(HL)
+        INC L
+        LD D,(HL)               ; past its name
+        INC H
+        LD A,(HL)
+        DEC L
+        OR A
+        JP M,_hitarr
+        LD (VARTYPE),A
+        LD A,(HL)
+        DEC L
+        LD L,(HL)
+        LD H,A
+        EX DE,HL
+        RET
+_hitarr:
+        LD B,(HL)               ; an array: its place from ARYTAB, its name
+        DEC L                   ; from there
+        LD C,(HL)
+        LD HL,(ARYTAB)
+        ADD HL,BC
+        PUSH BC
+        LD C,(HL)
+        INC HL
+        LD B,(HL)
+        EX DE,HL
+        POP DE
+        JP ARRAY
+_look:  LD A,C
         LD (MKVAR),A
+        PUSH HL                 ; the name's place
         CALL NAMEGET
         CALL CHRGOT
         CP '('
-        JP Z,ARRAY
+        JR Z,_array
+        CALL VARFIND
+        LD A,D                  ; a missing one's zero is not kept
+        CP TXTTAB / 256
+        JR C,_zero
+        LD B,H
+        LD C,L
+        POP HL
+        PUSH BC
+        PUSH DE
+        CALL TXCSET
+        POP DE
+        JR C,_kept
+        LD A,(VARTYPE)
+        LD (HL),A
+        DEC L
+        LD (HL),D
+        DEC L
+        LD (HL),E
+_kept:  POP HL
+        RET
+_zero:  POP BC
+        RET
+_array: POP DE                  ; the name's place
+        PUSH HL                 ; where '(' is
+        PUSH DE
+        LD DE,0FFFFH
+        CALL ARRAY
+        POP BC
+        EX (SP),HL              ; the text after it waits
+        LD A,(DIMFLG)           ; DIM makes no entry
+        OR A
+        JR NZ,_out
+        PUSH DE
+        PUSH HL
+        LD H,B
+        LD L,C
+        POP BC
+        CALL TXCSET
+        JR C,_none
+        LD A,(VARTYPE)
+        OR 80H
+        LD (HL),A
+        DEC L
+        PUSH HL
+        LD HL,(ARYHDR)
+        LD DE,(ARYTAB)
+        OR A
+        SBC HL,DE
+        EX DE,HL
+        POP HL
+        LD (HL),D
+        DEC L
+        LD (HL),E
+_none:  POP DE
+_out:   POP HL
+        RET
 ; The simple variable named BC: DE = its value (ZEROVAL when it is missing
 ; and MKVAR is 0). Keeps HL.
 VARFIND:
@@ -768,6 +1160,47 @@ _moved: LD HL,(ARYTAB)
         LD (HL),A
         POP HL
         RET
+; DE = the text cache's entry for the text at HL, at its key's high byte:
+; Z if it holds that place. Keeps BC and HL.
+TXCFIND:
+        LD A,L
+        ADD A,A
+        ADD A,A
+        LD E,A
+        LD D,TXCPAGE
+        LD A,(DE)
+        CP L
+        RET NZ
+        INC E
+        LD A,(DE)
+        CP H
+        RET
+
+; Takes the text cache's entry for the text from HL to BC: its place and
+; end written, HL = its value's top byte, in the page after. Carry, and
+; nothing taken, for the input line's text (or any above the program).
+; Keeps BC.
+TXCSET: LD A,H
+        CP SCREEN / 256
+        CCF
+        RET C
+        LD A,L
+        ADD A,A
+        ADD A,A
+        LD E,A
+        LD D,TXCPAGE
+        EX DE,HL
+        LD (HL),E
+        INC L
+        LD (HL),D
+        INC L
+        LD (HL),C
+        INC L
+        LD (HL),B
+        INC H
+        OR A
+        RET
+
 ; Carry unless A is a letter or digit.
 ALNUM:  CP '0'
         RET C
@@ -794,10 +1227,13 @@ _fits:  LD HL,(STREND)
         SBC HL,DE               ; carry if FRETOP < STREND + BC
         RET
 
-; An array element: name BC, HL at its '('. With DIMFLG set the array is
-; made with the subscripts as the highest indexes; otherwise a missing
-; array is made with 0 to 10 in each dimension.
-ARRAY:  PUSH BC
+; An array element: name BC, HL at its '(', DE = the array's place from
+; ARYTAB when the text cache knows it, else FFFFH. With DIMFLG set the
+; array is made with the subscripts as the highest indexes; otherwise a
+; missing array is made with 0 to 10 in each dimension. DE = the element,
+; ARYHDR = the array.
+ARRAY:  PUSH DE
+        PUSH BC
         LD A,(DIMFLG)           ; subscripts find arrays, DIM or not
         LD C,A
         XOR A
@@ -814,8 +1250,9 @@ _sub:   PUSH BC
         CALL CHRGOT
         CP ','
         JR Z,_sub
-        CALL SYNCHR
-        DB ')'
+        CP ')'
+        JP NZ,SNERR
+        INC HL
         LD (ARYTXT),HL
         LD A,C
         LD (DIMFLG),A
@@ -830,7 +1267,16 @@ _sub:   PUSH BC
         LD E,(HL)
         INC HL
         LD D,(HL)               ; DE = the name
+        INC HL
+        LD C,(HL)
+        INC HL
+        LD B,(HL)               ; BC = its place, if known
         LD HL,(ARYTAB)
+        INC B
+        JR Z,_find
+        DEC B
+        ADD HL,BC
+        JR _found
 _find:  PUSH HL
         LD BC,(STREND)
         OR A
@@ -955,42 +1401,49 @@ _zero:  LD (HL),0
         JR Z,_elem
         LD A,(ARYCNT)
         JR _drop
-_elem:  LD BC,5                 ; HL = the array: find the element
+_elem:  LD (ARYHDR),HL          ; HL = the array: find the element
+        LD BC,5
         ADD HL,BC
-        PUSH HL
-        POP IY                  ; IY = its dimensions
+        EX DE,HL                ; DE = its dimensions
         LD HL,0
         LD A,(ARYCNT)
-        LD B,A
-_index: PUSH BC
-        LD E,(IY)
-        LD D,(IY + 1)
+_index: PUSH AF
+        LD A,H                  ; the index so far times this dimension
+        OR L                    ; (none before the first)
+        JR Z,_first
+        PUSH DE
+        EX DE,HL
+        LD A,(HL)
+        INC HL
+        LD H,(HL)
+        LD L,A
+        EX DE,HL
         CALL MULHD
-        LD C,(IX)
+        POP DE
+_first: LD C,(IX)
         LD B,(IX + 1)
         ADD HL,BC
-        PUSH HL
-        LD L,(IY)               ; subscript < dimension?
-        LD H,(IY + 1)
-        SCF
-        SBC HL,BC
-        JP C,BSERR
-        POP HL
+        EX DE,HL
+        LD A,C                  ; subscript < dimension?
+        SUB (HL)
+        INC HL
+        LD A,B
+        SBC A,(HL)
+        INC HL
+        JP NC,BSERR
+        EX DE,HL
         INC IX
         INC IX
-        INC IY
-        INC IY
-        POP BC
-        DJNZ _index
+        POP AF
+        DEC A
+        JR NZ,_index
         ADD HL,HL
         ADD HL,HL
-        PUSH IY
-        POP DE
         ADD HL,DE
         EX DE,HL                ; DE = the element
         LD A,(ARYCNT)
-_drop:  LD L,A                  ; drop the subscripts and the name
-        LD H,0
+_drop:  LD L,A                  ; drop the subscripts, the name and the
+        LD H,0                  ; place
         ADD HL,HL
         ADD HL,SP
         LD B,2                  ; the type again: subscripts may have
@@ -1004,6 +1457,8 @@ _drop:  LD L,A                  ; drop the subscripts and the name
 _typed2:
         DEC HL
 _typed: INC HL
+        INC HL
+        INC HL
         INC HL
         LD SP,HL
         LD A,B
@@ -1396,47 +1851,44 @@ U_CHRS: CALL PARBYTE
         POP HL
         RET
 
-; HEX$(n)
-U_HEXS: CALL SYNCHR
+; HEX$(n), OCT$(n): n's digits in base 16 or 8, no leading zeros.
+U_HEXS: LD BC,0F04H             ; a digit's mask and bits
+        JR RADIX
+U_OCTS: LD BC,0703H
+RADIX:  PUSH BC
+        CALL SYNCHR
         DB '('
         CALL EVALADDR
         CALL SYNCHR
         DB ')'
+        POP BC
         PUSH HL
-        LD HL,VALBUF
-        LD A,D
-        CALL _byte
-        LD A,E
-        CALL _byte
-        LD HL,VALBUF            ; leading zeros go, one digit stays
-        LD B,4
-_lead:  LD A,(HL)
-        CP '0'
-        JR NZ,_make
-        INC HL
-        DEC B
-        LD A,B
-        CP 1
-        JR NZ,_lead
-_make:  LD A,B
-        CALL MKSTR
-        POP HL
-        RET
-_byte:  PUSH AF
-        RRCA
-        RRCA
-        RRCA
-        RRCA
-        CALL _dig
-        POP AF
-_dig:   AND 0FH
+        LD HL,VALBUF + 6        ; the digits from the last one back
+_digit: LD A,E
+        AND B
         ADD A,'0'
         CP '9' + 1
         JR C,_put
         ADD A,7
-_put:   LD (HL),A
-        INC HL
+_put:   DEC HL
+        LD (HL),A
+        PUSH BC
+_shift: SRL D
+        RR E
+        DEC C
+        JR NZ,_shift
+        POP BC
+        LD A,D
+        OR E
+        JR NZ,_digit
+        LD A,0FFH AND (VALBUF + 6)
+        SUB L
+        CALL MKSTR
+        POP HL
         RET
+        IF (VALBUF + 6) / 256 != VALBUF / 256
+        .ERROR RADIX's digits must lie within one page
+        ENDIF
 
 ; LEFT$(s$,n), RIGHT$(s$,n), MID$(s$,p[,n])
 U_LEFTS:
@@ -1594,7 +2046,7 @@ _done:  POP DE
         POP HL
         RET
 
-; PEEK(a), INP(p), FRE(x), POS(x), USR(a)
+; PEEK(a), INP(p), FRE(x), POS(x), LPOS(x), USR(a)
 U_PEEK: CALL SYNCHR
         DB '('
         CALL EVALADDR
@@ -1627,13 +2079,46 @@ _num:   CALL SYNCHR
         EX DE,HL
         POP HL
         JP INTRES
-U_POS:  CALL SYNCHR
+U_LPOS: XOR A                   ; no printer: always at its start
+        JR POSX
+U_POS:  LD A,(CURX)
+POSX:   PUSH AF
+        CALL SYNCHR
         DB '('
         CALL EVAL
         CALL SYNCHR
         DB ')'
-        LD A,(CURX)
+        POP AF
         JP BYTERES
+; ERR, ERL: the last error's code and line (65535: in direct mode).
+U_ERR:  LD A,(ERRNUM)
+        JP BYTERES
+U_ERL:  PUSH HL
+        LD DE,(ERRLN)
+        CALL FFROMWORD
+        POP HL
+        XOR A
+        LD (VALTYP),A
+        RET
+; CSRLIN: the cursor's row.
+U_CSRLIN:
+        LD A,(CURY)
+        JP BYTERES
+; VARPTR(v): where the variable's value lies (a string's descriptor),
+; negative above 32767 as PEEK and POKE take it.
+U_VARPTR:
+        CALL SYNCHR
+        DB '('
+        CALL PTRGETC
+        CALL SYNCHR
+        DB ')'
+        JP INTRES
+; CINT(x): x rounded to an integer; CSNG(x): x.
+U_CINT: CALL FTOINT
+        RET C
+        JP FFROMINT
+U_CSNG: XOR A
+        RET
 ; USR(a): calls the machine code at a; its HL comes back as the value.
 U_USR:  CALL SYNCHR
         DB '('
@@ -1660,10 +2145,38 @@ PARBYTE:
         POP AF
         RET
 
+; INPUT$(n): the next n keys typed, not shown; STOP breaks off the program.
+U_INPUTS:
+        CALL CHRGET
+        CALL PARBYTE
+        PUSH HL
+        PUSH AF
+        CALL ALLOC
+        POP AF
+        PUSH HL
+        PUSH AF
+        LD B,A
+        INC B
+_key:   DEC B
+        JR Z,_done
+        CALL FKGET
+        CP K_STOP
+        JR Z,_stop
+        LD (HL),A
+        INC HL
+        JR _key
+_done:  POP AF
+        POP DE
+        CALL MKTEMP
+        POP HL
+        RET
+_stop:  LD E,0
+        JP ERRMSG
+
 ; INKEY$: the key waiting, or an empty string.
 U_INKEYS:
         PUSH HL
-        CALL KEYCHK
+        CALL FKCHK
         LD HL,NUMTMP
         LD (HL),A
         LD A,0

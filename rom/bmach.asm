@@ -288,8 +288,11 @@ _res:   EX DE,HL
         POP HL
         JP INTRES
 
-; LINE (x1,y1)-(x2,y2)[,0]: the dots between two points (,0 clears them).
-S_LINE: CALL LINEXY
+; LINE (x1,y1)-(x2,y2)[,0]: the dots between two points (,0 clears them);
+; LINE INPUT is another statement.
+S_LINE: CP T_INPUT
+        JP Z,LINEINPUT
+        CALL LINEXY
         LD (PLOTX),DE
         LD (PLOTY),BC
         CALL SYNCHR
@@ -520,9 +523,14 @@ _cell:  LD A,(HL)
 
 ; ---------------------------------------------------------------- tape
 ; SAVE "name": the program as a memory record from TXTTAB, which the
-; monitor's LOAD takes as well. LOAD ["name"]: that program, or the next
-; on the tape. BSAVE "name",a,n: n bytes from a. BLOAD ["name"][,a].
+; monitor's LOAD takes as well; SAVE "name",A: as text, its listing.
+; LOAD ["name"]: that program, or the next on the tape; MERGE ["name"]:
+; a text's lines into the program. BSAVE "name",a,n: n bytes from a.
+; BLOAD ["name"][,a].
 S_SAVE: CALL TAPENAMEB
+        CALL CHRGOT
+        CP ','
+        JR Z,SAVETEXT
         PUSH HL
         LD HL,(VARTAB)
         LD DE,TXTTAB
@@ -551,43 +559,84 @@ S_BSAVE:
 SAVEREC:
         LD (TAPEHDR + H_START),HL
         LD (TAPEHDR + H_LENGTH),DE
+        LD A,T_MEMORY
         CALL TAPESAVE
+        POP HL
+        RET
+
+; SAVE "name",A: the listing is counted, then written to the tape as it
+; is listed, so the text needs no memory of its own.
+SAVETEXT:
+        CALL CHRGET
+        CALL SYNCHR
+        DB 'A'
+        PUSH HL
+        LD HL,0
+        LD (TAPEHDR + H_START),HL
+        LD (TAPEHDR + H_LENGTH),HL
+        LD H,1                  ; OUTCH counts
+        LD (EDITPTR),HL
+        CALL LISTALL
+        LD A,T_TEXT
+        CALL TAPEHEAD
+        JR NZ,_none
+        LD HL,0200H             ; OUTCH writes to the tape
+        LD (EDITPTR),HL
+        CALL LISTALL
+        CALL TAPEEND
+_none:  LD HL,0
+        LD (EDITPTR),HL
         POP HL
         RET
 
 ; A program goes where programs start, but waits first in the free memory
 ; above the program and its variables (PROGPLACE), which stay as they were
-; unless it proves to be a whole program.
-S_LOAD: CALL TAPENAMEL
+; unless it proves to be a whole program. A text's lines are stored as if
+; typed, once all of them have been found sound.
+S_MERGE:
+        LD C,L_MERGE + L_ADDRESS + L_PROGRAM
+        JR LOADPROG
+S_LOAD: LD C,L_ADDRESS + L_PROGRAM
+LOADPROG:
+        PUSH BC
+        CALL TAPENAMEL
+        POP BC
         LD HL,TXTTAB
         LD (TAPEDEST),HL
         LD A,(TAPEANY)
-        OR L_ADDRESS + L_PROGRAM
+        OR C
         LD (TAPEANY),A
         CALL TAPELOAD
         JP NZ,BERRWARM
-        LD HL,(STREND)
+        LD HL,(FRETOP)          ; where PROGPLACE put it
         LD BC,(TAPEHDR + H_LENGTH)
-        PUSH HL
-        PUSH BC
-        ADD HL,BC
-        EX DE,HL
-        POP BC
-        POP HL
+        OR A
+        SBC HL,BC
+        LD A,(TAPEHDR + H_TYPE)
+        CP T_TEXT
+        JR Z,_text
+        LD A,(TAPEANY)          ; MERGE takes text only
+        AND L_MERGE
+        JR NZ,_not
+        LD DE,(FRETOP)
         PUSH HL
         PUSH BC
         CALL PROGCHECK
         POP BC
         POP HL
-        LD E,E_NP
-        JP C,ERROR
+        JR C,_not
         LD DE,TXTTAB
         LDIR
         JP BASIC                ; its end found as after the monitor
+_text:  CALL TEXTIN
+        JP BASIC
+_not:   LD E,E_NP
+        JP ERROR
 
-; TAPELOAD's place for a program of BC bytes (kept): HL = the free memory
-; above the program and its variables; where it does not fit there, the
-; program goes first (NEW), and says so.
+; TAPELOAD's place for a program of BC bytes (kept): HL = the top of the
+; free memory above the program and its variables; where it does not fit
+; there, the program goes first (NEW), and says so, unless it is to stay
+; (MERGE).
 PROGPLACE:
         LD HL,(FRETOP)
         LD DE,(STREND)
@@ -595,6 +644,9 @@ PROGPLACE:
         SBC HL,DE
         SBC HL,BC
         JR NC,_fits
+        LD A,(TAPEANY)
+        AND L_MERGE
+        JP NZ,OMERR
         LD HL,MEMSIZ - TXTTAB - 2
         OR A
         SBC HL,BC
@@ -602,7 +654,84 @@ PROGPLACE:
         CALL SCRATCH
         CALL PRINTI
         DB "Program cleared",0DH,0
-_fits:  LD HL,(STREND)
+_fits:  LD HL,(FRETOP)
+        OR A
+        SBC HL,BC
+        RET
+
+; Stores the program text of BC bytes at HL. Every line must begin with
+; its number (Not a program) and fit the input line (Line buffer overflow),
+; or nothing changes; then LOAD's old program goes, and each line is stored
+; as if typed, below the text still to be read.
+TEXTIN: LD (TEXTPTR),HL
+        LD (TEXTLEFT),BC
+        PUSH HL
+        PUSH BC
+_check: CALL TEXTNEXT
+        JR Z,_sound
+        LD HL,BUF
+        CALL CHRGOT
+        JR NC,_bad
+        CALL NUMGET
+        JR NC,_check
+_bad:   LD E,E_NP
+        JP ERROR
+_sound: POP BC
+        POP HL
+        LD (TEXTPTR),HL
+        LD (TEXTLEFT),BC
+        LD A,(TAPEANY)
+        AND L_MERGE
+        CALL Z,SCRATCH
+_store: CALL TEXTNEXT
+        RET Z
+        LD HL,(TEXTPTR)
+        LD (EDITTOP),HL
+        LD HL,BUF
+        CALL LINGET
+        CALL STORELINE
+        JR _store
+
+; The text's next line that is not empty, in BUF: NZ; Z at its end.
+TEXTNEXT:
+        LD HL,(TEXTLEFT)
+        LD A,H
+        OR L
+        RET Z
+        LD HL,(TEXTPTR)
+        LD DE,BUF
+_char:  LD BC,(TEXTLEFT)        ; the record's end ends the line
+        LD A,B
+        OR C
+        JR Z,_end
+        DEC BC
+        LD (TEXTLEFT),BC
+        LD A,(HL)
+        INC HL
+        CP 1AH                  ; the text's end
+        JR Z,_last
+        CP 0DH
+        JR Z,_end
+        CP 0AH                  ; a line feed after the carriage return
+        JR Z,_char
+        LD B,A
+        LD A,E
+        CP 0FFH AND (BUF + LINEMAXB)
+        LD E,E_LB
+        JP Z,ERROR
+        LD E,A
+        LD A,B
+        LD (DE),A
+        INC DE
+        JR _char
+_last:  LD BC,0
+        LD (TEXTLEFT),BC
+_end:   XOR A
+        LD (DE),A
+        LD (TEXTPTR),HL
+        LD A,(BUF)
+        OR A
+        JR Z,TEXTNEXT
         RET
 
 S_BLOAD:
@@ -618,6 +747,10 @@ S_BLOAD:
         LD (TAPEANY),A
 _load:  PUSH HL
         CALL TAPELOAD
+        PUSH AF
+        LD DE,(TAPEHDR + H_START)
+        CALL TXCBELOW
+        POP AF
         POP HL
         RET Z
         JP BERRWARM
@@ -658,4 +791,150 @@ TAPENAMEL:
         CALL TAPENAMEB
         XOR A
 _any:   LD (TAPEANY),A
+        RET
+
+; ---------------------------------------------------------------- function keys
+; F1 to F5 type their texts, kept in KEYTXT, where BASIC takes keys: the
+; input line, INKEY$ and INPUT$.
+
+FKDEFAULT:
+        DB "LIST ",0
+        DB "RUN",0DH,0
+        DB "LOAD",'"',0
+        DB "SAVE",'"',0
+        DB "CONT",0DH,0
+
+; The keys' texts as they are at power on.
+FKINIT: LD DE,FKDEFAULT
+        XOR A
+_key:   PUSH AF
+        CALL FKSLOT
+        EX DE,HL
+_char:  LD A,(HL)
+        LD (DE),A
+        INC HL
+        INC DE
+        OR A
+        JR NZ,_char
+        EX DE,HL
+        POP AF
+        INC A
+        CP 5
+        JR NZ,_key
+        RET
+
+; HL = the text of function key A (0-4). Keeps DE.
+FKSLOT: ADD A,A
+        ADD A,A
+        ADD A,A
+        ADD A,A
+        LD L,A
+        LD H,0
+        PUSH DE
+        LD DE,KEYTXT
+        ADD HL,DE
+        POP DE
+        RET
+
+; NZ and A = the next key, as KEYCHK gives it but for a function key,
+; which gives its text a character at a time; Z if none waits.
+FKCHK:  PUSH HL
+        LD HL,(FKPTR)
+        LD A,H
+        OR L
+        JR Z,_queue
+        LD A,(HL)
+        INC HL
+        LD (FKPTR),HL
+        OR A
+        JR NZ,_done
+        LD H,A
+        LD L,A
+        LD (FKPTR),HL
+_queue: CALL KEYCHK
+        JR Z,_done
+        CP K_F1
+        JR C,_done
+        CP K_F1 + 5
+        JR NC,_done
+        SUB K_F1
+        CALL FKSLOT
+        LD (FKPTR),HL
+        POP HL
+        JR FKCHK
+_done:  POP HL
+        RET
+
+; Waits for a key as GETKEY does, a function key's text included.
+FKGET:  CALL FKCHK
+        RET NZ
+        CALL WAITTICK
+        JR FKGET
+
+; KEY n,"text": function key n's text (its first 15 characters). KEY LIST
+; shows them. KEY ON and KEY OFF change nothing: the keys' texts are not
+; shown on the screen, whose rows all stay the programs'.
+S_KEY:  CP T_LIST
+        JR Z,_list
+        CP T_ON
+        JP Z,CHRGET
+        CP 'O'
+        JR NZ,_set
+        CALL CHRGET
+        CALL SYNCHR
+        DB 'F'
+        CALL SYNCHR
+        DB 'F'
+        RET
+_set:   CALL EVALBYTE
+        DEC A
+        CP 5
+        JP NC,FCERR
+        PUSH AF
+        CALL SYNCHR
+        DB ','
+        CALL EVALSTR
+        POP AF
+        PUSH HL
+        CALL FKSLOT
+        PUSH HL
+        CALL FRETMP
+        EX DE,HL
+        CALL DESCDATA
+        LD A,C
+        CP 16
+        JR C,_fits
+        LD C,15
+_fits:  POP DE
+        CALL COPYBC
+        XOR A
+        LD (DE),A
+        POP HL
+        RET
+_list:  CALL CHRGET
+        PUSH HL
+        XOR A
+_key:   PUSH AF
+        LD A,'F'
+        CALL PUTCH
+        POP AF
+        PUSH AF
+        ADD A,'1'
+        CALL PUTCH
+        CALL PSPACE
+        POP AF
+        PUSH AF
+        CALL FKSLOT
+_char:  LD A,(HL)
+        OR A
+        JR Z,_end
+        CALL PUTRAW             ; a control character as its glyph
+        INC HL
+        JR _char
+_end:   CALL CRLF
+        POP AF
+        INC A
+        CP 5
+        JR NZ,_key
+        POP HL
         RET

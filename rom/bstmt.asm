@@ -14,26 +14,41 @@ S_LET:  CALL PTRGETC
         PUSH DE
         LD A,(VARTYPE)
         PUSH AF
-        CALL SYNCHR
-        DB '='
+        LD A,(HL)               ; (a name found leaves HL past its spaces)
+        CP '='
+        CALL NZ,CHRGOT
+        CP '='
+        JP NZ,SNERR
+        INC HL
         CALL EVAL
         POP AF
         POP DE
 ; Stores FAC (VALTYP) in the variable at DE of type A. Keeps HL.
-ASSIGN: PUSH HL
-        CP 2
-        JR Z,_str
-        LD B,A
+ASSIGN: OR A
+        JR NZ,_typed
         LD A,(VALTYP)
         OR A
         JP NZ,TMERR
-        DEC B
-        JR Z,_int
+        PUSH HL
+        LD HL,(FAC)
         EX DE,HL
-        CALL FST
+        LD (HL),E
+        INC HL
+        LD (HL),D
+        INC HL
+        LD DE,(FAC + 2)
+        LD (HL),E
+        INC HL
+        LD (HL),D
         POP HL
         RET
-_int:   PUSH DE
+_typed: PUSH HL
+        CP 2
+        JR Z,_str
+        LD A,(VALTYP)
+        OR A
+        JP NZ,TMERR
+        PUSH DE
         CALL FTOINT
         JP C,FPERR
         POP HL
@@ -119,7 +134,9 @@ FRETMP0:
 ; ---------------------------------------------------------------- PRINT
 S_PRINT:
         JR Z,_crlf
-_item:  CP ';'
+_item:  CP T_USING
+        JP Z,USING
+        CP ';'
         JR Z,_semi
         CP ','
         JR Z,_comma
@@ -140,15 +157,8 @@ _item:  CP ';'
 _str:   LD DE,(FAC)
         CALL FRETMP
         EX DE,HL
-        CALL DESCDATA
-        INC C
-_char:  DEC C
-        JR Z,_sdone
-        LD A,(HL)
-        INC HL
-        CALL PUTCH
-        JR _char
-_sdone: POP HL
+        CALL PSTRING
+        POP HL
 _after: CALL CHRGOT
         JR NZ,_item
 _crlf:  JP CRLF
@@ -195,20 +205,17 @@ _spaces:
         JR _after
 
 ; ---------------------------------------------------------------- flow
-S_GOTO: CALL LINGET
-        PUSH HL
-        CALL FNDTARGET
-        JP NZ,ULERR
-        POP DE
-        POP DE                  ; the statement loop's return
+S_GOTO: CALL LINETO
+        POP BC                  ; the statement loop's return
+        EX DE,HL
         JP RUNLINE
 
 S_GOSUB:
-        CALL LINGET
+        CALL LINETO
         PUSH DE
         CALL SKIPSTMT
         POP DE
-; Pushes a GOSUB frame returning to HL, then goes to line DE.
+; Pushes a GOSUB frame returning to HL, then goes to the line at DE.
 GOSUBTO:
         POP BC                  ; the statement loop's return
         CALL STKCHK
@@ -228,10 +235,54 @@ GOSUBTO:
         LD (HL),C
         INC HL
         LD (HL),B
-        POP DE
+        POP HL
+        JP RUNLINE
+
+; The line whose number is at HL, a jump's target: DE = its link, HL past
+; the number; Undefined line number when there is none. The text cache
+; keeps the line of a jump in the program.
+LINETO: LD A,L                  ; (TXCFIND)
+        ADD A,A
+        ADD A,A
+        LD E,A
+        LD D,TXCPAGE
+        LD A,(DE)
+        CP L
+        JR NZ,_find
+        INC E
+        LD A,(DE)
+        CP H
+        JR NZ,_find
+        EX DE,HL
+        INC L
+        LD C,(HL)
+        INC L
+        LD B,(HL)
+        INC H
+        LD D,(HL)
+        DEC L
+        LD E,(HL)
+        LD H,B
+        LD L,C
+        RET
+_find:  PUSH HL
+        CALL LINGET
+        PUSH HL
         CALL FNDTARGET
         JP NZ,ULERR
-        JP RUNLINE
+        EX DE,HL
+        POP BC
+        POP HL
+        PUSH BC
+        PUSH DE
+        CALL TXCSET
+        POP DE
+        JR C,_kept
+        LD (HL),D
+        DEC L
+        LD (HL),E
+_kept:  POP HL
+        RET
 
 S_RETURN:
         POP BC
@@ -312,14 +363,19 @@ _eol:   LD A,(HL)
 
 S_DATA: JR SKIPSTMT
 
-S_IF:   CALL EVALNUM
-        CALL CHRGOT
-        CP T_GOTO
+S_IF:   CALL EVAL
+        LD A,(VALTYP)
+        OR A
+        JP NZ,TMERR
+        LD A,(HL)               ; (EVAL stops at the operator after it)
+        CP T_THEN
         JR Z,_then
-        CALL SYNCHR
-        DB T_THEN
-        DEC HL
-_then:  CALL FACZERO
+        CP T_GOTO
+        JP NZ,SNERR
+_then:  LD A,(FAC + 2)          ; false: FAC is 0
+        ADD A,A
+        LD A,(FAC + 3)
+        ADC A,A
         JR Z,_false
         CALL CHRGET
         JP C,S_GOTO             ; THEN 100
@@ -363,7 +419,9 @@ S_STOP: POP BC
         JP BREAK
 
 ; ON n GOTO|GOSUB l1,l2,...
-S_ON:   CALL EVALBYTE
+S_ON:   CP T_ERROR
+        JR Z,ONERROR
+        CALL EVALBYTE
         PUSH AF
         CALL CHRGOT
         LD B,A
@@ -385,7 +443,7 @@ _pick:  DEC C
         JR _pick
 _out:   POP BC
         JP SKIPSTMT
-_this:  CALL LINGET
+_this:  CALL LINETO
         POP BC
         LD A,B
         CP T_GOTO
@@ -394,12 +452,74 @@ _this:  CALL LINGET
         CALL SKIPSTMT
         POP DE
         JP GOSUBTO
-_goto:  PUSH HL
-        CALL FNDTARGET
-        JP NZ,ULERR
-        POP DE
-        POP DE
+_goto:  POP BC
+        EX DE,HL
         JP RUNLINE
+
+; ON ERROR GOTO n: an error in the program goes on at line n (0: stops
+; the program, and in the handler stops it with the error being handled).
+ONERROR:
+        CALL CHRGET
+        CALL SYNCHR
+        DB T_GOTO
+        CALL LINGET
+        LD (ONERRLN),DE
+        LD A,D
+        OR E
+        RET NZ
+        LD A,(INERR)
+        OR A
+        RET Z
+        LD HL,(ERRLN)           ; the error's own line, as if untrapped
+        LD (CURLIN),HL
+        LD A,(ERRNUM)
+        LD E,A
+        JP ERROR
+
+; ERROR n: error n, as if it had happened (1-255).
+S_ERROR:
+        CALL EVALBYTE
+        OR A
+        JP Z,FCERR
+        LD E,A
+        JP ERROR
+
+; RESUME [0]: the statement that erred again; RESUME NEXT: the one after
+; it; RESUME n: line n. Only in an error's handler.
+S_RESUME:
+        LD B,A
+        LD A,(INERR)
+        OR A
+        LD E,E_RW
+        JP Z,ERROR
+        XOR A
+        LD (INERR),A
+        LD A,B
+        CP T_NEXT
+        JR Z,_next
+        CALL CHRGOT
+        JR Z,_same
+        PUSH HL
+        CALL LINGET
+        LD A,D
+        OR E
+        POP HL
+        JP NZ,S_GOTO
+_same:  CALL _back
+        JP GOSTMT
+_next:  CALL _back
+        INC HL
+        CALL SKIPSTMT
+        JP NEWSTT
+; The erring statement's line, HL at its start; the statement loop's
+; return dropped.
+_back:  POP DE
+        POP BC
+        PUSH DE
+        LD HL,(ERRPTR)
+        CALL SETLINE
+        LD HL,(ERRTXT)
+        RET
 
 ; ---------------------------------------------------------------- FOR / NEXT
 ; FOR v = a TO b [STEP c]: the frame holds the variable, its type, the
@@ -530,57 +650,105 @@ _var:   LD DE,0
         CALL CHRGOT
         JR Z,_any
         CALL PTRGETC
-_any:   PUSH HL
-        PUSH HL
-        PUSH HL
-        CALL FINDFOR
-        POP HL
-        POP HL
-        POP HL
-        LD E,E_NF
-        JP NZ,ERROR
-        LD SP,IX                ; inner loops end here
-        PUSH HL
-        LD L,(IX + 1)
-        LD H,(IX + 2)
-        LD A,(IX + 3)
-        LD (VARTYPE),A
-        EX DE,HL
-        CALL LOADVAR
-        PUSH IX
-        POP HL
-        LD BC,4
+_any:   LD (OPTXT),HL
+        LD HL,0                 ; the FOR frame of the variable DE (any for
+        ADD HL,SP               ; 0) above the newest GOSUB
+_frame: LD A,H
+        OR L
+        JR Z,_none
+        LD A,(HL)
+        CP F_FOR
+        JR NZ,_none
+        LD A,D
+        OR E
+        JR Z,_this
+        INC HL
+        LD A,(HL)
+        INC HL
+        CP E
+        JR NZ,_other
+        LD A,(HL)
+        CP D
+        JR Z,_this2
+_other: LD BC,FORSIZE - 2
         ADD HL,BC
+        JR _frame
+_none:  LD E,E_NF
+        JP ERROR
+_this2: DEC HL
+        DEC HL
+_this:  LD SP,HL                ; inner loops end here
+        INC HL
+        LD E,(HL)
+        INC HL
+        LD D,(HL)               ; DE = the variable
+        INC HL
+        LD A,(HL)
+        INC HL                  ; HL = the step
+        PUSH DE
+        PUSH HL
+        OR A
+        JR NZ,_typed
+        CALL FISONE             ; a number counting by one
+        JR NZ,_add
+        EX DE,HL
+        CALL FINC1
+        JR Z,_one
+_add:   POP HL
+        POP DE
+        PUSH DE
+        PUSH HL
+        EX DE,HL                ; FAC <- the variable
+        CALL FLD
+        POP HL
+        PUSH HL
         CALL FADD               ; FAC <- step + variable
         JP C,FPERR
-        LD E,(IX + 1)
-        LD D,(IX + 2)
-        LD A,(IX + 3)
-        CALL ASSIGN
-        PUSH IX
+_one:   POP BC
         POP HL
-        LD BC,8
-        ADD HL,BC
-        CALL FCMP               ; limit against the variable
+        CALL FST
+        JR _cmp
+_typed: LD (VARTYPE),A          ; an integer: as LET does
+        CALL LOADVAR
+        POP HL
+        PUSH HL
+        CALL FADD
+        JP C,FPERR
+        POP BC
+        POP DE
+        LD A,(VARTYPE)
+        CALL ASSIGN
+_cmp:   LD HL,8                 ; the limit against the variable
+        ADD HL,SP
+        CALL FCMP
         LD B,A
-        LD A,(IX + 7)           ; step's sign
+        LD HL,7
+        ADD HL,SP
+        LD A,(HL)               ; step's sign
         RLA
         LD A,B
         JR NC,_up
         NEG                     ; counting down: the other way round
 _up:    INC A
         JR Z,_done              ; limit < variable: finished
-        POP HL
-        LD L,(IX + 12)
-        LD H,(IX + 13)
+        LD HL,12
+        ADD HL,SP
+        LD E,(HL)
+        INC HL
+        LD D,(HL)
+        INC HL
+        LD A,(HL)
+        INC HL
+        LD H,(HL)
+        LD L,A
+        EX DE,HL
         CALL SETLINE
-        LD L,(IX + 14)
-        LD H,(IX + 15)
+        EX DE,HL
         JP NEWSTT
-_done:  POP HL
-        LD BC,FORSIZE
-        ADD IX,BC
-        LD SP,IX
+_done:  LD HL,FORSIZE
+        ADD HL,SP
+        LD SP,HL
+        LD HL,(OPTXT)
         CALL CHRGOT
         CP ','
         JP NZ,NEWSTT
@@ -740,38 +908,12 @@ _chk:   OR A
 
 ; INPUT ["prompt";] v[,v...]
 S_INPUT:
-        CALL NODIRECT
-        LD DE,0
-        CALL CHRGOT
-        CP '"'
-        JR NZ,_prompt
-        CALL UNARY
-        CALL CHRGOT
-        CP ';'
-        JR Z,_semi
-        CALL SYNCHR
-        DB ','
-        DEC HL
-_semi:  INC HL
-        LD DE,(FAC)
-_prompt:
-        LD (STRL),DE
+        CALL INPROMPT
         PUSH HL                 ; the variables' text stays on the stack
-_ask:   LD HL,(STRL)
-        LD A,H
-        OR L
-        JR Z,_qm
-        CALL DESCDATA
-        INC C
-_pc:    DEC C
-        JR Z,_qm
-        LD A,(HL)
-        INC HL
-        CALL PUTCH
-        JR _pc
-_qm:    CALL PRINTI
+_ask:   CALL PROMPT
+        CALL PRINTI
         DB "? ",0
-        CALL _line
+        CALL INREAD
         POP HL
         PUSH HL
 _var:   CALL PTRGETC
@@ -802,7 +944,7 @@ _var:   CALL PTRGETC
         JR _var
 _ask2:  CALL PRINTI             ; more variables than values: ask on
         DB "?? ",0
-        CALL _line
+        CALL INREAD
         POP HL
         JR _var
 _done:  POP DE
@@ -821,8 +963,61 @@ _redo:  POP AF
         CALL PRINTI
         DB "?Redo from start",0DH,0
         JP _ask
-; Reads a line into INPTR; STOP breaks off the program after INPUT.
-_line:  CALL INLINE
+
+; LINE INPUT ["prompt";] v$: the whole line typed, as it stands.
+LINEINPUT:
+        CALL CHRGET
+        CALL INPROMPT
+        CALL PTRGETC
+        LD A,(VARTYPE)
+        CP 2
+        JP NZ,TMERR
+        PUSH HL
+        PUSH DE
+        CALL PROMPT
+        CALL INREAD
+        LD D,H
+        LD E,L
+        LD A,(ILEN)
+        CALL MKTEMP
+        POP DE
+        LD A,2
+        CALL ASSIGN
+        POP HL
+        RET
+
+; The optional "prompt"; (or ,) of INPUT and LINE INPUT at HL: STRL = its
+; descriptor, 0 for none. Illegal direct in direct mode, whose line the
+; reply would overwrite.
+INPROMPT:
+        CALL NODIRECT
+        LD DE,0
+        CALL CHRGOT
+        CP '"'
+        JR NZ,_none
+        CALL UNARY
+        CALL CHRGOT
+        CP ';'
+        JR Z,_semi
+        CALL SYNCHR
+        DB ','
+        DEC HL
+_semi:  INC HL
+        LD DE,(FAC)
+_none:  LD (STRL),DE
+        RET
+
+; Prints the prompt STRL. Keeps HL.
+PROMPT: PUSH HL
+        LD HL,(STRL)
+        LD A,H
+        OR L
+        CALL NZ,PSTRING
+        POP HL
+        RET
+
+; Reads a line into INPTR (HL = BUF); STOP breaks off the program.
+INREAD: CALL INLINE
         LD (INPTR),HL
         RET NC
         LD E,0                  ; STOP: "Break in N", no CONT
@@ -857,6 +1052,7 @@ _start: CALL CLEARVARS
         JP RUNLINE
 
 S_NEW:  CALL SCRATCH
+        LD (TRACE),A            ; A = 0: TROFF too
         POP BC
         LD SP,STACKTOP
         LD HL,0FFFFH
@@ -888,6 +1084,65 @@ S_CONT: LD HL,(CONTPTR)
         OR A
         JP NZ,RUNLINE
         JP NEWSTT
+
+; TRON, TROFF: each line's number in brackets as it starts, or not.
+S_TRON: LD A,1
+        DB 0FEH                 ; CP n: the XOR A is its operand
+S_TROFF:
+        XOR A
+        LD (TRACE),A
+        RET
+
+; ERASE a[,b...]: the arrays go and their memory is free again; one that
+; was never made is an Illegal function call.
+S_ERASE:
+        CALL NAMEGET
+        PUSH HL
+        LD HL,(ARYTAB)
+_find:  PUSH HL
+        LD DE,(STREND)
+        OR A
+        SBC HL,DE
+        JP NC,FCERR
+        POP DE                  ; the array
+        LD H,D
+        LD L,E
+        LD A,(HL)               ; its name, C first
+        INC HL
+        CP C
+        JR NZ,_diff
+        LD A,(HL)
+        CP B
+_diff:  PUSH AF
+        INC HL
+        PUSH BC
+        LD C,(HL)
+        INC HL
+        LD B,(HL)
+        INC HL
+        ADD HL,BC               ; the next one
+        POP BC
+        POP AF
+        JR NZ,_find
+        PUSH HL                 ; those after it move down in its place
+        EX DE,HL
+        PUSH HL
+        LD HL,(STREND)
+        OR A
+        SBC HL,DE
+        LD B,H
+        LD C,L
+        POP DE
+        POP HL
+        CALL COPYBC
+        LD (STREND),DE
+        CALL TXCCLEAR           ; the arrays after it have other places
+        POP HL
+        CALL CHRGOT
+        CP ','
+        RET NZ
+        CALL CHRGET
+        JR S_ERASE
 
 S_SWAP: PUSH HL
         CALL PTRGETC
@@ -927,6 +1182,15 @@ S_POKE: CALL EVALADDR
         CALL EVALBYTE
         POP DE
         LD (DE),A
+; Empties the text cache if the program or its variables may have changed
+; below DE.
+TXCBELOW:
+        PUSH HL
+        LD HL,(STREND)
+        SCF
+        SBC HL,DE
+        CALL NC,TXCCLEAR
+        POP HL
         RET
 
 S_OUT:  CALL EVALBYTE
@@ -1165,18 +1429,7 @@ S_EDIT: CALL LINGET
         LD (EDITPTR),DE
         INC HL
         INC HL
-        LD E,(HL)
-        INC HL
-        LD D,(HL)
-        INC HL
-        PUSH HL
-        LD HL,BUF
-        CALL PUTDEC
-        LD (HL),' '
-        INC HL
-        LD (EDITPTR),HL
-        POP HL
-        CALL LISTTEXT
+        CALL LISTLINE
         LD HL,(EDITPTR)
         LD DE,0
         LD (EDITPTR),DE
@@ -1189,8 +1442,8 @@ S_EDIT: CALL LINGET
         JP MAINED
 
 ; RENUM [new[,old[,step]]]: lines from old on (0: all) are numbered from
-; new (10) in steps (10), and GOTO, GOSUB, THEN, ELSE, RESTORE and RUN
-; follow them. A numbering that would pass 65529 or reach below old's
+; new (10) in steps (10), and GOTO, GOSUB, THEN, ELSE, RESTORE, RUN,
+; RESUME and ERL follow them. A numbering that would pass 65529 or reach below old's
 ; predecessor is refused.
 S_RENUM:
         CALL ONLYDIRECT
@@ -1436,8 +1689,10 @@ _same:  POP DE
         RET
 
 ; Copies the text of line RENLINE into BUF with each line number after
-; GOTO, GOSUB, THEN, ELSE, RESTORE and RUN (and the lists of ON) mapped, as
-; those statements read it; a number that maps to no other stays as typed.
+; GOTO, GOSUB, THEN, ELSE, RESTORE, RUN, RESUME and ERL and a relation
+; (and the lists of ON) mapped, as those statements read it; a number that
+; maps to no other stays as typed, and so does the 0 of ON ERROR GOTO 0 and
+; RESUME 0.
 ; BC = its length with the 0, carry if any number changed. A text too long
 ; for the line buffer is an error.
 RENLINETEXT:
@@ -1449,6 +1704,7 @@ RENLINETEXT:
         LD DE,BUF
         XOR A
         LD (NUMTMP),A           ; changed
+        LD (RENZERO),A
         LD C,0                  ; in quotes / a remark
 _char:  CALL _fit
         LD A,(HL)
@@ -1477,7 +1733,23 @@ _char:  CALL _fit
         JR Z,_ref
         CP T_RUN
         JR Z,_ref
+        CP T_ERL
+        JR Z,_ref
+        CP T_RESUME
+        JR Z,_resume
+        CP T_ERROR
+        JR Z,_error
+        CP ':'
+        JR NZ,_char
+        XOR A
+        JR _zero
+_error: LD A,1                  ; ON ERROR GOTO 0 and RESUME 0 name no line
+_zero:  LD (RENZERO),A
         JR _char
+_resume:
+        LD A,1
+        LD (RENZERO),A
+        JR _ref
 _inq:   CP '"'
         JR NZ,_char
         BIT 1,C
@@ -1489,17 +1761,21 @@ _quote: LD A,C
 _rem:   LD C,3
         JR _char
 _ref:   CALL _fit
-        LD A,(HL)               ; spaces, then a number?
-        CP ' '
-        JR NZ,_digit
-        LD (DE),A
+        LD A,(HL)               ; spaces (and after ERL a relation), then a
+        CP ' '                  ; number?
+        JR Z,_skip
+        CP '<'
+        JR C,_digit
+        CP '>' + 1
+        JR NC,_digit
+_skip:  LD (DE),A
         INC HL
         INC DE
         JR _ref
 _digit: CP '0'
-        JR C,_char
+        JP C,_char
         CP '9' + 1
-        JR NC,_char
+        JP NC,_char
         PUSH BC
         PUSH DE                 ; where it goes
         PUSH HL                 ; its text
@@ -1512,8 +1788,14 @@ _back:  DEC HL                  ; the spaces after it are copied as text
         LD B,H
         LD C,L                  ; BC = past its digits
         PUSH DE
-        CALL RENMAP
-        POP HL
+        LD A,D
+        OR E
+        JR NZ,_map
+        LD A,(RENZERO)
+        OR A
+        JR NZ,_kept
+_map:   CALL RENMAP
+_kept:  POP HL
         OR A
         SBC HL,DE
         POP HL

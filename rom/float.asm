@@ -65,30 +65,39 @@ FPOFF   EQU FPTS + 1            ; 2: FATN: the angle added, 0 for none;
                                 ;    FPOW: the power of two
 FPZ     EQU FPOFF + 2           ; 4: FLOG2: the number squared
 FPMQ    EQU FPZ + 4             ; 4: MPMUL's multiplier
-FPQ     EQU FPMQ + 4            ; 12: its product
-FPEND   EQU FPQ + 12
+FPQ     EQU FPMQ + 4            ; 15: its product
+FPEND   EQU FPQ + 15
 
         IF FPEND > FPWORK + 100H
         .ERROR The float library's variables outgrew F200-F2FF
         ENDIF
-        IF FPMQ / 256 != (FPQ + 11) / 256
-        .ERROR MPMUL's numbers must lie within one page
-        ENDIF
 
 ; ---------------------------------------------------------------- moves
 
-; FAC <- the 4 bytes at HL.
-FLD:    LD DE,FAC
-        LD BC,4
-        LDIR
+; FAC <- the 4 bytes at HL; HL past them.
+FLD:    LD E,(HL)
+        INC HL
+        LD D,(HL)
+        INC HL
+        LD (FAC),DE
+        LD E,(HL)
+        INC HL
+        LD D,(HL)
+        INC HL
+        LD (FAC+2),DE
         XOR A
         RET
 
 ; The 4 bytes at HL <- FAC.
-FST:    EX DE,HL
-        LD HL,FAC
-        LD BC,4
-        LDIR
+FST:    LD DE,(FAC)
+        LD (HL),E
+        INC HL
+        LD (HL),D
+        INC HL
+        LD DE,(FAC+2)
+        LD (HL),E
+        INC HL
+        LD (HL),D
         XOR A
         RET
 
@@ -167,12 +176,12 @@ _byte:  LD A,C
         DEC H
         JR _byte
 _bit:   JP M,_round
-        SLA B
+_shl:   SLA B
         RL E
         RL D
         RL C
         DEC HL
-        JR _bit
+        JP P,_shl
 _round: LD A,B
         CP 80H
         JR C,_pack
@@ -195,11 +204,10 @@ _pack:  LD A,H
         INC A
         JR Z,FOVER
         SLA C                   ; the hidden bit makes way for the exponent's
-        LD A,L                  ; lowest bit
-        SRL A
+        SRL L                   ; lowest bit
         RR C
-        LD HL,FPSGN
-        OR (HL)
+        LD A,(FPSGN)
+        OR L
         LD L,C
         LD H,A
         LD (FAC),DE
@@ -215,66 +223,83 @@ _range: JP M,FZERO
 FSUB:   PUSH HL
         CALL FNEG
         POP HL
-; FAC <- (HL) + FAC.
-FADD:   PUSH HL
-        LD HL,FAC
-        CALL FUNPK
-        POP HL
-        JP Z,FLD
-        LD (FPB),DE
-        LD (FPB+3),A
-        LD A,C
-        LD (FPB+2),A
-        LD A,B
-        AND 80H
-        LD (FPB+4),A
-        CALL FUNPK
-        RET Z
-        LD (FPA),DE
-        LD (FPA+3),A
-        LD A,C
-        LD (FPA+2),A
-        LD A,B
-        AND 80H
-        LD (FPA+4),A
-        LD HL,FPA               ; HL: the operand with the larger exponent
-        LD DE,FPB
-        LD BC,(FPA+3)
-        LD A,(FPB+3)
-        CP C
-        JR C,_ordered
-        JR Z,_ordered
-        EX DE,HL
-_ordered:
-        PUSH HL
+; FAC <- (HL) + FAC. The operand with the smaller exponent, Y, is shifted
+; into C D E B to line up with the other, X, whose bytes are added to it
+; from memory; A' keeps X's exponent, and F' a carry when the signs differ.
+FADD:   LD DE,(FAC+2)
+        LD A,E
+        ADD A,A
+        LD A,D
+        ADC A,A
+        JP Z,FLD                ; FAC is 0: the sum is the left operand
+        LD C,A
         INC HL
-        INC HL
-        INC HL
-        LD C,(HL)
         INC HL
         LD A,(HL)
+        ADD A,A
+        INC HL
+        LD A,(HL)
+        ADC A,A
+        RET Z                   ; the left one is 0 (carry clear): FAC
+        LD B,A
+        SUB C
+        JR C,_facx
+        LD C,A                  ; X: the left operand, Y: FAC
+        LD A,(HL)
+        AND 80H
         LD (FPSGN),A
-        LD L,C
-        LD H,0
-        LD (FPEXP),HL
-        EX DE,HL                ; the other one's mantissa in C D E
-        LD E,(HL)
-        INC HL
-        LD D,(HL)
-        INC HL
-        LD B,(HL)
-        INC HL
+        XOR D
+        RLA
+        LD A,B
+        EX AF,AF'
+        DEC HL
+        DEC HL
+        DEC HL
+        PUSH HL
         LD A,C
-        SUB (HL)                ; exponent difference
-        LD C,B
-        LD B,0
-        CP 32                   ; too far below to matter but as sticky bits
+        LD C,E
+        SET 7,C
+        LD DE,(FAC)
+        JR _align
+_facx:  NEG                     ; X: FAC, Y: the left operand
+        LD B,A
+        LD A,D
+        AND 80H
+        LD (FPSGN),A
+        XOR (HL)
+        RLA
+        LD A,C
+        EX AF,AF'
+        DEC HL
+        LD C,(HL)
+        SET 7,C
+        DEC HL
+        LD D,(HL)
+        DEC HL
+        LD E,(HL)
+        LD HL,FAC
+        PUSH HL
+        LD A,B
+_align: LD B,0                  ; Y in C D E B, A bits right of X
+        CP 8
+        JR C,_near
+        CP 26                   ; too far below to matter but as sticky bits
         JR C,_sh8
         LD BC,0100H
         LD D,C
         LD E,C
         JR _add
-_sh8:   SUB 8                   ; align, whole bytes first
+_near:  OR A                    ; within a byte: nothing falls out of B
+        JR Z,_add
+        LD H,A
+_nbit:  SRL C
+        RR D
+        RR E
+        RR B
+        DEC H
+        JR NZ,_nbit
+        JR _add
+_sh8:   SUB 8                   ; whole bytes first
         JR C,_sh1
         LD H,A
         LD A,B
@@ -298,11 +323,10 @@ _sh1l:  SRL C
         SET 0,B
 _nc:    DEC H
         JR NZ,_sh1l
-_add:   LD A,(FPA+4)
-        LD HL,FPB+4
-        XOR (HL)
-        POP HL
-        JP M,_sub
+_add:   POP HL
+        EX AF,AF'
+        JR C,_sub0
+        EX AF,AF'
         LD A,(HL)
         ADD A,E
         LD E,A
@@ -312,19 +336,27 @@ _add:   LD A,(FPA+4)
         LD D,A
         INC HL
         LD A,(HL)
+        SET 7,A
         ADC A,C
         LD C,A
-        JP NC,FNORM
-        RR C
+        JR NC,_norm
+        RR C                    ; a carry: one bit right, the exponent up
         RR D
         RR E
         RR B
         JR NC,_inc
         SET 0,B
-_inc:   LD HL,(FPEXP)
+_inc:   EX AF,AF'
+        LD L,A
+        LD H,0
         INC HL
         JP FNORMH
-_sub:   XOR A
+_norm:  EX AF,AF'
+        LD L,A
+        LD H,0
+        JP FNORMH
+_sub0:  EX AF,AF'
+        XOR A
         SUB B
         LD B,A
         LD A,(HL)
@@ -336,10 +368,11 @@ _sub:   XOR A
         LD D,A
         INC HL
         LD A,(HL)
+        SET 7,A
         SBC A,C
         LD C,A
-        JP NC,FNORM
-        XOR A                   ; equal exponents, right one larger: negate
+        JR NC,_norm
+        XOR A                   ; equal exponents, Y larger: negate
         SUB E
         LD E,A
         LD A,0
@@ -351,7 +384,82 @@ _sub:   XOR A
         LD A,(FPSGN)
         XOR 80H
         LD (FPSGN),A
-        JP FNORM
+        JR _norm
+
+; Z if the number at HL is 1. Keeps HL.
+FISONE: PUSH HL
+        INC HL
+        INC HL
+        INC HL
+        LD A,(HL)
+        CP 3FH
+        JR NZ,_no
+        DEC HL
+        LD A,(HL)
+        CP 80H
+        JR NZ,_no
+        DEC HL
+        LD A,(HL)
+        DEC HL
+        OR (HL)
+_no:    POP HL
+        RET
+
+; FAC <- (HL) + 1 with Z where that needs no rounding nor a new exponent:
+; a positive number from 2 to 2^23 whose fraction takes the unit without
+; a carry out of it, counting by one. NZ, and nothing changed, otherwise.
+FINC1:  LD E,(HL)
+        INC HL
+        LD D,(HL)
+        INC HL
+        LD C,(HL)
+        INC HL
+        LD B,(HL)
+        LD A,C
+        ADD A,A
+        LD A,B
+        ADC A,A                 ; the exponent, carry for a negative number
+        JR C,_no
+        SUB 128
+        CP 22
+        JR NC,_no
+        LD HL,FUNITS            ; the unit's bit in its byte
+        ADD A,L
+        LD L,A
+        JR NC,_nc
+        INC H
+_nc:    SUB FUNITS AND 0FFH
+        LD L,(HL)
+        CP 7
+        JR C,_b2
+        CP 15
+        JR C,_b1
+        LD A,E
+        ADD A,L
+        LD E,A
+        LD L,1
+        JR NC,_done
+_b1:    LD A,D
+        ADD A,L
+        LD D,A
+        LD L,1
+        JR NC,_done
+_b2:    LD A,C
+        ADD A,L
+        XOR C                   ; into the exponent's bit: not so
+        JP M,_no
+        XOR C
+        LD C,A
+_done:  LD (FAC),DE
+        LD (FAC+2),BC
+        XOR A
+        RET
+_no:    OR 1
+        RET
+
+; The unit's bit for the exponents 128 to 149: in the fraction's top byte,
+; then the middle one, then the lowest.
+FUNITS: DB 40H,20H,10H,8,4,2,1, 80H,40H,20H,10H,8,4,2,1, 80H,40H,20H,10H,8,4,2
 
 ; ---------------------------------------------------------------- * /
 
@@ -374,25 +482,50 @@ FPAIR:  LD (FPB),DE
         OR A
         RET
 
-; FAC <- (HL) * FAC.
-FMUL:   PUSH HL
-        LD HL,FAC
-        CALL FUNPK
-        POP HL
-        RET Z
-        CALL FPAIR
+; FAC <- (HL) * FAC. The multiplier, FAC's mantissa, goes a byte at a
+; time from FPB into the product's top 24 bits in A' H L; the multiplicand
+; is the left one's, in C D E.
+FMUL:   LD DE,(FAC+2)
+        LD A,E
+        ADD A,A
+        LD A,D
+        ADC A,A
+        RET Z                   ; FAC is 0, and so is the product
+        LD C,A
+        INC HL
+        INC HL
+        LD A,(HL)
+        ADD A,A
+        INC HL
+        LD A,(HL)
+        ADC A,A
         JP Z,FZERO
-        PUSH DE
-        LD E,A
-        LD D,0
-        LD A,(FPB+3)
+        LD B,0
+        PUSH HL
         LD L,A
-        LD H,D
-        ADD HL,DE
-        LD DE,-126
-        ADD HL,DE
+        LD H,B
+        ADD HL,BC               ; the exponents' sum, less the bias
+        LD BC,-126
+        ADD HL,BC
         LD (FPEXP),HL
-        POP DE
+        POP HL
+        LD A,(HL)
+        XOR D
+        AND 80H
+        LD (FPSGN),A
+        LD A,E
+        OR 80H
+        LD (FPB+2),A
+        LD DE,(FAC)
+        LD (FPB),DE
+        DEC HL
+        LD A,(HL)
+        OR 80H
+        LD C,A
+        DEC HL
+        LD D,(HL)
+        DEC HL
+        LD E,(HL)
         LD A,E                  ; fewer bits to multiply by: the operand
         OR A                    ; whose low byte is 0 (a whole number)
         JR NZ,_bytes
@@ -410,8 +543,8 @@ FMUL:   PUSH HL
         LD A,(HL)
         LD (HL),C
         LD C,A
-_bytes: XOR A                   ; the product's top 24 bits in A' H L, the
-        LD H,A                  ; multiplier a byte at a time
+_bytes: XOR A
+        LD H,A
         LD L,A
         EX AF,AF'
         LD A,(FPB)
@@ -434,24 +567,13 @@ _bytes: XOR A                   ; the product's top 24 bits in A' H L, the
         JP Z,FNORM
         SET 0,B
         JP FNORM
-_byte:  OR A                    ; B <- the byte shifted out
+; A' H L += C D E for each set bit of A, shifting right each time; B gets
+; the bits shifted out of L.
+_byte:  OR A
         JR Z,_zero
         LD B,A
         EX AF,AF'
-        CALL FMUL8
-        EX AF,AF'
-        RET
-_zero:  LD B,L
-        LD L,H
-        EX AF,AF'
-        LD H,A
-        XOR A
-        EX AF,AF'
-        RET
-
-; A H L += C D E for each set bit of B, shifting right each time; the bits
-; shifted out of L replace B's.
-FMUL8:  SRL B
+        SRL B
         REPT 8
         JR NC,$+4
         ADD HL,DE
@@ -461,6 +583,14 @@ FMUL8:  SRL B
         RR L
         RR B
         ENDM
+        EX AF,AF'
+        RET
+_zero:  LD B,L
+        LD L,H
+        EX AF,AF'
+        LD H,A
+        XOR A
+        EX AF,AF'
         RET
 
 ; FAC <- (HL) / FAC.
@@ -590,16 +720,15 @@ _byte:  LD A,(DE)
         DJNZ _byte
         XOR A
         RET
-_diff:  LD A,1
-        JR C,_neg
-        LD A,0FFH
-_neg:   LD B,A
-        LD A,(FAC+3)
-        OR A
-        LD A,B
-        JP P,_done
-        NEG
-_done:  OR A
+_diff:  SBC A,A                 ; FFH: FAC the smaller in magnitude
+        OR 1
+        LD B,A
+        LD A,(FAC+3)            ; positive: the other way round
+        RLA
+        SBC A,A
+        CPL
+        AND 0FEH
+        XOR B
         RET
 _sign:  LD A,(HL)
         RLA
@@ -620,6 +749,30 @@ FABS:   LD HL,FAC+3
         XOR A
         RET
 
+; FAC <- -FAC / 2, exactly (0 below the smallest number), as a
+; multiplication by -0.5 gives it.
+FHALFN: LD HL,(FAC+2)
+        LD A,L
+        ADD A,A
+        LD A,H
+        ADC A,A
+        RET Z
+        DEC A
+        JP Z,FZERO
+        SRL A                   ; the exponent less one, its low bit in
+        RES 7,L                 ; the fraction's top byte
+        JR NC,_even
+        SET 7,L
+_even:  LD C,A
+        LD A,H
+        AND 80H
+        XOR 80H
+        OR C
+        LD H,A
+        LD (FAC+2),HL
+        XOR A
+        RET
+
 ; FAC <- -1, 0 or 1.
 FSGN:   CALL FTEST
         RET Z
@@ -636,10 +789,15 @@ FSGN:   CALL FTEST
 
 ; ---------------------------------------------------------------- integers
 
+; FAC <- DE, 0 to 65535.
+FFROMWORD:
+        XOR A
+        JR FFROMSIGN
 ; FAC <- the signed 16-bit DE.
 FFROMINT:
         LD A,D
         AND 80H
+FFROMSIGN:
         LD (FPSGN),A
         JR Z,_pos
         CALL FNEGDE
@@ -1225,16 +1383,105 @@ FOUT:   LD HL,FPBUF
         LD (HL),'-'
 _plus:  INC HL
         LD (FPPTR),HL
-        LD HL,FAC
-        CALL FUNPK
-        JR NZ,_nz
+        CALL FDIGITS
+        JR NZ,_sig
         LD HL,(FPPTR)
         LD (HL),'0'
         INC HL
         LD (HL),A
         LD HL,FPBUF
         RET
-_nz:    LD HL,0
+_sig:   LD HL,FPDIG+6           ; B = significant digits
+        LD B,7
+_tz:    LD A,(HL)
+        CP '0'
+        JR NZ,_form
+        DEC HL
+        DJNZ _tz
+_form:  LD DE,(FPPTR)
+        LD HL,FPDIG
+        LD A,(FPDE)
+        ADD A,6
+        LD C,A                  ; C = the power of ten of the first digit
+        ADD A,2
+        CP 9
+        JR NC,_expo
+        BIT 7,C
+        JR NZ,_frac
+_ip:    LD A,(HL)
+        LD (DE),A
+        INC HL
+        INC DE
+        DEC B
+        DEC C
+        JP P,_ip
+        LD A,B
+        DEC A
+        JP M,_end
+        LD A,'.'
+        LD (DE),A
+        INC DE
+_fd:    LD A,(HL)
+        LD (DE),A
+        INC HL
+        INC DE
+        DJNZ _fd
+        JR _end
+_frac:  LD A,'.'
+        LD (DE),A
+        INC DE
+_fz:    INC C
+        JR Z,_fd
+        LD A,'0'
+        LD (DE),A
+        INC DE
+        JR _fz
+_expo:  LD A,(HL)
+        LD (DE),A
+        INC HL
+        INC DE
+        DEC B
+        JR Z,_e
+        LD A,'.'
+        LD (DE),A
+        INC DE
+_ed:    LD A,(HL)
+        LD (DE),A
+        INC HL
+        INC DE
+        DJNZ _ed
+_e:     EX DE,HL
+        LD (HL),'E'
+        INC HL
+        LD A,C
+        LD (HL),'+'
+        OR A
+        JP P,_esign
+        LD (HL),'-'
+        NEG
+_esign: INC HL
+        LD (HL),'0'-1
+_tens:  INC (HL)
+        SUB 10
+        JR NC,_tens
+        ADD A,'0'+10
+        INC HL
+        LD (HL),A
+        INC HL
+        EX DE,HL
+_end:   XOR A
+        LD (DE),A
+        LD HL,FPBUF
+        RET
+
+; FAC's seven significant digits, the last rounded half up, in FPDIG as
+; characters, and the power of ten of the last one in FPDE; NZ. Z (A = 0)
+; when FAC is zero, which leaves them alone.
+FDIGITS:
+        LD HL,FAC
+        CALL FUNPK
+        RET Z
+        LD HL,0
         LD (FPDE),HL
         CP 127                  ; a whole number from 1 to 2^23 - 1 is N
         JR C,_real              ; itself, times ten until 10^6 or more
@@ -1427,87 +1674,7 @@ _rest:  LD A,E
         DEC B
         EXX
         JR NZ,_dg
-        LD HL,FPDIG+6           ; B = significant digits
-        LD B,7
-_tz:    LD A,(HL)
-        CP '0'
-        JR NZ,_form
-        DEC HL
-        DJNZ _tz
-_form:  LD DE,(FPPTR)
-        LD HL,FPDIG
-        LD A,(FPDE)
-        ADD A,6
-        LD C,A                  ; C = the power of ten of the first digit
-        ADD A,2
-        CP 9
-        JR NC,_expo
-        BIT 7,C
-        JR NZ,_frac
-_ip:    LD A,(HL)
-        LD (DE),A
-        INC HL
-        INC DE
-        DEC B
-        DEC C
-        JP P,_ip
-        LD A,B
-        DEC A
-        JP M,_end
-        LD A,'.'
-        LD (DE),A
-        INC DE
-_fd:    LD A,(HL)
-        LD (DE),A
-        INC HL
-        INC DE
-        DJNZ _fd
-        JR _end
-_frac:  LD A,'.'
-        LD (DE),A
-        INC DE
-_fz:    INC C
-        JR Z,_fd
-        LD A,'0'
-        LD (DE),A
-        INC DE
-        JR _fz
-_expo:  LD A,(HL)
-        LD (DE),A
-        INC HL
-        INC DE
-        DEC B
-        JR Z,_e
-        LD A,'.'
-        LD (DE),A
-        INC DE
-_ed:    LD A,(HL)
-        LD (DE),A
-        INC HL
-        INC DE
-        DJNZ _ed
-_e:     EX DE,HL
-        LD (HL),'E'
-        INC HL
-        LD A,C
-        LD (HL),'+'
-        OR A
-        JP P,_esign
-        LD (HL),'-'
-        NEG
-_esign: INC HL
-        LD (HL),'0'-1
-_tens:  INC (HL)
-        SUB 10
-        JR NC,_tens
-        ADD A,'0'+10
-        INC HL
-        LD (HL),A
-        INC HL
-        EX DE,HL
-_end:   XOR A
-        LD (DE),A
-        LD HL,FPBUF
+        OR 1
         RET
 
 FPTENS: DB 40H,42H,0FH          ; 10^6 .. 1, 24 bits each
@@ -1913,7 +2080,7 @@ _ge:    CALL FRUN
         FDO FR_ADD,FPX3
         FDO FR_ST,FPX3
         FDO FR_LD,FPX2
-        FDO FR_MUL,FMHALF
+        FDO FR_CALL,FHALFN
         FDO FR_ADD,FPX3
         FDO FR_ADD,FPX1
         FDO FR_ST,FPX3
@@ -1968,7 +2135,7 @@ FREDUCE:
         LD HL,FOPIBITS
         ADD HL,DE
         LD A,C
-        LD BC,11 * 256 + 12
+        LD B,11
         CALL MPMUL              ; FPQ: 8 bits of |x| 4/pi above the point,
         LD A,(FPQ + 10)         ; 80 below
         AND 7
@@ -2010,7 +2177,7 @@ _top:   PUSH DE
         LDIR
         LD HL,FPI4BITS          ; times pi/4
         LD A,32
-        LD BC,4 * 256 + 8
+        LD B,4
         CALL MPMUL
         LD HL,(FPQ)             ; the lowest bytes are sticky
         LD A,H
@@ -2031,60 +2198,69 @@ _pack:  POP HL
 _done:  LD HL,FPX1
         JP FST
 
-; FPQ (C bytes, modulo 2^(8 C)) <- the B bytes at HL times the top A bits
-; of FPMQ (a 32-bit number), all little-endian: shift and add, a bit at a
-; time. FPQ and FPMQ lie within one page.
-MPMUL:  PUSH AF
+; FPQ (B + 4 bytes) <- the B bytes at HL times the top A bits of FPMQ (a
+; 32-bit number), all little-endian. The multiplier Q, in D E' and D E,
+; is added into a 32-bit sum (H L' and H L) for each bit of the
+; multiplicand from the lowest, the sum shifting right a bit a time into
+; the product's bytes (C, ended by the bit that starts it at the top).
+MPMUL:  PUSH IY
+        LD IY,FPQ
+        PUSH HL
+        EX AF,AF'
+        LD A,B                  ; A' = the multiplicand's bytes
+        EX AF,AF'
+        LD HL,(FPMQ)
+        LD DE,(FPMQ + 2)
+        SUB 32
+        JR Z,_q
+_top:   SRL D                   ; Q = FPMQ >> (32 - A)
+        RR E
+        RR H
+        RR L
+        INC A
+        JR NZ,_top
+_q:     PUSH DE
         EX DE,HL
-        LD HL,FPQ
-        LD A,C
-_clr:   LD (HL),0
-        INC L
+        EXX
+        POP DE
+        POP BC                  ; B C' = the multiplicand
+        LD HL,0
+        EXX
+        LD HL,0
+_byte:  EXX
+        LD A,(BC)
+        INC BC
+        EXX
+        LD B,A
+        LD C,80H
+_bit:   SRL B
+        JR NC,_shift
+        ADD HL,DE
+        EXX
+        ADC HL,DE
+        EXX
+_shift: EXX
+        RR H
+        RR L
+        EXX
+        RR H
+        RR L
+        RR C
+        JR NC,_bit
+        LD (IY),C
+        INC IY
+        EX AF,AF'
         DEC A
-        JR NZ,_clr
-        POP AF
-_bit:   PUSH AF
-        PUSH BC
-        LD HL,FPQ               ; the product times 2
-        LD B,C
-        OR A
-_shl:   RL (HL)
-        INC L
-        DJNZ _shl
-        LD HL,FPMQ              ; the multiplier's next bit
-        SLA (HL)
-        INC L
-        RL (HL)
-        INC L
-        RL (HL)
-        INC L
-        RL (HL)
-        POP BC
-        JR NC,_skip
-        PUSH BC                 ; the multiplicand added
-        PUSH DE
-        LD HL,FPQ
-        LD A,C
-        SUB B
-        LD C,A
-        OR A
-_add:   LD A,(DE)
-        ADC A,(HL)
-        LD (HL),A
-        INC L
-        INC DE
-        DJNZ _add
-        JR NC,_added
-_carry: INC (HL)                ; a carry into the bytes above (at least one)
-        JR NZ,_added
-        INC L
-        DEC C
-        JR NZ,_carry
-_added: POP DE
-        POP BC
-_skip:  POP AF
-        DEC A
-        JR NZ,_bit
+        JR Z,_sum
+        EX AF,AF'
+        JR _byte
+_sum:   LD (IY),L               ; the sum: the top four bytes
+        LD (IY + 1),H
+        EXX
+        LD (IY + 2),L
+        LD (IY + 3),H
+        EXX
+        POP IY
         RET
 
 FSIN:   LD C,0
@@ -2127,7 +2303,7 @@ _half:  LD (FPOCT),A
         FDO FR_MUL,FPX2
         FDO FR_ST,FPX3
         FDO FR_LD,FPX2
-        FDO FR_MUL,FMHALF
+        FDO FR_CALL,FHALFN
         FDO FR_ADD,FPX3
         FDO FR_ADD,FONE
         DB 0
@@ -2505,7 +2681,6 @@ _s:     RR H
 FONE    DB 00H,00H,80H,3FH      ; 1
 FLN2    DB 18H,72H,31H,3FH      ; ln 2
 FHALF   DB 00H,00H,00H,3FH      ; 0.5
-FMHALF  DB 00H,00H,00H,0BFH     ; -0.5
 FLOG2E  DB 3BH,0AAH,0B8H,3FH    ; 1.44269502
 FEXPC1  DB 00H,80H,31H,3FH      ; 0.693359375, ln 2 less
 FEXPC2  DB 83H,80H,5EH,0B9H     ;   -2.12194442E-4

@@ -1,13 +1,12 @@
 ; Keyboard: the tick interrupt scans the ten matrix rows, turns a newly held
 ; key into a character code and queues it; a key held on repeats. While the
-; queue is full only STOP's row is read, so the other keys stay held in the
-; matrix until there is room and none is lost; STOP then takes the newest
-; key's place, so a busy program can always be stopped.
+; queue is (nearly) full only STOP's row is read, so the other keys stay
+; held in the matrix until there is room and none is lost; the keys of
+; STOP's own row take the places kept for them.
 ;
 ; Key codes besides printable ASCII:
 K_STOP    EQU 03H               ; STOP (END on the host)
 K_BS      EQU 08H
-K_TAB     EQU 09H
 K_HOME    EQU 0BH
 K_CLR     EQU 0CH               ; SHIFT+HOME
 K_CR      EQU 0DH
@@ -17,7 +16,7 @@ K_LEFT    EQU 1DH               ; SHIFT+RIGHT: how the host's left arrow arrives
 K_UP      EQU 1EH
 K_DOWN    EQU 1FH               ; SHIFT+UP: how the host's down arrow arrives
 K_DEL     EQU 7FH
-K_F2      EQU 82H               ; F2-F5: 82H-85H
+K_F1      EQU 81H               ; F1-F5: 81H-85H (F1 is the host's TAB too)
 
 KEYROWS   EQU 10
 MODMASK   EQU 0F0H              ; row 8: GRPH, KANA, SHIFT, CTRL give no key
@@ -25,17 +24,57 @@ MOD_SHIFT EQU 40H
 MOD_CTRL  EQU 80H
 RPTDELAY  EQU 250               ; ticks before a held key repeats (0.5 s)
 RPTRATE   EQU 25                ; ticks between repeats
+KEYWARM   EQU 16                ; scans at every tick after a key is let go
+KEYSPARE  EQU 4                 ; queue places kept for STOP's row
 
 ; Scans the matrix (from the tick interrupt). A key that went down since the
 ; last scan is queued; if none did, the key held longest repeats. Changes
 ; every register.
 KSCAN:  LD A,(KHEAD)
-        INC A
-        AND 0FH
         LD HL,KTAIL
+        SUB (HL)
+        AND 0FH
+        CP 15 - KEYSPARE
+        JP NC,_full
+        LD A,(KEYIDLE)          ; nothing held at the last scan, the common
+        OR A                    ; case: a glance at every row first
+        JR Z,_scan
+        IN A,(P_KEYROW0)
+        LD D,A
+        IN A,(P_KEYROW0 + 1)
+        AND D
+        LD D,A
+        IN A,(P_KEYROW0 + 2)
+        AND D
+        LD D,A
+        IN A,(P_KEYROW0 + 3)
+        AND D
+        LD D,A
+        IN A,(P_KEYROW0 + 4)
+        AND D
+        LD D,A
+        IN A,(P_KEYROW0 + 5)
+        AND D
+        LD D,A
+        IN A,(P_KEYROW0 + 6)
+        AND D
+        LD D,A
+        IN A,(P_KEYROW0 + 7)
+        AND D
+        LD D,A
+        IN A,(P_KEYROW0 + 8)
+        AND D
+        LD D,A
+        IN A,(P_KEYROW0 + 9)
+        AND D
+        INC A
+        JR NZ,_scan
+        LD HL,KEYHOT            ; still nothing: a tick nearer the slow pace
         CP (HL)
-        JR Z,_full
-        LD HL,KEYNEW
+        RET Z
+        DEC (HL)
+        RET
+_scan:  LD HL,KEYNEW
         LD C,P_KEYROW0
         LD B,KEYROWS
         LD D,0                  ; D: every row's keys together
@@ -64,13 +103,15 @@ _none:  LD (HL),A
         RET
 _held:  XOR A
         LD (KEYIDLE),A
+        LD A,KEYWARM
+        LD (KEYHOT),A
         LD HL,KEYNEW + 8
         LD A,(HL)
         LD (KEYMODS),A
         AND NOT MODMASK
         LD (HL),A
         ; forget released keys, then look for one that is newly held
-        LD HL,KEYNEW
+_look:  LD HL,KEYNEW
         LD DE,KEYOLD
         LD B,KEYROWS
 _forget:
@@ -108,27 +149,20 @@ _find:  LD A,(DE)
 _norpt: LD A,0FFH
         LD (RPTPOS),A
         RET
-        ; full: STOP alone is looked at; its bit in KEYOLD follows it
-_full:  IN A,(P_KEYROW0 + 9)
+        ; (nearly) full: STOP's row alone is read, so that the keys of the
+        ; other rows stay in the matrix until there is room; that row's other
+        ; keys (SPACE, TAB, ESC, F1-F5), which its reads let go by, take the
+        ; places kept for them, and STOP the newest key's place at worst
+_full:  LD HL,KEYOLD
+        LD DE,KEYNEW
+        LD BC,KEYROWS - 1
+        LDIR                    ; the other rows as last seen
+        IN A,(P_KEYROW0 + 9)
         CPL
-        LD HL,KEYOLD + 9
-        XOR (HL)
-        RRCA
-        RET NC                  ; STOP as it was
-        LD A,(HL)
-        XOR 1
-        LD (HL),A
-        RRCA
-        RET NC                  ; let go
-        LD A,(KHEAD)
-        DEC A
-        AND 0FH
-        LD E,A
-        LD D,0
-        LD HL,KBUF
-        ADD HL,DE
-        LD (HL),K_STOP
-        RET
+        LD (DE),A
+        LD A,0FFH               ; no repeat: its key may be gone
+        LD (RPTPOS),A
+        JR _look
         ; A = the new keys of row C, DE -> that row's old state
 _new:   LD B,0
         LD L,1
@@ -151,7 +185,8 @@ _got:   LD A,(DE)               ; only this key counts as seen; other new keys
         ; fall into KEYPUT
 
 ; Queues the code of matrix position A (row * 8 + bit) as SHIFT and CTRL
-; make it. Full queue: the key is dropped.
+; make it. Full queue: the key is dropped, but STOP takes the newest key's
+; place, so a busy program can always be stopped.
 KEYPUT: LD E,A
         LD D,0
         LD HL,KEYTAB
@@ -180,10 +215,22 @@ _queue: LD C,A
         AND 0FH
         LD HL,KTAIL
         CP (HL)
-        RET Z
+        JR Z,_whole
         LD HL,KHEAD
         LD E,(HL)
         LD (HL),A
+        LD D,0
+        LD HL,KBUF
+        ADD HL,DE
+        LD (HL),C
+        RET
+_whole: LD A,C
+        CP K_STOP
+        RET NZ
+        LD A,(KHEAD)
+        DEC A
+        AND 0FH
+        LD E,A
         LD D,0
         LD HL,KBUF
         ADD HL,DE
@@ -300,7 +347,7 @@ KEYTAB: DB '0','1','2','3','4','5','6','7'                  ; row 0: keypad
         DB '0','1','2','3','4','5','6','7'                  ; row 6
         DB '8','9',';','=',',','.','/','\'                 ; row 7
         DB K_HOME,K_UP,K_RIGHT,K_BS,0,0,0,0                 ; row 8
-        DB K_STOP,K_TAB,K_F2,K_F2+1,K_F2+2,K_F2+3,' ',K_ESC ; row 9
+        DB K_STOP,K_F1,K_F1+1,K_F1+2,K_F1+3,K_F1+4,' ',K_ESC ; row 9
 KEYTABS:
         DB '0','1','2','3','4','5','6','7'
         DB '8','9','*','+','/','-',K_DEL,K_CR
@@ -311,4 +358,4 @@ KEYTABS:
         DB ')','!','@','#','$','%','^','&'
         DB '*','(',':','+','<','>','?','|'
         DB K_CLR,K_DOWN,K_LEFT,K_BS,0,0,0,0
-        DB K_STOP,K_TAB,K_F2,K_F2+1,K_F2+2,K_F2+3,' ',K_ESC
+        DB K_STOP,K_F1,K_F1+1,K_F1+2,K_F1+3,K_F1+4,' ',K_ESC

@@ -118,7 +118,10 @@ INBASIC   EQU PENLAST + 2       ; 1: non-zero while BASIC has the machine
 LINELOST  EQU INBASIC + 1       ; 1: non-zero when the line refused a key
 KEYIDLE   EQU LINELOST + 1      ; 1: non-zero while no key has been held since
                                 ;    the state was last cleared
-VARSEND   EQU KEYIDLE + 1
+KEYHOT    EQU KEYIDLE + 1       ; 1: ticks until no key counts as lately held
+TICKDUE   EQU KEYHOT + 1        ; 1: ticks until the tick's work is due
+TICKSTEP  EQU TICKDUE + 1       ; 1: ticks that work will cover
+VARSEND   EQU TICKSTEP + 1
 
         IF VARSEND > WORK + 200H
         .ERROR The variables outgrew the work area
@@ -162,6 +165,9 @@ COLD:   DI
         OUT (P_SYS31),A         ; display on, black background, ROM visible
         LD A,0FFH
         LD (RPTPOS),A
+        LD A,1
+        LD (TICKDUE),A
+        LD (TICKSTEP),A
         LD A,80
         LD (COLS),A
         LD A,1
@@ -229,9 +235,22 @@ DMAINIT:
         RET
 
 ; ---------------------------------------------------------------- tick
-; Every tick: count it, time the beeper, scan the keyboard.
+; The tick's work (counting the ticks, timing the beeper, scanning the
+; keyboard) is done every tick while a key is awaited (the beeper is timed
+; only then) or one is held or was lately, and every TICKSLOW ticks
+; otherwise, as when a program runs with nobody typing: STOP still answers
+; within 16 ms, and the program keeps nearly all of the time.
+TICKSLOW  EQU 8
+
 ISR:    PUSH AF
-        PUSH BC
+        LD A,(TICKDUE)
+        DEC A
+        LD (TICKDUE),A
+        JR Z,_work
+        POP AF
+        EI
+        RETI
+_work:  PUSH BC
         PUSH DE
         PUSH HL
         CALL TICKWORK
@@ -242,10 +261,14 @@ ISR:    PUSH AF
         EI
         RETI
 
-; The work of one tick. Changes every register.
+; The work of the TICKSTEP ticks since it was last done, and when it is
+; due next. Changes every register.
 TICKWORK:
+        LD A,(TICKSTEP)
+        LD E,A
+        LD D,0
         LD HL,(TICKS)
-        INC HL
+        ADD HL,DE
         LD (TICKS),HL
         LD HL,BEEPTIME
         LD A,(HL)
@@ -253,14 +276,34 @@ TICKWORK:
         JR Z,_scan
         DEC (HL)
         CALL Z,BEEPOFF
-_scan:  JP KSCAN
+_scan:  CALL KSCAN
+        LD A,(KEYHOT)
+        OR A
+        LD A,1
+        JR NZ,_next
+        LD A,TICKSLOW
+_next:  LD (TICKSTEP),A
+        LD (TICKDUE),A
+        RET
 
-; Waits for the next tick. When a program has switched the tick off, waits
-; about as long as a tick takes to arrive and does its work here instead.
+; Waits for the next tick, which does its work (a key is awaited). When a
+; program has switched the tick off, waits about as long as a tick takes to
+; arrive and does its work here instead.
 WAITTICK:
         IN A,(P_INTMASK)
         RRCA
         JR NC,_poll
+        PUSH HL
+        DI
+        LD HL,TICKSTEP          ; the ticks since the work was last done,
+        LD A,(TICKDUE)          ; and the one to come
+        SUB (HL)
+        NEG
+        INC A
+        LD (HL),A
+        LD A,1
+        LD (TICKDUE),A
+        POP HL
         EI
         HALT
         RET
@@ -272,6 +315,8 @@ _delay: DEC BC
         LD A,B
         OR C
         JR NZ,_delay
+        LD A,1
+        LD (TICKSTEP),A
         CALL TICKWORK
         POP HL
         POP DE
@@ -289,6 +334,7 @@ _delay: DEC BC
         INCLUDE "bexpr.asm"
         INCLUDE "bstmt.asm"
         INCLUDE "bmach.asm"
+        INCLUDE "busing.asm"
         INCLUDE "btoken.asm"
         INCLUDE "float.asm"
 

@@ -495,24 +495,10 @@ ENDCHK: CALL ATEND
 GETHEX: PUSH BC
         PUSH DE
         CALL SKIPSP
-        CALL HEXVAL
+        CALL HEXNUM
+        JP C,ERRVALUE
+        SUB 1
         JR C,_none
-        LD DE,0
-        LD B,5
-_digit: DEC B
-        JP Z,ERRVALUE
-        EX DE,HL
-        ADD HL,HL
-        ADD HL,HL
-        ADD HL,HL
-        ADD HL,HL
-        OR L
-        LD L,A
-        EX DE,HL
-        INC HL
-        LD A,(HL)
-        CALL HEXVAL
-        JR NC,_digit
         CALL SEPCHK
         LD (PARSEPTR),HL
         EX DE,HL
@@ -534,6 +520,31 @@ NEEDBYTE:
         OR A
         JP NZ,ERRVALUE
         LD A,L
+        RET
+
+; Reads the hex digits at HL into DE (monitor numbers and BASIC's &H):
+; HL past them, A = how many there were (carry clear), or carry at a fifth.
+; Changes B.
+HEXNUM: LD DE,0
+        LD B,5
+_digit: LD A,(HL)
+        CALL HEXVAL
+        JR C,_end
+        DEC B
+        SCF
+        RET Z
+        EX DE,HL
+        ADD HL,HL
+        ADD HL,HL
+        ADD HL,HL
+        ADD HL,HL
+        OR L
+        LD L,A
+        EX DE,HL
+        INC HL
+        JR _digit
+_end:   LD A,5
+        SUB B
         RET
 
 ; A = the value of hex digit A; carry if it is none.

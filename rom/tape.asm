@@ -3,7 +3,8 @@
 ; A record on tape:
 ;   leader   16 bytes of 55H
 ;   sync     C3H 3CH
-;   header   type (01H: memory block), name (8 characters, space padded),
+;   header   type (01H: memory block, 02H: BASIC program text), name (8
+;            characters, space padded),
 ;            start address, length (each low byte first), and a check byte
 ;            that makes the header's 14 bytes sum to 0
 ;   data     length bytes
@@ -22,6 +23,8 @@ LEADMIN   EQU 4                 ; leader bytes needed before a sync
 SYNC1     EQU 0C3H
 SYNC2     EQU 3CH
 T_MEMORY  EQU 01H
+T_TEXT    EQU 02H               ; BASIC's program as text: its lines, each
+                                ; ended by 0DH, then 1AH
 HDRLEN    EQU 14                ; with its check byte
 H_TYPE    EQU 0
 H_NAME    EQU 1
@@ -30,7 +33,9 @@ H_LENGTH  EQU 11
 H_CHECK   EQU 13
 L_ANYNAME EQU 01H               ; TAPEANY bits
 L_ADDRESS EQU 02H
-L_PROGRAM EQU 04H               ; BASIC's LOAD: PROGPLACE says where
+L_PROGRAM EQU 04H               ; BASIC's LOAD: PROGPLACE says where, and a
+                                ; text record will do too
+L_MERGE   EQU 08H               ; BASIC's MERGE: the program stays
 
 ; Reads an optional name into TAPENAME (space padded); Z if there was none.
 GETNAME:
@@ -97,17 +102,47 @@ CMDSAVE:
         LD (TAPEHDR + H_LENGTH),HL
         CALL GETNAME
         CALL ENDCHK
-; Writes the record of TAPEHDR's block named TAPENAME (BASIC's SAVE too).
+        LD A,T_MEMORY
+; Writes the record of type A of TAPEHDR's block named TAPENAME (BASIC's
+; SAVE too).
 TAPESAVE:
+        CALL TAPEHEAD
+        RET NZ
+        LD HL,(TAPEHDR + H_START)
+        LD BC,(TAPEHDR + H_LENGTH)
+_data:  LD A,(HL)
+        CALL TAPEOUT
+        INC HL
+        DEC BC
+        LD A,B
+        OR C
+        JR NZ,_data
+; Ends the record with its sum and says what was saved.
+TAPEEND:
+        LD HL,(TAPESUM)
+        LD A,L
+        OUT (P_TAPE),A
+        LD A,H
+        OUT (P_TAPE),A
+        CALL PRINTI
+        DB "Saved ",0
+        LD HL,TAPENAME
+        CALL PNAME
+        JP PBLOCK
+
+; Writes the leader and the header of a record of type A named TAPENAME,
+; of TAPEHDR's block, and starts its sum: Z. NZ, and a message, when no
+; tape is chosen.
+TAPEHEAD:
+        LD (TAPEHDR + H_TYPE),A
         IN A,(P_TAPEST)
         OR A
         JR NZ,_tape
         CALL PRINTI
         DB "?No tape chosen",0
+        OR 1
         RET
-_tape:  LD A,T_MEMORY
-        LD (TAPEHDR + H_TYPE),A
-        LD HL,TAPENAME
+_tape:  LD HL,TAPENAME
         LD DE,TAPEHDR + H_NAME
         LD BC,8
         LDIR
@@ -133,29 +168,25 @@ _hdr:   LD A,(HL)
         OUT (P_TAPE),A
         INC HL
         DJNZ _hdr
-        LD HL,(TAPEHDR + H_START)
-        LD BC,(TAPEHDR + H_LENGTH)
-        LD DE,0
-_data:  LD A,(HL)
+        LD H,B
+        LD L,B
+        LD (TAPESUM),HL
+        XOR A
+        RET
+
+; Writes A as a data byte of the record, adding it to its sum. Keeps BC,
+; DE, HL.
+TAPEOUT:
         OUT (P_TAPE),A
-        ADD A,E
-        LD E,A
+        PUSH HL
+        LD HL,(TAPESUM)
+        ADD A,L
+        LD L,A
         JR NC,_nc
-        INC D
-_nc:    INC HL
-        DEC BC
-        LD A,B
-        OR C
-        JR NZ,_data
-        LD A,E
-        OUT (P_TAPE),A
-        LD A,D
-        OUT (P_TAPE),A
-        CALL PRINTI
-        DB "Saved ",0
-        LD HL,TAPENAME
-        CALL PNAME
-        JP PBLOCK
+        INC H
+_nc:    LD (TAPESUM),HL
+        POP HL
+        RET
 
 ; LOAD [name|*] [a]: loads the first record of that name (any name without
 ; one, or with *), to a or where it was saved from. STOP or ESC breaks off.
@@ -202,8 +233,13 @@ _hdr:   CALL TAPEIN
         JR NZ,_seek             ; a damaged header: look for the next
         LD A,(TAPEHDR + H_TYPE)
         CP T_MEMORY
+        JR Z,_type
+        CP T_TEXT
         JR NZ,_skip
         LD A,(TAPEANY)
+        AND L_PROGRAM
+        JR Z,_skip
+_type:  LD A,(TAPEANY)
         AND L_ANYNAME
         JR NZ,_found
         LD HL,TAPENAME

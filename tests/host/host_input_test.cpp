@@ -136,7 +136,9 @@ TEST(Typing, AgreesWithTheSystemRomsKeyTables) {
         int code = keyMap[virtualKey];
         int position = (code >> 4) * 8 + (code & 0x0F);
         char typed = image.at((shift ? shifted : plain) + position);
-        EXPECT_EQ(typed, c == '\n' ? '\r' : c) << "the ROM reads " << int(typed) << " for " << c;
+        // TAB's key is the machine's F1, which BASIC gives a text: code 81H.
+        char expected = c == '\n' ? '\r' : c == '\t' ? '\x81' : c;
+        EXPECT_EQ(typed, expected) << "the ROM reads " << int(typed) << " for " << c;
     }
 }
 

@@ -1,8 +1,10 @@
 // BASIC held to models of the dialect: random PRINT statements against the
-// layout rules, random programs against a small interpreter of their flow
-// statements, and the string collector against the strings a program
-// holds. Seeded, so a failure repeats; typed at the machine and read from
-// its screen, so nothing depends on how fast the interpreter runs.
+// layout rules, random PRINT USING formats and values against its field
+// rules, random programs against a small interpreter of their flow
+// statements and of their errors trapped by ON ERROR, and the string
+// collector against the strings a program holds. Seeded, so a failure
+// repeats; typed at the machine and read from its screen, so nothing
+// depends on how fast the interpreter runs.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -159,6 +161,239 @@ TEST(BasicModel, PrintLaysOutAsTheDialectDoes) {
             ExpectScreen(model, line);
             if (HasFailure()) return;
         }
+    }
+}
+
+// ------------------------------------------------------------ PRINT USING
+
+// PRINT USING's field rules, restated: a format's fields and literal text,
+// and what each item prints through its field.
+struct UsingModel {
+    std::string format, out;
+    size_t pos = 0;
+
+    char At(size_t i) const { return i < format.size() ? format[i] : '\0'; }
+    bool FieldAt(size_t i) const {
+        char c = At(i), next = At(i + 1);
+        if (c == '!' || c == '&' || c == '#') return true;
+        if (c == '\\') {
+            size_t j = i + 1;
+            while (At(j) == ' ')
+                j++;
+            return At(j) == '\\';
+        }
+        if (c == '.') return next == '#';
+        if (c == '+') return std::string("#.$*").find(next) != std::string::npos && next;
+        return (c == '$' || c == '*') && next == c;
+    }
+    // Prints the literal text up to the next field: false at the end.
+    bool Literals() {
+        while (pos < format.size()) {
+            if (FieldAt(pos)) return true;
+            if (format[pos] == '_' && pos + 1 < format.size()) pos++;
+            out += format[pos++];
+        }
+        return false;
+    }
+    struct Field {
+        bool string = false, plus = false, star = false, dollar = false, comma = false,
+             point = false, exp = false;
+        int width = 0, lead = 0, dec = 0;
+        char trail = 0;
+    };
+    Field Parse() {
+        Field f;
+        char c = At(pos);
+        if (c == '!' || c == '&' || c == '\\') {
+            f.string = true;
+            f.width = c == '!' ? 1 : 0;
+            size_t end = pos;
+            if (c == '\\')
+                while (At(++end) != '\\') {
+                }
+            if (c == '\\') f.width = int(end - pos + 1);
+            pos = end + 1;
+            return f;
+        }
+        if (c == '+') f.plus = true, pos++;
+        if (At(pos) == '*' && At(pos + 1) == '*') {
+            f.star = true, f.lead = 2, pos += 2;
+            if (At(pos) == '$') f.dollar = true, f.lead++, pos++;
+        } else if (At(pos) == '$' && At(pos + 1) == '$') {
+            f.dollar = true, f.lead = 2, pos += 2;
+        }
+        for (; At(pos) == '#' || At(pos) == ','; pos++)
+            f.lead++, f.comma |= At(pos) == ',';
+        if (At(pos) == '.')
+            for (f.point = true, pos++; At(pos) == '#'; pos++)
+                f.dec++;
+        if (format.compare(pos, 4, "^^^^") == 0) f.exp = true, pos += 4;
+        if (!f.plus && (At(pos) == '+' || At(pos) == '-')) f.trail = At(pos++);
+        return f;
+    }
+    void String(const Field& f, const std::string& s) {
+        std::string shown = f.width ? s.substr(0, f.width) : s;
+        out += shown + std::string(f.width ? f.width - shown.size() : 0, ' ');
+    }
+    void Number(const Field& f, float x) {
+        // The seven digits and the place of the first; zero has none before
+        // the point.
+        std::string d = "0000000";
+        int p = -1;
+        if (x != 0) {
+            Digits digits = SevenDigits(x);
+            d = digits.digits;
+            p = digits.exponent;
+        }
+        auto round = [&](int keep) { // the first `keep` digits, half up
+            if (keep >= 7) return;
+            bool up = keep >= 0 && d[keep] >= '5';
+            for (int i = std::max(keep, 0); i < 7; i++)
+                d[i] = '0';
+            int i = keep - 1;
+            for (; up && i >= 0; i--)
+                if (++d[i] > '9')
+                    d[i] = '0';
+                else
+                    up = false;
+            if (up) d[0] = '1', p++;
+        };
+        bool negative = x < 0;
+        bool comma = f.comma && !f.exp;
+        std::string sign = f.plus ? (negative ? "-" : "+") : (negative && !f.trail ? "-" : "");
+        int top, at, exponent = 0; // first place printed; place of d[0]
+        int whole;                 // characters before the point
+        if (f.exp) {
+            int k = std::max(0, f.lead - f.dollar - (!f.plus && !f.trail));
+            round(k + f.dec);
+            exponent = d[0] == '0' ? 0 : p - k + 1;
+            top = at = k - 1;
+            whole = k;
+        } else {
+            round(p + 1 + f.dec);
+            top = at = p;
+            whole = std::max(0, p + 1);
+            if (comma && whole) whole += (whole - 1) / 3;
+            if (p < 0) top = -1;
+        }
+        int room = f.lead + f.plus - whole - int(sign.size()) - f.dollar;
+        if (room > 0 && top < 0 && !f.exp) top = 0, room--;
+        if (room < 0)
+            out += "%";
+        else
+            out += std::string(room, f.star ? '*' : ' ');
+        out += sign + (f.dollar ? "$" : "");
+        for (int place = top; place >= -f.dec; place--) {
+            if (place == -1 && f.point) out += '.';
+            int i = at - place;
+            out += i >= 0 && i < 7 ? d[i] : '0';
+            if (comma && place > 0 && place % 3 == 0) out += ',';
+        }
+        if (f.point && f.dec == 0) out += '.';
+        if (f.exp) {
+            char e[16];
+            std::snprintf(e, sizeof e, "E%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
+            out += e;
+        }
+        if (f.trail) out += negative ? '-' : f.trail == '+' ? '+' : ' ';
+    }
+};
+
+// A format of literal text and fields of every kind, now and then an odd
+// one, as a program would write it.
+std::string RandomFormat(std::mt19937& rng) {
+    auto pick = [&](const char* const* from, int n) { return std::string(from[rng() % n]); };
+    static const char* kLiterals[] = {"", "", "X=", " ", "TOTAL ", "_#", "_!", " (", ") ", "%"};
+    static const char* kStarts[] = {"", "", "", "+", "**", "$$", "**$", "+$$"};
+    std::string format = pick(kLiterals, 10);
+    for (int fields = 1 + int(rng() % 2); fields > 0; fields--) {
+        if (rng() % 4 == 0) {
+            static const char* kStrings[] = {"!", "&", "\\\\", "\\ \\", "\\    \\"};
+            format += pick(kStrings, 5);
+        } else {
+            std::string field = pick(kStarts, 8);
+            for (int n = int(rng() % 6); n > 0; n--)
+                field += rng() % 5 == 0 && !field.empty() && field.back() == '#' ? "," : "#";
+            if (rng() % 3) {
+                field += ".";
+                for (int n = int(rng() % 4); n > 0; n--)
+                    field += "#";
+            }
+            if (field.empty() || std::string(".+$*,").find(field.back()) != std::string::npos)
+                field += "#";
+            if (rng() % 5 == 0) field += "^^^^";
+            if (rng() % 4 == 0 && field[0] != '+') field += rng() % 2 ? "-" : "+";
+            format += field;
+        }
+        format += pick(kLiterals, 10);
+    }
+    return format;
+}
+
+TEST(BasicModel, PrintUsingFollowsTheFieldRules) {
+    BasicBoot();
+    Basic("WIDTH 80");
+    // Fixed cases first, each rule by itself; then random formats and
+    // values against the model.
+    const char* const kCases[][2] = {
+        {"PRINT USING \"##.##\";3.14159", " 3.14"},
+        {"PRINT USING \"###.##\";-3.14159;12.5", " -3.14 12.50"},
+        {"PRINT USING \"#,###.##\";1234.5", "1,234.50"},
+        {"PRINT USING \"**##.##\";1.5", "***1.50"},
+        {"PRINT USING \"$$##.##\";12.34", " $12.34"},
+        {"PRINT USING \"**$##.##\";12.34", "**$12.34"},
+        {"PRINT USING \"+##.##\";5;-5", " +5.00 -5.00"},
+        {"PRINT USING \"##.##-\";-5;5", " 5.00- 5.00"},
+        {"PRINT USING \"##.##^^^^\";234.56", " 2.35E+02"},
+        {"PRINT USING \"##\";123", "%123"},
+        {"PRINT USING \".##\";.5;1.5", ".50%1.50"},
+        {"PRINT USING \"##.#\";0;.04;-.06;9.96", " 0.0 0.0-0.110.0"},
+        {"PRINT USING \"!\";\"HELLO\"", "H"},
+        {"PRINT USING \"&!\";\"HELLO\";\"\"", "HELLO"},
+        {"PRINT USING \"\\  \\|\";\"HELLO\";\"AB\"", "HELL|AB  |"},
+        {"PRINT USING \"X=## Y=##\";1;2;3", "X= 1 Y= 2X= 3 Y="},
+        {"PRINT USING \"_##_\";5", "#5_"},
+        {"PRINT USING \"ABC\";1", "ABC|?Illegal function call"},
+        {"PRINT USING \"##\";\"A\"", "?Type mismatch"},
+        {"PRINT USING \"&\";1", "?Type mismatch"},
+    };
+    for (const auto& c : kCases) {
+        std::string shown;
+        for (const std::string& row : BasicOutput(c[0]))
+            shown += (shown.empty() ? "" : "|") + row;
+        EXPECT_EQ(shown, c[1]) << c[0];
+    }
+    std::mt19937 rng(1982);
+    for (int i = 0; i < 150 && !HasFailure(); i++) {
+        UsingModel model;
+        model.format = RandomFormat(rng);
+        std::string line = "PRINT USING \"" + model.format + "\"";
+        bool newLine = true;
+        for (int items = 1 + int(rng() % 3); items > 0; items--) {
+            while (!model.Literals())
+                model.pos = 0;
+            UsingModel::Field field = model.Parse();
+            if (field.string) {
+                std::string s(rng() % 7, 'A');
+                for (char& ch : s)
+                    ch = char('A' + rng() % 26);
+                line += ";\"" + s + "\"";
+                model.String(field, s);
+            } else {
+                Constant c = RandomConstant(rng);
+                line += ";" + c.text;
+                model.Number(field, c.value);
+            }
+            model.Literals();
+        }
+        if (rng() % 4 == 0) line += ";", newLine = false;
+        if (line.size() > 200) continue;
+        Screen screen(80, ScreenRows());
+        screen.Put(model.out);
+        if (newLine) screen.NewLine();
+        screen.Ok();
+        Basic("CLS:" + line);
+        ExpectScreen(screen, line);
     }
 }
 
@@ -578,6 +813,189 @@ TEST(BasicModel, ControlFlowFollowsTheDialectsRules) {
         if (HasFailure()) return;
     }
     EXPECT_GT(errors, 5); // the error paths were taken too
+}
+
+// ------------------------------------------------------------ error trapping
+
+// A program of main lines whose statements may err, a subroutine that may,
+// and an error handler at 900 that RESUMEs in one of the dialect's ways
+// or does not, interpreted by the dialect's rules beside the machine.
+struct TrapProgram {
+    // The kinds of each main line's statements: T PRINT a letter, C C=C+1,
+    // Z X=X+1/D (errs while D is 0), E ERROR 200, G GOSUB 800, O ON ERROR
+    // GOTO 0.
+    std::vector<std::string> lines;
+    bool trapping = true;
+    int action = 0; // the handler: 0 RESUME NEXT, 1 D=1:RESUME, 2 RESUME 20,
+                    // 3 ERROR 5, 4 nothing, 5 ON ERROR GOTO 0
+
+    std::vector<std::string> Text() const {
+        std::vector<std::string> text;
+        if (trapping) text.push_back("10 ON ERROR GOTO 900");
+        char token = 'a';
+        for (size_t l = 0; l < lines.size(); l++) {
+            std::string line = std::to_string(20 + 10 * l) + " ";
+            for (size_t i = 0; i < lines[l].size(); i++) {
+                static const std::map<char, std::string> kText = {{'C', "C=C+1"},
+                                                                  {'Z', "X=X+1/D"},
+                                                                  {'E', "ERROR 200"},
+                                                                  {'G', "GOSUB 800"},
+                                                                  {'O', "ON ERROR GOTO 0"}};
+                line +=
+                    (i ? ":" : "") + (lines[l][i] == 'T' ? std::string("PRINT \"") + token++ + "\";"
+                                                         : kText.at(lines[l][i]));
+            }
+            text.push_back(line);
+        }
+        static const char* const kActions[] = {
+            "910 RESUME NEXT",    "910 D=1:RESUME", "910 RESUME 20", "910 ERROR 5", "",
+            "910 ON ERROR GOTO 0"};
+        text.insert(text.end(), {"790 END", "800 PRINT \"s\";:X=X+1/D:RETURN",
+                                 "900 PRINT \"<\";ERR;ERL;\">\";"});
+        if (action != 4) text.push_back(kActions[action]);
+        return text;
+    }
+
+    // What the program prints, and C, D and X at its end; false if it
+    // runs too long to be worth comparing.
+    bool Run(std::string& out, float vars[3]) const {
+        struct Place {
+            int line, stmt; // line -1: the subroutine
+        };
+        std::vector<Place> gosubs;
+        Place at{0, 0};
+        bool on = trapping;
+        float c = 0, d = 0, x = 0;
+        std::map<std::pair<int, int>, char> tokens;
+        char token = 'a';
+        for (int l = 0; l < int(lines.size()); l++)
+            for (int i = 0; i < int(lines[l].size()); i++)
+                if (lines[l][i] == 'T') tokens[{l, i}] = token++;
+        auto stop = [&](int code, int line) {
+            static const std::map<int, std::string> kMessages = {{5, "Illegal function call"},
+                                                                 {11, "Division by zero"},
+                                                                 {19, "No RESUME"},
+                                                                 {200, "Unprintable error"}};
+            if (!out.empty() && out.back() != '\n') out += "\n";
+            out += "?" + kMessages.at(code) + " in " + std::to_string(line);
+        };
+        // An error at `at`: true if the program goes on.
+        auto fail = [&](int code) {
+            int line = at.line < 0 ? 800 : 20 + 10 * at.line;
+            if (!on) return stop(code, line), false;
+            out += "<" + NumberText(float(code)) + " " + NumberText(float(line)) + " >";
+            switch (action) {
+            case 0: at.stmt++; return true;
+            case 1: d = 1; return true;
+            case 2: at = {0, 0}; return true;
+            case 3: return stop(5, 910), false;
+            case 4: return stop(19, 900), false;
+            default: return stop(code, line), false;
+            }
+        };
+        for (int steps = 0; steps < 300; steps++) {
+            vars[0] = c, vars[1] = d, vars[2] = x;
+            if (at.line >= int(lines.size())) return true; // 790 END
+            if (at.line >= 0 && at.stmt >= int(lines[at.line].size())) {
+                at = {at.line + 1, 0};
+                continue;
+            }
+            char kind = at.line < 0 ? "PZR"[at.stmt] : lines[at.line][at.stmt];
+            switch (kind) {
+            case 'P': out += "s", at.stmt++; break;
+            case 'R':
+                at = gosubs.back();
+                gosubs.pop_back();
+                break;
+            case 'T': out += tokens[{at.line, at.stmt}], at.stmt++; break;
+            case 'C': c++, at.stmt++; break;
+            case 'Z':
+                if (d != 0)
+                    x += 1 / d, at.stmt++;
+                else if (!fail(11))
+                    return true;
+                break;
+            case 'E':
+                if (!fail(200)) return true;
+                break;
+            case 'G':
+                if (gosubs.size() > 20) return false;
+                gosubs.push_back({at.line, at.stmt + 1});
+                at = {-1, 0};
+                break;
+            default: on = false, at.stmt++;
+            }
+        }
+        return false;
+    }
+};
+
+using Rows = std::vector<std::string>;
+
+TEST(BasicModel, ErrorsTrappedAsTheDialectDoes) {
+    BasicBoot();
+    Basic("WIDTH 80");
+    std::mt19937 rng(1986);
+    int compared = 0, stopped = 0;
+    while (compared < 60 && !HasFailure()) {
+        TrapProgram p;
+        p.trapping = rng() % 8 != 0;
+        p.action = int(rng() % 6);
+        for (int l = 3 + int(rng() % 4); l > 0; l--) {
+            std::string line;
+            for (int n = 1 + int(rng() % 3); n > 0; n--)
+                line += "TTTCCZZEGO"[rng() % (rng() % 6 ? 9 : 10)];
+            p.lines.push_back(line);
+        }
+        std::string expected;
+        float vars[3] = {};
+        if (!p.Run(expected, vars)) continue;
+        compared++;
+        stopped += expected.find('?') != std::string::npos;
+        Basic("NEW");
+        std::vector<std::string> text = p.Text();
+        Enter(text);
+        std::string listing;
+        for (const std::string& line : text)
+            listing += line + "\n";
+        Screen screen(80, ScreenRows());
+        screen.Put(expected.substr(0, expected.find('\n')));
+        if (expected.find('\n') != std::string::npos) {
+            screen.NewLine();
+            screen.Put(expected.substr(expected.find('\n') + 1));
+        }
+        screen.Ok();
+        Basic("CLS:RUN", 5000);
+        for (int r = 0; r < screen.rows; r++)
+            ASSERT_EQ(ScreenRow(r), screen.text[r]) << "row " << r << "\n" << listing;
+        // Trapped or not, the variables are as the program left them.
+        EXPECT_EQ(BasicOutput("PRINT C;D;X"),
+                  Rows{NumberText(vars[0]) + " " + NumberText(vars[1]) + " " + NumberText(vars[2])})
+            << listing;
+    }
+    EXPECT_GT(stopped, 10);
+    EXPECT_LT(stopped, 50);
+    // RESUME outside a handler, ERROR with no message, ERL beyond 32767.
+    EXPECT_EQ(BasicOutput("RESUME"), Rows{"?RESUME without error"});
+    EXPECT_EQ(BasicOutput("ERROR 200"), Rows{"?Unprintable error"});
+    EXPECT_EQ(BasicOutput("ERROR 0"), Rows{"?Illegal function call"});
+    Basic("NEW");
+    Enter({"10 ON ERROR GOTO 40000", "20 ERROR 23", "30 END", "40000 PRINT ERR;ERL:RESUME NEXT"});
+    EXPECT_EQ(BasicOutput("RUN"), Rows{" 23  20"});
+    Enter({"20 GOTO 50000", "50000 X=1/0"});
+    EXPECT_EQ(BasicOutput("RUN"), Rows{" 11  50000"});
+    // RENUM follows ON ERROR GOTO, RESUME and ERL with a relation, but not
+    // the 0 of ON ERROR GOTO 0 and RESUME 0, which names no line even when
+    // there is a line 0.
+    Basic("NEW");
+    Enter({"0 REM ZERO", "10 ON ERROR GOTO 30:ON ERROR GOTO 0",
+           "20 IF ERL=30 THEN RESUME 30 ELSE IF ERL <> 0 THEN RESUME 0",
+           "30 RESUME NEXT:ERROR 30:GOTO 0"});
+    Basic("RENUM 100");
+    EXPECT_EQ(BasicOutput("LIST"),
+              (Rows{"100 REM ZERO", "110 ON ERROR GOTO 130:ON ERROR GOTO 0",
+                    "120 IF ERL=130 THEN RESUME 130 ELSE IF ERL <> 100 THEN RESUME 0",
+                    "130 RESUME NEXT:ERROR 30:GOTO 100"}));
 }
 
 // ------------------------------------------------------------ strings

@@ -230,11 +230,12 @@ std::vector<uint8_t> ReadFile(const std::string& path) {
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
-std::vector<uint8_t> Record(const std::string& name, int start, const std::vector<uint8_t>& data) {
+std::vector<uint8_t> Record(const std::string& name, int start, const std::vector<uint8_t>& data,
+                            uint8_t type) {
     std::vector<uint8_t> record(16, 0x55);
     record.push_back(0xC3);
     record.push_back(0x3C);
-    std::vector<uint8_t> header = {0x01};
+    std::vector<uint8_t> header = {type};
     for (size_t i = 0; i < 8; i++)
         header.push_back(i < name.size() ? name[i] : ' ');
     header.push_back(start & 0xFF);

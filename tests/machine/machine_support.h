@@ -54,8 +54,10 @@ std::vector<uint8_t> Memory(int start, int length);
 // A fresh tape file name in the temporary folder.
 std::string TapePath(const char* name);
 std::vector<uint8_t> ReadFile(const std::string& path);
-// The record SAVE writes: leader, sync, header, data, sum.
-std::vector<uint8_t> Record(const std::string& name, int start, const std::vector<uint8_t>& data);
+// The record SAVE writes: leader, sync, header, data, sum; of type 1 (a
+// memory block) or 2 (a BASIC program's text).
+std::vector<uint8_t> Record(const std::string& name, int start, const std::vector<uint8_t>& data,
+                            uint8_t type = 1);
 // BASIC's program store as SAVE writes it from TXTTAB: each line's link,
 // number, tokenised text and 0, then a 0 link.
 struct StoredLine {

@@ -1,9 +1,10 @@
 // BASIC's program store against a model: long seeded sequences of edits
 // typed at the machine (new and replaced lines, deletions, DELETE ranges,
-// RENUM, EDIT, NEW, LOAD, with memory nearly full too), and after every step
-// the listing, FRE(0) and the stored bytes compared with what the model
-// holds. A failure names the seed and the step; Z80HOME_STORE_SEEDS and
-// Z80HOME_STORE_STEPS run more sequences (seeds 1 to N) and longer ones.
+// RENUM, EDIT, NEW, LOAD, a text saved and loaded back, MERGE, with
+// memory nearly full too), and after every step the listing, FRE(0) and
+// the stored bytes compared with what the model holds. A failure names the
+// seed and the step; Z80HOME_STORE_SEEDS and Z80HOME_STORE_STEPS run more
+// sequences (seeds 1 to N) and longer ones.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -191,8 +192,12 @@ class Sequence {
                 DeleteRange();
             else if (kind < 77)
                 Renumber();
-            else if (kind < 98)
+            else if (kind < 94)
                 Edit();
+            else if (kind < 96)
+                TextRoundTrip();
+            else if (kind < 98)
+                MergeText();
             else
                 New();
             if (!::testing::Test::HasFatalFailure()) Check(step_ == steps - 1);
@@ -230,6 +235,11 @@ class Sequence {
         if (Chance(4)) return 65530 + Below(6);
         return Number();
     }
+    // A target after ON ERROR GOTO or RESUME, where 0 is no line.
+    Piece NonZeroRef() {
+        int target = Target();
+        return target ? Ref(target) : Text("0");
+    }
 
     Piece Variable() {
         static const char* const kNames[] = {"Q", "Z", "K", "J", "Y"};
@@ -242,7 +252,7 @@ class Sequence {
     }
 
     void Statement(Line& line) {
-        switch (Below(16)) {
+        switch (Below(21)) {
         case 0:
             line.insert(line.end(),
                         {Word("PRINT"), Space(), Variable(), Text(";"), Text(Literal())});
@@ -289,6 +299,46 @@ class Sequence {
                         {Word("DATA"), Space(), Text("1," + Literal() + ",print me,abc")});
             break;
         case 14: line.insert(line.end(), {Variable(), Text("$=" + Literal())}); break;
+        // The error statements: RENUM follows ON ERROR GOTO, RESUME and
+        // ERL and a relation, but the 0 of ON ERROR GOTO 0 and RESUME 0
+        // names no line.
+        case 15:
+            line.insert(line.end(), {Word("ON"), Space(), Word("ERROR"), Space(), Word("GOTO"),
+                                     Space(), NonZeroRef()});
+            break;
+        case 16:
+            line.push_back(Word("RESUME"));
+            if (Chance(30))
+                line.insert(line.end(), {Space(), Word("NEXT")});
+            else if (Chance(80))
+                line.insert(line.end(), {Space(), NonZeroRef()});
+            break;
+        case 17: {
+            static const char* const kRelations[] = {"=", "<>", " < ", ">="};
+            line.insert(line.end(), {Word("IF"), Space(), Word("ERL"), Text(kRelations[Below(4)]),
+                                     Ref(Target()), Space(), Word("THEN"), Space(), Ref(Target())});
+            break;
+        }
+        case 18:
+            line.insert(line.end(), {Word("ERROR"), Space(), Text(std::to_string(Below(30)))});
+            break;
+        case 19: {
+            // The other new words, as a listing would hold them.
+            const Line kWords[] = {
+                {Word("PRINT"), Space(), Word("USING"), Text("\"##.#\";"), Variable()},
+                {Word("LINE"), Space(), Word("INPUT"), Space(), Variable(), Text("$")},
+                {Word("KEY"), Space(), Text("1,\"RUN\"+"), Word("CHR$"), Text("(13)")},
+                {Word("TRON"), Text(":"), Word("TROFF"), Text(":"), Word("ERASE"), Space(),
+                 Variable()},
+                {Word("DEFINT"), Space(), Text("I-N:"), Word("DEFSTR"), Space(), Text("S")},
+                {Variable(), Text("="), Word("CINT"), Text("(1.5)+"), Word("VARPTR"), Text("(Q)+"),
+                 Word("CSRLIN"), Text("+"), Word("LPOS"), Text("(0)+"), Word("ERR")},
+                {Variable(), Text("$="), Word("INPUT$"), Text("(2)+"), Word("OCT$"), Text("(8)")},
+            };
+            const Line& words = kWords[Below(7)];
+            line.insert(line.end(), words.begin(), words.end());
+            break;
+        }
         default:
             line.insert(line.end(),
                         {Word(Chance(50) ? "REM" : "'"), Text(" goto 10 \"x\" THEN 20")});
@@ -486,6 +536,64 @@ class Sequence {
         if (error.empty()) {
             model_.lines[target] = line;
             model_.filler.erase(target);
+        }
+    }
+
+    // SAVE "T",A and LOAD "T": the program comes back as its listing
+    // typed in; a listed line longer than the input line makes LOAD
+    // refuse the text and change nothing. Only where the text waits in
+    // free memory with room to spare.
+    void TextRoundTrip() {
+        int length = 1, grow = 0;
+        bool tooLong = false;
+        for (const auto& [number, line] : model_.lines) {
+            std::string shown = std::to_string(number) + " " + Listed(line);
+            length += static_cast<int>(shown.size()) + 1;
+            tooLong |= shown.size() > kLineBuffer;
+            grow += Size(Normalised(line)) - Size(line);
+        }
+        if (length + std::max(grow, 0) + 600 > model_.Free()) return;
+        std::string tape = TapePath("text");
+        SetCMTFile(tape.c_str());
+        Type("SAVE \"T\",A", "");
+        SetCMTFile(tape.c_str());
+        Type("LOAD \"T\"", tooLong ? "?Line buffer overflow" : "");
+        std::filesystem::remove(tape);
+        if (tooLong) return;
+        for (auto& [number, line] : model_.lines)
+            line = Normalised(line);
+    }
+
+    // MERGE of a text made on the host: its lines are stored as if typed.
+    void MergeText() {
+        std::string text;
+        std::vector<std::pair<int, Line>> merged;
+        int size = 0;
+        bool tooLong = false;
+        for (int n = 1 + Below(4); n > 0; n--) {
+            int number = Number();
+            Line line = MakeLine(1 + Below(3));
+            std::string typed = std::to_string(number) + " " + Typed(line);
+            tooLong |= typed.size() > kLineBuffer;
+            text += typed + (Chance(30) ? "\r\n" : "\r");
+            size += Size(line);
+            merged.push_back({number, line});
+        }
+        text += "\x1A";
+        if (static_cast<int>(text.size()) + size + 600 > model_.Free()) return;
+        std::vector<uint8_t> record =
+            Record("M", 0, std::vector<uint8_t>(text.begin(), text.end()), 2);
+        std::string tape = TapePath("merge");
+        std::ofstream(tape, std::ios::binary)
+            .write(reinterpret_cast<const char*>(record.data()),
+                   static_cast<std::streamsize>(record.size()));
+        SetCMTFile(tape.c_str());
+        Type("MERGE \"M\"", tooLong ? "?Line buffer overflow" : "");
+        std::filesystem::remove(tape);
+        if (tooLong) return;
+        for (const auto& [number, line] : merged) {
+            model_.lines[number] = line;
+            model_.filler.erase(number);
         }
     }
 

@@ -568,6 +568,42 @@ TEST_F(Float, CarriesAndStickyBitsInEveryOperation) {
     }
 }
 
+TEST_F(Float, CountingByOneAgreesWithAddition) {
+    // FINC1 adds 1 through the unit's bit of the fraction where nothing
+    // needs rounding: wherever it says it has (A = 0) the sum is the
+    // host's; elsewhere FAC is as it was.
+    std::mt19937 rng(11);
+    int done = 0;
+    for (int i = 0; i < 8000; i++) {
+        float x = i % 2 ? Structured(rng, int(rng() % 30) - 4)
+                        : float(int(rng() % 9000000) - 100000) * (i % 4 ? 1.0f : 0.5f);
+        Put(kLeft, x);
+        SetFac(-7.0f);
+        Result got = Call("FINC1", kLeft);
+        if (got.a == 0) {
+            done++;
+            ASSERT_EQ(Bits(Fac()), Bits(x + 1.0f)) << std::hexfloat << x;
+        } else {
+            ASSERT_EQ(Fac(), -7.0f) << std::hexfloat << x;
+        }
+    }
+    EXPECT_GT(done, 3000);
+}
+
+TEST_F(Float, HalvingAndNegatingAgreesWithMultiplication) {
+    // FHALFN stands for a multiplication by -0.5 in LOG and COS: exact, and
+    // 0 below the smallest number.
+    std::mt19937 rng(12);
+    for (int i = 0; i < 4000; i++) {
+        float x = i % 8 ? Structured(rng, int(rng() % 254) - 126) : 0.0f;
+        SetFac(x);
+        ASSERT_FALSE(Call("FHALFN").carry);
+        float expected = -x / 2;
+        if (std::fabs(expected) < 0x1p-126f) expected = 0;
+        ASSERT_EQ(Bits(Fac()), Bits(expected)) << std::hexfloat << x;
+    }
+}
+
 TEST_F(Float, PrintsSevenDigitsWhateverTheCarries) {
     std::mt19937 rng(1048575);
     int checked = 0;

@@ -12,17 +12,22 @@
 #include <cstring>
 #include <string>
 
-// The text for x; near says whether x lies so close to a tie between two
-// 7-digit texts that a conversion a hair from exact may take either.
-inline std::string NumberText(float x, bool* near = nullptr) {
-    if (near) *near = false;
-    if (x == 0) return " 0";
+// The seven significant digits of x (not 0), the seventh rounded half up
+// from the exact decimal expansion, and the power of ten of the first; near
+// says whether x lies so close to a tie between two 7-digit texts that a
+// conversion a hair from exact may take either.
+struct Digits {
+    std::string digits;
+    int exponent;
+    bool near;
+};
+
+inline Digits SevenDigits(float x) {
     char exact[80];
     std::snprintf(exact, sizeof exact, "%.30e", std::fabs(double(x)));
     std::string digits = std::string(1, exact[0]) + std::string(exact + 2, 30);
     int exponent = std::atoi(std::strchr(exact, 'e') + 1);
     long rest = std::stol(digits.substr(7, 7));
-    if (near) *near = std::labs(rest - 5000000) <= 10;
     std::string kept = digits.substr(0, 7);
     if (rest >= 5000000) { // the carry runs up through the nines
         int i = 6;
@@ -35,6 +40,17 @@ inline std::string NumberText(float x, bool* near = nullptr) {
             kept[i]++;
         }
     }
+    return {kept, exponent, std::labs(rest - 5000000) <= 10};
+}
+
+// The text for x; near as SevenDigits says.
+inline std::string NumberText(float x, bool* near = nullptr) {
+    if (near) *near = false;
+    if (x == 0) return " 0";
+    Digits d = SevenDigits(x);
+    if (near) *near = d.near;
+    std::string kept = d.digits;
+    int exponent = d.exponent;
     kept.erase(kept.find_last_not_of('0') + 1);
     std::string text = x < 0 ? "-" : " ";
     if (exponent >= -2 && exponent <= 6) {
