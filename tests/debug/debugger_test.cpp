@@ -2,6 +2,7 @@
 // CpuThread runs them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -558,6 +559,47 @@ TEST_F(Debugger, CoverageMarksEveryByteOfEveryInstructionRun) {
     DebugCoverage(false);
     DebugCoverage(true); // afresh
     EXPECT_TRUE(DebugCoveredRanges().empty());
+}
+
+// A count is a number from 1 to the command's limit: within it the command
+// prints that many instructions, or that many bytes sixteen to a line;
+// anything else (0, past the limit, not a number) is a usage error.
+TEST_F(Debugger, ACountIsOneToItsLimitAndSizesTheListing) {
+    auto lines = [](const std::string& text) {
+        return static_cast<uint32_t>(std::count(text.begin(), text.end(), '\n'));
+    };
+    struct Command {
+        const char* name;
+        uint32_t limit;
+        uint32_t (*rows)(uint32_t count);
+    } const commands[] = {
+        {"d 8000 ", 0x1000, [](uint32_t count) { return count; }},
+        {"m 8000 ", 0x10000, [](uint32_t count) { return (count + 15) / 16; }},
+        {"mr 8000 ", 0x10000, [](uint32_t count) { return (count + 15) / 16; }},
+    };
+    std::mt19937 random(26);
+    for (const Command& c : commands) {
+        std::vector<uint32_t> good = {1, 2, 15, 16, 17, c.limit - 1, c.limit};
+        for (int i = 0; i < 20; i++)
+            good.push_back(1 + random() % c.limit);
+        for (uint32_t count : good) {
+            char hex[16];
+            snprintf(hex, sizeof hex, "%X", count);
+            std::string out = DebugExecute(c.name + std::string(hex));
+            EXPECT_EQ(out.rfind("error: ", 0), std::string::npos)
+                << c.name << hex << ": " << out.substr(0, 80);
+            EXPECT_EQ(lines(out), c.rows(count)) << c.name << hex;
+        }
+        char past[16];
+        snprintf(past, sizeof past, "%X", static_cast<unsigned>(c.limit + 1 + random() % 0x1000));
+        for (std::string bad :
+             {std::string("0"), std::string("00"), std::string(past), std::string("G"),
+              std::string("-1"), std::string("1Z"), std::string("COLD")}) {
+            std::string out = DebugExecute(c.name + bad);
+            EXPECT_EQ(out.rfind("error: usage", 0), 0u)
+                << c.name << bad << ": " << out.substr(0, 80);
+        }
+    }
 }
 
 } // namespace
