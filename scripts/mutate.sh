@@ -28,7 +28,9 @@
 # first failure: first those named after the file, then those of its
 # folder, then the rest. A fault is killed when a test fails or the run
 # outlasts --timeout (default three times the unmutated run, plus 30 s);
-# it survives when every test passes. A fault that does not compile is
+# it survives when every test passes, or when no test program builds its
+# file (a host's main file: the rest is then built, to see whether the
+# fault compiles and changes the code). A fault that does not compile is
 # reported apart and not counted, and so is one that leaves the compiled
 # code (the object files or the ROM image) unchanged, since no test could
 # see it. The tests run are the fast ones (ctest -LE slow), or those of
@@ -417,8 +419,9 @@ class Tests:
         rest = [t for t in self.tests if t not in first and t not in second]
         return [p for p in (first, second, rest) if p]
 
-    def compile(self):
-        result = run(["cmake", "--build", self.build, "-j", str(self.args.jobs), "--target"] + self.targets)
+    def compile(self, everything=False):
+        targets = [] if everything else ["--target"] + self.targets
+        result = run(["cmake", "--build", self.build, "-j", str(self.args.jobs)] + targets)
         return result.returncode == 0, result.stdout
 
     def ctest(self, tests, timeout):
@@ -460,6 +463,16 @@ class Tests:
             if failed == "timeout":
                 return "timeout", time.monotonic() - started
         return None, time.monotonic() - started
+
+
+def built_since(build, path, since):
+    """Whether the build compiled the C++ file again after since: not so
+    when no target the tests need has it (a host's main file, say)."""
+    if not path.endswith(".cpp"):
+        return True
+    base = os.path.basename(path) + ".o"
+    return any(os.path.getmtime(os.path.join(root, base)) >= since
+               for root, _, files in os.walk(build) if base in files)
 
 
 def fingerprint(build, path):
@@ -570,36 +583,45 @@ def main():
             current = site.path
             lines = originals[site.path]
             changed = site.apply(lines)
+            written = time.time() - 1
             write_lines(os.path.join(source, site.path), changed)
             old = lines[site.line].strip()
             new = changed[site.line].strip() or "(removed)"
             label = f"{count:3}/{len(order)} {site.path}:{site.line + 1} {site.kind}: {old}  ->  {new}"
             ok, log = tests.compile()
+            untested = ok and not built_since(build, site.path, written)
+            if untested:
+                # No test program has the file: build the rest to learn
+                # whether the fault compiles and changes the code at all.
+                ok, log = tests.compile(everything=True)
             if not ok:
                 outcome, killer, seconds = "no compile", "", 0
             elif fingerprint(build, site.path) == prints[site.path]:
                 outcome, killer, seconds = "same code", "", 0
+            elif untested:
+                outcome, killer, seconds = "untested", None, 0
             else:
                 killer, seconds = tests.run(site.path, deadline)
                 outcome = "survived" if killer is None else ("timeout" if killer == "timeout" else "killed")
             results.append((site, outcome, killer, changed))
             detail = {"killed": f"killed by {killer}", "timeout": "killed: timed out",
-                      "survived": "SURVIVED", "no compile": "does not compile (not counted)",
+                      "survived": "SURVIVED", "untested": "SURVIVED: no test program builds this file",
+                      "no compile": "does not compile (not counted)",
                       "same code": "compiles to the same code (not counted)"}[outcome]
             say(f"{label}\n        {detail}" + (f" ({seconds:.0f} s)" if seconds else ""))
     finally:
         if current:
             write_lines(os.path.join(source, current), originals[current])
 
-    counted = [r for r in results if r[1] in ("killed", "timeout", "survived")]
-    killed = [r for r in counted if r[1] != "survived"]
+    counted = [r for r in results if r[1] in ("killed", "timeout", "survived", "untested")]
+    killed = [r for r in counted if r[1] in ("killed", "timeout")]
     rate = 100.0 * len(killed) / len(counted) if counted else 0.0
     say()
     say(f"kill rate: {len(killed)} of {len(counted)} faults ({rate:.0f} %)"
         f"; {sum(r[1] == 'timeout' for r in results)} of them by timeout"
         f"; not counted: {sum(r[1] == 'no compile' for r in results)} that do not compile, "
         f"{sum(r[1] == 'same code' for r in results)} that compile to the same code")
-    survivors = [r for r in results if r[1] == "survived"]
+    survivors = [r for r in results if r[1] in ("survived", "untested")]
     if survivors:
         say(f"\n{len(survivors)} surviving faults:")
     for site, _, _, changed in survivors:
