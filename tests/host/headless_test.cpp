@@ -400,8 +400,12 @@ TEST_F(HeadlessHost, RefusesInputsThatAreNotFilesAndAddressesThatAreNone) {
 // queue are told apart from characters with no key.
 TEST_F(HeadlessHost, APasteEndsByRunMsOrIsTypedToItsLastLine) {
     if (!HaveRom()) GTEST_SKIP() << "no ROM images in " << romDir;
-    // The program runs a moment after its RUN is typed.
-    std::ofstream(folder / "program.bas") << "10 FOR I=1 TO 30:NEXT:PRINT \"DO\";\"NE\"\nRUN\n";
+    // The program runs a moment after its RUN is typed; its REM lines make
+    // the paste far longer than 700 ms at any pace the keyboard is read.
+    std::string program = "10 FOR I=1 TO 30:NEXT:PRINT \"DO\";\"NE\"\n";
+    for (int line = 1000; line < 1040; line++)
+        program += std::to_string(line) + " REM\n";
+    std::ofstream(folder / "program.bas") << program << "RUN\n";
     const std::string rom = "--rom-dir '" + romDir + "' --paste program.bas --screen-text out.txt";
     HostRun cut = Headless(folder, rom + " --run-ms 700");
     EXPECT_EQ(cut.status, 0) << cut.output;
