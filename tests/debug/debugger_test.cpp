@@ -563,7 +563,8 @@ TEST_F(Debugger, CoverageMarksEveryByteOfEveryInstructionRun) {
 
 // A count is a number from 1 to the command's limit: within it the command
 // prints that many instructions, or that many bytes sixteen to a line;
-// anything else (0, past the limit, not a number) is a usage error.
+// anything else (0, past the limit, not a number) is a usage error. Counts
+// are written with a leading 0, as a bare F or C names a register.
 TEST_F(Debugger, ACountIsOneToItsLimitAndSizesTheListing) {
     auto lines = [](const std::string& text) {
         return static_cast<uint32_t>(std::count(text.begin(), text.end(), '\n'));
@@ -584,14 +585,14 @@ TEST_F(Debugger, ACountIsOneToItsLimitAndSizesTheListing) {
             good.push_back(1 + random() % c.limit);
         for (uint32_t count : good) {
             char hex[16];
-            snprintf(hex, sizeof hex, "%X", count);
+            snprintf(hex, sizeof hex, "0%X", count);
             std::string out = DebugExecute(c.name + std::string(hex));
             EXPECT_EQ(out.rfind("error: ", 0), std::string::npos)
                 << c.name << hex << ": " << out.substr(0, 80);
             EXPECT_EQ(lines(out), c.rows(count)) << c.name << hex;
         }
         char past[16];
-        snprintf(past, sizeof past, "%X", static_cast<unsigned>(c.limit + 1 + random() % 0x1000));
+        snprintf(past, sizeof past, "0%X", static_cast<unsigned>(c.limit + 1 + random() % 0x1000));
         for (std::string bad :
              {std::string("0"), std::string("00"), std::string(past), std::string("G"),
               std::string("-1"), std::string("1Z"), std::string("COLD")}) {
