@@ -129,7 +129,9 @@ ERRPTR    EQU ERRTXT + 2          ; 2: and its line (the link)
 RENZERO   EQU ERRPTR + 2          ; 1: RENUM: a 0 after RESUME or ERROR GOTO
 ARYHDR    EQU RENZERO + 1         ; 2: ARRAY: the array last found
 OPVAL     EQU ARYHDR + 2          ; 2: EVALP: where a simple operand's value lies
-BVEND     EQU OPVAL + 2
+LINEVEC   EQU OPVAL + 2           ; 3: JP where a program line's first statement goes
+STMTVEC   EQU LINEVEC + 3         ; 3: JP where every other statement goes
+BVEND     EQU STMTVEC + 3
 TXCPAGE   EQU 0F6H
 TXC       EQU TXCPAGE * 256       ; 512: the text cache, two pages
         IF DEFTBL / 256 != (DEFTBL + 25) / 256
@@ -213,10 +215,35 @@ BSTART: LD A,1
         LD (AUTOLIN),HL
         LD (TRACE),HL
         LD (FKPTR),HL
+        CALL SETHOOKS
         JP READY
 
 BASICBANNER:
         DB " Z80HOME  BASIC 1.0          ",0B3H,0B3H,0B3H,0B3H,0B3H,0B3H,0B3H,0DH,0
+
+; Points the statement loop's two jumps in RAM at what ON ERROR and TRON
+; ask, so that a program using neither pays one jump a statement for them:
+; STMTVEC at SAVESTMT while ON ERROR is set, else GOSTMT; LINEVEC at
+; TRACEGO under TRON, else where STMTVEC goes. Keeps BC, DE and HL.
+SETHOOKS:
+        PUSH HL
+        LD A,0C3H               ; JP
+        LD (LINEVEC),A
+        LD (STMTVEC),A
+        LD HL,(ONERRLN)
+        LD A,H
+        OR L
+        LD HL,GOSTMT
+        JR Z,_plain
+        LD HL,SAVESTMT
+_plain: LD (STMTVEC + 1),HL
+        LD A,(TRACE)
+        OR A
+        JR Z,_lines
+        LD HL,TRACEGO
+_lines: LD (LINEVEC + 1),HL
+        POP HL
+        RET
 
 ; NEW: no program, no variables.
 SCRATCH:
@@ -243,6 +270,7 @@ CLEARVARS:
         LD (CONTPTR),HL
         LD (FNSAVE),HL
         LD (ONERRLN),HL
+        CALL SETHOOKS
         LD HL,STACKTOP
         LD (MAINSP),HL
         LD A,1
@@ -1539,7 +1567,7 @@ NEWSTT: LD BC,(KHEAD)            ; a key waiting (KTAIL follows KHEAD): STOP?
         JP NZ,BREAK
 _nokey: LD A,(HL)
         CP ':'
-        JR Z,GOSTMT
+        JP Z,STMTVEC
         OR A
         JP NZ,SNERR
         LD A,(CURPTR + 1)       ; the direct line has ended (its "line"
@@ -1567,12 +1595,17 @@ RUNGO:  LD (CURPTR),HL
         INC HL
         LD D,(HL)
         LD (CURLIN),DE
-        LD A,(TRACE)
-        OR A
-        CALL NZ,TRACELINE
-GOSTMT: LD (STMTTXT),HL         ; for ON ERROR
+        JP LINEVEC
+; Under TRON: the line's number (DE), then on as any statement.
+TRACEGO:
+        CALL TRACELINE
+        JP STMTVEC
+; While ON ERROR is set: where the statement starts and the stack then, for
+; the handler and RESUME.
+SAVESTMT:
+        LD (STMTTXT),HL
         LD (STMTSP),SP
-        CALL CHRGET
+GOSTMT: CALL CHRGET
         LD DE,NEWSTT
         PUSH DE
 ; Runs the statement at HL (A = its first character).

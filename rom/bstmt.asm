@@ -464,6 +464,7 @@ ONERROR:
         DB T_GOTO
         CALL LINGET
         LD (ONERRLN),DE
+        CALL SETHOOKS
         LD A,D
         OR E
         RET NZ
@@ -506,7 +507,7 @@ S_RESUME:
         POP HL
         JP NZ,S_GOTO
 _same:  CALL _back
-        JP GOSTMT
+        JP STMTVEC
 _next:  CALL _back
         INC HL
         CALL SKIPSTMT
@@ -1053,6 +1054,7 @@ _start: CALL CLEARVARS
 
 S_NEW:  CALL SCRATCH
         LD (TRACE),A            ; A = 0: TROFF too
+        CALL SETHOOKS
         POP BC
         LD SP,STACKTOP
         LD HL,0FFFFH
@@ -1091,7 +1093,7 @@ S_TRON: LD A,1
 S_TROFF:
         XOR A
         LD (TRACE),A
-        RET
+        JP SETHOOKS
 
 ; ERASE a[,b...]: the arrays go and their memory is free again; one that
 ; was never made is an Illegal function call.
