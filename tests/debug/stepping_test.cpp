@@ -37,7 +37,8 @@ struct Writer {
     }
     void Call(int routine, bool conditional) {
         uint16_t target = static_cast<uint16_t>(kRoutines + routine * 0x100);
-        if (routine == 0) Put({0x3E, static_cast<uint8_t>(random() % 4), 0x32, 0x00, 0x90});
+        if (routine == 0)
+            Put({0x3E, static_cast<uint8_t>(random() % 4), 0x32, kCounter & 0xFF, kCounter >> 8});
         uint8_t op = conditional ? static_cast<uint8_t>(0xC4 | (random() % 8) << 3) : 0xCD;
         Put({op, static_cast<uint8_t>(target), static_cast<uint8_t>(target >> 8)});
     }
@@ -99,7 +100,8 @@ Program MakeProgram(std::mt19937& random) {
     w.Put({0xF3, 0x76}); // DI / HALT
     // Routine 0 recurses while its counter lasts.
     w.at = kRoutines;
-    w.Put({0x3A, 0x00, 0x90, 0xB7, 0xC8, 0x3D, 0x32, 0x00, 0x90}); // LD A,(9000) ... RET Z
+    w.Put({0x3A, kCounter & 0xFF, kCounter >> 8, 0xB7, 0xC8, 0x3D, 0x32, kCounter & 0xFF,
+           kCounter >> 8}); // LD A,(counter) ... RET Z
     w.Body(0, 0);
     w.Put({0xCD, static_cast<uint8_t>(kRoutines), static_cast<uint8_t>(kRoutines >> 8)});
     w.Body(0, 0);
