@@ -8,8 +8,8 @@
 // rows, which a file may hold down and the machine saves released (keys are
 // the host's); the loaded machine then runs two short slices and draws a
 // frame.
-#include <cstdlib>
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
