@@ -10,14 +10,18 @@
 // host's left and down arrows arrive as SHIFT (row 8 bit 6) plus the right
 // and up arrows, which share their positions.
 //
-// A change reaches the matrix only once the program has read the row of the
-// change before it kKeyScansHeld times: a key pressed and released between
-// two scans is still seen held, and then released, in the order the host
-// sent them, and a pasted key goes no faster than the program reads. The
-// changes wait in keyQueue meanwhile, in order, but STOP's go past them in a
-// lane of their own; a press that would change nothing (a repeat, a key
-// already released) is not queued, and presses beyond kKeyQueuePressesMost
-// waiting are refused, with their releases.
+// Every change goes into the matrix at a tick, between two instructions, and
+// only once the program has read the row of the change before it
+// kKeyScansHeld times: a key pressed and released between two scans is
+// still seen held, and then released, in the order the host sent them, and
+// a pasted key goes no faster than the program reads. A key's press carries
+// the SHIFT and CTRL it was typed with, set in the same change, so no
+// interleaving of host messages can split a key from its SHIFT. The changes
+// wait in keyQueue meanwhile, in order, but STOP's go past them in a lane of
+// their own; a press that would change nothing (a repeat, a key already
+// released) is not queued, and presses beyond kKeyQueuePressesMost waiting
+// are refused, with their releases. Everything here runs on the processor
+// thread (or with no machine thread running).
 //
 // Not emulated: rows 10 to 15 carry no keys and always read as released;
 // two host keys on one position are not counted, so releasing either one
@@ -27,7 +31,6 @@
 #include <algorithm>
 #include <array>
 #include <iterator>
-#include <mutex>
 
 #include "state/machine_state.h"
 #include "state/state_io.h"
@@ -39,10 +42,11 @@ constexpr uint8_t kKeyBitMask = 0x0F;
 constexpr int kShiftRow = 8;
 constexpr uint8_t kShiftBit = 0x40;
 constexpr uint8_t kControlBit = 0x80;
+constexpr uint8_t kModifierBits = kShiftBit | kControlBit;
 constexpr int kKeyRowsWired = 10;
 // Presses waiting at most; the releases that may follow them (one per
 // position held) still fit in the queue.
-constexpr size_t kKeyQueuePressesMost = kKeyQueueSize - 96;
+constexpr uint32_t kKeyQueuePressesMost = kKeyQueueSize - 96;
 
 static constexpr uint8_t KeyCode(int row, int bit) {
     return static_cast<uint8_t>(row << kKeyRowShift | bit);
@@ -108,115 +112,133 @@ static constexpr std::array<uint8_t, 256> KeyBuildMap() {
 
 constexpr std::array<uint8_t, 256> keyMap = KeyBuildMap();
 
-// A queued change: the keys of one row, pressed or released together.
-constexpr uint16_t kKeyPress = 0x1000;
+// A queued change: the keys of one row, pressed or released together, and
+// with a press, where given, the SHIFT and CTRL it goes down with.
+//
+//   31      24 23      16 15 14 13 12 11  8 7        0
+//   - - - - -   modifier   - -  |  |  row    key bits
+//               bits of row 8   |  +-- press
+//                               +----- modifiers given
+constexpr uint32_t kKeyPress = 0x1000;
+constexpr uint32_t kKeyModifiersGiven = 0x2000;
 constexpr int kKeyChangeRowShift = 8;
+constexpr int kKeyChangeModifierShift = 16;
 
 // STOP's own lane: its presses and releases, which alternate, are counted.
 constexpr int kStopRow = 9;
 constexpr uint8_t kStopBit = 0x01;
 constexpr uint8_t kStopTogglesMost = 16;
 
-// Puts waiting changes into the matrix while the row of each owes no more
-// reads to its last change: the others oldest first, STOP's in its own lane
-// past them, so a program that has stopped reading the rest of the keyboard
-// can still be stopped. Under keyLock.
-static void KeyboardDeliver(void) {
-    for (;;) {
-        if (machine.keyStopToggles && !Get(machine.keyScansOwed[kStopRow])) {
-            std::atomic<uint8_t>& keys = machine.keyMatrix[kStopRow];
-            Put(keys, Get(keys) ^ kStopBit);
-            Put(machine.keyScansOwed[kStopRow], kKeyScansHeld);
-            machine.keyStopToggles--;
-            continue;
-        }
-        if (!machine.keyQueueCount) return;
-        uint16_t change = machine.keyQueue[machine.keyQueueHead];
-        int row = (change >> kKeyChangeRowShift) & (kKeyRows - 1);
-        if (Get(machine.keyScansOwed[row])) return;
-        std::atomic<uint8_t>& keys = machine.keyMatrix[row];
-        uint8_t bits = static_cast<uint8_t>(change);
-        Put(keys, change & kKeyPress ? Get(keys) | bits : Get(keys) & ~bits);
-        Put(machine.keyScansOwed[row], kKeyScansHeld);
-        machine.keyQueueHead = (machine.keyQueueHead + 1) % kKeyQueueSize;
-        machine.keyQueueCount--;
+static uint8_t KeyboardModifierBits(uint8_t modifiers) {
+    return static_cast<uint8_t>((modifiers & kInputShift ? kShiftBit : 0) |
+                                (modifiers & kInputControl ? kControlBit : 0));
+}
+
+static void KeyboardHold(int row) {
+    machine.keyScansOwed[row] = kKeyScansHeld;
+}
+
+void KeyboardTick(void) {
+    if (machine.keyStopToggles && !machine.keyScansOwed[kStopRow]) {
+        std::atomic<uint8_t>& keys = machine.keyMatrix[kStopRow];
+        Put(keys, Get(keys) ^ kStopBit);
+        KeyboardHold(kStopRow);
+        machine.keyStopToggles--;
     }
+    if (!machine.keyQueueCount || machine.keyScansOwed[machine.keyLastRow]) return;
+    uint32_t change = machine.keyQueue[machine.keyQueueHead];
+    int row = (change >> kKeyChangeRowShift) & (kKeyRows - 1);
+    if (change & kKeyModifiersGiven) {
+        std::atomic<uint8_t>& modifiers = machine.keyMatrix[kShiftRow];
+        Put(modifiers, (Get(modifiers) & ~kModifierBits) |
+                           ((change >> kKeyChangeModifierShift) & kModifierBits));
+        KeyboardHold(kShiftRow);
+    }
+    std::atomic<uint8_t>& keys = machine.keyMatrix[row];
+    uint8_t bits = static_cast<uint8_t>(change);
+    Put(keys, change & kKeyPress ? Get(keys) | bits : Get(keys) & ~bits);
+    KeyboardHold(row);
+    machine.keyLastRow = static_cast<uint8_t>(row);
+    machine.keyStopRowOnly = 1;
+    machine.keyQueueHead = (machine.keyQueueHead + 1) % kKeyQueueSize;
+    machine.keyQueueCount--;
 }
 
 // Queues the press or release of the keys of one row that the matrix will
-// not already show so. Under keyLock.
-static void KeyboardQueue(int row, uint8_t keys, bool press) {
+// not already show so; a press may set SHIFT and CTRL with it.
+static void KeyboardQueue(int row, uint8_t keys, bool press, uint8_t modifiers = 0) {
     uint8_t& wanted = machine.keyWanted[row];
-    uint8_t bits = static_cast<uint8_t>(press ? keys & ~wanted : keys & wanted);
-    if (row == kStopRow && bits == kStopBit) {
+    if (row == kStopRow && keys == kStopBit) {
+        if (press == ((wanted & kStopBit) != 0)) return;
         if (press && machine.keyStopToggles >= kStopTogglesMost) return;
-        wanted = static_cast<uint8_t>(wanted ^ bits);
+        wanted = static_cast<uint8_t>(wanted ^ kStopBit);
         machine.keyStopToggles++;
         return;
     }
-    if (!bits || (press && machine.keyQueueCount >= kKeyQueuePressesMost)) return;
+    if (press && machine.keyQueueCount >= kKeyQueuePressesMost) return;
+    uint32_t change = (press ? kKeyPress : 0) | row << kKeyChangeRowShift;
+    uint8_t& modifiersWanted = machine.keyWanted[kShiftRow];
+    uint8_t modifiersBefore = modifiersWanted;
+    if (press && (modifiers & kInputModifiersGiven)) {
+        uint8_t given = KeyboardModifierBits(modifiers);
+        modifiersWanted = static_cast<uint8_t>((modifiersWanted & ~kModifierBits) | given);
+        change |= kKeyModifiersGiven | uint32_t{given} << kKeyChangeModifierShift;
+    }
+    uint8_t bits = static_cast<uint8_t>(press ? keys & ~wanted : keys & wanted);
+    if (!bits && modifiersWanted == modifiersBefore) return;
     wanted = static_cast<uint8_t>(wanted ^ bits);
-    size_t tail = (machine.keyQueueHead + machine.keyQueueCount) % kKeyQueueSize;
-    machine.keyQueue[tail] =
-        static_cast<uint16_t>((press ? kKeyPress : 0) | row << kKeyChangeRowShift | bits);
+    uint32_t tail = (machine.keyQueueHead + machine.keyQueueCount) % kKeyQueueSize;
+    machine.keyQueue[tail] = change | bits;
     machine.keyQueueCount++;
 }
 
 int KeyboardReadRow(int port) {
     int row = port & (kKeyRows - 1);
-    // A row that settled long ago, nearly every read, costs no lock.
-    if (!Get(machine.keyScansOwed[row])) return ~static_cast<int>(Get(machine.keyMatrix[row]));
-    std::lock_guard<std::mutex> lock(machine.keyLock);
-    int value = ~static_cast<int>(Get(machine.keyMatrix[row]));
-    Put(machine.keyScansOwed[row], Get(machine.keyScansOwed[row]) - 1);
-    KeyboardDeliver();
-    return value;
+    uint8_t& owed = machine.keyScansOwed[row];
+    if (owed) owed--;
+    if (row != kStopRow) machine.keyStopRowOnly = 0;
+    return ~static_cast<int>(Get(machine.keyMatrix[row]));
 }
 
-// The change a key message makes: the host's left and down arrows take the
+// The change a key makes: the host's left and down arrows take the
 // machine's SHIFT along, in the same change of row 8.
-static void KeyboardMessage(uint32_t virtualKey, bool down) {
+static void KeyboardMessage(uint32_t virtualKey, bool down, uint8_t modifiers) {
     uint8_t code = keyMap[virtualKey];
     if (code == kKeyUnmapped) return;
     uint8_t keys = static_cast<uint8_t>(1u << (code & kKeyBitMask));
     if (virtualKey == VK_LEFT || virtualKey == VK_DOWN) keys |= kShiftBit;
-    KeyboardQueue(code >> kKeyRowShift, keys, down);
+    KeyboardQueue(code >> kKeyRowShift, keys, down, modifiers);
 }
 
-void KeyboardKeyEvent(uint32_t message, uint32_t virtualKey) {
+void KeyboardKey(uint32_t virtualKey, bool down, uint8_t modifiers) {
     // Codes past the table come from no real keyboard; they must not index it.
     if (virtualKey >= keyMap.size()) return;
-    bool down = message == WM_KEYDOWN;
-    if (!down && message != WM_KEYUP) return;
-    std::lock_guard<std::mutex> lock(machine.keyLock);
-    KeyboardMessage(virtualKey, down);
+    KeyboardMessage(virtualKey, down, modifiers);
     uint8_t code = keyMap[virtualKey];
-    if (code != kKeyUnmapped) {
-        uint8_t& held = machine.keyHostDown[code >> kKeyRowShift];
-        uint8_t bit = static_cast<uint8_t>(1u << (code & kKeyBitMask));
-        held = static_cast<uint8_t>(down ? held | bit : held & ~bit);
-        uint8_t any = 0;
-        for (uint8_t row : machine.keyHostDown)
-            any |= row;
-        Put(machine.keyHostHolds, any != 0);
-    }
-    KeyboardDeliver();
+    if (code == kKeyUnmapped) return;
+    uint8_t& held = machine.keyHostDown[code >> kKeyRowShift];
+    uint8_t bit = static_cast<uint8_t>(1u << (code & kKeyBitMask));
+    held = static_cast<uint8_t>(down ? held | bit : held & ~bit);
+    uint8_t any = 0;
+    for (uint8_t row : machine.keyHostDown)
+        any |= row;
+    Put(machine.keyHostHolds, any != 0);
 }
 
 void KeyboardType(uint8_t virtualKey, bool shift, bool control) {
-    std::lock_guard<std::mutex> lock(machine.keyLock);
-    if (control) KeyboardQueue(kShiftRow, kControlBit, true);
-    if (shift) KeyboardQueue(kShiftRow, kShiftBit, true);
-    KeyboardMessage(virtualKey, true);
-    KeyboardMessage(virtualKey, false);
-    if (shift) KeyboardQueue(kShiftRow, kShiftBit, false);
-    if (control) KeyboardQueue(kShiftRow, kControlBit, false);
-    KeyboardDeliver();
+    uint8_t modifiers = static_cast<uint8_t>(kInputModifiersGiven | (shift ? kInputShift : 0) |
+                                             (control ? kInputControl : 0));
+    KeyboardMessage(virtualKey, true, modifiers);
+    KeyboardMessage(virtualKey, false, 0);
+    // SHIFT and CTRL go back to what the host holds.
+    uint8_t pasted = KeyboardModifierBits(modifiers);
+    uint8_t host = machine.keyHostDown[kShiftRow] & kModifierBits;
+    KeyboardQueue(kShiftRow, pasted & ~host, false);
 }
 
-bool KeyboardSettled(void) {
-    std::lock_guard<std::mutex> lock(machine.keyLock);
-    return machine.keyQueueCount == 0 && machine.keyStopToggles == 0;
+bool KeyboardReady(void) {
+    return machine.keyQueueCount == 0 && machine.keyStopToggles == 0 &&
+           !machine.keyScansOwed[machine.keyLastRow] && !machine.keyStopRowOnly;
 }
 
 bool KeyboardHostHolds(void) {
@@ -224,26 +246,27 @@ bool KeyboardHostHolds(void) {
 }
 
 void KeyboardReset(void) {
-    std::lock_guard<std::mutex> lock(machine.keyLock);
     for (int row = 0; row < kKeyRows; row++) {
         Put(machine.keyMatrix[row], machine.keyWanted[row]);
-        Put(machine.keyScansOwed[row], 0);
+        machine.keyScansOwed[row] = 0;
     }
     machine.keyQueueHead = machine.keyQueueCount = 0;
     machine.keyStopToggles = 0;
+    machine.keyStopRowOnly = 0;
 }
 
 void KeyboardPowerOn(void) {
-    std::lock_guard<std::mutex> lock(machine.keyLock);
     for (int row = 0; row < kKeyRows; row++) {
         Put(machine.keyMatrix[row], 0);
-        Put(machine.keyScansOwed[row], 0);
+        machine.keyScansOwed[row] = 0;
         machine.keyWanted[row] = 0;
         machine.keyHostDown[row] = 0;
     }
-    std::fill(std::begin(machine.keyQueue), std::end(machine.keyQueue), uint16_t{0});
+    std::fill(std::begin(machine.keyQueue), std::end(machine.keyQueue), 0u);
     machine.keyQueueHead = machine.keyQueueCount = 0;
     machine.keyStopToggles = 0;
+    machine.keyLastRow = 0;
+    machine.keyStopRowOnly = 0;
     Put(machine.keyHostHolds, 0);
 }
 
@@ -255,4 +278,52 @@ void KeyboardState(StateIo& io) {
     io.LocalValues(rows);
     for (int row = kKeyRowsWired; row < kKeyRows; row++)
         io.Require(rows[row] == 0);
+}
+
+void KeyboardInputState(StateIo& io) {
+    uint8_t rows[kKeyRows], wanted[kKeyRows], hostDown[kKeyRows], owed[kKeyRows];
+    for (int row = 0; row < kKeyRows; row++) {
+        rows[row] = Get(machine.keyMatrix[row]);
+        wanted[row] = machine.keyWanted[row];
+        hostDown[row] = machine.keyHostDown[row];
+        owed[row] = machine.keyScansOwed[row];
+    }
+    io.LocalValues(rows);
+    io.LocalValues(wanted);
+    io.LocalValues(hostDown);
+    io.LocalValues(owed);
+    // Rows 10 to 15 carry no keys, and a row owes at most kKeyScansHeld reads.
+    for (int row = 0; row < kKeyRows; row++) {
+        io.Require(owed[row] <= kKeyScansHeld);
+        if (row >= kKeyRowsWired) io.Require(!rows[row] && !wanted[row] && !hostDown[row]);
+    }
+    io.Value(machine.keyLastRow, kKeyRowsWired - 1);
+    io.Value(machine.keyStopRowOnly, 1);
+    io.Value(machine.keyStopToggles, kStopTogglesMost);
+    uint32_t count = machine.keyQueueCount;
+    io.Value(count, kKeyQueueSize);
+    count = static_cast<uint32_t>(io.Last());
+    uint32_t changes[kKeyQueueSize] = {};
+    for (uint32_t i = 0; i < count && io.ok; i++) {
+        uint32_t& change = changes[i];
+        if (io.mode == StateMode::kSave)
+            change = machine.keyQueue[(machine.keyQueueHead + i) % kKeyQueueSize];
+        io.Value(change);
+        change = static_cast<uint32_t>(io.Last());
+        io.Require(((change >> kKeyChangeRowShift) & (kKeyRows - 1)) < kKeyRowsWired);
+    }
+    if (io.mode != StateMode::kLoad || !io.ok) return;
+    for (int row = 0; row < kKeyRows; row++) {
+        Put(machine.keyMatrix[row], rows[row]);
+        machine.keyWanted[row] = wanted[row];
+        machine.keyHostDown[row] = hostDown[row];
+        machine.keyScansOwed[row] = owed[row];
+    }
+    std::copy(changes, changes + count, machine.keyQueue);
+    machine.keyQueueHead = 0;
+    machine.keyQueueCount = count;
+    uint8_t any = 0;
+    for (uint8_t row : machine.keyHostDown)
+        any |= row;
+    Put(machine.keyHostHolds, any != 0);
 }

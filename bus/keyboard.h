@@ -11,21 +11,31 @@ struct StateIo;
 extern const std::array<uint8_t, 256> keyMap;
 
 // Reads of its row a change of the matrix stays for before the next change
-// of that row, or any later one, goes in.
+// goes in.
 constexpr uint8_t kKeyScansHeld = 2;
 
 // Port read of row port & 0x0F: the complement of the row, widened to int.
-// It counts as a scan of the row, which may let waiting changes in.
+// It counts as a scan of the row.
 int KeyboardReadRow(int port);
-// WM_KEYDOWN / WM_KEYUP with a virtual-key code: the host's key, pressed or
-// released, in the order of the messages and each seen by the program.
-void KeyboardKeyEvent(uint32_t message, uint32_t virtualKey);
-// One stroke of a key, with SHIFT and CTRL around it if asked: pressed and
-// released, each held for the program's scans (a paste types through this).
+// The host's key with a virtual-key code, pressed or released, in the order
+// of the calls and each seen by the program. A press whose modifiers carry
+// kInputModifiersGiven sets the machine's SHIFT and CTRL as given
+// (kInputShift, kInputControl) in the same change (state/input_event.h).
+void KeyboardKey(uint32_t virtualKey, bool down, uint8_t modifiers);
+// One stroke of a key, with SHIFT and CTRL as asked: pressed and released,
+// each held for the program's scans, and SHIFT and CTRL then back to what
+// the host holds (a paste types through this).
 void KeyboardType(uint8_t virtualKey, bool shift, bool control);
-// True when every change has reached the matrix.
-bool KeyboardSettled(void);
-// True while the host's messages hold some machine key down.
+// The tick: the next waiting change goes into the matrix if the program has
+// read the row of the last one kKeyScansHeld times, and STOP's next change
+// likewise in its lane.
+void KeyboardTick(void);
+// True when every change is in the matrix, the last has been read for its
+// scans, and the program has since read a row other than STOP's: it is
+// scanning the whole keyboard, so a new key will be taken, not passed over
+// by a program that reads STOP's row alone while its queue is full.
+bool KeyboardReady(void);
+// True while the host's keys hold some machine key down.
 bool KeyboardHostHolds(void);
 // Reset: the keys the host holds stay held, and changes still waiting for
 // the old program's scans are dropped: the matrix is at once what the host's
@@ -35,3 +45,6 @@ void KeyboardReset(void);
 void KeyboardPowerOn(void);
 // Saves, checks or loads the matrix (state/state_io.h).
 void KeyboardState(StateIo& io);
+// Saves, checks or loads everything the keyboard holds, the keys on their
+// way into the matrix included (input/input.h's InputState).
+void KeyboardInputState(StateIo& io);

@@ -28,6 +28,7 @@ endforeach()
 # the one include folder a host needs.
 install(FILES core/z80home.h DESTINATION ${Z80HOME_INSTALL_INCLUDEDIR}/core)
 install(FILES plus/z80home_plus.h plus/z80home_debug.h DESTINATION ${Z80HOME_INSTALL_INCLUDEDIR}/plus)
+install(FILES record/z80home_record.h DESTINATION ${Z80HOME_INSTALL_INCLUDEDIR}/record)
 install(FILES z80/z80.h DESTINATION ${Z80HOME_INSTALL_INCLUDEDIR}/z80)
 if(NOT WIN32)
     install(FILES platform/include/windows.h platform/include/winshim_host.h

@@ -6,13 +6,12 @@
 #include <cstring>
 
 #include "bus/bus.h"
-#include "bus/keyboard.h"
 #include "core/machine.h"
 #include "core/run_control.h"
 #include "devices/beeper.h"
 #include "devices/cassette.h"
+#include "input/input.h"
 #include "state/machine_state.h"
-#include "video/crtc.h"
 #include "video/palette.h"
 #include "video/pcg.h"
 #include "video/screen.h"
@@ -40,8 +39,8 @@ static void ExportsPowerOn(void) {
     char tape[kCmtNameSize];
     std::memcpy(tape, machine.cmtFileName, kCmtNameSize);
     MachinePowerOn();
-    SetGreenDisplay(green);
-    SetPCG(pcg);
+    Put(machine.greenDisplay, green);
+    PcgSetEnabled(pcg);
     if (tapeNamed) SetCMTFile(tape);
 }
 
@@ -76,9 +75,19 @@ unsigned char RunEmu(HWND window, HDC dc) {
 
 // The reset runs on the processor thread between two slices (at once when no
 // thread runs it), so nothing the old program does outlives it; a paused
-// machine takes it too.
+// machine takes it too. It is an input event of its cycle, for a recording.
 static void ExportsResetJob(void*) {
-    MachineReset();
+    InputEvent reset;
+    reset.kind = InputKind::kReset;
+    InputApply(reset, Get(machine.cyclesRun));
+}
+
+// The picture's options change at once, even while the machine is paused;
+// the event tells a recording where.
+static void ExportsOptionsChanged(void) {
+    InputEvent options;
+    options.kind = InputKind::kOptions;
+    InputPost(std::move(options));
 }
 
 int ResetEmu(void) {
@@ -96,6 +105,7 @@ const char* GetCMTFile(void) {
 
 void SetPCG(unsigned char flag) {
     PcgSetEnabled(flag);
+    ExportsOptionsChanged();
 }
 
 unsigned char GetPCG(void) {
@@ -104,19 +114,45 @@ unsigned char GetPCG(void) {
 
 void SetGreenDisplay(unsigned char flag) {
     Put(machine.greenDisplay, flag);
+    ExportsOptionsChanged();
 }
 
 unsigned char GetGreenDisplay(void) {
     return Get(machine.greenDisplay);
 }
 
+// A mouse message becomes the light pen's event with the window's size of
+// the moment, so that it means the same point of the picture whatever size
+// the window has when the event is applied or replayed.
+static void ExportsPenEvent(uint32_t message, int32_t lParam) {
+    InputEvent pen;
+    pen.kind = InputKind::kPen;
+    pen.code = message;
+    pen.x = static_cast<int32_t>(static_cast<uint32_t>(lParam) & 0xFFFF);
+    pen.y = static_cast<int32_t>((static_cast<uint32_t>(lParam) >> 16) & 0xFFFF);
+    RECT client{};
+    if (message != WM_LBUTTONUP && GetClientRect(machine.hostWindow, &client)) {
+        pen.width = client.right;
+        pen.height = client.bottom;
+    }
+    InputPost(std::move(pen));
+}
+
 int CtlEmulator(uint32_t message, uint32_t wParam, int32_t lParam) {
     switch (message) {
     case WM_KEYDOWN:
-    case WM_KEYUP: KeyboardKeyEvent(message, wParam); break;
+    case WM_KEYUP: {
+        // A key without the modifiers it was typed with: the machine's SHIFT
+        // and CTRL are what the host's own SHIFT and CTRL messages made them.
+        InputEvent key;
+        key.code = wParam;
+        key.down = message == WM_KEYDOWN;
+        InputPost(std::move(key));
+        break;
+    }
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:
-    case WM_LBUTTONUP: CrtcMouseEvent(message, lParam); break;
+    case WM_LBUTTONUP: ExportsPenEvent(message, lParam); break;
     case WM_PAINT:
         Put(machine.hostPaints, 1);
         Put(machine.repaintWanted, 1);

@@ -8,6 +8,7 @@
 #include "bus/sysctl.h"
 #include "devices/calendar.h"
 #include "devices/cassette.h"
+#include "input/input.h"
 #include "state/machine_state.h"
 #include "video/crtc.h"
 #include "video/dma.h"
@@ -42,5 +43,6 @@ void MachinePowerOn(void) {
     CalendarPowerOn();
     CassettePowerOn();
     ScreenPowerOn();
+    InputPowerOn();
     MachineReset();
 }

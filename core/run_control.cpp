@@ -12,6 +12,7 @@
 #include "bus/keyboard.h"
 #include "core/machine.h"
 #include "devices/beeper.h"
+#include "input/input.h"
 #include "state/machine_state.h"
 
 // The processor thread's id, set as it starts; a default id matches no thread.
@@ -100,6 +101,8 @@ void RunControlWait(void) {
     std::unique_lock<std::mutex> lock(machine.runLock);
     for (;;) {
         if (machine.runJob) {
+            // Input posted before the call comes first.
+            InputTakeDue(Get(machine.cyclesRun));
             machine.runJob(machine.runJobContext);
             machine.runJob = nullptr;
             Put(machine.runJobPending, 0);

@@ -8,6 +8,7 @@
 #include <climits>
 
 #include "core/run_control.h"
+#include "input/input.h"
 #include "state/machine_state.h"
 #include "video/screen.h"
 #include "z80/z80.h"
@@ -27,6 +28,7 @@ std::atomic<bool (*)(int32_t)> machineCheckHook;
 std::atomic<uint8_t> machineCheckEvery;
 uint8_t machineBreakMap[0x10000];
 std::atomic<void (*)(void)> machineTickHook;
+std::atomic<bool (*)(void)> machineSliceEndHook;
 
 // The processor's PC, read in place: no call across libraries between two
 // instructions.
@@ -36,15 +38,55 @@ int32_t CpuRunSlice(void) {
     return CpuRunSliceUpTo(INT32_MAX);
 }
 
+// The cycles from now to the next check: the tick, the next input event or
+// the stop, whichever comes first (at least one instruction away).
+static int32_t CpuUntilCheck(uint64_t now, int32_t tickEvery) {
+    uint64_t until = static_cast<uint64_t>(std::max(tickEvery - machine.cyclesSinceTick, 1));
+    uint64_t event = std::min(InputNextCycle(), Get(machine.stopCycle));
+    if (event > now) until = std::min(until, event - now);
+    return static_cast<int32_t>(until);
+}
+
+// What falls due at a check, at cycle now: the tick (every eighth of a slice
+// budget of cycles, in every mode, so the program's clock is the machine's
+// and not the host's) with its input work, then the host's input events of
+// this cycle, then the stop. An event the host posts while the machine
+// stands still at a cycle takes effect where one due at that cycle does:
+// after the tick's work. True when the machine stops here.
+static bool CpuCheck(uint64_t now, int32_t tickEvery) {
+    if (machine.cyclesSinceTick >= tickEvery) {
+        machine.cyclesSinceTick -= tickEvery;
+        TickOnce();
+        InputTick();
+        if (auto tick = Get(machineTickHook)) tick();
+    }
+    InputTakeDue(now);
+    if (now < Get(machine.stopCycle)) return false;
+    Put(machine.stopCycle, kNoStopCycle);
+    Put(machine.stopReached, 1);
+    RunControlSetPaused(true);
+    return true;
+}
+
+// Counts cycles run since the last count into the machine's clocks.
+static void CpuCount(int32_t cycles) {
+    Put(machine.cyclesRun, Get(machine.cyclesRun) + static_cast<uint64_t>(cycles));
+    machine.sliceCycles += cycles;
+    machine.cyclesSinceTick += cycles;
+}
+
 int32_t CpuRunSliceUpTo(int32_t most) {
     int32_t sum = 0;
-    // What the DMA status port will watch: the cycles since the emulated
-    // second began.
-    int32_t counted = Get(machine.cyclesThisSecond);
-    // The tick falls every eighth of a slice budget of cycles, in every mode,
-    // so the program's clock is the machine's and not the host's.
+    int32_t counted = 0; // cycles of this call counted into the clocks
     int32_t tickEvery = RunControlTickCycles();
-    do {
+    bool stopped = CpuCheck(Get(machine.cyclesRun), tickEvery);
+    int32_t nextCheck = CpuUntilCheck(Get(machine.cyclesRun), tickEvery);
+    // The slice under way may have been cut short by a stop: this call goes
+    // on with it, so slices fall where they would have without the stop.
+    int32_t before = machine.sliceCycles;
+    while (!stopped && sum < std::min(most, (Get(machine.displayOn) ? kSliceBudgetDisplayOn
+                                                                    : kSliceBudgetDisplayOff) -
+                                                before)) {
         // A plain load on the fast path; the exchange takes the request and
         // its vector together, so the vector delivered is the one requested.
         if (Get(machine.pendingInterrupt) & kInterruptPending) {
@@ -54,30 +96,38 @@ int32_t CpuRunSliceUpTo(int32_t most) {
         // A layer above looks in at a marked address, or before every
         // instruction while it asks to; a stop ends the slice early.
         if (auto check = Get(machineCheckHook)) [[unlikely]] {
-            if ((machineBreakMap[*threadsPc] | Get(machineCheckEvery)) && check(sum)) break;
+            if ((machineBreakMap[*threadsPc] | Get(machineCheckEvery)) && check(sum - counted))
+                break;
         }
-        int32_t cycles = Z80Run();
-        sum += cycles;
-        counted += cycles;
+        sum += Z80Run();
         Put(machine.vrtcToggle, !Get(machine.vrtcToggle));
-        machine.cyclesSinceTick += cycles;
-        if (machine.cyclesSinceTick >= tickEvery) {
-            machine.cyclesSinceTick -= tickEvery;
-            TickOnce();
-            if (auto tick = Get(machineTickHook)) tick();
+        if (sum >= nextCheck) [[unlikely]] {
+            CpuCount(sum - counted);
+            counted = sum;
+            tickEvery = RunControlTickCycles();
+            stopped = CpuCheck(Get(machine.cyclesRun), tickEvery);
+            nextCheck = sum + CpuUntilCheck(Get(machine.cyclesRun), tickEvery);
         }
-    } while (sum < std::min(most, Get(machine.displayOn) ? kSliceBudgetDisplayOn
-                                                         : kSliceBudgetDisplayOff));
-
-    Put(machine.cyclesRun, Get(machine.cyclesRun) + static_cast<uint64_t>(sum));
-    int32_t second = Get(machine.displayOn) ? kSecondBudgetDisplayOn : kSecondBudgetDisplayOff;
-    // The second budget paces nothing; it only sets where the count that the
-    // DMA status port watches starts over.
-    Put(machine.cyclesThisSecond, counted >= second ? 0 : counted);
+    }
+    CpuCount(sum - counted);
+    int32_t budget = Get(machine.displayOn) ? kSliceBudgetDisplayOn : kSliceBudgetDisplayOff;
+    if (machine.sliceCycles >= budget) {
+        // The second budget paces nothing; it only sets where the count that
+        // the DMA status port watches starts over.
+        int32_t second = Get(machine.displayOn) ? kSecondBudgetDisplayOn : kSecondBudgetDisplayOff;
+        int32_t total = Get(machine.cyclesThisSecond) + machine.sliceCycles;
+        Put(machine.cyclesThisSecond, total >= second ? 0 : total);
+        machine.sliceCycles = 0;
+        if (auto end = Get(machineSliceEndHook); end && end()) {
+            Put(machine.stopReached, 1);
+            RunControlSetPaused(true);
+        }
+    }
     return sum;
 }
 
 void TickOnce(void) {
+    Put(machine.ticksRun, Get(machine.ticksRun) + 1);
     if (Get(machine.interruptMask) & 1)
         Put(machine.pendingInterrupt, kInterruptPending | kTickVector);
 }

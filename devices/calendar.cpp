@@ -50,8 +50,16 @@ static uint8_t CalendarViewBit(int bit) {
     return half[index / 8] >> (index % 8) & 1;
 }
 
+std::atomic<__time64_t (*)(void)> calendarClockHook;
+
+// The host's clock, or the one a layer above keeps in the machine's time.
+static __time64_t CalendarHostNow(void) {
+    auto clock = Get(calendarClockHook);
+    return clock ? clock() : _time64(nullptr);
+}
+
 static void CalendarReadTime(void) {
-    __time64_t now = _time64(nullptr) + machine.calendarOffset;
+    __time64_t now = CalendarHostNow() + machine.calendarOffset;
     const struct tm* local = _localtime64(&now);
     // A time beyond the host's calendar leaves the register as it was.
     if (!local) return;
@@ -88,7 +96,7 @@ static void CalendarSetTime(void) {
     record.tm_isdst = -1;
     __time64_t set = _mktime64(&record);
     if (set == -1) return;
-    machine.calendarOffset = set - _time64(nullptr);
+    machine.calendarOffset = set - CalendarHostNow();
 }
 
 void CalendarWriteLatch(uint8_t data) {
@@ -143,11 +151,10 @@ void CalendarState(StateIo& io) {
         int* value;
         int32_t least, most;
     };
-    const Field fields[] = {{&set.tm_sec, 0, 60},   {&set.tm_min, 0, 59},
-                            {&set.tm_hour, 0, 23},  {&set.tm_mday, 0, 31},
-                            {&set.tm_mon, 0, 11},   {&set.tm_year, INT32_MIN, INT32_MAX},
-                            {&set.tm_wday, 0, 6},   {&set.tm_yday, 0, 365},
-                            {&set.tm_isdst, -1, 1}};
+    const Field fields[] = {
+        {&set.tm_sec, 0, 60},  {&set.tm_min, 0, 59},   {&set.tm_hour, 0, 23},
+        {&set.tm_mday, 0, 31}, {&set.tm_mon, 0, 11},   {&set.tm_year, INT32_MIN, INT32_MAX},
+        {&set.tm_wday, 0, 6},  {&set.tm_yday, 0, 365}, {&set.tm_isdst, -1, 1}};
     for (const Field& field : fields) {
         int32_t value = io.mode == StateMode::kSave ? *field.value : 0;
         io.Value(value);

@@ -13,6 +13,7 @@
 // file. With --debug the terminal it was started from is the debugger's
 // console.
 #include <SDL.h>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -47,11 +48,13 @@ static const char kDesktopHelp[] =
     "  F6            pause / resume\n"
     "  F7            run one slice (16 ms) while paused\n"
     "  F8            warp on / off;  Page Down: warp while held\n"
+    "  Page Up       rewind while held (up to 30 s of the machine's time)\n"
     "  F9            reset (RAM and the tape stay)\n"
     "  F10, F11      green monitor, character generator\n"
     "  F12           screenshot (PNG, in the folder z80home started in)\n"
     "  Ctrl+Shift+S  quick save of the state to z80home-quick.state;  +L loads it\n"
     "  Ctrl+Shift+V  type the clipboard's text;  +C copies the screen's text\n"
+    "  Ctrl+Shift+R  start / stop recording the input (z80home-N.rec)\n"
     "  Alt+Enter     full screen\n"
     "  Ctrl+Shift+H  this help\n"
     "  Break, Ctrl+Shift+B   break into the debugger (with --debug)\n"
@@ -86,6 +89,9 @@ struct Desktop {
     bool tapeFailed;         // one since the tape was chosen
     std::string startFolder; // where F12 screenshots go
     bool warpToggled, warpHeld;
+    bool rewinding, pausedBeforeRewind;
+    Uint32 rewoundAt;      // SDL_GetTicks of the last step back
+    std::string recording; // the file being recorded, or empty
     bool fullscreen;
     bool debug;
 };
@@ -201,6 +207,9 @@ static void DesktopTitle(Desktop& desktop) {
     std::string title = "z80home";
     if (emu.plus && emu.GetPaused()) title += " - paused";
     if (emu.plus && emu.GetWarp()) title += " - warp";
+    if (desktop.rewinding) title += " - rewinding";
+    if (!desktop.recording.empty()) title += " - recording";
+    if (emu.plus && emu.GetReplayEnd()) title += " - replaying";
     if (emu.GetGreenDisplay()) title += " - green";
     if (emu.GetPCG()) title += " - PCG";
     if (!desktop.tape.empty()) {
@@ -254,19 +263,25 @@ static bool DesktopReadPicture(Desktop& desktop, int* width, int* height) {
     }
 }
 
+// The first of z80home-1, z80home-2 ... with the extension given that does
+// not exist yet in the folder the host was started in.
+static std::filesystem::path DesktopNewFile(const Desktop& desktop, const char* extension) {
+    namespace fs = std::filesystem;
+    std::error_code failed;
+    fs::path path;
+    for (int n = 1;; n++) {
+        path = fs::path(desktop.startFolder) / ("z80home-" + std::to_string(n) + extension);
+        if (!fs::exists(path, failed)) return path;
+    }
+}
+
 static void DesktopScreenshot(Desktop& desktop) {
     int width = 0, height = 0;
     if (!DesktopReadPicture(desktop, &width, &height)) {
         DesktopSay(desktop, "no picture to take a screenshot of", true);
         return;
     }
-    namespace fs = std::filesystem;
-    std::error_code failed;
-    fs::path path;
-    for (int n = 1;; n++) {
-        path = fs::path(desktop.startFolder) / ("z80home-" + std::to_string(n) + ".png");
-        if (!fs::exists(path, failed)) break;
-    }
+    std::filesystem::path path = DesktopNewFile(desktop, ".png");
     std::string error;
     if (PngWrite(path.string(), desktop.pixels.data(), width, height, error))
         DesktopSay(desktop, "screenshot " + path.string());
@@ -312,6 +327,54 @@ static std::string DesktopQuickState(const Desktop& desktop) {
     return (std::filesystem::path(desktop.startFolder) / "z80home-quick.state").string();
 }
 
+static void DesktopRecord(Desktop& desktop, const std::string& path) {
+    EmuLibrary& emu = desktop.emu;
+    int code = emu.StartRecording(path.c_str());
+    if (code) {
+        DesktopSay(desktop, path + ": " + emu.GetRecordingMessage(code), true);
+        return;
+    }
+    desktop.recording = path;
+    DesktopSay(desktop, "recording the input to " + path);
+}
+
+static void DesktopStopRecording(Desktop& desktop) {
+    int code = desktop.emu.StopRecording();
+    if (code)
+        DesktopSay(desktop, desktop.recording + ": " + desktop.emu.GetRecordingMessage(code), true);
+    else
+        DesktopSay(desktop, "recording written to " + desktop.recording);
+    desktop.recording.clear();
+}
+
+// Page Up held runs the machine back a tenth of a second of its time every
+// kDesktopRewindStepMs; let go, the machine goes on from there (paused if
+// it was paused before).
+constexpr Uint32 kDesktopRewindStepMs = 40;
+constexpr uint32_t kDesktopRewindSeconds = 30;
+
+static void DesktopRewind(Desktop& desktop, bool held) {
+    EmuLibrary& emu = desktop.emu;
+    if (held == desktop.rewinding) return;
+    desktop.rewinding = held;
+    if (held) {
+        desktop.pausedBeforeRewind = emu.GetPaused() != 0;
+        desktop.rewoundAt = SDL_GetTicks() - kDesktopRewindStepMs;
+        return;
+    }
+    if (!desktop.pausedBeforeRewind) emu.SetPaused(0);
+    char left[64];
+    snprintf(left, sizeof left, "rewound: %.1f s more can be rewound",
+             emu.GetRewindDepth() / 1000.0);
+    DesktopSay(desktop, left);
+}
+
+static void DesktopRewindStep(Desktop& desktop) {
+    if (!desktop.rewinding || SDL_GetTicks() - desktop.rewoundAt < kDesktopRewindStepMs) return;
+    desktop.rewoundAt = SDL_GetTicks();
+    if (!desktop.emu.RewindStep()) DesktopSay(desktop, "nothing left to rewind");
+}
+
 static void DesktopCopy(Desktop& desktop) {
     std::string text(static_cast<size_t>(desktop.emu.GetScreenText(nullptr, 0)), '\0');
     desktop.emu.GetScreenText(text.data(), static_cast<int>(text.size()) + 1);
@@ -352,7 +415,7 @@ static bool DesktopHotkey(Desktop& desktop, const SDL_KeyboardEvent& key) {
         return true;
     }
     if (ctrlShift && (code == SDL_SCANCODE_V || code == SDL_SCANCODE_C || code == SDL_SCANCODE_H ||
-                      code == SDL_SCANCODE_S || code == SDL_SCANCODE_L)) {
+                      code == SDL_SCANCODE_S || code == SDL_SCANCODE_L || code == SDL_SCANCODE_R)) {
         if (!first) return true;
         if (code == SDL_SCANCODE_H)
             DesktopViewShowHelp(desktop.view, !desktop.view.helpShown);
@@ -362,6 +425,10 @@ static bool DesktopHotkey(Desktop& desktop, const SDL_KeyboardEvent& key) {
             DesktopPaste(desktop);
         else if (code == SDL_SCANCODE_C)
             DesktopCopy(desktop);
+        else if (code == SDL_SCANCODE_R && desktop.recording.empty())
+            DesktopRecord(desktop, DesktopNewFile(desktop, ".rec").string());
+        else if (code == SDL_SCANCODE_R)
+            DesktopStopRecording(desktop);
         else
             DesktopState(desktop, code == SDL_SCANCODE_S, DesktopQuickState(desktop));
         DesktopTitle(desktop);
@@ -372,6 +439,8 @@ static bool DesktopHotkey(Desktop& desktop, const SDL_KeyboardEvent& key) {
             desktop.warpHeld = down;
             emu.SetWarp(desktop.warpHeld || desktop.warpToggled ? 1 : 0);
         }
+    } else if (code == SDL_SCANCODE_PAGEUP) {
+        if (!key.repeat && DesktopNeedsPlus(desktop)) DesktopRewind(desktop, down);
     } else if (code >= SDL_SCANCODE_F6 && code <= SDL_SCANCODE_F12) {
         if (!first) return true;
         switch (code) {
@@ -424,7 +493,14 @@ static void DesktopKey(Desktop& desktop, const SDL_KeyboardEvent& key) {
     uint8_t virtualKey = DesktopVirtualKey(key.keysym.scancode);
     if (!virtualKey) return;
     desktop.held[virtualKey] = down;
-    desktop.emu.CtlEmulator(down ? WM_KEYDOWN : WM_KEYUP, virtualKey, 0);
+    // The key goes with the SHIFT and CTRL it was typed with, as one change.
+    EmuLibrary& emu = desktop.emu;
+    if (emu.plus)
+        emu.SendKey(virtualKey, down ? 1 : 0,
+                    static_cast<unsigned char>((key.keysym.mod & KMOD_SHIFT ? kKeyShift : 0) |
+                                               (key.keysym.mod & KMOD_CTRL ? kKeyControl : 0)));
+    else
+        emu.CtlEmulator(down ? WM_KEYDOWN : WM_KEYUP, virtualKey, 0);
 }
 
 // Keys and the button let go while another window has the focus never send
@@ -620,8 +696,20 @@ static int DesktopRun(int argc, char** argv) {
     if (options.warp && desktop.emu.plus) {
         desktop.warpToggled = true;
         desktop.emu.SetWarp(1);
-        DesktopTitle(desktop);
     }
+    if (desktop.emu.plus) {
+        desktop.emu.SetSpeed(options.speed);
+        desktop.emu.SetRewind(kDesktopRewindSeconds);
+        if (!options.replay.empty()) {
+            int code = desktop.emu.ReplayRecording(options.replay.c_str());
+            if (code)
+                return DesktopFail(options.replay + ": " + desktop.emu.GetRecordingMessage(code));
+        }
+        if (!options.record.empty()) DesktopRecord(desktop, options.record);
+    } else if (!options.replay.empty() || !options.record.empty()) {
+        return DesktopFail("--record and --replay need the plus library, which did not load");
+    }
+    DesktopTitle(desktop);
     if (desktop.debug) {
         desktopBreak = desktop.emu.DebuggerBreak;
         std::signal(SIGINT, DesktopInterrupt);
@@ -638,6 +726,7 @@ static int DesktopRun(int argc, char** argv) {
     for (;;) {
         int waitMs = DesktopViewWaitMs(desktop.view, SDL_GetTicks());
         if (waitMs < 0 || waitMs > kDesktopTapeCheckMs) waitMs = kDesktopTapeCheckMs;
+        if (desktop.rewinding) waitMs = std::min<int>(waitMs, kDesktopRewindStepMs);
         SDL_Event event;
         if (SDL_WaitEventTimeout(&event, waitMs)) {
             if (event.type == desktop.presentEvent)
@@ -646,8 +735,10 @@ static int DesktopRun(int argc, char** argv) {
                 break;
         }
         DesktopCheckTape(desktop);
+        DesktopRewindStep(desktop);
         DesktopViewShow(desktop.view, SDL_GetTicks());
     }
+    if (!desktop.recording.empty()) DesktopStopRecording(desktop);
     SDL_DestroyRenderer(desktop.view.renderer);
     SDL_DestroyWindow(desktop.window);
     SDL_QuitSubSystem(SDL_INIT_VIDEO);

@@ -8,6 +8,7 @@
 
 #include "plus/z80home_debug.h"
 #include "plus/z80home_plus.h"
+#include "record/z80home_record.h"
 
 struct EmuLibrary {
     decltype(&::RunEmu) RunEmu;
@@ -39,6 +40,19 @@ struct EmuLibrary {
     decltype(&::LoadState) LoadState;
     decltype(&::GetStateMessage) GetStateMessage;
     decltype(&::GetTapeWriteFailures) GetTapeWriteFailures;
+    decltype(&::SetStopCycle) SetStopCycle;
+    decltype(&::SetStopText) SetStopText;
+    decltype(&::GetStopReached) GetStopReached;
+    decltype(&::SendKey) SendKey;
+    decltype(&::StartRecording) StartRecording;
+    decltype(&::StopRecording) StopRecording;
+    decltype(&::GetRecording) GetRecording;
+    decltype(&::ReplayRecording) ReplayRecording;
+    decltype(&::GetReplayEnd) GetReplayEnd;
+    decltype(&::GetRecordingMessage) GetRecordingMessage;
+    decltype(&::SetRewind) SetRewind;
+    decltype(&::RewindStep) RewindStep;
+    decltype(&::GetRewindDepth) GetRewindDepth;
 
     // The debugger: set only when the library has all four.
     bool debugger;

@@ -1,12 +1,14 @@
 // z80home-headless: the machine on a 640 by 480 window that nobody sees. It
-// plays the scripted input in real time, types a pasted file in the
-// machine's time, runs for the time asked or until a stop condition is met,
-// writes the picture, the screen's text and the machine's state if asked,
-// and ends; or it runs a debugger session on the machine stopped at its
-// first instruction, then writes the same outputs. SIGINT and SIGTERM end
-// the run early, the outputs still written; a second one ends the program at
-// once. The emulator's threads never stop, so the program leaves with
-// quick_exit once its output is written.
+// runs in the machine's time: the scripted input, a pasted file, a
+// recording's replay, the run's length and its stop conditions all fall at
+// machine cycles, so the same command line ends in the same state in warp
+// or paced, however loaded the host is. It writes the picture, the screen's
+// text and the machine's state if asked, and ends; or it runs a debugger
+// session on the machine stopped at its first instruction, then writes the
+// same outputs. SIGINT and SIGTERM end the run early, the outputs still
+// written; a second one ends the program at once. The emulator's threads
+// never stop, so the program leaves with quick_exit once its output is
+// written.
 //
 // Exit status: 0 done (the condition met, if one was given); 1 a failure;
 // 2 a bad command line; 4 the condition not met before the timeout; 128
@@ -179,6 +181,11 @@ static int HeadlessDebug(Headless& run, const std::string& startFolder) {
         fprintf(stderr, "z80home-headless: %s\n", error.c_str());
         return 2;
     }
+    // Not reached: only the outputs asked for by name, of where it stopped.
+    if (status == kHostDebugNotReached) {
+        fprintf(stderr, "z80home-headless: %s\n", error.c_str());
+        return HeadlessOutputs(run, kHeadlessNotMet);
+    }
     if (status) return HeadlessFail(error);
     if (!options.breakAt.empty()) {
         std::string stem = startFolder + "/break-" + options.breakAt;
@@ -193,23 +200,24 @@ static int HeadlessDebug(Headless& run, const std::string& startFolder) {
     return HeadlessOutputs(run, 0);
 }
 
-// True once the stop condition holds (checked after the input is done).
-static bool HeadlessConditionMet(const EmuLibrary& emu, const HostOptions& options) {
-    if (options.untilCycles && emu.GetCycles() < options.untilCycles) return false;
-    if (!options.untilText.empty() &&
-        HeadlessScreenText(emu).find(options.untilText) == std::string::npos)
-        return false;
-    return true;
+// Runs the machine until it reaches cycle, or the deadline passes, or a
+// signal asks the run to end; the machine is paused again then. True when
+// it got there.
+static bool HeadlessRunTo(Headless& run, uint64_t cycle, Clock::time_point deadline) {
+    EmuLibrary& emu = run.emu;
+    if (emu.GetCycles() >= cycle) return true;
+    emu.SetStopCycle(cycle);
+    emu.SetPaused(0);
+    bool reached = HeadlessWait(
+        run, [&] { return emu.GetStopReached() != 0; }, deadline);
+    emu.SetPaused(1);
+    return reached;
 }
 
-// Types the pasted file once the machine has booted (a loaded state has
-// booted already) and says what of it will not be typed.
+// Types the pasted file (a loaded state has booted already) and says what
+// of it will not be typed.
 static void HeadlessPaste(Headless& run, const std::string& paste) {
     EmuLibrary& emu = run.emu;
-    uint64_t boot = run.options.loadState.empty() ? kHeadlessBootCycles : 0;
-    if (!HeadlessWait(
-            run, [&] { return emu.GetCycles() >= boot; }, Clock::time_point::max()))
-        return;
     uint32_t overflow = emu.GetPasteOverflow();
     int skipped = emu.PasteText(paste.c_str());
     uint32_t beyond = emu.GetPasteOverflow() - overflow;
@@ -222,6 +230,61 @@ static void HeadlessPaste(Headless& run, const std::string& paste) {
                 "z80home-headless: %u characters of %s lie beyond the %u keys a paste may "
                 "queue; skipped\n",
                 beyond, name, kPasteMostKeys);
+}
+
+// The run proper, on the paused machine: the input at its cycles, then the
+// stop condition, or the run's length. The exit status.
+static int HeadlessPlay(Headless& run, const std::string& paste) {
+    EmuLibrary& emu = run.emu;
+    const HostOptions& options = run.options;
+    Clock::time_point never = Clock::time_point::max();
+    uint64_t start = emu.GetCycles();
+    auto at = [&](uint32_t ms) { return start + HostMsToCycles(ms); };
+    if (!paste.empty()) {
+        if (options.loadState.empty() && options.replay.empty() &&
+            !HeadlessRunTo(run, start + kHeadlessBootCycles, never))
+            return 0;
+        HeadlessPaste(run, paste);
+    }
+    for (const HostEvent& event : options.input.events) {
+        if (!HeadlessRunTo(run, at(event.atMs), never)) return 0;
+        emu.CtlEmulator(event.message, event.wParam, event.lParam);
+    }
+    auto pasteTyped = [&] { return paste.empty() || emu.GetPasteLeft() == 0; };
+    if (options.HasCondition()) {
+        Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(options.timeoutMs);
+        bool met;
+        if (options.untilCycles) {
+            met = HeadlessRunTo(run, options.untilCycles, deadline);
+        } else {
+            emu.SetStopText(options.untilText.c_str());
+            emu.SetPaused(0);
+            met = HeadlessWait(
+                run, [&] { return emu.GetStopReached() != 0; }, deadline);
+            emu.SetPaused(1);
+        }
+        if (met || HeadlessStopAsked()) return 0;
+        fprintf(stderr, "z80home-headless: the condition was not met in %u ms\n",
+                options.timeoutMs);
+        return kHeadlessNotMet;
+    }
+    uint64_t end = at(options.runMs);
+    if (!options.replay.empty() && !options.runMsGiven) end = std::max(end, emu.GetReplayEnd());
+    if (!HeadlessRunTo(run, end, never)) return 0;
+    // --run-ms is the whole run, typed or not; without it a paste is typed
+    // to its end and its last line given time to show, all in the machine's
+    // time, judged at whole steps of it so the end falls at the same cycle
+    // every time.
+    if (!options.runMsGiven && !pasteTyped()) {
+        do {
+            if (!HeadlessRunTo(run, emu.GetCycles() + kHeadlessPasteSettleCycles, never)) return 0;
+        } while (!pasteTyped());
+        if (!HeadlessRunTo(run, emu.GetCycles() + kHeadlessPasteSettleCycles, never)) return 0;
+    }
+    if (!pasteTyped())
+        fprintf(stderr, "z80home-headless: the run ended with %u pasted characters not typed\n",
+                emu.GetPasteLeft());
+    return 0;
 }
 
 static int HeadlessRun(int argc, char** argv) {
@@ -268,7 +331,8 @@ static int HeadlessRun(int argc, char** argv) {
 
     run.window = ShimCreateWindow(kHeadlessWidth, kHeadlessHeight);
     if (!run.window) return HeadlessFail("cannot create the window");
-    Clock::time_point start = Clock::now();
+    // The machine starts paused, so that it runs only as far as the run asks.
+    if (emu.plus && !options.Debugging()) emu.SetPaused(1);
     if (!emu.RunEmu(run.window, GetDC(run.window)))
         return HeadlessFail("the emulator did not start");
     if (emu.plus) run.tapeFailures = emu.GetTapeWriteFailures();
@@ -277,39 +341,26 @@ static int HeadlessRun(int argc, char** argv) {
         if (code) return HeadlessFail(options.loadState + ": " + emu.GetStateMessage(code));
     }
     if (options.warp) emu.SetWarp(1);
+    if (emu.plus) emu.SetSpeed(options.speed);
     if (options.Debugging()) return HeadlessDebug(run, startFolder);
-    if (!paste.empty()) HeadlessPaste(run, paste);
-
-    for (const HostEvent& event : options.input.events) {
-        HeadlessWait(run, HeadlessNever, start + std::chrono::milliseconds(event.atMs));
-        if (HeadlessStopAsked()) break;
-        emu.CtlEmulator(event.message, event.wParam, event.lParam);
+    if (!options.replay.empty()) {
+        int code = emu.ReplayRecording(options.replay.c_str());
+        if (code) return HeadlessFail(options.replay + ": " + emu.GetRecordingMessage(code));
     }
-    auto pasteTyped = [&] { return paste.empty() || emu.GetPasteLeft() == 0; };
+    if (!options.record.empty()) {
+        int code = emu.StartRecording(options.record.c_str());
+        if (code) return HeadlessFail(options.record + ": " + emu.GetRecordingMessage(code));
+    }
     int status = 0;
-    if (options.HasCondition()) {
-        auto met = [&] { return pasteTyped() && HeadlessConditionMet(emu, options); };
-        if (!HeadlessWait(run, met, start + std::chrono::milliseconds(options.timeoutMs)) &&
-            !HeadlessStopAsked()) {
-            fprintf(stderr, "z80home-headless: the condition was not met in %u ms\n",
-                    options.timeoutMs);
-            status = kHeadlessNotMet;
-        }
+    if (emu.plus) {
+        status = HeadlessPlay(run, paste);
     } else {
-        // --run-ms is the whole run, typed or not; without it a paste is
-        // typed to its end and its last line given time to show, in the
-        // machine's time, as the paste was typed.
-        HeadlessWait(run, HeadlessNever, start + std::chrono::milliseconds(options.runMs));
-        if (!options.runMsGiven && !pasteTyped() &&
-            HeadlessWait(run, pasteTyped, Clock::time_point::max())) {
-            uint64_t typed = emu.GetCycles();
-            HeadlessWait(
-                run, [&] { return emu.GetCycles() >= typed + kHeadlessPasteSettleCycles; },
-                Clock::time_point::max());
-        }
-        if (!pasteTyped())
-            fprintf(stderr, "z80home-headless: the run ended with %u pasted characters not typed\n",
-                    emu.GetPasteLeft());
+        HeadlessWait(run, HeadlessNever, Clock::now() + std::chrono::milliseconds(options.runMs));
+    }
+    if (!options.record.empty()) {
+        int code = emu.StopRecording();
+        if (code) return HeadlessFail(options.record + ": " + emu.GetRecordingMessage(code));
+        printf("recording: %s\n", options.record.c_str());
     }
     return HeadlessOutputs(run, status);
 }

@@ -60,11 +60,12 @@ static bool HostDebugError(const std::string& text) {
     return text.rfind("error:", 0) == 0;
 }
 
-void HostDebugScriptLine(EmuLibrary& emu, const std::string& line, uint32_t waitMs, FILE* out,
+bool HostDebugScriptLine(EmuLibrary& emu, const std::string& line, uint32_t waitMs, FILE* out,
                          HostDebugStopAsked stopAsked) {
     fprintf(out, "> %s\n", line.c_str());
     std::string text = HostDebugCommand(emu, line);
     fputs(text.c_str(), out);
+    bool stoppedItself = false;
     if (HostDebugResumes(line) && !HostDebugError(text)) {
         fflush(out); // the line shows while the machine runs
         // Hit reports may come all the while: the break falls due waitMs
@@ -78,7 +79,10 @@ void HostDebugScriptLine(EmuLibrary& emu, const std::string& line, uint32_t wait
                 HostDebugWaitStop(emu, static_cast<uint32_t>(std::max<int64_t>(left, 0)),
                                   broke ? nullptr : stopAsked);
             fputs(report.c_str(), out);
-            if (HostDebugIsStop(report)) break;
+            if (HostDebugIsStop(report)) {
+                stoppedItself = !broke;
+                break;
+            }
             bool asked = !broke && stopAsked && stopAsked();
             if (Clock::now() < due && !asked) continue;
             if (broke) break;
@@ -88,6 +92,7 @@ void HostDebugScriptLine(EmuLibrary& emu, const std::string& line, uint32_t wait
         }
     }
     fflush(out);
+    return stoppedItself;
 }
 
 bool HostDebugScript(EmuLibrary& emu, const std::string& path, uint32_t waitMs, FILE* out,
@@ -125,8 +130,13 @@ int HostDebugSession(EmuLibrary& emu, const HostOptions& options, FILE* out, std
     fputs(HostDebugWaitStop(emu, options.runMs, stopAsked).c_str(), out);
     if (!options.breakAt.empty()) {
         fprintf(out, "> b %s\n%s", options.breakAt.c_str(), setBreak.c_str());
-        HostDebugScriptLine(emu, "c", options.runMs, out, stopAsked);
+        bool reached = HostDebugScriptLine(emu, "c", options.runMs, out, stopAsked);
         HostDebugScriptLine(emu, "r", options.runMs, out, stopAsked);
+        if (!reached && !(stopAsked && stopAsked())) {
+            error = "--break-at " + options.breakAt + " was not reached in " +
+                    std::to_string(options.runMs) + " ms";
+            return kHostDebugNotReached;
+        }
     }
     if (options.debugScript.empty() ||
         HostDebugScript(emu, options.debugScript, options.runMs, out, error, stopAsked))

@@ -30,8 +30,8 @@ bool HostDebugResumes(const std::string& line);
 // Runs one line as a script does: writes "> line" and what the command
 // prints to out, and after a command that resumes, the reports up to the
 // stop's. A stop that does not come within waitMs, or before a stop is
-// asked, is forced with a break.
-void HostDebugScriptLine(EmuLibrary& emu, const std::string& line, uint32_t waitMs, FILE* out,
+// asked, is forced with a break. True when the machine stopped by itself.
+bool HostDebugScriptLine(EmuLibrary& emu, const std::string& line, uint32_t waitMs, FILE* out,
                          HostDebugStopAsked stopAsked = nullptr);
 // Runs the script at path a line at a time (blank lines and lines starting
 // with # are skipped); false with error when it cannot be read.
@@ -41,6 +41,8 @@ bool HostDebugScript(EmuLibrary& emu, const std::string& path, uint32_t waitMs, 
 // HostDebugStart made stop: with --break-at, the breakpoint is set first,
 // then the first stop's report, the run to the address and the registers
 // there; then the script. Returns 0, or with error 1 when the script cannot
-// be read, 2 when --break-at names no address (the machine has not run).
+// be read, 2 when --break-at names no address (the machine has not run),
+// kHostDebugNotReached when the machine did not reach it within --run-ms.
+constexpr int kHostDebugNotReached = 4;
 int HostDebugSession(EmuLibrary& emu, const HostOptions& options, FILE* out, std::string& error,
                      HostDebugStopAsked stopAsked = nullptr);

@@ -46,15 +46,15 @@ static bool HostParsePoint(const std::string& text, int* x, int* y, std::string&
 
 bool HostParseArgs(int argc, char** argv, bool headless, HostOptions& options, std::string& error) {
     static const char* const kFlags[] = {"--green", "--pcg", "--help", "--warp", "--debug"};
-    // Options with a value; those after the first three are the headless host's.
+    // Options with a value; those after the first six are the headless host's.
     static const char* const kValued[] = {
-        "--rom-dir",      "--tape",        "--load-state",   "--run-ms",
-        "--type",         "--keys",        "--mouse",        "--screenshot",
-        "--paste",        "--screen-text", "--save-state",   "--until-text",
-        "--until-cycles", "--timeout",     "--debug-script", "--break-at"};
+        "--rom-dir",      "--tape",    "--load-state",   "--record",     "--replay",
+        "--speed",        "--run-ms",  "--type",         "--keys",       "--mouse",
+        "--screenshot",   "--paste",   "--screen-text",  "--save-state", "--until-text",
+        "--until-cycles", "--timeout", "--debug-script", "--break-at"};
     // --debug is the desktop host's.
     const int flagCount = headless ? 4 : 5;
-    const int valuedCount = headless ? static_cast<int>(std::size(kValued)) : 3;
+    const int valuedCount = headless ? static_cast<int>(std::size(kValued)) : 6;
     HostOptions out;
     bool timeoutGiven = false;
     if (headless) out.input.clockMs = kHeadlessBootMs;
@@ -96,6 +96,8 @@ bool HostParseArgs(int argc, char** argv, bool headless, HostOptions& options, s
                             : name == "--tape"         ? &out.tape
                             : name == "--screenshot"   ? &out.screenshot
                             : name == "--load-state"   ? &out.loadState
+                            : name == "--record"       ? &out.record
+                            : name == "--replay"       ? &out.replay
                             : name == "--save-state"   ? &out.saveState
                             : name == "--paste"        ? &out.paste
                             : name == "--screen-text"  ? &out.screenText
@@ -130,6 +132,12 @@ bool HostParseArgs(int argc, char** argv, bool headless, HostOptions& options, s
                 return false;
             }
             timeoutGiven = true;
+        } else if (name == "--speed") {
+            if (!HostParseNumber(value, kSpeedFastest, &out.speed) || out.speed < kSpeedSlowest) {
+                error = "--speed takes a whole percentage from " + std::to_string(kSpeedSlowest) +
+                        " to " + std::to_string(kSpeedFastest) + ", not \"" + value + "\"";
+                return false;
+            }
         } else if (name == "--run-ms") {
             if (!HostParseNumber(value, kHeadlessLongestRunMs, &out.runMs) || out.runMs == 0) {
                 error = "--run-ms takes a whole number of milliseconds from 1 to " +
@@ -166,6 +174,12 @@ bool HostParseArgs(int argc, char** argv, bool headless, HostOptions& options, s
         (!out.input.events.empty() || !out.paste.empty() || out.HasCondition())) {
         error = "--debug-script and --break-at start the machine stopped; they take no "
                 "--type, --keys, --mouse, --paste, --until-text or --until-cycles";
+        return false;
+    }
+    if (!out.replay.empty() && (!out.input.events.empty() || !out.paste.empty() ||
+                                !out.record.empty() || out.Debugging())) {
+        error = "--replay plays a recording's own input; it takes no --type, --keys, --mouse, "
+                "--paste, --record, --debug-script or --break-at";
         return false;
     }
     if (headless) {
@@ -205,10 +219,14 @@ std::string HostUsage(const char* program, bool headless) {
              "  --green           green monochrome monitor\n"
              "  --pcg             programmable character generator on\n"
              "  --warp            run as fast as the processor can\n"
-             "  --load-state FILE start from a saved state\n";
+             "  --load-state FILE start from a saved state\n"
+             "  --record FILE     record the input from the start, written to FILE at the end\n"
+             "  --replay FILE     replay a recording, then hand the machine back\n"
+             "  --speed PERCENT   the paced speed, 10 to 1000 (default 100)\n";
     if (headless) {
-        usage += "  --run-ms N        run N ms in all, pasted or not (default: 2000, or 1000\n"
-                 "                    past the input, or past the end of the paste)\n"
+        usage += "  --run-ms N        run N ms of the machine's time in all, pasted or not\n"
+                 "                    (default: 2000, or 1000 past the input, or past the end\n"
+                 "                    of the paste or of the replay)\n"
                  "  --type TEXT       type TEXT on the keyboard (a line break in TEXT is RETURN)\n"
                  "  --keys SCRIPT     keys: text, {RETURN}, {F1}, {SHIFT down}, {SHIFT up},\n"
                  "                    {wait 500}, {{ and }} for braces\n"
@@ -219,9 +237,9 @@ std::string HostUsage(const char* program, bool headless) {
                  "  --screen-text TXT write the screen's text (UTF-8) to TXT at the end\n"
                  "  --save-state FILE save the machine's state to FILE at the end\n"
                  "  --until-text TEXT end once TEXT shows on the screen, after the input\n"
-                 "  --until-cycles N  end once the processor has run N cycles\n"
-                 "  --timeout MS      give up on --until-* after MS ms (default 60000);\n"
-                 "                    the exit status is then 4\n"
+                 "  --until-cycles N  end at the first instruction at or after cycle N\n"
+                 "  --timeout MS      give up on --until-* after MS ms of real time\n"
+                 "                    (default 60000); the exit status is then 4\n"
                  "  --debug-script F  run the debugger commands in F (one a line) on the\n"
                  "                    machine stopped at its first instruction (or at the\n"
                  "                    state loaded); each command that resumes waits for the\n"
@@ -229,8 +247,10 @@ std::string HostUsage(const char* program, bool headless) {
                  "  --break-at ADDR   first run to ADDR (hexadecimal or a ROM label) and print\n"
                  "                    the registers there; the picture and the state are\n"
                  "                    written at the end (--screenshot, --save-state, or\n"
-                 "                    break-ADDR.png and break-ADDR.state)\n"
-                 "Input options play in the order given, from 500 ms after start.\n";
+                 "                    break-ADDR.png and break-ADDR.state); not reached\n"
+                 "                    within --run-ms, the exit status is 4\n"
+                 "Input options play in the order given, from 500 ms after start, in the\n"
+                 "machine's time: the same command line ends the same way, warp or not.\n";
     } else {
         usage += "  --debug           the debugger console in this terminal; the machine starts\n"
                  "                    stopped ('help' lists the commands, 'c' runs it)\n"

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "core/run_control.h"
 #include "host/host_input.h"
 
 // The headless host's window, and the time its scripted input waits for the
@@ -29,6 +30,12 @@ constexpr uint64_t kHeadlessBootCycles = 1000000;
 constexpr uint64_t kHeadlessPasteSettleCycles = 2000000;
 constexpr uint64_t kHostLongestPaste = 16u << 20;
 
+// Milliseconds of the machine's time as its cycles, at the pace of a slice
+// with the display on (what the system ROM keeps).
+constexpr uint64_t HostMsToCycles(uint64_t ms) {
+    return ms * 30500 / 16;
+}
+
 struct HostOptions {
     std::string romDir; // empty: the default folder
     std::string tape;   // empty: none
@@ -36,8 +43,11 @@ struct HostOptions {
     bool pcg = false;
     bool help = false;
     bool warp = false;
-    std::string loadState; // empty: none
-    bool debug = false;    // desktop: the debugger console in the terminal
+    std::string loadState;        // empty: none
+    std::string record;           // empty: none; where to write the recording made
+    std::string replay;           // empty: none; the recording to replay
+    uint32_t speed = kSpeedPaced; // the paced speed in percent
+    bool debug = false;           // desktop: the debugger console in the terminal
     // Headless only. Without --run-ms (runMsGiven false) a paste is typed
     // to its end before the run settles and ends.
     uint32_t runMs = 0;
@@ -54,7 +64,8 @@ struct HostOptions {
     uint32_t timeoutMs = kHeadlessDefaultTimeoutMs;
     bool NeedsPlus() const {
         return warp || !loadState.empty() || !paste.empty() || !screenText.empty() ||
-               !saveState.empty() || HasCondition();
+               !saveState.empty() || HasCondition() || !input.events.empty() || !record.empty() ||
+               !replay.empty();
     }
     bool HasCondition() const { return !untilText.empty() || untilCycles; }
     std::string startFolder; // set by HostStart: the folder the host was started in

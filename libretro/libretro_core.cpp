@@ -25,6 +25,7 @@
 #include "core/machine.h"
 #include "core/run_control.h"
 #include "core/z80home.h"
+#include "input/input.h"
 #include "devices/beeper.h"
 #include "devices/cassette.h"
 #include "host/host_input.h"
@@ -33,6 +34,7 @@
 #include "libretro/retro_keys.h"
 #include "libretro/retro_window.h"
 #include "plus/save_state.h"
+#include "plus/z80home_plus.h"
 #include "state/machine_state.h"
 #include "state/state_io.h"
 #include "video/screen.h"
@@ -48,6 +50,9 @@ constexpr size_t kRetroMostFrameSamples = kTicksPerSlice * (kBeepRate / kRetroPe
 constexpr int kRetroPointerSpan = 2 * 0x7FFF + 1;
 // The subfolder of the frontend's system folder that may hold ROM images.
 constexpr const char* kRetroRomFolder = "z80home";
+// What a state may grow by after the content is loaded: the keys on their
+// way into the matrix and a paste under way.
+constexpr size_t kRetroInputRoom = 64 << 10;
 
 constexpr const char* kOptionGreen = "z80home_green";
 constexpr const char* kOptionPcg = "z80home_pcg";
@@ -181,9 +186,14 @@ void RetroMixPeriod(void) {
 
 // ---- Input ----
 
-void RETRO_CALLCONV RetroKeyEvent(bool down, unsigned keycode, uint32_t, uint16_t) {
+// A key with the SHIFT and CTRL the frontend says it was typed with: one
+// change on the machine, whatever order the frontend hands keys over in.
+void RETRO_CALLCONV RetroKeyEvent(bool down, unsigned keycode, uint32_t, uint16_t modifiers) {
     uint8_t virtualKey = RetroVirtualKey(keycode);
-    if (virtualKey) CtlEmulator(down ? WM_KEYDOWN : WM_KEYUP, virtualKey, 0);
+    if (virtualKey)
+        SendKey(virtualKey, down ? 1 : 0,
+                static_cast<unsigned char>((modifiers & RETROKMOD_SHIFT ? kKeyShift : 0) |
+                                           (modifiers & RETROKMOD_CTRL ? kKeyControl : 0)));
 }
 
 int RetroPointerAxis(int16_t value, int size) {
@@ -333,6 +343,9 @@ void RetroCoreFields(StateIo& io, RetroTapeMark& mark) {
     io.Value(mark.length);
 }
 
+// The core's fields, the machine's state file, then what input holds (keys
+// on their way into the matrix, a paste under way), so that a state the
+// frontend rewinds or runs ahead from goes on exactly as the machine did.
 std::vector<uint8_t> RetroCapture(void) {
     std::vector<uint8_t> bytes;
     StateIo io{StateMode::kSave, &bytes, nullptr, 0, 0};
@@ -340,6 +353,7 @@ std::vector<uint8_t> RetroCapture(void) {
     RetroCoreFields(io, mark);
     std::vector<uint8_t> file = StateCapture();
     bytes.insert(bytes.end(), file.begin(), file.end());
+    InputState(io, Get(machine.cyclesRun), true);
     return bytes;
 }
 
@@ -460,7 +474,8 @@ RETRO_API bool retro_load_game(const retro_game_info* game) {
     retro.penDown = false;
     retro_keyboard_callback keyboard{RetroKeyEvent};
     retro.environment(RETRO_ENVIRONMENT_SET_KEYBOARD_CALLBACK, &keyboard);
-    retro.stateSize = RetroCapture().size();
+    // Room for keys on their way in and a typed listing, beyond the size now.
+    retro.stateSize = RetroCapture().size() + kRetroInputRoom;
     retro.loaded = true;
     return true;
 }
@@ -508,7 +523,7 @@ RETRO_API size_t retro_serialize_size(void) {
 
 RETRO_API bool retro_serialize(void* data, size_t size) {
     std::vector<uint8_t> bytes = RetroCapture();
-    if (!data || bytes.size() > size) return false;
+    if (!data || size < retro.stateSize || bytes.size() > size) return false;
     std::memcpy(data, bytes.data(), bytes.size());
     std::memset(static_cast<uint8_t*>(data) + bytes.size(), 0, size - bytes.size());
     return true;
@@ -526,12 +541,18 @@ RETRO_API bool retro_unserialize(const void* data, size_t size) {
     const uint8_t* file = bytes + fields.at;
     size_t length = StateFileLength(file, size - fields.at);
     if (!length || StateCheck(file, length) != kStateOk) return false;
+    size_t inputAt = fields.at + length;
+    StateIo input{StateMode::kCheck, nullptr, bytes + inputAt, 0, size - inputAt};
+    InputState(input, 0, true);
+    if (!input.ok) return false;
     fields.mode = StateMode::kLoad;
     fields.at = 0;
     RetroCoreFields(fields, mark);
     // The beeper's record of the tone follows the tone restored.
     machine.beepPlaying = retro.playing;
     StateApply(file, length, true);
+    input = StateIo{StateMode::kLoad, nullptr, bytes + inputAt, 0, size - inputAt};
+    InputState(input, Get(machine.cyclesRun), true);
     retro.beepChanges = Get(machine.beepChanges);
     RetroRestoreTape(mark);
     return true;

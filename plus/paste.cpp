@@ -1,20 +1,11 @@
-// Pasting: the host's UTF-8 text becomes a queue of keys (a virtual-key code,
-// with SHIFT, CTRL or neither, from bus/key_chars), which the processor thread hands
-// to the keyboard one stroke at a time. The keyboard holds each key down, and
-// then up, until the program has read its row, so the text goes in at the
-// pace the program reads it, at any speed, and none is lost while the
-// program is busy. The host appends and cancels under pasteLock; the
-// processor thread takes it once a tick period while a paste is under way.
-#include "plus/paste.h"
-
+// Pasting: the host's UTF-8 text becomes the keys that type it (a
+// virtual-key code, with SHIFT, CTRL or neither, from bus/key_chars), posted
+// as one input event; the processor thread types them (input/paste.h).
 #include "bus/key_chars.h"
-#include "bus/keyboard.h"
-#include "core/machine.h"
+#include "input/input.h"
+#include "input/paste.h"
 #include "plus/z80home_plus.h"
 #include "state/machine_state.h"
-
-constexpr uint16_t kPasteShift = 0x100;
-constexpr uint16_t kPasteControl = 0x200;
 
 // The next code point of UTF-8 text at *at, moving *at past it; a byte that
 // starts no well-formed sequence is returned as an invalid code point.
@@ -33,10 +24,9 @@ static char32_t PasteDecode(const unsigned char* text, size_t* at) {
 }
 
 // The keys that may still join the queue. Only the host's thread adds keys,
-// so the room can only grow between this and the append.
+// so the room can only grow between this and the post.
 static size_t PasteRoom(void) {
-    std::lock_guard<std::mutex> lock(machine.pasteLock);
-    size_t waiting = machine.pasteKeys.size() - machine.pasteNext;
+    uint32_t waiting = Get(machine.pasteLeft);
     return kPasteMostKeys > waiting ? kPasteMostKeys - waiting : 0;
 }
 
@@ -45,7 +35,9 @@ int PasteText(const char* text) {
     // Keys are made only while there is room for them, so a huge text costs
     // no more memory than the queue holds; the rest are counted.
     size_t room = PasteRoom();
-    std::vector<uint16_t> keys;
+    InputEvent paste;
+    paste.kind = InputKind::kPaste;
+    std::vector<uint8_t>& keys = paste.data;
     int skipped = 0;
     uint32_t beyond = 0;
     const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text);
@@ -67,20 +59,20 @@ int PasteText(const char* text) {
         if (!typed) typed = control = KeyCharControlKey(c, &virtualKey);
         if (!typed) {
             skipped++;
-        } else if (keys.size() == room) {
+        } else if (keys.size() / 2 == room) {
             beyond++;
         } else {
-            keys.push_back(static_cast<uint16_t>(virtualKey | (shift ? kPasteShift : 0) |
-                                                 (control ? kPasteControl : 0)));
+            uint16_t key = static_cast<uint16_t>(virtualKey | (shift ? kPasteShift : 0) |
+                                                 (control ? kPasteControl : 0));
+            keys.push_back(static_cast<uint8_t>(key));
+            keys.push_back(static_cast<uint8_t>(key >> 8));
         }
     }
     Put(machine.pasteOverflow, Get(machine.pasteOverflow) + beyond);
-    std::lock_guard<std::mutex> lock(machine.pasteLock);
-    machine.pasteKeys.insert(machine.pasteKeys.end(), keys.begin(), keys.end());
-    Put(machine.pasteLeft, machine.pasteKeys.size() - machine.pasteNext);
     if (!keys.empty()) {
-        Put(machine.pasteActive, 1);
-        Put(machineTickHook, PasteAdvance);
+        machine.pasteLeft.fetch_add(static_cast<uint32_t>(keys.size() / 2),
+                                    std::memory_order_relaxed);
+        InputPost(std::move(paste));
     }
     return skipped + static_cast<int>(beyond);
 }
@@ -94,24 +86,7 @@ uint32_t GetPasteOverflow(void) {
 }
 
 void CancelPaste(void) {
-    std::lock_guard<std::mutex> lock(machine.pasteLock);
-    // A stroke already handed to the keyboard is finished there: its key and
-    // SHIFT are released in their turn.
-    machine.pasteKeys.resize(machine.pasteNext);
-    Put(machine.pasteLeft, 0);
-}
-
-void PasteAdvance(void) {
-    if (!KeyboardSettled()) return;
-    std::lock_guard<std::mutex> lock(machine.pasteLock);
-    if (machine.pasteNext >= machine.pasteKeys.size()) {
-        machine.pasteKeys.clear();
-        machine.pasteNext = 0;
-        Put(machine.pasteActive, 0);
-        Put(machineTickHook, nullptr);
-        return;
-    }
-    uint16_t key = machine.pasteKeys[machine.pasteNext++];
-    Put(machine.pasteLeft, machine.pasteKeys.size() - machine.pasteNext);
-    KeyboardType(static_cast<uint8_t>(key & 0xFF), key & kPasteShift, key & kPasteControl);
+    InputEvent cancel;
+    cancel.kind = InputKind::kCancel;
+    InputPost(std::move(cancel));
 }

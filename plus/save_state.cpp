@@ -12,6 +12,7 @@
 #include "core/run_control.h"
 #include "devices/calendar.h"
 #include "devices/cassette.h"
+#include "input/input.h"
 #include "plus/state_checksum.h"
 #include "plus/z80home_plus.h"
 #include "state/machine_state.h"
@@ -174,27 +175,31 @@ void StateApply(const uint8_t* bytes, size_t size, bool withTape) {
 
 // ---- The exports ----
 
-int SaveState(const char* path) {
-    if (!path || !*path) return kStateCannotWrite;
-    std::vector<uint8_t> file;
-    RunControlCall([](void* out) { *static_cast<std::vector<uint8_t>*>(out) = StateCapture(); },
-                   &file);
+bool StateWriteFile(const char* path, const std::vector<uint8_t>& bytes) {
     // A temporary file renamed over the target: the target is either the old
-    // state or the whole new one, never half of it, even across a power cut,
+    // file or the whole new one, never half of it, even across a power cut,
     // as the data reach the disk before the rename and the rename before the
-    // save reports success.
+    // write reports success.
     std::string temporary = std::string(path) + ".tmp";
     FILE* out = fopen(temporary.c_str(), "wb");
-    if (!out) return kStateCannotWrite;
-    bool written = fwrite(file.data(), 1, file.size(), out) == file.size() && fflush(out) == 0 &&
+    if (!out) return false;
+    bool written = fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size() && fflush(out) == 0 &&
                    _commit(_fileno(out)) == 0;
     written = fclose(out) == 0 && written;
     if (!written ||
         !MoveFileExA(temporary.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         remove(temporary.c_str());
-        return kStateCannotWrite;
+        return false;
     }
-    return kStateOk;
+    return true;
+}
+
+int SaveState(const char* path) {
+    if (!path || !*path) return kStateCannotWrite;
+    std::vector<uint8_t> file;
+    RunControlCall([](void* out) { *static_cast<std::vector<uint8_t>*>(out) = StateCapture(); },
+                   &file);
+    return StateWriteFile(path, file) ? kStateOk : kStateCannotWrite;
 }
 
 static int StateLoad(const char* path, bool withTape) {
@@ -219,6 +224,11 @@ static int StateLoad(const char* path, bool withTape) {
         [](void* context) {
             Load* job = static_cast<Load*>(context);
             StateApply(job->bytes, job->size, job->withTape);
+            // An input event of its cycle, for a recording.
+            InputEvent loaded;
+            loaded.kind = InputKind::kState;
+            loaded.data.assign(job->bytes, job->bytes + job->size);
+            InputApplied(loaded, Get(machine.cyclesRun));
         },
         &load);
     if (withTape) CassetteNameToHost();

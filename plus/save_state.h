@@ -36,6 +36,9 @@ enum StateResult : int {
     kStateOtherRoms = 9,
 };
 
+// Writes bytes to a file beside path, flushed to the disk, and renames it
+// over path, so path is never half written; false when that fails.
+bool StateWriteFile(const char* path, const std::vector<uint8_t>& bytes);
 // The whole file for the machine as it is now (call it where no instruction
 // runs: on the processor thread, or with no threads).
 std::vector<uint8_t> StateCapture(void);

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <string>
 
+#include "core/machine.h"
+#include "core/run_control.h"
 #include "state/machine_state.h"
 #include "video/screen.h"
 
@@ -176,7 +178,8 @@ static void ScreenAppendUtf8(std::string& text, char32_t c) {
     }
 }
 
-int GetScreenText(char* buffer, int size) {
+// The screen's text, as GetScreenText gives it.
+static std::string ScreenTextNow(void) {
     std::string text;
     int rows = ScreenTextRows(), columns = ScreenTextColumns();
     for (int row = 0; row < rows; row++) {
@@ -189,6 +192,11 @@ int GetScreenText(char* buffer, int size) {
         text.resize(end);
         text += '\n';
     }
+    return text;
+}
+
+int GetScreenText(char* buffer, int size) {
+    std::string text = ScreenTextNow();
     if (buffer && size > 0) {
         size_t copied = std::min(text.size(), static_cast<size_t>(size - 1));
         // Never end inside a character's UTF-8 bytes.
@@ -198,4 +206,24 @@ int GetScreenText(char* buffer, int size) {
         buffer[copied] = 0;
     }
     return static_cast<int>(text.size());
+}
+
+// The text SetStopText waits for (the processor thread's: set in a job).
+static std::string screenStopText;
+
+// The slice's end: the screen shows the text asked for, and no pasted key is
+// left to type (text still being typed does not count).
+static bool ScreenTextStop(void) {
+    return Get(machine.pasteLeft) == 0 && ScreenTextNow().find(screenStopText) != std::string::npos;
+}
+
+void SetStopText(const char* text) {
+    std::string wanted = text ? text : "";
+    RunControlCall(
+        [](void* context) {
+            screenStopText = std::move(*static_cast<std::string*>(context));
+            Put(machine.stopReached, 0);
+            Put(machineSliceEndHook, screenStopText.empty() ? nullptr : ScreenTextStop);
+        },
+        &wanted);
 }

@@ -6,12 +6,14 @@
 // Which calls wait and which queue. The machine runs on its own threads; a
 // call that must see or change the whole machine at once is carried out by
 // the processor thread between two slices (never inside an instruction):
-//   waits:  SetPaused(1), StepSlice, SaveState, LoadState -- they return
-//           once the processor thread has done it, so the machine is still
-//           (or has run its slice, or been saved or loaded) when they return.
+//   waits:  SetPaused(1), StepSlice, SaveState, LoadState, SetStopCycle,
+//           SetStopText -- they return once the processor thread has done
+//           it, so the machine is still (or has run its slice, or been saved
+//           or loaded) when they return.
 //   queues: SetPaused(0), SetSpeed, SetWarp -- they return at once and take
-//           effect from the next slice; PasteText and CancelPaste -- the
-//           keys are pressed in the machine's time.
+//           effect from the next slice; SendKey, PasteText and CancelPaste
+//           -- input events the machine takes at its next tick, each then
+//           stamped with the machine's cycle.
 //   reads:  GetScreenText reads the screen as the renderer does, without
 //           waiting; a row the program is writing may show half written.
 // Before RunEmu has started the machine, every call acts at once on the
@@ -56,6 +58,32 @@ Z80HOME_API unsigned char GetWarp(void);
 // machine's own clock, for waiting on the machine's time rather than the
 // host's.
 Z80HOME_API uint64_t GetCycles(void);
+
+// Stops that fall where the machine's time says, whatever the host's speed,
+// warp or load: the machine pauses itself (GetPaused then gives 1 and
+// GetStopReached 1) at the first instruction boundary at or after the cycle
+// (GetCycles' count; one already passed stops at once; UINT64_MAX cancels).
+// Waits for the processor thread between two slices. A later stop replaces
+// an earlier one.
+Z80HOME_API void SetStopCycle(uint64_t cycle);
+// The same at the end of the first slice (16 ms of the machine's time) at
+// which the screen shows text (as GetScreenText gives it) with no pasted key
+// left to type, so text still being typed does not count. Null or "" cancels.
+Z80HOME_API void SetStopText(const char* text);
+// 1 once the machine has paused itself at a stop set since; 0 while the
+// stop is still ahead or none is set.
+Z80HOME_API unsigned char GetStopReached(void);
+
+// A key of the host's keyboard, pressed (down 1) or released, with the
+// modifiers it was typed with (kKeyShift, kKeyControl): the machine's SHIFT
+// and CTRL are set so in the same change as the key, so no order of the
+// host's messages can give a key the wrong SHIFT. CtlEmulator's WM_KEYDOWN
+// carries no modifiers: the machine's SHIFT and CTRL are then only what the
+// host's own SHIFT and CTRL messages make them. Queued, like every input:
+// it takes effect at the machine cycle the processor thread takes it at.
+constexpr unsigned char kKeyShift = 0x01;
+constexpr unsigned char kKeyControl = 0x02;
+Z80HOME_API void SendKey(uint32_t virtualKey, unsigned char down, unsigned char modifiers);
 
 // The most keys a paste may have waiting at once (a million); text beyond
 // them is skipped.

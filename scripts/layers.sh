@@ -14,10 +14,11 @@ declare -A layer=(
     [z80]=1 [platform]=1 [rom]=1
     [state]=2
     [bus]=3 [video]=3 [devices]=3
-    [core]=4
+    [core]=4 [input]=4
     [debug]=5 [plus]=5
-    [host]=6 [web]=6 [libretro]=6
-    [tests]=7 [bench]=7 [reference]=7
+    [record]=6
+    [host]=7 [web]=7 [libretro]=7
+    [tests]=8 [bench]=8 [reference]=8
 )
 
 failed=0

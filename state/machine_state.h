@@ -18,6 +18,8 @@
 #include <vector>
 #include <windows.h>
 
+#include "state/input_event.h"
+
 template <typename T> inline T Get(const std::atomic<T>& field) {
     return field.load(std::memory_order_relaxed);
 }
@@ -72,6 +74,7 @@ struct MachineState {
     std::atomic<uint64_t> cyclesRun; // every slice's cycles, never reset
     std::atomic<uint8_t> vrtcToggle;
     int32_t cyclesSinceTick; // CpuThread: cycles run in the current tick period
+    int32_t sliceCycles;     // CpuThread: cycles of the slice under way, kept across a stop
     int64_t paceCarry;       // CpuThread: sleep owed to the next slice, in ms / paceSpeed
     uint32_t paceSpeed;      // CpuThread: the speed paceCarry was counted at
 
@@ -104,17 +107,20 @@ struct MachineState {
 
     // Keyboard matrix: bit n of row r is 1 while that key is held.
     std::atomic<uint8_t> keyMatrix[16];
-    // Key changes on their way into the matrix (bus/keyboard.cpp), under
-    // keyLock: keyQueue holds them oldest first; keyWanted is the matrix once
-    // they are all in, keyHostDown the keys the host's messages hold. The
-    // reads each row still owes its last change are read without it.
-    std::mutex keyLock;
-    uint16_t keyQueue[kKeyQueueSize]; // a row's keys, pressed or released (bus/keyboard.cpp)
-    size_t keyQueueHead, keyQueueCount;
+    // Key changes on their way into the matrix (bus/keyboard.cpp), all on the
+    // processor thread: keyQueue holds them oldest first; keyWanted is the
+    // matrix once they are all in, keyHostDown the keys the host's events
+    // hold; keyLastRow is the row of the change that went in last, and
+    // keyStopRowOnly is set while the program has read no row but STOP's
+    // since then.
+    uint32_t keyQueue[kKeyQueueSize]; // a change of one row (bus/keyboard.cpp)
+    uint32_t keyQueueHead, keyQueueCount;
     uint8_t keyStopToggles; // STOP's changes, which go past the others
     uint8_t keyWanted[16];
     uint8_t keyHostDown[16];
-    std::atomic<uint8_t> keyScansOwed[16];
+    uint8_t keyScansOwed[16];
+    uint8_t keyLastRow;
+    uint8_t keyStopRowOnly;
     std::atomic<uint8_t> keyHostHolds; // some key of the host's is down
 
     // CRT controller and light pen.
@@ -162,15 +168,26 @@ struct MachineState {
     uint8_t serialStatus;
     std::atomic<uint32_t> cmtWriteFailures; // read by the host's thread
 
-    // Pasted text (plus/paste.cpp): keys appended by the host and handed to
-    // the keyboard by CpuThread, both under pasteLock; the atomics are read
-    // without it.
-    std::mutex pasteLock;
+    // Pasted text (input/paste.cpp): keys the processor thread hands to the
+    // keyboard one stroke at a time; the atomics are read by the host.
     std::vector<uint16_t> pasteKeys; // virtual-key code, 0x100 with SHIFT, 0x200 with CTRL
     size_t pasteNext;
     std::atomic<uint8_t> pasteActive;
-    std::atomic<uint32_t> pasteLeft;
+    std::atomic<uint32_t> pasteLeft;     // keys posted and not yet typed
     std::atomic<uint32_t> pasteOverflow; // characters skipped for want of room
+
+    // Host input on its way in (input/input.cpp): any thread posts events to
+    // inputInbox under inputLock; the processor thread stamps the ones due
+    // now with the cycle it takes them at, keeps them in inputTimeline by
+    // cycle and applies each at its cycle, between two instructions.
+    std::mutex inputLock;
+    std::vector<InputEvent> inputInbox;
+    std::atomic<uint8_t> inputPosted;              // inputInbox is not empty
+    std::vector<InputEvent> inputTimeline;         // processor thread: by cycle, oldest last
+    std::atomic<uint64_t> stopCycle{kNoStopCycle}; // pause at this cycle, or never
+    std::atomic<uint8_t> stopReached;              // the machine paused itself at a stop
+    std::atomic<uint64_t> ticksRun;                // every tick since the library was loaded
+    std::atomic<uint64_t> inputReplayEnd;          // a replay runs until this cycle
 
     // Beeper audio.
     HWAVEOUT beepDevice;

@@ -84,6 +84,18 @@ struct StateIo {
         Value(field);
         Require(Last() <= most);
     }
+    // A byte string of at most most bytes: its length, then the bytes.
+    void Bytes(std::vector<uint8_t>& bytes, uint32_t most) {
+        uint32_t size = static_cast<uint32_t>(bytes.size());
+        Value(size, most);
+        if (mode == StateMode::kSave) {
+            out->insert(out->end(), bytes.begin(), bytes.end());
+            return;
+        }
+        size = static_cast<uint32_t>(Last());
+        if (!ok || !Take(size)) return;
+        if (mode == StateMode::kLoad) bytes.assign(in + at - size, in + at);
+    }
     // Refuses the file unless the value just read satisfies the check.
     void Require(bool check) {
         if (mode != StateMode::kSave && !check) ok = false;

@@ -121,32 +121,31 @@ uint8_t CrtcReadStatus(void) {
     return Get(machine.crtcStatus);
 }
 
-// The client area's size divides the position; a window without one (or no
+// The picture's size divides the position; a picture without one (no
 // window yet) has no place to point at, so the event latches nothing.
-static void CrtcLatchLightPen(int32_t lParam) {
-    RECT client{};
-    if (!GetClientRect(machine.hostWindow, &client)) return;
-    if (client.right <= 0 || client.bottom <= 0) return;
-    uint32_t x = static_cast<uint32_t>(lParam) & 0xFFFF;
-    uint32_t y = (static_cast<uint32_t>(lParam) >> 16) & 0xFFFF;
+static void CrtcLatchLightPen(int32_t x, int32_t y, int32_t width, int32_t height) {
+    if (width <= 0 || height <= 0) return;
     uint32_t columns = Get(machine.columns80) ? 80 : 40;
     uint32_t rows = Get(machine.rows25) ? 25 : 20;
-    uint32_t column = columns * x / static_cast<uint32_t>(client.right) + kCrtcPenColumnBias;
-    uint32_t row = rows * y / static_cast<uint32_t>(client.bottom);
+    uint32_t column = static_cast<uint32_t>(uint64_t{columns} * static_cast<uint32_t>(x) /
+                                            static_cast<uint32_t>(width)) +
+                      kCrtcPenColumnBias;
+    uint32_t row = static_cast<uint32_t>(uint64_t{rows} * static_cast<uint32_t>(y) /
+                                         static_cast<uint32_t>(height));
     machine.crtcStatus.fetch_or(kCrtcStatusLightPen, std::memory_order_relaxed);
     Put(machine.lightPenPosition, (row & kCrtcPenRowMask) << kCrtcPenRowShift |
                                       (Get(machine.vrtcToggle) ? kCrtcPenRetrace : 0) |
                                       (column & kCrtcPenColumnMask));
 }
 
-void CrtcMouseEvent(uint32_t message, int32_t lParam) {
+void CrtcPenEvent(uint32_t message, int32_t x, int32_t y, int32_t width, int32_t height) {
     switch (message) {
     case WM_LBUTTONDOWN:
         Put(machine.mouseDrag, 1);
-        CrtcLatchLightPen(lParam);
+        CrtcLatchLightPen(x, y, width, height);
         break;
     case WM_MOUSEMOVE:
-        if (Get(machine.mouseDrag)) CrtcLatchLightPen(lParam);
+        if (Get(machine.mouseDrag)) CrtcLatchLightPen(x, y, width, height);
         break;
     case WM_LBUTTONUP: Put(machine.mouseDrag, 0); break;
     default: break;

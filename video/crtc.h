@@ -10,8 +10,10 @@ void CrtcWriteData(uint8_t data);
 void CrtcWriteCommand(uint8_t data);
 uint8_t CrtcReadData(void);
 uint8_t CrtcReadStatus(void);
-// WM_LBUTTONDOWN, WM_MOUSEMOVE and WM_LBUTTONUP with their lParam.
-void CrtcMouseEvent(uint32_t message, int32_t lParam);
+// WM_LBUTTONDOWN, WM_MOUSEMOVE and WM_LBUTTONUP at point (x, y) of a
+// picture width by height: the button latches the pen's position, and moves
+// while it is held latch it again.
+void CrtcPenEvent(uint32_t message, int32_t x, int32_t y, int32_t width, int32_t height);
 // Reset: the registers to their reset values; a latched light-pen position
 // and an armed read survive it.
 void CrtcReset(void);

@@ -8,6 +8,7 @@
 "use strict";
 
 const WM_KEYDOWN = 0x100, WM_KEYUP = 0x101;
+const KEY_SHIFT = 1, KEY_CONTROL = 2; // SendKey's modifiers
 const VK_CONTROL = 0x11;
 const WM_MOUSEMOVE = 0x200, WM_LBUTTONDOWN = 0x201, WM_LBUTTONUP = 0x202;
 const WIDTH = 640, HEIGHT = 480;
@@ -248,6 +249,23 @@ async function paste(text) {
   showPaste();
 }
 
+// A recording of the input, kept in the module's files until it is handed
+// over as a download.
+const RECORDING = "/z80home.rec";
+function record() {
+  if (emu._GetRecording()) {
+    const code = emu._StopRecording();
+    if (code) return status(emu.ccall("GetRecordingMessage", "string", ["number"], [code]), true);
+    download("z80home.rec", new Blob([emu.FS.readFile(RECORDING)]));
+    emu.FS.unlink(RECORDING);
+    status("recording downloaded");
+  } else {
+    const code = emu.ccall("StartRecording", "number", ["string"], [RECORDING]);
+    if (code) return status(emu.ccall("GetRecordingMessage", "string", ["number"], [code]), true);
+    status("recording the input");
+  }
+}
+
 function stopPaste() {
   emu._CancelPaste();
   status("paste stopped");
@@ -267,6 +285,7 @@ function showPaste() {
 function showOptions() {
   $("green").setAttribute("aria-pressed", String(emu._GetGreenDisplay() !== 0));
   $("pcg").setAttribute("aria-pressed", String(emu._GetPCG() !== 0));
+  $("record").setAttribute("aria-pressed", String(emu._GetRecording() !== 0));
 }
 
 const hotkeys = {
@@ -303,7 +322,8 @@ function key(event) {
   if (down && event.repeat) return; // the machine repeats keys itself
   if (down) held.add(virtualKey);
   else if (!held.delete(virtualKey)) return; // its press went to the host
-  emu._CtlEmulator(down ? WM_KEYDOWN : WM_KEYUP, virtualKey, 0);
+  // The key goes with the SHIFT and CTRL it was typed with, as one change.
+  emu._SendKey(virtualKey, down ? 1 : 0, (event.shiftKey ? KEY_SHIFT : 0) | (event.ctrlKey ? KEY_CONTROL : 0));
 }
 
 // Keys let go while the page had no focus never send their release.
@@ -411,6 +431,7 @@ async function start() {
   click("green", hotkeys.F10);
   click("pcg", hotkeys.F11);
   click("shot", screenshot);
+  click("record", record);
   click("paste", () => paste());
   click("paste-stop", stopPaste);
   click("tape-save", saveTape);

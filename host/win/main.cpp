@@ -272,10 +272,19 @@ static void WinCommand(HWND window, UINT command) {
     WinUpdateMenu(window);
 }
 
+// A key goes with the SHIFT and CTRL held as it was typed, as one change.
 static void WinKey(UINT message, WPARAM virtualKey) {
     if (virtualKey >= keysDown.size()) return;
-    keysDown[virtualKey] = message == WM_KEYDOWN;
-    emu.CtlEmulator(message, static_cast<uint32_t>(virtualKey), 0);
+    bool down = message == WM_KEYDOWN;
+    keysDown[virtualKey] = down;
+    if (!emu.plus) {
+        emu.CtlEmulator(message, static_cast<uint32_t>(virtualKey), 0);
+        return;
+    }
+    unsigned char modifiers =
+        static_cast<unsigned char>((GetKeyState(VK_SHIFT) < 0 ? kKeyShift : 0) |
+                                   (GetKeyState(VK_CONTROL) < 0 ? kKeyControl : 0));
+    emu.SendKey(static_cast<uint32_t>(virtualKey), down ? 1 : 0, modifiers);
 }
 
 // A chord's modifiers went to the machine before the chord was known: they

@@ -12,11 +12,14 @@
 
 namespace {
 
+// A key message, and the tick that may let it into the matrix.
 void KeyDown(uint32_t key) {
     EXPECT_EQ(CtlEmulator(WM_KEYDOWN, key, 0), 0);
+    KeyboardTick();
 }
 void KeyUp(uint32_t key) {
     EXPECT_EQ(CtlEmulator(WM_KEYUP, key, 0), 0);
+    KeyboardTick();
 }
 
 // The ten rows as the program sees them: held keys read as 0 bits.
@@ -27,14 +30,14 @@ std::vector<int> Rows() {
     return rows;
 }
 
-// Scans every row until what the host sent has all reached the matrix and
-// been seen, so that the next change goes in at once.
+// Ticks and scans every row until what the host sent has all reached the
+// matrix and been seen, so that the next change goes in at once.
 void Settle() {
-    for (int scan = 0; scan < 100 && !KeyboardSettled(); ++scan)
+    for (int scan = 0; scan < 100 && !KeyboardReady(); ++scan) {
+        KeyboardTick();
         Rows();
-    EXPECT_TRUE(KeyboardSettled());
-    for (int scan = 0; scan < kKeyScansHeld; ++scan)
-        Rows();
+    }
+    EXPECT_TRUE(KeyboardReady());
 }
 
 // The machine's keyboard as printed on it: the host key of each position,
@@ -79,9 +82,11 @@ void ExpectKeyAt(uint32_t key, int row, int bit) {
     // The host's left and down arrows bring the machine's SHIFT along.
     if (key == VK_LEFT || key == VK_DOWN) expected[kShiftPort] &= ~kShiftBit;
     EXPECT_EQ(Rows(), expected) << "key " << key;
-    // Released at once, the key stays for its second scan, then goes.
+    // Released at once, the key stays for its second scan, then goes at
+    // the next tick.
     KeyUp(key);
     EXPECT_EQ(Rows(), expected) << "key " << key;
+    KeyboardTick();
     EXPECT_EQ(Rows(), std::vector<int>(10, 0xFF)) << "key " << key;
 }
 

@@ -2,6 +2,8 @@
 // relative screenshot name, on the built system ROM.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -15,6 +17,7 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 #include "png_reader.h"
 
@@ -427,6 +430,45 @@ TEST_F(HeadlessHost, APasteEndsByRunMsOrIsTypedToItsLastLine) {
     EXPECT_NE(beyond.output.find("293 characters of"), std::string::npos) << beyond.output;
     EXPECT_NE(beyond.output.find("beyond the " + std::to_string(kPasteQueue)), std::string::npos)
         << beyond.output;
+}
+
+// The same input ends in the same machine whatever the host's pace: a run
+// in warp, recorded, the same run paced at another speed, its recording
+// replayed in warp and, with every core of the host kept busy, paced, all
+// save the same state; an --until-cycles in warp stops where it does paced.
+TEST_F(HeadlessHost, TheSameInputEndsInTheSameStateAtAnyPaceAndLoad) {
+    if (!HaveRom()) GTEST_SKIP() << "no ROM images in " << romDir;
+    std::ofstream(folder / "p.bas") << "NEW\n10 A$=\"            \":PRINT LEN(A$);\nCLS\n"
+                                       "20 FOR I=1 TO 25:PRINT I;\"  A  \":NEXT:GOTO 10\nRUN\n";
+    const std::string rom = "--rom-dir '" + romDir + "' ";
+    const std::string run = rom + "--paste p.bas --run-ms 3000 --keys "
+                                  "'{wait 900}aaaa{SHIFT down}9{SHIFT up}0{CTRL down}g{CTRL up}' ";
+    auto state = [&](const std::string& name) { return ReadText(folder / name); };
+    ASSERT_EQ(Headless(folder, run + "--warp --record r.rec --save-state a.state").status, 0);
+    ASSERT_EQ(Headless(folder, run + "--speed 1000 --save-state b.state").status, 0);
+    ASSERT_EQ(Headless(folder, rom + "--replay r.rec --warp --save-state c.state").status, 0);
+    {
+        std::atomic<bool> busy{true};
+        std::vector<std::thread> load;
+        for (unsigned i = 0; i < std::max(2u, std::thread::hardware_concurrency()); i++)
+            load.emplace_back([&busy] {
+                while (busy.load(std::memory_order_relaxed)) {
+                }
+            });
+        HostRun starved = Headless(folder, rom + "--replay r.rec --speed 300 --save-state d.state");
+        busy = false;
+        for (std::thread& thread : load)
+            thread.join();
+        ASSERT_EQ(starved.status, 0) << starved.output;
+    }
+    EXPECT_GT(state("a.state").size(), 65536u);
+    for (const char* other : {"b.state", "c.state", "d.state"})
+        EXPECT_TRUE(state(other) == state("a.state")) << other << " differs from the warp run's";
+
+    const std::string until = rom + "--until-cycles 9531250 --save-state ";
+    ASSERT_EQ(Headless(folder, until + "w.state --warp").status, 0);
+    ASSERT_EQ(Headless(folder, until + "p.state --speed 1000").status, 0);
+    EXPECT_TRUE(state("w.state") == state("p.state"));
 }
 
 // A SAVE to a tape that cannot take bytes is reported as it happens.

@@ -89,7 +89,7 @@ class LibretroCore : public ::testing::Test {
     // it has booted, in warp.
     std::string Paste(const std::string& text) {
         std::ofstream(folder / "paste.txt") << text;
-        return "--warp --paste paste.txt --run-ms 1000";
+        return "--warp --paste paste.txt";
     }
 
     void ExpectSamePicture(const PngPicture& reference) {

@@ -75,8 +75,13 @@ template <typename F> bool Find(void* core, const char* name, F*& function) {
 const char kShifted[] = "!@#$%^&*()_+{}|:\"<>?~";
 const char kUnshifted[] = "1234567890-=[]\\;',./`";
 
+// As a frontend does, each key goes with the modifiers held at the time.
 void Key(unsigned keycode, bool down) {
-    frontend.keyboard(down, keycode, 0, 0);
+    static uint16_t modifiers = 0;
+    if (keycode == RETROK_LSHIFT)
+        modifiers = static_cast<uint16_t>(down ? modifiers | RETROKMOD_SHIFT
+                                               : modifiers & ~RETROKMOD_SHIFT);
+    frontend.keyboard(down, keycode, 0, modifiers);
 }
 
 } // namespace

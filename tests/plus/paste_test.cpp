@@ -11,7 +11,7 @@
 #include "bus/key_chars.h"
 #include "bus/keyboard.h"
 #include "core/machine.h"
-#include "plus/paste.h"
+#include "input/input.h"
 #include "plus/z80home_plus.h"
 #include "state/machine_state.h"
 #include "tests/machine/machine_support.h"
@@ -192,9 +192,9 @@ TEST(Paste, EveryLineBreakFormTypesOneReturnAndSwallowsNothing) {
         ASSERT_EQ(PasteText(text.c_str()), 0);
         Reader reader;
         std::string typed;
-        for (int scan = 0; scan < 100000 && (Get(machine.pasteActive) || !KeyboardSettled());
+        for (int scan = 0; scan < 100000 && (Get(machine.pasteActive) || !KeyboardReady());
              scan++) {
-            PasteAdvance();
+            InputTick();
             reader.Scan(typed);
         }
         EXPECT_EQ(typed, expected) << "pasted: " << ::testing::PrintToString(text);
@@ -231,9 +231,9 @@ TEST(Paste, EveryControlCodeTypesAsCtrlWithItsLetter) {
         ASSERT_EQ(PasteText(text.c_str()), 0);
         Reader reader;
         std::string typed;
-        for (int scan = 0; scan < 100000 && (Get(machine.pasteActive) || !KeyboardSettled());
+        for (int scan = 0; scan < 100000 && (Get(machine.pasteActive) || !KeyboardReady());
              scan++) {
-            PasteAdvance();
+            InputTick();
             reader.Scan(typed);
         }
         EXPECT_EQ(typed, expected) << "pasted: " << ::testing::PrintToString(text);

@@ -209,6 +209,7 @@ TEST(StateHost, TheTapeAndTheKeysStayTheHosts) {
     EXPECT_STREQ(machine.cmtFileName, "chosen-later.tape");
     EXPECT_EQ(Get(machine.keyMatrix[8]), 0) << "the chord's modifiers came back held";
     CtlEmulator(WM_KEYDOWN, 'Q', 0);
+    RunSlices(1);
     ASSERT_EQ(LoadState(file.string().c_str()), kStateOk);
     EXPECT_EQ(Get(machine.keyMatrix[4]), 0x02) << "a key the host holds was let go";
 
