@@ -840,7 +840,7 @@ EVALBYTE:
         LD A,E
         RET
 
-; DE = the address expression at HL (-65535..65535, negative wraps).
+; DE = the address expression at HL (-32768..65535, negative wraps).
 EVALADDR:
         CALL EVALNUM
         PUSH HL
@@ -2232,7 +2232,11 @@ _str:   LD DE,(FAC)
         LD A,(NUMTMP + 2)
         LD E,A
         LD D,0
-        ADD HL,DE               ; s$ text from the offset
+        ADD HL,DE               ; s$ text from the offset, which must lie
+        LD A,(NUMTMP)           ; within s$
+        SUB E
+        JR C,_miss
+        JR Z,_miss
 _try:   LD A,(NUMTMP + 1)       ; room for t$ left?
         LD B,A
         LD A,(NUMTMP)

@@ -866,8 +866,8 @@ _zero:  LD DE,0
         XOR A
         RET
 
-; DE <- FAC truncated, as an address: -65535..65535, a negative one taken
-; from 65536; Illegal function call outside.
+; DE <- FAC truncated, as an address: -32768..65535, a negative one taken
+; from 65536; Overflow outside.
 FTOADDR:
         LD HL,FAC
         CALL FUNPK
@@ -875,19 +875,19 @@ FTOADDR:
         CP 127
         JR C,_zero
         CP 143
-        JR NC,_bad
+        JP NC,FOVER
         SUB 150
         NEG
         CALL FSHR
         BIT 7,B
         JR Z,_pos
-        CALL FNEGDE
+        CALL FNEGDE             ; from -1 to -32768 the top bit stays set
+        JP P,FOVER
 _pos:   XOR A
         RET
 _zero:  LD DE,0
         XOR A
         RET
-_bad:   JP FILLEG
 
 ; FAC <- FAC truncated towards zero.
 FFIX:   CALL FTRUNC
@@ -1096,9 +1096,10 @@ _zero:  DJNZ _bit
 ; ---------------------------------------------------------------- text in
 
 ; Reads the unsigned number at HL (digits, a point, an exponent E or e with
-; an optional sign and digits) into FAC; HL past it. Nine digits are kept;
-; the result is the nearest number except within about 2^-30 of a last
-; place's half.
+; an optional sign and digits) into FAC; HL past it. Spaces are passed over
+; anywhere in it, as BASIC reads a number ("1 2" is 12). Nine digits are
+; kept; the result is the nearest number except within about 2^-30 of a
+; last place's half.
 FIN:    XOR A
         LD (FPDP),A
         LD B,A
@@ -1107,6 +1108,8 @@ FIN:    XOR A
         LD E,A
         LD (FPDE),BC
 _char:  LD A,(HL)
+        CP ' '
+        JR Z,_space
         CP '.'
         JR NZ,_digit
         LD A,(FPDP)
@@ -1119,7 +1122,8 @@ _char:  LD A,(HL)
 _digit: SUB '0'
         CP 10
         JR NC,_ndone
-        INC HL
+_space: INC HL
+        JR Z,_char
         PUSH AF
         LD A,B
         CP 19H                  ; room for another digit?
@@ -1162,21 +1166,21 @@ _ndone: LD (FPG+2),DE
         LD D,H
         LD E,L
         INC HL
-        LD A,(HL)
+        CALL FINCH
         LD C,A
         CP '-'
         JR Z,_esign
         CP '+'
         JR NZ,_edig
 _esign: INC HL
-_edig:  LD A,(HL)
+_edig:  CALL FINCH
         SUB '0'
         CP 10
         JR C,_eval
         EX DE,HL                ; no digits: the E is not part of the number
         JR _value
 _eval:  LD DE,0
-_enext: LD A,(HL)
+_enext: CALL FINCH
         SUB '0'
         CP 10
         JR NC,_eend
@@ -1331,6 +1335,13 @@ _exact: LD HL,(FPXE)
 _norm:  CALL FNORMH
         POP HL
         RET
+
+; A = the character at HL, past spaces.
+FINCH:  LD A,(HL)
+        CP ' '
+        RET NZ
+        INC HL
+        JR FINCH
 
 FTENS   DB 00H,00H,20H,41H      ; 1E1 .. 1E10, exact
         DB 00H,00H,0C8H,42H
