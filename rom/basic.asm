@@ -13,15 +13,16 @@
 ;
 ; The text cache (TXC) remembers what a place in the program's text meant
 ; when it last ran, keyed by the place's address: a number's value, a
-; jump's target line, a simple variable's address. Each place is read one
-; way only (a number, a line number after GOTO, GOSUB, THEN, ELSE or ON, or
-; a name), so its entry's kind follows from who asks. 64 entries, the one
-; for address a at TXC + (a mod 64) * 4: the address (high byte 0: empty)
-; and the address after the text it covers (spaces included); and at the
+; jump's target line, a simple variable's address, a WHILE's WEND. Each
+; place is read one way only (a number, a line number after GOTO, GOSUB,
+; THEN, ELSE or ON, a name, or a WHILE's token), so its entry's kind
+; follows from who asks. 64 entries, the one for address a at TXC + (a mod
+; 64) * 4: the address (high byte 0: empty) and the address after the text
+; it covers (spaces included; for a WHILE, after its WEND); and at the
 ; same place in the next page its value: a number's 4 bytes; a line's link
 ; (bytes 2 and 3); a simple variable's address (1 and 2) and type
 ; (VARTYPE, 3); an array's place from ARYTAB (1 and 2) and type with bit 7
-; set (3). The input line's text is never kept. Simple variables never move while they exist (a new one goes
+; set (3); the WEND's line's link (1 and 2). The input line's text is never kept. Simple variables never move while they exist (a new one goes
 ; after them and moves all the arrays alike), arrays are only added after
 ; the others, and lines move only when the program changes, so one rule
 ; keeps the cache right: whatever changes the program, clears the
@@ -164,6 +165,8 @@ E_RW      EQU 20
 E_UE      EQU 21
 E_LB      EQU 23
 E_NP      EQU 24
+E_WH      EQU 29
+E_WE      EQU 30
 
 ; ---------------------------------------------------------------- start
 ; Power on and reset: the banner, the free bytes and the prompt. A reset
@@ -566,6 +569,9 @@ ERRTEXT:
         DB 0                    ; 22: none here
         DB "Line buffer overflow",0
         DB "Not a program",0
+        DB 0,0,0,0              ; 25 to 28: none here
+        DB "WHILE without WEND",0
+        DB "WEND without WHILE",0
         DB 0FFH
 
 ; ---------------------------------------------------------------- input line

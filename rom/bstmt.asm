@@ -5,11 +5,18 @@
 
 F_FOR     EQU 'F'               ; frame marks
 F_GOSUB   EQU 'G'
+F_WHILE   EQU 'W'
 FORSIZE   EQU 16                ; mark, variable, type, step, limit, line
                                 ; (its link), text
 GOSUBSIZE EQU 6                 ; mark, line (its link), text, spare
+WHILESIZE EQU 6                 ; mark, line (its link), the statement's
+                                ; start, spare
 
 ; ---------------------------------------------------------------- LET
+; The variable's address is kept over the expression: nothing an
+; expression does makes a simple variable (VARPTR refuses a missing one, an
+; FN's parameter is made by its DEF), and a new array goes after the
+; others, so no array element moves under it.
 S_LET:  CALL PTRGETC
         PUSH DE
         LD A,(VARTYPE)
@@ -295,10 +302,13 @@ _frame: LD A,H
         LD A,(HL)
         CP F_GOSUB
         JR Z,_found
-        CP F_FOR
-        JR NZ,_none
         LD BC,FORSIZE
-        ADD HL,BC
+        CP F_FOR
+        JR Z,_pass
+        LD C,WHILESIZE
+        CP F_WHILE
+        JR NZ,_none
+_pass:  ADD HL,BC
         JR _frame
 _none:  LD E,E_RG
         JP ERROR
@@ -630,7 +640,7 @@ _frame: PUSH IX
         JR Z,_none
         LD A,(IX)
         CP F_FOR
-        JR NZ,_none
+        JR NZ,_while
         LD A,D
         OR E
         RET Z
@@ -641,6 +651,11 @@ _frame: PUSH IX
         CP D
         RET Z
 _next:  LD BC,FORSIZE
+        ADD IX,BC
+        JR _frame
+_while: CP F_WHILE              ; WHILE loops inside it are passed
+        JR NZ,_none
+        LD BC,WHILESIZE
         ADD IX,BC
         JR _frame
 _none:  OR 1
@@ -659,7 +674,7 @@ _frame: LD A,H
         JR Z,_none
         LD A,(HL)
         CP F_FOR
-        JR NZ,_none
+        JR NZ,_while
         LD A,D
         OR E
         JR Z,_this
@@ -672,6 +687,11 @@ _frame: LD A,H
         CP D
         JR Z,_this2
 _other: LD BC,FORSIZE - 2
+        ADD HL,BC
+        JR _frame
+_while: CP F_WHILE              ; WHILE loops inside it end here
+        JR NZ,_none
+        LD BC,WHILESIZE
         ADD HL,BC
         JR _frame
 _none:  LD E,E_NF
@@ -755,6 +775,197 @@ _done:  LD HL,FORSIZE
         JP NZ,NEWSTT
         CALL CHRGET
         JP _var
+
+; ---------------------------------------------------------------- WHILE / WEND
+; WHILE c: the statements up to the matching WEND run while c is not 0;
+; its frame holds its line and where it starts, for WEND to go back to it.
+; A false c goes on after the matching WEND (WHILEs and WENDs between
+; nest), which must be there whatever c is. A jump back to a WHILE whose
+; loop was left drops its old frame, and the loops inside it, as FOR does.
+S_WHILE:
+        LD D,H
+        LD E,L
+_tok:   DEC DE
+        LD A,(DE)
+        CP T_WHILE
+        JR NZ,_tok
+        DEC DE                  ; DE: where the statement starts
+        POP BC                  ; the statement loop's return
+        PUSH HL
+        LD HL,2
+        ADD HL,SP
+_look:  LD A,H                  ; this WHILE's frame above the newest GOSUB?
+        OR L
+        JR Z,_eval
+        LD A,(HL)
+        LD BC,FORSIZE
+        CP F_FOR
+        JR Z,_pass
+        CP F_WHILE
+        JR NZ,_eval
+        LD C,WHILESIZE
+        PUSH HL
+        INC HL
+        INC HL
+        INC HL
+        LD A,(HL)
+        INC HL
+        LD H,(HL)
+        LD L,A
+        SBC HL,DE               ; (carry clear from CP)
+        POP HL
+        JR NZ,_pass
+        ADD HL,BC
+        POP BC
+        LD SP,HL
+        PUSH BC
+        JR _eval
+_pass:  ADD HL,BC
+        JR _look
+_eval:  PUSH DE
+        EX DE,HL
+        INC HL
+        CALL WENDOF
+        POP BC
+        EX (SP),HL              ; the place after the WEND waits, and its
+        PUSH DE                 ; line
+        PUSH BC
+        CALL EVALNUM
+        POP DE
+        CALL FACZERO
+        JR Z,_skip
+        POP BC
+        POP BC
+        CALL STKCHK
+        PUSH HL
+        LD HL,2 - WHILESIZE
+        ADD HL,SP
+        POP BC                  ; the text
+        LD SP,HL
+        LD (HL),F_WHILE
+        INC HL
+        LD A,(CURPTR)
+        LD (HL),A
+        INC HL
+        LD A,(CURPTR + 1)
+        LD (HL),A
+        INC HL
+        LD (HL),E
+        INC HL
+        LD (HL),D
+        LD H,B
+        LD L,C
+        JP NEWSTT
+_skip:  POP HL                  ; on after the WEND, in its line
+        CALL SETLINE
+        POP HL
+        CALL CHRGOT
+        JP NEWSTT
+
+; The WEND that matches the WHILE whose token is at HL: HL past it, DE its
+; line's link. Looked for once, line by line, then kept in the text cache
+; under the token's place; WHILE without WEND if there is none.
+WENDOF: PUSH HL
+        CALL TXCFIND
+        JR NZ,_scan
+        POP BC
+        EX DE,HL
+        INC L
+        LD E,(HL)
+        INC L
+        LD D,(HL)
+        INC H
+        DEC L
+        LD A,(HL)
+        DEC L
+        LD L,(HL)
+        LD H,A
+        EX DE,HL
+        RET
+_scan:  INC HL
+        LD DE,(CURPTR)
+        LD BC,0100H             ; B: WHILEs open, C: in quotes
+_char:  LD A,(HL)
+        INC HL
+        OR A
+        JR Z,_eol
+        CP '"'
+        JR Z,_quote
+        BIT 0,C
+        JR NZ,_char
+        CP T_WHILE
+        JR Z,_open
+        CP T_WEND
+        JR NZ,_char
+        DJNZ _char
+        EX (SP),HL              ; kept under the token: the place after
+        POP BC                  ; the WEND, and its line
+        PUSH BC
+        PUSH DE
+        CALL TXCSET
+        POP DE
+        JR C,_out
+        DEC L
+        LD (HL),D
+        DEC L
+        LD (HL),E
+_out:   POP HL
+        RET
+_open:  INC B
+        JR _char
+_quote: INC C
+        JR _char
+_eol:   LD C,0                  ; quotes end with the line
+        LD A,D                  ; the direct line has no other lines
+        CP TXTTAB / 256
+        JR C,_none
+        LD D,H
+        LD E,L
+        LD A,(HL)
+        INC HL
+        OR (HL)
+        JR Z,_none
+        INC HL
+        INC HL
+        INC HL
+        JR _char
+_none:  LD E,E_WH
+        JP ERROR
+
+; WEND: back to the newest WHILE, to look at its c again; the FOR loops
+; inside it end here.
+S_WEND: POP BC                  ; the statement loop's return
+        LD HL,0
+        ADD HL,SP
+_frame: LD A,H
+        OR L
+        JR Z,_none
+        LD A,(HL)
+        LD BC,FORSIZE
+        CP F_FOR
+        JR Z,_pass
+        CP F_WHILE
+        JR Z,_found
+_none:  LD E,E_WE
+        JP ERROR
+_pass:  ADD HL,BC
+        JR _frame
+_found: INC HL
+        LD E,(HL)
+        INC HL
+        LD D,(HL)
+        INC HL
+        LD C,(HL)
+        INC HL
+        LD B,(HL)
+        INC HL
+        INC HL
+        LD SP,HL                ; it goes: the WHILE makes it again
+        EX DE,HL
+        CALL SETLINE
+        LD H,B
+        LD L,C
+        JP STMTVEC
 
 ; ---------------------------------------------------------------- DATA, READ, INPUT
 S_RESTORE:
