@@ -337,10 +337,9 @@ _undone:
         LD A,(INERR)            ; ON ERROR GOTO takes a program's error
         OR A                    ; unless its handler is running
         JR NZ,_stop
-        LD A,H
-        AND L
-        INC A
-        JR Z,_stop
+        LD A,(CURPTR + 1)       ; (the direct line's "line" lies in the ROM)
+        CP TXTTAB / 256
+        JR C,_stop
         LD DE,(ONERRLN)
         LD A,D
         OR E
@@ -445,8 +444,7 @@ _noauto:
         JR MAIN
 DIRECT: LD DE,BUF
         CALL CRUNCH
-        LD HL,BUF - 1
-        LD (HL),':'
+        LD HL,BUF - 1           ; at the ':' CRUNCH put before it
         JP NEWSTT
 
 ; Prints error E's message ("?Syntax error"; E = 0: "Break").
@@ -583,8 +581,9 @@ ERRTEXT:
 ; ends wherever the cursor is. Between quotes a control character typed
 ; with CTRL goes in too (shown as its glyph) unless it is one of those keys.
 ; Keys beyond LINEMAXB characters are refused with a beep, and so is the
-; line when RETURN comes: an error in direct mode; INPUT reads its reply
-; again. HL = BUF on return.
+; line when RETURN comes: an error in direct mode; in a program, NZ once
+; the error is shown, for the reply to be asked for again. HL = BUF on
+; return, Z.
 INLINE: LD A,(PREFILL)
         LD (ILEN),A
         XOR A
@@ -770,7 +769,8 @@ _done:  CALL PRTAIL             ; the cursor past the whole line
         JP Z,ERROR
         CALL PERR
         CALL CRLF
-        JP INLINE
+        OR 1                    ; NZ: a program's reply is asked for again
+        RET
 ; HL = BUF + the cursor's place.
 _at:    LD A,(IPOS)
         JR _bufa
@@ -919,8 +919,16 @@ ISLETTER:
 ; quotes letters are upper-cased and keywords become their token; after
 ; REM and ' to the line's end, and after DATA to the statement's end (its
 ; quoted items included), text stays as typed. ELSE is stored as ':' and
-; its token. BC = the length with the 0.
-CRUNCH: PUSH DE
+; its token. The machine's own words, which the dialect does not have
+; (MON, ATTR, GLYPH), are keywords only where they stand alone: inside a
+; name (MONTH, LEMON) they are its letters. BC = the length with the 0;
+; the byte before DE becomes ':', where a statement starts.
+CRUNCH: EX DE,HL
+        DEC HL
+        LD (HL),':'
+        INC HL
+        EX DE,HL
+        PUSH DE
         LD C,0                  ; 0, or 1 after DATA, or 2 after REM; in a
                                 ; string '"' more
 _next:  LD A,(HL)
@@ -948,9 +956,9 @@ _noq:   LD A,C
         LD A,B
         JR Z,_code
         CP ':'
-        JR NZ,_copyb
+        JR NZ,_copyq
         LD C,0
-        JR _copyb
+        JR _copyq
 _code:  CP '?'
         JR NZ,_amp
         INC HL
@@ -1017,8 +1025,9 @@ _ndig:  CP '0'
         CP '9' + 1
         JR C,_num
         JP _next
-_kw:    CALL KEYWORD
+_kw:    CALL CRUNCHKW
         JR NC,_token
+        JP Z,_next
 _copyb: LD A,B                  ; no keyword: the letter itself
 _copy:  LD (DE),A
         INC HL
@@ -1051,6 +1060,57 @@ _end:   LD (DE),A
         SBC HL,DE
         LD B,H
         LD C,L
+        RET
+
+; KEYWORD for CRUNCH, which writes at DE: the machine's own words (MON,
+; ATTR, GLYPH) are keywords only where they stand alone; beside a letter or
+; digit, before or after, they are a name's letters, copied to DE with HL
+; past them: carry and Z. No keyword: carry and NZ. Keeps B; C stays 0.
+CRUNCHKW:
+        PUSH HL
+        CALL KEYWORD
+        JR C,_none
+        CP T_MON
+        JR Z,_own
+        CP T_ATTR
+        JR Z,_own
+        CP T_GLYPH
+        JR NZ,_token
+_own:   PUSH AF
+        LD A,(HL)
+        CALL UPCASE
+        CALL ALNUM
+        JR NC,_name
+        DEC DE
+        LD A,(DE)
+        INC DE
+        CALL ALNUM
+        JR NC,_name
+        POP AF
+_token: EX (SP),HL              ; the word's start goes
+        POP HL
+        OR A
+        RET
+_name:  POP AF
+        LD A,L                  ; its letters, up to where the word ended
+        POP HL
+        LD C,A
+_letter:
+        LD A,(HL)
+        CALL UPCASE
+        LD (DE),A
+        INC HL
+        INC DE
+        LD A,L
+        CP C
+        JR NZ,_letter
+        LD C,0
+        XOR A
+        SCF
+        RET
+_none:  POP HL
+        OR 1
+        SCF
         RET
 
 ; Matches a keyword at HL: A = its token and HL past it, or carry and HL

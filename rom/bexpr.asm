@@ -2105,11 +2105,16 @@ U_CSRLIN:
         LD A,(CURY)
         JP BYTERES
 ; VARPTR(v): where the variable's value lies (a string's descriptor),
-; negative above 32767 as PEEK and POKE take it.
+; negative above 32767 as PEEK and POKE take it. A simple variable that
+; does not exist is an Illegal function call: no expression makes one, so
+; none moves the arrays under an element that a statement holds.
 U_VARPTR:
         CALL SYNCHR
         DB '('
-        CALL PTRGETC
+        CALL PTRGET
+        LD A,D                  ; ZEROVAL, in the ROM: there is none
+        CP TXTTAB / 256
+        JP C,FCERR
         CALL SYNCHR
         DB ')'
         JP INTRES

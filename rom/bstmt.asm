@@ -213,6 +213,7 @@ _spaces:
 
 ; ---------------------------------------------------------------- flow
 S_GOTO: CALL LINETO
+GOTOLINE:
         POP BC                  ; the statement loop's return
         EX DE,HL
         JP RUNLINE
@@ -496,15 +497,15 @@ S_ERROR:
         JP ERROR
 
 ; RESUME [0]: the statement that erred again; RESUME NEXT: the one after
-; it; RESUME n: line n. Only in an error's handler.
+; it; RESUME n: line n. Only in an error's handler, which it ends once it
+; has found where to go on: a line that is not there is the handler's
+; error, which stops the program.
 S_RESUME:
         LD B,A
         LD A,(INERR)
         OR A
         LD E,E_RW
         JP Z,ERROR
-        XOR A
-        LD (INERR),A
         LD A,B
         CP T_NEXT
         JR Z,_next
@@ -515,18 +516,24 @@ S_RESUME:
         LD A,D
         OR E
         POP HL
-        JP NZ,S_GOTO
+        JR Z,_same
+        CALL LINETO
+        XOR A
+        LD (INERR),A
+        JP GOTOLINE
 _same:  CALL _back
         JP STMTVEC
 _next:  CALL _back
         INC HL
         CALL SKIPSTMT
         JP NEWSTT
-; The erring statement's line, HL at its start; the statement loop's
-; return dropped.
+; The erring statement's line, HL at its start, the handler over; the
+; statement loop's return dropped.
 _back:  POP DE
         POP BC
         PUSH DE
+        XOR A
+        LD (INERR),A
         LD HL,(ERRPTR)
         CALL SETLINE
         LD HL,(ERRTXT)
@@ -996,7 +1003,7 @@ S_READ: CALL PTRGETC
         POP AF
         PUSH AF
         CALL DATUM
-        JP C,SNERR
+        JR C,DATAERR
         LD A,(HL)
         SUB ','                 ; not at a ',': look further next time
         LD (DATNEED),A
@@ -1012,6 +1019,30 @@ _end:   LD (DATPTR),HL
         RET NZ
         CALL CHRGET
         JR S_READ
+
+; A DATA item at HL that is not a number: a Syntax error in the DATA's
+; line, which ERL gives too (RESUME still goes back to the READ).
+DATAERR:
+        EX DE,HL
+        LD HL,TXTTAB
+_line:  LD C,(HL)               ; the line before the first one past HL
+        INC HL
+        LD B,(HL)
+        INC HL
+        LD A,E
+        SUB C
+        LD A,D
+        SBC A,B
+        JR C,_found
+        LD H,B
+        LD L,C
+        JR _line
+_found: LD A,(HL)
+        INC HL
+        LD H,(HL)
+        LD L,A
+        LD (CURLIN),HL
+        JP SNERR
 
 ; HL = the next DATA item after HL, which is in a line's text, or 0 for
 ; the start of the program (or a line's start when DATNEED is from
@@ -1122,9 +1153,7 @@ _chk:   OR A
 S_INPUT:
         CALL INPROMPT
         PUSH HL                 ; the variables' text stays on the stack
-_ask:   CALL PROMPT
-        CALL PRINTI
-        DB "? ",0
+_ask:   XOR A
         CALL INREAD
         POP HL
         PUSH HL
@@ -1154,8 +1183,7 @@ _var:   CALL PTRGETC
         LD (INPTR),HL
         POP HL
         JR _var
-_ask2:  CALL PRINTI             ; more variables than values: ask on
-        DB "?? ",0
+_ask2:  LD A,1                  ; more variables than values: ask on
         CALL INREAD
         POP HL
         JR _var
@@ -1186,7 +1214,7 @@ LINEINPUT:
         JP NZ,TMERR
         PUSH HL
         PUSH DE
-        CALL PROMPT
+        LD A,2
         CALL INREAD
         LD D,H
         LD E,L
@@ -1228,12 +1256,33 @@ PROMPT: PUSH HL
         POP HL
         RET
 
-; Reads a line into INPTR (HL = BUF); STOP breaks off the program.
-INREAD: CALL INLINE
+; Reads a reply into INPTR (HL = BUF) after a prompt: A = 0, STRL's and
+; "? "; 1, "?? "; 2, STRL's alone. A reply too long for the line is asked
+; for again, prompt and all; STOP breaks off the program.
+INREAD: PUSH AF
+        DEC A
+        CALL NZ,PROMPT
+        POP AF
+        PUSH AF
+        LD HL,_ask
+        OR A
+        JR Z,_show
+        DEC A
+        JR NZ,_read
+        DEC HL
+_show:  CALL PRINT
+_read:  CALL INLINE
+        JR C,_stop
+        JR NZ,_again
+        POP AF
         LD (INPTR),HL
-        RET NC
-        LD E,0                  ; STOP: "Break in N", no CONT
+        RET
+_again: POP AF
+        JR INREAD
+_stop:  LD E,0                  ; STOP: "Break in N", no CONT
         JP ERRMSG
+        DB "?"                  ; "?? " for the values still wanted
+_ask:   DB "? ",0
 
 ; ---------------------------------------------------------------- memory
 S_DIM:  LD A,1
@@ -1485,8 +1534,10 @@ S_LOCATE:
         POP HL
         RET
 
-; MON: the monitor, from a clear screen; its BASIC command comes back.
-S_MON:  XOR A
+; MON: the monitor, from a clear screen; its BASIC command comes back. A
+; command: a program never leaves BASIC by it (Illegal direct).
+S_MON:  CALL ONLYDIRECT
+        XOR A
         LD (INBASIC),A
         CALL CLS
         CALL BANNER
