@@ -33,6 +33,8 @@
 
 TXTTAB    EQU USERLO
 MEMSIZ    EQU USERHI + 1
+EDITTOP   EQU MEMSIZ - 256      ; the program stays below, leaving room for a
+                                ; few variables
 STACKLIM  EQU 0F900H            ; below this the stack is too deep
 LINEMAXB  EQU 255               ; longest input line
 
@@ -114,9 +116,7 @@ USEX      EQU USEPP + 1           ; 1: the exponent printed
 TRACE     EQU USEX + 1            ; 2: non-zero while TRON shows the lines
 FKPTR     EQU TRACE + 2           ; 2: the function key text being typed, 0 = none
 KEYTXT    EQU FKPTR + 2           ; 80: the texts of F1 to F5, 16 bytes each
-EDITTOP   EQU KEYTXT + 80         ; 2: EDITLINE keeps the program below it
-TEXTPTR   EQU EDITTOP + 2         ; 2: a program text's next character
-TEXTLEFT  EQU TEXTPTR + 2         ; 2: and how many are left
+TEXTLEFT  EQU KEYTXT + 80         ; 2: a program text's characters still to read
 DEFTBL    EQU TEXTLEFT + 2        ; 26: the type of each letter's names
 DEFANY    EQU DEFTBL + 26         ; 1: non-zero once a DEF statement set one
 STMTTXT   EQU DEFANY + 1          ; 2: where the statement running starts
@@ -264,8 +264,6 @@ CLEARVARS:
         LD (STREND),HL
         LD HL,MEMSIZ
         LD (FRETOP),HL
-        LD HL,MEMSIZ - 256      ; keep room for a few variables
-        LD (EDITTOP),HL
         LD HL,TEMPST
         LD (TEMPPT),HL
         LD HL,0
@@ -1220,7 +1218,7 @@ _size:  LD A,(BUF)
         ADD HL,BC
         LD BC,4
         ADD HL,BC
-        LD BC,(EDITTOP)
+        LD BC,EDITTOP
         SBC HL,BC
         JP NC,OMERR
 _room:  POP AF
@@ -1580,8 +1578,15 @@ _print: POP HL                  ; a control character shows as its glyph
 _count: LD HL,(TAPEHDR + H_LENGTH)
         INC HL
         LD (TAPEHDR + H_LENGTH),HL
+        LD A,H                  ; a text longer than a record holds
+        OR L
         POP HL
-        RET
+        RET NZ
+        LD H,A
+        LD L,A
+        LD (EDITPTR),HL
+        LD E,E_OV
+        JP ERROR
 _tape:  POP HL
         JP TAPEOUT
 

@@ -1849,7 +1849,7 @@ _passed:
         LD DE,(RENGROW)
         ADD HL,DE
         JP C,OMERR
-        LD DE,MEMSIZ - 256
+        LD DE,EDITTOP
         SBC HL,DE
         JP NC,OMERR
         INC A
