@@ -651,7 +651,9 @@ PROGPLACE:
         OR A
         SBC HL,BC
         JP C,OMERR
+        PUSH BC
         CALL SCRATCH
+        POP BC
         CALL PRINTI
         DB "Program cleared",0DH,0
 _fits:  LD HL,(FRETOP)
