@@ -1108,6 +1108,8 @@ FIN:    XOR A
         LD D,A
         LD E,A
         LD (FPDE),BC
+        DEC HL
+_space: INC HL
 _char:  LD A,(HL)
         CP ' '
         JR Z,_space
@@ -1123,8 +1125,7 @@ _char:  LD A,(HL)
 _digit: SUB '0'
         CP 10
         JR NC,_ndone
-_space: INC HL
-        JR Z,_char
+        INC HL
         PUSH AF
         LD A,B
         CP 19H                  ; room for another digit?
