@@ -13,15 +13,16 @@
 ;
 ; The text cache (TXC) remembers what a place in the program's text meant
 ; when it last ran, keyed by the place's address: a number's value, a
-; jump's target line, a simple variable's address. Each place is read one
-; way only (a number, a line number after GOTO, GOSUB, THEN, ELSE or ON, or
-; a name), so its entry's kind follows from who asks. 64 entries, the one
-; for address a at TXC + (a mod 64) * 4: the address (high byte 0: empty)
-; and the address after the text it covers (spaces included); and at the
+; jump's target line, a simple variable's address, a WHILE's WEND. Each
+; place is read one way only (a number, a line number after GOTO, GOSUB,
+; THEN, ELSE or ON, a name, or a WHILE's token), so its entry's kind
+; follows from who asks. 64 entries, the one for address a at TXC + (a mod
+; 64) * 4: the address (high byte 0: empty) and the address after the text
+; it covers (spaces included; for a WHILE, after its WEND); and at the
 ; same place in the next page its value: a number's 4 bytes; a line's link
 ; (bytes 2 and 3); a simple variable's address (1 and 2) and type
 ; (VARTYPE, 3); an array's place from ARYTAB (1 and 2) and type with bit 7
-; set (3). The input line's text is never kept. Simple variables never move while they exist (a new one goes
+; set (3); the WEND's line's link (1 and 2). The input line's text is never kept. Simple variables never move while they exist (a new one goes
 ; after them and moves all the arrays alike), arrays are only added after
 ; the others, and lines move only when the program changes, so one rule
 ; keeps the cache right: whatever changes the program, clears the
@@ -32,6 +33,8 @@
 
 TXTTAB    EQU USERLO
 MEMSIZ    EQU USERHI + 1
+EDITTOP   EQU MEMSIZ - 256      ; the program stays below, leaving room for a
+                                ; few variables
 STACKLIM  EQU 0F900H            ; below this the stack is too deep
 LINEMAXB  EQU 255               ; longest input line
 
@@ -113,9 +116,7 @@ USEX      EQU USEPP + 1           ; 1: the exponent printed
 TRACE     EQU USEX + 1            ; 2: non-zero while TRON shows the lines
 FKPTR     EQU TRACE + 2           ; 2: the function key text being typed, 0 = none
 KEYTXT    EQU FKPTR + 2           ; 80: the texts of F1 to F5, 16 bytes each
-EDITTOP   EQU KEYTXT + 80         ; 2: EDITLINE keeps the program below it
-TEXTPTR   EQU EDITTOP + 2         ; 2: a program text's next character
-TEXTLEFT  EQU TEXTPTR + 2         ; 2: and how many are left
+TEXTLEFT  EQU KEYTXT + 80         ; 2: a program text's characters still to read
 DEFTBL    EQU TEXTLEFT + 2        ; 26: the type of each letter's names
 DEFANY    EQU DEFTBL + 26         ; 1: non-zero once a DEF statement set one
 STMTTXT   EQU DEFANY + 1          ; 2: where the statement running starts
@@ -164,6 +165,8 @@ E_RW      EQU 20
 E_UE      EQU 21
 E_LB      EQU 23
 E_NP      EQU 24
+E_WH      EQU 29
+E_WE      EQU 30
 
 ; ---------------------------------------------------------------- start
 ; Power on and reset: the banner, the free bytes and the prompt. A reset
@@ -261,8 +264,6 @@ CLEARVARS:
         LD (STREND),HL
         LD HL,MEMSIZ
         LD (FRETOP),HL
-        LD HL,MEMSIZ - 256      ; keep room for a few variables
-        LD (EDITTOP),HL
         LD HL,TEMPST
         LD (TEMPPT),HL
         LD HL,0
@@ -334,10 +335,9 @@ _undone:
         LD A,(INERR)            ; ON ERROR GOTO takes a program's error
         OR A                    ; unless its handler is running
         JR NZ,_stop
-        LD A,H
-        AND L
-        INC A
-        JR Z,_stop
+        LD A,(CURPTR + 1)       ; (the direct line's "line" lies in the ROM)
+        CP TXTTAB / 256
+        JR C,_stop
         LD DE,(ONERRLN)
         LD A,D
         OR E
@@ -442,8 +442,7 @@ _noauto:
         JR MAIN
 DIRECT: LD DE,BUF
         CALL CRUNCH
-        LD HL,BUF - 1
-        LD (HL),':'
+        LD HL,BUF - 1           ; at the ':' CRUNCH put before it
         JP NEWSTT
 
 ; Prints error E's message ("?Syntax error"; E = 0: "Break").
@@ -566,6 +565,9 @@ ERRTEXT:
         DB 0                    ; 22: none here
         DB "Line buffer overflow",0
         DB "Not a program",0
+        DB 0,0,0,0              ; 25 to 28: none here
+        DB "WHILE without WEND",0
+        DB "WEND without WHILE",0
         DB 0FFH
 
 ; ---------------------------------------------------------------- input line
@@ -577,8 +579,9 @@ ERRTEXT:
 ; ends wherever the cursor is. Between quotes a control character typed
 ; with CTRL goes in too (shown as its glyph) unless it is one of those keys.
 ; Keys beyond LINEMAXB characters are refused with a beep, and so is the
-; line when RETURN comes: an error in direct mode; INPUT reads its reply
-; again. HL = BUF on return.
+; line when RETURN comes: an error in direct mode; in a program, NZ once
+; the error is shown, for the reply to be asked for again. HL = BUF on
+; return, Z.
 INLINE: LD A,(PREFILL)
         LD (ILEN),A
         XOR A
@@ -764,7 +767,8 @@ _done:  CALL PRTAIL             ; the cursor past the whole line
         JP Z,ERROR
         CALL PERR
         CALL CRLF
-        JP INLINE
+        OR 1                    ; NZ: a program's reply is asked for again
+        RET
 ; HL = BUF + the cursor's place.
 _at:    LD A,(IPOS)
         JR _bufa
@@ -913,8 +917,16 @@ ISLETTER:
 ; quotes letters are upper-cased and keywords become their token; after
 ; REM and ' to the line's end, and after DATA to the statement's end (its
 ; quoted items included), text stays as typed. ELSE is stored as ':' and
-; its token. BC = the length with the 0.
-CRUNCH: PUSH DE
+; its token. The machine's own words, which the dialect does not have
+; (MON, ATTR, GLYPH), are keywords only where they stand alone: inside a
+; name (MONTH, LEMON) they are its letters. BC = the length with the 0;
+; the byte before DE becomes ':', where a statement starts.
+CRUNCH: EX DE,HL
+        DEC HL
+        LD (HL),':'
+        INC HL
+        EX DE,HL
+        PUSH DE
         LD C,0                  ; 0, or 1 after DATA, or 2 after REM; in a
                                 ; string '"' more
 _next:  LD A,(HL)
@@ -942,9 +954,9 @@ _noq:   LD A,C
         LD A,B
         JR Z,_code
         CP ':'
-        JR NZ,_copyb
+        JR NZ,_copyq
         LD C,0
-        JR _copyb
+        JR _copyq
 _code:  CP '?'
         JR NZ,_amp
         INC HL
@@ -1011,8 +1023,9 @@ _ndig:  CP '0'
         CP '9' + 1
         JR C,_num
         JP _next
-_kw:    CALL KEYWORD
+_kw:    CALL CRUNCHKW
         JR NC,_token
+        JP Z,_next
 _copyb: LD A,B                  ; no keyword: the letter itself
 _copy:  LD (DE),A
         INC HL
@@ -1045,6 +1058,57 @@ _end:   LD (DE),A
         SBC HL,DE
         LD B,H
         LD C,L
+        RET
+
+; KEYWORD for CRUNCH, which writes at DE: the machine's own words (MON,
+; ATTR, GLYPH) are keywords only where they stand alone; beside a letter or
+; digit, before or after, they are a name's letters, copied to DE with HL
+; past them: carry and Z. No keyword: carry and NZ. Keeps B; C stays 0.
+CRUNCHKW:
+        PUSH HL
+        CALL KEYWORD
+        JR C,_none
+        CP T_MON
+        JR Z,_own
+        CP T_ATTR
+        JR Z,_own
+        CP T_GLYPH
+        JR NZ,_token
+_own:   PUSH AF
+        LD A,(HL)
+        CALL UPCASE
+        CALL ALNUM
+        JR NC,_name
+        DEC DE
+        LD A,(DE)
+        INC DE
+        CALL ALNUM
+        JR NC,_name
+        POP AF
+_token: EX (SP),HL              ; the word's start goes
+        POP HL
+        OR A
+        RET
+_name:  POP AF
+        LD A,L                  ; its letters, up to where the word ended
+        POP HL
+        LD C,A
+_letter:
+        LD A,(HL)
+        CALL UPCASE
+        LD (DE),A
+        INC HL
+        INC DE
+        LD A,L
+        CP C
+        JR NZ,_letter
+        LD C,0
+        XOR A
+        SCF
+        RET
+_none:  POP HL
+        OR 1
+        SCF
         RET
 
 ; Matches a keyword at HL: A = its token and HL past it, or carry and HL
@@ -1154,7 +1218,7 @@ _size:  LD A,(BUF)
         ADD HL,BC
         LD BC,4
         ADD HL,BC
-        LD BC,(EDITTOP)
+        LD BC,EDITTOP
         SBC HL,BC
         JP NC,OMERR
 _room:  POP AF
@@ -1514,8 +1578,15 @@ _print: POP HL                  ; a control character shows as its glyph
 _count: LD HL,(TAPEHDR + H_LENGTH)
         INC HL
         LD (TAPEHDR + H_LENGTH),HL
+        LD A,H                  ; a text longer than a record holds
+        OR L
         POP HL
-        RET
+        RET NZ
+        LD H,A
+        LD L,A
+        LD (EDITPTR),HL
+        LD E,E_OV
+        JP ERROR
 _tape:  POP HL
         JP TAPEOUT
 

@@ -840,7 +840,7 @@ EVALBYTE:
         LD A,E
         RET
 
-; DE = the address expression at HL (-65535..65535, negative wraps).
+; DE = the address expression at HL (-32768..65535, negative wraps).
 EVALADDR:
         CALL EVALNUM
         PUSH HL
@@ -2105,11 +2105,16 @@ U_CSRLIN:
         LD A,(CURY)
         JP BYTERES
 ; VARPTR(v): where the variable's value lies (a string's descriptor),
-; negative above 32767 as PEEK and POKE take it.
+; negative above 32767 as PEEK and POKE take it. A simple variable that
+; does not exist is an Illegal function call: no expression makes one, so
+; none moves the arrays under an element that a statement holds.
 U_VARPTR:
         CALL SYNCHR
         DB '('
-        CALL PTRGETC
+        CALL PTRGET
+        LD A,D                  ; ZEROVAL, in the ROM: there is none
+        CP TXTTAB / 256
+        JP C,FCERR
         CALL SYNCHR
         DB ')'
         JP INTRES
@@ -2232,7 +2237,11 @@ _str:   LD DE,(FAC)
         LD A,(NUMTMP + 2)
         LD E,A
         LD D,0
-        ADD HL,DE               ; s$ text from the offset
+        ADD HL,DE               ; s$ text from the offset, which must lie
+        LD A,(NUMTMP)           ; within s$
+        SUB E
+        JR C,_miss
+        JR Z,_miss
 _try:   LD A,(NUMTMP + 1)       ; room for t$ left?
         LD B,A
         LD A,(NUMTMP)

@@ -592,7 +592,7 @@ _none:  LD HL,0
 ; A program goes where programs start, but waits first in the free memory
 ; above the program and its variables (PROGPLACE), which stay as they were
 ; unless it proves to be a whole program. A text's lines are stored as if
-; typed, once all of them have been found sound.
+; typed, one by one as they come from the tape (TEXTIN).
 S_MERGE:
         LD C,L_MERGE + L_ADDRESS + L_PROGRAM
         JR LOADPROG
@@ -606,18 +606,19 @@ LOADPROG:
         LD A,(TAPEANY)
         OR C
         LD (TAPEANY),A
-        CALL TAPELOAD
-        JP NZ,BERRWARM
-        LD HL,(FRETOP)          ; where PROGPLACE put it
-        LD BC,(TAPEHDR + H_LENGTH)
-        OR A
-        SBC HL,BC
+        CALL TAPESEEK
         LD A,(TAPEHDR + H_TYPE)
         CP T_TEXT
         JR Z,_text
         LD A,(TAPEANY)          ; MERGE takes text only
         AND L_MERGE
         JR NZ,_not
+        CALL TAPEREAD
+        JP NZ,BERRWARM
+        LD HL,(FRETOP)          ; where PROGPLACE put it
+        LD BC,(TAPEHDR + H_LENGTH)
+        OR A
+        SBC HL,BC
         LD DE,(FRETOP)
         PUSH HL
         PUSH BC
@@ -628,15 +629,17 @@ LOADPROG:
         LD DE,TXTTAB
         LDIR
         JP BASIC                ; its end found as after the monitor
-_text:  CALL TEXTIN
+_text:  CALL TAPESHOW
+        CALL TEXTIN
+        CALL TAPECHECK
+        JP NZ,BERRWARM
         JP BASIC
 _not:   LD E,E_NP
         JP ERROR
 
 ; TAPELOAD's place for a program of BC bytes (kept): HL = the top of the
 ; free memory above the program and its variables; where it does not fit
-; there, the program goes first (NEW), and says so, unless it is to stay
-; (MERGE).
+; there, the program goes first (NEW), and says so.
 PROGPLACE:
         LD HL,(FRETOP)
         LD DE,(STREND)
@@ -644,14 +647,13 @@ PROGPLACE:
         SBC HL,DE
         SBC HL,BC
         JR NC,_fits
-        LD A,(TAPEANY)
-        AND L_MERGE
-        JP NZ,OMERR
         LD HL,MEMSIZ - TXTTAB - 2
         OR A
         SBC HL,BC
         JP C,OMERR
+        PUSH BC
         CALL SCRATCH
+        POP BC
         CALL PRINTI
         DB "Program cleared",0DH,0
 _fits:  LD HL,(FRETOP)
@@ -659,62 +661,69 @@ _fits:  LD HL,(FRETOP)
         SBC HL,BC
         RET
 
-; Stores the program text of BC bytes at HL. Every line must begin with
-; its number (Not a program) and fit the input line (Line buffer overflow),
-; or nothing changes; then LOAD's old program goes, and each line is stored
-; as if typed, below the text still to be read.
-TEXTIN: LD (TEXTPTR),HL
-        LD (TEXTLEFT),BC
-        PUSH HL
-        PUSH BC
-_check: CALL TEXTNEXT
-        JR Z,_sound
+; Stores the lines of the text record TAPESEEK found as they come from the
+; tape, each as if typed: it must begin with its number (Not a program)
+; and fit the input line (Line buffer overflow). LOAD's old program goes
+; once the first line proves sound, or the text empty; an error ends the
+; load with the lines stored so far.
+TEXTIN: LD HL,(TAPEHDR + H_LENGTH)
+        LD (TEXTLEFT),HL
+_line:  CALL TEXTLINE
+        JR Z,_new
         LD HL,BUF
         CALL CHRGOT
         JR NC,_bad
         CALL NUMGET
-        JR NC,_check
+        JR C,_bad
+        PUSH DE
+        PUSH HL
+        CALL _new
+        POP HL
+        POP DE
+        CALL STORELINE
+        JR _line
 _bad:   LD E,E_NP
         JP ERROR
-_sound: POP BC
-        POP HL
-        LD (TEXTPTR),HL
-        LD (TEXTLEFT),BC
-        LD A,(TAPEANY)
+; LOAD's old program goes before the first line; from then on the text
+; merges.
+_new:   LD HL,TAPEANY
+        LD A,(HL)
         AND L_MERGE
-        CALL Z,SCRATCH
-_store: CALL TEXTNEXT
-        RET Z
-        LD HL,(TEXTPTR)
-        LD (EDITTOP),HL
-        LD HL,BUF
-        CALL LINGET
-        CALL STORELINE
-        JR _store
+        RET NZ
+        LD A,(HL)
+        OR L_MERGE
+        LD (HL),A
+        JP SCRATCH
 
-; The text's next line that is not empty, in BUF: NZ; Z at its end.
-TEXTNEXT:
-        LD HL,(TEXTLEFT)
+; The text's next line that is not blank, in BUF: NZ; Z at its end. A
+; carriage return or a line feed ends a line. Outside quotes the codes
+; that typing drops (control codes, and 7FH and above) are dropped.
+TEXTLINE:
+        LD DE,BUF
+        LD C,0                  ; bit 0: in quotes
+_char:  LD HL,(TEXTLEFT)        ; the record's end ends the line
         LD A,H
         OR L
-        RET Z
-        LD HL,(TEXTPTR)
-        LD DE,BUF
-_char:  LD BC,(TEXTLEFT)        ; the record's end ends the line
-        LD A,B
-        OR C
         JR Z,_end
-        DEC BC
-        LD (TEXTLEFT),BC
-        LD A,(HL)
-        INC HL
-        CP 1AH                  ; the text's end
+        DEC HL
+        LD (TEXTLEFT),HL
+        CALL TAPEBYTE
+        CP 1AH                  ; the text's end: the rest is passed over
         JR Z,_last
         CP 0DH
         JR Z,_end
-        CP 0AH                  ; a line feed after the carriage return
-        JR Z,_char
-        LD B,A
+        CP 0AH
+        JR Z,_end
+        CP '"'
+        JR NZ,_kind
+        INC C
+_kind:  BIT 0,C
+        JR NZ,_keep
+        CP ' '
+        JR C,_char
+        CP 7FH
+        JR NC,_char
+_keep:  LD B,A
         LD A,E
         CP 0FFH AND (BUF + LINEMAXB)
         LD E,E_LB
@@ -724,14 +733,22 @@ _char:  LD BC,(TEXTLEFT)        ; the record's end ends the line
         LD (DE),A
         INC DE
         JR _char
-_last:  LD BC,0
-        LD (TEXTLEFT),BC
+_last:  LD A,H
+        OR L
+        JR Z,_gone
+        CALL TAPEBYTE
+        DEC HL
+        JR _last
+_gone:  LD (TEXTLEFT),HL
 _end:   XOR A
         LD (DE),A
-        LD (TEXTPTR),HL
-        LD A,(BUF)
-        OR A
-        JR Z,TEXTNEXT
+        LD HL,BUF
+        CALL CHRGOT
+        RET NZ
+        LD HL,(TEXTLEFT)        ; blank: passed over, as typing one is
+        LD A,H
+        OR L
+        JR NZ,TEXTLINE
         RET
 
 S_BLOAD:

@@ -5,11 +5,18 @@
 
 F_FOR     EQU 'F'               ; frame marks
 F_GOSUB   EQU 'G'
+F_WHILE   EQU 'W'
 FORSIZE   EQU 16                ; mark, variable, type, step, limit, line
                                 ; (its link), text
 GOSUBSIZE EQU 6                 ; mark, line (its link), text, spare
+WHILESIZE EQU 6                 ; mark, line (its link), the statement's
+                                ; start, spare
 
 ; ---------------------------------------------------------------- LET
+; The variable's address is kept over the expression: nothing an
+; expression does makes a simple variable (VARPTR refuses a missing one, an
+; FN's parameter is made by its DEF), and a new array goes after the
+; others, so no array element moves under it.
 S_LET:  CALL PTRGETC
         PUSH DE
         LD A,(VARTYPE)
@@ -206,6 +213,7 @@ _spaces:
 
 ; ---------------------------------------------------------------- flow
 S_GOTO: CALL LINETO
+GOTOLINE:
         POP BC                  ; the statement loop's return
         EX DE,HL
         JP RUNLINE
@@ -295,10 +303,13 @@ _frame: LD A,H
         LD A,(HL)
         CP F_GOSUB
         JR Z,_found
-        CP F_FOR
-        JR NZ,_none
         LD BC,FORSIZE
-        ADD HL,BC
+        CP F_FOR
+        JR Z,_pass
+        LD C,WHILESIZE
+        CP F_WHILE
+        JR NZ,_none
+_pass:  ADD HL,BC
         JR _frame
 _none:  LD E,E_RG
         JP ERROR
@@ -486,15 +497,15 @@ S_ERROR:
         JP ERROR
 
 ; RESUME [0]: the statement that erred again; RESUME NEXT: the one after
-; it; RESUME n: line n. Only in an error's handler.
+; it; RESUME n: line n. Only in an error's handler, which it ends once it
+; has found where to go on: a line that is not there is the handler's
+; error, which stops the program.
 S_RESUME:
         LD B,A
         LD A,(INERR)
         OR A
         LD E,E_RW
         JP Z,ERROR
-        XOR A
-        LD (INERR),A
         LD A,B
         CP T_NEXT
         JR Z,_next
@@ -505,18 +516,24 @@ S_RESUME:
         LD A,D
         OR E
         POP HL
-        JP NZ,S_GOTO
+        JR Z,_same
+        CALL LINETO
+        XOR A
+        LD (INERR),A
+        JP GOTOLINE
 _same:  CALL _back
         JP STMTVEC
 _next:  CALL _back
         INC HL
         CALL SKIPSTMT
         JP NEWSTT
-; The erring statement's line, HL at its start; the statement loop's
-; return dropped.
+; The erring statement's line, HL at its start, the handler over; the
+; statement loop's return dropped.
 _back:  POP DE
         POP BC
         PUSH DE
+        XOR A
+        LD (INERR),A
         LD HL,(ERRPTR)
         CALL SETLINE
         LD HL,(ERRTXT)
@@ -630,7 +647,7 @@ _frame: PUSH IX
         JR Z,_none
         LD A,(IX)
         CP F_FOR
-        JR NZ,_none
+        JR NZ,_while
         LD A,D
         OR E
         RET Z
@@ -641,6 +658,11 @@ _frame: PUSH IX
         CP D
         RET Z
 _next:  LD BC,FORSIZE
+        ADD IX,BC
+        JR _frame
+_while: CP F_WHILE              ; WHILE loops inside it are passed
+        JR NZ,_none
+        LD BC,WHILESIZE
         ADD IX,BC
         JR _frame
 _none:  OR 1
@@ -659,7 +681,7 @@ _frame: LD A,H
         JR Z,_none
         LD A,(HL)
         CP F_FOR
-        JR NZ,_none
+        JR NZ,_while
         LD A,D
         OR E
         JR Z,_this
@@ -672,6 +694,11 @@ _frame: LD A,H
         CP D
         JR Z,_this2
 _other: LD BC,FORSIZE - 2
+        ADD HL,BC
+        JR _frame
+_while: CP F_WHILE              ; WHILE loops inside it end here
+        JR NZ,_none
+        LD BC,WHILESIZE
         ADD HL,BC
         JR _frame
 _none:  LD E,E_NF
@@ -756,6 +783,197 @@ _done:  LD HL,FORSIZE
         CALL CHRGET
         JP _var
 
+; ---------------------------------------------------------------- WHILE / WEND
+; WHILE c: the statements up to the matching WEND run while c is not 0;
+; its frame holds its line and where it starts, for WEND to go back to it.
+; A false c goes on after the matching WEND (WHILEs and WENDs between
+; nest), which must be there whatever c is. A jump back to a WHILE whose
+; loop was left drops its old frame, and the loops inside it, as FOR does.
+S_WHILE:
+        LD D,H
+        LD E,L
+_tok:   DEC DE
+        LD A,(DE)
+        CP T_WHILE
+        JR NZ,_tok
+        DEC DE                  ; DE: where the statement starts
+        POP BC                  ; the statement loop's return
+        PUSH HL
+        LD HL,2
+        ADD HL,SP
+_look:  LD A,H                  ; this WHILE's frame above the newest GOSUB?
+        OR L
+        JR Z,_eval
+        LD A,(HL)
+        LD BC,FORSIZE
+        CP F_FOR
+        JR Z,_pass
+        CP F_WHILE
+        JR NZ,_eval
+        LD C,WHILESIZE
+        PUSH HL
+        INC HL
+        INC HL
+        INC HL
+        LD A,(HL)
+        INC HL
+        LD H,(HL)
+        LD L,A
+        SBC HL,DE               ; (carry clear from CP)
+        POP HL
+        JR NZ,_pass
+        ADD HL,BC
+        POP BC
+        LD SP,HL
+        PUSH BC
+        JR _eval
+_pass:  ADD HL,BC
+        JR _look
+_eval:  PUSH DE
+        EX DE,HL
+        INC HL
+        CALL WENDOF
+        POP BC
+        EX (SP),HL              ; the place after the WEND waits, and its
+        PUSH DE                 ; line
+        PUSH BC
+        CALL EVALNUM
+        POP DE
+        CALL FACZERO
+        JR Z,_skip
+        POP BC
+        POP BC
+        CALL STKCHK
+        PUSH HL
+        LD HL,2 - WHILESIZE
+        ADD HL,SP
+        POP BC                  ; the text
+        LD SP,HL
+        LD (HL),F_WHILE
+        INC HL
+        LD A,(CURPTR)
+        LD (HL),A
+        INC HL
+        LD A,(CURPTR + 1)
+        LD (HL),A
+        INC HL
+        LD (HL),E
+        INC HL
+        LD (HL),D
+        LD H,B
+        LD L,C
+        JP NEWSTT
+_skip:  POP HL                  ; on after the WEND, in its line
+        CALL SETLINE
+        POP HL
+        CALL CHRGOT
+        JP NEWSTT
+
+; The WEND that matches the WHILE whose token is at HL: HL past it, DE its
+; line's link. Looked for once, line by line, then kept in the text cache
+; under the token's place; WHILE without WEND if there is none.
+WENDOF: PUSH HL
+        CALL TXCFIND
+        JR NZ,_scan
+        POP BC
+        EX DE,HL
+        INC L
+        LD E,(HL)
+        INC L
+        LD D,(HL)
+        INC H
+        DEC L
+        LD A,(HL)
+        DEC L
+        LD L,(HL)
+        LD H,A
+        EX DE,HL
+        RET
+_scan:  INC HL
+        LD DE,(CURPTR)
+        LD BC,0100H             ; B: WHILEs open, C: in quotes
+_char:  LD A,(HL)
+        INC HL
+        OR A
+        JR Z,_eol
+        CP '"'
+        JR Z,_quote
+        BIT 0,C
+        JR NZ,_char
+        CP T_WHILE
+        JR Z,_open
+        CP T_WEND
+        JR NZ,_char
+        DJNZ _char
+        EX (SP),HL              ; kept under the token: the place after
+        POP BC                  ; the WEND, and its line
+        PUSH BC
+        PUSH DE
+        CALL TXCSET
+        POP DE
+        JR C,_out
+        DEC L
+        LD (HL),D
+        DEC L
+        LD (HL),E
+_out:   POP HL
+        RET
+_open:  INC B
+        JR _char
+_quote: INC C
+        JR _char
+_eol:   LD C,0                  ; quotes end with the line
+        LD A,D                  ; the direct line has no other lines
+        CP TXTTAB / 256
+        JR C,_none
+        LD D,H
+        LD E,L
+        LD A,(HL)
+        INC HL
+        OR (HL)
+        JR Z,_none
+        INC HL
+        INC HL
+        INC HL
+        JR _char
+_none:  LD E,E_WH
+        JP ERROR
+
+; WEND: back to the newest WHILE, to look at its c again; the FOR loops
+; inside it end here.
+S_WEND: POP BC                  ; the statement loop's return
+        LD HL,0
+        ADD HL,SP
+_frame: LD A,H
+        OR L
+        JR Z,_none
+        LD A,(HL)
+        LD BC,FORSIZE
+        CP F_FOR
+        JR Z,_pass
+        CP F_WHILE
+        JR Z,_found
+_none:  LD E,E_WE
+        JP ERROR
+_pass:  ADD HL,BC
+        JR _frame
+_found: INC HL
+        LD E,(HL)
+        INC HL
+        LD D,(HL)
+        INC HL
+        LD C,(HL)
+        INC HL
+        LD B,(HL)
+        INC HL
+        INC HL
+        LD SP,HL                ; it goes: the WHILE makes it again
+        EX DE,HL
+        CALL SETLINE
+        LD H,B
+        LD L,C
+        JP STMTVEC
+
 ; ---------------------------------------------------------------- DATA, READ, INPUT
 S_RESTORE:
         LD DE,0
@@ -785,7 +1003,7 @@ S_READ: CALL PTRGETC
         POP AF
         PUSH AF
         CALL DATUM
-        JP C,SNERR
+        JR C,DATAERR
         LD A,(HL)
         SUB ','                 ; not at a ',': look further next time
         LD (DATNEED),A
@@ -801,6 +1019,30 @@ _end:   LD (DATPTR),HL
         RET NZ
         CALL CHRGET
         JR S_READ
+
+; A DATA item at HL that is not a number: a Syntax error in the DATA's
+; line, which ERL gives too (RESUME still goes back to the READ).
+DATAERR:
+        EX DE,HL
+        LD HL,TXTTAB
+_line:  LD C,(HL)               ; the line before the first one past HL
+        INC HL
+        LD B,(HL)
+        INC HL
+        LD A,E
+        SUB C
+        LD A,D
+        SBC A,B
+        JR C,_found
+        LD H,B
+        LD L,C
+        JR _line
+_found: LD A,(HL)
+        INC HL
+        LD H,(HL)
+        LD L,A
+        LD (CURLIN),HL
+        JP SNERR
 
 ; HL = the next DATA item after HL, which is in a line's text, or 0 for
 ; the start of the program (or a line's start when DATNEED is from
@@ -911,9 +1153,7 @@ _chk:   OR A
 S_INPUT:
         CALL INPROMPT
         PUSH HL                 ; the variables' text stays on the stack
-_ask:   CALL PROMPT
-        CALL PRINTI
-        DB "? ",0
+_ask:   XOR A
         CALL INREAD
         POP HL
         PUSH HL
@@ -943,8 +1183,7 @@ _var:   CALL PTRGETC
         LD (INPTR),HL
         POP HL
         JR _var
-_ask2:  CALL PRINTI             ; more variables than values: ask on
-        DB "?? ",0
+_ask2:  LD A,1                  ; more variables than values: ask on
         CALL INREAD
         POP HL
         JR _var
@@ -975,7 +1214,7 @@ LINEINPUT:
         JP NZ,TMERR
         PUSH HL
         PUSH DE
-        CALL PROMPT
+        LD A,2
         CALL INREAD
         LD D,H
         LD E,L
@@ -1017,12 +1256,33 @@ PROMPT: PUSH HL
         POP HL
         RET
 
-; Reads a line into INPTR (HL = BUF); STOP breaks off the program.
-INREAD: CALL INLINE
+; Reads a reply into INPTR (HL = BUF) after a prompt: A = 0, STRL's and
+; "? "; 1, "?? "; 2, STRL's alone. A reply too long for the line is asked
+; for again, prompt and all; STOP breaks off the program.
+INREAD: PUSH AF
+        DEC A
+        CALL NZ,PROMPT
+        POP AF
+        PUSH AF
+        LD HL,_ask
+        OR A
+        JR Z,_show
+        DEC A
+        JR NZ,_read
+        DEC HL
+_show:  CALL PRINT
+_read:  CALL INLINE
+        JR C,_stop
+        JR NZ,_again
+        POP AF
         LD (INPTR),HL
-        RET NC
-        LD E,0                  ; STOP: "Break in N", no CONT
+        RET
+_again: POP AF
+        JR INREAD
+_stop:  LD E,0                  ; STOP: "Break in N", no CONT
         JP ERRMSG
+        DB "?"                  ; "?? " for the values still wanted
+_ask:   DB "? ",0
 
 ; ---------------------------------------------------------------- memory
 S_DIM:  LD A,1
@@ -1274,8 +1534,10 @@ S_LOCATE:
         POP HL
         RET
 
-; MON: the monitor, from a clear screen; its BASIC command comes back.
-S_MON:  XOR A
+; MON: the monitor, from a clear screen; its BASIC command comes back. A
+; command: a program never leaves BASIC by it (Illegal direct).
+S_MON:  CALL ONLYDIRECT
+        XOR A
         LD (INBASIC),A
         CALL CLS
         CALL BANNER
@@ -1587,7 +1849,7 @@ _passed:
         LD DE,(RENGROW)
         ADD HL,DE
         JP C,OMERR
-        LD DE,MEMSIZ - 256
+        LD DE,EDITTOP
         SBC HL,DE
         JP NC,OMERR
         INC A

@@ -125,6 +125,8 @@ KEYWORDLIST MACRO
         KW T_MERGE,    "MERG",    'E', S_MERGE
         KW T_ERROR,    "ERRO",    'R', S_ERROR
         KW T_RESUME,   "RESUM",   'E', S_RESUME
+        KW T_WHILE,    "WHIL",    'E', S_WHILE
+        KW T_WEND,     "WEN",     'D', S_WEND
         KWOTHERS
         KW T_ELSE,     "ELS",     'E'
         KW T_TAB,      "TAB",     '('

@@ -397,9 +397,19 @@ _nodol: BIT UF_PLUS,(HL)
         INC A
 _room:  SUB C
         JR C,_over
-        JR Z,_fill
-        BIT UF_EXP,(HL)          ; a 0 before the point where there is room
+        BIT UF_EXP,(HL)
         JR NZ,_fill
+        OR A
+        JR NZ,_lead0
+        LD A,(USEDEC)           ; no room, and no place for a digit after
+        OR A                    ; the point or before it: its 0 after a %
+        LD A,0
+        JR NZ,_fill
+        INC B
+        JR Z,_over
+        DEC B
+        JR _fill
+_lead0:                         ; a 0 before the point where there is room
         INC B
         JR NZ,_fill0
         DEC A

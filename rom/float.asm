@@ -57,7 +57,7 @@ FPX1    EQU FPPT + 4            ; 4: function temporaries
 FPX2    EQU FPX1 + 4            ; 4
 FPX3    EQU FPX2 + 4            ; 4
 FPBASE  EQU FPX3 + 4            ; 4: FPOW's operands
-FPY     EQU FPBASE + 4          ; 4
+FPY     EQU FPBASE + 4          ; 4   (FCOS: 1 - z/2)
 FPJ     EQU FPY + 4             ; 2: an integer: octant, power of two, exponent
 FPOCT   EQU FPJ + 2             ; 1: octant offset (FCOS), then the octant
 FPTS    EQU FPOCT + 1           ; 1: sign of a function's result, bit 7
@@ -66,7 +66,8 @@ FPOFF   EQU FPTS + 1            ; 2: FATN: the angle added, 0 for none;
 FPZ     EQU FPOFF + 2           ; 4: FLOG2: the number squared
 FPMQ    EQU FPZ + 4             ; 4: MPMUL's multiplier
 FPQ     EQU FPMQ + 4            ; 15: its product
-FPEND   EQU FPQ + 15
+FPXD    EQU FPQ + 15            ; 4: FREDUCE: what the reduced argument lacks
+FPEND   EQU FPXD + 4
 
         IF FPEND > FPWORK + 100H
         .ERROR The float library's variables outgrew F200-F2FF
@@ -866,8 +867,8 @@ _zero:  LD DE,0
         XOR A
         RET
 
-; DE <- FAC truncated, as an address: -65535..65535, a negative one taken
-; from 65536; Illegal function call outside.
+; DE <- FAC truncated, as an address: -32768..65535, a negative one taken
+; from 65536; Overflow outside.
 FTOADDR:
         LD HL,FAC
         CALL FUNPK
@@ -875,19 +876,19 @@ FTOADDR:
         CP 127
         JR C,_zero
         CP 143
-        JR NC,_bad
+        JP NC,FOVER
         SUB 150
         NEG
         CALL FSHR
         BIT 7,B
         JR Z,_pos
-        CALL FNEGDE
+        CALL FNEGDE             ; from -1 to -32768 the top bit stays set
+        JP P,FOVER
 _pos:   XOR A
         RET
 _zero:  LD DE,0
         XOR A
         RET
-_bad:   JP FILLEG
 
 ; FAC <- FAC truncated towards zero.
 FFIX:   CALL FTRUNC
@@ -1096,9 +1097,10 @@ _zero:  DJNZ _bit
 ; ---------------------------------------------------------------- text in
 
 ; Reads the unsigned number at HL (digits, a point, an exponent E or e with
-; an optional sign and digits) into FAC; HL past it. Nine digits are kept;
-; the result is the nearest number except within about 2^-30 of a last
-; place's half.
+; an optional sign and digits) into FAC; HL past it. Spaces are passed over
+; anywhere in it, as BASIC reads a number ("1 2" is 12). Nine digits are
+; kept; the result is the nearest number except within about 2^-30 of a
+; last place's half.
 FIN:    XOR A
         LD (FPDP),A
         LD B,A
@@ -1106,7 +1108,11 @@ FIN:    XOR A
         LD D,A
         LD E,A
         LD (FPDE),BC
+        DEC HL
+_space: INC HL
 _char:  LD A,(HL)
+        CP ' '
+        JR Z,_space
         CP '.'
         JR NZ,_digit
         LD A,(FPDP)
@@ -1162,21 +1168,21 @@ _ndone: LD (FPG+2),DE
         LD D,H
         LD E,L
         INC HL
-        LD A,(HL)
+        CALL FINCH
         LD C,A
         CP '-'
         JR Z,_esign
         CP '+'
         JR NZ,_edig
 _esign: INC HL
-_edig:  LD A,(HL)
+_edig:  CALL FINCH
         SUB '0'
         CP 10
         JR C,_eval
         EX DE,HL                ; no digits: the E is not part of the number
         JR _value
 _eval:  LD DE,0
-_enext: LD A,(HL)
+_enext: CALL FINCH
         SUB '0'
         CP 10
         JR NC,_eend
@@ -1331,6 +1337,13 @@ _exact: LD HL,(FPXE)
 _norm:  CALL FNORMH
         POP HL
         RET
+
+; A = the character at HL, past spaces.
+FINCH:  LD A,(HL)
+        CP ' '
+        RET NZ
+        INC HL
+        JR FINCH
 
 FTENS   DB 00H,00H,20H,41H      ; 1E1 .. 1E10, exact
         DB 00H,00H,0C8H,42H
@@ -1927,13 +1940,11 @@ _step:  LD A,(HL)
         INC HL
         PUSH HL
         ADD A,A
-        LD HL,FRUNOPS - 2
-        ADD A,L
+        ADD A,(FRUNOPS - 2) AND 0FFH
         LD L,A
-        JR NC,_page
-        INC H
-_page:  LD A,(HL)
-        INC HL
+        LD H,FRUNOPS / 256
+        LD A,(HL)
+        INC L
         LD H,(HL)
         LD L,A
         EX DE,HL
@@ -1956,6 +1967,9 @@ _go:    PUSH DE
         RET
 
 FRUNOPS DW FLD, FST, FADD, FSUB, FMUL, FDIV, FPOLY, FCALL
+        IF FRUNOPS / 256 != ($ - 1) / 256
+        .ERROR FRUN's table must lie within one page
+        ENDIF
 FCALL:  JP (HL)
 
 ; FAC <- P(FPPT), the polynomial at HL: its degree, then the coefficients
@@ -2063,28 +2077,27 @@ _pos:   LD A,(FAC+2)            ; x = m 2^e, m in [1/2, 1)
         SET 7,(HL)
 _ge:    CALL FRUN
         FDO FR_ADD,FMONE
-        FDO FR_ST,FPX1          ; x = m - 1
-        FDO FR_ST,FPPT
-        FDO FR_MUL,FPX1
+        FDO FR_ST,FPPT          ; x = m - 1
+        FDO FR_MUL,FPPT
         FDO FR_ST,FPX2          ; z = x^2
         FDO FR_POLY,FLOGP
-        FDO FR_MUL,FPX1
+        FDO FR_MUL,FPPT
         FDO FR_MUL,FPX2
         FDO FR_ST,FPX3          ; y = x z P(x)
         DB 0
         LD DE,(FPJ)
         CALL FFROMINT
         CALL FRUN
-        FDO FR_ST,FPPT
+        FDO FR_ST,FPX1
         FDO FR_MUL,FEXPC2       ; y + e ln 2 (low piece) - z/2 + x + e ln 2
         FDO FR_ADD,FPX3
         FDO FR_ST,FPX3
         FDO FR_LD,FPX2
         FDO FR_CALL,FHALFN
         FDO FR_ADD,FPX3
-        FDO FR_ADD,FPX1
+        FDO FR_ADD,FPPT
         FDO FR_ST,FPX3
-        FDO FR_LD,FPPT
+        FDO FR_LD,FPX1
         FDO FR_MUL,FEXPC1
         DB 0
         LD HL,FPX3
@@ -2093,9 +2106,10 @@ _ge:    CALL FRUN
 
 ; Reduces FAC for the circular functions: FPTS <- its sign, FPJ <- the even
 ; octant j nearest |x| 4/pi (j - 1 <= |x| 4/pi < j + 1), FAC and FPX1 <-
-; |x| - j pi/4. Beyond pi/4 the reduction is exact: x's mantissa times a
-; window of 4/pi's bits, 88 of them from where x's exponent puts the
-; binary point, gives |x| 4/pi mod 8 with 80 bits after the point, the
+; |x| - j pi/4, and FPXD <- what that number lacks of the exact one (to
+; 2^-8 of its last place). Beyond pi/4 the reduction is exact: x's mantissa
+; times a window of 4/pi's bits, 88 of them from where x's exponent puts
+; the binary point, gives |x| 4/pi mod 8 with 80 bits after the point, the
 ; last 23 of them uncertain (no binary32 number comes within 2^-30 of a
 ; multiple of pi/2), and the rest times pi/4 to 32 bits is rounded once.
 FREDUCE:
@@ -2105,6 +2119,8 @@ FREDUCE:
         CALL FABS
         LD HL,0
         LD (FPJ),HL
+        LD (FPXD),HL
+        LD (FPXD + 2),HL
         LD HL,FPI4HI            ; below pi/4: x itself
         CALL FCMP
         DEC A
@@ -2194,7 +2210,44 @@ _top:   PUSH DE
         JR Z,_pack
         SET 0,B
 _pack:  POP HL
+        BIT 7,C                 ; the top bit set: B holds what rounding drops
+        JR NZ,_round
+        SLA B
+        RL E
+        RL D
+        RL C
+        DEC HL
+_round: PUSH HL
+        PUSH DE
+        PUSH BC
         CALL FNORMH
+        LD HL,FPX1
+        CALL FST
+        POP BC
+        POP DE
+        POP HL
+        LD A,(FAC)              ; rounded up: x is past the exact number by
+        XOR E                   ; 256 - B of C D E B's last places, else
+        LD A,B                  ; short of it by B
+        JR Z,_down
+        NEG
+        LD C,A
+        LD A,(FPSGN)
+        XOR 80H
+        LD (FPSGN),A
+        LD A,C
+_down:  LD C,A
+        LD DE,-24
+        ADD HL,DE
+        XOR A
+        LD D,A
+        LD E,A
+        LD B,A
+        CALL FNORMH
+        LD HL,FPXD
+        CALL FST
+        LD HL,FPX1
+        JP FLD
 _done:  LD HL,FPX1
         JP FST
 
@@ -2202,7 +2255,7 @@ _done:  LD HL,FPX1
 ; 32-bit number), all little-endian. The multiplier Q, in D E' and D E,
 ; is added into a 32-bit sum (H L' and H L) for each bit of the
 ; multiplicand from the lowest, the sum shifting right a bit a time into
-; the product's bytes (C, ended by the bit that starts it at the top).
+; the product's bytes (B, as the multiplicand's byte shifts out of it).
 MPMUL:  PUSH IY
         LD IY,FPQ
         PUSH HL
@@ -2232,28 +2285,28 @@ _byte:  EXX
         INC BC
         EXX
         LD B,A
-        LD C,80H
-_bit:   SRL B
-        JR NC,_shift
+        SRL B                   ; B: the bits still to come below, the
+        REPT 8                  ; product's bits above
+        JR NC,$ + 7
         ADD HL,DE
         EXX
         ADC HL,DE
         EXX
-_shift: EXX
+        EXX
         RR H
         RR L
         EXX
         RR H
         RR L
-        RR C
-        JR NC,_bit
-        LD (IY),C
+        RR B
+        ENDM
+        LD (IY),B
         INC IY
         EX AF,AF'
         DEC A
         JR Z,_sum
         EX AF,AF'
-        JR _byte
+        JP _byte
 _sum:   LD (IY),L               ; the sum: the top four bytes
         LD (IY + 1),H
         EXX
@@ -2288,8 +2341,7 @@ _sin:   LD A,(FPJ)
         LD (HL),A
         LD A,B
 _half:  LD (FPOCT),A
-        CALL FRUN
-        FDO FR_LD,FPX1
+        CALL FRUN               ; (FAC is x)
         FDO FR_MUL,FPX1
         FDO FR_ST,FPX2
         FDO FR_ST,FPPT
@@ -2297,21 +2349,30 @@ _half:  LD (FPOCT),A
         LD A,(FPOCT)
         OR A
         JR Z,_sinp
-        CALL FRUN
-        FDO FR_POLY,FCOSP       ; 1 - z/2 + z^2 P(z)
-        FDO FR_MUL,FPX2
-        FDO FR_MUL,FPX2
-        FDO FR_ST,FPX3
-        FDO FR_LD,FPX2
-        FDO FR_CALL,FHALFN
-        FDO FR_ADD,FPX3
+        CALL FRUN               ; cos(x + d) = w + ((1 - w) - z/2 - x d +
+        FDO FR_CALL,FHALFN      ; z^2 P(z)) for w = 1 - z/2 rounded, whose
+        FDO FR_ST,FPX3          ; rounding is so taken back
         FDO FR_ADD,FONE
+        FDO FR_ST,FPY
+        FDO FR_ADD,FMONE
+        FDO FR_SUB,FPX3
+        FDO FR_ST,FPX3
+        FDO FR_LD,FPX1
+        FDO FR_MUL,FPXD
+        FDO FR_SUB,FPX3
+        FDO FR_ST,FPX3
+        FDO FR_POLY,FCOSP
+        FDO FR_MUL,FPX2
+        FDO FR_MUL,FPX2
+        FDO FR_ADD,FPX3
+        FDO FR_ADD,FPY
         DB 0
         JR FSIGNED
-_sinp:  CALL FRUN
-        FDO FR_POLY,FSINP       ; x + x z P(z)
+_sinp:  CALL FRUN               ; sin(x + d) = x + (x z P(z) + d)
+        FDO FR_POLY,FSINP
         FDO FR_MUL,FPX2
         FDO FR_MUL,FPX1
+        FDO FR_ADD,FPXD
         FDO FR_ADD,FPX1
         DB 0
 ; FAC <- -FAC when FPTS says so.
@@ -2326,68 +2387,121 @@ FTAN:   CALL FREDUCE
         FDO FR_MUL,FPX1
         FDO FR_ST,FPX2
         FDO FR_ST,FPPT
-        FDO FR_POLY,FTANP       ; x + x z P(z)
-        FDO FR_MUL,FPX2
+        FDO FR_POLY,FTANP       ; tan(x + d) = x + s, s = x z P(z) + (1 +
+        FDO FR_MUL,FPX2         ; t^2) d for t = x + x z P(z)
         FDO FR_MUL,FPX1
+        FDO FR_ST,FPX3
         FDO FR_ADD,FPX1
+        FDO FR_ST,FPPT
+        FDO FR_MUL,FPPT
+        FDO FR_ADD,FONE
+        FDO FR_MUL,FPXD
+        FDO FR_ADD,FPX3
         DB 0
         LD A,(FPJ)
         AND 2
-        JR Z,FSIGNED
-        LD HL,FMONE             ; the odd quarter turns: -1 / tan
-        CALL FDIV
+        LD HL,FPX1
+        JR NZ,_cot
+        CALL FADD
+        JR FSIGNED
+_cot:   CALL FRUN               ; the odd quarter turns: -1 / (x + s) =
+        FDO FR_ST,FPX3          ; r + r^2 e for r = -1 / h, h = x + s
+        FDO FR_ADD,FPX1         ; rounded and e what h lacks, so that h's
+        FDO FR_ST,FPX2          ; rounding is taken back
+        FDO FR_SUB,FPX1
+        FDO FR_ADD,FPX3
+        FDO FR_ST,FPX3
+        FDO FR_LD,FPX2
+        FDO FR_DIV,FMONE
+        FDO FR_ST,FPX2
+        FDO FR_MUL,FPX2
+        FDO FR_MUL,FPX3
+        FDO FR_ADD,FPX2
+        DB 0
         RET C
         JR FSIGNED
 
+; atan x for |x| above tan pi/8 is a + atan u, where the band |x| lies in
+; gives a, and u = (b - |x|) / (1 + b |x|) for b = tan a (1/|x| in the
+; last band), which stays small where atan x is: u is computed within about
+; a unit of its last place, and its error stays well below the result's.
 FATN:   LD A,(FAC+3)
         AND 80H
         LD (FPTS),A
         CALL FABS
         LD HL,0
         LD (FPOFF),HL
-        LD HL,FTAN38
+        LD HL,FTAN18
         CALL FCMP
         INC A
-        JR NZ,_mid
-        LD HL,FMONE             ; above tan 3pi/8: pi/2 + atan(-1/x)
+        JR NZ,_poly             ; up to tan pi/8: atan x at once
+        LD HL,FPX1
+        CALL FST
+        LD HL,FATNBANDS
+        LD B,3
+_band:  PUSH BC
+        PUSH HL
+        CALL FCMP               ; |x| up to the band's top?
+        POP HL
+        POP BC
+        INC A
+        JR NZ,_in
+        LD DE,10
+        ADD HL,DE
+        DJNZ _band
+        LD HL,FONE              ; above them all: pi/2 - atan(1/x)
         CALL FDIV
         LD HL,FPI2HI
         JR _part
-_mid:   LD HL,FTAN18
-        CALL FCMP
-        INC A
-        JR NZ,_poly
-        CALL FRUN
-        FDO FR_ST,FPX1          ; above tan pi/8: pi/4 + atan((x-1)/(x+1))
-        FDO FR_ADD,FONE
-        FDO FR_ST,FPX2
-        FDO FR_LD,FPX1
-        FDO FR_ADD,FMONE
-        FDO FR_ST,FPX1
-        FDO FR_LD,FPX2
-        FDO FR_DIV,FPX1
-        DB 0
-        LD HL,FPI4HI
+_in:    LD DE,4
+        ADD HL,DE
+        PUSH HL                 ; b
+        CALL FSUB
+        LD HL,FPX2
+        CALL FST                ; b - x, exact in its band
+        LD HL,FPX1
+        CALL FLD
+        POP HL
+        PUSH HL
+        CALL FMUL
+        LD HL,FONE
+        CALL FADD
+        LD HL,FPX2
+        CALL FDIV
+        POP HL
+        INC HL
+        INC HL
+        INC HL
+        INC HL
+        LD A,(HL)
+        INC HL
+        LD H,(HL)
+        LD L,A
 _part:  LD (FPOFF),HL
 _poly:  CALL FRUN
         FDO FR_ST,FPX1
         FDO FR_MUL,FPX1
         FDO FR_ST,FPX2
         FDO FR_ST,FPPT
-        FDO FR_POLY,FATNP       ; x + x z P(z)
+        FDO FR_POLY,FATNP       ; atan x = x + x z P(z)
         FDO FR_MUL,FPX2
         FDO FR_MUL,FPX1
-        FDO FR_ADD,FPX1
         DB 0
-        LD HL,(FPOFF)           ; + the angle's low piece, then its high one
+        LD HL,(FPOFF)
         LD A,H
         OR L
-        JP Z,FSIGNED
-        LD DE,4
-        ADD HL,DE
+        JR NZ,_angle
+        LD HL,FPX1
         CALL FADD
+        JP FSIGNED
+_angle: LD HL,(FPOFF)           ; the angle's high piece + (its low piece
+        LD DE,4                 ; - u z P(u^2) - u): one rounding of a sum
+        ADD HL,DE               ; of u's size, then the last
+        CALL FSUB
+        LD HL,FPX1
+        CALL FSUB
         LD HL,(FPOFF)
-        CALL FADD
+        CALL FSUB
         JP FSIGNED
 
 ; FAC <- (HL) ^ FAC. Whole powers from -2 to 3 multiply (x^2 is correctly
@@ -2693,8 +2807,21 @@ FOPIBITS                        ; 4/pi's first 192 bits, the lowest first,
         DB 29H,15H,44H,4EH,6EH,83H,0F9H,0A2H
         DB 0,0,0,0
 FPI4BITS DB 0A2H,0DAH,0FH,0C9H  ; pi/4 times 2^32
-FTAN38  DB 7AH,82H,1AH,40H      ; tan 3pi/8
 FTAN18  DB 0CDH,13H,0D4H,3EH    ; tan pi/8
+FATNBANDS                       ; |x| up to, b, a (two pieces)
+        DB 00H,00H,30H,3FH      ; 0.6875
+        DB 00H,00H,00H,3FH      ; 0.5
+        DW FATN05
+        DB 00H,00H,98H,3FH      ; 1.1875
+        DW 0,3F80H              ; 1
+        DW FPI4HI
+        DB 00H,00H,1CH,40H      ; 2.4375
+        DB 00H,00H,0C0H,3FH     ; 1.5
+        DW FATN15
+FATN05  DB 38H,63H,0EDH,3EH     ; atan 0.5 = 0.463647604
+        DB 6AH,37H,0ACH,31H     ;   + 5.01215869E-9
+FATN15  DB 5FH,98H,7BH,3FH      ; atan 1.5 = 0.982793748
+        DB 96H,0E0H,0D7H,0B2H   ;   - 2.51314241E-8
 FPI2HI  DB 0DBH,0FH,0C9H,3FH    ; pi/2 = 1.57079637
         DB 2EH,0BDH,3BH,0B3H    ;   - 4.37113883E-8
 FPI4HI  DB 0DBH,0FH,49H,3FH     ; pi/4 = 0.785398185
@@ -2706,15 +2833,14 @@ FEXPP   DB 5                    ; e^g = 1 + g + g^2 P(g)
         DB 0C1H,0A9H,2AH,3DH    ; 4.16657962E-2
         DB 0AAH,0AAH,2AH,3EH    ; 0.166666657
         DB 00H,00H,00H,3FH      ; 0.5
-FLOGP   DB 8                    ; ln(1+x) = x - x^2/2 + x^3 P(x)
-        DB 0BBH,21H,90H,3DH     ; 7.03768358E-2
-        DB 0B8H,0D1H,0EBH,0BDH  ; -0.115146101
-        DB 1AH,25H,0EFH,3DH     ; 0.116769984
-        DB 4FH,5DH,0FEH,0BDH    ; -0.12420141
-        DB 0BFH,0E9H,11H,3EH    ; 0.142493233
-        DB 50H,0AEH,2AH,0BEH    ; -0.166680574
-        DB 0ACH,0CEH,4CH,3EH    ; 0.200007141
-        DB 0FCH,0FFH,7FH,0BEH   ; -0.24999994
+FLOGP   DB 7                    ; ln(1+x) = x - x^2/2 + x^3 P(x)
+        DB 66H,5AH,9CH,0BDH     ; -7.63442963E-2
+        DB 0A3H,0ADH,02H,3EH    ; 0.127615497
+        DB 0A9H,0C2H,06H,0BEH   ; -0.131601945
+        DB 11H,6DH,11H,3EH      ; 0.142017618
+        DB 22H,39H,2AH,0BEH     ; -0.166233569
+        DB 04H,0D0H,4CH,3EH     ; 0.200012267
+        DB 14H,01H,80H,0BEH     ; -0.250008225
         DB 0AAH,0AAH,0AAH,3EH   ; 0.333333313
 FCOSP   DB 2                    ; cos x = 1 - z/2 + z^2 P(z), z = x^2
         DB 0CEH,0F5H,0CCH,37H   ; 2.44331568E-5
@@ -2724,15 +2850,17 @@ FSINP   DB 2                    ; sin x = x + x z P(z)
         DB 0F9H,0A1H,4CH,0B9H   ; -1.95152956E-4
         DB 9EH,83H,08H,3CH      ; 8.33216123E-3
         DB 0A3H,0AAH,2AH,0BEH   ; -0.166666552
-FTANP   DB 5                    ; tan x = x + x z P(z)
-        DB 3BH,0C5H,19H,3CH     ; 9.38540231E-3
-        DB 9CH,77H,4CH,3BH      ; 3.11992224E-3
-        DB 0B5H,21H,0C8H,3CH    ; 2.44301353E-2
-        DB 0C9H,0C5H,5AH,3DH    ; 5.34112789E-2
-        DB 0DDH,96H,08H,3EH     ; 0.133387998
-        DB 6FH,0AAH,0AAH,3EH    ; 0.333331555
-FATNP   DB 3                    ; atan x = x + x z P(z)
-        DB 0D1H,0F0H,0A4H,3DH   ; 8.05374458E-2
-        DB 85H,1BH,0EH,0BEH     ; -0.138776854
-        DB 5FH,92H,4CH,3EH      ; 0.199777111
-        DB 2AH,0AAH,0AAH,0BEH   ; -0.333329499
+FTANP   DB 6                    ; tan x = x + x z P(z)
+        DB 72H,0A1H,90H,3BH     ; 4.41377703E-3
+        DB 97H,84H,23H,37H      ; 9.74642808E-6
+        DB 01H,9FH,32H,3CH      ; 1.09021673E-2
+        DB 15H,1FH,0AEH,3CH     ; 2.12550554E-2
+        DB 0CFH,73H,5DH,3DH     ; 5.40655218E-2
+        DB 0A3H,86H,08H,3EH     ; 0.133326098
+        DB 0B1H,0AAH,0AAH,3EH   ; 0.333333522
+FATNP   DB 4                    ; atan x = x + x z P(z)
+        DB 8DH,2DH,79H,0BDH     ; -6.08344562E-2
+        DB 8CH,01H,0D9H,3DH     ; 0.105959982
+        DB 65H,0DBH,11H,0BEH    ; -0.142438486
+        DB 0D7H,0C8H,4CH,3EH    ; 0.199984893
+        DB 0A5H,0AAH,0AAH,0BEH  ; -0.333333164

@@ -178,6 +178,8 @@ _hdr:   LD A,(HL)
 ; DE, HL.
 TAPEOUT:
         OUT (P_TAPE),A
+; Adds A to the record's sum. Keeps BC, DE, HL.
+TAPEADD:
         PUSH HL
         LD HL,(TAPESUM)
         ADD A,L
@@ -214,6 +216,82 @@ _noaddr:
 ; Loads the record TAPEANY and TAPENAME ask for (to TAPEDEST if TAPEANY
 ; says so); Z once it has loaded.
 TAPELOAD:
+        CALL TAPESEEK
+; Loads the data of the memory record TAPESEEK found, as TAPELOAD does.
+TAPEREAD:
+        LD A,(TAPEANY)
+        AND L_ADDRESS
+        JR Z,_where
+        LD HL,(TAPEDEST)
+        LD (TAPEHDR + H_START),HL
+_where: LD HL,(TAPEHDR + H_START)   ; must end below the work area
+        LD DE,(TAPEHDR + H_LENGTH)
+        LD A,D
+        OR E
+        JR Z,_nofit             ; (a length of 0 would be all 64 KB)
+        ADD HL,DE
+        JR C,_nofit
+        LD DE,WORK + 1
+        SBC HL,DE
+        JR NC,_nofit
+        CALL TAPESHOW
+        LD HL,(TAPEHDR + H_START)
+        LD BC,(TAPEHDR + H_LENGTH)
+        LD A,(TAPEANY)
+        AND L_PROGRAM
+        CALL NZ,PROGPLACE
+_data:  CALL TAPEBYTE
+        LD (HL),A
+        INC HL
+        DEC BC
+        LD A,B
+        OR C
+        JR NZ,_data
+        JR TAPECHECK
+_nofit: CALL PRINTI
+        DB "?Does not fit below F000",0
+        OR 1
+        RET
+
+; Reads the record's sum and checks the data read against it: Z and
+; "Loaded", or NZ and "?Checksum error".
+TAPECHECK:
+        LD HL,(TAPESUM)
+        CALL TAPEIN
+        CP L
+        JR NZ,_bad
+        CALL TAPEIN
+        CP H
+        JR NZ,_bad
+        CALL PRINTI
+        DB "Loaded",0
+        XOR A
+        RET
+_bad:   CALL PRINTI
+        DB "?Checksum error",0
+        OR 1
+        RET
+
+; "Loading", the record's name and its block.
+TAPESHOW:
+        CALL PRINTI
+        DB "Loading ",0
+        LD HL,TAPEHDR + H_NAME
+        CALL PNAME
+        CALL PBLOCK
+        JP CRLF
+
+; A = the record's next data byte, added to its sum. Keeps BC, DE, HL.
+TAPEBYTE:
+        CALL TAPEIN
+        PUSH AF
+        CALL TAPEADD
+        POP AF
+        RET
+
+; Finds the record TAPEANY and TAPENAME ask for: its header in TAPEHDR,
+; the tape at its data, its sum begun.
+TAPESEEK:
         CALL PRINTI
         DB "Searching",0DH,0
         XOR A
@@ -266,61 +344,8 @@ _pass:  CALL TAPEIN
         OR C
         JR NZ,_pass
         JR _seek
-_found: LD A,(TAPEANY)
-        AND L_ADDRESS
-        JR Z,_where
-        LD HL,(TAPEDEST)
-        LD (TAPEHDR + H_START),HL
-_where: LD HL,(TAPEHDR + H_START)   ; must end below the work area
-        LD DE,(TAPEHDR + H_LENGTH)
-        LD A,D
-        OR E
-        JR Z,_nofit             ; (a length of 0 would be all 64 KB)
-        ADD HL,DE
-        JR C,_nofit
-        LD DE,WORK + 1
-        SBC HL,DE
-        JR NC,_nofit
-        CALL PRINTI
-        DB "Loading ",0
-        LD HL,TAPEHDR + H_NAME
-        CALL PNAME
-        CALL PBLOCK
-        CALL CRLF
-        LD HL,(TAPEHDR + H_START)
-        LD BC,(TAPEHDR + H_LENGTH)
-        LD A,(TAPEANY)
-        AND L_PROGRAM
-        CALL NZ,PROGPLACE
-        LD DE,0
-_data:  CALL TAPEIN
-        LD (HL),A
-        ADD A,E
-        LD E,A
-        JR NC,_nc
-        INC D
-_nc:    INC HL
-        DEC BC
-        LD A,B
-        OR C
-        JR NZ,_data
-        CALL TAPEIN
-        CP E
-        JR NZ,_bad
-        CALL TAPEIN
-        CP D
-        JR NZ,_bad
-        CALL PRINTI
-        DB "Loaded",0
-        XOR A
-        RET
-_bad:   CALL PRINTI
-        DB "?Checksum error",0
-        OR 1
-        RET
-_nofit: CALL PRINTI
-        DB "?Does not fit below F000",0
-        OR 1
+_found: LD HL,0
+        LD (TAPESUM),HL
         RET
 
 ; Reads the tape until a leader and sync have passed. Gives up at the

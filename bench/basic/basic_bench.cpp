@@ -92,7 +92,7 @@ const Program kPrograms[] = {
      {"100 PRINT \"S\"", "200 K=0", "300 K=K+1", "330 A=K^2", "340 B=LOG(K)", "350 C=SIN(K)",
       "500 IF K<1000 THEN 300", "700 PRINT \"E\"", "800 END"},
      "PRINT A;B;C",
-     " 1000000  6.907755  .8268795"},
+     " 1000000  6.907755  .8268796"},
     // Two more of the kind programs of the time ran: a sieve of primes
     // (arrays, FOR with STEP, IF), and string handling (joins, MID$, STR$,
     // VAL, INSTR, the collector).

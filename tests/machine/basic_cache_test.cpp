@@ -3,7 +3,9 @@
 // change to the program, to its variables and to the memory under them.
 // A seeded session of edits, runs, direct statements, CLEAR, DIM, ERASE,
 // DEFINT, DEFSNG and POKE, each run checked against a model of what the
-// program prints.
+// program prints; statements that make a variable in the same breath as
+// they assign an array element (SWAP, READ) or refuse to (VARPTR of a
+// variable not made) show that no element moves under its assignment.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -25,8 +27,8 @@ using Rows = std::vector<std::string>;
 // The statements of the session's programs: whole numbers only, so the
 // model computes exactly what the machine does.
 struct Stmt {
-    enum Kind { Set, Add, Store, Load, Print, Jump, If } kind;
-    int v = 0, w = 0;    // variables A to D
+    enum Kind { Set, Add, Store, Load, Print, Jump, If, Swap, Read, Ref, Show } kind;
+    int v = 0, w = 0;    // variables A to D, and for the last four N0 to N4
     int c = 0;           // a constant, or an array's index
     int array = 0;       // X or Y
     int target = 0;      // a line number
@@ -48,6 +50,10 @@ std::string Text(const Stmt& s) {
     case Stmt::Jump: return "GOTO " + std::to_string(s.target);
     case Stmt::If:
         return "IF " + v + "<" + std::to_string(s.c) + " THEN " + std::to_string(s.target);
+    case Stmt::Swap: return "SWAP " + element + ",N" + std::to_string(s.w);
+    case Stmt::Read: return "RESTORE 900:READ " + element + ",N" + std::to_string(s.w);
+    case Stmt::Ref: return element + "=" + v + "+0*VARPTR(N" + std::to_string(s.w) + ")";
+    case Stmt::Show: return "PRINT N" + std::to_string(s.w) + ";" + element;
     }
     return "";
 }
@@ -81,6 +87,7 @@ struct Model {
         auto line = lines.find(from);
         while (line != lines.end()) {
             const Stmt& s = line->second;
+            std::string n = "N" + std::to_string(s.w);
             int jump = -1;
             switch (s.kind) {
             case Stmt::Set: Var(s.v) = float(s.c); break;
@@ -94,6 +101,22 @@ struct Model {
             case Stmt::Jump: jump = s.target; break;
             case Stmt::If:
                 if (Var(s.v) < float(s.c)) jump = s.target;
+                break;
+            case Stmt::Swap: std::swap(Element(s), vars[n]); break;
+            case Stmt::Read:
+                Element(s) = 7; // 900 DATA 7,8
+                vars[n] = 8;
+                break;
+            case Stmt::Ref:
+                if (!vars.count(n)) {
+                    out.push_back("?Illegal function call in " + std::to_string(line->first));
+                    return out;
+                }
+                Element(s) = Var(s.v);
+                break;
+            case Stmt::Show:
+                out.push_back(NumberText(vars.count(n) ? vars[n] : 0) + " " +
+                              NumberText(Element(s)));
                 break;
             }
             if (jump < 0) {
@@ -115,11 +138,14 @@ struct Model {
 // (or, rarely, to none).
 Stmt RandomStmt(std::mt19937& rng, const Model& model, int number) {
     Stmt s;
-    s.kind = Stmt::Kind(rng() % 7);
+    s.kind = Stmt::Kind(rng() % 11);
     s.v = int(rng() % 4);
     s.w = int(rng() % 4);
     s.array = int(rng() % 2);
-    s.c = s.kind == Stmt::Store || s.kind == Stmt::Load ? int(rng() % 11) : int(rng() % 30) - 9;
+    s.c = s.kind == Stmt::Store || s.kind == Stmt::Load || s.kind >= Stmt::Swap
+              ? int(rng() % 11)
+              : int(rng() % 30) - 9;
+    if (s.kind == Stmt::Ref) s.w = int(rng() % 5);     // N4: never made
     if (s.kind == Stmt::Set) s.c = std::abs(s.c) % 10; // one digit, which POKE may change
     s.single = rng() % 2 == 0;
     std::vector<int> later;
@@ -155,6 +181,7 @@ TEST(BasicCache, RunsSeeEveryEditNewVariableClearAndPoke) {
     Basic("NEW");
     for (const auto& [n, s] : model.lines)
         EnterLine(n, s);
+    Enter({"900 DATA 7,8"});
     std::string session;
     int runs = 0;
     for (int step = 0; step < 500; step++) {

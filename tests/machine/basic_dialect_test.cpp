@@ -63,6 +63,24 @@ TEST(BasicDialect, LineInputAndInputDollarTakeKeysAsTyped) {
     PressKey(VK_END);
     ASSERT_TRUE(RunUntilBasicPrompt(200));
     EXPECT_EQ(TrimmedRow(CursorRow() - 2), "Break in 10");
+    // A reply too long for the input line is asked for again, after its
+    // prompt: INPUT's ?? for the values still wanted, LINE INPUT's own.
+    Basic("NEW");
+    Enter({"10 INPUT \"N\";A,B:LINE INPUT \"L:\";C$:PRINT A;B;C$"});
+    TypeLine("RUN");
+    const std::pair<const char*, const char*> kReplies[] = {{"1", ""}, {"2", "??"}, {"C", "L:"}};
+    for (const auto& [reply, prompt] : kReplies) {
+        ASSERT_TRUE(RunUntilIdle(200));
+        if (*prompt) {
+            TypeLine(std::string(256, 'X'));
+            ASSERT_TRUE(RunUntilIdle(200));
+            EXPECT_EQ(TrimmedRow(CursorRow() - 1), "?Line buffer overflow");
+            EXPECT_EQ(TrimmedRow(CursorRow()), prompt);
+        }
+        TypeLine(reply);
+    }
+    ASSERT_TRUE(RunUntilBasicPrompt(200));
+    EXPECT_EQ(TrimmedRow(CursorRow() - 2), " 1  2 C");
     // LINE INPUT wants a string variable, and a program.
     Enter({"10 LINE INPUT A"});
     EXPECT_EQ(BasicOutput("RUN"), Rows{"?Type mismatch in 10"});
@@ -74,7 +92,8 @@ TEST(BasicDialect, SmallFunctionsAgreeWithTheirDefinitions) {
     Basic("WIDTH 80");
     std::mt19937 rng(1983);
     for (int i = 0; i < 20; i++) {
-        // HEX$ and OCT$ of any address, negative ones from 65536.
+        // HEX$ and OCT$ of any address, -32768 to 65535, negative ones from
+        // 65536; an Overflow beyond.
         int n = int(rng() % 131071) - 65535;
         unsigned u = unsigned(n) & 0xFFFF;
         char hex[8], oct[8];
@@ -82,7 +101,7 @@ TEST(BasicDialect, SmallFunctionsAgreeWithTheirDefinitions) {
         std::snprintf(oct, sizeof oct, "%o", u);
         EXPECT_EQ(
             BasicOutput("? HEX$(" + std::to_string(n) + ");\" \";OCT$(" + std::to_string(n) + ")"),
-            Rows{std::string(hex) + " " + oct})
+            Rows{n < -32768 ? "?Overflow" : std::string(hex) + " " + oct})
             << n;
         // CINT rounds halves away from zero and is an Overflow beyond an
         // integer; CSNG keeps its number.
@@ -103,6 +122,9 @@ TEST(BasicDialect, SmallFunctionsAgreeWithTheirDefinitions) {
         EXPECT_EQ(TrimmedRow(0),
                   NumberText(float(line)) + " " + NumberText(float(col)) + "  0  1.5");
     }
+    // INSTR from a start past the end finds nothing, not even nothing.
+    EXPECT_EQ(BasicOutput("? INSTR(4,\"ABC\",\"\");INSTR(3,\"ABC\",\"\");INSTR(\"\",\"\")"),
+              Rows{" 0  3  0"});
     // A string's VARPTR is its descriptor: the length, then the text.
     EXPECT_EQ(BasicOutput("S$=\"HEY\":P=VARPTR(S$):? PEEK(P);CHR$(PEEK(PEEK(P+1)+256*PEEK(P+2)))"),
               Rows{" 3 H"});
@@ -315,7 +337,8 @@ TEST(BasicDialect, AProgramSavedAsTextLoadsBackAndMerges) {
     ASSERT_TRUE(RunUntilIdle(200));
     EXPECT_EQ(Program(), loaded);
     // MERGE: a text's lines join the program, replacing those of their
-    // numbers, line feeds and empty lines taken in their stride, as if
+    // numbers, line feeds with or without carriage returns and empty lines
+    // taken in their stride, a control code outside quotes dropped, as if
     // typed; the variables go, as after any edit.
     std::vector<std::string> more = {"15 PRINT \"FIFTEEN\"", "20 PRINT \"TWENTY\"", "250 END"};
     Enter(more);
@@ -323,31 +346,25 @@ TEST(BasicDialect, AProgramSavedAsTextLoadsBackAndMerges) {
     SetCMTFile(again.c_str());
     Basic("LOAD \"PROG\"", 2000);
     ASSERT_EQ(Program(), loaded);
-    std::string mergeText = more[0] + "\r\n\r\n" + more[1] + "\r" + more[2] + "\r\x1A";
+    auto bytes = [](const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); };
     std::vector<uint8_t> good =
-        Record("MORE", 0, std::vector<uint8_t>(mergeText.begin(), mergeText.end()), 2);
+        Record("MORE", 0, bytes(more[0] + "\r\n\r\n" + more[1] + "\x01\n" + more[2] + "\n\x1A"), 2);
     WriteTape(tape, good);
     Basic("V=7:MERGE \"MORE\"", 2000);
     EXPECT_EQ(Program(), merged);
     EXPECT_EQ(BasicOutput("? V"), Rows{" 0"});
-    // A damaged record, a line without its number, a line too long for
-    // the input line or a program not in text for MERGE change nothing.
+    // A text whose first line is not numbered or too long for the input
+    // line, or a program not in text for MERGE, changes nothing.
     Basic("V=7");
-    std::vector<uint8_t> damaged = good;
-    damaged[40] ^= 1;
-    std::string noNumber = "30 PRINT 1\rPRINT 2\r",
-                tooLong = "30 REM" + std::string(250, '-') + "\r";
     const std::pair<std::vector<uint8_t>, std::string> kRefused[] = {
-        {damaged, "?Checksum error"},
-        {Record("MORE", 0, std::vector<uint8_t>(noNumber.begin(), noNumber.end()), 2),
-         "?Not a program"},
-        {Record("MORE", 0, std::vector<uint8_t>(tooLong.begin(), tooLong.end()), 2),
+        {Record("MORE", 0, bytes("PRINT 2\r30 PRINT 1\r"), 2), "?Not a program"},
+        {Record("MORE", 0, bytes("30 REM" + std::string(250, '-') + "\r"), 2),
          "?Line buffer overflow"},
         {Record("MORE", RomSymbol("TXTTAB"), merged), "?Not a program"},
     };
     for (const auto& [record, error] : kRefused) {
         for (const char* command : {"MERGE \"MORE\"", "LOAD \"MORE\""}) {
-            if (error == "?Not a program" && record[18] == 1 && command[0] == 'L') continue;
+            if (record[18] == 1 && command[0] == 'L') continue;
             WriteTape(tape, record);
             Rows said = BasicOutput(command, 2000);
             EXPECT_EQ(said.empty() ? "" : said.back(), error) << command;
@@ -355,26 +372,24 @@ TEST(BasicDialect, AProgramSavedAsTextLoadsBackAndMerges) {
             EXPECT_EQ(BasicOutput("? V"), Rows{" 7"}) << command << " " << error;
         }
     }
-    // MERGE wants room for the text beside the program.
-    Basic("DIM F(FRE(0)/4-10)");
-    WriteTape(tape, good);
-    EXPECT_EQ(BasicOutput("MERGE \"MORE\"", 2000).back(), "?Out of memory");
-    EXPECT_EQ(Program(), merged);
-    // The lines go below the text still to be read: a text filling the
-    // free memory whose first line takes more room than its text has no
-    // room for it.
-    Basic("CLEAR");
-    int free = std::stoi(BasicOutput("? FRE(0)")[0]);
-    std::string fill;
-    for (int n = 0; n < 100; n++)
-        fill += std::to_string(n) + " A\r";
-    for (int n = 300; fill.size() + 210 < size_t(free); n++)
-        fill += std::to_string(n) + " REM " + std::string(190, '-') + "\r";
-    fill += "999 REM" + std::string(free - fill.size() - 9, '-') + "\r\x1A";
-    ASSERT_EQ(fill.size(), size_t(free));
-    WriteTape(tape, Record("FILL", 0, std::vector<uint8_t>(fill.begin(), fill.end()), 2));
-    EXPECT_EQ(BasicOutput("MERGE \"FILL\"", 20000).back(), "?Out of memory");
-    EXPECT_EQ(Program(), merged);
+    // Past its first line, a bad line or a damaged record stops the text
+    // with the lines before it stored, LOAD's old program gone.
+    std::vector<uint8_t> damaged = Record("MORE", 0, bytes("16 PRINT 16\r17 PRINT 17\r\x1A"), 2);
+    damaged[damaged.size() - 3] ^= 1;
+    const std::pair<std::vector<uint8_t>, std::string> kStopped[] = {
+        {Record("MORE", 0, bytes("16 PRINT 16\rPRINT 2\r17 PRINT 17\r"), 2), "?Not a program"},
+        {damaged, "?Checksum error"},
+    };
+    for (const auto& [record, error] : kStopped) {
+        for (const char* command : {"MERGE \"MORE\"", "LOAD \"MORE\""}) {
+            WriteTape(tape, record);
+            EXPECT_EQ(BasicOutput(command, 2000).back(), error) << command;
+            Rows listed = {"16 PRINT 16"};
+            if (error == "?Checksum error") listed.push_back("17 PRINT 17");
+            EXPECT_EQ(BasicOutput(command[0] == 'L' ? "LIST" : "LIST 16-17"), listed)
+                << command << " " << error;
+        }
+    }
     std::filesystem::remove(tape);
     std::filesystem::remove(again);
 }

@@ -277,7 +277,9 @@ struct UsingModel {
             if (p < 0) top = -1;
         }
         int room = f.lead + f.plus - whole - int(sign.size()) - f.dollar;
-        if (room > 0 && top < 0 && !f.exp) top = 0, room--;
+        // A 0 before the point where there is room; where there is none and
+        // no place after the point either, the 0 all the same, after a %.
+        if (top < 0 && !f.exp && (room > 0 || (room == 0 && f.dec == 0))) top = 0, room--;
         if (room < 0)
             out += "%";
         else
@@ -346,6 +348,7 @@ TEST(BasicModel, PrintUsingFollowsTheFieldRules) {
         {"PRINT USING \"##.##-\";-5;5", " 5.00- 5.00"},
         {"PRINT USING \"##.##^^^^\";234.56", " 2.35E+02"},
         {"PRINT USING \"##\";123", "%123"},
+        {"PRINT USING \"#\";-.4;.4;-1", "%-00%-1"},
         {"PRINT USING \".##\";.5;1.5", ".50%1.50"},
         {"PRINT USING \"##.#\";0;.04;-.06;9.96", " 0.0 0.0-0.110.0"},
         {"PRINT USING \"!\";\"HELLO\"", "H"},
@@ -401,7 +404,7 @@ TEST(BasicModel, PrintUsingFollowsTheFieldRules) {
 
 // A program of flow statements, each one after a PRINT of a token of its
 // own, so the screen tells which statements ran in which order.
-enum Kind { Trace, Goto, Gosub, Return, For, Next, If, Else, On, Count, End };
+enum Kind { Trace, Goto, Gosub, Return, For, Next, If, Else, On, Count, End, While, Wend };
 
 struct Stmt {
     Kind kind = Trace;
@@ -409,10 +412,10 @@ struct Stmt {
     int target = -1;          // GOTO, GOSUB, THEN and ELSE (-1: a statement follows)
     std::vector<int> targets; // ON
     bool gosub = false;       // ON .. GOSUB
-    std::vector<int> vars;    // FOR (one), NEXT (none or more); IF's variable
+    std::vector<int> vars;    // FOR (one), NEXT (none or more); IF's and WHILE's variable
     Constant from, to, step;
     bool hasStep = false;
-    int op = 0; // IF: 1 <, 2 =, 4 >, or two of them
+    int op = 0; // IF and WHILE: 1 <, 2 =, 4 >, or two of them
 };
 
 Stmt Make(Kind kind, char token = 0) {
@@ -445,11 +448,14 @@ std::string StmtText(const Stmt& s) {
             t += std::string(i ? "," : " ") + kVarNames[s.vars[i]];
         return t;
     }
-    case If: {
+    case If:
+    case While: {
         static const char* ops[] = {"", "<", "=", "<=", ">", "<>", ">="};
-        return std::string("IF ") + kVarNames[s.vars[0]] + ops[s.op] + s.to.text + " THEN" +
-               (s.target >= 0 ? " " + n(s.target) : "");
+        std::string test = kVarNames[s.vars[0]] + std::string(ops[s.op]) + s.to.text;
+        if (s.kind == While) return "WHILE " + test;
+        return "IF " + test + " THEN" + (s.target >= 0 ? " " + n(s.target) : "");
     }
+    case Wend: return "WEND";
     case Else: return "ELSE" + (s.target >= 0 ? " " + n(s.target) : std::string());
     case On: {
         std::string t = std::string("ON C ") + (s.gosub ? "GOSUB " : "GOTO ");
@@ -490,9 +496,9 @@ struct Outcome {
 bool Interpret(const Program& p, Outcome& out) {
     struct Frame {
         bool gosub;
-        int var;
+        int var; // a FOR's, -1 for a GOSUB or a WHILE
         float limit, step;
-        int line, stmt; // where the loop's body starts, or RETURN goes on
+        int line, stmt; // where the loop's body starts, RETURN goes on, or the WHILE is
     };
     std::vector<Frame> frames;
     int line = 0, stmt = 0, steps = 0;
@@ -504,11 +510,18 @@ bool Interpret(const Program& p, Outcome& out) {
         out.error = std::string("?") + message + " in " + std::to_string(p.numbers[line]);
         return true;
     };
-    // The FOR frames a NEXT or FOR looks at: those above the newest GOSUB.
+    // The FOR frames a NEXT or FOR looks at: those above the newest GOSUB,
+    // passing WHILE frames; with var -2, the newest WHILE frame.
     auto findFor = [&](int var) {
         for (int f = int(frames.size()) - 1; f >= 0 && !frames[f].gosub; f--)
-            if (var < 0 || frames[f].var == var) return f;
+            if (var == -2 ? frames[f].var < 0
+                          : frames[f].var >= 0 && (var < 0 || frames[f].var == var))
+                return f;
         return -1;
+    };
+    auto holds = [&](const Stmt& s) { // an IF's or a WHILE's relation
+        float v = out.vars[s.vars[0]], c = s.to.value;
+        return (s.op & (v < c ? 1 : v == c ? 2 : 4)) != 0;
     };
     auto jump = [&](int number) {
         int to = lineOf(number);
@@ -580,9 +593,7 @@ bool Interpret(const Program& p, Outcome& out) {
             break;
         }
         case If: {
-            float v = out.vars[s.vars[0]], c = s.to.value;
-            int relation = v < c ? 1 : v == c ? 2 : 4;
-            if (s.op & relation) {
+            if (holds(s)) {
                 if (s.target >= 0) {
                     if (!jump(s.target)) return fail("Undefined line number");
                 } else {
@@ -623,17 +634,52 @@ bool Interpret(const Program& p, Outcome& out) {
             stmt++;
             break;
         case End: return true;
+        case While: {
+            // Its WEND, counting those of the WHILEs between, must be there.
+            int wl = line, ws = stmt, open = 0;
+            for (;;) {
+                if (++ws >= int(p.lines[wl].size())) {
+                    if (++wl == int(p.lines.size())) return fail("WHILE without WEND");
+                    ws = -1;
+                    continue;
+                }
+                Kind k = p.lines[wl][ws].kind;
+                if (k == While) open++;
+                if (k == Wend && open-- == 0) break;
+            }
+            for (int f = int(frames.size()) - 1; f >= 0 && !frames[f].gosub; f--)
+                if (frames[f].var < 0 && frames[f].line == line && frames[f].stmt == stmt) {
+                    frames.resize(f);
+                    break;
+                }
+            if (holds(s)) {
+                frames.push_back({false, -1, 0, 0, line, stmt});
+                stmt++;
+            } else {
+                line = wl;
+                stmt = ws + 1;
+            }
+            break;
+        }
+        case Wend: {
+            int f = findFor(-2);
+            if (f < 0) return fail("WEND without WHILE");
+            line = frames[f].line;
+            stmt = frames[f].stmt;
+            frames.resize(f);
+            break;
+        }
         }
     }
     return true;
 }
 
-// A program as a reader would write one: a main part whose loops close
-// and whose jumps mostly go forward (into loops' bodies, out of them, over
-// lines), subroutines from line 100 on that may loop, call later ones or
-// return from inside a loop, and now and then a fault: a stray NEXT or
-// RETURN, a line that does not exist, a main part that runs into the
-// subroutines.
+// A program as a reader would write one: a main part whose FOR and WHILE
+// loops close and whose jumps mostly go forward (into loops' bodies, out of
+// them, over lines), subroutines from line 100 on that may loop, call later
+// ones or return from inside a loop, and now and then a fault: a stray
+// NEXT, WEND or RETURN, a line that does not exist, a main part that runs
+// into the subroutines.
 Program RandomProgram(std::mt19937& rng) {
     Program p;
     int mainLines = 3 + int(rng() % 6), subs = 1 + int(rng() % 3);
@@ -673,9 +719,23 @@ Program RandomProgram(std::mt19937& rng) {
         s.step = constant(kSteps, 9);
         return s;
     };
+    // WHILE C<n or C<=n, with C=C+1 in its body; -1 among the loops open.
+    auto whileLoop = [&](std::vector<Stmt>& line) {
+        Stmt s = Make(While);
+        s.vars = {3};
+        s.op = chance(2) ? 1 : 3;
+        s.to = constant(kLimits, 7);
+        line.push_back(s);
+        line.push_back(trace());
+        line.push_back(Make(Count));
+    };
     auto next = [&](std::vector<int>& open) {
+        if (open.back() < 0) {
+            open.pop_back();
+            return Make(Wend);
+        }
         Stmt s = Make(Next);
-        int close = open.size() > 1 && chance(3) ? 2 : 1;
+        int close = open.size() > 1 && open[open.size() - 2] >= 0 && chance(3) ? 2 : 1;
         bool named = !chance(3) || close == 2;
         for (int i = 0; i < close; i++) {
             if (named) s.vars.push_back(open.back());
@@ -697,6 +757,12 @@ Program RandomProgram(std::mt19937& rng) {
                 s.target = sub(0);
                 break;
             case 2:
+                if (open.size() < 3 && chance(2)) {
+                    open.push_back(-1);
+                    whileLoop(line);
+                    continue;
+                }
+                [[fallthrough]];
             case 3:
                 if (open.size() < 3) {
                     int var = int(rng() % 3);
@@ -735,7 +801,8 @@ Program RandomProgram(std::mt19937& rng) {
                 s = Make(Goto); // forward, now and then back
                 s.target = chance(8) ? p.numbers[rng() % (l + 1)] : later(l);
                 break;
-            default: s = chance(10) ? Make(chance(2) ? Next : Return) : Make(Count);
+            default:
+                s = chance(10) ? Make(chance(3) ? Wend : chance(2) ? Next : Return) : Make(Count);
             }
             line.push_back(s);
             // THEN or ELSE without a line number: a statement follows.
@@ -755,6 +822,12 @@ Program RandomProgram(std::mt19937& rng) {
         std::vector<Stmt> line = {trace()};
         switch (rng() % 4) {
         case 0: { // a loop, maybe left by RETURN
+            if (chance(2)) {
+                whileLoop(line);
+                if (chance(3)) line.push_back(Make(Return));
+                line.push_back(Make(Wend));
+                break;
+            }
             line.push_back(loop(int(rng() % 3)));
             line.push_back(trace());
             if (chance(3)) line.push_back(Make(Return));
@@ -827,7 +900,8 @@ struct TrapProgram {
     std::vector<std::string> lines;
     bool trapping = true;
     int action = 0; // the handler: 0 RESUME NEXT, 1 D=1:RESUME, 2 RESUME 20,
-                    // 3 ERROR 5, 4 nothing, 5 ON ERROR GOTO 0
+                    // 3 ERROR 5, 4 nothing, 5 ON ERROR GOTO 0, 6 D=1:RESUME 0,
+                    // 7 RESUME to no line, 8 an error of its own
 
     std::vector<std::string> Text() const {
         std::vector<std::string> text;
@@ -848,8 +922,8 @@ struct TrapProgram {
             text.push_back(line);
         }
         static const char* const kActions[] = {
-            "910 RESUME NEXT",    "910 D=1:RESUME", "910 RESUME 20", "910 ERROR 5", "",
-            "910 ON ERROR GOTO 0"};
+            "910 RESUME NEXT",     "910 D=1:RESUME",   "910 RESUME 20",  "910 ERROR 5", "",
+            "910 ON ERROR GOTO 0", "910 D=1:RESUME 0", "910 RESUME 999", "910 X=X+1/D"};
         text.insert(text.end(), {"790 END", "800 PRINT \"s\";:X=X+1/D:RETURN",
                                  "900 PRINT \"<\";ERR;ERL;\">\";"});
         if (action != 4) text.push_back(kActions[action]);
@@ -873,6 +947,7 @@ struct TrapProgram {
                 if (lines[l][i] == 'T') tokens[{l, i}] = token++;
         auto stop = [&](int code, int line) {
             static const std::map<int, std::string> kMessages = {{5, "Illegal function call"},
+                                                                 {8, "Undefined line number"},
                                                                  {11, "Division by zero"},
                                                                  {19, "No RESUME"},
                                                                  {200, "Unprintable error"}};
@@ -886,11 +961,14 @@ struct TrapProgram {
             out += "<" + NumberText(float(code)) + " " + NumberText(float(line)) + " >";
             switch (action) {
             case 0: at.stmt++; return true;
-            case 1: d = 1; return true;
+            case 1:
+            case 6: d = 1; return true;
             case 2: at = {0, 0}; return true;
             case 3: return stop(5, 910), false;
             case 4: return stop(19, 900), false;
-            default: return stop(code, line), false;
+            case 5: return stop(code, line), false;
+            case 7: return stop(8, 910), false;
+            default: return stop(11, 910), false; // D is 0 in every handler run
             }
         };
         for (int steps = 0; steps < 300; steps++) {
@@ -940,7 +1018,7 @@ TEST(BasicModel, ErrorsTrappedAsTheDialectDoes) {
     while (compared < 60 && !HasFailure()) {
         TrapProgram p;
         p.trapping = rng() % 8 != 0;
-        p.action = int(rng() % 6);
+        p.action = int(rng() % 9);
         for (int l = 3 + int(rng() % 4); l > 0; l--) {
             std::string line;
             for (int n = 1 + int(rng() % 3); n > 0; n--)

@@ -96,6 +96,31 @@ TEST(BasicRun, ErrorsKeepTheProgramAndVariablesAndClearWhatWasHalfDone) {
     EXPECT_EQ(BasicOutput("PRINT 1/0"), Rows{"?Division by zero"});
 }
 
+TEST(BasicRun, ListingsOfTheTimeRunAsTheyWereTyped) {
+    BasicBoot();
+    // The machine's own words are keywords only standing alone: inside a
+    // name they are its letters; and MON stops a program, which never
+    // leaves BASIC without a word.
+    EXPECT_EQ(
+        RunProgram({"10 MONTH=12:LEMON=3:GLYPHS=1:ATTRIB=2:PRINT MONTH;MO;LEMON;GL;AT", "20 MON"}),
+        (Rows{" 12  12  3  1  2", "?Illegal direct in 20"}));
+    // Spaces inside a number are passed over, as the dialect reads it, and
+    // a DATA item that is no number is an error of the DATA's line.
+    EXPECT_EQ(RunProgram({"10 ON ERROR GOTO 100", "20 READ A,B:PRINT 1 2;VAL(\" 1 . 5\");A;B",
+                          "30 DATA 1 2,X", "40 END", "100 PRINT ERR;ERL:RESUME NEXT"}),
+              (Rows{" 2  30", " 12  1.5  12  0"}));
+    EXPECT_EQ(RunProgram({"10 READ A", "20 DATA Y"}), Rows{"?Syntax error in 20"});
+    // WHILE loops, typed directly and renumbered.
+    EXPECT_EQ(BasicOutput("I=0:WHILE I<3:I=I+1:PRINT I;:WEND"), Rows{" 1  2  3"});
+    Basic("NEW");
+    Enter({"5 WHILE J<2:J=J+1:K=0", "7 WHILE K<2:K=K+1:PRINT J*10+K;", "8 WEND", "9 WEND"});
+    Basic("RENUM");
+    EXPECT_EQ(
+        BasicOutput("LIST"),
+        (Rows{"10 WHILE J<2:J=J+1:K=0", "20 WHILE K<2:K=K+1:PRINT J*10+K;", "30 WEND", "40 WEND"}));
+    EXPECT_EQ(BasicOutput("RUN"), Rows{" 11  12  21  22"});
+}
+
 TEST(BasicRun, GlyphDefinesEveryRowOfDots) {
     BasicBoot();
     SetPCG(2);

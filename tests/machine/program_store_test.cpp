@@ -1,8 +1,9 @@
 // BASIC's program store against a model: long seeded sequences of edits
 // typed at the machine (new and replaced lines, deletions, DELETE ranges,
-// RENUM, EDIT, NEW, LOAD, a text saved and loaded back, MERGE, with
-// memory nearly full too), and after every step the listing, FRE(0) and
-// the stored bytes compared with what the model holds. A failure names the
+// RENUM, EDIT, NEW, LOAD, a text saved and loaded or merged back, MERGE,
+// with memory nearly full too), and texts saved and loaded back at every
+// size up to a full memory; after every step the listing, FRE(0) and the
+// stored bytes compared with what the model holds. A failure names the
 // seed and the step; Z80HOME_STORE_SEEDS and Z80HOME_STORE_STEPS run more
 // sequences (seeds 1 to N) and longer ones.
 #include <gtest/gtest.h>
@@ -159,7 +160,9 @@ const char* const kErrors[] = {"?Syntax error", "?Illegal function call", "?Out 
 // Runs the machine until it waits for a key, then checks what the last
 // command said: `error`, or none.
 void ExpectOutcome(const std::string& error, const std::string& what) {
-    ASSERT_TRUE(RunUntilIdle(3000)) << what << ": the machine does not come back";
+    // (A text merged into a nearly full memory moves the program for each
+    // of its lines, as typing them would: minutes of the machine's time.)
+    ASSERT_TRUE(RunUntilIdle(20000)) << what << ": the machine does not come back";
     int row = CursorRow();
     std::string said = row >= 2 ? ScreenRow(row - 2) : "";
     if (!error.empty()) {
@@ -178,6 +181,25 @@ class Sequence {
     int Below(int n) { return static_cast<int>(random_() % static_cast<uint32_t>(n)); }
     bool Chance(int percent) { return Below(100) < percent; }
 
+    // A program of a few lines and long remarks, at sizes up to a full
+    // memory, saved as text and loaded back, and at every other size merged
+    // into itself.
+    void RoundTripsAtEverySize(int sizes) {
+        for (step_ = 1; step_ <= sizes && !::testing::Test::HasFatalFailure(); step_++) {
+            model_.lines.clear();
+            model_.filler.clear();
+            for (int n = Below(8); n > 0; n--)
+                model_.lines[10 * n] = MakeLine(1 + Below(Chance(20) ? 30 : 4));
+            FillTo(std::max(257, kFreeAtStart - step_ * kFreeAtStart / sizes) + Below(80));
+            LoadModel();
+            TextRoundTrip(false);
+            if (!::testing::Test::HasFatalFailure()) Check(false);
+            if (step_ % 2) continue; // (each line merged moves the program)
+            TextRoundTrip(true);
+            if (!::testing::Test::HasFatalFailure()) Check(false);
+        }
+    }
+
     // Runs `steps` random edits, checking the machine after each.
     void Run(int steps) {
         for (step_ = 0; step_ < steps && !::testing::Test::HasFatalFailure(); step_++) {
@@ -195,7 +217,7 @@ class Sequence {
             else if (kind < 94)
                 Edit();
             else if (kind < 96)
-                TextRoundTrip();
+                TextRoundTrip(Chance(30));
             else if (kind < 98)
                 MergeText();
             else
@@ -539,62 +561,80 @@ class Sequence {
         }
     }
 
-    // SAVE "T",A and LOAD "T": the program comes back as its listing
-    // typed in; a listed line longer than the input line makes LOAD
-    // refuse the text and change nothing. Only where the text waits in
-    // free memory with room to spare.
-    void TextRoundTrip() {
-        int length = 1, grow = 0;
-        bool tooLong = false;
-        for (const auto& [number, line] : model_.lines) {
-            std::string shown = std::to_string(number) + " " + Listed(line);
-            length += static_cast<int>(shown.size()) + 1;
-            tooLong |= shown.size() > kLineBuffer;
-            grow += Size(Normalised(line)) - Size(line);
+    // A text's line: its number, its text as it reaches the input line,
+    // and the line it is stored as.
+    struct TextLine {
+        int number;
+        std::string typed;
+        Line stored;
+    };
+
+    // LOAD or MERGE of a text, its lines stored one by one as typed: LOAD
+    // first clears the program, once the first line proves sound; a line
+    // too long for the input line, or one that does not fit, stops it with
+    // the lines before it stored.
+    void StoreText(const std::vector<TextLine>& text, const std::string& command, bool load) {
+        std::set<int> filler = model_.filler;
+        std::string error;
+        for (size_t i = 0; i < text.size() && error.empty(); i++) {
+            const TextLine& line = text[i];
+            if (line.typed.size() > kLineBuffer) {
+                error = "?Line buffer overflow";
+            } else {
+                if (load && i == 0) model_.lines.clear();
+                if (!model_.Fits(line.number, line.stored)) {
+                    error = "?Out of memory";
+                } else {
+                    model_.lines[line.number] = line.stored;
+                    if (!filler.count(line.number)) model_.filler.erase(line.number);
+                }
+            }
         }
-        if (length + std::max(grow, 0) + 600 > model_.Free()) return;
+        if (load && text.empty()) model_.lines.clear();
+        std::erase_if(model_.filler, [&](int n) { return !model_.lines.count(n); });
+        Type(command, error);
+    }
+
+    // SAVE "T",A, then LOAD "T" or MERGE "T": the program comes back as its
+    // listing typed in, as far as it fits.
+    void TextRoundTrip(bool merge) {
+        std::vector<TextLine> text;
+        for (const auto& [number, line] : model_.lines)
+            text.push_back({number, std::to_string(number) + " " + Listed(line), Normalised(line)});
         std::string tape = TapePath("text");
         SetCMTFile(tape.c_str());
         Type("SAVE \"T\",A", "");
         SetCMTFile(tape.c_str());
-        Type("LOAD \"T\"", tooLong ? "?Line buffer overflow" : "");
+        StoreText(text, merge ? "MERGE \"T\"" : "LOAD \"T\"", !merge);
         std::filesystem::remove(tape);
-        if (tooLong) return;
-        for (auto& [number, line] : model_.lines)
-            line = Normalised(line);
     }
 
-    // MERGE of a text made on the host: its lines are stored as if typed.
+    // MERGE of a text made on the host: its lines are stored as if typed,
+    // whether a line ends with a carriage return, a line feed or both, and
+    // a control code outside quotes is dropped as typing drops it.
     void MergeText() {
-        std::string text;
-        std::vector<std::pair<int, Line>> merged;
-        int size = 0;
-        bool tooLong = false;
+        std::string record;
+        std::vector<TextLine> text;
         for (int n = 1 + Below(4); n > 0; n--) {
             int number = Number();
             Line line = MakeLine(1 + Below(3));
             std::string typed = std::to_string(number) + " " + Typed(line);
-            tooLong |= typed.size() > kLineBuffer;
-            text += typed + (Chance(30) ? "\r\n" : "\r");
-            size += Size(line);
-            merged.push_back({number, line});
+            record += std::to_string(number) + (Chance(20) ? " \x02" : " ") + Typed(line) +
+                      (Chance(30)   ? "\r\n"
+                       : Chance(50) ? "\n"
+                                    : "\r");
+            text.push_back({number, typed, line});
         }
-        text += "\x1A";
-        if (static_cast<int>(text.size()) + size + 600 > model_.Free()) return;
-        std::vector<uint8_t> record =
-            Record("M", 0, std::vector<uint8_t>(text.begin(), text.end()), 2);
+        record += "\x1A";
+        std::vector<uint8_t> bytes =
+            Record("M", 0, std::vector<uint8_t>(record.begin(), record.end()), 2);
         std::string tape = TapePath("merge");
         std::ofstream(tape, std::ios::binary)
-            .write(reinterpret_cast<const char*>(record.data()),
-                   static_cast<std::streamsize>(record.size()));
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
         SetCMTFile(tape.c_str());
-        Type("MERGE \"M\"", tooLong ? "?Line buffer overflow" : "");
+        StoreText(text, "MERGE \"M\"", false);
         std::filesystem::remove(tape);
-        if (tooLong) return;
-        for (const auto& [number, line] : merged) {
-            model_.lines[number] = line;
-            model_.filler.erase(number);
-        }
     }
 
     void New() {
@@ -603,17 +643,21 @@ class Sequence {
         model_.filler.clear();
     }
 
-    // LOAD of the program with long remarks after it, which leave between
-    // 257 and 342 bytes free.
-    void Fill() {
+    // Long remarks after the program, until `free` bytes or a few more are
+    // left.
+    void FillTo(int free) {
         int top = model_.lines.empty() ? 0 : model_.lines.rbegin()->first;
-        int want = model_.Free() - 257 - Below(80);
+        int want = model_.Free() - free;
         for (int number = top + 1; want > 6 && number <= kHighestLine; number++) {
             int length = std::min(240, want - 6);
             model_.lines[number] = {Word("REM"), Text(std::string(length, '-'))};
             model_.filler.insert(number);
             want -= length + 6;
         }
+    }
+
+    // The model's program, put in memory by a LOAD of its stored image.
+    void LoadModel() {
         std::vector<StoredLine> stored;
         for (const auto& [number, line] : model_.lines)
             stored.push_back({number, Stored(line, tokens_)});
@@ -628,6 +672,13 @@ class Sequence {
         ASSERT_TRUE(RunUntilIdle(3000)) << Where();
         ASSERT_EQ(ScreenRow(CursorRow() - 2).substr(0, 6), "Loaded") << Where();
         std::filesystem::remove(tape);
+    }
+
+    // LOAD of the program with long remarks after it, which leave between
+    // 257 and 342 bytes free.
+    void Fill() {
+        FillTo(257 + Below(80));
+        LoadModel();
     }
 
     // The listing, a page at a time below FRE(0), and the stored bytes; the
@@ -684,6 +735,11 @@ class Sequence {
 int FromEnvironment(const char* name, int otherwise) {
     const char* value = std::getenv(name);
     return value ? std::atoi(value) : otherwise;
+}
+
+TEST(ProgramStore, TextsLoadAndMergeBackAtEverySizeUpToAFullMemory) {
+    BasicBoot();
+    Sequence(7).RoundTripsAtEverySize(6);
 }
 
 TEST(ProgramStore, EditsTypedAtTheMachineKeepItEqualToTheModel) {
