@@ -123,13 +123,15 @@ bool HostStart(const char* argv0, HostOptions& options, EmuLibrary& emu, std::st
     if (!HostFindRomDir(options.romDir, folder, romDir, error)) return false;
     options.startFolder = fs::current_path(failed).string();
     if (!options.tape.empty()) options.tape = HostAbsolute(options.tape);
-    for (std::string* name : {&options.screenshot, &options.screenText, &options.paste,
-                              &options.loadState, &options.saveState, &options.debugScript})
+    for (std::string* name :
+         {&options.screenshot, &options.screenText, &options.paste, &options.loadState,
+          &options.saveState, &options.debugScript, &options.record, &options.replay})
         if (!name->empty()) *name = HostAbsolute(*name);
     const std::pair<const char*, const std::string*> inputs[] = {
         {"--load-state", &options.loadState},
         {"--paste", &options.paste},
-        {"--debug-script", &options.debugScript}};
+        {"--debug-script", &options.debugScript},
+        {"--replay", &options.replay}};
     for (auto [option, name] : inputs) {
         std::string problem = name->empty() ? "" : HostInputFileProblem(*name);
         if (!problem.empty()) {

@@ -445,6 +445,7 @@ TEST_F(HeadlessHost, TheSameInputEndsInTheSameStateAtAnyPaceAndLoad) {
                                   "'{wait 900}aaaa{SHIFT down}9{SHIFT up}0{CTRL down}g{CTRL up}' ";
     auto state = [&](const std::string& name) { return ReadText(folder / name); };
     ASSERT_EQ(Headless(folder, run + "--warp --record r.rec --save-state a.state").status, 0);
+    ASSERT_TRUE(std::filesystem::exists(folder / "r.rec")) << "the recording is not where named";
     ASSERT_EQ(Headless(folder, run + "--speed 1000 --save-state b.state").status, 0);
     ASSERT_EQ(Headless(folder, rom + "--replay r.rec --warp --save-state c.state").status, 0);
     {
