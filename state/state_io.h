@@ -19,7 +19,7 @@ struct StateIo {
     const uint8_t* in;         // kCheck and kLoad: the bytes to read
     size_t at, end;
     bool ok = true;    // false once a read ran past the end or a value was refused
-    uint64_t last = 0; // the value read last
+    uint64_t last = 0; // the value written or read last
     // Where each value lies in the bytes read, and in which section (0 for
     // the file's own framing), for walking a file field by field; null
     // while loading.
@@ -38,6 +38,7 @@ struct StateIo {
             U bits = static_cast<U>(field);
             for (size_t i = 0; i < sizeof(T); i++)
                 out->push_back(static_cast<uint8_t>(bits >> (8 * i)));
+            last = static_cast<uint64_t>(bits);
             return;
         }
         U bits = 0;
