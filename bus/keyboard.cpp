@@ -241,6 +241,22 @@ bool KeyboardReady(void) {
            !machine.keyScansOwed[machine.keyLastRow] && !machine.keyStopRowOnly;
 }
 
+std::vector<std::pair<uint32_t, bool>> KeyboardHostChanges(const uint8_t (&held)[16]) {
+    std::vector<std::pair<uint32_t, bool>> changes;
+    for (int row = 0; row < kKeyRowsWired; row++) {
+        uint8_t differ = machine.keyHostDown[row] ^ held[row];
+        for (int bit = 0; bit < 8; bit++) {
+            if (!(differ >> bit & 1)) continue;
+            uint8_t code = KeyCode(row, bit);
+            auto position = std::find_if(std::begin(kKeyPositions), std::end(kKeyPositions),
+                                         [code](const KeyPosition& p) { return p.code == code; });
+            if (position != std::end(kKeyPositions))
+                changes.emplace_back(position->virtualKey, (held[row] >> bit & 1) != 0);
+        }
+    }
+    return changes;
+}
+
 bool KeyboardHostHolds(void) {
     return Get(machine.keyHostHolds) != 0;
 }

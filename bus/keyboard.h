@@ -6,6 +6,8 @@ struct StateIo;
 
 #include <array>
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 // Virtual-key code to matrix code (row << 4 | bit), 0xFF for no machine key.
 extern const std::array<uint8_t, 256> keyMap;
@@ -35,6 +37,12 @@ void KeyboardTick(void);
 // scanning the whole keyboard, so a new key will be taken, not passed over
 // by a program that reads STOP's row alone while its queue is full.
 bool KeyboardReady(void);
+// The events that make the keys the host holds those of held (rows as in
+// MachineState::keyHostDown): a release for each key held in the record but
+// not in held, a press for each the other way, by virtual-key code. A state
+// brought back from another time (a rewind) is followed by them, so a key
+// down then and up now does not stay down.
+std::vector<std::pair<uint32_t, bool>> KeyboardHostChanges(const uint8_t (&held)[16]);
 // True while the host's keys hold some machine key down.
 bool KeyboardHostHolds(void);
 // Reset: the keys the host holds stay held, and changes still waiting for

@@ -67,24 +67,30 @@ static void RecordEvent(const InputEvent& applied) {
     InputEventState(io, event);
 }
 
+// The recording starts over at the machine as it stands: its state and the
+// input in flight, the clock as the calendar sees it.
+static void RecordBegin(__time64_t clock) {
+    uint64_t now = Get(machine.cyclesRun);
+    recorder.origin = now;
+    recorder.events.clear();
+    recorder.marks.clear();
+    recorder.head.clear();
+    RecordClockFrom(clock, RecordClock);
+    StateIo io{StateMode::kSave, &recorder.head, nullptr, 0, 0};
+    uint64_t start = static_cast<uint64_t>(clock);
+    io.Value(start);
+    std::vector<uint8_t> state = StateCapture();
+    io.Bytes(state, kStateHeaderSize + kStateLargestPayload);
+    InputState(io, now, false);
+}
+
 static void RecordStartJob(void* context) {
     int& result = *static_cast<int*>(context);
     if (Get(recorder.recording) || Get(machine.inputReplayEnd) > Get(machine.cyclesRun)) {
         result = kRecordBusy;
         return;
     }
-    uint64_t now = Get(machine.cyclesRun);
-    recorder.origin = now;
-    recorder.events.clear();
-    recorder.marks.clear();
-    recorder.head.clear();
-    RecordClockFrom(_time64(nullptr), RecordClock);
-    StateIo io{StateMode::kSave, &recorder.head, nullptr, 0, 0};
-    uint64_t clock = static_cast<uint64_t>(recorder.clockStart);
-    io.Value(clock);
-    std::vector<uint8_t> state = StateCapture();
-    io.Bytes(state, kStateHeaderSize + kStateLargestPayload);
-    InputState(io, now, false);
+    RecordBegin(_time64(nullptr));
     Put(inputAppliedHook, RecordEvent);
     Put(recorder.recording, 1);
     result = kStateOk;
@@ -138,6 +144,15 @@ unsigned char GetRecording(void) {
 void RecordCut(uint64_t snapshotCycle, uint64_t snapshotTicks) {
     if (!Get(recorder.recording)) return;
     uint64_t now = Get(machine.cyclesRun);
+    // The clock of the snapshot's moment, from the recording's own.
+    __time64_t clock =
+        recorder.clockStart +
+        static_cast<__time64_t>((snapshotTicks - recorder.clockTicks) / kTicksPerSecond);
+    if (snapshotCycle < recorder.origin) {
+        // Back to before the recording began: it begins again here.
+        RecordBegin(snapshotTicks < recorder.clockTicks ? recorder.clockStart : clock);
+        return;
+    }
     uint64_t kept = snapshotCycle - recorder.origin;
     size_t marks = recorder.marks.size();
     while (marks > 0 && recorder.marks[marks - 1].cycle > kept)

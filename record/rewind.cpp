@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <deque>
 
+#include "bus/keyboard.h"
 #include "core/machine.h"
 #include "core/run_control.h"
 #include "input/input.h"
@@ -130,13 +131,29 @@ static void RewindStepJob(void* context) {
         rewinder.ring.back().state = std::move(newest);
     }
     const RewindSnapshot& snapshot = rewinder.ring.back();
+    uint8_t held[std::size(machine.keyHostDown)];
+    std::copy(std::begin(machine.keyHostDown), std::end(machine.keyHostDown), held);
     StateApply(snapshot.state.data(), snapshot.state.size(), false);
     uint64_t now = Get(machine.cyclesRun);
     StateIo io{StateMode::kLoad, nullptr, snapshot.input.data(), 0, snapshot.input.size()};
     InputState(io, now, true);
     RecordCut(snapshot.cycle, snapshot.ticks);
-    rewinder.ring.back().ticks = Get(machine.ticksRun);
-    rewinder.ring.back().cycle = now;
+    // The machine's clocks run on: the snapshot's moment is now, and each
+    // older one as far before it as it was.
+    uint64_t cycles = now - snapshot.cycle, ticks = Get(machine.ticksRun) - snapshot.ticks;
+    for (RewindSnapshot& kept : rewinder.ring) {
+        kept.cycle += cycles;
+        kept.ticks += ticks;
+    }
+    // The keys are the host's now, not those it held then: the changes go in
+    // as events, so a recording cut here replays them too.
+    for (auto [key, down] : KeyboardHostChanges(held)) {
+        InputEvent event;
+        event.kind = InputKind::kKey;
+        event.code = key;
+        event.down = down;
+        InputApply(event, now);
+    }
     rewinder.lastTick = Get(machine.ticksRun);
     RewindCount();
     stepped = true;

@@ -111,11 +111,36 @@ TEST(Input, AKeyGoesWithTheShiftItWasTypedWith) {
     EXPECT_GE(FindRow("(0)"), 0) << ScreenRow(CursorRow() - 2);
 }
 
+fs::path RecordingFile(void) {
+    return fs::temp_directory_path() / ("z80home-input-" + std::to_string(getpid()));
+}
+
+// Replays the recording in file from a machine elsewhere, in slices of
+// random sizes, and expects it to end after length cycles as recorded.
+void ExpectReplayEndsAs(const fs::path& file, const std::vector<uint8_t>& recorded,
+                        uint64_t length) {
+    std::mt19937 random(7);
+    Basic("NEW");
+    ASSERT_EQ(ReplayRecording(file.string().c_str()), 0);
+    uint64_t end = GetReplayEnd();
+    EXPECT_EQ(end - GetCycles(), length);
+    SetStopCycle(end);
+    while (!GetStopReached())
+        CpuRunSliceUpTo(1 + static_cast<int32_t>(random() % 70000));
+    ASSERT_EQ(GetCycles(), end);
+    std::vector<uint8_t> replayed = Everything();
+    ASSERT_EQ(replayed.size(), recorded.size());
+    auto differ = std::mismatch(replayed.begin(), replayed.end(), recorded.begin());
+    EXPECT_TRUE(differ.first == replayed.end())
+        << "the replay ended elsewhere: byte " << differ.first - replayed.begin() << " differs";
+    fs::remove(file);
+}
+
 // A stop falls at the first instruction boundary at or after its cycle,
 // however the driver divides the running, and the same events at the same
 // cycles, recorded and replayed, give the same machine bit for bit.
 TEST(Input, StopsFallAtTheirCycleAndARecordingReplaysToTheSameMachine) {
-    fs::path file = fs::temp_directory_path() / ("z80home-input-" + std::to_string(getpid()));
+    fs::path file = RecordingFile();
     BasicBoot();
     std::mt19937 random(5);
     ASSERT_EQ(StartRecording(file.string().c_str()), 0);
@@ -139,20 +164,7 @@ TEST(Input, StopsFallAtTheirCycleAndARecordingReplaysToTheSameMachine) {
     std::vector<uint8_t> recorded = Everything();
     uint64_t length = GetCycles() - start;
 
-    Basic("NEW");
-    ASSERT_EQ(ReplayRecording(file.string().c_str()), 0);
-    uint64_t end = GetReplayEnd();
-    EXPECT_EQ(end - GetCycles(), length);
-    SetStopCycle(end);
-    while (!GetStopReached())
-        CpuRunSliceUpTo(1 + static_cast<int32_t>(random() % 70000));
-    ASSERT_EQ(GetCycles(), end);
-    std::vector<uint8_t> replayed = Everything();
-    ASSERT_EQ(replayed.size(), recorded.size());
-    auto differ = std::mismatch(replayed.begin(), replayed.end(), recorded.begin());
-    EXPECT_TRUE(differ.first == replayed.end())
-        << "the replay ended elsewhere: byte " << differ.first - replayed.begin() << " differs";
-    fs::remove(file);
+    ExpectReplayEndsAs(file, recorded, length);
 }
 
 // A step back restores the machine exactly, keys on their way in and a
@@ -164,6 +176,10 @@ TEST(Input, ARewindStepRestoresTheMachineExactly) {
     SetRewind(5);
     PasteText("10 FOR I=1 TO 99:PRINT I;:NEXT\nRUN\nPRINT \"DONE\"\n");
     RunSlices(30);
+    // Recorded from here: the steps cut the recording, the last ones to
+    // before its start, and it replays to where the machine ends.
+    fs::path file = RecordingFile();
+    ASSERT_EQ(StartRecording(file.string().c_str()), 0);
     ASSERT_GT(GetRewindDepth(), 100u);
     ASSERT_EQ(RewindStep(), 1);
     std::vector<uint8_t> back = Everything();
@@ -177,12 +193,25 @@ TEST(Input, ARewindStepRestoresTheMachineExactly) {
         RunSlices(5);
         EXPECT_TRUE(Everything() == ahead) << again;
     }
+    // A key held at a snapshot and released since is let go once stepped back
+    // to it: the keys are the host's now.
+    SendKey('E', 1, 0);
+    RunSlices(12);
+    SendKey('E', 0, 0);
+    ASSERT_EQ(RewindStep(), 1);
+    for (uint8_t row : machine.keyWanted)
+        EXPECT_EQ(row, 0) << "a key stays down";
     while (RewindStep())
         RunSlices(0);
     EXPECT_EQ(GetRewindDepth(), 100u);
+    uint64_t start = GetCycles();
+    PasteText("PRINT 1\n");
+    RunSlices(20);
     SetRewind(0);
     EXPECT_EQ(RewindStep(), 0);
     SetPaused(0);
+    ASSERT_EQ(StopRecording(), 0);
+    ExpectReplayEndsAs(file, Everything(), GetCycles() - start);
 }
 
 } // namespace
