@@ -9,7 +9,7 @@
 #    z80home_libretro.dll and the two ROM images into build-win.
 # 3. Checks the export tables with objdump: z80home.dll exports exactly the
 #    nine functions, z80home-plus.dll the nine and the functions declared in
-#    plus/z80home_plus.h, z80core.dll exactly its C functions and
+#    its headers, z80core.dll exactly its C functions and
 #    z80home_libretro.dll exactly those of libretro/libretro.h, all
 #    undecorated;
 #    z80home.dll takes from z80core.dll only the four it runs the processor
@@ -217,7 +217,7 @@ check_exports() { # build directory, objdump
     # The extension library: the nine and the extensions its headers declare.
     # shellcheck disable=SC2046
     expect_names "$bin/z80home-plus.dll exports" "$(exports_of "$bin/z80home-plus.dll")" \
-        $(api_names core/z80home.h plus/z80home_plus.h plus/z80home_debug.h)
+        $(api_names core/z80home.h plus/z80home_plus.h plus/z80home_debug.h record/z80home_record.h)
     expect_system_imports "$bin/z80home-plus.dll" z80core.dll KERNEL32.DLL USER32.DLL GDI32.DLL WINMM.DLL MSVCRT.DLL
     expect_names "$bin/z80home.dll imports from WINMM.dll" \
         "$(imports_of "$bin/z80home.dll" WINMM.dll)" "${wave_calls[@]}"
