@@ -134,14 +134,24 @@ TEST(Keys, KeysTypedAheadOfABusyProgramAreReadAtEveryTickOnceTheyCome) {
     EXPECT_TRUE(RunUntilRow("Break in 10", 100));
 }
 
-TEST(Keys, StopBreaksAProgramWhoseTypeAheadIsFull) {
+// STOP breaks a busy program at every fill of the type-ahead queue, full
+// included: letters fill it up to the places kept for the keys of STOP's
+// row, SPACE (one of them) the rest.
+TEST(Keys, StopBreaksABusyProgramAtEveryFillOfTheTypeAhead) {
     BasicBoot();
     Enter({"10 GOTO 10"});
-    TypeLine("RUN");
-    for (int i = 0; i < 30; i++)
-        PressKey('A' + i % 26);
-    PressKey(VK_END);
-    EXPECT_TRUE(RunUntilRow("Break in 10", 100));
+    const int head = RomSymbol("KHEAD"), tail = RomSymbol("KTAIL");
+    const int most = 15; // of 16 places, one stays free
+    const int letters = most - RomSymbol("KEYSPARE");
+    for (int fill = 0; fill <= most; fill++) {
+        TypeLine("RUN");
+        for (int i = 0; i < fill; i++)
+            PressKey(i < letters ? 'A' + i : VK_SPACE);
+        ASSERT_EQ((Peek(head) - Peek(tail)) & 15, fill) << "keys in the queue";
+        PressKey(VK_END);
+        ASSERT_TRUE(RunUntilRow("Break in 10", 100)) << fill << " keys typed ahead";
+        Basic("CLS");
+    }
 }
 
 TEST(Keys, AResetKeepsAnIntactProgramAndClearsABrokenOne) {
