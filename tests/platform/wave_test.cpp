@@ -1,7 +1,8 @@
 // Wave output through SDL's "disk" audio driver, which writes every sample
 // the device plays to a file: what the beeper's looping buffer sounds like,
 // looked at sample by sample. The waits poll for a state with a generous
-// limit; nothing depends on how fast the device plays.
+// limit; nothing depends on how fast the device plays. The file is named
+// after the process too, as other runs of the suite may share the folder.
 #include <windows.h>
 
 #include <atomic>
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 #include <iterator>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -44,15 +46,15 @@ bool WaitFor(const std::function<bool()>& ready) {
 class WaveOut : public testing::Test {
   protected:
     void SetUp() override {
-        file = testing::TempDir() + "winshim_wave_" +
+        file = testing::TempDir() + "winshim_wave_" + std::to_string(getpid()) + "_" +
                testing::UnitTest::GetInstance()->current_test_info()->name() + ".raw";
-        std::remove(file.c_str());
         setenv("SDL_AUDIODRIVER", "disk", 1);
         setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
         WAVEFORMATEX format = {WAVE_FORMAT_PCM, 1, 44100, 44100, 1, 8, 0};
         ASSERT_EQ(waveOutOpen(&device, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL),
                   MMSYSERR_NOERROR);
     }
+    void TearDown() override { std::remove(file.c_str()); }
     std::vector<uint8_t> Played() {
         std::ifstream in(file, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -141,7 +143,7 @@ TEST_F(WaveOut, ResetStopsAtOnceAndTheNextWriteStartsFromTheFirstSample) {
         EXPECT_FALSE(Flags(h) & WHDR_DONE) << "still looping";
         ASSERT_EQ(waveOutReset(device), MMSYSERR_NOERROR);
         EXPECT_EQ(Flags(h) & (WHDR_DONE | WHDR_INQUEUE), static_cast<DWORD>(WHDR_DONE));
-        ASSERT_TRUE(WaitFor([&] { return Played().back() == kSilence; }));
+        ASSERT_TRUE(WaitFor([&] { return Played().back() == kSilence; })); // sound came first
         sounded = Sounded();
     }
     EXPECT_EQ(Runs(tone).size(), 2u);
