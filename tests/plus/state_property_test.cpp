@@ -131,8 +131,9 @@ bool ThroughAFile(const std::vector<uint8_t>& poweredOn, const std::function<uin
 // that power-on, or reading the registers, writes whatever it held (padding
 // is never written). The record is walked in spans from field to field, so
 // a field added inside one is checked without changing this test; between
-// them lie the host's fields, the renderer's, and the ROM images, which a
-// file holds by their hash. Main RAM is sampled.
+// them lie the host's fields, its input on the way in with the slice under
+// way (a recording's or a rewind's, not a file's), the renderer's, and the
+// ROM images, which a file holds by their hash. Main RAM is sampled.
 TEST(StateFields, EveryByteOfEveryFieldGoesThroughAFile) {
     struct Span {
         const void *first, *end;
@@ -142,7 +143,7 @@ TEST(StateFields, EveryByteOfEveryFieldGoesThroughAFile) {
         {&machine.mainRam, &machine.basicRom},
         {&machine.greenDisplay, &machine.running},
         {&machine.pendingInterrupt, &machine.cyclesRun},
-        {&machine.vrtcToggle, &machine.paceCarry},
+        {&machine.vrtcToggle, &machine.sliceCycles},
         {&machine.columns80, &machine.keyMatrix},
         {&machine.crtcParamsLeft, &set},
         {&set.tm_sec, &set.tm_isdst + 1},
