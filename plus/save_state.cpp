@@ -47,6 +47,11 @@ static void StateProcessor(StateIo& io) {
     io.Value(regs.irqData);
     io.Value(regs.prefix);
     io.Require(io.Last() == 0 || io.Last() == 0xDD || io.Last() == 0xFD);
+    // The LD A,I latch came later: a file saved before it loads with it clear.
+    if (io.mode == StateMode::kSave || io.at < io.end) {
+        io.Value(regs.ldAirLatch);
+        io.Require(io.Last() <= 1);
+    }
     if (io.mode == StateMode::kLoad) Z80SetRegs(&regs);
 }
 

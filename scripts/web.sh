@@ -14,7 +14,7 @@
 # Emscripten for the build; for the tests and the benchmark also Chromium,
 # the Linux build's packages, and the npm packages of package-lock.json. The
 # page goes to build-web/site (z80home.js, z80home.wasm with the ROM images
-# inside, index.html, page.js). The tests compare the page with the Linux
+# inside, index.html, page.js, paste.js). The tests compare the page with the Linux
 # headless host of DIR (default build, built when needed).
 set -euo pipefail
 cd "$(dirname "$0")/.."

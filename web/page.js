@@ -217,9 +217,7 @@ function screenshot() {
   canvas.toBlob((blob) => download("z80home.png", blob), "image/png");
 }
 
-// Pasted text is typed by the emulator in the machine's time. It travels
-// in the module's heap, however long it is; what the paste's queue has no
-// room for, and the characters with no key, are counted and told.
+// Pasted text is typed by the emulator in the machine's time (paste.js).
 async function paste(text) {
   if (text === undefined) {
     try {
@@ -229,23 +227,8 @@ async function paste(text) {
       return;
     }
   }
-  if (!text) return status("the clipboard holds no text", true);
-  const size = emu.lengthBytesUTF8(text) + 1;
-  const at = emu._malloc(size);
-  if (!at) return status("the text is too large to paste", true);
-  let skipped, beyond;
-  try {
-    emu.stringToUTF8(text, at, size);
-    const overflow = emu._GetPasteOverflow() >>> 0;
-    skipped = emu._PasteText(at);
-    beyond = (emu._GetPasteOverflow() >>> 0) - overflow;
-  } finally {
-    emu._free(at);
-  }
-  let news = `typing ${emu._GetPasteLeft() >>> 0} characters`;
-  if (skipped > beyond) news += `; ${skipped - beyond} have no key`;
-  if (beyond) news += `; ${beyond} did not fit in the paste's queue and are left out`;
-  status(news, skipped > 0);
+  const { news, failure } = pasteText(emu, text);
+  status(news, failure);
   showPaste();
 }
 

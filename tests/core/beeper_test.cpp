@@ -11,6 +11,7 @@
 #include <functional>
 #include <iterator>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "devices/beeper.h"
@@ -59,8 +60,8 @@ std::vector<Tone> Tones(const std::vector<uint8_t>& played) {
 }
 
 TEST(Beeper, SoundsWhileBeepOnIsSetAndNotPausedAndRestartsFromTheFirstSample) {
-    std::string file = testing::TempDir() + "z80home_beeper.raw";
-    std::remove(file.c_str());
+    // Named after the process: other runs of the suite may share the folder.
+    std::string file = testing::TempDir() + "z80home_beeper_" + std::to_string(getpid()) + ".raw";
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
     setenv("SDL_DISKAUDIODELAY", "2", 1); // a device buffer every 2 ms, 6 times real time
@@ -106,6 +107,7 @@ TEST(Beeper, SoundsWhileBeepOnIsSetAndNotPausedAndRestartsFromTheFirstSample) {
         return t.size() == 3 && t[2].length > 1000;
     })) << "the tone did not come back after the pause";
     BeepSet(0);
+    std::remove(file.c_str());
 }
 
 } // namespace

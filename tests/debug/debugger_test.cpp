@@ -7,6 +7,8 @@
 #include <cstring>
 #include <fstream>
 #include <random>
+#include <string>
+#include <unistd.h>
 
 #include "bus/bus.h"
 #include "core/machine.h"
@@ -258,7 +260,7 @@ TEST_F(Debugger, ReadsWhatTheProcessorSeesTheRamUnderTheRomAndWritesATraceFile) 
     Put(machine.ramSelect, 1);
 
     // Every instruction run goes to the file, with the registers it left.
-    std::string path = ::testing::TempDir() + "z80home-trace.txt";
+    std::string path = ::testing::TempDir() + "z80home-trace-" + std::to_string(getpid()) + ".txt";
     DebugTraceFile(fopen(path.c_str(), "w"));
     Load(0x8000, kCountdown);
     Start(0x8000);

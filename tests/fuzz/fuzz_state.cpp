@@ -51,12 +51,20 @@ const std::vector<uint8_t>& HeaderAndHashes(void) {
 }
 
 // The file as the machine saves it once loaded: the keyboard's rows
-// released, the checksum made again.
+// released, the processor's section ending with the LD A,I latch (clear,
+// when the file is from before it), the length and checksum made again.
 std::vector<uint8_t> AsSaved(std::vector<uint8_t> file) {
     const uint32_t keyboard = 'K' | 'E' << 8 | 'Y' << 16 | uint32_t{'B'} << 24;
     for (const StateIo::Span& span : StateFields(file.data(), file.size()))
         if (span.section == keyboard) std::fill_n(file.begin() + span.at, span.size, 0);
+    const size_t processorLengthAt = kStateHeaderSize + kHashBytes + 4;
+    static const uint32_t processorLength = StateRead32(StateCapture().data() + processorLengthAt);
+    if (StateRead32(file.data() + processorLengthAt) == processorLength - 1) {
+        file.insert(file.begin() + processorLengthAt + 4 + processorLength - 1, 0);
+        Put32(file, processorLengthAt, processorLength);
+    }
     uint32_t length = static_cast<uint32_t>(file.size() - kStateHeaderSize);
+    Put32(file, 12, length);
     Put32(file, 16, StateCrc32(file.data() + kStateHeaderSize, length));
     return file;
 }

@@ -3,7 +3,8 @@
 // the headless host, or the machine driven in this process, shows for the
 // same input; the sound follows the beeper to the tick, at a rate in step
 // with the frames; a restored state runs the same frames and sound again;
-// the content is the tape, written only when allowed.
+// the content is the tape, written only when allowed, and a state of an
+// earlier load of it leaves the tape as written since.
 //
 // Every input ends with a routine that switches the cursor off and halts
 // with interrupts disabled, so the last picture no longer changes and two
@@ -354,4 +355,30 @@ TEST_F(LibretroCore, TheContentIsTheTapeWrittenOnlyWhenAllowed) {
     EXPECT_TRUE(frontend.frame == straight) << "running ahead changed the picture";
     fs::copy_file(tape, folder / "headless.cas");
     ExpectSameAsHeadless("--tape headless.cas " + Paste("LOAD\nRUN\n"));
+}
+
+// A state belongs to the load of the content it was taken in: restored after
+// any later load, it leaves the tape as the loads since have written it.
+TEST_F(LibretroCore, AStateOfAnEarlierLoadKeepsTheTapeWrittenSince) {
+    fs::path tape = folder / "loads.cas";
+    WriteFile(tape, {});
+    frontend.options["z80home_tape_writable"] = "on";
+    frontend.options["z80home_tape_start"] = "nothing";
+    std::vector<std::vector<uint8_t>> states;
+    for (int load = 0; load < 4; load++) {
+        if (load) frontend.unloadGame();
+        ASSERT_TRUE(RetroLoad(tape.string().c_str()));
+        RetroFrames(kBootFrames);
+        const std::vector<uint8_t> written = ReadFile(tape);
+        for (size_t earlier = 0; earlier < states.size(); earlier++) {
+            ASSERT_TRUE(frontend.unserialize(states[earlier].data(), states[earlier].size()));
+            EXPECT_EQ(ReadFile(tape), written)
+                << "a state of load " << earlier << " restored in load " << load;
+        }
+        states.emplace_back(frontend.serializeSize());
+        ASSERT_TRUE(frontend.serialize(states.back().data(), states.back().size()));
+        RetroType("10 REM\nSAVE \"L\"\n");
+        RetroFrames(kSettleFrames);
+        ASSERT_GT(ReadFile(tape).size(), written.size()) << "SAVE did not reach the tape";
+    }
 }

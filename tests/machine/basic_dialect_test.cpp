@@ -87,6 +87,40 @@ TEST(BasicDialect, LineInputAndInputDollarTakeKeysAsTyped) {
     EXPECT_EQ(BasicOutput("LINE INPUT A$"), Rows{"?Illegal direct"});
 }
 
+// Every form of INPUT and LINE INPUT shows its prompt after what the line
+// already holds, before a key is typed, and takes the reply; INPUT asks
+// "??" for the values a reply left out.
+TEST(BasicDialect, EveryFormOfInputShowsItsPrompt) {
+    BasicBoot();
+    struct Form {
+        const char* statement;
+        const char* shown;
+        const char* reply;
+    };
+    const Form forms[] = {
+        {"INPUT A$", "?", "X"},
+        {"INPUT \"NAME\";A$", "NAME?", "X"},
+        {"INPUT \"NAME\",A$", "NAME?", "X"},
+        {"INPUT \"\";A$", "?", "X"},
+        {"INPUT \"TWO\";A$,B$", "TWO?", "X,Y"},
+        {"INPUT A$,B$", "?", "X"},
+        {"LINE INPUT A$", "", "X"},
+        {"LINE INPUT \"NAME? \";A$", "NAME?", "X"},
+        {"LINE INPUT \"NAME:\",A$", "NAME:", "X"},
+    };
+    for (const Form& form : forms) {
+        Basic("NEW");
+        Enter({std::string("10 PRINT \"AT>\";:") + form.statement + ":PRINT \"<\";A$;\">\""});
+        TypeLine("RUN");
+        ASSERT_TRUE(RunUntilIdle(200));
+        EXPECT_EQ(TrimmedRow(CursorRow()), std::string("AT>") + form.shown) << form.statement;
+        TypeLine(form.reply);
+        if (RunUntilIdle(200) && TrimmedRow(CursorRow()) == "??") TypeLine("Y");
+        ASSERT_TRUE(RunUntilBasicPrompt(200)) << form.statement;
+        EXPECT_EQ(TrimmedRow(CursorRow() - 2), "<X>") << form.statement;
+    }
+}
+
 TEST(BasicDialect, SmallFunctionsAgreeWithTheirDefinitions) {
     BasicBoot();
     Basic("WIDTH 80");

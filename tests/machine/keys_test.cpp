@@ -134,14 +134,28 @@ TEST(Keys, KeysTypedAheadOfABusyProgramAreReadAtEveryTickOnceTheyCome) {
     EXPECT_TRUE(RunUntilRow("Break in 10", 100));
 }
 
-TEST(Keys, StopBreaksAProgramWhoseTypeAheadIsFull) {
+// STOP breaks a busy program at every fill of the type-ahead queue, full
+// included: letters fill it to one short of the places kept for the keys of
+// STOP's row, SPACE (one of them) the rest. A letter that took the first
+// kept place would stay held, as a nearly full queue leaves its row unread,
+// and every key typed after it would wait behind its release. CTRL, which
+// gives no key, waits so from the first kept place on: STOP goes past it.
+TEST(Keys, StopBreaksABusyProgramAtEveryFillOfTheTypeAhead) {
     BasicBoot();
     Enter({"10 GOTO 10"});
-    TypeLine("RUN");
-    for (int i = 0; i < 30; i++)
-        PressKey('A' + i % 26);
-    PressKey(VK_END);
-    EXPECT_TRUE(RunUntilRow("Break in 10", 100));
+    const int head = RomSymbol("KHEAD"), tail = RomSymbol("KTAIL");
+    const int most = 15; // of 16 places, one stays free
+    const int letters = most - RomSymbol("KEYSPARE") - 1;
+    for (int fill = 0; fill <= most; fill++) {
+        TypeLine("RUN");
+        for (int i = 0; i < fill; i++)
+            PressKey(i < letters ? 'A' + i : VK_SPACE);
+        PressKey(VK_CONTROL);
+        ASSERT_EQ((Peek(head) - Peek(tail)) & 15, fill) << "keys in the queue";
+        PressKey(VK_END);
+        ASSERT_TRUE(RunUntilRow("Break in 10", 100)) << fill << " keys typed ahead";
+        Basic("CLS");
+    }
 }
 
 TEST(Keys, AResetKeepsAnIntactProgramAndClearsABrokenOne) {
