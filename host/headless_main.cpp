@@ -136,6 +136,21 @@ static bool HeadlessWait(Headless& run, Done done, Clock::time_point deadline) {
     }
 }
 
+// The screen thread draws on its own time, so the window may still show a
+// picture drawn before the machine stopped. Its presents follow one another,
+// so the second one counted from here was drawn wholly after the stop; a
+// repaint asked for before each makes even an unchanged frame be presented.
+static void HeadlessWaitPictureNow(Headless& run) {
+    unsigned from = ShimPresentCount(run.window);
+    HeadlessWait(
+        run,
+        [&] {
+            run.emu.CtlEmulator(WM_PAINT, 0, 0);
+            return ShimPresentCount(run.window) - from >= 2;
+        },
+        Clock::now() + std::chrono::seconds(2));
+}
+
 static bool HeadlessNever(void) {
     return false;
 }
@@ -165,6 +180,7 @@ static int HeadlessOutputs(Headless& run, int status) {
         printf("state: %s\n", options.saveState.c_str());
     }
     if (!options.screenshot.empty()) {
+        HeadlessWaitPictureNow(run);
         if (!HeadlessScreenshot(run.window, options.screenshot, error)) return HeadlessFail(error);
         printf("screenshot: %s\n", options.screenshot.c_str());
     }
@@ -192,11 +208,6 @@ static int HeadlessDebug(Headless& run, const std::string& startFolder) {
         if (options.screenshot.empty()) options.screenshot = stem + ".png";
         if (options.saveState.empty()) options.saveState = stem + ".state";
     }
-    // The screen thread draws on while the machine is stopped; right after
-    // the start it may not have drawn yet.
-    HeadlessWait(
-        run, [&] { return ShimPresentCount(run.window) != 0; },
-        Clock::now() + std::chrono::seconds(1));
     return HeadlessOutputs(run, 0);
 }
 
