@@ -340,12 +340,13 @@ def _state_call(call, message, error, path: PathLike) -> None:
 
 
 def run_listing(listing: str, timeout_ms: float = DEFAULT_TIMEOUT_MS) -> str:
-    """Boots a machine of its own, types the BASIC listing followed by RUN,
-    and returns the screen's text once BASIC waits for a command again (or
-    timeout_ms of the machine's time has passed). For worker processes: the
-    library keeps one machine a process."""
+    """Boots a machine of its own, types the BASIC listing, clears the screen
+    and runs it, and returns the screen's text (what the program printed)
+    once BASIC waits for a command again, or timeout_ms of the machine's time
+    has passed. For worker processes: the library keeps one machine a
+    process."""
     with Machine() as machine:
         machine.run_until_prompt()
-        machine.type("NEW\n" + listing.rstrip("\n") + "\nCLS\nRUN\n")
+        machine.type("NEW\n" + listing.rstrip("\n") + "\nCLS:RUN\n")
         machine.run_until_prompt(timeout_ms)
         return machine.screen_text()
