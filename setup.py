@@ -27,7 +27,7 @@ class CMakeBuild(build_ext):
             check=True)
         subprocess.run(["cmake", "--build", str(tree), "-j", jobs, "--target", "_machine"],
                        check=True)
-        built = next((tree / "bin").glob("_machine*.so"))
+        built = next((tree / "python" / "z80home").glob("_machine*.so"))
         target = Path(self.get_ext_fullpath(ext.name))
         target.parent.mkdir(parents=True, exist_ok=True)
         shutil.copyfile(built, target)

@@ -58,8 +58,8 @@ void PyToneOutput(uint8_t playing) {
 }
 
 // After each step: the samples of each tick it completed, 88 or 89 of them
-// (44,100 a second over 500 ticks). A beep that starts and stops within a
-// tick is heard for the tick.
+// (44,100 a second over 500 ticks), when they are kept. A beep that starts
+// and stops within a tick is heard for the tick.
 void PySoundFollow(void) {
     uint8_t was = pm.playing;
     BeepFollow();
@@ -67,6 +67,7 @@ void PySoundFollow(void) {
     uint32_t changes = Get(machine.beepChanges);
     bool blip = !was && !pm.playing && changes != pm.beepChanges;
     pm.beepChanges = changes;
+    if (!pm.sound) pm.soundTicks = ticks;
     constexpr uint64_t kTicksPerSecond = 1000 / (kShortestSliceMs / kTicksPerSlice);
     uint32_t length = machine.beepHeader.dwBufferLength;
     for (; pm.soundTicks < ticks; pm.soundTicks++) {
@@ -81,13 +82,9 @@ void PySoundFollow(void) {
                     static_cast<int16_t>((machine.beepBuffer[*position] - 0x80) * kSampleScale);
                 *position = (*position + 1) % length;
             }
-            if (pm.sound) pm.samples.push_back(sample);
+            pm.samples.push_back(sample);
         }
     }
-}
-
-void PyRequireOpen(void) {
-    if (!pm.open) throw std::runtime_error("the machine is closed");
 }
 
 std::string PyScreenText(void) {
@@ -111,29 +108,31 @@ bool PyAtPrompt(void) {
     return start != std::string::npos && text.compare(start, 3, "Ok\n") == 0;
 }
 
-// Runs until a stop set before the call is reached: the cycle limit, or the
-// slice-end condition. The machine pauses itself at a stop; it is let go
-// here so that the beeper sounds while it runs.
+// Runs until a stop: the cycle limit, or the slice-end condition set before
+// the call, which is cleared however the run ends (Ctrl+C included). The
+// machine pauses itself at a stop; it is let go here so that the beeper
+// sounds while it runs.
 void PyRunToStop(uint64_t limit) {
+    struct Condition {
+        ~Condition() {
+            SetStopText(nullptr);
+            SetStopCycle(kNoStopCycle);
+        }
+    } clearedAtTheEnd;
     SetStopCycle(limit);
     RunControlSetPaused(false);
     for (int steps = 1; !GetStopReached(); steps++) {
         CpuRunSliceUpTo(RunControlTickCycles());
         PySoundFollow();
         if (steps % kStepsBetweenSignalChecks == 0 && PyErr_CheckSignals() != 0) {
-            SetStopCycle(kNoStopCycle);
             RunControlSetPaused(true);
             throw py::error_already_set();
         }
     }
-    SetStopCycle(kNoStopCycle);
 }
 
 void PyOpen(py::object basicRom, py::object fontRom, bool sound) {
-    if (pm.open)
-        throw std::runtime_error(
-            "a Machine is already open in this process (the library keeps one machine): close "
-            "it first, or run another machine in a worker process");
+    if (pm.open) throw std::runtime_error("the machine is open already");
     // The tone goes to the samples, never to an audio device.
     beepOutput = PyToneOutput;
     if (!pm.window) {
@@ -290,22 +289,17 @@ PYBIND11_MODULE(_machine, m) {
                kShortestSliceMs;
     });
     m.def("run_to", [](uint64_t cycle) {
-        PyRequireOpen();
         PyRunToStop(cycle);
     });
     m.def("run_until_text", [](const std::string& text, uint64_t limit) {
-        PyRequireOpen();
         SetStopText(text.c_str());
         PyRunToStop(limit);
-        SetStopText(nullptr);
         return Get(machine.pasteLeft) == 0 && PyScreenText().find(text) != std::string::npos;
     });
     m.def("run_until_prompt", [](uint64_t limit) {
-        PyRequireOpen();
         Put(machine.stopReached, 0);
         Put(machineSliceEndHook, PyAtPrompt);
         PyRunToStop(limit);
-        Put(machineSliceEndHook, nullptr);
         return PyAtPrompt();
     });
     m.def("paste", [](const std::string& text) { return PasteText(text.c_str()); });
