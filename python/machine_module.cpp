@@ -288,9 +288,7 @@ PYBIND11_MODULE(_machine, m) {
                                                           : kSliceBudgetDisplayOff) /
                kShortestSliceMs;
     });
-    m.def("run_to", [](uint64_t cycle) {
-        PyRunToStop(cycle);
-    });
+    m.def("run_to", [](uint64_t cycle) { PyRunToStop(cycle); });
     m.def("run_until_text", [](const std::string& text, uint64_t limit) {
         SetStopText(text.c_str());
         PyRunToStop(limit);
