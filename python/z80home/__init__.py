@@ -12,11 +12,14 @@ from __future__ import annotations
 import io
 import os
 from pathlib import Path
-from typing import Optional, Union
+from typing import TYPE_CHECKING, Optional, Union
 
 import numpy as np
 
 from . import _machine
+
+if TYPE_CHECKING:
+    import PIL.Image
 
 __all__ = ["Machine", "Error", "MachineInUse", "StateError", "RecordingError", "run_listing"]
 
@@ -68,10 +71,14 @@ class Machine:
         _machine.open(images[0], images[1], sound)
         self._open = True
         self._pen_down = False
-        self.green = green
-        self.pcg = pcg
-        if tape is not None:
-            self.tape = tape
+        try:
+            self.green = green
+            self.pcg = pcg
+            if tape is not None:
+                self.tape = tape
+        except Exception:
+            self.close()
+            raise
 
     # ---- Life ----
 
@@ -197,7 +204,7 @@ class Machine:
         block and line characters as Unicode)."""
         return _machine.screen_text()
 
-    def screenshot(self, array: bool = False):
+    def screenshot(self, array: bool = False) -> Union["PIL.Image.Image", np.ndarray]:
         """The picture, 640 by 480: a PIL image, or with array=True a NumPy
         array of shape (480, 640, 3), RGB bytes. Each picture drawn moves the
         cursor's blink on, as a frame on the screen does."""
