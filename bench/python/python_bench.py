@@ -61,7 +61,7 @@ def headless_run(headless: str, text: str) -> float:
         paste = Path(folder) / "listing.bas"
         paste.write_text(text + "RUN\n")
         start = time.perf_counter()
-        subprocess.run([headless, "--warp", "--paste", str(paste), "--until-text", "DONE"],
+        subprocess.run([str(Path(headless).resolve()), "--warp", "--paste", str(paste), "--until-text", "DONE"],
                        check=True, stdout=subprocess.DEVNULL, cwd=folder)
         return time.perf_counter() - start
 
