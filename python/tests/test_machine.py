@@ -94,6 +94,7 @@ def test_time_conditions(m):
 
 
 def test_typing_keys_and_the_pen(m):
+    basic(m, "CLS")  # the prompt on the top row
     assert m.type("PRINT 1é\n") == 1
     assert m.typing_left > 0
     m.cancel_typing()
