@@ -152,7 +152,8 @@ static std::string HostUpper(std::string_view word) {
     return upper;
 }
 
-static bool HostLookUpKey(const std::string& name, uint8_t* virtualKey) {
+bool HostKeyByName(std::string_view word, uint8_t* virtualKey) {
+    std::string name = HostUpper(word);
     if (name.size() == 1 && std::isalnum(static_cast<unsigned char>(name[0]))) {
         *virtualKey = static_cast<uint8_t>(name[0]);
         return true;
@@ -211,7 +212,7 @@ static bool HostRunCommand(HostInput& input, std::string_view command, std::stri
         return true;
     }
     uint8_t virtualKey;
-    if (!HostLookUpKey(name, &virtualKey)) {
+    if (!HostKeyByName(name, &virtualKey)) {
         error = "unknown key name \"" + std::string(words[0]) + "\"";
         return false;
     }

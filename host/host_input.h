@@ -37,6 +37,10 @@ constexpr uint32_t kLongestWaitMs = 3600000;
 // machine's keyboard; false for a character it has no key for.
 bool HostCharKey(char c, uint8_t* virtualKey, bool* shift);
 
+// The key a script's {NAME} names (see HostPlayScript), in any case; false
+// for a name it does not know.
+bool HostKeyByName(std::string_view name, uint8_t* virtualKey);
+
 // Appends the strokes that type text; '\n' is RETURN. On a character with no
 // key nothing is appended and error says which.
 bool HostTypeText(HostInput& input, std::string_view text, std::string& error);

@@ -30,7 +30,7 @@
 #include "devices/cassette.h"
 #include "host/host_input.h"
 #include "host/host_options.h"
-#include "libretro/builtin_roms.h"
+#include "core/builtin_roms.h"
 #include "libretro/retro_keys.h"
 #include "libretro/retro_window.h"
 #include "plus/save_state.h"

@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building and testing z80home needs.
+# Installs the Debian packages that building and testing z80home needs; the
+# Python ones serve Debian's own Python, /usr/bin/python3 (the package's
+# binding, its build, NumPy, Pillow and pytest).
 set -euo pipefail
-packages=(cmake make g++ libgtest-dev pasmo libsdl2-dev libstb-dev nodejs)
+packages=(cmake make g++ libgtest-dev pasmo libsdl2-dev libstb-dev nodejs
+    pybind11-dev python3-pybind11 python3-dev python3-venv python3-setuptools
+    python3-numpy python3-pil python3-pytest)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")

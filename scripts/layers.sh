@@ -17,7 +17,7 @@ declare -A layer=(
     [core]=4 [input]=4
     [debug]=5 [plus]=5
     [record]=6
-    [host]=7 [web]=7 [libretro]=7
+    [host]=7 [web]=7 [libretro]=7 [python]=7
     [tests]=8 [bench]=8 [reference]=8
 )
 

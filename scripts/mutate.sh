@@ -405,7 +405,7 @@ class Tests:
         help_text = run(["cmake", "--build", build, "--target", "help"]).stdout
         targets = set(re.findall(r"^\.\.\. (\S+)", help_text, re.M))
         self.targets = sorted({t["program"] for t in self.tests if t["program"] in targets} |
-                              ({"z80home", "z80home-plus", "roms"} & targets))
+                              ({"z80home", "z80home-plus", "roms", "_machine"} & targets))
 
     def phases(self, path):
         """The tests in the order to run them: named after the file, then
@@ -547,7 +547,9 @@ def main():
     configure = run(["cmake", "-S", source, "-B", build, "-DCMAKE_BUILD_TYPE=RelWithDebInfo",
                      "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O2 -DNDEBUG", "-DCMAKE_C_FLAGS_RELWITHDEBINFO=-O2 -DNDEBUG",
                      "-DZ80HOME_WERROR=OFF", "-DZ80HOME_BENCH=OFF",
-                     "-DZ80HOME_Z80TESTS_DIR=" + os.path.join(source, "tests", "z80tests")])
+                     "-DZ80HOME_Z80TESTS_DIR=" + os.path.join(source, "tests", "z80tests")]
+                    # The Python module and its tests, for a fault in them.
+                    + (["-DZ80HOME_PYTHON=ON"] if any(f.startswith("python/") for f in files) else []))
     if configure.returncode:
         sys.exit("mutate: the scratch tree does not configure:\n" + configure.stdout)
     # The test list comes from the built test programs.

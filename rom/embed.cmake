@@ -6,5 +6,5 @@ string(LENGTH "${hex}" digits)
 math(EXPR size "${digits} / 2")
 string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
 string(REGEX REPLACE "((0x..,){16})" "\\1\n" bytes "${bytes}")
-file(WRITE ${OUTPUT} "// Made by libretro/embed.cmake from ${INPUT}.\n#include \"${HEADER}\"\n\n"
+file(WRITE ${OUTPUT} "// Made by rom/embed.cmake from ${INPUT}.\n#include \"${HEADER}\"\n\n"
      "const uint8_t ${NAME}[${size}] = {\n${bytes}};\n")
