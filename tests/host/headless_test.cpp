@@ -472,6 +472,37 @@ TEST_F(HeadlessHost, TheSameInputEndsInTheSameStateAtAnyPaceAndLoad) {
     EXPECT_TRUE(state("w.state") == state("p.state"));
 }
 
+// A file named without an option: a listing is typed at BASIC's prompt
+// after NEW and run, or not run with --no-run; a state is loaded; a .bas
+// that is not text is refused, and so are a second tape and a listing
+// with a replay.
+TEST_F(HeadlessHost, AFileNamedIsTypedAsAListingOrLoadedOrRefused) {
+    if (!HaveRom()) GTEST_SKIP() << "no ROM images in " << romDir;
+    std::ofstream(folder / "listing.bas") << "10 PRINT \"DO\";\"NE\"\r\n";
+    std::ofstream(folder / "binary.bas") << "\x55\xC3\x3C\x01";
+    std::ofstream(folder / "tape.cas") << "\x55\xC3\x3C\x01";
+    const struct {
+        std::string args;
+        int status;
+        std::string output;
+    } cases[] = {
+        {"--warp listing.bas --until-text DONE --save-state s.state", 0, "state: "},
+        {"s.state --until-text DONE --timeout 5000", 0, ""},
+        {"--warp --no-run listing.bas --screen-text out.txt", 0, ""},
+        {"binary.bas", 1, "binary.bas: is not plain text"},
+        {"--tape t.cas tape.cas", 1, "tape.cas is a second tape"},
+        {"--replay listing.bas listing.bas", 1, "it takes no listing"},
+    };
+    for (const auto& c : cases) {
+        HostRun run = Headless(folder, "--rom-dir '" + romDir + "' " + c.args);
+        EXPECT_EQ(run.status, c.status) << c.args << "\n" << run.output;
+        EXPECT_NE(run.output.find(c.output), std::string::npos) << c.args << "\n" << run.output;
+    }
+    std::string screen = ReadText(folder / "out.txt");
+    EXPECT_NE(screen.find("NEW\nOk\n10 PRINT \"DO\";\"NE\"\n"), std::string::npos) << screen;
+    EXPECT_EQ(screen.find("DONE"), std::string::npos) << screen;
+}
+
 // A SAVE to a tape that cannot take bytes is reported as it happens.
 TEST_F(HeadlessHost, ASaveThatReachesNoTapeIsReported) {
     if (!HaveRom()) GTEST_SKIP() << "no ROM images in " << romDir;
@@ -513,7 +544,9 @@ TEST_F(HeadlessHost, OptionRulesAsTheReadmeStatesThem) {
         {"--type", "A", kInput, false},
         {"--keys", "{F1}", kInput, false},
         {"--mouse", "1,1", kInput, false},
-        {"--paste", "p.txt", kInput, false},
+        {"--paste", "p.txt", kInput, true},
+        {"--no-run", nullptr, kPlain, true},
+        {"p.bas", nullptr, kInput, true}, // a file named without an option
         {"--until-text", "Ok", kCondition, false},
         {"--until-cycles", "5", kCondition, false},
         {"--run-ms", "100000", kRunMs, false},
