@@ -382,3 +382,25 @@ TEST_F(LibretroCore, AStateOfAnEarlierLoadKeepsTheTapeWrittenSince) {
         ASSERT_GT(ReadFile(tape).size(), written.size()) << "SAVE did not reach the tape";
     }
 }
+
+// A BASIC listing as content is typed at BASIC's prompt after NEW and run:
+// the picture is the headless host's given the same file; with the core
+// option off it is not run. A .bas that is not text is refused.
+TEST_F(LibretroCore, AListingAsContentIsTypedAndRun) {
+    fs::path listing = folder / "listing.bas";
+    std::ofstream(listing) << "10 PRINT \"FROM A LISTING\"\r\n20 " << kBasicHalt << "\r\n";
+    ASSERT_TRUE(RetroLoad(listing.string().c_str()));
+    RetroFrames(400);
+    std::vector<uint32_t> run = frontend.frame;
+    ExpectSameAsHeadless("--warp listing.bas");
+    frontend.unloadGame();
+
+    frontend.options["z80home_listing_run"] = "off";
+    ASSERT_TRUE(RetroLoad(listing.string().c_str()));
+    RetroFrames(400);
+    EXPECT_FALSE(frontend.frame == run) << "the listing ran";
+    frontend.unloadGame();
+
+    WriteFile(folder / "binary.bas", {0x55, 0xC3, 0x3C, 0x01});
+    EXPECT_FALSE(RetroLoad((folder / "binary.bas").string().c_str()));
+}
