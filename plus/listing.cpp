@@ -73,9 +73,10 @@ bool ListingAtPrompt(void) {
     }
     int row = Get(machine.cursorY);
     if (row >= static_cast<int>(rows.size()) || !rows[row].empty()) return false;
-    while (--row >= 0 && rows[row].empty()) {
-    }
-    return row >= 0 && rows[row] == "Ok";
+    int above = row - 1;
+    while (above >= 0 && rows[above].empty())
+        above--;
+    return above >= 0 && rows[above] == "Ok";
 }
 
 } // namespace
