@@ -112,8 +112,14 @@ struct RetroCore {
     HostInput typing;
     uint32_t typed = 0;
     bool green = false, pcg = false;
-    bool listingWaits = false; // a listing as content waits for BASIC's prompt
-    bool restoreTold = false;  // the user was told a restore drops pasted keys
+    // A listing as content, kept, and whether it waits for BASIC's prompt:
+    // that travels in the state, so a restore to before the listing went to
+    // the paste (run-ahead, rewind) has it wait again. listingHeld: the plus
+    // library holds it waiting, handed over by PollListing.
+    std::string listing;
+    bool listingRun = false;
+    uint8_t listingWaits = 0;
+    bool listingHeld = false;
 };
 
 RetroCore retro;
@@ -287,13 +293,16 @@ bool RetroScratchTape(const char* content) {
 // and on the frontend's screen, when it cannot be read or is refused (a .bas
 // or .txt that is not text, a listing too long).
 bool RetroOpenContent(const char* content) {
-    retro.listingWaits = false;
+    retro.listingWaits = 0;
+    retro.listing.clear();
     if (!content) return true;
     std::string bytes, message;
     if (HostReadFile(content, bytes, message)) {
+        retro.listingRun = std::strcmp(RetroOption(kOptionListingRun), "off") != 0;
         int code = OpenListing(content, bytes.data(), static_cast<uint32_t>(bytes.size()),
-                               std::strcmp(RetroOption(kOptionListingRun), "off") != 0);
-        retro.listingWaits = code == kListingTyped;
+                               retro.listingRun);
+        retro.listingWaits = retro.listingHeld = code == kListingTyped;
+        if (retro.listingWaits) retro.listing = std::move(bytes);
         if (code == kListingTyped || code == kListingTape) return true;
         message = std::string(content) + ": " + GetListingMessage(code);
     }
@@ -367,6 +376,8 @@ void RetroCoreFields(StateIo& io, RetroTapeMark& mark) {
     io.Value(retro.frames);
     io.Value(retro.typed);
     io.Require(io.Last() <= retro.typing.events.size());
+    io.Value(retro.listingWaits);
+    io.Require(io.Last() <= 1);
     io.Value(mark.session);
     io.Value(mark.length);
 }
@@ -504,8 +515,10 @@ RETRO_API bool retro_load_game(const retro_game_info* game) {
     retro.penDown = false;
     retro_keyboard_callback keyboard{RetroKeyEvent};
     retro.environment(RETRO_ENVIRONMENT_SET_KEYBOARD_CALLBACK, &keyboard);
-    // Room for keys on their way in and a typed listing, beyond the size now.
-    retro.stateSize = RetroCapture().size() + kRetroInputRoom;
+    // Room for keys on their way in and a typed listing, beyond the size now:
+    // a key of the paste takes two bytes, and a listing has no more keys
+    // than bytes but for NEW and RUN.
+    retro.stateSize = RetroCapture().size() + kRetroInputRoom + 2 * retro.listing.size();
     retro.loaded = true;
     return true;
 }
@@ -518,7 +531,9 @@ RETRO_API void retro_unload_game(void) {
     RetroRemoveScratch();
     retro.tape.clear();
     retro.loaded = false;
-    retro.listingWaits = false;
+    retro.listingWaits = 0;
+    retro.listingHeld = false;
+    retro.listing.clear();
     CancelPaste();
 }
 
@@ -537,7 +552,7 @@ RETRO_API void retro_run(void) {
     retro.inputPoll();
     RetroLightPen();
     RetroTypeDue();
-    if (retro.listingWaits) retro.listingWaits = PollListing();
+    if (retro.listingWaits && !PollListing()) retro.listingWaits = retro.listingHeld = false;
     retro.samples.clear();
     for (int i = 0; i < kTicksPerSlice; i++) {
         CpuRunSliceUpTo(RunControlTickCycles());
@@ -588,15 +603,12 @@ RETRO_API bool retro_unserialize(const void* data, size_t size) {
     InputState(input, Get(machine.cyclesRun), true);
     retro.beepChanges = Get(machine.beepChanges);
     RetroRestoreTape(mark);
-    // The paste is not part of a state: keys typed in frames a restore takes
-    // back (run-ahead, rewind) are lost, which the user is told once.
-    if (GetPasteLeft() && !retro.restoreTold) {
-        retro.restoreTold = true;
-        retro_message shown{"A state restored while a listing is typed drops its keys: turn "
-                            "run-ahead off while it is typed",
-                            kRetroMessageFrames};
-        retro.environment(RETRO_ENVIRONMENT_SET_MESSAGE, &shown);
-    }
+    // A listing waits only in the session of its content.
+    if (retro.listing.empty()) retro.listingWaits = 0;
+    if (retro.listingWaits && !retro.listingHeld)
+        retro.listingHeld =
+            OpenListing("", retro.listing.data(), static_cast<uint32_t>(retro.listing.size()),
+                        retro.listingRun) == kListingTyped;
     return true;
 }
 

@@ -384,15 +384,29 @@ TEST_F(LibretroCore, AStateOfAnEarlierLoadKeepsTheTapeWrittenSince) {
 }
 
 // A BASIC listing as content is typed at BASIC's prompt after NEW and run:
-// the picture is the headless host's given the same file; with the core
-// option off it is not run. A .bas that is not text is refused.
-TEST_F(LibretroCore, AListingAsContentIsTypedAndRun) {
+// the picture is the headless host's given the same file, and the same
+// running ahead, where the listing goes to the paste in frames a restore
+// takes back; with the core option off it is not run. A .bas that is not
+// text is refused.
+TEST_F(LibretroCore, AListingAsContentIsTypedAndRunRunningAheadOrNot) {
     fs::path listing = folder / "listing.bas";
     std::ofstream(listing) << "10 PRINT \"FROM A LISTING\"\r\n20 " << kBasicHalt << "\r\n";
     ASSERT_TRUE(RetroLoad(listing.string().c_str()));
     RetroFrames(400);
     std::vector<uint32_t> run = frontend.frame;
     ExpectSameAsHeadless("--warp listing.bas");
+    frontend.unloadGame();
+
+    ASSERT_TRUE(RetroLoad(listing.string().c_str()));
+    std::vector<uint8_t> state(frontend.serializeSize());
+    for (int i = 0; i < 399; i++) {
+        RetroFrames(1);
+        ASSERT_TRUE(frontend.serialize(state.data(), state.size()));
+        RetroFrames(2);
+        ASSERT_TRUE(frontend.unserialize(state.data(), state.size()));
+    }
+    RetroFrames(1);
+    EXPECT_TRUE(frontend.frame == run) << "running ahead changed the picture";
     frontend.unloadGame();
 
     frontend.options["z80home_listing_run"] = "off";
