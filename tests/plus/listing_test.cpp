@@ -38,9 +38,13 @@ TEST(Listing, IsToldFromATapeByItsContentAndRefusedWhenItCannotBeTyped) {
     const uint32_t room = kPasteMostKeys - 9;
     std::vector<uint8_t> record = Record("P", 0x6000, {1, 2});
     const std::string tape(record.begin(), record.end());
-    std::string lines;
-    for (uint32_t i = 0; i < room / 2; i++)
+    // Lines ended by CR LF that fit, and lines ended by LF one key too many.
+    std::string lines, over;
+    for (uint32_t i = 0; i < room / 2; i++) {
         lines += "A\r\n";
+        over += "A\n";
+    }
+    over += "AA";
     const struct {
         const char* name;
         std::string bytes;
@@ -59,6 +63,7 @@ TEST(Listing, IsToldFromATapeByItsContentAndRefusedWhenItCannotBeTyped) {
         {"p.bas", std::string("10 PRINT\0", 9), true, kListingNotText},
         {"p.bas", "10 \x1B", true, kListingNotText},
         {"p.bas", "10 \x7F", true, kListingNotText},
+        {"p.bas", "10 \x80", true, kListingNotText},             // a lone continuation
         {"p.bas", "10 \xC3", true, kListingNotText},             // cut short
         {"p.bas", "10 \xC3\x3C", true, kListingNotText},         // no continuation
         {"p.bas", "10 \xC0\xA0", true, kListingNotText},         // overlong
@@ -69,6 +74,7 @@ TEST(Listing, IsToldFromATapeByItsContentAndRefusedWhenItCannotBeTyped) {
         {"p.bas", std::string(room + 4, 'A'), false, kListingTyped},
         {"p.bas", std::string(room + 5, 'A'), false, kListingTooLong},
         {"p.bas", lines, true, kListingTyped},
+        {"p.bas", over, true, kListingTooLong},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Open(c.name, c.bytes, c.run), c.code)
