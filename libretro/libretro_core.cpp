@@ -534,7 +534,6 @@ RETRO_API void retro_unload_game(void) {
     retro.listingWaits = 0;
     retro.listingHeld = false;
     retro.listing.clear();
-    CancelPaste();
 }
 
 RETRO_API unsigned retro_get_region(void) {
