@@ -8,10 +8,11 @@
 // to F12, Page Down) and a few chords (Ctrl+Shift+V/C/S/L/H, Alt+Enter) work
 // the host; kDesktopHelp lists them, over the running picture. What a host
 // key did, and a SAVE that did not reach the tape, show in a line at the
-// picture's foot for a few seconds as well as in the terminal. Dropping a
-// file on the window makes it the tape, or loads it when it is a .state
-// file. With --debug the terminal it was started from is the debugger's
-// console.
+// picture's foot for a few seconds as well as in the terminal. A file named
+// on the command line or dropped on the window is typed in when it is a
+// BASIC listing, becomes the tape when it is not text, and is loaded when it
+// is a .state file (host/host_start.h's HostOpenFile). With --debug the
+// terminal it was started from is the debugger's console.
 #include <SDL.h>
 #include <algorithm>
 #include <csignal>
@@ -36,8 +37,10 @@
 constexpr int kDesktopWidth = 640;
 constexpr int kDesktopHeight = 480;
 // How often the host looks whether saved bytes failed to reach the tape
-// when nothing else wakes it.
+// when nothing else wakes it, and whether the machine is ready for a paste
+// or a listing that waits.
 constexpr int kDesktopTapeCheckMs = 500;
+constexpr int kDesktopTypingCheckMs = 50;
 
 // The host's keys and the machine's, as the help over the picture
 // (Ctrl+Shift+H) shows them: 30 lines of at most 78 characters.
@@ -58,7 +61,7 @@ static const char kDesktopHelp[] =
     "  Alt+Enter     full screen\n"
     "  Ctrl+Shift+H  this help\n"
     "  Break, Ctrl+Shift+B   break into the debugger (with --debug)\n"
-    "  Drop a file on the window: it becomes the tape (a .state file loads)\n"
+    "  Drop a file on the window: a listing is typed, a tape chosen, a state loaded\n"
     "\n"
     "The machine's keys\n"
     "  STOP          End\n"
@@ -94,6 +97,10 @@ struct Desktop {
     std::string recording; // the file being recorded, or empty
     bool fullscreen;
     bool debug;
+    bool run;          // a listing is followed by RUN
+    bool listingWaits; // a listing waits for BASIC's prompt
+    bool pasteDue;     // --paste's text waits for the machine to boot
+    std::string paste, pasteName;
 };
 
 // Ctrl+C in the debugger's console breaks into the machine.
@@ -515,19 +522,35 @@ static void DesktopReleaseAll(Desktop& desktop) {
     desktop.dragging = false;
 }
 
-static void DesktopDrop(Desktop& desktop, const char* file) {
-    std::string name = file;
-    if (std::filesystem::path(name).extension() == ".state" && desktop.emu.plus) {
-        DesktopState(desktop, false, name);
-        DesktopTitle(desktop);
-        return;
+// A file dropped on the window or named on the command line.
+static void DesktopOpen(Desktop& desktop, const std::string& name) {
+    std::string message;
+    switch (HostOpenFile(desktop.emu, name, desktop.run, message)) {
+    case HostFileUse::kState: DesktopState(desktop, false, name); break;
+    case HostFileUse::kListing:
+        desktop.listingWaits = true;
+        DesktopSay(desktop, message);
+        break;
+    case HostFileUse::kRefused: DesktopSay(desktop, message, true); break;
+    case HostFileUse::kTape:
+        if (name.size() > kCmtFileNameLongest)
+            DesktopSay(desktop, "the name of " + name + " is too long for a tape", true);
+        else
+            DesktopSetTape(desktop, name);
+        break;
     }
-    if (name.size() > kCmtFileNameLongest) {
-        DesktopSay(desktop, "the name of " + name + " is too long for a tape", true);
-        return;
-    }
-    DesktopSetTape(desktop, name);
     DesktopTitle(desktop);
+}
+
+// Hands --paste's text to the machine once it has booted, and a listing to
+// the paste once BASIC is at its prompt.
+static void DesktopTyping(Desktop& desktop) {
+    if (desktop.pasteDue && desktop.emu.GetCycles() >= kHostBootCycles) {
+        desktop.pasteDue = false;
+        std::string report = HostPaste(desktop.emu, desktop.paste, desktop.pasteName);
+        if (!report.empty()) DesktopSay(desktop, report, true);
+    }
+    if (desktop.listingWaits) desktop.listingWaits = desktop.emu.PollListing();
 }
 
 // Handles one event; false when the window was closed.
@@ -551,7 +574,7 @@ static bool DesktopEvent(Desktop& desktop, const SDL_Event& event) {
                                                 event.motion.y - desktop.view.picture.y));
         break;
     case SDL_DROPFILE:
-        DesktopDrop(desktop, event.drop.file);
+        DesktopOpen(desktop, event.drop.file);
         SDL_free(event.drop.file);
         break;
     case SDL_WINDOWEVENT:
@@ -658,6 +681,10 @@ static int DesktopRun(int argc, char** argv) {
         printf("%s", HostUsage(argv[0], false).c_str());
         return 0;
     }
+    // The file named is opened on the window, as a dropped one is, so that
+    // what becomes of it shows there.
+    std::string file = options.file.empty() ? "" : HostAbsolute(options.file);
+    options.file.clear();
     // Never freed: the thread that waits for frames outlives this function.
     Desktop& desktop = *new Desktop{};
     std::error_code failed;
@@ -668,6 +695,11 @@ static int DesktopRun(int argc, char** argv) {
         fprintf(stderr, "z80home: the plus library did not load; pause, warp, paste and copy "
                         "are off\n");
     desktop.debug = options.debug;
+    desktop.run = !options.noRun;
+    desktop.pasteName = options.paste;
+    if (!options.paste.empty() && !HostReadFile(options.paste, desktop.paste, error))
+        return DesktopFail(error);
+    desktop.pasteDue = !options.paste.empty() && desktop.emu.plus;
     if (desktop.debug && !desktop.emu.debugger)
         return DesktopFail("the emulator library has no debugger");
     if (desktop.debug) HostDebugStart(desktop.emu, options);
@@ -693,6 +725,7 @@ static int DesktopRun(int argc, char** argv) {
     desktop.emu.CtlEmulator(WM_PAINT, 0, 0);
     if (!options.loadState.empty() && desktop.emu.plus)
         DesktopState(desktop, false, options.loadState);
+    if (!file.empty()) DesktopOpen(desktop, file);
     if (options.warp && desktop.emu.plus) {
         desktop.warpToggled = true;
         desktop.emu.SetWarp(1);
@@ -725,7 +758,9 @@ static int DesktopRun(int argc, char** argv) {
     // message is due to go, or it is time to look at the tape again.
     for (;;) {
         int waitMs = DesktopViewWaitMs(desktop.view, SDL_GetTicks());
-        if (waitMs < 0 || waitMs > kDesktopTapeCheckMs) waitMs = kDesktopTapeCheckMs;
+        int checkMs =
+            desktop.listingWaits || desktop.pasteDue ? kDesktopTypingCheckMs : kDesktopTapeCheckMs;
+        if (waitMs < 0 || waitMs > checkMs) waitMs = checkMs;
         if (desktop.rewinding) waitMs = std::min<int>(waitMs, kDesktopRewindStepMs);
         SDL_Event event;
         if (SDL_WaitEventTimeout(&event, waitMs)) {
@@ -736,6 +771,7 @@ static int DesktopRun(int argc, char** argv) {
         }
         DesktopCheckTape(desktop);
         DesktopRewindStep(desktop);
+        DesktopTyping(desktop);
         DesktopViewShow(desktop.view, SDL_GetTicks());
     }
     if (!desktop.recording.empty()) DesktopStopRecording(desktop);

@@ -45,6 +45,9 @@ bool EmuLoad(const std::string& path, EmuLibrary& emu, std::string& error) {
     EmuResolve(module, "GetPasteLeft", emu.GetPasteLeft, missing);
     EmuResolve(module, "CancelPaste", emu.CancelPaste, missing);
     EmuResolve(module, "GetPasteOverflow", emu.GetPasteOverflow, missing);
+    EmuResolve(module, "OpenListing", emu.OpenListing, missing);
+    EmuResolve(module, "PollListing", emu.PollListing, missing);
+    EmuResolve(module, "GetListingMessage", emu.GetListingMessage, missing);
     EmuResolve(module, "GetScreenText", emu.GetScreenText, missing);
     EmuResolve(module, "SaveState", emu.SaveState, missing);
     EmuResolve(module, "LoadState", emu.LoadState, missing);

@@ -35,6 +35,9 @@ struct EmuLibrary {
     decltype(&::GetPasteLeft) GetPasteLeft;
     decltype(&::CancelPaste) CancelPaste;
     decltype(&::GetPasteOverflow) GetPasteOverflow;
+    decltype(&::OpenListing) OpenListing;
+    decltype(&::PollListing) PollListing;
+    decltype(&::GetListingMessage) GetListingMessage;
     decltype(&::GetScreenText) GetScreenText;
     decltype(&::SaveState) SaveState;
     decltype(&::LoadState) LoadState;

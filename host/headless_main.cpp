@@ -1,14 +1,14 @@
 // z80home-headless: the machine on a 640 by 480 window that nobody sees. It
-// runs in the machine's time: the scripted input, a pasted file, a
-// recording's replay, the run's length and its stop conditions all fall at
-// machine cycles, so the same command line ends in the same state in warp
-// or paced, however loaded the host is. It writes the picture, the screen's
-// text and the machine's state if asked, and ends; or it runs a debugger
-// session on the machine stopped at its first instruction, then writes the
-// same outputs. SIGINT and SIGTERM end the run early, the outputs still
-// written; a second one ends the program at once. The emulator's threads
-// never stop, so the program leaves with quick_exit once its output is
-// written.
+// runs in the machine's time: the scripted input, a pasted file, a listing
+// named (typed once BASIC is at its prompt), a recording's replay, the run's
+// length and its stop conditions all fall at machine cycles, so the same
+// command line ends in the same state in warp or paced, however loaded the
+// host is. It writes the picture, the screen's text and the machine's state
+// if asked, and ends; or it runs a debugger session on the machine stopped
+// at its first instruction, then writes the same outputs. SIGINT and SIGTERM
+// end the run early, the outputs still written; a second one ends the
+// program at once. The emulator's threads never stop, so the program leaves
+// with quick_exit once its output is written.
 //
 // Exit status: 0 done (the condition met, if one was given); 1 a failure;
 // 2 a bad command line; 4 the condition not met before the timeout; 128
@@ -21,7 +21,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <thread>
 #include <vector>
 #include <winshim_host.h>
@@ -35,6 +34,9 @@
 constexpr int kHeadlessNotMet = 4;
 constexpr int kHeadlessSignalled = 128;
 constexpr auto kHeadlessPoll = std::chrono::milliseconds(10);
+// A listing named looks for BASIC's prompt after each slice of the
+// machine's time.
+constexpr uint32_t kHeadlessListingPollMs = 16;
 
 using Clock = std::chrono::steady_clock;
 
@@ -82,28 +84,6 @@ static std::string HeadlessScreenText(const EmuLibrary& emu) {
     std::string text(static_cast<size_t>(emu.GetScreenText(nullptr, 0)), '\0');
     emu.GetScreenText(text.data(), static_cast<int>(text.size()) + 1);
     return text;
-}
-
-static bool HeadlessReadFile(const std::string& path, std::string& text, std::string& error) {
-    std::error_code failed;
-    uintmax_t size = std::filesystem::file_size(path, failed);
-    if (!failed && size > kHostLongestPaste) {
-        error = "cannot paste " + path + ": it has " + std::to_string(size) +
-                " bytes, and at most " + std::to_string(kHostLongestPaste >> 20) +
-                " MiB are pasted";
-        return false;
-    }
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        error = "cannot open the file to paste, " + path;
-        return false;
-    }
-    text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    if (file.bad()) {
-        error = "cannot read " + path;
-        return false;
-    }
-    return true;
 }
 
 static bool HeadlessWriteFile(const std::string& path, const std::string& text,
@@ -228,19 +208,27 @@ static bool HeadlessRunTo(Headless& run, uint64_t cycle, Clock::time_point deadl
 // Types the pasted file (a loaded state has booted already) and says what
 // of it will not be typed.
 static void HeadlessPaste(Headless& run, const std::string& paste) {
+    std::string report = HostPaste(run.emu, paste, run.options.paste);
+    if (!report.empty()) fprintf(stderr, "z80home-headless: %s\n", report.c_str());
+}
+
+// Runs the machine a slice of its time at a time until BASIC is at its
+// prompt and the listing named is handed to the paste, so it goes in at the
+// same cycle every run; false, with a message, when cycle comes first, and
+// when a signal ends the run.
+static bool HeadlessListing(Headless& run, uint64_t cycle) {
     EmuLibrary& emu = run.emu;
-    uint32_t overflow = emu.GetPasteOverflow();
-    int skipped = emu.PasteText(paste.c_str());
-    uint32_t beyond = emu.GetPasteOverflow() - overflow;
-    const char* name = run.options.paste.c_str();
-    if (skipped > static_cast<int>(beyond))
-        fprintf(stderr, "z80home-headless: %d characters of %s have no key; skipped\n",
-                skipped - static_cast<int>(beyond), name);
-    if (beyond)
-        fprintf(stderr,
-                "z80home-headless: %u characters of %s lie beyond the %u keys a paste may "
-                "queue; skipped\n",
-                beyond, name, kPasteMostKeys);
+    while (emu.PollListing()) {
+        if (emu.GetCycles() >= cycle) {
+            fprintf(stderr, "z80home-headless: the run ended with the listing still waiting for "
+                            "BASIC's prompt\n");
+            return false;
+        }
+        if (!HeadlessRunTo(run, emu.GetCycles() + HostMsToCycles(kHeadlessListingPollMs),
+                           Clock::time_point::max()))
+            return false;
+    }
+    return true;
 }
 
 // The run proper, on the paused machine: the input at its cycles, then the
@@ -253,15 +241,20 @@ static int HeadlessPlay(Headless& run, const std::string& paste) {
     auto at = [&](uint32_t ms) { return start + HostMsToCycles(ms); };
     if (!paste.empty()) {
         if (options.loadState.empty() && options.replay.empty() &&
-            !HeadlessRunTo(run, start + kHeadlessBootCycles, never))
+            !HeadlessRunTo(run, start + kHostBootCycles, never))
             return 0;
         HeadlessPaste(run, paste);
     }
+    // The listing waits no longer than the run, or a minute of the
+    // machine's time when the run ends on a condition.
+    uint64_t listingEnd = at(options.HasCondition() ? kHeadlessDefaultTimeoutMs : options.runMs);
+    if (options.listing && !HeadlessListing(run, listingEnd))
+        return HeadlessStopAsked() || !options.HasCondition() ? 0 : kHeadlessNotMet;
     for (const HostEvent& event : options.input.events) {
         if (!HeadlessRunTo(run, at(event.atMs), never)) return 0;
         emu.CtlEmulator(event.message, event.wParam, event.lParam);
     }
-    auto pasteTyped = [&] { return paste.empty() || emu.GetPasteLeft() == 0; };
+    auto pasteTyped = [&] { return (paste.empty() && !options.listing) || !emu.GetPasteLeft(); };
     if (options.HasCondition()) {
         Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(options.timeoutMs);
         bool met;
@@ -328,7 +321,7 @@ static int HeadlessRun(int argc, char** argv) {
     std::string startFolder = std::filesystem::current_path(failed).string();
     if (!HostStart(argv[0], options, emu, error)) return HeadlessFail(error);
     std::string paste;
-    if (!options.paste.empty() && !HeadlessReadFile(options.paste, paste, error))
+    if (!options.paste.empty() && !HostReadFile(options.paste, paste, error))
         return HeadlessFail(error);
     if (!options.tape.empty() && !HostTapeProblem(options.tape).empty())
         fprintf(stderr, "z80home-headless: nothing can be saved to the tape %s: %s\n",

@@ -45,21 +45,30 @@ static bool HostParsePoint(const std::string& text, int* x, int* y, std::string&
 }
 
 bool HostParseArgs(int argc, char** argv, bool headless, HostOptions& options, std::string& error) {
-    static const char* const kFlags[] = {"--green", "--pcg", "--help", "--warp", "--debug"};
-    // Options with a value; those after the first six are the headless host's.
+    static const char* const kFlags[] = {"--green", "--pcg",    "--help",
+                                         "--warp",  "--no-run", "--debug"};
+    // Options with a value; those after the first seven are the headless host's.
     static const char* const kValued[] = {
-        "--rom-dir",      "--tape",    "--load-state",   "--record",     "--replay",
-        "--speed",        "--run-ms",  "--type",         "--keys",       "--mouse",
-        "--screenshot",   "--paste",   "--screen-text",  "--save-state", "--until-text",
-        "--until-cycles", "--timeout", "--debug-script", "--break-at"};
+        "--rom-dir",      "--tape",       "--load-state",   "--record",     "--replay",
+        "--speed",        "--paste",      "--run-ms",       "--type",       "--keys",
+        "--mouse",        "--screenshot", "--screen-text",  "--save-state", "--until-text",
+        "--until-cycles", "--timeout",    "--debug-script", "--break-at"};
     // --debug is the desktop host's.
-    const int flagCount = headless ? 4 : 5;
-    const int valuedCount = headless ? static_cast<int>(std::size(kValued)) : 6;
+    const int flagCount = headless ? 5 : 6;
+    const int valuedCount = headless ? static_cast<int>(std::size(kValued)) : 7;
     HostOptions out;
     bool timeoutGiven = false;
     if (headless) out.input.clockMs = kHeadlessBootMs;
     for (int i = 1; i < argc; i++) {
         std::string arg = argv[i];
+        if (!arg.empty() && arg[0] != '-') {
+            if (!out.file.empty()) {
+                error = "one file at a time: " + out.file + " and " + arg;
+                return false;
+            }
+            out.file = arg;
+            continue;
+        }
         std::string name = arg.substr(0, arg.find('='));
         bool inline_value = name.size() < arg.size();
         bool flag = false, valued = false;
@@ -81,6 +90,7 @@ bool HostParseArgs(int argc, char** argv, bool headless, HostOptions& options, s
             out.help = out.help || name == "--help";
             out.warp = out.warp || name == "--warp";
             out.debug = out.debug || name == "--debug";
+            out.noRun = out.noRun || name == "--no-run";
             continue;
         }
         std::string value;
@@ -170,10 +180,10 @@ bool HostParseArgs(int argc, char** argv, bool headless, HostOptions& options, s
         error = "--timeout bounds --until-text or --until-cycles; give one of them";
         return false;
     }
-    if (out.Debugging() &&
-        (!out.input.events.empty() || !out.paste.empty() || out.HasCondition())) {
+    if (out.Debugging() && (!out.input.events.empty() || !out.paste.empty() || !out.file.empty() ||
+                            out.HasCondition())) {
         error = "--debug-script and --break-at start the machine stopped; they take no "
-                "--type, --keys, --mouse, --paste, --until-text or --until-cycles";
+                "--type, --keys, --mouse, --paste, file, --until-text or --until-cycles";
         return false;
     }
     if (!out.replay.empty() && (!out.input.events.empty() || !out.paste.empty() ||
@@ -212,8 +222,15 @@ std::string HostVersionText(const char* program) {
     return std::string(program) + " " Z80HOME_VERSION;
 }
 
+const char kHostFileUsage[] =
+    "  FILE              a BASIC listing (plain text): typed in at BASIC's prompt\n"
+    "                    after NEW, then RUN; or a tape, told by its content; or\n"
+    "                    a .state file to start from\n"
+    "  --no-run          type a listing without the RUN after it\n";
+
 std::string HostUsage(const char* program, bool headless) {
-    std::string usage = std::string("usage: ") + program + " [options]\n";
+    std::string usage = std::string("usage: ") + program + " [options] [FILE]\n";
+    usage += kHostFileUsage;
     usage += "  --rom-dir DIR     folder holding n80basic.rom and font.rom\n"
              "  --tape FILE       cassette file (saved bytes are appended, loads loop)\n"
              "  --green           green monochrome monitor\n"
@@ -222,7 +239,9 @@ std::string HostUsage(const char* program, bool headless) {
              "  --load-state FILE start from a saved state\n"
              "  --record FILE     record the input from the start, written to FILE at the end\n"
              "  --replay FILE     replay a recording, then hand the machine back\n"
-             "  --speed PERCENT   the paced speed, 10 to 1000 (default 100)\n";
+             "  --speed PERCENT   the paced speed, 10 to 1000 (default 100)\n"
+             "  --paste FILE      type FILE's UTF-8 text in the machine's time, once it\n"
+             "                    has booted (a line break is RETURN)\n";
     if (headless) {
         usage += "  --run-ms N        run N ms of the machine's time in all, pasted or not\n"
                  "                    (default: 2000, or 1000 past the input, or past the end\n"
@@ -232,8 +251,6 @@ std::string HostUsage(const char* program, bool headless) {
                  "                    {wait 500}, {{ and }} for braces\n"
                  "  --mouse X,Y       click the light pen at window point X,Y (640x480)\n"
                  "  --screenshot PNG  write the picture to PNG at the end\n"
-                 "  --paste FILE      type FILE's UTF-8 text in the machine's time, once it\n"
-                 "                    has booted (a line break is RETURN)\n"
                  "  --screen-text TXT write the screen's text (UTF-8) to TXT at the end\n"
                  "  --save-state FILE save the machine's state to FILE at the end\n"
                  "  --until-text TEXT end once TEXT shows on the screen, after the input\n"
@@ -255,7 +272,7 @@ std::string HostUsage(const char* program, bool headless) {
         usage += "  --debug           the debugger console in this terminal; the machine starts\n"
                  "                    stopped ('help' lists the commands, 'c' runs it)\n"
                  "Keys: see the on-screen help (Ctrl+Shift+H) and the README.\n"
-                 "Drop a file on the window to make it the tape.\n";
+                 "Drop a file on the window: a listing is typed, a tape chosen, a state loaded.\n";
     }
     usage += "  --version         the program's version\n"
              "  --help            this text\n";

@@ -1,5 +1,6 @@
-// The hosts' command lines. Both take the ROM folder, the tape and the two
-// display options; the headless host also takes its run time, its scripted
+// The hosts' command lines. Both take the ROM folder, the tape, the two
+// display options, a file to paste and a listing or tape named without an
+// option; the headless host also takes its run time, its scripted
 // input (played in the order given), its outputs and the debugger's
 // session; the desktop host also takes the debugger's console.
 #pragma once
@@ -22,13 +23,11 @@ constexpr uint32_t kHeadlessLongestRunMs = 24 * 3600 * 1000;
 // How long --until-text or --until-cycles waits by default.
 constexpr uint32_t kHeadlessDefaultTimeoutMs = 60000;
 // A pasted file is typed once the machine has run this many cycles (the
-// boot wait in the machine's time) and may be this big; the plus library
-// queues at most kPasteMostKeys of its characters.
-constexpr uint64_t kHeadlessBootCycles = 1000000;
+// boot wait in the machine's time).
+constexpr uint64_t kHostBootCycles = 1000000;
 // Without --run-ms, the run goes on this many cycles (a second of the
 // machine's time) once a paste is typed, for its last line to show.
 constexpr uint64_t kHeadlessPasteSettleCycles = 2000000;
-constexpr uint64_t kHostLongestPaste = 16u << 20;
 
 // Milliseconds of the machine's time as its cycles, at the pace of a slice
 // with the display on (what the system ROM keeps).
@@ -48,13 +47,18 @@ struct HostOptions {
     std::string replay;           // empty: none; the recording to replay
     uint32_t speed = kSpeedPaced; // the paced speed in percent
     bool debug = false;           // desktop: the debugger console in the terminal
+    // The file named without an option: a listing, a tape or a state, as
+    // HostOpenFile finds it; HostStart sets listing when it is a listing.
+    std::string file;
+    bool listing = false;
+    bool noRun = false; // a listing is not followed by RUN
+    std::string paste;  // a file to type in the machine's time
     // Headless only. Without --run-ms (runMsGiven false) a paste is typed
     // to its end before the run settles and ends.
     uint32_t runMs = 0;
     bool runMsGiven = false;
     std::string screenshot; // empty: none
     HostInput input;
-    std::string paste;      // a file to type in the machine's time
     std::string screenText; // where to write the screen's text at the end
     std::string saveState;  // where to save the machine's state at the end
     // Stop conditions: the run ends once the text shows (or the cycles have
@@ -63,9 +67,9 @@ struct HostOptions {
     uint64_t untilCycles = 0;
     uint32_t timeoutMs = kHeadlessDefaultTimeoutMs;
     bool NeedsPlus() const {
-        return warp || !loadState.empty() || !paste.empty() || !screenText.empty() ||
-               !saveState.empty() || HasCondition() || !input.events.empty() || !record.empty() ||
-               !replay.empty();
+        return warp || !loadState.empty() || !paste.empty() || !file.empty() ||
+               !screenText.empty() || !saveState.empty() || HasCondition() ||
+               !input.events.empty() || !record.empty() || !replay.empty();
     }
     bool HasCondition() const { return !untilText.empty() || untilCycles; }
     std::string startFolder; // set by HostStart: the folder the host was started in
@@ -82,6 +86,10 @@ bool HostParseArgs(int argc, char** argv, bool headless, HostOptions& options, s
 // HostVersionText and ends, before it looks for a display or a library.
 bool HostVersionAsked(int argc, char** argv);
 std::string HostVersionText(const char* program);
+
+// The usage of the file named without an option and of --no-run, which
+// every host takes.
+extern const char kHostFileUsage[];
 
 // The usage text for --help and after an error.
 std::string HostUsage(const char* program, bool headless);

@@ -123,9 +123,9 @@ bool HostStart(const char* argv0, HostOptions& options, EmuLibrary& emu, std::st
     if (!HostFindRomDir(options.romDir, folder, romDir, error)) return false;
     options.startFolder = fs::current_path(failed).string();
     if (!options.tape.empty()) options.tape = HostAbsolute(options.tape);
-    for (std::string* name :
-         {&options.screenshot, &options.screenText, &options.paste, &options.loadState,
-          &options.saveState, &options.debugScript, &options.record, &options.replay})
+    for (std::string* name : {&options.screenshot, &options.screenText, &options.paste,
+                              &options.loadState, &options.saveState, &options.debugScript,
+                              &options.record, &options.replay, &options.file})
         if (!name->empty()) *name = HostAbsolute(*name);
     const std::pair<const char*, const std::string*> inputs[] = {
         {"--load-state", &options.loadState},
@@ -139,12 +139,35 @@ bool HostStart(const char* argv0, HostOptions& options, EmuLibrary& emu, std::st
             return false;
         }
     }
+    if (!(plusThere && EmuLoad(plus, emu, error)) && !EmuLoad(library, emu, error)) return false;
+    if (!options.file.empty()) {
+        std::string message;
+        HostFileUse use = HostOpenFile(emu, options.file, !options.noRun, message);
+        std::string* taken = use == HostFileUse::kTape    ? &options.tape
+                             : use == HostFileUse::kState ? &options.loadState
+                                                          : nullptr;
+        if (use == HostFileUse::kRefused) {
+            error = message;
+            return false;
+        }
+        if (taken && !taken->empty()) {
+            error =
+                options.file + " is a second " +
+                (use == HostFileUse::kTape ? "tape, after --tape" : "state, after --load-state");
+            return false;
+        }
+        if (taken) *taken = options.file;
+        options.listing = use == HostFileUse::kListing;
+        if (options.listing && !options.replay.empty()) {
+            error = "--replay plays a recording's own input; it takes no listing, " + options.file;
+            return false;
+        }
+    }
     if (options.tape.size() > kCmtFileNameLongest) {
         error = "the tape's name is longer than " + std::to_string(kCmtFileNameLongest) +
                 " characters: " + options.tape;
         return false;
     }
-    if (!(plusThere && EmuLoad(plus, emu, error)) && !EmuLoad(library, emu, error)) return false;
 
     // The emulator opens its ROM images by name from the working folder.
     fs::current_path(romDir, failed);
@@ -157,6 +180,40 @@ bool HostStart(const char* argv0, HostOptions& options, EmuLibrary& emu, std::st
     emu.SetGreenDisplay(options.green ? 1 : 0);
     emu.SetPCG(options.pcg ? 1 : 0);
     return true;
+}
+
+HostFileUse HostOpenFile(const EmuLibrary& emu, const std::string& path, bool run,
+                         std::string& message) {
+    if (!emu.plus) return HostFileUse::kTape;
+    if (fs::path(path).extension() == ".state") return HostFileUse::kState;
+    message = HostInputFileProblem(path);
+    if (!message.empty()) {
+        message = path + ": " + message;
+        return HostFileUse::kRefused;
+    }
+    std::string text;
+    if (!HostReadFile(path, text, message)) return HostFileUse::kRefused;
+    int code =
+        emu.OpenListing(path.c_str(), text.data(), static_cast<uint32_t>(text.size()), run ? 1 : 0);
+    message = path + ": " + emu.GetListingMessage(code);
+    return code == kListingTyped  ? HostFileUse::kListing
+           : code == kListingTape ? HostFileUse::kTape
+                                  : HostFileUse::kRefused;
+}
+
+std::string HostPaste(const EmuLibrary& emu, const std::string& text, const std::string& name) {
+    uint32_t overflow = emu.GetPasteOverflow();
+    uint32_t skipped = static_cast<uint32_t>(emu.PasteText(text.c_str()));
+    uint32_t beyond = emu.GetPasteOverflow() - overflow;
+    std::string report;
+    if (skipped > beyond)
+        report =
+            std::to_string(skipped - beyond) + " characters of " + name + " have no key; skipped";
+    if (beyond)
+        report += (report.empty() ? "" : "; ") + std::to_string(beyond) + " characters of " + name +
+                  " lie beyond the " + std::to_string(kPasteMostKeys) +
+                  " keys a paste may queue; skipped";
+    return report;
 }
 
 std::string HostInputFileProblem(const std::string& path) {

@@ -28,6 +28,7 @@
 #include "input/input.h"
 #include "devices/beeper.h"
 #include "devices/cassette.h"
+#include "host/host_file.h"
 #include "host/host_input.h"
 #include "host/host_options.h"
 #include "core/builtin_roms.h"
@@ -48,6 +49,8 @@ constexpr double kRetroFramesPerSecond = 1000.0 / kShortestSliceMs;
 constexpr size_t kRetroMostFrameSamples = kTicksPerSlice * (kBeepRate / kRetroPeriodsPerSecond + 1);
 // Each pointer axis runs from -0x7FFF to 0x7FFF across the picture.
 constexpr int kRetroPointerSpan = 2 * 0x7FFF + 1;
+// How long the frontend shows a refused content's message: ten seconds.
+constexpr unsigned kRetroMessageFrames = 625;
 // The subfolder of the frontend's system folder that may hold ROM images.
 constexpr const char* kRetroRomFolder = "z80home";
 // What a state may grow by after the content is loaded: the keys on their
@@ -58,12 +61,14 @@ constexpr const char* kOptionGreen = "z80home_green";
 constexpr const char* kOptionPcg = "z80home_pcg";
 constexpr const char* kOptionTapeWritable = "z80home_tape_writable";
 constexpr const char* kOptionTapeStart = "z80home_tape_start";
+constexpr const char* kOptionListingRun = "z80home_listing_run";
 
 const retro_variable kRetroVariables[] = {
     {kOptionGreen, "Green monitor; off|on"},
     {kOptionPcg, "Character generator; off|on"},
     {kOptionTapeWritable, "Saves reach the tape file (when content loads); off|on"},
     {kOptionTapeStart, "Typed once a tape has booted; LOAD and RUN|LOAD|nothing"},
+    {kOptionListingRun, "RUN after a listing (when content loads); on|off"},
     {nullptr, nullptr},
 };
 
@@ -107,6 +112,14 @@ struct RetroCore {
     HostInput typing;
     uint32_t typed = 0;
     bool green = false, pcg = false;
+    // A listing as content, kept, and whether it waits for BASIC's prompt:
+    // that travels in the state, so a restore to before the listing went to
+    // the paste (run-ahead, rewind) has it wait again. listingHeld: the plus
+    // library holds it waiting, handed over by PollListing.
+    std::string listing;
+    bool listingRun = false;
+    uint8_t listingWaits = 0;
+    bool listingHeld = false;
 };
 
 RetroCore retro;
@@ -275,6 +288,30 @@ bool RetroScratchTape(const char* content) {
     return true;
 }
 
+// Content that is a BASIC listing waits to be typed (retro.listingWaits),
+// with no tape; other content is the tape. False, with the reason in the log
+// and on the frontend's screen, when it cannot be read or is refused (a .bas
+// or .txt that is not text, a listing too long).
+bool RetroOpenContent(const char* content) {
+    retro.listingWaits = 0;
+    retro.listing.clear();
+    if (!content) return true;
+    std::string bytes, message;
+    if (HostReadFile(content, bytes, message)) {
+        retro.listingRun = std::strcmp(RetroOption(kOptionListingRun), "off") != 0;
+        int code = OpenListing(content, bytes.data(), static_cast<uint32_t>(bytes.size()),
+                               retro.listingRun);
+        retro.listingWaits = retro.listingHeld = code == kListingTyped;
+        if (retro.listingWaits) retro.listing = std::move(bytes);
+        if (code == kListingTyped || code == kListingTape) return true;
+        message = std::string(content) + ": " + GetListingMessage(code);
+    }
+    RetroLog(RETRO_LOG_ERROR, "%s", message.c_str());
+    retro_message shown{message.c_str(), kRetroMessageFrames};
+    retro.environment(RETRO_ENVIRONMENT_SET_MESSAGE, &shown);
+    return false;
+}
+
 bool RetroChooseTape(const char* content) {
     if (content && RetroOptionOn(kOptionTapeWritable)) {
         retro.tape = content;
@@ -339,6 +376,8 @@ void RetroCoreFields(StateIo& io, RetroTapeMark& mark) {
     io.Value(retro.frames);
     io.Value(retro.typed);
     io.Require(io.Last() <= retro.typing.events.size());
+    io.Value(retro.listingWaits);
+    io.Require(io.Last() <= 1);
     io.Value(mark.session);
     io.Value(mark.length);
 }
@@ -423,7 +462,7 @@ RETRO_API void retro_get_system_info(retro_system_info* info) {
     *info = retro_system_info{};
     info->library_name = "z80home";
     info->library_version = "1.0";
-    info->valid_extensions = "cas|cmt|bin";
+    info->valid_extensions = "cas|cmt|bin|bas|txt";
     // The machine reads the tape by its name, a byte at a time.
     info->need_fullpath = true;
 }
@@ -451,6 +490,8 @@ RETRO_API bool retro_load_game(const retro_game_info* game) {
     RetroLoadRom("n80basic.rom", machine.basicRom, kBuiltinBasicRom, kBasicRomSize);
     RetroLoadRom("font.rom", machine.fontRom, kBuiltinFontRom, kFontRomSize);
     const char* content = game && game->path ? game->path : nullptr;
+    if (!RetroOpenContent(content)) return false;
+    if (retro.listingWaits) content = nullptr;
     if (!RetroChooseTape(content)) {
         RetroRemoveScratch();
         return false;
@@ -474,8 +515,10 @@ RETRO_API bool retro_load_game(const retro_game_info* game) {
     retro.penDown = false;
     retro_keyboard_callback keyboard{RetroKeyEvent};
     retro.environment(RETRO_ENVIRONMENT_SET_KEYBOARD_CALLBACK, &keyboard);
-    // Room for keys on their way in and a typed listing, beyond the size now.
-    retro.stateSize = RetroCapture().size() + kRetroInputRoom;
+    // Room for keys on their way in and a typed listing, beyond the size now:
+    // a key of the paste takes two bytes, and a listing has no more keys
+    // than bytes but for NEW and RUN.
+    retro.stateSize = RetroCapture().size() + kRetroInputRoom + 2 * retro.listing.size();
     retro.loaded = true;
     return true;
 }
@@ -488,6 +531,9 @@ RETRO_API void retro_unload_game(void) {
     RetroRemoveScratch();
     retro.tape.clear();
     retro.loaded = false;
+    retro.listingWaits = 0;
+    retro.listingHeld = false;
+    retro.listing.clear();
 }
 
 RETRO_API unsigned retro_get_region(void) {
@@ -505,6 +551,7 @@ RETRO_API void retro_run(void) {
     retro.inputPoll();
     RetroLightPen();
     RetroTypeDue();
+    if (retro.listingWaits && !PollListing()) retro.listingWaits = retro.listingHeld = false;
     retro.samples.clear();
     for (int i = 0; i < kTicksPerSlice; i++) {
         CpuRunSliceUpTo(RunControlTickCycles());
@@ -555,6 +602,12 @@ RETRO_API bool retro_unserialize(const void* data, size_t size) {
     InputState(input, Get(machine.cyclesRun), true);
     retro.beepChanges = Get(machine.beepChanges);
     RetroRestoreTape(mark);
+    // A listing waits only in the session of its content.
+    if (retro.listing.empty()) retro.listingWaits = 0;
+    if (retro.listingWaits && !retro.listingHeld)
+        retro.listingHeld =
+            OpenListing("", retro.listing.data(), static_cast<uint32_t>(retro.listing.size()),
+                        retro.listingRun) == kListingTyped;
     return true;
 }
 

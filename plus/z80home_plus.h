@@ -108,6 +108,30 @@ Z80HOME_API uint32_t GetPasteLeft(void);
 // released.
 Z80HOME_API void CancelPaste(void);
 
+// A file a host was given (named on its command line, dropped on its
+// window, chosen on the page, loaded as content): a BASIC listing to type,
+// or the host's tape. OpenListing's codes:
+constexpr int kListingTyped = 0;   // a listing: it waits for BASIC's prompt
+constexpr int kListingTape = 1;    // no text: not a listing, the host's tape
+constexpr int kListingEmpty = 2;   // refused: named .bas or .txt, and no text in it
+constexpr int kListingNotText = 3; // refused: named .bas or .txt, and not text
+constexpr int kListingTooLong = 4; // refused: more than the paste holds
+
+// Decides what the file's size bytes are. Plain text (UTF-8 or ASCII, with
+// tabs and any kind of line break, end-of-file characters 1AH at its end
+// ignored) is a listing: it waits, in place of any listing still waiting,
+// to be typed with NEW before it and RUN after it (when run is 1). Bytes
+// that are not text, or hold no text, are a tape, unless the name ends in
+// .bas or .txt, which promise a listing: those are refused, as is a listing
+// with more characters than kPasteMostKeys. Nothing is typed on a refusal.
+Z80HOME_API int OpenListing(const char* name, const char* bytes, uint32_t size, unsigned char run);
+// Hands the listing waiting to the paste once the paste is idle and BASIC
+// is at its prompt (the cursor at the start of an empty row below "Ok");
+// the host calls it every frame or so. Returns 1 while a listing waits.
+Z80HOME_API unsigned char PollListing(void);
+// What an OpenListing code means, in a phrase that follows the file's name.
+Z80HOME_API const char* GetListingMessage(int code);
+
 // The screen's text as UTF-8: one line per row, ended by a line break, with
 // as many rows and columns as the screen is set to and trailing spaces
 // trimmed. ASCII reads as itself; the mosaics, box lines, blocks, shades,

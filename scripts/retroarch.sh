@@ -19,6 +19,9 @@
 #    core types LOAD and RUN once BASIC is up, and the program runs.
 # 5. Runs the headless host on a copy of the tape, pasting LOAD and RUN, and
 #    requires the same picture, pixel for pixel.
+# 6. Runs RetroArch once more, rewind and run-ahead on, with a BASIC listing
+#    as content, which the core types in and runs, and requires the headless
+#    host's picture for the same listing named on its command line.
 #
 # What RetroArch 1.14 needs to run like this, without a person:
 # - a configuration file of its own (-c) and a HOME of its own: it writes
@@ -84,7 +87,7 @@ cat >"$work/program.bas" <<'EOF'
 40 CALL &H7000
 SAVE "HALT"
 EOF
-headless --warp --tape "$work/program.cas" --paste "$work/program.bas" --run-ms 1000 >/dev/null
+headless --warp --tape "$work/program.cas" --paste "$work/program.bas" --run-ms 10000 >/dev/null
 [ -s "$work/program.cas" ] || fail "the headless host saved no program to the tape"
 
 # ---------------------------------------------------------------- RetroArch
@@ -110,28 +113,47 @@ savefile_directory = "$work/saves"
 savestate_directory = "$work/states"
 screenshot_directory = "$work/shots"
 EOF
+# RetroArch on the content for the frames, rewinding and running ahead, its
+# screenshot in retroarch.png.
+retroarch_run() {
+    HOME="$work/home" timeout 300 xvfb-run -a -s "-screen 0 1024x768x24" retroarch \
+        -c "$work/retroarch.cfg" -L "$bin/z80home_libretro.so" "$1" --verbose \
+        --max-frames="$2" --max-frames-ss --max-frames-ss-path="$work/retroarch.png" \
+        >"$work/retroarch.log" 2>&1 || { cat "$work/retroarch.log"; fail "RetroArch failed"; }
+    [ -s "$work/retroarch.png" ] || { cat "$work/retroarch.log"; fail "RetroArch wrote no screenshot"; }
+    grep -q "Initializing rewind buffer" "$work/retroarch.log" ||
+        { cat "$work/retroarch.log"; fail "RetroArch did not take the core's states for rewind"; }
+    if grep -q "Run-Ahead unavailable" "$work/retroarch.log"; then
+        cat "$work/retroarch.log"
+        fail "RetroArch did not run ahead on the core"
+    fi
+}
+# RetroArch's screenshot must be the headless host's, pixel for pixel.
+same_picture() {
+    if ! difference=$("$bin/png_same" "$work/retroarch.png" "$work/headless.png"); then
+        kept=$(mktemp -d)
+        cp "$work"/retroarch.png "$work"/headless.png "$work"/retroarch.log "$kept/"
+        fail "RetroArch's screenshot is not the headless host's picture: $difference (both in $kept)"
+    fi
+}
 cp "$work/program.cas" "$work/retroarch.cas"
 echo "RetroArch: $frames frames of the core with the tape as content"
-HOME="$work/home" timeout 300 xvfb-run -a -s "-screen 0 1024x768x24" retroarch \
-    -c "$work/retroarch.cfg" -L "$bin/z80home_libretro.so" "$work/retroarch.cas" --verbose \
-    --max-frames=$frames --max-frames-ss --max-frames-ss-path="$work/retroarch.png" \
-    >"$work/retroarch.log" 2>&1 || { cat "$work/retroarch.log"; fail "RetroArch failed"; }
-[ -s "$work/retroarch.png" ] || { cat "$work/retroarch.log"; fail "RetroArch wrote no screenshot"; }
-grep -q "Initializing rewind buffer" "$work/retroarch.log" ||
-    { cat "$work/retroarch.log"; fail "RetroArch did not take the core's states for rewind"; }
-if grep -q "Run-Ahead unavailable" "$work/retroarch.log"; then
-    cat "$work/retroarch.log"
-    fail "RetroArch did not run ahead on the core"
-fi
+retroarch_run "$work/retroarch.cas" $frames
 
 # ---------------------------------------------------------------- the same in the headless host
 cp "$work/program.cas" "$work/headless.cas"
 printf 'LOAD\nRUN\n' >"$work/start.txt"
-headless --warp --tape "$work/headless.cas" --paste "$work/start.txt" --run-ms 1000 \
+headless --warp --tape "$work/headless.cas" --paste "$work/start.txt" --run-ms 10000 \
     --screenshot "$work/headless.png" >/dev/null
-if ! difference=$("$bin/png_same" "$work/retroarch.png" "$work/headless.png"); then
-    kept=$(mktemp -d)
-    cp "$work"/retroarch.png "$work"/headless.png "$work"/retroarch.log "$kept/"
-    fail "RetroArch's screenshot is not the headless host's picture: $difference (both in $kept)"
-fi
+same_picture
 echo "RetroArch (rewind and run-ahead on) and the headless host: the same 640x480 picture"
+
+# ---------------------------------------------------------------- a listing
+printf '10 PRINT "FROM A LISTING"\r\n20 FOR I=0 TO 5:READ B:POKE &H7000+I,B:NEXT\r\n' \
+    >"$work/listing.bas"
+printf '30 DATA 62,128,211,81,243,118\r\n40 CALL &H7000\r\n' >>"$work/listing.bas"
+echo "RetroArch: $((2 * frames)) frames of the core with a listing as content"
+retroarch_run "$work/listing.bas" $((2 * frames))
+headless --warp "$work/listing.bas" --screenshot "$work/headless.png" >/dev/null
+same_picture
+echo "RetroArch (rewind and run-ahead on) and the headless host: the same picture after the listing"

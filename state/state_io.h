@@ -101,7 +101,8 @@ struct StateIo {
     void Require(bool check) {
         if (mode != StateMode::kSave && !check) ok = false;
     }
-    // The value just read (0 while saving), for checks.
+    // The value just read or written, for checks and for counts that say
+    // how many values follow, alike in every mode.
     uint64_t Last(void) const { return last; }
 
     // Plain bytes are copied whole; bytes other threads share, one at a time

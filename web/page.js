@@ -5,6 +5,9 @@
 // (KeyboardEvent.code), in the order they come, as on the desktop; F9 to
 // F12, which the machine lacks, reset it, switch the green look and the
 // character generator, and take a screenshot. Ctrl+V is the browser's paste.
+// A file dropped on the page or chosen with Listing... is typed in when it is
+// a BASIC listing and becomes the tape otherwise, as the plus library's
+// OpenListing decides.
 "use strict";
 
 const WM_KEYDOWN = 0x100, WM_KEYUP = 0x101;
@@ -15,6 +18,7 @@ const WIDTH = 640, HEIGHT = 480;
 const ROM_FILES = { rom: "n80basic.rom", font: "font.rom" };
 const TAPE_FOLDER = "/tapes";
 const STORAGE_PREFIX = "z80home.";
+const LISTING_TYPED = 0, LISTING_TAPE = 1; // plus/z80home_plus.h's kListingTyped, kListingTape
 
 const VIRTUAL_KEYS = (() => {
   const keys = {
@@ -37,7 +41,7 @@ const VIRTUAL_KEYS = (() => {
 })();
 
 // What the tests look at: the frames run and the pictures put on the canvas,
-// the tones asked for, the audio's state.
+// the tones asked for, the audio's state, whether a listing waits.
 const page = {
   ready: false,
   frames: 0,
@@ -45,6 +49,7 @@ const page = {
   sound: { plays: 0, stops: 0 },
   audioState: () => audio.context?.state ?? "none",
   module: null,
+  listingWaits: false, // a listing waits for BASIC's prompt
 };
 window.z80home = page;
 
@@ -166,12 +171,42 @@ async function readFile(input) {
 // appends to it, and "Download tape" gives it back with what was saved.
 async function chooseTape() {
   const file = await readFile($("tape"));
-  if (!file) return;
+  if (file) useTape(file);
+}
+
+function useTape(file) {
   const name = file.name.replace(/[^\w.-]/g, "_").slice(0, 100) || "tape.bin";
   tapePath = TAPE_FOLDER + "/" + name;
   emu.FS.writeFile(tapePath, file.bytes);
   emu.ccall("SetCMTFile", null, ["string"], [tapePath]);
   status("tape " + name);
+}
+
+// A listing is typed once BASIC is at its prompt (the frame callback asks),
+// after NEW and followed by RUN unless "then RUN" is off; a file that is not
+// text is the tape, unless its name promises a listing.
+function openFile(file) {
+  if (!file) return;
+  const at = emu._malloc(file.bytes.length || 1);
+  if (!at) return status(`${file.name} is too large to open`, true);
+  let code;
+  try {
+    emu.HEAPU8.set(file.bytes, at);
+    code = emu.ccall("OpenListing", "number", ["string", "number", "number", "number"],
+                     [file.name, at, file.bytes.length, $("listing-run").checked ? 1 : 0]);
+  } finally {
+    emu._free(at);
+  }
+  if (code === LISTING_TAPE) return useTape(file);
+  page.listingWaits = code === LISTING_TYPED || page.listingWaits;
+  status(`${file.name}: ${emu.ccall("GetListingMessage", "string", ["number"], [code])}`,
+         code !== LISTING_TYPED);
+}
+
+async function dropFile(event) {
+  event.preventDefault();
+  const file = event.dataTransfer.files[0];
+  if (file) openFile({ name: file.name, bytes: new Uint8Array(await file.arrayBuffer()) });
 }
 
 function saveTape() {
@@ -251,6 +286,7 @@ function record() {
 
 function stopPaste() {
   emu._CancelPaste();
+  page.listingWaits = false;
   status("paste stopped");
 }
 
@@ -274,6 +310,7 @@ function showOptions() {
 const hotkeys = {
   F9: () => {
     emu._CancelPaste();
+    page.listingWaits = false;
     emu._ResetEmu();
   },
   F10: () => emu._SetGreenDisplay(emu._GetGreenDisplay() ? 0 : 1),
@@ -365,6 +402,7 @@ function frame(now) {
     page.shown++;
   }
   page.frames++;
+  if (page.listingWaits) page.listingWaits = emu._PollListing() !== 0;
   showPaste();
   frameRequest = requestAnimationFrame(frame);
 }
@@ -420,6 +458,9 @@ async function start() {
   click("tape-save", saveTape);
   click("builtin", builtInRom);
   $("tape").addEventListener("change", chooseTape);
+  $("listing").addEventListener("change", async () => openFile(await readFile($("listing"))));
+  document.addEventListener("dragover", (event) => event.preventDefault());
+  document.addEventListener("drop", dropFile);
   $("rom").addEventListener("change", () => chooseRom("rom"));
   $("font").addEventListener("change", () => chooseRom("font"));
   document.body.addEventListener("pointerdown", () => audio.start());

@@ -1,7 +1,9 @@
 // z80home for Windows: a window whose client area the emulator draws on. The
 // window's keys and mouse go to CtlEmulator; a menu (and F9, F10, F11) resets
 // the machine, switches the green monitor and the character generator, and
-// chooses the tape file, which may also be dropped on the window. With the
+// chooses the tape file. A file dropped on the window or named on the command
+// line is typed in when it is a BASIC listing, loaded when it is a state, and
+// becomes the tape otherwise (HostOpenFile). With the
 // plus library the menu (and F6, F7, F8, Page Down held, Ctrl+Shift+V and
 // Ctrl+Shift+C/S/L) also pauses, steps one slice, switches warp, types the
 // clipboard's text, copies the screen's, and saves and loads the state.
@@ -69,6 +71,8 @@ static bool warpToggled, warpHeld;
 // tape was chosen.
 static uint32_t tapeFailures;
 static bool tapeFailed;
+// Run or dropped: --no-run's choice, and a listing waiting for BASIC's prompt.
+static bool listingRun = true, listingWaits;
 // How often the window looks whether saved bytes failed to reach the tape.
 constexpr UINT kTapeTimer = 1;
 constexpr UINT kTapeCheckMs = 500;
@@ -94,8 +98,7 @@ static bool WinIsTestRun(int argc, char** argv) {
 }
 
 static std::string WinUsage(const char* program) {
-    return std::string("usage: ") + program +
-           " [options]\n"
+    return std::string("usage: ") + program + " [options] [FILE]\n" + kHostFileUsage +
            "  --rom-dir DIR     folder holding n80basic.rom and font.rom\n"
            "  --tape FILE       cassette file (saved bytes are appended, loads loop)\n"
            "  --green           green monochrome monitor\n"
@@ -225,17 +228,25 @@ static bool WinState(bool save, const std::string& path) {
     return code == 0;
 }
 
-// A dropped .state file loads; any other file becomes the tape.
 static void WinDrop(HWND window, HDROP drop) {
     char name[MAX_PATH];
     UINT length = DragQueryFileA(drop, 0, name, sizeof(name));
     DragFinish(drop);
     if (length == 0 || length >= sizeof(name)) return;
-    const char* dot = std::strrchr(name, '.');
-    if (emu.plus && dot && std::strcmp(dot, ".state") == 0)
-        WinState(false, name);
-    else if (length <= kCmtFileNameLongest)
-        WinSetTape(window, name);
+    std::string message;
+    switch (HostOpenFile(emu, name, listingRun, message)) {
+    case HostFileUse::kState: WinState(false, name); break;
+    case HostFileUse::kListing: listingWaits = true; break;
+    case HostFileUse::kRefused: WinReport("z80home: " + message, true); break;
+    case HostFileUse::kTape:
+        if (length <= kCmtFileNameLongest) WinSetTape(window, name);
+        break;
+    }
+}
+
+// Hands a waiting listing to the paste once BASIC is at its prompt.
+static void WinPollListing(void) {
+    if (listingWaits) listingWaits = emu.PollListing();
 }
 
 static void WinCommand(HWND window, UINT command) {
@@ -430,6 +441,7 @@ static LRESULT CALLBACK WinProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     case WM_TIMER:
         if (wParam == kTapeTimer) WinCheckTape(window);
+        WinPollListing();
         return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;
     default: break;
@@ -587,6 +599,7 @@ static int WinScriptedRun(HWND window, const HostOptions& options) {
                                   QS_ALLINPUT);
         if (!WinPump()) return 0;
         WinCheckTape(window);
+        WinPollListing();
     }
     // The outputs show one moment: the machine stands still while they are taken.
     if (emu.plus) emu.SetPaused(1);
@@ -668,6 +681,8 @@ static int WinRun(int argc, char** argv) {
         WinReport("z80home: " + error, true);
         return 1;
     }
+    listingRun = !options.noRun;
+    listingWaits = options.listing;
     HWND window = WinCreateWindow(GetModuleHandleA(nullptr));
     if (!window) {
         WinReport("z80home: cannot create the window", true);

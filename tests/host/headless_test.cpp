@@ -1,5 +1,6 @@
 // z80home-headless run as a user runs it: from a folder of one's own, with a
-// relative screenshot name, on the built system ROM.
+// relative screenshot name, on the built system ROM; and the desktop host so,
+// on SDL's offscreen driver, where a test needs its window.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -55,13 +56,16 @@ std::string ReadText(const fs::path& file) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// The headless host started in folder with its output going to output.txt
-// there; the test waits for what it needs to see, then signals it.
+// A host (the headless one unless named) started in folder, with the
+// environment's assignments given, and its output going to output.txt there;
+// the test waits for what it needs to see, then signals it.
 class Started {
   public:
-    Started(const fs::path& folder, const std::string& args) : output_(folder / "output.txt") {
-        std::string command = "cd '" + folder.string() + "' && exec '" Z80HOME_HEADLESS "' " +
-                              args + " >'" + output_.string() + "' 2>&1";
+    Started(const fs::path& folder, const std::string& args,
+            const std::string& program = Z80HOME_HEADLESS, const std::string& environment = "")
+        : output_(folder / "output.txt"), program_(program) {
+        std::string command = "cd '" + folder.string() + "' && " + environment + " exec '" +
+                              program + "' " + args + " >'" + output_.string() + "' 2>&1";
         pid_ = fork();
         if (pid_ == 0) {
             execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
@@ -82,7 +86,7 @@ class Started {
         const std::string proc = "/proc/" + std::to_string(pid_);
         for (int i = 0; i < 6000; i++) {
             std::error_code error;
-            if (!fs::equivalent(proc + "/exe", Z80HOME_HEADLESS, error)) {
+            if (!fs::equivalent(proc + "/exe", program_, error)) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(10));
                 continue;
             }
@@ -122,6 +126,7 @@ class Started {
 
   private:
     fs::path output_;
+    std::string program_;
     pid_t pid_ = -1;
     bool reaped_ = false;
 };
@@ -472,6 +477,63 @@ TEST_F(HeadlessHost, TheSameInputEndsInTheSameStateAtAnyPaceAndLoad) {
     EXPECT_TRUE(state("w.state") == state("p.state"));
 }
 
+// A file named without an option: a listing is typed at BASIC's prompt
+// after NEW and run, or not run with --no-run; a state is loaded; a .bas
+// that is not text is refused, and so are a second tape and a listing
+// with a replay.
+TEST_F(HeadlessHost, AFileNamedIsTypedAsAListingOrLoadedOrRefused) {
+    if (!HaveRom()) GTEST_SKIP() << "no ROM images in " << romDir;
+    std::ofstream(folder / "listing.bas") << "10 PRINT \"DO\";\"NE\"\r\n";
+    std::ofstream(folder / "binary.bas") << "\x55\xC3\x3C\x01";
+    std::ofstream(folder / "tape.cas") << "\x55\xC3\x3C\x01";
+    const struct {
+        std::string args;
+        int status;
+        std::string output;
+    } cases[] = {
+        {"--warp listing.bas --until-text DONE --save-state s.state", 0, "state: "},
+        {"s.state --until-text DONE --timeout 5000", 0, ""},
+        {"--warp --no-run listing.bas --screen-text out.txt", 0, ""},
+        {"binary.bas", 1, "binary.bas: is not plain text"},
+        {"--tape t.cas tape.cas", 1, "tape.cas is a second tape"},
+        {"--replay listing.bas listing.bas", 1, "it takes no listing"},
+    };
+    for (const auto& c : cases) {
+        HostRun run = Headless(folder, "--rom-dir '" + romDir + "' " + c.args);
+        EXPECT_EQ(run.status, c.status) << c.args << "\n" << run.output;
+        EXPECT_NE(run.output.find(c.output), std::string::npos) << c.args << "\n" << run.output;
+    }
+    std::string screen = ReadText(folder / "out.txt");
+    EXPECT_NE(screen.find("NEW\nOk\n10 PRINT \"DO\";\"NE\"\n"), std::string::npos) << screen;
+    EXPECT_EQ(screen.find("DONE"), std::string::npos) << screen;
+}
+
+#ifdef Z80HOME_DESKTOP
+// The desktop host opens a file named on its command line as it opens one
+// dropped on its window: a listing is typed at BASIC's prompt and run (the
+// program saves itself to the tape, where the test finds it), and a .bas
+// that is not text is refused with a message.
+TEST_F(HeadlessHost, TheDesktopHostTypesAListingNamedAndRefusesOneThatIsNotText) {
+    if (!HaveRom()) GTEST_SKIP() << "no ROM images in " << romDir;
+    std::ofstream(folder / "listing.bas") << "10 PRINT \"HI\"\r\n20 SAVE \"LISTED\"\r\n";
+    std::ofstream(folder / "binary.bas") << "\x55\xC3\x3C\x01";
+    const std::string args = "--rom-dir '" + romDir + "' --warp --tape t.cas ";
+    const std::string offscreen = "DISPLAY=offscreen SDL_VIDEODRIVER=offscreen";
+    {
+        Started run(folder, args + "listing.bas", Z80HOME_DESKTOP, offscreen);
+        EXPECT_TRUE(run.Printed("listing.bas: typed once BASIC is at its prompt")) << run.Output();
+        bool saved = false;
+        for (int i = 0; i < 6000 && !saved; i++) {
+            saved = ReadText(folder / "t.cas").find("LISTED") != std::string::npos;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        EXPECT_TRUE(saved) << run.Output();
+    }
+    Started run(folder, args + "binary.bas", Z80HOME_DESKTOP, offscreen);
+    EXPECT_TRUE(run.Printed("binary.bas: is not plain text")) << run.Output();
+}
+#endif
+
 // A SAVE to a tape that cannot take bytes is reported as it happens.
 TEST_F(HeadlessHost, ASaveThatReachesNoTapeIsReported) {
     if (!HaveRom()) GTEST_SKIP() << "no ROM images in " << romDir;
@@ -513,7 +575,9 @@ TEST_F(HeadlessHost, OptionRulesAsTheReadmeStatesThem) {
         {"--type", "A", kInput, false},
         {"--keys", "{F1}", kInput, false},
         {"--mouse", "1,1", kInput, false},
-        {"--paste", "p.txt", kInput, false},
+        {"--paste", "p.txt", kInput, true},
+        {"--no-run", nullptr, kPlain, true},
+        {"p.bas", nullptr, kInput, true}, // a file named without an option
         {"--until-text", "Ok", kCondition, false},
         {"--until-cycles", "5", kCondition, false},
         {"--run-ms", "100000", kRunMs, false},

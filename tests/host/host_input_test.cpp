@@ -238,6 +238,16 @@ TEST(CommandLine, InputPlaysInTheOrderGivenAfterTheMachineStarts) {
     EXPECT_EQ(options.untilText, "Ok");
     EXPECT_EQ(options.untilCycles, 900u);
     EXPECT_EQ(options.timeoutMs, 5u);
+
+    // A file named without an option, on either host, and the desktop's paste.
+    ASSERT_TRUE(Parse({"--no-run", "game.bas", "--paste=keys.txt"}, false, options, error))
+        << error;
+    EXPECT_EQ(options.file, "game.bas");
+    EXPECT_TRUE(options.noRun);
+    EXPECT_EQ(options.paste, "keys.txt");
+    EXPECT_TRUE(options.NeedsPlus());
+    ASSERT_TRUE(Parse({"game.bas"}, true, options, error)) << error;
+    EXPECT_FALSE(options.noRun);
 }
 
 TEST(CommandLine, MistakesAreNamed) {
@@ -262,7 +272,9 @@ TEST(CommandLine, MistakesAreNamed) {
         {{"--type", "\x01"}, true, "--type: the keyboard has no key"},
         {{"--type", "HELLO", "--run-ms", "600"}, true, "longer than --run-ms 600"},
         // The desktop takes a state and warp, not the scripted runs' options.
-        {{"--paste", "f"}, false, "unknown option"},
+        {{"--screen-text", "f"}, false, "unknown option"},
+        {{"a.bas", "b.bas"}, false, "one file at a time"},
+        {{"--break-at", "0", "a.bas"}, true, "start the machine stopped"},
         {{"--save-state", "f"}, false, "unknown option"},
         {{"--until-cycles", "0"}, true, "from 1"},
         {{"--until-cycles", "12x"}, true, "--until-cycles takes"},

@@ -300,6 +300,39 @@ test("a key pressed and released while the page stalls is typed", async () => {
   assert.deepEqual(errors, []);
 });
 
+test("a listing dropped on the page is typed and run as the headless host types it; a binary .bas is refused", async () => {
+  const listing = join(work, "listing.bas"), binary = join(work, "binary.bas");
+  const halt = "POKE 24832,62:POKE 24833,128:POKE 24834,211:POKE 24835,81:POKE 24836,243:" +
+               "POKE 24837,118:CALL 24832";
+  await writeFile(listing, `10 PRINT "FROM A LISTING"\r\n20 ${halt}\r\n`);
+  await writeFile(binary, RECORD);
+  const page = await openPage();
+  await page.evaluate(async (text) => {
+    const dataTransfer = new DataTransfer();
+    dataTransfer.items.add(new File([text], "listing.bas"));
+    document.dispatchEvent(new DragEvent("drop", { dataTransfer, bubbles: true, cancelable: true }));
+  }, await readFile(listing, "utf8"));
+  await page.waitForFunction(
+    () => document.getElementById("status").textContent.startsWith("listing.bas: typed"));
+  await page.waitForFunction(
+    () => !window.z80home.listingWaits && window.z80home.module._GetPasteLeft() === 0,
+    { timeout: 60000 });
+  await sleep(SETTLE_MS);
+  const shot = join(work, "listing.png");
+  await promisify(execFile)(headless, ["--rom-dir", romDir, "--screenshot", shot, listing], {
+    env: { ...process.env, SDL_AUDIODRIVER: "dummy" },
+    timeout: 120000,
+  });
+  const box = difference(await canvasPixels(page), readPng(await readFile(shot)).rgba);
+  assert.equal(box, null, `the frames differ in ${JSON.stringify(box)}`);
+
+  await (await page.$("#listing")).uploadFile(binary);
+  await page.waitForFunction(() => document.getElementById("status").classList.contains("failure"));
+  assert.match(await page.$eval("#status", (e) => e.textContent), /binary.bas: is not plain text/);
+  await page.close();
+  assert.deepEqual(errors, []);
+});
+
 test("a long paste is queued from the heap, capped with a message, and stopped", async () => {
   const page = await openPage();
   const paste = (length) =>
