@@ -320,24 +320,24 @@ int RecordingBus(int address, int data, unsigned kind) {
 }
 
 TEST_F(Debugger, EveryWatchedAccessCountsAHitAndNoneIsLost) {
-    // The case that overran a hit buffer: two read watchpoints take the four
-    // fetches of LD (IX+0),5, and a third watches the byte it writes.
-    Load(0x8000, {0xDD, 0x21, 0x00, 0x90, 0xDD, 0x36, 0x00, 0x05, 0x76});
+    // The cases that overran a hit buffer: two read watchpoints take the
+    // fetches of LD (IX+0),5 and of a long chain of prefixes before it, and
+    // a third watches the byte it writes.
+    Load(0x8000, {0xDD, 0x21, 0x00, 0x90});
+    for (uint16_t at = 0x8004; at < 0x8015; ++at)
+        DebugWriteMemory(at, 0xDD);
+    Load(0x8015, {0x36, 0x00, 0x05, 0x76});
     Start(0x8000);
     DebugBreakOnHalt(true);
-    Add(kDebugMemRead, 0x8004, 0x8007);
-    Add(kDebugMemRead, 0x8004, 0x8007);
+    Add(kDebugMemRead, 0x8004, 0x8017, "hits == 0");
+    Add(kDebugMemRead, 0x8004, 0x8017, "hits == 0");
     int write = Add(kDebugMemWrite, 0x9000, 0x9000);
-    DebugEnablePoint(1, true);
-    std::string error;
-    debugger.points[0].parsed = {};
-    ASSERT_TRUE(
-        DebugConditionParse("hits == 0", debugger.symbols, debugger.points[0].parsed, error));
-    ASSERT_TRUE(
-        DebugConditionParse("hits == 0", debugger.symbols, debugger.points[1].parsed, error));
     ASSERT_TRUE(RunToStop());
     EXPECT_EQ(debugger.stopReason,
               "watchpoint " + std::to_string(write) + ": memory write 9000 value 05");
+    EXPECT_EQ(Regs().pc, 0x8018);
+    EXPECT_EQ(debugger.points[0].hits, 20u);
+    EXPECT_EQ(debugger.points[1].hits, 20u);
 
     // Instructions of many accesses each (block moves, stack exchanges,
     // indexed read-modify-writes, port blocks) under random overlapping
@@ -345,17 +345,19 @@ TEST_F(Debugger, EveryWatchedAccessCountsAHitAndNoneIsLost) {
     // its range.
     // 8000 LD IX,9000 / LD SP,9080 / LD HL,9010 / LD DE,9020 / LD BC,0004 /
     // LDIR / EX (SP),HL / EX (SP),IX / RLC (IX+1) / INC (IX+2) / PUSH HL /
-    // POP DE / LD A,(9003) / LD (9004),A / LD BC,0390 / INIR / LD HL,9040 /
-    // LD B,3 / OTIR / RLD / CALL 8040 / HALT;  8040 LD (IX+3),7 / RET
+    // POP DE / twelve prefixes that change nothing / LD A,(9003) /
+    // LD (9004),A / LD BC,0390 / INIR / LD HL,9040 / LD B,3 / OTIR / RLD /
+    // CALL 8060 / HALT;  8060 LD (IX+3),7 / RET
     const std::initializer_list<uint8_t> busy = {
         0xDD, 0x21, 0x00, 0x90, 0x31, 0x80, 0x90, 0x21, 0x10, 0x90, 0x11, 0x20, 0x90, 0x01,
         0x04, 0x00, 0xED, 0xB0, 0xE3, 0xDD, 0xE3, 0xDD, 0xCB, 0x01, 0x06, 0xDD, 0x34, 0x02,
-        0xE5, 0xD1, 0x3A, 0x03, 0x90, 0x32, 0x04, 0x90, 0x01, 0x90, 0x03, 0xED, 0xB2, 0x21,
-        0x40, 0x90, 0x06, 0x03, 0xED, 0xB3, 0xED, 0x6F, 0xCD, 0x40, 0x80, 0x76};
+        0xE5, 0xD1, 0xDD, 0xFD, 0xDD, 0xFD, 0xDD, 0xFD, 0xDD, 0xFD, 0xDD, 0xFD, 0xDD, 0xFD,
+        0x3A, 0x03, 0x90, 0x32, 0x04, 0x90, 0x01, 0x90, 0x03, 0xED, 0xB2, 0x21, 0x40, 0x90,
+        0x06, 0x03, 0xED, 0xB3, 0xED, 0x6F, 0xCD, 0x60, 0x80, 0x76};
     const std::initializer_list<uint8_t> routine = {0xDD, 0x36, 0x03, 0x07, 0xC9};
     SetUp();
     Load(0x8000, busy);
-    Load(0x8040, routine);
+    Load(0x8060, routine);
     Start(0x8000);
     recorded.clear();
     setz80memaccess(RecordingBus);
@@ -365,11 +367,11 @@ TEST_F(Debugger, EveryWatchedAccessCountsAHitAndNoneIsLost) {
     std::vector<Access> accesses = recorded;
 
     std::mt19937 random(23);
-    const int edges[] = {0x8000, 0x8010, 0x8030, 0x8040, 0x9000, 0x9004, 0x9020, 0x9080, 0x907C};
+    const int edges[] = {0x8000, 0x8010, 0x8030, 0x8060, 0x9000, 0x9004, 0x9020, 0x9080, 0x907C};
     for (int round = 0; round < 100; ++round) {
         SetUp();
         Load(0x8000, busy);
-        Load(0x8040, routine);
+        Load(0x8060, routine);
         Start(0x8000);
         DebugBreakOnHalt(true);
         const unsigned kinds[] = {kDebugMemRead, kDebugMemWrite, kDebugMemRead | kDebugMemWrite,
@@ -433,6 +435,24 @@ TEST_F(Debugger, TheMachineStopsOnlyBetweenWholeInstructions) {
         EXPECT_EQ(Disassemble(trace[0].pc, trace[0].bytes, nullptr).text, "LD IX,1234H");
         EXPECT_NE(DebugStopReport().find("8005  76"), std::string::npos) << DebugStopReport();
     }
+    // Only data run as code makes a chain longer than eight prefixes: there
+    // a break stops between two of them, showing the one to come, and a
+    // step steps one.
+    SetUp();
+    for (int at = 0; at < 0x10000; ++at)
+        DebugWriteMemory(static_cast<uint16_t>(at), 0xDD);
+    Start(0x8000);
+    CpuRunSlice();
+    DebugBreakNow();
+    ASSERT_TRUE(RunToStop());
+    Z80Regs regs = Regs();
+    EXPECT_EQ(regs.prefix, 0xDD);
+    char shown[16];
+    snprintf(shown, sizeof shown, "\n%04X  DD", static_cast<uint16_t>(regs.pc - 1));
+    EXPECT_NE(DebugStopReport().find(shown), std::string::npos) << DebugStopReport();
+    DebugStep(3);
+    ASSERT_TRUE(RunToStop());
+    EXPECT_EQ(Regs().pc, static_cast<uint16_t>(regs.pc + 3));
 }
 
 TEST_F(Debugger, SettingPCLeavesHalt) {
@@ -485,12 +505,12 @@ TEST_F(Debugger, AWatchHitThatDoesNotStopLeavesNoCostBehind) {
     Add(kDebugMemWrite, 0x9000, 0x9000, "value == 0AA");
     EXPECT_EQ(Get(machineCheckHook), nullptr);
     CpuRunSliceUpTo(1);
-    EXPECT_EQ(Get(machineCheckEvery), 1); // the hit is judged before the next instruction
+    EXPECT_EQ(Get(machineCheckMap), machineCheckAll.data()); // judged before the next instruction
     CpuRunSliceUpTo(1);
     EXPECT_FALSE(debugger.stopped);
     EXPECT_EQ(debugger.points[0].hits, 1u);
     EXPECT_EQ(Get(machineCheckHook), nullptr);
-    EXPECT_EQ(Get(machineCheckEvery), 0);
+    EXPECT_EQ(Get(machineCheckMap), machineCheckNone.data());
 }
 
 TEST_F(Debugger, OneShotBreakpointsAndCommandsRunOnHits) {
@@ -542,6 +562,94 @@ TEST_F(Debugger, OneShotBreakpointsAndCommandsRunOnHits) {
                          "error: t file cannot run on a hit\n");
 }
 
+// Points met on the way: each is counted and runs its commands, from a
+// copy whatever they do to the points, on every road to its address (a
+// step, a run to an address, a watch stop); a point whose commands resume
+// with c carries on what the machine was doing, and s in them steps from
+// the hit.
+TEST_F(Debugger, PointsMetOnTheWayCountAndRunTheirCommandsAndKeepTheRunGoing) {
+    // 8000 CALL 8006 / 8003 NOP / 8004 JR 8004;  8006 LD (9000),A / 8009 NOP /
+    // 800A RET
+    const std::initializer_list<uint8_t> program = {0xCD, 0x06, 0x80, 0x00, 0x18, 0xFE,
+                                                    0x32, 0x00, 0x90, 0x00, 0xC9};
+    struct Case {
+        std::vector<const char*> points;
+        const char* resume;
+        const char* hits; // the reports of hits that ran on, in order
+        const char* stop; // the stop's reason and its report's text
+        uint16_t pc;
+        uint64_t cycles; // since the resume
+    } cases[] = {
+        {{"b 8009 do p 1234; c"}, "n", "hit: breakpoint 1\n1234  4660\n", "step\n", 0x8003, 44},
+        {{"b 8009 do p 1234; c"},
+         "g 8003",
+         "hit: breakpoint 1\n1234  4660\n",
+         "run to 8003\n",
+         0x8003,
+         44},
+        {{"b 8009 do p 1234; c"}, "s 4", "hit: breakpoint 1\n1234  4660\n", "step\n", 0x8003, 44},
+        {{"b 8009 do p 5"}, "s 2", "", "breakpoint 1\n0005  5\n", 0x8009, 30},
+        {{"b 8009 do p 5"}, "g 8009", "", "breakpoint 1\n0005  5\n", 0x8009, 30},
+        {{"w 9000 w", "b 8009 if hits == 1 do p 5"},
+         "c",
+         "",
+         "watchpoint 1: memory write 9000 value FF\n0005  5\n",
+         0x8009,
+         30},
+        {{"w 9000 w do s"},
+         "c",
+         "hit: watchpoint 1: memory write 9000 value FF\n",
+         "step\n",
+         0x800A,
+         4},
+        {{"w 9000 w do del 1; p 1234; p 5678"},
+         "c",
+         "",
+         "watchpoint 1: memory write 9000 value FF\n1234  4660\n5678  22136\n",
+         0x8009,
+         30},
+        {{"w 9000 w do w 9000-9001 w; b 800A; p 1"},
+         "c",
+         "",
+         "watchpoint 1: memory write 9000 value FF\n2 on  watch memory w 9000-9001 hits 0\n"
+         "3 on  break 800A hits 0\n0001  1\n",
+         0x8009,
+         30},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.resume + std::string(" with ") + c.points[0]);
+        SetUp();
+        Load(0x8000, program);
+        Start(0x8000);
+        DebugBreakNow();
+        ASSERT_TRUE(RunToStop());
+        for (const char* point : c.points)
+            DebugExecute(point);
+        for (DebugReport r; DebugTakeReport(0, r);) {
+        }
+        EXPECT_EQ(DebugExecute(c.resume), "");
+        ASSERT_TRUE(RunToStop());
+        std::string hits, stop;
+        for (DebugReport r; DebugTakeReport(0, r);)
+            (r.stop ? stop : hits) += r.text;
+        EXPECT_EQ(hits, c.hits);
+        EXPECT_EQ(debugger.stopReason + "\n" + stop, c.stop);
+        EXPECT_EQ(Regs().pc, c.pc);
+        EXPECT_EQ(DebugCyclesSinceStop(), c.cycles);
+    }
+    // Continuing from a breakpoint met at a watch stop does not meet it again.
+    SetUp();
+    Load(0x8000, program);
+    Start(0x8000);
+    DebugExecute("w 9000 w");
+    DebugExecute("b 8009");
+    ASSERT_TRUE(RunToStop());
+    DebugContinue();
+    CpuRunSlice();
+    EXPECT_FALSE(debugger.stopped);
+    EXPECT_EQ(debugger.points[1].hits, 1u);
+}
+
 TEST_F(Debugger, CoverageMarksEveryByteOfEveryInstructionRun) {
     // 8000 LD B,3 / 8002 DD 00 (a prefix that changes nothing, then NOP) /
     // 8004 DJNZ 8002 / 8006 JR 800A / 8008 NOP NOP / 800A CALL 8010 / 800D HALT;
@@ -556,15 +664,21 @@ TEST_F(Debugger, CoverageMarksEveryByteOfEveryInstructionRun) {
     std::vector<std::pair<uint16_t, uint16_t>> want = {
         {0x8000, 0x8007}, {0x800A, 0x800D}, {0x8010, 0x8013}};
     EXPECT_EQ(DebugCoveredRanges(), want);
-    DebugCoverage(false);
-    DebugCoverage(true); // afresh
+    // LD BC,1234H written over the RET: all its bytes count.
+    Load(0x8013, {0x01, 0x34, 0x12, 0x76});
+    DebugExecute("r PC 8013");
+    DebugContinue();
+    ASSERT_TRUE(RunToStop());
+    want.back().second = 0x8016;
+    EXPECT_EQ(DebugCoveredRanges(), want);
+    DebugCoverage(true); // afresh, though on already
     EXPECT_TRUE(DebugCoveredRanges().empty());
 }
 
 // A count is a number from 1 to the command's limit: within it the command
 // prints that many instructions, or that many bytes sixteen to a line;
-// anything else (0, past the limit, not a number) is a usage error. Counts
-// are written with a leading 0, as a bare F or C names a register.
+// anything else (0, past the limit, not a number) is refused, saying why.
+// Counts are written with a leading 0, as a bare F or C names a register.
 TEST_F(Debugger, ACountIsOneToItsLimitAndSizesTheListing) {
     auto lines = [](const std::string& text) {
         return static_cast<uint32_t>(std::count(text.begin(), text.end(), '\n'));
@@ -591,15 +705,21 @@ TEST_F(Debugger, ACountIsOneToItsLimitAndSizesTheListing) {
                 << c.name << hex << ": " << out.substr(0, 80);
             EXPECT_EQ(lines(out), c.rows(count)) << c.name << hex;
         }
-        char past[16];
-        snprintf(past, sizeof past, "0%X", static_cast<unsigned>(c.limit + 1 + random() % 0x1000));
-        for (std::string bad :
-             {std::string("0"), std::string("00"), std::string(past), std::string("G"),
-              std::string("-1"), std::string("1Z"), std::string("COLD")}) {
-            std::string out = DebugExecute(c.name + bad);
-            EXPECT_EQ(out.rfind("error: usage", 0), 0u)
-                << c.name << bad << ": " << out.substr(0, 80);
-        }
+        char past[16], more[48];
+        unsigned over = static_cast<unsigned>(c.limit + 1 + random() % 0x1000);
+        snprintf(past, sizeof past, "0%X", over);
+        snprintf(more, sizeof more, "%s is %X, more than %X", past, over, c.limit);
+        const std::pair<std::string, std::string> bad[] = {
+            {"0", "a count is 1 or more"},
+            {"00", "a count is 1 or more"},
+            {past, more},
+            {"G", "not a number, register or name: G"},
+            {"-1", "unexpected -"},
+            {"1Z", "not a number, register or name: 1Z"},
+            {"COLD", "not a number, register or name: COLD"},
+        };
+        for (const auto& [count, why] : bad)
+            EXPECT_EQ(DebugExecute(c.name + count), "error: " + why + "\n") << c.name << count;
     }
 }
 

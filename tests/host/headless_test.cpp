@@ -390,7 +390,8 @@ TEST_F(HeadlessHost, RefusesInputsThatAreNotFilesAndAddressesThatAreNone) {
     }
     HostRun bogus = Headless(folder, rom + "--break-at BOGUS");
     EXPECT_EQ(bogus.status, 2) << bogus.output;
-    EXPECT_NE(bogus.output.find("--break-at BOGUS: not an address"), std::string::npos)
+    EXPECT_NE(bogus.output.find("--break-at BOGUS: not a number, register or name: BOGUS"),
+              std::string::npos)
         << bogus.output;
     EXPECT_EQ(bogus.output.find("stopped"), std::string::npos) << bogus.output;
     EXPECT_FALSE(fs::exists(folder / "break-BOGUS.png"));
