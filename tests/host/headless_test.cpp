@@ -419,11 +419,16 @@ TEST_F(HeadlessHost, TheDesktopConsoleTakesLongLinesWholeAndLetsTheMachineRunOnA
     std::string sum = "p 1";
     for (int i = 0; i < 602; ++i)
         sum += "+1"; // 1,207 characters
-    std::ofstream(folder / "input.txt") << sum << "\nb 8000\n";
+    // The trace file shows the machine running on, past the breakpoint.
+    std::ofstream(folder / "input.txt") << sum << "\nb 0001\nt file trace.txt\n";
     Started desktop(folder, "--debug --rom-dir '" + romDir + "' <input.txt", Z80HOME_DESKTOP,
                     "DISPLAY=:0 SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy");
     ASSERT_TRUE(desktop.Printed("the machine runs on\n")) << desktop.Output();
     EXPECT_NE(desktop.Output().find("debug> 025B  603\n"), std::string::npos) << desktop.Output();
+    for (int i = 0;
+         i < 6000 && ReadText(folder / "trace.txt").find("\n0001  ") == std::string::npos; i++)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_NE(ReadText(folder / "trace.txt").find("\n0001  "), std::string::npos);
     EXPECT_TRUE(desktop.Running()) << desktop.Output();
 }
 #endif
