@@ -3,10 +3,13 @@
 // prompt (mostly HALT until the next tick), and a busy BASIC loop pasted in
 // and run. Each runs with nothing set, then with breakpoints at addresses it
 // never runs and watchpoints on what it never touches. The setups take
-// turns for several rounds; each prints its median emulated MHz per CPU
-// second and that median's ratio to nothing set's.
+// turns for several rounds, each run right after a run with nothing set so
+// that the pair sees the same load on a busy machine; each setup prints its
+// median emulated MHz per CPU second and the median of its runs' ratios to
+// their partners' (nothing set's own line shows how far two runs of the
+// same wander).
 //
-//   debug_bench [seconds per run] [rounds]      (default 0.3 and 9)
+//   debug_bench [seconds per run] [rounds]      (default 0.2 and 15)
 //   debug_bench --cycles N
 //
 // With --cycles each setup runs once for N cycles, each in a function of its
@@ -132,8 +135,8 @@ double Median(std::vector<double> values) {
 } // namespace
 
 int main(int argc, char** argv) {
-    double seconds = 0.3;
-    int rounds = 9;
+    double seconds = 0.2;
+    int rounds = 15;
     int64_t cycles = 0;
     if (argc > 2 && strcmp(argv[1], "--cycles") == 0) {
         cycles = atoll(argv[2]);
@@ -154,7 +157,7 @@ int main(int argc, char** argv) {
 
     const char* const programs[] = {"BASIC at its prompt",
                                     "a busy BASIC loop: 10 A=A+1:B=A*2:GOTO 10"};
-    std::vector<double> mhz[2][kSetupCount];
+    std::vector<double> mhz[2][kSetupCount], ratios[2][kSetupCount];
     for (int p = 0; p < 2; ++p) {
         if (p == 1) {
             PasteText("10 A=A+1:B=A*2:GOTO 10\nRUN\n");
@@ -165,8 +168,10 @@ int main(int argc, char** argv) {
         for (int round = 0; round < rounds; ++round)
             for (int s = 0; s < kSetupCount; ++s) {
                 DebugReset();
+                double partner = cycles ? 0 : Run(seconds, 0);
                 kSetups[s].arm();
                 mhz[p][s].push_back(kMeasures[p][s](seconds, cycles));
+                ratios[p][s].push_back(mhz[p][s].back() / std::max(partner, 1e-9));
             }
     }
     DebugReset();
@@ -175,15 +180,12 @@ int main(int argc, char** argv) {
                static_cast<long long>(cycles));
         return 0;
     }
-    printf("unpaced, median of %d runs of %.2f CPU seconds\n", rounds, seconds);
+    printf("unpaced, medians of %d runs of %.2f CPU seconds\n", rounds, seconds);
     for (int p = 0; p < 2; ++p) {
         printf("%s\n", programs[p]);
-        double nothing = Median(mhz[p][0]);
-        for (int s = 0; s < kSetupCount; ++s) {
-            double median = Median(mhz[p][s]);
-            printf("  %-40s %8.1f MHz  %.3f of nothing set\n", kSetups[s].name, median,
-                   median / nothing);
-        }
+        for (int s = 0; s < kSetupCount; ++s)
+            printf("  %-40s %8.1f MHz  %.3f of nothing set\n", kSetups[s].name, Median(mhz[p][s]),
+                   Median(ratios[p][s]));
     }
     return 0;
 }
