@@ -439,7 +439,7 @@ std::string CmdRegisters(const Args& a, DebugJob&) {
     uint32_t value;
     if (a.size() < 3) return Usage("r [REGISTER VALUE]");
     if (index < 0) return Error("no register " + a[1]);
-    if (!Limited(a.Rest(2), DebugRegisterLargest(index), value)) return Usage("");
+    if (!Limited(a.Rest(2), DebugRegisterLargest(index), value)) return Error(refused);
     DebugSetRegisterValue(regs, index, static_cast<int>(value));
     DebugSetRegs(regs);
     return Registers(regs);
@@ -494,7 +494,7 @@ std::string CmdFind(const Args& a, DebugJob&) {
             return Error("a text is written \"TEXT\"");
         pattern = rest.substr(1, end - 1);
     } else if (!Bytes(a, 2, pattern)) {
-        return Usage("");
+        return Error(refused);
     }
     std::string text;
     uint32_t length = static_cast<uint32_t>(pattern.size());
@@ -671,7 +671,7 @@ std::string CmdLoad(const Args& a, DebugJob& job) {
     if (a.size() != 3 || !Address(a[2], address)) return Usage("load FILE ADDRESS");
     if (!job.prepared) return Error("load cannot run on a hit");
     if (job.data.empty()) return Error(a[1] + " is empty");
-    if (!Fits(address, job.data.size())) return Usage("");
+    if (!Fits(address, job.data.size())) return Error(refused);
     for (size_t i = 0; i < job.data.size(); ++i)
         DebugWriteMemory(static_cast<uint16_t>(address + i), static_cast<uint8_t>(job.data[i]));
     return std::to_string(job.data.size()) +
