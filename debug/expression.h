@@ -6,8 +6,9 @@
 // hexadecimal number. A word that starts with a digit, $, # or 0x is always
 // a number: 0A, 0BC and 0FAC are numbers where A, BC and FAC would be a
 // register or a name. (EXPR) is the byte in memory at EXPR, as the processor
-// reads it (EXPR at most FFFF). The operators, loosest first: |, ^, &, << >>, + -, * /; values
-// are 32-bit and wrap around, and a division by zero fails.
+// reads it (EXPR at most FFFF). The operators, loosest first: |, ^, &,
+// << >>, + -, * /; values are 32-bit and wrap around, and a division by
+// zero fails.
 #pragma once
 
 #include <cstdint>
