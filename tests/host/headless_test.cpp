@@ -13,6 +13,7 @@
 #include <iterator>
 #include <sstream>
 #include <set>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -65,8 +66,12 @@ class Started {
         : output_(folder / "output.txt"), program_(program) {
         std::string command = "cd '" + folder.string() + "' && exec env " + environment + " '" +
                               program + "' " + args + " >'" + output_.string() + "' 2>&1";
+        pid_t test = getpid();
         pid_ = fork();
         if (pid_ == 0) {
+            // A test killed before it can end the program (a timeout) takes
+            // the program with it: a host left running may fill the disk.
+            if (prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || getppid() != test) _exit(127);
             execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
             _exit(127);
         }
