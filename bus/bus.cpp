@@ -9,8 +9,10 @@
 // writes. Port writes return 0xFF, except the odd serial ports, which return 0.
 //
 // Every access the processor makes is also offered to a watcher above, behind
-// one test of its hook.
+// one test of a flag for its page of 256 addresses (ports: one page).
 #include "bus/bus.h"
+
+#include <cstring>
 
 #include "bus/keyboard.h"
 #include "bus/sysctl.h"
@@ -25,7 +27,10 @@ constexpr int kRomEnd = 0x6000;
 constexpr int kUnanswered = 0xFF;
 
 void (*busWatchHook)(int address, int data, unsigned kind);
-uint8_t busWatchMap[4][0x10000 / 8];
+// The watched addresses by access kind, a bit each, and the pages that hold
+// one.
+static uint8_t busWatchMap[4][0x10000 / 8];
+static uint8_t busWatchPages[4][0x100];
 
 static int BusPortWrite(int port, uint8_t data) {
     switch (port) {
@@ -124,26 +129,49 @@ int BusPeek(int address) {
     return Get(machine.mainRam[a]);
 }
 
+// A memory access at a 16-bit address.
+static inline int BusMemory(int address, int data, unsigned kind) {
+    if (kind == MemRead) return BusPeek(address);
+    Put(machine.mainRam[address], data & 0xFF);
+    return 0;
+}
+
 int BusDecode(int address, int data, unsigned kind) {
     switch (kind) {
-    case MemWrite: Put(machine.mainRam[address & 0xFFFF], data & 0xFF); return 0;
-    case MemRead: return BusPeek(address);
+    case MemWrite:
+    case MemRead: return BusMemory(address & 0xFFFF, data, kind);
     case PortWrite: return BusPortWrite(address & 0xFF, static_cast<uint8_t>(data));
     case PortRead: return BusPortRead(address & 0xFF);
     default: return kUnanswered;
     }
 }
 
-// Only a marked address goes on to the hook.
-static void BusWatch(int address, int data, unsigned kind) {
-    if (kind > PortRead) return;
+void BusWatchClear(void) {
+    std::memset(busWatchMap, 0, sizeof busWatchMap);
+    std::memset(busWatchPages, 0, sizeof busWatchPages);
+}
+
+void BusWatchRange(unsigned kind, int first, int last) {
+    for (int at = first; at <= last; ++at) {
+        busWatchMap[kind][at >> 3] |= static_cast<uint8_t>(1 << (at & 7));
+        busWatchPages[kind][at >> 8] = 1;
+    }
+}
+
+// A port, an unknown kind, or memory near a watched address: decoded, then
+// offered to the watcher if marked.
+[[gnu::noinline]] static int BusAccessSlow(int address, int data, unsigned kind) {
+    int result = BusDecode(address, data, kind);
+    if (kind > PortRead || !busWatchHook) return result;
     int at = kind >= PortWrite ? address & 0xFF : address & 0xFFFF;
-    if (busWatchMap[kind][at >> 3] & (1 << (at & 7))) busWatchHook(at, data, kind);
+    if (busWatchMap[kind][at >> 3] & (1 << (at & 7)))
+        busWatchHook(at, kind == MemRead || kind == PortRead ? result : data & 0xFF, kind);
+    return result;
 }
 
 int BusAccess(int address, int data, unsigned kind) {
-    int result = BusDecode(address, data, kind);
-    if (busWatchHook) [[unlikely]]
-        BusWatch(address, kind == MemRead || kind == PortRead ? result : data, kind);
-    return result;
+    int a = address & 0xFFFF;
+    if (kind <= MemRead && !busWatchPages[kind][a >> 8]) [[likely]]
+        return BusMemory(a, data, kind);
+    return BusAccessSlow(address, data, kind);
 }

@@ -17,13 +17,16 @@ enum AccessKind : unsigned {
 int BusAccess(int address, int data, unsigned kind);
 
 // Watching the processor's accesses (the debugger's watchpoints): a layer
-// above marks the addresses it wants in busWatchMap, by access kind (ports
-// by their low byte), and sets busWatchHook; BusAccess then calls the hook
-// after each access to a marked address, with the byte the access moved.
-// While the hook is null, BusAccess pays one test for it. Both change only
-// on the processor's thread, or while no thread of the machine runs.
+// above marks the addresses it wants with BusWatchRange, by access kind
+// (ports by their low byte), and sets busWatchHook; BusAccess then calls the
+// hook after each access to a marked address, with the byte the access
+// moved. A memory access pays one test, of a flag for the 256 addresses
+// around it, whether anything is watched or not; only an access near a
+// marked address looks further. The marks and the hook change only on the
+// processor's thread, or while no thread of the machine runs.
 extern void (*busWatchHook)(int address, int data, unsigned kind);
-extern uint8_t busWatchMap[4][0x10000 / 8];
+void BusWatchClear(void);
+void BusWatchRange(unsigned kind, int first, int last);
 // What BusAccess does, unseen by the debugger's watchpoints.
 int BusDecode(int address, int data, unsigned kind);
 

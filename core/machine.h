@@ -2,6 +2,7 @@
 // them that tests drive deterministically on their own thread.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <windows.h>
@@ -45,20 +46,20 @@ int32_t CpuRunSlice(void);
 // instruction unless the machine stops first), for drivers that run the
 // machine in smaller steps.
 int32_t CpuRunSliceUpTo(int32_t most);
-// Looking in between instructions (the debugger): a layer above marks the
-// addresses it wants to see reached in machineBreakMap (a byte an address,
-// nonzero: marked, so the loop's test is one load) and sets
-// machineCheckHook. The slice loop then calls the hook before each
-// instruction at a marked address, and before every instruction while
-// machineCheckEvery is set, with the cycles run since machine.cyclesRun was
-// last brought up to date (the machine's cycle is their sum); the
-// hook returns true to end the slice there (the machine stopped). While the
-// hook is null the loop pays one test for it. The map changes only on the
-// processor's thread, or while no thread of the machine runs; the hook and
-// the flag may be set from any thread.
+// Looking in between instructions (the debugger): before each instruction
+// the slice loop looks up the address it starts at in machineCheckMap (a
+// byte an address, nonzero: look) and, where marked, calls machineCheckHook
+// with the cycles run since machine.cyclesRun was last brought up to date
+// (the machine's cycle is their sum); the hook returns true to end the
+// slice there (the machine stopped). The map is machineCheckNone (nothing
+// marked) unless a layer above points it at its own marks, or at
+// machineCheckAll to look before every instruction; the lookup costs the
+// same whichever it is. Set the hook before a map that marks anything. A
+// map's marks change only on the processor's thread, or while no thread of
+// the machine runs; the map and the hook may be set from any thread.
 extern std::atomic<bool (*)(int32_t sliceCycles)> machineCheckHook;
-extern std::atomic<uint8_t> machineCheckEvery;
-extern uint8_t machineBreakMap[0x10000];
+extern std::atomic<const uint8_t*> machineCheckMap;
+extern const std::array<uint8_t, 0x10000> machineCheckNone, machineCheckAll;
 // Work in the machine's own time for a layer above (a rewind's snapshots):
 // while set, the slice loop calls machineTickHook on the processor's thread
 // after each tick. Null: the loop pays one test a tick period. Set and

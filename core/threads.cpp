@@ -5,6 +5,7 @@
 #include "core/machine.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 
 #include "core/run_control.h"
@@ -25,8 +26,14 @@ int32_t ElapsedMs(WORD startMs, WORD endMs) {
 }
 
 std::atomic<bool (*)(int32_t)> machineCheckHook;
-std::atomic<uint8_t> machineCheckEvery;
-uint8_t machineBreakMap[0x10000];
+static constexpr std::array<uint8_t, 0x10000> ThreadsMarks(uint8_t mark) {
+    std::array<uint8_t, 0x10000> map{};
+    map.fill(mark);
+    return map;
+}
+const std::array<uint8_t, 0x10000> machineCheckNone = ThreadsMarks(0);
+const std::array<uint8_t, 0x10000> machineCheckAll = ThreadsMarks(1);
+std::atomic<const uint8_t*> machineCheckMap = machineCheckNone.data();
 std::atomic<void (*)(void)> machineTickHook;
 std::atomic<bool (*)(void)> machineSliceEndHook;
 
@@ -84,6 +91,7 @@ int32_t CpuRunSliceUpTo(int32_t most) {
     // The slice under way may have been cut short by a stop: this call goes
     // on with it, so slices fall where they would have without the stop.
     int32_t before = machine.sliceCycles;
+    const unsigned short* pc = threadsPc;
     while (!stopped && sum < std::min(most, (Get(machine.displayOn) ? kSliceBudgetDisplayOn
                                                                     : kSliceBudgetDisplayOff) -
                                                 before)) {
@@ -93,11 +101,11 @@ int32_t CpuRunSliceUpTo(int32_t most) {
             uint16_t request = machine.pendingInterrupt.exchange(0, std::memory_order_relaxed);
             if (request & kInterruptPending) Z80DoIRQ(request & 0xFF);
         }
-        // A layer above looks in at a marked address, or before every
-        // instruction while it asks to; a stop ends the slice early.
-        if (auto check = Get(machineCheckHook)) [[unlikely]] {
-            if ((machineBreakMap[*threadsPc] | Get(machineCheckEvery)) && check(sum - counted))
-                break;
+        // A layer above looks in at a marked address; a stop ends the slice
+        // early.
+        if (Get(machineCheckMap)[*pc]) [[unlikely]] {
+            auto check = Get(machineCheckHook);
+            if (check && check(sum - counted)) break;
         }
         sum += Z80Run();
         Put(machine.vrtcToggle, !Get(machine.vrtcToggle));

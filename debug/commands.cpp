@@ -25,17 +25,35 @@ struct Args {
     std::string Rest(size_t from) const { return from < w.size() ? line.substr(starts[from]) : ""; }
 };
 
-Args Split(const std::string& line) {
+bool Blank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// The line up to its comment: a # standing alone as a word (not within
+// quotes; #12 is a number) starts one.
+std::string Uncommented(const std::string& line) {
+    bool quoted = false;
+    for (size_t i = 0; i < line.size(); ++i) {
+        quoted ^= line[i] == '"';
+        if (line[i] == '#' && !quoted && (i == 0 || Blank(line[i - 1])) &&
+            (i + 1 == line.size() || Blank(line[i + 1])))
+            return line.substr(0, i);
+    }
+    return line;
+}
+
+Args Split(const std::string& text) {
     Args args;
+    std::string line = Uncommented(text);
     args.line = line;
     size_t i = 0;
     while (i < line.size()) {
-        if (line[i] == ' ' || line[i] == '\t') {
+        if (Blank(line[i])) {
             ++i;
             continue;
         }
         size_t start = i;
-        while (i < line.size() && line[i] != ' ' && line[i] != '\t')
+        while (i < line.size() && !Blank(line[i]))
             ++i;
         args.w.push_back(line.substr(start, i - start));
         args.starts.push_back(start);
@@ -75,18 +93,30 @@ std::string Trim(const std::string& text) {
 
 // ---- Numbers ----
 
+// Why the last number a command read was refused; the command's usage is
+// shown instead when it is empty (the words did not fit the command).
+std::string refused;
+
+std::string Usage(const std::string& usage) {
+    return Error(refused.empty() ? "usage: " + usage : refused);
+}
+
 // An expression's value with the registers as they are now.
 bool Value(const std::string& text, uint32_t& value) {
     DebugExpr expr;
-    std::string error;
     Z80Regs regs;
     DebugGetRegs(regs);
-    return DebugExprParse(text, debugger.symbols, false, expr, error) &&
-           DebugExprEval(expr, {regs, 0, 0}, value);
+    return DebugExprParse(text, debugger.symbols, false, expr, refused) &&
+           DebugExprEval(expr, {regs, 0, 0}, value, &refused);
 }
 
 bool Limited(const std::string& text, uint32_t largest, uint32_t& value) {
-    return Value(text, value) && value <= largest;
+    if (!Value(text, value)) return false;
+    if (value <= largest) return true;
+    std::string number = Format("%X", value);
+    refused =
+        text + " is " + (text == number ? "" : number + ", ") + Format("more than %X", largest);
+    return false;
 }
 
 bool Address(const std::string& text, uint16_t& address) {
@@ -97,10 +127,12 @@ bool Address(const std::string& text, uint16_t& address) {
 }
 
 bool Count(const std::string& text, uint32_t& value, uint32_t largest) {
-    return Limited(text, largest, value) && value > 0;
+    if (!Limited(text, largest, value)) return false;
+    if (value == 0) refused = "a count is 1 or more";
+    return value > 0;
 }
 
-// "8000" or "8000-80FF": the ends split at the first -, in either order.
+// "8000" or "8000-80FF": the ends split at the first -, the lower first.
 bool Range(const std::string& word, uint16_t& first, uint16_t& last) {
     size_t dash = word.find('-', 1);
     if (dash == std::string::npos) {
@@ -110,8 +142,18 @@ bool Range(const std::string& word, uint16_t& first, uint16_t& last) {
     }
     if (!Address(word.substr(0, dash), first) || !Address(word.substr(dash + 1), last))
         return false;
-    if (first > last) std::swap(first, last);
-    return true;
+    if (first <= last) return true;
+    refused = word + Format(" runs down from %04X to %04X: a range FROM-TO splits at its first -, "
+                            "the lower end first",
+                            first, last);
+    return false;
+}
+
+// Whether size bytes from address fit below 10000H; if not, says so.
+bool Fits(uint16_t address, size_t size) {
+    if (address + size <= 0x10000) return true;
+    refused = std::to_string(size) + Format(" bytes do not fit between %04X and FFFF", address);
+    return false;
 }
 
 // ---- Text ----
@@ -268,10 +310,8 @@ std::string RunList(const std::string& list);
 
 std::string Breakpoint(const Args& a, bool once) {
     uint16_t address;
-    if (a.size() < 2 || !Address(a[1], address)) {
-        if (a.size() < 2) return Error("usage: " + a[0] + " ADDRESS [if CONDITION] [do COMMANDS]");
-        return Error("not an address: " + a[1]);
-    }
+    if (a.size() < 2 || !Address(a[1], address))
+        return Usage(a[0] + " ADDRESS [if CONDITION] [do COMMANDS]");
     debugger.runCommands = RunList;
     return AddPoint(kDebugExec, address, address, a, 2, once);
 }
@@ -292,8 +332,7 @@ std::string CmdBreakOnce(const Args& a, DebugJob&) {
 
 std::string Watch(const Args& a, unsigned readKind, unsigned writeKind) {
     uint16_t first, last;
-    if (a.size() < 3 || !Range(a[1], first, last))
-        return Error("usage: " + a[0] + " FROM[-TO] r|w|rw");
+    if (a.size() < 3 || !Range(a[1], first, last)) return Usage(a[0] + " FROM[-TO] r|w|rw");
     unsigned kinds = 0;
     if (a[2] == "r" || a[2] == "rw") kinds |= readKind;
     if (a[2] == "w" || a[2] == "rw") kinds |= writeKind;
@@ -313,13 +352,16 @@ std::string CmdWatchPort(const Args& a, DebugJob&) {
 
 std::string PointChange(const Args& a, bool (*change)(int id)) {
     uint32_t id;
-    if (a.size() != 2 || !Value(a[1], id)) return Error("usage: " + a[0] + " ID");
+    if (a.size() != 2 || !Value(a[1], id)) return Usage(a[0] + " ID");
     if (!change(static_cast<int>(id))) return Error("no point " + a[1]);
     return "";
 }
 
 std::string CmdDelete(const Args& a, DebugJob&) {
-    return PointChange(a, DebugDeletePoint);
+    if (a.size() > 1) return PointChange(a, DebugDeletePoint);
+    while (!debugger.points.empty())
+        DebugDeletePoint(debugger.points.back().id);
+    return "";
 }
 
 std::string CmdEnable(const Args& a, DebugJob&) {
@@ -361,8 +403,7 @@ std::string Resume(const Args& a, void (*resume)(void)) {
 std::string Steps(const Args& a, void (*steps)(uint32_t)) {
     if (!Still()) return Error("the machine is running");
     uint32_t count = 1;
-    if (a.size() > 1 && !Count(a.Rest(1), count, 0xFFFFFFFF))
-        return Error("usage: " + a[0] + " [COUNT], a count of 1 or more");
+    if (a.size() > 1 && !Count(a.Rest(1), count, 0xFFFFFFFF)) return Usage(a[0] + " [COUNT]");
     steps(count);
     return "";
 }
@@ -383,7 +424,7 @@ std::string CmdFinish(const Args& a, DebugJob&) {
 std::string CmdGo(const Args& a, DebugJob&) {
     uint16_t address;
     if (!Still()) return Error("the machine is running");
-    if (a.size() < 2 || !Address(a.Rest(1), address)) return Error("usage: g ADDRESS");
+    if (a.size() < 2 || !Address(a.Rest(1), address)) return Usage("g ADDRESS");
     DebugRunTo(address);
     return "";
 }
@@ -396,8 +437,9 @@ std::string CmdRegisters(const Args& a, DebugJob&) {
     if (a.size() == 1) return Registers(regs);
     int index = DebugRegisterIndex(a[1]);
     uint32_t value;
-    if (a.size() < 3 || index < 0 || !Limited(a.Rest(2), 0xFFFF, value))
-        return Error("usage: r [REGISTER VALUE]");
+    if (a.size() < 3) return Usage("r [REGISTER VALUE]");
+    if (index < 0) return Error("no register " + a[1]);
+    if (!Limited(a.Rest(2), DebugRegisterLargest(index), value)) return Error(refused);
     DebugSetRegisterValue(regs, index, static_cast<int>(value));
     DebugSetRegs(regs);
     return Registers(regs);
@@ -408,7 +450,7 @@ std::string Memory(const Args& a, uint8_t (*read)(uint16_t)) {
     uint32_t count = 0x40;
     if (a.size() < 2 || a.size() > 3 || !Address(a[1], address) ||
         (a.size() == 3 && !Count(a[2], count, 0x10000)))
-        return Error("usage: " + a[0] + " ADDRESS [COUNT]");
+        return Usage(a[0] + " ADDRESS [COUNT]");
     return Dump(address, count, read);
 }
 
@@ -420,13 +462,10 @@ std::string CmdRam(const Args& a, DebugJob&) {
 }
 
 // Bytes from word from on, each an expression of at most FF.
-bool Bytes(const Args& a, size_t from, std::string& bytes, std::string& error) {
+bool Bytes(const Args& a, size_t from, std::string& bytes) {
     for (size_t i = from; i < a.size(); ++i) {
         uint32_t byte;
-        if (!Limited(a[i], 0xFF, byte)) {
-            error = Error("not a byte: " + a[i]);
-            return false;
-        }
+        if (!Limited(a[i], 0xFF, byte)) return false;
         bytes += static_cast<char>(byte);
     }
     return true;
@@ -434,9 +473,10 @@ bool Bytes(const Args& a, size_t from, std::string& bytes, std::string& error) {
 
 std::string CmdEdit(const Args& a, DebugJob&) {
     uint16_t address;
-    if (a.size() < 3 || !Address(a[1], address)) return Error("usage: e ADDRESS BYTE...");
-    std::string bytes, error;
-    if (!Bytes(a, 2, bytes, error)) return error;
+    std::string bytes;
+    if (a.size() < 3 || !Address(a[1], address) || !Bytes(a, 2, bytes) ||
+        !Fits(address, bytes.size()))
+        return Usage("e ADDRESS BYTE...");
     for (size_t i = 0; i < bytes.size(); ++i)
         DebugWriteMemory(static_cast<uint16_t>(address + i), static_cast<uint8_t>(bytes[i]));
     return "";
@@ -445,16 +485,16 @@ std::string CmdEdit(const Args& a, DebugJob&) {
 std::string CmdFind(const Args& a, DebugJob&) {
     uint16_t first, last;
     if (a.size() < 3 || !Range(a[1], first, last))
-        return Error("usage: find FROM-TO BYTE... | find FROM-TO \"TEXT\"");
-    std::string pattern, error;
+        return Usage("find FROM-TO BYTE... | find FROM-TO \"TEXT\"");
+    std::string pattern;
     std::string rest = Trim(a.Rest(2));
     if (rest[0] == '"') {
         size_t end = rest.find('"', 1);
         if (end == std::string::npos || end == 1 || end + 1 != rest.size())
             return Error("a text is written \"TEXT\"");
         pattern = rest.substr(1, end - 1);
-    } else if (!Bytes(a, 2, pattern, error)) {
-        return error;
+    } else if (!Bytes(a, 2, pattern)) {
+        return Error(refused);
     }
     std::string text;
     uint32_t length = static_cast<uint32_t>(pattern.size());
@@ -472,7 +512,7 @@ std::string CmdFill(const Args& a, DebugJob&) {
     uint16_t first, last;
     uint32_t byte;
     if (a.size() != 3 || !Range(a[1], first, last) || !Limited(a[2], 0xFF, byte))
-        return Error("usage: fill FROM-TO BYTE");
+        return Usage("fill FROM-TO BYTE");
     for (uint32_t at = first; at <= last; ++at)
         DebugWriteMemory(static_cast<uint16_t>(at), static_cast<uint8_t>(byte));
     return "";
@@ -480,27 +520,21 @@ std::string CmdFill(const Args& a, DebugJob&) {
 
 std::string CmdIn(const Args& a, DebugJob&) {
     uint32_t port;
-    if (a.size() != 2 || !Limited(a[1], 0xFF, port)) return Error("usage: i PORT");
+    if (a.size() != 2 || !Limited(a[1], 0xFF, port)) return Usage("i PORT");
     return Format("%02X\n", DebugReadPort(static_cast<uint16_t>(port)));
 }
 
 std::string CmdOut(const Args& a, DebugJob&) {
     uint32_t port, value;
     if (a.size() != 3 || !Limited(a[1], 0xFF, port) || !Limited(a[2], 0xFF, value))
-        return Error("usage: o PORT BYTE");
+        return Usage("o PORT BYTE");
     DebugWritePort(static_cast<uint16_t>(port), static_cast<uint8_t>(value));
     return "";
 }
 
 std::string CmdPrint(const Args& a, DebugJob&) {
-    DebugExpr expr;
-    std::string error;
-    Z80Regs regs;
-    DebugGetRegs(regs);
     uint32_t value;
-    if (a.size() < 2) return Error("usage: p EXPRESSION");
-    if (!DebugExprParse(a.Rest(1), debugger.symbols, false, expr, error)) return Error(error);
-    if (!DebugExprEval(expr, {regs, 0, 0}, value)) return Error("division by zero");
+    if (a.size() < 2 || !Value(a.Rest(1), value)) return Usage("p EXPRESSION");
     const std::string* name =
         value <= 0xFFFF ? SymbolsName(debugger.symbols, static_cast<uint16_t>(value)) : nullptr;
     return Format(value <= 0xFFFF ? "%04X  %u" : "%X  %u", value, value) +
@@ -516,7 +550,7 @@ std::string CmdDisassemble(const Args& a, DebugJob&) {
     uint32_t count = 0x10;
     if (a.size() > 3 || (a.size() >= 2 && !Address(a[1], address)) ||
         (a.size() == 3 && !Count(a[2], count, 0x1000)))
-        return Error("usage: d [ADDRESS [COUNT]]");
+        return Usage("d [ADDRESS [COUNT]]");
     std::string text;
     for (uint32_t i = 0; i < count; ++i) {
         uint8_t bytes[kDisasmLongest];
@@ -540,7 +574,7 @@ std::string CmdTrace(const Args& a, DebugJob& job) {
     uint32_t count = 0x10;
     if (a.size() == 3 && a[1] == "size") {
         uint32_t size;
-        if (!Limited(a[2], 0x100000, size)) return Error("usage: t size COUNT");
+        if (!Limited(a[2], 0x100000, size)) return Usage("t size COUNT");
         DebugTraceSize(size);
         return Format("trace keeps %X instructions\n", size);
     }
@@ -552,7 +586,7 @@ std::string CmdTrace(const Args& a, DebugJob& job) {
         return a.size() == 3 ? "tracing to " + job.path + "\n" : "trace file closed\n";
     }
     if (a.size() > 2 || (a.size() == 2 && !Count(a[1], count, 0x100000)))
-        return Error("usage: t [COUNT] | t size COUNT | t file [PATH]");
+        return Usage("t [COUNT] | t size COUNT | t file [PATH]");
     if (debugger.trace.empty()) return Error("no trace kept (t size COUNT)");
     job.newestLast = true;
     std::string text;
@@ -621,7 +655,7 @@ bool PrepareSave(const Args& a, DebugJob& job) {
 
 std::string CmdSave(const Args& a, DebugJob& job) {
     uint16_t first, last;
-    if (a.size() != 3 || !Range(a[2], first, last)) return Error("usage: save FILE FROM-TO");
+    if (a.size() != 3 || !Range(a[2], first, last)) return Usage("save FILE FROM-TO");
     if (!job.prepared) return Error("save cannot run on a hit");
     for (uint32_t at = first; at <= last; ++at)
         job.data += static_cast<char>(DebugReadMemory(static_cast<uint16_t>(at)));
@@ -634,12 +668,10 @@ bool PrepareLoad(const Args& a, DebugJob& job) {
 
 std::string CmdLoad(const Args& a, DebugJob& job) {
     uint16_t address;
-    if (a.size() != 3 || !Address(a[2], address)) return Error("usage: load FILE ADDRESS");
+    if (a.size() != 3 || !Address(a[2], address)) return Usage("load FILE ADDRESS");
     if (!job.prepared) return Error("load cannot run on a hit");
     if (job.data.empty()) return Error(a[1] + " is empty");
-    if (address + job.data.size() > 0x10000)
-        return Error(std::to_string(job.data.size()) +
-                     Format(" bytes do not fit between %04X and FFFF", address));
+    if (!Fits(address, job.data.size())) return Error(refused);
     for (size_t i = 0; i < job.data.size(); ++i)
         DebugWriteMemory(static_cast<uint16_t>(address + i), static_cast<uint8_t>(job.data[i]));
     return std::to_string(job.data.size()) +
@@ -658,7 +690,7 @@ const Command kCommands[] = {
      nullptr, nullptr},
     {"wp", "FROM[-TO] r|w|rw [if COND] [do CMDS]", "watch port reads, writes or both", CmdWatchPort,
      nullptr, nullptr},
-    {"del", "ID", "delete a point", CmdDelete, nullptr, nullptr},
+    {"del", "[ID]", "delete a point; alone, every point", CmdDelete, nullptr, nullptr},
     {"en", "ID", "enable a point", CmdEnable, nullptr, nullptr},
     {"dis", "ID", "disable a point", CmdDisable, nullptr, nullptr},
     {"bi", "on|off", "break when an interrupt is accepted", CmdBreakInterrupt, nullptr, nullptr},
@@ -737,6 +769,7 @@ void DebugRun(DebugJob& job) {
     Args a = Split(job.line);
     if (a.size() == 0) return;
     const Command* command = Find(a[0]);
+    refused.clear();
     job.out =
         command ? command->run(a, job) : Error("unknown command " + a[0] + " (help lists them)");
 }
@@ -800,5 +833,5 @@ std::string DebugStopReport(void) {
     DebugGetRegs(regs);
     return Format("stopped: %s, %llu cycles\n", debugger.stopReason.c_str(),
                   static_cast<unsigned long long>(DebugCyclesSinceStop())) +
-           Line(regs.pc);
+           Line(DebugStart(regs));
 }

@@ -48,12 +48,17 @@ bool EveryInstruction(void) {
            debugger.callStack || debugger.coverage || debugger.accessCount > 0;
 }
 
-void MapRange(uint8_t* map, int first, int last) {
-    for (int a = first; a <= last; ++a)
-        map[a >> 3] |= static_cast<uint8_t>(1 << (a & 7));
+bool Check(int32_t sliceCycles);
+
+// The machine's check before every instruction, from any thread.
+void LookEverywhere(void) {
+    machineCheckHook.store(Check);
+    machineCheckMap.store(machineCheckAll.data());
 }
 
-bool Check(int32_t sliceCycles);
+bool LookingEverywhere(void) {
+    return Get(machineCheckMap) == machineCheckAll.data();
+}
 
 // The machine's check for what is set now: before every instruction, at
 // breakpoints' addresses only, or none.
@@ -63,15 +68,19 @@ void ArmForNow(void) {
         std::any_of(debugger.points.begin(), debugger.points.end(),
                     [](const DebugPoint& p) { return p.enabled && (p.kinds & kDebugExec); });
     // Instructions will run unseen: what the last check saw is no guide.
-    if (!every) debugger.sawStart = debugger.accepting = false;
-    // Sequentially consistent, against DebugBreakNow on another thread: if
-    // its request is not seen here, its own stores come later.
-    machineCheckEvery.store(every);
-    machineCheckHook.store(every || breakpoints ? Check : nullptr);
-    if (debugger.breakNow.load()) {
-        machineCheckEvery.store(1);
-        machineCheckHook.store(Check);
+    if (!every) {
+        debugger.sawStart = debugger.accepting = false;
+        debugger.chain = 0;
     }
+    // Sequentially consistent, against DebugBreakNow on another thread: if
+    // its request is not seen here, its own stores come later. The hook
+    // goes in before a map that marks anything, and out after.
+    if (every || breakpoints) machineCheckHook.store(Check);
+    machineCheckMap.store(every         ? machineCheckAll.data()
+                          : breakpoints ? debugger.breakMarks
+                                        : machineCheckNone.data());
+    if (!every && !breakpoints) machineCheckHook.store(nullptr);
+    if (debugger.breakNow.load()) LookEverywhere();
 }
 
 void WatchAccess(int address, int data, unsigned kind);
@@ -79,17 +88,17 @@ void WatchAccess(int address, int data, unsigned kind);
 // Marks the breakpoints' and watchpoints' addresses and arms the hooks for
 // what is set now.
 void Rearm(void) {
-    std::memset(machineBreakMap, 0, sizeof machineBreakMap);
-    std::memset(busWatchMap, 0, sizeof busWatchMap);
+    std::memset(debugger.breakMarks, 0, sizeof debugger.breakMarks);
+    BusWatchClear();
     bool watch = false;
     for (const DebugPoint& point : debugger.points) {
         if (!point.enabled) continue;
         if (point.kinds & kDebugExec)
             for (int a = point.first; a <= point.last; ++a)
-                machineBreakMap[a] = 1;
+                debugger.breakMarks[a] = 1;
         for (int kind = 0; kind < 4; ++kind) {
             if (!(point.kinds & kKindBits[kind])) continue;
-            MapRange(busWatchMap[kind], point.first, point.last);
+            BusWatchRange(static_cast<unsigned>(kind), point.first, point.last);
             watch = true;
         }
     }
@@ -119,26 +128,46 @@ void Report(bool stop, const std::string& text) {
     debugger.stopSignal.notify_all();
 }
 
-// Stops the machine for reason and runs commands (a point's) there. When
-// they let the machine run on, it is not paused and the hit is reported with
-// what they printed; returns whether the machine stays stopped.
-bool Stop(const std::string& reason, const std::string& commands = "") {
+// Stops the machine for reason, with what the commands of the points hit
+// there printed.
+bool Stop(const std::string& reason, const std::string& output) {
     debugger.stopped = true;
     debugger.stopReason = reason;
     debugger.mode = DebugMode::Run;
     debugger.accessCount = 0;
     Put(debugger.breakNow, 0);
     ArmForNow();
-    std::string output;
-    uint64_t resumes = debugger.resumes;
-    if (!commands.empty() && debugger.runCommands) output = debugger.runCommands(commands);
-    if (debugger.resumes != resumes) {
-        Report(false, "hit: " + reason + "\n" + output);
-        return false;
-    }
     RunControlSetPaused(true);
     Report(true, output);
     return true;
+}
+
+// What the hits between two instructions leave: the first that stops the
+// machine names the stop, and what their commands printed goes with it.
+struct Arrival {
+    std::string reason;
+    std::string output;
+};
+
+// A hit whose condition holds. Its commands run, from a copy (they may
+// delete their own point), with the machine stopped there; when they let it
+// run on, the hit is reported with what they printed (a logging point),
+// otherwise the hit stops the machine.
+void Hit(const std::string& what, std::string commands, Arrival& at) {
+    debugger.stopped = true;
+    std::string output;
+    if (!commands.empty() && debugger.runCommands) {
+        debugger.inHit = true;
+        output = debugger.runCommands(commands);
+        debugger.inHit = false;
+    }
+    if (!debugger.stopped) {
+        Report(false, "hit: " + what + "\n" + output);
+        ArmForNow();
+        return;
+    }
+    if (at.reason.empty()) at.reason = what;
+    at.output += output;
 }
 
 void Resume(DebugMode mode) {
@@ -273,8 +302,9 @@ bool TrackFrames(const Z80Regs& regs, bool accepted) {
     return left;
 }
 
+// Every byte of the instruction each time it runs: a longer one may have
+// been written over a shorter one at the same address.
 void MarkCovered(uint16_t pc) {
-    if (debugger.covered[pc >> 3] & (1 << (pc & 7))) return;
     int length = DebugInstructionLength(pc);
     for (int i = 0; i < length; ++i) {
         uint16_t at = static_cast<uint16_t>(pc + i);
@@ -282,57 +312,62 @@ void MarkCovered(uint16_t pc) {
     }
 }
 
-// The watched accesses of the instruction just run: every point they fall
-// in counts a hit; true when one stops the machine.
-bool JudgeAccesses(const Z80Regs& regs) {
+// The ids of the enabled points of kind whose range holds address: each is
+// looked up again when its turn comes, as the commands of a hit before it
+// may add or delete points.
+std::vector<int> PointsAt(unsigned kind, uint16_t address) {
+    std::vector<int> ids;
+    for (const DebugPoint& point : debugger.points)
+        if (point.enabled && (point.kinds & kind) && address >= point.first &&
+            address <= point.last)
+            ids.push_back(point.id);
+    return ids;
+}
+
+// The watched accesses since the last look: every point they fall in
+// counts a hit.
+void JudgeAccesses(const Z80Regs& regs, Arrival& at) {
     static const char* const kWhat[] = {"memory write", "memory read", "port write", "port read"};
     DebugAccess accesses[kDebugAccessesPerInstruction];
     int count = debugger.accessCount;
     std::copy(debugger.accesses, debugger.accesses + count, accesses);
     debugger.accessCount = 0;
-    bool stopped = false;
     for (int a = 0; a < count; ++a) {
         const DebugAccess& access = accesses[a];
-        // A point's commands may add or delete points: look them up by index.
-        for (size_t i = 0; i < debugger.points.size(); ++i) {
-            DebugPoint& point = debugger.points[i];
-            if (!point.enabled || !(point.kinds & kKindBits[access.kind]) ||
-                access.address < point.first || access.address > point.last)
-                continue;
-            ++point.hits;
-            if (stopped || !DebugConditionHolds(point.parsed, {regs, point.hits, access.value}))
-                continue;
+        for (int id : PointsAt(kKindBits[access.kind], access.address)) {
+            auto point = FindPoint(id);
+            if (point == debugger.points.end()) continue;
+            ++point->hits;
+            if (!DebugConditionHolds(point->parsed, {regs, point->hits, access.value})) continue;
             char text[96];
-            snprintf(text, sizeof text, "watchpoint %X: %s %04X value %02X", point.id,
-                     kWhat[access.kind], access.address, access.value);
-            stopped = Stop(text, point.commands);
+            snprintf(text, sizeof text, "watchpoint %X: %s %04X value %02X", id, kWhat[access.kind],
+                     access.address, access.value);
+            Hit(text, point->commands, at);
         }
     }
-    return stopped;
 }
 
-bool BreakpointHit(const Z80Regs& regs) {
-    if (!machineBreakMap[regs.pc]) return false;
-    for (DebugPoint& point : debugger.points) {
-        if (!point.enabled || !(point.kinds & kDebugExec) || regs.pc < point.first ||
-            regs.pc > point.last)
-            continue;
-        ++point.hits;
-        if (!DebugConditionHolds(point.parsed, {regs, point.hits, 0})) continue;
+// The breakpoints at the instruction the machine has come to.
+void JudgeBreakpoints(const Z80Regs& regs, Arrival& at) {
+    if (!debugger.breakMarks[regs.pc]) return;
+    for (int id : PointsAt(kDebugExec, regs.pc)) {
+        auto point = FindPoint(id);
+        if (point == debugger.points.end()) continue;
+        ++point->hits;
+        if (!DebugConditionHolds(point->parsed, {regs, point->hits, 0})) continue;
         char reason[32];
-        snprintf(reason, sizeof reason, "breakpoint %X", point.id);
-        std::string commands = point.commands;
-        if (point.once) DebugDeletePoint(point.id);
-        return Stop(reason, commands);
+        snprintf(reason, sizeof reason, "breakpoint %X", id);
+        std::string commands = point->commands;
+        if (point->once) DebugDeletePoint(id);
+        Hit(reason, commands, at);
     }
-    return false;
 }
 
 // Sets up one step over from regs: to the instruction after a call, a
 // repeating block instruction or RST, or else a single step.
 void BeginStepOver(const Z80Regs& regs) {
-    int length = regs.halted ? 0 : StepOverLength(regs.pc);
-    debugger.target = static_cast<uint16_t>(regs.pc + length);
+    int length = regs.halted ? 0 : StepOverLength(DebugStart(regs));
+    debugger.target = static_cast<uint16_t>(DebugStart(regs) + length);
     debugger.stackAt = regs.sp;
     debugger.mode = length ? DebugMode::StepOver : DebugMode::Step;
 }
@@ -351,19 +386,48 @@ bool StepDone(const Z80Regs& regs) {
 
 namespace {
 
+// Why the machine is due to stop here, besides its points: a break asked
+// for, an interrupt or a HALT it breaks on, the end of a step or a run to
+// an address; empty when nothing is due.
+std::string Due(const Z80Regs& regs, bool ran, bool accepted, bool leftFrame) {
+    bool halting = regs.halted && !debugger.wasHalted;
+    debugger.wasHalted = regs.halted;
+    if (Get(debugger.breakNow)) return "break";
+    if (accepted && debugger.breakOnInterrupt) return "interrupt accepted";
+    if (ran && halting && debugger.breakOnHalt) return "HALT";
+    if (!ran) return "";
+    uint16_t start = DebugStart(regs);
+    switch (debugger.mode) {
+    case DebugMode::Step: return StepDone(regs) ? "step" : "";
+    case DebugMode::StepOver:
+        return start == debugger.target && AtOrAbove(regs.sp, debugger.stackAt) && StepDone(regs)
+                   ? "step"
+                   : "";
+    case DebugMode::StepOut: return leftFrame ? "step out" : "";
+    case DebugMode::RunTo: return start == debugger.target ? "run to " + Hex4(start) : "";
+    case DebugMode::Run: break;
+    }
+    return "";
+}
+
 // The machine's check, before an instruction: true when the machine is
-// stopped there.
+// stopped there. Everything met there counts, in this order: the watched
+// accesses since the last look, the breakpoints, then what else is due;
+// the first that stops names the stop.
 bool CheckNow(void) {
     Z80Regs regs;
     uint64_t now = Now();
     bool ran = now != debugger.lastCheckCycles; // an instruction ran since the last check
     debugger.lastCheckCycles = now;
+    Arrival at;
     // At a breakpoint's address, with nothing else set: only the
     // breakpoints are looked at.
-    if (!Get(machineCheckEvery)) {
+    if (!LookingEverywhere()) {
         if (!ran) return false;
         Z80GetRegs(&regs);
-        return !regs.halted && !regs.prefix && BreakpointHit(regs);
+        if (regs.halted || regs.prefix) return false;
+        JudgeBreakpoints(regs, at);
+        return !at.reason.empty() && Stop(at.reason, at.output);
     }
     if (debugger.stopped) {
         if (RunControlPaused()) return true;
@@ -379,54 +443,31 @@ bool CheckNow(void) {
         leftFrame = TrackFrames(regs, accepted);
         if (debugger.coverage && !accepted) MarkCovered(debugger.lastPc);
     }
-    // Between a prefix and its instruction: nothing stops here, and the
-    // instruction to come starts at the prefix.
-    if (regs.prefix) {
-        debugger.sawStart = Get(machineCheckEvery) != 0;
-        debugger.lastPc = static_cast<uint16_t>(regs.pc - 1);
-        debugger.lastSp = regs.sp;
-        TraceOpen(debugger.lastPc, false);
-        return false;
-    }
-    bool halting = regs.halted && !debugger.wasHalted;
-    debugger.wasHalted = regs.halted;
-
-    if (debugger.accessCount > 0) {
-        if (JudgeAccesses(regs)) return true;
+    // Between a prefix and its instruction nothing stops, short of a long
+    // chain; the instruction to come starts at the prefix.
+    debugger.chain = regs.prefix ? debugger.chain + 1 : 0;
+    if (debugger.chain == 0 || debugger.chain > kDebugLongestChain) {
+        std::string due = Due(regs, ran, accepted, leftFrame);
+        uint64_t resumes = debugger.resumes;
+        bool judged = debugger.accessCount > 0;
+        if (judged) JudgeAccesses(regs, at);
+        if (ran && !regs.prefix && !regs.halted) JudgeBreakpoints(regs, at);
+        // Commands that let the machine run on afresh (s, g ...) replace
+        // what was due.
+        if (at.reason.empty() && debugger.resumes == resumes) at.reason = due;
+        if (!at.reason.empty()) return Stop(at.reason, at.output);
         // Armed for what is set now: a hit judged leaves no cost behind.
-        ArmForNow();
-    }
-    if (Get(debugger.breakNow) && Stop("break")) return true;
-    if (accepted && debugger.breakOnInterrupt && Stop("interrupt accepted")) return true;
-    if (ran && halting && debugger.breakOnHalt && Stop("HALT")) return true;
-    if (ran) {
-        switch (debugger.mode) {
-        case DebugMode::Step:
-            if (StepDone(regs) && Stop("step")) return true;
-            break;
-        case DebugMode::StepOver:
-            if (regs.pc == debugger.target && AtOrAbove(regs.sp, debugger.stackAt) &&
-                StepDone(regs) && Stop("step"))
-                return true;
-            break;
-        case DebugMode::StepOut:
-            if (leftFrame && Stop("step out")) return true;
-            break;
-        case DebugMode::RunTo:
-            if (regs.pc == debugger.target && Stop("run to " + Hex4(regs.pc))) return true;
-            break;
-        case DebugMode::Run: break;
-        }
-        if (!regs.halted && BreakpointHit(regs)) return true;
+        if (judged) ArmForNow();
     }
     // Seen only if the next check comes before the next instruction too (a
     // point's commands may have let the machine run on with breakpoints
     // alone).
-    debugger.sawStart = Get(machineCheckEvery) != 0;
-    debugger.accepting = debugger.sawStart && regs.irqPending && regs.iff1 && !regs.eiDelay;
-    debugger.lastPc = regs.pc;
+    debugger.sawStart = LookingEverywhere();
+    debugger.accepting =
+        debugger.sawStart && !regs.prefix && regs.irqPending && regs.iff1 && !regs.eiDelay;
+    debugger.lastPc = DebugStart(regs);
     debugger.lastSp = regs.sp;
-    TraceOpen(regs.pc, debugger.accepting);
+    TraceOpen(debugger.lastPc, debugger.accepting);
     return false;
 }
 
@@ -443,8 +484,7 @@ void WatchAccess(int address, int data, unsigned kind) {
     if (debugger.accessCount < kDebugAccessesPerInstruction)
         debugger.accesses[debugger.accessCount++] = {kind, static_cast<uint16_t>(address),
                                                      static_cast<uint8_t>(data)};
-    Put(machineCheckEvery, 1);
-    Put(machineCheckHook, Check);
+    LookEverywhere();
 }
 
 } // namespace
@@ -505,12 +545,14 @@ void DebugBreakOnHalt(bool on) {
 
 void DebugBreakNow(void) {
     debugger.breakNow.store(1);
-    machineCheckEvery.store(1);
-    machineCheckHook.store(Check);
+    LookEverywhere();
 }
 
 void DebugContinue(void) {
-    Resume(DebugMode::Run);
+    if (debugger.inHit)
+        debugger.stopped = false;
+    else
+        Resume(DebugMode::Run);
 }
 
 void DebugStep(uint32_t count) {
@@ -594,7 +636,7 @@ uint16_t DebugLowWater(void) {
 }
 
 void DebugCoverage(bool on) {
-    if (on && !debugger.coverage) std::memset(debugger.covered, 0, sizeof debugger.covered);
+    if (on) std::memset(debugger.covered, 0, sizeof debugger.covered);
     debugger.coverage = on;
     Rearm();
 }
@@ -642,6 +684,10 @@ void DebugWritePort(uint16_t port, uint8_t value) {
     BusDecode(port, value, PortWrite);
 }
 
+uint16_t DebugStart(const Z80Regs& regs) {
+    return static_cast<uint16_t>(regs.prefix ? regs.pc - 1 : regs.pc);
+}
+
 int DebugInstructionLength(uint16_t address) {
     uint8_t bytes[kDisasmLongest + 1];
     for (int i = 0; i <= kDisasmLongest; ++i)
@@ -661,7 +707,8 @@ void DebugReset(void) {
     debugger.stopped = false;
     debugger.mode = DebugMode::Run;
     debugger.lastCheckCycles = Now();
-    debugger.accepting = debugger.wasHalted = debugger.sawStart = false;
+    debugger.accepting = debugger.wasHalted = debugger.sawStart = debugger.inHit = false;
+    debugger.chain = 0;
     debugger.accessCount = 0;
     debugger.breakNow.store(0);
     {

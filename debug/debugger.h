@@ -2,17 +2,22 @@
 // call stack, code coverage and the stop it leaves the machine in.
 //
 // It looks in through the machine's hooks, and costs nothing while nothing
-// is set: the slice loop tests its check hook once between instructions and
-// BusAccess its watch hook once per access. With breakpoints alone, the
-// check runs only at a marked address (machineBreakMap); stepping, the
-// trace, the call stack, coverage, a watch hit to judge or a break asked for
-// have it run before every instruction (machineCheckEvery). Everything here
-// but DebugBreakNow runs on the processor's thread (CpuThread, or a test
-// driving slices), or while no slice runs.
+// is set or no point is reached: the slice loop looks up each instruction's
+// address in its check map, and BusAccess each access's page in its watch
+// marks, whatever is set. With breakpoints alone, the check runs only at
+// their addresses (breakMarks); stepping, the trace, the call stack,
+// coverage, a watch hit to judge or a break asked for have it run before
+// every instruction (machineCheckAll). Everything here but DebugBreakNow
+// runs on the processor's thread (CpuThread, or a test driving slices), or
+// while no slice runs.
 //
 // The machine stops only between whole instructions: a DD or FD prefix
 // followed by another leaves the processor with the second one fetched and
-// its instruction still to come, and nothing stops there.
+// its instruction still to come, and nothing stops there. Only in a chain
+// of more than kDebugLongestChain prefixes, which no program writes but
+// data run as code makes, does each further prefix count as an instruction
+// of its own, so that memory full of prefixes can still be stepped through
+// and broken into.
 #pragma once
 
 #include <atomic>
@@ -71,13 +76,15 @@ enum class DebugMode { Run, Step, StepOver, StepOut, RunTo };
 
 // An access to a watched address, judged after its instruction ends. One
 // instruction makes at most six accesses (DD CB d op on (IX+d): four fetches,
-// a read and a write; EX (SP),IX: two fetches, two reads and two writes).
+// a read and a write; EX (SP),IX: two fetches, two reads and two writes),
+// and the prefixes of a chain before it one fetch each.
 struct DebugAccess {
     unsigned kind; // AccessKind
     uint16_t address;
     uint8_t value;
 };
-constexpr int kDebugAccessesPerInstruction = 16;
+constexpr int kDebugLongestChain = 8;
+constexpr int kDebugAccessesPerInstruction = kDebugLongestChain + 6;
 
 // What DebuggerWaitStop hands on, in the order it happened: a stop, or the
 // output of a point's commands that let the machine run on.
@@ -102,7 +109,7 @@ struct DebugState {
 
     bool stopped = false;
     std::string stopReason;
-    uint64_t resumes = 0; // times the machine was let run on
+    uint64_t resumes = 0; // times the machine was let run on afresh
     // Reports not yet handed on, under stopLock; the processor thread
     // signals each.
     std::mutex stopLock;
@@ -118,6 +125,8 @@ struct DebugState {
     bool outerKnown = false; // the innermost of them is still there
     bool accepting = false;  // the coming Z80Run takes an interrupt
     bool wasHalted = false;
+    int chain = 0;      // prefixes followed by another, in a row
+    bool inHit = false; // a point's commands run on its hit
     // The last full check saw where the coming instruction starts and the
     // stack before it (a check on breakpoints alone does not).
     bool sawStart = false;
@@ -148,6 +157,10 @@ struct DebugState {
     bool coverage = false;
     uint8_t covered[0x10000 / 8]; // addresses of instructions run
 
+    // The breakpoints' addresses: the machine's check map while only they
+    // are set.
+    uint8_t breakMarks[0x10000];
+
     Symbols symbols;
 };
 
@@ -167,6 +180,8 @@ void DebugBreakOnHalt(bool on);
 // before its next instruction. The others resume a stopped machine; a
 // count of 0 is taken as 1.
 void DebugBreakNow(void);
+// In a point's commands, c carries on with what the machine was let run on
+// to do (a step, a run to an address ...) rather than starting a plain run.
 void DebugContinue(void);
 void DebugStep(uint32_t count = 1);
 void DebugStepOver(uint32_t count = 1);
@@ -201,6 +216,9 @@ uint8_t DebugReadRam(uint16_t address);    // the RAM, also under the ROM
 void DebugWriteMemory(uint16_t address, uint8_t value);
 uint8_t DebugReadPort(uint16_t port); // a real read: the device sees it
 void DebugWritePort(uint16_t port, uint8_t value);
+// Where the instruction to come starts: PC, or the prefix before it when
+// the machine stopped in a long chain of prefixes.
+uint16_t DebugStart(const Z80Regs& regs);
 // The length of the instruction at address, a prefix that changes nothing
 // taken with the instruction after it, as the processor runs them.
 int DebugInstructionLength(uint16_t address);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <cstring>
 
 #include "bus/bus.h"
@@ -275,7 +276,8 @@ bool DebugExprParse(const std::string& text, const Symbols& symbols, bool withHi
     return Tokenize(text, tokens, error) && ParseTokens(tokens, symbols, withHits, expr, error);
 }
 
-bool DebugExprEval(const DebugExpr& expr, const DebugExprContext& context, uint32_t& value) {
+bool DebugExprEval(const DebugExpr& expr, const DebugExprContext& context, uint32_t& value,
+                   std::string* why) {
     uint32_t stack[kDeepestStack];
     int depth = 0;
     for (const DebugExprOp& op : expr.ops) {
@@ -288,6 +290,12 @@ bool DebugExprEval(const DebugExpr& expr, const DebugExprContext& context, uint3
         case DebugExprOp::Hits: stack[depth++] = context.hits; break;
         case DebugExprOp::Value: stack[depth++] = context.value; break;
         case DebugExprOp::Peek:
+            if (stack[depth - 1] > 0xFFFF) {
+                char text[32];
+                snprintf(text, sizeof text, "(%X) lies past FFFF", stack[depth - 1]);
+                if (why) *why = text;
+                return false;
+            }
             stack[depth - 1] = static_cast<uint32_t>(BusPeek(static_cast<int>(stack[depth - 1])));
             break;
         case DebugExprOp::Binary: {
@@ -298,7 +306,10 @@ bool DebugExprEval(const DebugExpr& expr, const DebugExprContext& context, uint3
             case '-': left -= right; break;
             case '*': left *= right; break;
             case '/':
-                if (right == 0) return false;
+                if (right == 0) {
+                    if (why) *why = "division by zero";
+                    return false;
+                }
                 left /= right;
                 break;
             case '&': left &= right; break;
@@ -401,6 +412,13 @@ int DebugRegisterValue(const Z80Regs& regs, int index) {
     }
 }
 
+uint32_t DebugRegisterLargest(int index) {
+    if (IsHighHalf(index) || IsLowHalf(index) || index == RegI || index == RegR) return 0xFF;
+    if (index == RegIM) return 2;
+    if (index == RegIFF1 || index == RegIFF2) return 1;
+    return 0xFFFF;
+}
+
 void DebugSetRegisterValue(Z80Regs& regs, int index, int value) {
     if (index == RegPC) regs.halted = 0;
     if (unsigned short* pair = RegisterPair(regs, index)) {
@@ -415,7 +433,7 @@ void DebugSetRegisterValue(Z80Regs& regs, int index, int value) {
     switch (index) {
     case RegI: regs.i = static_cast<unsigned char>(value); break;
     case RegR: regs.r = static_cast<unsigned char>(value); break;
-    case RegIM: regs.im = static_cast<unsigned char>(value > 2 ? 2 : value); break;
+    case RegIM: regs.im = static_cast<unsigned char>(value); break;
     case RegIFF1: regs.iff1 = value != 0; break;
     default: regs.iff2 = value != 0; break;
     }

@@ -6,8 +6,9 @@
 // hexadecimal number. A word that starts with a digit, $, # or 0x is always
 // a number: 0A, 0BC and 0FAC are numbers where A, BC and FAC would be a
 // register or a name. (EXPR) is the byte in memory at EXPR, as the processor
-// reads it. The operators, loosest first: |, ^, &, << >>, + -, * /; values
-// are 32-bit and wrap around, and a division by zero fails.
+// reads it (EXPR at most FFFF). The operators, loosest first: |, ^, &,
+// << >>, + -, * /; values are 32-bit and wrap around, and a division by
+// zero fails.
 #pragma once
 
 #include <cstdint>
@@ -39,8 +40,10 @@ struct DebugExprContext {
 // condition's operands (withHits) may also name hits and value.
 bool DebugExprParse(const std::string& text, const Symbols& symbols, bool withHits, DebugExpr& expr,
                     std::string& error);
-// False on a division by zero.
-bool DebugExprEval(const DebugExpr& expr, const DebugExprContext& context, uint32_t& value);
+// False, with why when given, on a division by zero or a byte read from
+// past FFFF.
+bool DebugExprEval(const DebugExpr& expr, const DebugExprContext& context, uint32_t& value,
+                   std::string* why = nullptr);
 
 // A condition: comparisons (== != < <= > >=) joined by &&, all of which must
 // hold.
@@ -55,13 +58,16 @@ struct DebugCondition {
 // Parses a condition (empty text: none, always holds); false with error.
 bool DebugConditionParse(const std::string& text, const Symbols& symbols, DebugCondition& condition,
                          std::string& error);
-// True when every comparison holds (a division by zero makes one fail).
+// True when every comparison holds (an expression that cannot be evaluated
+// makes its comparison fail).
 bool DebugConditionHolds(const DebugCondition& condition, const DebugExprContext& context);
 
 // Register names (A, HL, IX, SP, AF', IXH, I, R, IM, IFF1...); -1 for an
 // unknown name.
 int DebugRegisterIndex(const std::string& name);
 int DebugRegisterValue(const Z80Regs& regs, int index);
-// Sets one register; a new PC also ends a HALT, so the processor runs from
-// there.
+// The largest value a register holds (FF, FFFF; IM 2, IFF1 and IFF2 1).
+uint32_t DebugRegisterLargest(int index);
+// Sets one register to a value it holds; a new PC also ends a HALT, so the
+// processor runs from there.
 void DebugSetRegisterValue(Z80Regs& regs, int index, int value);

@@ -15,6 +15,7 @@
 // terminal it was started from is the debugger's console.
 #include <SDL.h>
 #include <algorithm>
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -96,10 +97,10 @@ struct Desktop {
     Uint32 rewoundAt;      // SDL_GetTicks of the last step back
     std::string recording; // the file being recorded, or empty
     bool fullscreen;
-    bool debug;
-    bool run;          // a listing is followed by RUN
-    bool listingWaits; // a listing waits for BASIC's prompt
-    bool pasteDue;     // --paste's text waits for the machine to boot
+    std::atomic<bool> debug; // Break and Ctrl+C break in
+    bool run;                // a listing is followed by RUN
+    bool listingWaits;       // a listing waits for BASIC's prompt
+    bool pasteDue;           // --paste's text waits for the machine to boot
     std::string paste, pasteName;
 };
 
@@ -110,25 +111,47 @@ static void DesktopInterrupt(int) {
     desktopBreak();
 }
 
-// The debugger's console: a command line at a time, with the console's
-// editing and history; an empty line repeats the last command. A command
-// that resumes the machine waits for its next stop.
-static void DesktopConsole(EmuLibrary* emu) {
-    printf("z80home debugger: 'help' lists the commands, 'q' quits; Break or Ctrl+Shift+B in\n"
-           "the window, or Ctrl+C here, breaks in.\n");
-    fputs(HostDebugWaitStop(*emu, 5000).c_str(), stdout);
-    std::string last;
-    for (;;) {
-        printf("debug> ");
-        fflush(stdout);
+// One line from the console, however long: Windows hands a line longer
+// than the buffer on over several reads. False at the end of the input.
+static bool DesktopReadLine(std::string& line) {
+    line.clear();
+    while (line.empty() || line.back() != '\n') {
         char buffer[512];
         DWORD got = 0;
         if (!ReadConsoleA(GetStdHandle(STD_INPUT_HANDLE), buffer, sizeof buffer, &got, nullptr) ||
             got == 0)
+            return false;
+        line.append(buffer, got);
+    }
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+        line.pop_back();
+    return true;
+}
+
+// The debugger's console: a command line at a time, with the console's
+// editing and history; an empty line repeats the last command. A command
+// that resumes the machine waits for its next stop. At the end of the
+// input (Ctrl+D) the console is left and the machine runs on, its points
+// deleted, as nothing could resume it from another stop; Break and Ctrl+C
+// no longer break in.
+static void DesktopConsole(Desktop* desktop) {
+    EmuLibrary* emu = &desktop->emu;
+    printf("z80home debugger: 'help' lists the commands, 'q' quits; Break or Ctrl+Shift+B in\n"
+           "the window, or Ctrl+C here, breaks in.\n");
+    fputs(HostDebugWaitStop(*emu, 5000).c_str(), stdout);
+    std::string line, last;
+    for (;;) {
+        printf("debug> ");
+        fflush(stdout);
+        if (!DesktopReadLine(line)) {
+            desktop->debug = false;
+            std::signal(SIGINT, SIG_DFL);
+            for (const char* command : {"del", "bi off", "bh off", "c"})
+                HostDebugCommand(*emu, command);
+            printf("\nend of input: the debugger is left and the machine runs on\n");
+            fflush(stdout);
             return;
-        std::string line(buffer, got);
-        while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
-            line.pop_back();
+        }
         if (line.empty()) line = last;
         last = line;
         if (line == "q") {
@@ -746,7 +769,7 @@ static int DesktopRun(int argc, char** argv) {
     if (desktop.debug) {
         desktopBreak = desktop.emu.DebuggerBreak;
         std::signal(SIGINT, DesktopInterrupt);
-        std::thread(DesktopConsole, &desktop.emu).detach();
+        std::thread(DesktopConsole, &desktop).detach();
     }
 
     desktop.presentEvent = SDL_RegisterEvents(1);

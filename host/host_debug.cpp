@@ -68,24 +68,31 @@ bool HostDebugScriptLine(EmuLibrary& emu, const std::string& line, uint32_t wait
     bool stoppedItself = false;
     if (HostDebugResumes(line) && !HostDebugError(text)) {
         fflush(out); // the line shows while the machine runs
-        // Hit reports may come all the while: the break falls due waitMs
-        // after the command, whatever came before, or once a stop is asked.
+        // Hit reports may come all the while. The machine is broken into
+        // waitMs after the command, whatever came before, or at once when a
+        // stop is asked for, which then waits only a moment for the stop.
         using Clock = std::chrono::steady_clock;
         Clock::time_point due = Clock::now() + std::chrono::milliseconds(waitMs);
         for (bool broke = false;;) {
+            bool asked = stopAsked && stopAsked();
+            if (asked)
+                due = std::min(due, Clock::now() + std::chrono::milliseconds(
+                                                       broke ? kHostDebugWaitPieceMs : 0));
             int64_t left =
                 std::chrono::duration_cast<std::chrono::milliseconds>(due - Clock::now()).count();
             std::string report =
                 HostDebugWaitStop(emu, static_cast<uint32_t>(std::max<int64_t>(left, 0)),
-                                  broke ? nullptr : stopAsked);
+                                  asked ? nullptr : stopAsked);
             fputs(report.c_str(), out);
             if (HostDebugIsStop(report)) {
                 stoppedItself = !broke;
                 break;
             }
-            bool asked = !broke && stopAsked && stopAsked();
-            if (Clock::now() < due && !asked) continue;
-            if (broke) break;
+            if (Clock::now() < due) continue;
+            if (broke) {
+                if (!asked) fprintf(out, "no stop within %u ms of a break\n", waitMs);
+                break;
+            }
             emu.DebuggerBreak();
             broke = true;
             due = Clock::now() + std::chrono::milliseconds(waitMs);

@@ -4,6 +4,7 @@
 // they come.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,6 +20,7 @@ constexpr size_t kConsoleHistory = 100;
 
 std::mutex consoleLock;
 std::vector<std::string> consoleHistory;
+std::string consoleUnread; // the rest of a line the last call had no room for
 struct termios consoleSaved;
 bool consoleRaw = false;
 
@@ -107,6 +109,30 @@ bool ConsoleEditLine(std::string& line) {
     return false;
 }
 
+// Reads a line as it comes, of any length, without its line end; false at
+// the end of the input.
+bool ConsoleReadPiped(std::string& line) {
+    int c;
+    while ((c = getchar()) != EOF && c != '\n')
+        line += static_cast<char>(c);
+    while (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    return c != EOF || !line.empty();
+}
+
+// The next line, edited at a terminal and kept in its history; false at
+// the end of the input.
+bool ConsoleReadLine(std::string& line) {
+    if (!isatty(STDIN_FILENO) || !ConsoleEnterRaw()) return ConsoleReadPiped(line);
+    bool ok = ConsoleEditLine(line);
+    ConsoleRestore();
+    if (ok && !line.empty() && (consoleHistory.empty() || consoleHistory.back() != line)) {
+        consoleHistory.push_back(line);
+        if (consoleHistory.size() > kConsoleHistory) consoleHistory.erase(consoleHistory.begin());
+    }
+    return ok;
+}
+
 } // namespace
 
 HANDLE GetStdHandle(DWORD which) {
@@ -114,32 +140,22 @@ HANDLE GetStdHandle(DWORD which) {
     return which == STD_INPUT_HANDLE ? &inputHandle : nullptr;
 }
 
+// As a Windows console does, a line longer than the buffer is handed on
+// over several calls, its line end with the last.
 BOOL ReadConsoleA(HANDLE input, LPVOID buffer, DWORD size, LPDWORD read, LPVOID) {
-    if (!input || !buffer || !read || size < 3) return FALSE;
+    if (!input || !buffer || !read || size == 0) return FALSE;
     std::lock_guard<std::mutex> lock(consoleLock);
-    std::string line;
-    bool ok;
-    if (isatty(STDIN_FILENO) && ConsoleEnterRaw()) {
-        ok = ConsoleEditLine(line);
-        ConsoleRestore();
-        if (ok && !line.empty() && (consoleHistory.empty() || consoleHistory.back() != line)) {
-            consoleHistory.push_back(line);
-            if (consoleHistory.size() > kConsoleHistory)
-                consoleHistory.erase(consoleHistory.begin());
+    if (consoleUnread.empty()) {
+        std::string line;
+        if (!ConsoleReadLine(line)) {
+            *read = 0;
+            return TRUE;
         }
-    } else {
-        char text[1024];
-        ok = fgets(text, sizeof text, stdin) != nullptr;
-        line = ok ? text : "";
-        while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
-            line.pop_back();
+        consoleUnread = line + "\r\n";
     }
-    if (!ok) {
-        *read = 0;
-        return TRUE;
-    }
-    line = line.substr(0, size - 2) + "\r\n";
-    std::memcpy(buffer, line.data(), line.size());
-    *read = static_cast<DWORD>(line.size());
+    size_t count = std::min<size_t>(size, consoleUnread.size());
+    std::memcpy(buffer, consoleUnread.data(), count);
+    consoleUnread.erase(0, count);
+    *read = static_cast<DWORD>(count);
     return TRUE;
 }

@@ -1,23 +1,35 @@
-// What the debugger costs a running machine, run unpaced slice by slice as
-// warp runs it: with nothing set, with one breakpoint it never reaches, with
-// a memory watchpoint it never takes, and with both plus a port watchpoint.
-// Two programs: the system ROM waiting at its prompt (mostly HALT, 4
-// T-states a call of the processor), and a busy loop in RAM (a block copy,
-// a sum, a call). The setups run in turns, several rounds, and the best
-// round of each is printed with its ratio to nothing set.
+// What points the machine never reaches cost it, run unpaced slice by slice
+// as warp runs it. Two programs on the system ROM: BASIC waiting at its
+// prompt (mostly HALT until the next tick), and a busy BASIC loop pasted in
+// and run. Each runs with nothing set, then with breakpoints at addresses it
+// never runs and watchpoints on what it never touches. The setups take
+// turns for several rounds, each run right after a run with nothing set so
+// that the pair sees the same load on a busy machine; each setup prints its
+// median emulated MHz per CPU second and the median of its runs' ratios to
+// their partners' (nothing set's own line shows how far two runs of the
+// same wander).
 //
-//   debug_bench [seconds per run] [rounds]      (default 0.5 and 5)
-#include <chrono>
+//   debug_bench [seconds per run] [rounds]      (default 0.2 and 15)
+//   debug_bench --cycles N
+//
+// With --cycles each setup runs once for N cycles, each in a function of its
+// own (Measured<program, setup>), for instruction counts under callgrind:
+// bench/debug/callgrind.sh prints those and their ratios.
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <ctime>
 #include <string>
+#include <utility>
+#include <vector>
 
-#include "bus/bus.h"
 #include "core/machine.h"
 #include "core/z80home.h"
 #include "debug/debugger.h"
+#include "plus/z80home_plus.h"
 #include "state/machine_state.h"
-#include "z80/z80.h"
 
 namespace {
 
@@ -29,60 +41,110 @@ bool LoadImage(const std::string& path, uint8_t* image, size_t size) {
     return got > 0;
 }
 
-// Emulated MHz over the given real time: slices back to back, as the
-// processor thread runs them in warp, each with its ticks.
-double Run(double seconds) {
-    using Clock = std::chrono::steady_clock;
-    Clock::time_point start = Clock::now();
-    int64_t cycles = 0;
-    while (std::chrono::duration<double>(Clock::now() - start).count() < seconds) {
+// Emulated MHz per CPU second over the given CPU time, or over the given
+// cycles when cycles is not 0: slices back to back, as the processor
+// thread runs them in warp, each with its ticks.
+double Run(double seconds, int64_t cycles) {
+    std::clock_t start = std::clock();
+    int64_t run = 0;
+    double spent = 0;
+    while (cycles ? run < cycles : spent < seconds) {
         for (int i = 0; i < 10; ++i)
-            cycles += CpuRunSlice();
+            run += CpuRunSlice();
+        spent = static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
     }
-    return static_cast<double>(cycles) /
-           std::chrono::duration<double>(Clock::now() - start).count() / 1e6;
+    return static_cast<double>(run) / std::max(spent, 1e-9) / 1e6;
 }
-
-// 8000 DI / 8001 LD HL,6000 / LD DE,7000 / LD BC,0400 / LDIR / LD HL,6000 /
-// LD B,0 / XOR A / loop: ADD A,(HL) / INC HL / DJNZ loop / CALL 8100 /
-// JP 8001;  8100 PUSH AF / POP AF / RET
-const uint8_t kBusy[] = {0xF3, 0x21, 0x00, 0x60, 0x11, 0x00, 0x70, 0x01, 0x00, 0x04,
-                         0xED, 0xB0, 0x21, 0x00, 0x60, 0x06, 0x00, 0xAF, 0x86, 0x23,
-                         0x10, 0xFC, 0xCD, 0x00, 0x81, 0xC3, 0x01, 0x80};
-const uint8_t kBusyCall[] = {0xF5, 0xF1, 0xC9};
-
-// The processor state of each program, kept between runs.
-Z80Regs programRegs[2];
 
 struct Setup {
     const char* name;
     void (*arm)(void);
 };
 
-void Nothing(void) {}
+// Addresses no code runs at: the BASIC program's text and variables.
+constexpr uint16_t kNeverRun = 0xC000;
+// Memory nothing reads or writes, and ports nothing answers.
+constexpr uint16_t kUntouched = 0xA000;
 
-void FarBreakpoint(void) {
+void Add(unsigned kinds, uint16_t first, uint16_t last, const char* condition = "") {
     std::string error;
-    DebugAddPoint(kDebugExec, 0xFFF0, 0xFFF0, "", error); // never run: the stack's top
+    if (DebugAddPoint(kinds, first, last, condition, error) < 0) {
+        fprintf(stderr, "debug_bench: %s\n", error.c_str());
+        exit(1);
+    }
 }
 
-void Watchpoint(void) {
-    std::string error;
-    DebugAddPoint(kDebugMemWrite, 0xA000, 0xA0FF, "", error); // free memory nothing writes
+void Nothing(void) {}
+
+void OneBreakpoint(void) {
+    Add(kDebugExec, kNeverRun, kNeverRun);
+}
+
+void TenBreakpoints(void) {
+    for (uint16_t i = 0; i < 10; ++i)
+        Add(kDebugExec, static_cast<uint16_t>(kNeverRun + i * 0x101),
+            static_cast<uint16_t>(kNeverRun + i * 0x101));
+}
+
+void WriteWatchpoint(void) {
+    Add(kDebugMemWrite, kUntouched, kUntouched + 0xFF);
+}
+
+void ReadWatchpoint(void) {
+    Add(kDebugMemRead, kUntouched, kUntouched + 0xFF);
 }
 
 void Everything(void) {
-    FarBreakpoint();
-    Watchpoint();
-    std::string error;
-    DebugAddPoint(kDebugPortWrite, 0x90, 0x9F, "A == 1", error); // ports nothing answers
+    TenBreakpoints();
+    WriteWatchpoint();
+    ReadWatchpoint();
+    Add(kDebugPortRead | kDebugPortWrite, 0x90, 0x9F, "A == 1");
+}
+
+const Setup kSetups[] = {
+    {"nothing set", Nothing},
+    {"one breakpoint never reached", OneBreakpoint},
+    {"ten breakpoints never reached", TenBreakpoints},
+    {"a memory write watchpoint never taken", WriteWatchpoint},
+    {"a memory read watchpoint never taken", ReadWatchpoint},
+    {"all of them and a port watchpoint", Everything},
+};
+constexpr int kSetupCount = sizeof kSetups / sizeof kSetups[0];
+
+// One setup's run, in a function of its own for callgrind.
+template <int kProgram, int kSetup>
+[[gnu::noinline]] double Measured(double seconds, int64_t cycles) {
+    return Run(seconds, cycles);
+}
+
+using Measure = double (*)(double seconds, int64_t cycles);
+template <int kProgram, int... kSetup>
+constexpr std::array<Measure, kSetupCount> Measures(std::integer_sequence<int, kSetup...>) {
+    return {Measured<kProgram, kSetup>...};
+}
+constexpr std::array<Measure, kSetupCount> kMeasures[] = {
+    Measures<0>(std::make_integer_sequence<int, kSetupCount>()),
+    Measures<1>(std::make_integer_sequence<int, kSetupCount>())};
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    double seconds = argc > 1 ? atof(argv[1]) : 0.5;
-    int rounds = argc > 2 ? atoi(argv[2]) : 5;
+    double seconds = 0.2;
+    int rounds = 15;
+    int64_t cycles = 0;
+    if (argc > 2 && strcmp(argv[1], "--cycles") == 0) {
+        cycles = atoll(argv[2]);
+        rounds = 1;
+    } else {
+        if (argc > 1) seconds = atof(argv[1]);
+        if (argc > 2) rounds = atoi(argv[2]);
+    }
     const char* dir = getenv("Z80HOME_ROM_DIR");
     std::string romDir = dir ? dir : Z80HOME_ROM_DIR;
     if (!LoadImage(romDir + "/n80basic.rom", machine.basicRom, kBasicRomSize)) {
@@ -91,42 +153,39 @@ int main(int argc, char** argv) {
     }
     setz80memaccess(BusAccess);
     ResetEmu();
-    Run(0.3); // boot to the prompt
-    Z80GetRegs(&programRegs[0]);
-    for (size_t i = 0; i < sizeof kBusy; ++i)
-        BusAccess(0x8000 + static_cast<int>(i), kBusy[i], MemWrite);
-    for (size_t i = 0; i < sizeof kBusyCall; ++i)
-        BusAccess(0x8100 + static_cast<int>(i), kBusyCall[i], MemWrite);
-    programRegs[1] = programRegs[0];
-    programRegs[1].pc = 0x8000;
-    programRegs[1].halted = 0;
-    const char* const programs[] = {"system ROM at its prompt", "busy loop in RAM"};
+    Run(0, 8000000); // boot to the prompt
 
-    const Setup setups[] = {{"nothing set", Nothing},
-                            {"one breakpoint never reached", FarBreakpoint},
-                            {"one memory watchpoint never taken", Watchpoint},
-                            {"breakpoint, memory and port watchpoints", Everything}};
-    constexpr int kSetups = sizeof setups / sizeof setups[0];
-    double best[2][kSetups] = {};
-    for (int round = 0; round < rounds; ++round) {
-        for (int p = 0; p < 2; ++p) {
-            for (int s = 0; s < kSetups; ++s) {
-                Z80SetRegs(&programRegs[p]);
-                DebugReset();
-                setups[s].arm();
-                double mhz = Run(seconds);
-                if (mhz > best[p][s]) best[p][s] = mhz;
-                Z80GetRegs(&programRegs[p]);
-            }
+    const char* const programs[] = {"BASIC at its prompt",
+                                    "a busy BASIC loop: 10 A=A+1:B=A*2:GOTO 10"};
+    std::vector<double> mhz[2][kSetupCount], ratios[2][kSetupCount];
+    for (int p = 0; p < 2; ++p) {
+        if (p == 1) {
+            PasteText("10 A=A+1:B=A*2:GOTO 10\nRUN\n");
+            while (GetPasteLeft() > 0)
+                CpuRunSlice();
+            Run(0, 1000000);
         }
+        for (int round = 0; round < rounds; ++round)
+            for (int s = 0; s < kSetupCount; ++s) {
+                DebugReset();
+                double partner = cycles ? 0 : Run(seconds, 0);
+                kSetups[s].arm();
+                mhz[p][s].push_back(kMeasures[p][s](seconds, cycles));
+                ratios[p][s].push_back(mhz[p][s].back() / std::max(partner, 1e-9));
+            }
     }
     DebugReset();
-    printf("unpaced, best of %d runs of %.2f s\n", rounds, seconds);
+    if (cycles) {
+        printf("%lld cycles a setup: instruction counts under callgrind\n",
+               static_cast<long long>(cycles));
+        return 0;
+    }
+    printf("unpaced, medians of %d runs of %.2f CPU seconds\n", rounds, seconds);
     for (int p = 0; p < 2; ++p) {
         printf("%s\n", programs[p]);
-        for (int s = 0; s < kSetups; ++s)
-            printf("  %-42s %8.1f MHz  %.3f of nothing set\n", setups[s].name, best[p][s],
-                   best[p][s] / best[p][0]);
+        for (int s = 0; s < kSetupCount; ++s)
+            printf("  %-40s %8.1f MHz  %.3f of nothing set\n", kSetups[s].name, Median(mhz[p][s]),
+                   Median(ratios[p][s]));
     }
     return 0;
 }

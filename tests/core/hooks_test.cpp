@@ -36,6 +36,9 @@ bool Look(int32_t uncounted) {
     return seen.calls.size() - 1 == seen.stopAt;
 }
 
+// The marked addresses of a check at marked addresses.
+uint8_t marks[0x10000];
+
 int ticks;
 void CountTick(void) {
     ++ticks;
@@ -45,10 +48,9 @@ class Hooks : public ::testing::Test {
   protected:
     void SetUp() override { setz80memaccess(BusAccess); }
     void TearDown() override {
+        Put(machineCheckMap, machineCheckNone.data());
         Put(machineCheckHook, nullptr);
-        Put(machineCheckEvery, 0);
         Put(machineTickHook, nullptr);
-        std::memset(machineBreakMap, 0, sizeof machineBreakMap);
     }
 
     // The machine from power-on, its registers cleared, with the seed's
@@ -90,8 +92,8 @@ class Hooks : public ::testing::Test {
 TEST_F(Hooks, TheCheckRunsBeforeEachInstructionAtAMarkedAddressAndEndsTheSliceThere) {
     for (uint32_t seed = 1; seed <= 150; ++seed) {
         Boot(seed);
-        Put(machineCheckEvery, 1);
         Put(machineCheckHook, Look);
+        Put(machineCheckMap, machineCheckAll.data());
         std::vector<int32_t> lengths = Run(seed, 40);
         std::vector<std::pair<uint16_t, uint64_t>> every = seen.calls;
         Z80Regs end, again;
@@ -100,18 +102,18 @@ TEST_F(Hooks, TheCheckRunsBeforeEachInstructionAtAMarkedAddressAndEndsTheSliceTh
         Z80GetRegs(&end);
 
         std::mt19937 random(seed * 7919);
-        std::memset(machineBreakMap, 0, sizeof machineBreakMap);
+        std::memset(marks, 0, sizeof marks);
         for (auto [pc, cycles] : every)
-            if (random() % 3 == 0) machineBreakMap[pc] = 1;
+            if (random() % 3 == 0) marks[pc] = 1;
         for (int i = 0; i < 64; ++i) { // and some never reached
-            machineBreakMap[static_cast<uint16_t>(random())] = 1;
+            marks[static_cast<uint16_t>(random())] = 1;
         }
         std::vector<std::pair<uint16_t, uint64_t>> expected;
         for (auto call : every)
-            if (machineBreakMap[call.first]) expected.push_back(call);
+            if (marks[call.first]) expected.push_back(call);
 
         Boot(seed);
-        Put(machineCheckEvery, 0);
+        Put(machineCheckMap, marks);
         ASSERT_EQ(Run(seed, 40), lengths) << "seed " << seed;
         ASSERT_EQ(seen.calls, expected) << "seed " << seed;
         Z80GetRegs(&again);

@@ -63,7 +63,7 @@ class Commands : public ::testing::Test {
 struct Generated {
     std::string text;
     uint32_t value;
-    bool defined = true; // no division by zero
+    std::string error; // why it has no value (a division by zero, a byte past FFFF)
 };
 
 Generated Expression(std::mt19937& random, int level, int depth, const Z80Regs& regs) {
@@ -75,16 +75,20 @@ Generated Expression(std::mt19937& random, int level, int depth, const Z80Regs& 
             uint32_t n = random() % 3 ? random() % 0x100 : random();
             char text[16];
             snprintf(text, sizeof text, random() % 2 ? "0%XH" : "$%X", n);
-            return {text, n};
+            return {text, n, ""};
         }
-        case 1: return {"HL", regs.hl};
-        case 2: return {"a", static_cast<uint32_t>(regs.af >> 8)};
-        case 3: return {"FAC", 0xF200};
+        case 1: return {"HL", regs.hl, ""};
+        case 2: return {"a", static_cast<uint32_t>(regs.af >> 8), ""};
+        case 3: return {"FAC", 0xF200, ""};
         default: {
             Generated inner = Expression(random, 0, depth + 1, regs);
+            char past[32];
+            snprintf(past, sizeof past, "(%X) lies past FFFF", inner.value);
             return {"(" + inner.text + ")",
                     static_cast<uint32_t>(DebugReadMemory(static_cast<uint16_t>(inner.value))),
-                    inner.defined};
+                    !inner.error.empty()   ? inner.error
+                    : inner.value > 0xFFFF ? past
+                                           : ""};
         }
         }
     }
@@ -96,7 +100,7 @@ Generated Expression(std::mt19937& random, int level, int depth, const Z80Regs& 
         uint32_t a = left.value, b = right.value;
         uint32_t v = 0;
         std::string o = op;
-        bool defined = left.defined && right.defined;
+        std::string error = !left.error.empty() ? left.error : right.error;
         if (o == "|") v = a | b;
         if (o == "^") v = a ^ b;
         if (o == "&") v = a & b;
@@ -106,11 +110,11 @@ Generated Expression(std::mt19937& random, int level, int depth, const Z80Regs& 
         if (o == "-") v = a - b;
         if (o == "*") v = a * b;
         if (o == "/") {
-            defined = defined && b != 0;
+            if (error.empty() && b == 0) error = "division by zero";
             v = b ? a / b : 0;
         }
         left = {left.text + (random() % 2 ? " " : "") + o + (random() % 2 ? " " : "") + right.text,
-                v, defined};
+                v, error};
     }
     return left;
 }
@@ -126,8 +130,8 @@ TEST_F(Commands, ExpressionsAgreeWithAModel) {
     for (int i = 0; i < 3000; ++i) {
         Generated g = Expression(random, 0, 0, regs);
         std::string answer = Run("p " + g.text);
-        if (!g.defined) {
-            EXPECT_EQ(answer, "error: division by zero\n") << g.text;
+        if (!g.error.empty()) {
+            EXPECT_EQ(answer, "error: " + g.error + "\n") << g.text;
             continue;
         }
         ++defined;
@@ -194,6 +198,38 @@ TEST_F(Commands, EveryCommandTakesANameBeforeANumberAndALeadingDigitMakesANumber
     EXPECT_EQ(Run("p DONE+1"), "8401  33793\n");
 }
 
+// A value that does not fit where it goes is refused, and nothing changes;
+// every refusal says why; a # standing alone starts a comment.
+TEST_F(Commands, ValuesThatDoNotFitAreRefusedAndErrorsSayWhy) {
+    Z80Regs regs;
+    DebugGetRegs(regs);
+    regs.hl = 0x9000;
+    DebugSetRegs(regs);
+    const std::pair<const char*, const char*> cases[] = {
+        {"r A 100", "error: 100 is more than FF\n"},
+        {"r IM 3", "error: 3 is more than 2\n"},
+        {"r I 1FF", "error: 1FF is more than FF\n"},
+        {"r PC HL*2", "error: HL*2 is 12000, more than FFFF\n"},
+        {"e FFFF 11 22", "error: 2 bytes do not fit between FFFF and FFFF\n"},
+        {"p (10000)", "error: (10000) lies past FFFF\n"},
+        {"r A 1/0", "error: division by zero\n"},
+        {"b NOSUCH", "error: not a number, register or name: NOSUCH\n"},
+        {"r Q 1", "error: no register Q\n"},
+        {"w HL-2 w", "error: HL-2 runs down from 9000 to 0002: a range FROM-TO splits at its first "
+                     "-, the lower end first\n"},
+        {"p 1+1  # two", "0002  2\n"},
+        {"p #10", "0010  16\n"},
+        {"find 0-FFFF \"z # z\"", "not found\n"},
+        {"b 8000 # where it starts", "1 on  break 8000 hits 0\n"},
+    };
+    std::vector<uint8_t> memory = Memory();
+    std::string registers = Run("r");
+    for (auto [line, answer] : cases)
+        EXPECT_EQ(Run(line), answer) << line;
+    EXPECT_EQ(Memory(), memory);
+    EXPECT_EQ(Run("r"), registers);
+}
+
 TEST_F(Commands, MemoryCommandsHandleEveryRangeShapeAtTheEndsOfMemory) {
     const int ends[] = {0x0000, 0x0001, 0x7FFF, 0xFFFE, 0xFFFF};
     std::mt19937 random(23);
@@ -201,8 +237,14 @@ TEST_F(Commands, MemoryCommandsHandleEveryRangeShapeAtTheEndsOfMemory) {
         for (int b : ends) {
             char range[16];
             snprintf(range, sizeof range, "%X-%X", a, b);
-            int lo = std::min(a, b), hi = std::max(a, b);
+            int lo = a, hi = b;
             SCOPED_TRACE(range);
+            // A range that runs down is refused (HL-2 would be one).
+            if (a > b) {
+                std::string refused = "error: " + std::string(range) + " runs down";
+                EXPECT_EQ(Run(std::string("fill ") + range + " 5A").rfind(refused, 0), 0u);
+                continue;
+            }
             // fill: the range and nothing else.
             std::vector<uint8_t> before = Memory();
             EXPECT_EQ(Run(std::string("fill ") + range + " 5A"), "");
@@ -253,7 +295,7 @@ TEST_F(Commands, MemoryCommandsHandleEveryRangeShapeAtTheEndsOfMemory) {
     // Dumps and listings run on through FFFF into 0000.
     EXPECT_EQ(Run("m FFF8 10").substr(0, 5), "FFF8 ");
     EXPECT_EQ(Run("d FFFF 2").substr(0, 4), "FFFF");
-    EXPECT_EQ(Run("w FFFF-0 w").rfind("1 on  watch memory w 0000-FFFF", 0), 0u);
+    EXPECT_EQ(Run("w 0-FFFF w").rfind("1 on  watch memory w 0000-FFFF", 0), 0u);
 }
 
 TEST_F(Commands, FilesAreRegularBoundedAndNamedFromTheFolderGiven) {

@@ -14,6 +14,7 @@
 #include <iterator>
 #include <sstream>
 #include <set>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -56,18 +57,22 @@ std::string ReadText(const fs::path& file) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// A host (the headless one unless named) started in folder, with the
-// environment's assignments given, and its output going to output.txt there;
-// the test waits for what it needs to see, then signals it.
+// The headless host (or another program, with environment variables set)
+// started in folder with its output going to output.txt there; the test
+// waits for what it needs to see, then signals it.
 class Started {
   public:
     Started(const fs::path& folder, const std::string& args,
             const std::string& program = Z80HOME_HEADLESS, const std::string& environment = "")
         : output_(folder / "output.txt"), program_(program) {
-        std::string command = "cd '" + folder.string() + "' && " + environment + " exec '" +
+        std::string command = "cd '" + folder.string() + "' && exec env " + environment + " '" +
                               program + "' " + args + " >'" + output_.string() + "' 2>&1";
+        pid_t test = getpid();
         pid_ = fork();
         if (pid_ == 0) {
+            // A test killed before it can end the program (a timeout) takes
+            // the program with it: a host left running may fill the disk.
+            if (prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || getppid() != test) _exit(127);
             execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
             _exit(127);
         }
@@ -123,6 +128,7 @@ class Started {
         return -1;
     }
     std::string Output() const { return ReadText(output_); }
+    bool Running() const { return waitpid(pid_, nullptr, WNOHANG) == 0; }
 
   private:
     fs::path output_;
@@ -342,12 +348,44 @@ TEST_F(HeadlessHost, RunsADebuggerScriptLineByLine) {
     EXPECT_NE(resumed.output.find("SP=FFFF PC=0062"), std::string::npos) << resumed.output;
 }
 
+// The fenced block that follows marker in the manual's text (empty when there
+// is none), without its fences.
+std::string ManualBlock(const std::string& manual, const std::string& marker) {
+    size_t at = manual.find(marker);
+    size_t start = at == std::string::npos ? at : manual.find("```\n", at);
+    size_t end = start == std::string::npos ? start : manual.find("\n```", start + 4);
+    return end == std::string::npos ? "" : manual.substr(start + 4, end + 1 - (start + 4));
+}
+
+// The manual's debugger example, run as the manual runs it, prints what the
+// manual shows, the folder it runs in written as /home/user: a change to the
+// ROM or the debugger that would leave the example wrong fails here.
+TEST_F(HeadlessHost, TheManualsDebuggerExamplePrintsWhatTheManualShows) {
+    if (!HaveRom()) GTEST_SKIP() << "no ROM images in " << romDir;
+    std::string manual = ReadText(Z80HOME_MANUAL);
+    std::string script = ManualBlock(manual, "<!-- debugger example: script -->");
+    std::string shown = ManualBlock(manual, "<!-- debugger example: output -->");
+    ASSERT_FALSE(script.empty()) << "no debugger example in " Z80HOME_MANUAL;
+    // The block's first line is the command: the program and its arguments.
+    std::string command = shown.substr(0, shown.find('\n'));
+    shown.erase(0, command.size() + 1);
+    ASSERT_EQ(command.rfind("$ build/bin/z80home-headless ", 0), 0u) << command;
+    std::ofstream(folder / "session.txt") << script;
+    HostRun run = Headless(folder, "--rom-dir '" + romDir + "' --run-ms 60000 " +
+                                       command.substr(command.find(" --") + 1));
+    ASSERT_EQ(run.status, 0) << run.output;
+    for (size_t at; (at = run.output.find(folder.string())) != std::string::npos;)
+        run.output.replace(at, folder.string().size(), "/home/user");
+    EXPECT_EQ(run.output, shown);
+}
+
 // SIGINT and SIGTERM end a run that has long to go, and a debugger session
-// waiting for a stop that never comes; the outputs asked for are written and
-// the status tells which signal it was.
+// waiting for a stop that never comes, in memory full of prefixes too; the
+// outputs asked for are written and the status tells which signal it was.
 TEST_F(HeadlessHost, SignalsEndTheRunAndTheOutputsAreWritten) {
     if (!HaveRom()) GTEST_SKIP() << "no ROM images in " << romDir;
     std::ofstream(folder / "session.txt") << "b 0005\nc\n";
+    std::ofstream(folder / "prefixes.txt") << "o 31 0A\nfill 0-FFFF 0DD\nr PC 8000\nc\n";
     const std::string rom = "--rom-dir '" + romDir + "' --run-ms 600000 ";
     for (int signal : {SIGINT, SIGTERM}) {
         fs::remove(folder / "screen.txt");
@@ -363,8 +401,52 @@ TEST_F(HeadlessHost, SignalsEndTheRunAndTheOutputsAreWritten) {
         session.Signal(signal);
         EXPECT_EQ(session.Exit(), 128 + signal) << session.Output();
         EXPECT_TRUE(fs::exists(folder / "stopped.state")) << session.Output();
+
+        fs::remove(folder / "output.txt");
+        Started prefixes(folder, rom + "--debug-script prefixes.txt");
+        ASSERT_TRUE(prefixes.Printed("> c\n")) << prefixes.Output();
+        prefixes.Signal(signal);
+        EXPECT_EQ(prefixes.Exit(), 128 + signal) << prefixes.Output();
     }
+    // In memory full of prefixes the break a c makes when its time is up
+    // stops the machine too.
+    HostRun broken =
+        Headless(folder, "--rom-dir '" + romDir + "' --run-ms 300 --debug-script prefixes.txt");
+    EXPECT_NE(broken.output.find("> c\nstopped: break, "), std::string::npos) << broken.output;
 }
+
+#ifdef Z80HOME_DESKTOP
+// The desktop host's debugger console with its input piped, on SDL's
+// offscreen video driver (the host wants a display named before it tries
+// one): a line of any length is one command, and the end of the input
+// leaves the console, with the machine running on.
+TEST_F(HeadlessHost, TheDesktopConsoleTakesLongLinesWholeAndLetsTheMachineRunOnAtTheEnd) {
+    if (!HaveRom()) GTEST_SKIP() << "no ROM images in " << romDir;
+    std::string sum = "p 1";
+    for (int i = 0; i < 602; ++i)
+        sum += "+1"; // 1,207 characters
+    // The trace file shows the machine running on, past the breakpoint.
+    std::ofstream(folder / "input.txt") << sum << "\nb 0001\nt file trace.txt\n";
+    Started desktop(folder, "--debug --rom-dir '" + romDir + "' <input.txt", Z80HOME_DESKTOP,
+                    "DISPLAY=:0 SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy");
+    ASSERT_TRUE(desktop.Printed("the machine runs on\n")) << desktop.Output();
+    EXPECT_NE(desktop.Output().find("debug> 025B  603\n"), std::string::npos) << desktop.Output();
+    // Only its head is read: it grows by every instruction while the host
+    // runs, faster than a loaded machine reads it whole.
+    auto ranOn = [&] {
+        char head[512];
+        std::ifstream trace(folder / "trace.txt");
+        trace.read(head, sizeof head);
+        return std::string(head, static_cast<size_t>(trace.gcount())).find("\n0001  ") !=
+               std::string::npos;
+    };
+    bool seen = false;
+    for (int i = 0; i < 6000 && !(seen = ranOn()); i++)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_TRUE(seen);
+    EXPECT_TRUE(desktop.Running()) << desktop.Output();
+}
+#endif
 
 // Files the host reads whole must be files: a folder, a device or a pipe is
 // refused with a message before anything runs, and so is a paste too big to
@@ -395,7 +477,8 @@ TEST_F(HeadlessHost, RefusesInputsThatAreNotFilesAndAddressesThatAreNone) {
     }
     HostRun bogus = Headless(folder, rom + "--break-at BOGUS");
     EXPECT_EQ(bogus.status, 2) << bogus.output;
-    EXPECT_NE(bogus.output.find("--break-at BOGUS: not an address"), std::string::npos)
+    EXPECT_NE(bogus.output.find("--break-at BOGUS: not a number, register or name: BOGUS"),
+              std::string::npos)
         << bogus.output;
     EXPECT_EQ(bogus.output.find("stopped"), std::string::npos) << bogus.output;
     EXPECT_FALSE(fs::exists(folder / "break-BOGUS.png"));
