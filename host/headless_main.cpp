@@ -305,14 +305,6 @@ static int HeadlessRun(int argc, char** argv) {
         printf("%s", HostUsage(argv[0], true).c_str());
         return 0;
     }
-    if (!options.screenshot.empty() &&
-        std::filesystem::path(options.screenshot).extension() != ".png") {
-        fprintf(stderr,
-                "z80home-headless: --screenshot writes PNG pictures: give it a name "
-                "ending in .png, not %s\n",
-                options.screenshot.c_str());
-        return 2;
-    }
     std::error_code failed;
     std::string startFolder = std::filesystem::current_path(failed).string();
     if (!HostStart(argv[0], options, emu, error)) return HeadlessFail(error);

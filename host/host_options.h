@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "core/run_control.h"
 #include "host/host_input.h"
@@ -83,5 +84,8 @@ bool HostParseArgs(int argc, char** argv, bool headless, HostOptions& options, s
 bool HostVersionAsked(int argc, char** argv);
 std::string HostVersionText(const char* program);
 
-// The usage text for --help and after an error.
+// Every option the host takes, --version included.
+std::vector<std::string> HostOptionNames(bool headless);
+
+// The usage text for --help and after an error: a line for each option.
 std::string HostUsage(const char* program, bool headless);
