@@ -28,9 +28,11 @@
 #   all; the screenshot is the same);
 # - video_gpu_screenshot "false": the screenshot is then the core's own
 #   640 by 480 frame rather than the window with its scaling;
-# - libretro_directory and libretro_info_path both at the folder of the core
-#   and its .info: without the .info it takes the core for one without save
-#   states and turns rewind and run-ahead off;
+# - libretro_directory at the folder of the core, and libretro_info_path at
+#   the folder of its .info, from the build's z80home_retroarch.cfg (as the
+#   README's command gives it, with --appendconfig): without the .info it
+#   takes the core for one without save states and turns rewind and
+#   run-ahead off;
 # - --max-frames N --max-frames-ss --max-frames-ss-path FILE, then it exits.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -104,7 +106,6 @@ run_ahead_secondary_instance = "false"
 config_save_on_exit = "false"
 savestate_auto_load = "false"
 libretro_directory = "$bin"
-libretro_info_path = "$bin"
 system_directory = "$work/system"
 savefile_directory = "$work/saves"
 savestate_directory = "$work/states"
@@ -113,7 +114,8 @@ EOF
 cp "$work/program.cas" "$work/retroarch.cas"
 echo "RetroArch: $frames frames of the core with the tape as content"
 HOME="$work/home" timeout 300 xvfb-run -a -s "-screen 0 1024x768x24" retroarch \
-    -c "$work/retroarch.cfg" -L "$bin/z80home_libretro.so" "$work/retroarch.cas" --verbose \
+    -c "$work/retroarch.cfg" --appendconfig "$bin/z80home_retroarch.cfg" \
+    -L "$bin/z80home_libretro.so" "$work/retroarch.cas" --verbose \
     --max-frames=$frames --max-frames-ss --max-frames-ss-path="$work/retroarch.png" \
     >"$work/retroarch.log" 2>&1 || { cat "$work/retroarch.log"; fail "RetroArch failed"; }
 [ -s "$work/retroarch.png" ] || { cat "$work/retroarch.log"; fail "RetroArch wrote no screenshot"; }
