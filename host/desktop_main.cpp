@@ -213,7 +213,8 @@ static void DesktopTitle(Desktop& desktop) {
     if (emu.GetGreenDisplay()) title += " - green";
     if (emu.GetPCG()) title += " - PCG";
     if (!desktop.tape.empty()) {
-        title += " - tape " + std::filesystem::path(desktop.tape).filename().string();
+        // Quoted: a tape named "full" is not a full tape.
+        title += " - tape \"" + std::filesystem::path(desktop.tape).filename().string() + "\"";
         if (!desktop.tapeProblem.empty()) title += " (cannot be written)";
     }
     if (desktop.tapeFailed) title += " - a SAVE failed";
@@ -473,21 +474,8 @@ static bool DesktopHotkey(Desktop& desktop, const SDL_KeyboardEvent& key) {
     return true;
 }
 
-// True for the keys that only modify others.
-static bool DesktopModifier(SDL_Scancode code) {
-    return code == SDL_SCANCODE_LCTRL || code == SDL_SCANCODE_RCTRL ||
-           code == SDL_SCANCODE_LSHIFT || code == SDL_SCANCODE_RSHIFT ||
-           code == SDL_SCANCODE_LALT || code == SDL_SCANCODE_RALT;
-}
-
 static void DesktopKey(Desktop& desktop, const SDL_KeyboardEvent& key) {
-    // A key pressed while the help shows closes it and goes nowhere else.
-    if (desktop.view.helpShown && key.type == SDL_KEYDOWN &&
-        !DesktopModifier(key.keysym.scancode) &&
-        !(key.keysym.scancode == SDL_SCANCODE_H && (key.keysym.mod & KMOD_CTRL))) {
-        if (!key.repeat) DesktopViewShowHelp(desktop.view, false);
-        return;
-    }
+    DesktopViewHelpKey(desktop.view, key);
     if (DesktopHotkey(desktop, key)) return;
     bool down = key.type == SDL_KEYDOWN;
     uint8_t virtualKey = DesktopVirtualKey(key.keysym.scancode);

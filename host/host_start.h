@@ -25,16 +25,21 @@ std::string HostInputFileProblem(const std::string& path);
 // or the plain one when that is missing or does not load), turns the names
 // of the tape, the outputs and the debugger script into absolute ones (they
 // are relative to the folder the host was started in, which it keeps in
-// options.startFolder), makes the ROM folder the working folder and gives the emulator the tape, green and character
-// generator options. False with error when the library, an export, the ROM
+// options.startFolder), makes the ROM folder the working folder and gives the emulator the tape,
+// green and character generator options. False with error when the library, an export, the ROM
 // folder or a ROM image is missing, when the tape's name is too long, or
 // when a file to read (the state to load, the paste, the debugger script)
 // has a HostInputFileProblem.
 bool HostStart(const char* argv0, HostOptions& options, EmuLibrary& emu, std::string& error);
 
+// Why a file the host is to write at the end cannot be: it is a folder, or
+// its folder does not exist; empty when it can.
+std::string HostOutputFileProblem(const std::string& path);
+
 // Why the emulator could write nothing to the tape named (a folder, a pipe
-// or a device, or a file in a folder that does not exist), or empty when it
-// can be a tape.
+// or a device, a file in a folder that does not exist, or one that cannot
+// be opened for writing, with the system's reason: read only, say), or
+// empty when it can be a tape.
 // The library takes such a name and its SAVE reports success, so the hosts
 // say so themselves.
 std::string HostTapeProblem(const std::string& tape);
