@@ -85,7 +85,7 @@ struct Desktop {
     bool dragging;
     std::string tape;
     std::string tapeProblem; // why nothing can be written to the tape, or empty
-    uint32_t tapeFailures;   // the tape's failed writes reported so far
+    uint32_t tapeFailures;   // the failed SAVEs reported so far
     bool tapeFailed;         // one since the tape was chosen
     std::string startFolder; // where F12 screenshots go
     bool warpToggled, warpHeld;
@@ -229,12 +229,14 @@ static void DesktopSay(Desktop& desktop, const std::string& message, bool failur
     DesktopViewSay(desktop.view, message, SDL_GetTicks());
 }
 
-// Says so, each time, when bytes saved to the tape did not reach it.
+// Says so for each SAVE whose bytes did not reach the tape.
 static void DesktopCheckTape(Desktop& desktop) {
-    std::string report = HostTapeWriteReport(desktop.emu, desktop.tape, desktop.tapeFailures);
-    if (report.empty()) return;
+    std::vector<std::string> reports =
+        HostTapeWriteReport(desktop.emu, desktop.tape, desktop.tapeFailures);
+    if (reports.empty()) return;
     desktop.tapeFailed = true;
-    DesktopSay(desktop, report, true);
+    for (const std::string& report : reports)
+        DesktopSay(desktop, report, true);
     DesktopTitle(desktop);
 }
 

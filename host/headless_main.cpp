@@ -54,7 +54,7 @@ struct Headless {
     EmuLibrary emu;
     HostOptions options;
     HWND window;
-    uint32_t tapeFailures; // the tape's failed writes reported so far
+    uint32_t tapeFailures; // the failed SAVEs reported so far
 };
 
 static int HeadlessFail(const std::string& message) {
@@ -115,11 +115,11 @@ static bool HeadlessWriteFile(const std::string& path, const std::string& text,
     return static_cast<bool>(file);
 }
 
-// Says so on stderr each time bytes saved to the tape did not reach it.
+// Says so on stderr for each SAVE whose bytes did not reach the tape.
 static void HeadlessReportTape(Headless& run) {
-    std::string report = HostTapeWriteReport(run.emu, run.options.tape, run.tapeFailures);
-    if (report.empty()) return;
-    fprintf(stderr, "z80home-headless: %s\n", report.c_str());
+    for (const std::string& report :
+         HostTapeWriteReport(run.emu, run.options.tape, run.tapeFailures))
+        fprintf(stderr, "z80home-headless: %s\n", report.c_str());
     fflush(stderr);
 }
 
@@ -327,7 +327,7 @@ static int HeadlessRun(int argc, char** argv) {
     if (emu.plus && !options.Debugging()) emu.SetPaused(1);
     if (!emu.RunEmu(run.window, GetDC(run.window)))
         return HeadlessFail("the emulator did not start");
-    if (emu.plus) run.tapeFailures = emu.GetTapeWriteFailures();
+    if (emu.plus) run.tapeFailures = emu.GetTapeFailedSaves();
     if (!options.loadState.empty()) {
         int code = emu.LoadState(options.loadState.c_str());
         if (code) return HeadlessFail(options.loadState + ": " + emu.GetStateMessage(code));

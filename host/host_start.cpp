@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -207,15 +208,20 @@ std::string HostTapeProblem(const std::string& tape) {
     return "";
 }
 
-std::string HostTapeWriteReport(const EmuLibrary& emu, const std::string& tape, uint32_t& seen) {
-    if (!emu.plus) return "";
-    uint32_t failures = emu.GetTapeWriteFailures();
-    if (failures == seen) return "";
-    std::string bytes =
-        std::to_string(failures - seen) + (failures - seen == 1 ? " byte" : " bytes");
-    seen = failures;
-    if (tape.empty()) return "SAVE failed: no tape is chosen, and " + bytes + " went nowhere";
-    std::string problem = HostTapeProblem(tape);
-    return "SAVE failed: " + bytes + " did not reach the tape " + tape +
-           (problem.empty() ? "" : ": " + problem);
+std::vector<std::string> HostTapeWriteReport(const EmuLibrary& emu, const std::string& tape,
+                                             uint32_t& seen) {
+    if (!emu.plus) return {};
+    uint32_t saves = emu.GetTapeFailedSaves();
+    if (saves == seen) return {};
+    std::string report;
+    if (tape.empty()) {
+        report = "SAVE failed: no tape is chosen";
+    } else {
+        std::string problem = HostTapeProblem(tape);
+        report = "SAVE failed: it did not reach the tape " + tape +
+                 (problem.empty() ? "" : ": " + problem);
+    }
+    std::vector<std::string> reports(saves - seen, report);
+    seen = saves;
+    return reports;
 }

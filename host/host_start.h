@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "host/emu_library.h"
 #include "host/host_options.h"
@@ -44,8 +45,9 @@ std::string HostOutputFileProblem(const std::string& path);
 // say so themselves.
 std::string HostTapeProblem(const std::string& tape);
 
-// Reports a failed SAVE: when the emulator's count of bytes that did not
-// reach the tape has grown past seen, moves seen on and returns what a host
-// says about it, naming the tape (empty: none chosen); otherwise returns
-// empty. Always empty without the plus library.
-std::string HostTapeWriteReport(const EmuLibrary& emu, const std::string& tape, uint32_t& seen);
+// Reports the failed SAVEs: when the emulator's count of them has grown past
+// seen, moves seen on and returns what a host says about each, naming the
+// tape (empty: none chosen) and why it cannot be written when that is
+// known; otherwise returns nothing. Nothing without the plus library.
+std::vector<std::string> HostTapeWriteReport(const EmuLibrary& emu, const std::string& tape,
+                                             uint32_t& seen);
