@@ -291,7 +291,7 @@ std::string HostUsage(const char* program, bool headless) {
     } else {
         usage += "  --debug             the debugger console in this terminal; the machine starts\n"
                  "                      stopped ('help' lists the commands, 'c' runs it)\n"
-                 "Keys: see the on-screen help (Ctrl+Shift+H) and the README.\n"
+                 "Keys: see the on-screen help (Ctrl+Shift+H) and the manual.\n"
                  "Drop a file on the window to make it the tape.\n";
     }
     usage += "  --version           the program's version\n"
