@@ -285,16 +285,18 @@ std::string HostUsage(const char* program, bool headless) {
             "                      the registers there; the picture and the state are\n"
             "                      written at the end (--screenshot, --save-state, or\n"
             "                      break-ADDR.png and break-ADDR.state); not reached\n"
-            "                      within --run-ms, the exit status is 4\n"
-            "Input options play in the order given, from 500 ms after start, in the\n"
-            "machine's time: the same command line ends the same way, warp or not.\n";
+            "                      within --run-ms, the exit status is 4\n";
     } else {
         usage += "  --debug             the debugger console in this terminal; the machine starts\n"
-                 "                      stopped ('help' lists the commands, 'c' runs it)\n"
-                 "Keys: see the on-screen help (Ctrl+Shift+H) and the manual.\n"
-                 "Drop a file on the window to make it the tape.\n";
+                 "                      stopped ('help' lists the commands, 'c' runs it)\n";
     }
     usage += "  --version           the program's version\n"
              "  --help              this text\n";
+    if (headless)
+        usage += "Input options play in the order given, from 500 ms after start, in the\n"
+                 "machine's time: the same command line ends the same way, warp or not.\n";
+    else
+        usage += "Keys: see the on-screen help (Ctrl+Shift+H) and the manual.\n"
+                 "Drop a file on the window to make it the tape.\n";
     return usage;
 }
