@@ -12,6 +12,9 @@ if(NOT WIN32)
     list(APPEND z80home_libraries winshim)
 endif()
 # A DLL's import library is left out: hosts load the emulator by name.
+if(NOT WIN32)
+    set_target_properties(${z80home_libraries} PROPERTIES INSTALL_RPATH "$ORIGIN")
+endif()
 install(TARGETS ${z80home_libraries}
     RUNTIME DESTINATION ${Z80HOME_INSTALL_BINDIR}
     LIBRARY DESTINATION ${Z80HOME_INSTALL_LIBDIR}
@@ -37,18 +40,48 @@ endif()
 
 if(TARGET roms)
     install(FILES ${Z80HOME_ROM_DIR}/n80basic.rom ${Z80HOME_ROM_DIR}/font.rom
-        ${Z80HOME_ROM_DIR}/n80basic.sym DESTINATION ${Z80HOME_INSTALL_ROMDIR})
+        ${Z80HOME_ROM_DIR}/n80basic.sym ${Z80HOME_ROM_DIR}/n80basic.lst
+        DESTINATION ${Z80HOME_INSTALL_ROMDIR})
 endif()
 install(FILES README.md LICENSE DESTINATION ${Z80HOME_INSTALL_DOCDIR})
 
+# The one maintainer, named in the package and its changelog.
+set(Z80HOME_MAINTAINER "the z80home developers <z80home@example.org>")
+# Debian's documents of a package: the copyright file in the
+# machine-readable format, the changelog (its one entry is this version,
+# dated by SOURCE_DATE_EPOCH when set) and the hosts' manual pages
+# (host/CMakeLists.txt), each compressed as Debian wants (gzip -9n), and
+# lintian's overrides.
+if(NOT WIN32)
+    find_program(GZIP gzip REQUIRED)
+    string(TIMESTAMP Z80HOME_RELEASE_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
+    set(changelog ${CMAKE_BINARY_DIR}/debian/changelog)
+    configure_file(cmake/debian/changelog.in ${changelog} @ONLY)
+    add_custom_command(OUTPUT ${changelog}.gz
+        COMMAND ${GZIP} -9nkf ${changelog}
+        DEPENDS ${changelog}
+        VERBATIM)
+    add_custom_target(debian_documents ALL DEPENDS ${changelog}.gz)
+    install(FILES cmake/debian/copyright ${changelog}.gz DESTINATION ${Z80HOME_INSTALL_DOCDIR})
+    # Each tag lintian is told to pass over, with the reason above it.
+    install(FILES cmake/debian/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
+        RENAME z80home)
+    if(TARGET z80home_manual_pages)
+        install(FILES ${Z80HOME_MANUAL_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    endif()
+endif()
+
 set(CPACK_PACKAGE_NAME z80home)
 set(CPACK_PACKAGE_VENDOR "the z80home developers")
-set(CPACK_PACKAGE_CONTACT "the z80home developers")
+set(CPACK_PACKAGE_CONTACT ${Z80HOME_MAINTAINER})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "emulator of a Z80 home computer with its own BASIC")
-set(CPACK_PACKAGE_DESCRIPTION "z80home emulates a Z80 home computer with a text screen, \
-keyboard, light pen, calendar clock, cassette and beeper, running its own BASIC and monitor ROM. \
-This holds the desktop host (z80home, SDL2), the headless host for scripts (z80home-headless), \
-the emulator libraries with their headers, and the ROM images.")
+# Lines as Debian shows them: under 80 characters each.
+set(CPACK_PACKAGE_DESCRIPTION [[
+z80home emulates a Z80 home computer with a text screen, keyboard, light
+pen, calendar clock, cassette and beeper, running its own BASIC and monitor
+ROM. This holds the desktop host (z80home, SDL2), the headless host for
+scripts (z80home-headless), the emulator libraries with their headers, and
+the ROM images.]])
 set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
 if(WIN32)

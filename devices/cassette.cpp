@@ -12,9 +12,14 @@
 // cmtWriteFailures counts the bytes written to the data port that did not
 // reach the file (no tape named, a folder, a pipe or a device, a file that
 // cannot be opened for appending, a full disk), so that a host can say so:
-// the program is told nothing, as a real recorder tells it nothing. It is
-// the host's count, not the machine's: only power-on clears it; neither a
-// reset nor a state touches it.
+// the program is told nothing, as a real recorder tells it nothing.
+// cmtFailedSaves counts the runs of such bytes, one for each SAVE: a SAVE
+// writes its bytes back to back, and the next one comes at least
+// kCassetteSaveGapCycles later in the machine's time (typed, or after the
+// first one's message), so a host that looks now and then, in warp too,
+// tells each failed SAVE once. Both are the host's counts, not the
+// machine's: only power-on clears them; neither a reset nor a state touches
+// them.
 //
 // The file is opened and closed around every byte, so the host may change it
 // between accesses: its size is asked afresh on each read. The first read
@@ -42,6 +47,10 @@
 
 constexpr uint8_t kCassetteNoByte = 0xFF;
 constexpr uint8_t kCassetteStatusReady = 0x07;
+// Two of the longest ticks (the display off): the clock the cassette reads
+// moves on a tick at a time, and a SAVE writes a byte every few hundred
+// cycles, so a pause of two ticks or more lies between two SAVEs.
+constexpr uint64_t kCassetteSaveGapCycles = 2 * (kSliceBudgetDisplayOff / kTicksPerSlice);
 
 // Only a regular file is a tape. Opening a pipe waits for its other end,
 // which would stop the processor's thread inside a port access holding
@@ -66,7 +75,12 @@ static bool CassetteAppend(uint8_t data) {
 
 void CassetteWriteData(uint8_t data) {
     std::lock_guard<std::mutex> guard(machine.cmtLock);
-    if (!CassetteAppend(data)) Put(machine.cmtWriteFailures, Get(machine.cmtWriteFailures) + 1);
+    if (CassetteAppend(data)) return;
+    uint64_t now = Get(machine.cyclesRun);
+    if (!Get(machine.cmtWriteFailures) || now - machine.cmtFailedAt >= kCassetteSaveGapCycles)
+        Put(machine.cmtFailedSaves, Get(machine.cmtFailedSaves) + 1);
+    machine.cmtFailedAt = now;
+    Put(machine.cmtWriteFailures, Get(machine.cmtWriteFailures) + 1);
 }
 
 // Reads the byte at cmtReadOffset of the file measured as status; the caller
@@ -104,6 +118,10 @@ uint32_t CassetteWriteFailures(void) {
     return Get(machine.cmtWriteFailures);
 }
 
+uint32_t CassetteFailedSaves(void) {
+    return Get(machine.cmtFailedSaves);
+}
+
 uint8_t CassetteReadStatus(void) {
     std::lock_guard<std::mutex> guard(machine.cmtLock);
     return machine.serialStatus;
@@ -124,6 +142,8 @@ void CassettePowerOn(void) {
     Put(machine.cmtFileSet, 0);
     machine.serialStatus = 0;
     Put(machine.cmtWriteFailures, 0);
+    Put(machine.cmtFailedSaves, 0);
+    machine.cmtFailedAt = 0;
 }
 
 // A name that does not fit is refused whole: a shortened path could name a

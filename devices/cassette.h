@@ -11,6 +11,8 @@ uint8_t CassetteReadStatus(void);
 // The bytes written to the data port that did not reach the file, since
 // power-on.
 uint32_t CassetteWriteFailures(void);
+// The runs of such bytes, one for each SAVE that failed, since power-on.
+uint32_t CassetteFailedSaves(void);
 // Reset: the status and cmtFileSet 0 until the host names a tape again; the
 // name and the position survive it.
 void CassetteReset(void);

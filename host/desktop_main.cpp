@@ -89,7 +89,7 @@ struct Desktop {
     bool dragging;
     std::string tape;
     std::string tapeProblem; // why nothing can be written to the tape, or empty
-    uint32_t tapeFailures;   // the tape's failed writes reported so far
+    uint32_t tapeFailures;   // the failed SAVEs reported so far
     bool tapeFailed;         // one since the tape was chosen
     std::string startFolder; // where F12 screenshots go
     bool warpToggled, warpHeld;
@@ -243,7 +243,8 @@ static void DesktopTitle(Desktop& desktop) {
     if (emu.GetGreenDisplay()) title += " - green";
     if (emu.GetPCG()) title += " - PCG";
     if (!desktop.tape.empty()) {
-        title += " - tape " + std::filesystem::path(desktop.tape).filename().string();
+        // Quoted: a tape named "full" is not a full tape.
+        title += " - tape \"" + std::filesystem::path(desktop.tape).filename().string() + "\"";
         if (!desktop.tapeProblem.empty()) title += " (cannot be written)";
     }
     if (desktop.tapeFailed) title += " - a SAVE failed";
@@ -258,12 +259,14 @@ static void DesktopSay(Desktop& desktop, const std::string& message, bool failur
     DesktopViewSay(desktop.view, message, SDL_GetTicks());
 }
 
-// Says so, each time, when bytes saved to the tape did not reach it.
+// Says so for each SAVE whose bytes did not reach the tape.
 static void DesktopCheckTape(Desktop& desktop) {
-    std::string report = HostTapeWriteReport(desktop.emu, desktop.tape, desktop.tapeFailures);
-    if (report.empty()) return;
+    std::vector<std::string> reports =
+        HostTapeWriteReport(desktop.emu, desktop.tape, desktop.tapeFailures);
+    if (reports.empty()) return;
     desktop.tapeFailed = true;
-    DesktopSay(desktop, report, true);
+    for (const std::string& report : reports)
+        DesktopSay(desktop, report, true);
     DesktopTitle(desktop);
 }
 
@@ -503,21 +506,8 @@ static bool DesktopHotkey(Desktop& desktop, const SDL_KeyboardEvent& key) {
     return true;
 }
 
-// True for the keys that only modify others.
-static bool DesktopModifier(SDL_Scancode code) {
-    return code == SDL_SCANCODE_LCTRL || code == SDL_SCANCODE_RCTRL ||
-           code == SDL_SCANCODE_LSHIFT || code == SDL_SCANCODE_RSHIFT ||
-           code == SDL_SCANCODE_LALT || code == SDL_SCANCODE_RALT;
-}
-
 static void DesktopKey(Desktop& desktop, const SDL_KeyboardEvent& key) {
-    // A key pressed while the help shows closes it and goes nowhere else.
-    if (desktop.view.helpShown && key.type == SDL_KEYDOWN &&
-        !DesktopModifier(key.keysym.scancode) &&
-        !(key.keysym.scancode == SDL_SCANCODE_H && (key.keysym.mod & KMOD_CTRL))) {
-        if (!key.repeat) DesktopViewShowHelp(desktop.view, false);
-        return;
-    }
+    DesktopViewHelpKey(desktop.view, key);
     if (DesktopHotkey(desktop, key)) return;
     bool down = key.type == SDL_KEYDOWN;
     uint8_t virtualKey = DesktopVirtualKey(key.keysym.scancode);

@@ -27,7 +27,29 @@ void DesktopViewSay(DesktopView& view, const std::string& message, uint32_t nowM
 
 void DesktopViewShowHelp(DesktopView& view, bool shown) {
     view.helpShown = shown;
+    view.helpModifier = SDL_SCANCODE_UNKNOWN;
     view.overlayStale = true;
+}
+
+static bool DesktopViewModifier(SDL_Scancode code) {
+    return code == SDL_SCANCODE_LCTRL || code == SDL_SCANCODE_RCTRL ||
+           code == SDL_SCANCODE_LSHIFT || code == SDL_SCANCODE_RSHIFT ||
+           code == SDL_SCANCODE_LALT || code == SDL_SCANCODE_RALT;
+}
+
+void DesktopViewHelpKey(DesktopView& view, const SDL_KeyboardEvent& key) {
+    if (!view.helpShown || key.repeat) return;
+    SDL_Scancode code = key.keysym.scancode;
+    if (key.type == SDL_KEYUP) {
+        if (code == view.helpModifier) DesktopViewShowHelp(view, false);
+        return;
+    }
+    if (DesktopViewModifier(code)) {
+        view.helpModifier = code;
+        return;
+    }
+    view.helpModifier = SDL_SCANCODE_UNKNOWN;
+    if (!(code == SDL_SCANCODE_H && (key.keysym.mod & KMOD_CTRL))) DesktopViewShowHelp(view, false);
 }
 
 // True once the message's time has come (the clock may wrap).
@@ -39,6 +61,32 @@ int DesktopViewWaitMs(const DesktopView& view, uint32_t nowMs) {
     if (view.message.empty()) return -1;
     if (DesktopViewMessageDone(view, nowMs)) return 0;
     return static_cast<int>(view.messageUntilMs - nowMs);
+}
+
+// The message in lines of at most kOverlayMessageColumns, broken at spaces
+// (a word longer than a line is broken where the line ends), at most
+// kOverlayMessageRows of them: what does not fit then ends the last one
+// with "...".
+static std::vector<std::string> DesktopViewWrap(const std::string& message) {
+    const size_t width = kOverlayMessageColumns;
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < message.size()) {
+        size_t end = message.size();
+        if (end - start > width) {
+            size_t space = message.rfind(' ', start + width);
+            end = space != std::string::npos && space > start ? space : start + width;
+        }
+        lines.push_back(message.substr(start, end - start));
+        start = end;
+        while (start < message.size() && message[start] == ' ')
+            start++;
+    }
+    if (lines.size() > static_cast<size_t>(kOverlayMessageRows)) {
+        lines.resize(kOverlayMessageRows);
+        lines.back() = lines.back().substr(0, width - 3) + "...";
+    }
+    return lines;
 }
 
 std::vector<uint32_t> DesktopOverlayPixels(const std::vector<uint8_t>& font,
@@ -78,8 +126,11 @@ std::vector<uint32_t> DesktopOverlayPixels(const std::vector<uint8_t>& font,
         }
     }
     if (!message.empty()) {
-        veil(kOverlayRows - 1, 1);
-        write(kOverlayRows - 1, message);
+        std::vector<std::string> lines = DesktopViewWrap(message);
+        int top = kOverlayRows - static_cast<int>(lines.size());
+        veil(top, static_cast<int>(lines.size()));
+        for (size_t i = 0; i < lines.size(); i++)
+            write(top + static_cast<int>(i), lines[i]);
     }
     return pixels;
 }

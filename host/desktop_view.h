@@ -25,6 +25,9 @@ constexpr int kOverlayFontSize = 256 * 8;
 // The overlay's colours (ARGB): a dark veil over the picture, light text.
 constexpr uint32_t kOverlayVeil = 0xE8101010;
 constexpr uint32_t kOverlayInk = 0xFFF0F0F0;
+// A message's lines keep a column free at each side of the grid.
+constexpr int kOverlayMessageColumns = kOverlayColumns - 2;
+constexpr int kOverlayMessageRows = 4;
 // How long a message stays.
 constexpr uint32_t kDesktopMessageMs = 4000;
 
@@ -42,6 +45,7 @@ struct DesktopView {
     std::vector<uint8_t> font;
     std::string help;
     bool helpShown = false;
+    SDL_Scancode helpModifier = SDL_SCANCODE_UNKNOWN; // pressed alone while it shows
     std::string message;
     uint32_t messageUntilMs = 0;
     SDL_Texture* overlay = nullptr;
@@ -62,6 +66,13 @@ void DesktopViewSay(DesktopView& view, const std::string& message, uint32_t nowM
 // Shows the help over the picture, or takes it away.
 void DesktopViewShowHelp(DesktopView& view, bool shown);
 
+// A key while the help shows. Any key pressed closes it, and goes on to the
+// machine or the host as well, so that none is lost; but Ctrl+H is left to
+// the host, whose Ctrl+Shift+H toggles the help. Shift, Ctrl or Alt closes it
+// when let go with no other key pressed while it was down, so that it may
+// still begin a chord.
+void DesktopViewHelpKey(DesktopView& view, const SDL_KeyboardEvent& key);
+
 // How long, from nowMs, until the overlay changes by itself (a message
 // goes); -1 when it never will.
 int DesktopViewWaitMs(const DesktopView& view, uint32_t nowMs);
@@ -72,7 +83,9 @@ bool DesktopViewShow(DesktopView& view, uint32_t nowMs);
 
 // The overlay's pixels (ARGB, kOverlayWidth by kOverlayHeight): the help's
 // lines from the top on a veil over the whole picture, the message on a
-// veil over the bottom row, transparent elsewhere; characters as the font's
-// glyphs (bit 7 of a byte the leftmost dot).
+// veil over the bottom rows, broken between words into lines of at most
+// kOverlayMessageColumns (up to kOverlayMessageRows of them), transparent
+// elsewhere; characters as the font's glyphs (bit 7 of a byte the leftmost
+// dot).
 std::vector<uint32_t> DesktopOverlayPixels(const std::vector<uint8_t>& font,
                                            const std::string& help, const std::string& message);

@@ -52,7 +52,7 @@ bool EmuLoad(const std::string& path, EmuLibrary& emu, std::string& error) {
     EmuResolve(module, "SaveState", emu.SaveState, missing);
     EmuResolve(module, "LoadState", emu.LoadState, missing);
     EmuResolve(module, "GetStateMessage", emu.GetStateMessage, missing);
-    EmuResolve(module, "GetTapeWriteFailures", emu.GetTapeWriteFailures, missing);
+    EmuResolve(module, "GetTapeFailedSaves", emu.GetTapeFailedSaves, missing);
     EmuResolve(module, "SetStopCycle", emu.SetStopCycle, missing);
     EmuResolve(module, "SetStopText", emu.SetStopText, missing);
     EmuResolve(module, "GetStopReached", emu.GetStopReached, missing);

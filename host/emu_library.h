@@ -42,7 +42,7 @@ struct EmuLibrary {
     decltype(&::SaveState) SaveState;
     decltype(&::LoadState) LoadState;
     decltype(&::GetStateMessage) GetStateMessage;
-    decltype(&::GetTapeWriteFailures) GetTapeWriteFailures;
+    decltype(&::GetTapeFailedSaves) GetTapeFailedSaves;
     decltype(&::SetStopCycle) SetStopCycle;
     decltype(&::SetStopText) SetStopText;
     decltype(&::GetStopReached) GetStopReached;

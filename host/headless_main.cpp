@@ -56,7 +56,7 @@ struct Headless {
     EmuLibrary emu;
     HostOptions options;
     HWND window;
-    uint32_t tapeFailures; // the tape's failed writes reported so far
+    uint32_t tapeFailures; // the failed SAVEs reported so far
 };
 
 static int HeadlessFail(const std::string& message) {
@@ -95,11 +95,11 @@ static bool HeadlessWriteFile(const std::string& path, const std::string& text,
     return static_cast<bool>(file);
 }
 
-// Says so on stderr each time bytes saved to the tape did not reach it.
+// Says so on stderr for each SAVE whose bytes did not reach the tape.
 static void HeadlessReportTape(Headless& run) {
-    std::string report = HostTapeWriteReport(run.emu, run.options.tape, run.tapeFailures);
-    if (report.empty()) return;
-    fprintf(stderr, "z80home-headless: %s\n", report.c_str());
+    for (const std::string& report :
+         HostTapeWriteReport(run.emu, run.options.tape, run.tapeFailures))
+        fprintf(stderr, "z80home-headless: %s\n", report.c_str());
     fflush(stderr);
 }
 
@@ -309,14 +309,6 @@ static int HeadlessRun(int argc, char** argv) {
         printf("%s", HostUsage(argv[0], true).c_str());
         return 0;
     }
-    if (!options.screenshot.empty() &&
-        std::filesystem::path(options.screenshot).extension() != ".png") {
-        fprintf(stderr,
-                "z80home-headless: --screenshot writes PNG pictures: give it a name "
-                "ending in .png, not %s\n",
-                options.screenshot.c_str());
-        return 2;
-    }
     std::error_code failed;
     std::string startFolder = std::filesystem::current_path(failed).string();
     if (!HostStart(argv[0], options, emu, error)) return HeadlessFail(error);
@@ -339,7 +331,7 @@ static int HeadlessRun(int argc, char** argv) {
     if (emu.plus && !options.Debugging()) emu.SetPaused(1);
     if (!emu.RunEmu(run.window, GetDC(run.window)))
         return HeadlessFail("the emulator did not start");
-    if (emu.plus) run.tapeFailures = emu.GetTapeWriteFailures();
+    if (emu.plus) run.tapeFailures = emu.GetTapeFailedSaves();
     if (!options.loadState.empty()) {
         int code = emu.LoadState(options.loadState.c_str());
         if (code) return HeadlessFail(options.loadState + ": " + emu.GetStateMessage(code));

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstring>
+#include <filesystem>
 #include <iterator>
 #include <vector>
 
@@ -44,18 +45,43 @@ static bool HostParsePoint(const std::string& text, int* x, int* y, std::string&
     return true;
 }
 
+static const char* const kFlags[] = {"--green", "--pcg", "--help", "--warp", "--no-run", "--debug"};
+// Options with a value; those after the first seven are the headless host's.
+static const char* const kValued[] = {
+    "--rom-dir",      "--tape",       "--load-state",   "--record",     "--replay",
+    "--speed",        "--paste",      "--run-ms",       "--type",       "--keys",
+    "--mouse",        "--screenshot", "--screen-text",  "--save-state", "--until-text",
+    "--until-cycles", "--timeout",    "--debug-script", "--break-at"};
+
+// --debug is the desktop host's.
+static int HostFlagCount(bool headless) {
+    return headless ? 5 : 6;
+}
+
+static int HostValuedCount(bool headless) {
+    return headless ? static_cast<int>(std::size(kValued)) : 7;
+}
+
+std::vector<std::string> HostOptionNames(bool headless) {
+    std::vector<std::string> names(kFlags, kFlags + HostFlagCount(headless));
+    names.insert(names.end(), kValued, kValued + HostValuedCount(headless));
+    names.push_back("--version");
+    return names;
+}
+
+// A file name ending in .png in any case, with a name before it.
+static bool HostPngName(const std::string& path) {
+    std::string name = std::filesystem::path(path).filename().string();
+    if (name.size() <= 4) return false;
+    std::string extension = name.substr(name.size() - 4);
+    for (char& c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return extension == ".png";
+}
+
 bool HostParseArgs(int argc, char** argv, bool headless, HostOptions& options, std::string& error) {
-    static const char* const kFlags[] = {"--green", "--pcg",    "--help",
-                                         "--warp",  "--no-run", "--debug"};
-    // Options with a value; those after the first seven are the headless host's.
-    static const char* const kValued[] = {
-        "--rom-dir",      "--tape",       "--load-state",   "--record",     "--replay",
-        "--speed",        "--paste",      "--run-ms",       "--type",       "--keys",
-        "--mouse",        "--screenshot", "--screen-text",  "--save-state", "--until-text",
-        "--until-cycles", "--timeout",    "--debug-script", "--break-at"};
-    // --debug is the desktop host's.
-    const int flagCount = headless ? 5 : 6;
-    const int valuedCount = headless ? static_cast<int>(std::size(kValued)) : 7;
+    const int flagCount = HostFlagCount(headless);
+    const int valuedCount = HostValuedCount(headless);
     HostOptions out;
     bool timeoutGiven = false;
     if (headless) out.input.clockMs = kHeadlessBootMs;
@@ -118,6 +144,12 @@ bool HostParseArgs(int argc, char** argv, bool headless, HostOptions& options, s
             if (value.empty()) {
                 error = name + (name == "--break-at" ? " needs an address"
                                                      : " needs a file or folder name");
+                return false;
+            }
+            if (name == "--screenshot" && !HostPngName(value)) {
+                error = "--screenshot writes a PNG picture: give it a file name ending in .png, "
+                        "such as shot.png, not \"" +
+                        value + "\"";
                 return false;
             }
             *file = value;
@@ -223,58 +255,64 @@ std::string HostVersionText(const char* program) {
 }
 
 const char kHostFileUsage[] =
-    "  FILE              a BASIC listing (plain text): typed in at BASIC's prompt\n"
-    "                    after NEW, then RUN; or a tape, told by its content; or\n"
-    "                    a .state file to start from\n"
-    "  --no-run          type a listing without the RUN after it\n";
+    "  FILE                a BASIC listing (plain text): typed in at BASIC's prompt\n"
+    "                      after NEW, then RUN; or a tape, told by its content; or\n"
+    "                      a .state file to start from\n"
+    "  --no-run            type a listing without the RUN after it\n";
 
 std::string HostUsage(const char* program, bool headless) {
-    std::string usage = std::string("usage: ") + program + " [options] [FILE]\n";
+    // The program's name alone: a manual page is made from this text.
+    std::string usage =
+        "Usage: " + std::filesystem::path(program).filename().string() + " [options] [FILE]\n";
     usage += kHostFileUsage;
-    usage += "  --rom-dir DIR     folder holding n80basic.rom and font.rom\n"
-             "  --tape FILE       cassette file (saved bytes are appended, loads loop)\n"
-             "  --green           green monochrome monitor\n"
-             "  --pcg             programmable character generator on\n"
-             "  --warp            run as fast as the processor can\n"
-             "  --load-state FILE start from a saved state\n"
-             "  --record FILE     record the input from the start, written to FILE at the end\n"
-             "  --replay FILE     replay a recording, then hand the machine back\n"
-             "  --speed PERCENT   the paced speed, 10 to 1000 (default 100)\n"
-             "  --paste FILE      type FILE's UTF-8 text in the machine's time, once it\n"
-             "                    has booted (a line break is RETURN)\n";
+    usage += "  --rom-dir DIR       folder holding n80basic.rom and font.rom\n"
+             "  --tape FILE         cassette file (saved bytes are appended, loads loop)\n"
+             "  --green             green monochrome monitor\n"
+             "  --pcg               programmable character generator on\n"
+             "  --warp              run as fast as the processor can\n"
+             "  --load-state FILE   start from a saved state\n"
+             "  --record FILE       record the input from the start, written to FILE at\n"
+             "                      the end\n"
+             "  --replay FILE       replay a recording, then hand the machine back\n"
+             "  --speed PERCENT     the paced speed, 10 to 1000 (default 100)\n"
+             "  --paste FILE        type FILE's UTF-8 text in the machine's time, once it\n"
+             "                      has booted (a line break is RETURN)\n";
     if (headless) {
-        usage += "  --run-ms N        run N ms of the machine's time in all, pasted or not\n"
-                 "                    (default: 2000, or 1000 past the input, or past the end\n"
-                 "                    of the paste or of the replay)\n"
-                 "  --type TEXT       type TEXT on the keyboard (a line break in TEXT is RETURN)\n"
-                 "  --keys SCRIPT     keys: text, {RETURN}, {F1}, {SHIFT down}, {SHIFT up},\n"
-                 "                    {wait 500}, {{ and }} for braces\n"
-                 "  --mouse X,Y       click the light pen at window point X,Y (640x480)\n"
-                 "  --screenshot PNG  write the picture to PNG at the end\n"
-                 "  --screen-text TXT write the screen's text (UTF-8) to TXT at the end\n"
-                 "  --save-state FILE save the machine's state to FILE at the end\n"
-                 "  --until-text TEXT end once TEXT shows on the screen, after the input\n"
-                 "  --until-cycles N  end at the first instruction at or after cycle N\n"
-                 "  --timeout MS      give up on --until-* after MS ms of real time\n"
-                 "                    (default 60000); the exit status is then 4\n"
-                 "  --debug-script F  run the debugger commands in F (one a line) on the\n"
-                 "                    machine stopped at its first instruction (or at the\n"
-                 "                    state loaded); each command that resumes waits for the\n"
-                 "                    next stop, at most --run-ms\n"
-                 "  --break-at ADDR   first run to ADDR (hexadecimal or a ROM label) and print\n"
-                 "                    the registers there; the picture and the state are\n"
-                 "                    written at the end (--screenshot, --save-state, or\n"
-                 "                    break-ADDR.png and break-ADDR.state); not reached\n"
-                 "                    within --run-ms, the exit status is 4\n"
-                 "Input options play in the order given, from 500 ms after start, in the\n"
-                 "machine's time: the same command line ends the same way, warp or not.\n";
+        usage +=
+            "  --run-ms N          run N ms of the machine's time in all, pasted or not\n"
+            "                      (default: 2000, or 1000 past the input, or past the end\n"
+            "                      of the paste or of the replay)\n"
+            "  --type TEXT         type TEXT on the keyboard (a line break in TEXT is RETURN)\n"
+            "  --keys SCRIPT       keys: text, {RETURN}, {F1}, {SHIFT down}, {SHIFT up},\n"
+            "                      {wait 500}, {{ and }} for braces\n"
+            "  --mouse X,Y         click the light pen at window point X,Y (640x480)\n"
+            "  --screenshot PNG    write the picture to PNG at the end\n"
+            "  --screen-text TXT   write the screen's text (UTF-8) to TXT at the end\n"
+            "  --save-state FILE   save the machine's state to FILE at the end\n"
+            "  --until-text TEXT   end once TEXT shows on the screen, after the input\n"
+            "  --until-cycles N    end at the first instruction at or after cycle N\n"
+            "  --timeout MS        give up on --until-* after MS ms of real time\n"
+            "                      (default 60000); the exit status is then 4\n"
+            "  --debug-script F    run the debugger commands in F (one a line) on the\n"
+            "                      machine stopped at its first instruction (or at the\n"
+            "                      state loaded); each command that resumes waits for the\n"
+            "                      next stop, at most --run-ms\n"
+            "  --break-at ADDR     first run to ADDR (hexadecimal or a ROM label) and print\n"
+            "                      the registers there; the picture and the state are\n"
+            "                      written at the end (--screenshot, --save-state, or\n"
+            "                      break-ADDR.png and break-ADDR.state); not reached\n"
+            "                      within --run-ms, the exit status is 4\n";
     } else {
-        usage += "  --debug           the debugger console in this terminal; the machine starts\n"
-                 "                    stopped ('help' lists the commands, 'c' runs it)\n"
-                 "Keys: see the on-screen help (Ctrl+Shift+H) and the README.\n"
-                 "Drop a file on the window: a listing is typed, a tape chosen, a state loaded.\n";
+        usage += "  --debug             the debugger console in this terminal; the machine starts\n"
+                 "                      stopped ('help' lists the commands, 'c' runs it)\n";
     }
-    usage += "  --version         the program's version\n"
-             "  --help            this text\n";
+    usage += "  --version           the program's version\n"
+             "  --help              this text\n";
+    if (headless)
+        usage += "Input options play in the order given, from 500 ms after start, in the\n"
+                 "machine's time: the same command line ends the same way, warp or not.\n";
+    else
+        usage += "Keys: see the on-screen help (Ctrl+Shift+H) and the manual.\n"
+                 "Drop a file on the window: a listing is typed, a tape chosen, a state loaded.\n";
     return usage;
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "core/run_control.h"
 #include "host/host_input.h"
@@ -91,5 +92,8 @@ std::string HostVersionText(const char* program);
 // every host takes.
 extern const char kHostFileUsage[];
 
-// The usage text for --help and after an error.
+// Every option the host takes, --version included.
+std::vector<std::string> HostOptionNames(bool headless);
+
+// The usage text for --help and after an error: a line for each option.
 std::string HostUsage(const char* program, bool headless);

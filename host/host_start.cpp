@@ -1,9 +1,13 @@
 #include "host/host_start.h"
 
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -127,15 +131,26 @@ bool HostStart(const char* argv0, HostOptions& options, EmuLibrary& emu, std::st
                               &options.loadState, &options.saveState, &options.debugScript,
                               &options.record, &options.replay, &options.file})
         if (!name->empty()) *name = HostAbsolute(*name);
-    const std::pair<const char*, const std::string*> inputs[] = {
-        {"--load-state", &options.loadState},
-        {"--paste", &options.paste},
-        {"--debug-script", &options.debugScript},
-        {"--replay", &options.replay}};
-    for (auto [option, name] : inputs) {
-        std::string problem = name->empty() ? "" : HostInputFileProblem(*name);
+    // The files to read, then those written at the end of the run: a place
+    // that cannot take them is told before it starts.
+    const struct {
+        const char* option;
+        const std::string* name;
+        bool input;
+    } files[] = {{"--load-state", &options.loadState, true},
+                 {"--paste", &options.paste, true},
+                 {"--debug-script", &options.debugScript, true},
+                 {"--replay", &options.replay, true},
+                 {"--screenshot", &options.screenshot, false},
+                 {"--screen-text", &options.screenText, false},
+                 {"--save-state", &options.saveState, false},
+                 {"--record", &options.record, false}};
+    for (const auto& file : files) {
+        if (file.name->empty()) continue;
+        std::string problem =
+            file.input ? HostInputFileProblem(*file.name) : HostOutputFileProblem(*file.name);
         if (!problem.empty()) {
-            error = std::string(option) + " " + *name + ": " + problem;
+            error = std::string(file.option) + " " + *file.name + ": " + problem;
             return false;
         }
     }
@@ -226,28 +241,44 @@ std::string HostInputFileProblem(const std::string& path) {
     return "";
 }
 
-std::string HostTapeProblem(const std::string& tape) {
+std::string HostOutputFileProblem(const std::string& path) {
     std::error_code failed;
-    fs::path path(tape);
-    fs::file_status status = fs::status(path, failed);
-    if (fs::is_directory(status)) return "it is a folder";
-    if (fs::exists(status) && !fs::is_regular_file(status))
-        return "it is not a regular file (a pipe or a device)";
-    fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
+    fs::path file(path);
+    if (fs::is_directory(file, failed)) return "it is a folder";
+    fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
     if (!fs::is_directory(folder, failed))
         return "its folder " + folder.string() + " does not exist";
     return "";
 }
 
-std::string HostTapeWriteReport(const EmuLibrary& emu, const std::string& tape, uint32_t& seen) {
-    if (!emu.plus) return "";
-    uint32_t failures = emu.GetTapeWriteFailures();
-    if (failures == seen) return "";
-    std::string bytes =
-        std::to_string(failures - seen) + (failures - seen == 1 ? " byte" : " bytes");
-    seen = failures;
-    if (tape.empty()) return "SAVE failed: no tape is chosen, and " + bytes + " went nowhere";
-    std::string problem = HostTapeProblem(tape);
-    return "SAVE failed: " + bytes + " did not reach the tape " + tape +
-           (problem.empty() ? "" : ": " + problem);
+std::string HostTapeProblem(const std::string& tape) {
+    std::error_code failed;
+    fs::file_status status = fs::status(tape, failed);
+    if (fs::exists(status) && !fs::is_directory(status) && !fs::is_regular_file(status))
+        return "it is not a regular file (a pipe or a device)";
+    std::string problem = HostOutputFileProblem(tape);
+    if (!problem.empty() || !fs::exists(status)) return problem;
+    // Opening to append changes nothing in the file.
+    FILE* file = std::fopen(tape.c_str(), "ab");
+    if (!file) return std::string("it cannot be opened for writing: ") + std::strerror(errno);
+    std::fclose(file);
+    return "";
+}
+
+std::vector<std::string> HostTapeWriteReport(const EmuLibrary& emu, const std::string& tape,
+                                             uint32_t& seen) {
+    if (!emu.plus) return {};
+    uint32_t saves = emu.GetTapeFailedSaves();
+    if (saves == seen) return {};
+    std::string report;
+    if (tape.empty()) {
+        report = "SAVE failed: no tape is chosen";
+    } else {
+        std::string problem = HostTapeProblem(tape);
+        report = "SAVE failed: it did not reach the tape " + tape +
+                 (problem.empty() ? "" : ": " + problem);
+    }
+    std::vector<std::string> reports(saves - seen, report);
+    seen = saves;
+    return reports;
 }

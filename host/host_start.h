@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "host/emu_library.h"
 #include "host/host_file.h"
@@ -54,15 +55,21 @@ std::string HostPaste(const EmuLibrary& emu, const std::string& text, const std:
 // named is refused or is a second tape or state.
 bool HostStart(const char* argv0, HostOptions& options, EmuLibrary& emu, std::string& error);
 
+// Why a file the host is to write at the end cannot be: it is a folder, or
+// its folder does not exist; empty when it can.
+std::string HostOutputFileProblem(const std::string& path);
+
 // Why the emulator could write nothing to the tape named (a folder, a pipe
-// or a device, or a file in a folder that does not exist), or empty when it
-// can be a tape.
+// or a device, a file in a folder that does not exist, or one that cannot
+// be opened for writing, with the system's reason: read only, say), or
+// empty when it can be a tape.
 // The library takes such a name and its SAVE reports success, so the hosts
 // say so themselves.
 std::string HostTapeProblem(const std::string& tape);
 
-// Reports a failed SAVE: when the emulator's count of bytes that did not
-// reach the tape has grown past seen, moves seen on and returns what a host
-// says about it, naming the tape (empty: none chosen); otherwise returns
-// empty. Always empty without the plus library.
-std::string HostTapeWriteReport(const EmuLibrary& emu, const std::string& tape, uint32_t& seen);
+// Reports the failed SAVEs: when the emulator's count of them has grown past
+// seen, moves seen on and returns what a host says about each, naming the
+// tape (empty: none chosen) and why it cannot be written when that is
+// known; otherwise returns nothing. Nothing without the plus library.
+std::vector<std::string> HostTapeWriteReport(const EmuLibrary& emu, const std::string& tape,
+                                             uint32_t& seen);

@@ -461,7 +461,7 @@ RETRO_API void retro_deinit(void) {
 RETRO_API void retro_get_system_info(retro_system_info* info) {
     *info = retro_system_info{};
     info->library_name = "z80home";
-    info->library_version = "1.0";
+    info->library_version = Z80HOME_VERSION;
     info->valid_extensions = "cas|cmt|bin|bas|txt";
     // The machine reads the tape by its name, a byte at a time.
     info->need_fullpath = true;

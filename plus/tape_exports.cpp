@@ -7,3 +7,7 @@
 uint32_t GetTapeWriteFailures(void) {
     return CassetteWriteFailures();
 }
+
+uint32_t GetTapeFailedSaves(void) {
+    return CassetteFailedSaves();
+}

@@ -176,4 +176,9 @@ Z80HOME_API const char* GetStateMessage(int code);
 // real recorder would not tell it, so its SAVE says it saved: a host
 // compares the count with the one it saw last and reports the failed write.
 Z80HOME_API uint32_t GetTapeWriteFailures(void);
+// The SAVEs whose bytes did not reach the tape's file since the library was
+// loaded: a run of such bytes counts once, and a new run starts two ticks
+// (a few ms) of the machine's time after the last failed byte, so two SAVEs
+// in warp count twice however seldom the host looks.
+Z80HOME_API uint32_t GetTapeFailedSaves(void);
 }

@@ -3,7 +3,8 @@
 # Python ones serve Debian's own Python, /usr/bin/python3 (the package's
 # binding, its build, NumPy, Pillow and pytest).
 set -euo pipefail
-packages=(cmake make g++ libgtest-dev pasmo libsdl2-dev libstb-dev nodejs
+# help2man writes the hosts' manual pages from their --help.
+packages=(cmake make g++ libgtest-dev pasmo libsdl2-dev libstb-dev nodejs help2man
     pybind11-dev python3-pybind11 python3-dev python3-venv python3-setuptools
     python3-numpy python3-pil python3-pytest)
 missing=()

@@ -7,14 +7,17 @@
 # 1. cpack -G DEB in BUILD_DIR (configured and built as scripts/test.sh
 #    does; what is not built yet is built first) writes
 #    BUILD_DIR/z80home_<version>_amd64.deb.
-# 2. The package unpacks with dpkg -x into an empty folder, not installed.
-# 3. Every program and library in it finds each library it needs either in
+# 2. lintian, Debian's package checker, finds no error and no warning in it.
+# 3. The package unpacks with dpkg -x into an empty folder, not installed.
+# 4. Every program and library in it finds each library it needs either in
 #    the package itself or in a Debian package that its Depends line names,
 #    so an install on a fresh machine pulls in all it needs.
-# 4. Both hosts print the project's version; the headless host, started
-#    from another folder with no --rom-dir, finds its libraries and ROM
-#    images in the unpacked tree, boots to BASIC and runs a line typed on it.
-# 5. A program using the installed headers compiles against them alone.
+# 5. Both hosts print the project's version, which their manual pages and
+#    the changelog carry too; the headless host, started from another folder
+#    with no --rom-dir, finds its libraries and ROM images in the unpacked
+#    tree, boots to BASIC and runs a line typed on it, and its debugger
+#    shows the ROM's labels.
+# 6. A program using the installed headers compiles against them alone.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build}"
@@ -24,12 +27,17 @@ fail() {
     exit 1
 }
 [ -f "$build/CPackConfig.cmake" ] || fail "$build is not a configured build (run scripts/test.sh first)"
-# dpkg-shlibdeps, which finds the packages of the libraries linked, is dpkg-dev's.
-if ! dpkg-query -W -f='${Status}' dpkg-dev 2>/dev/null | grep -q "ok installed"; then
+# dpkg-shlibdeps, which finds the packages of the libraries linked, is
+# dpkg-dev's; lintian checks the package.
+missing=()
+for p in dpkg-dev lintian; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
     sudo=""
     [ "$(id -u)" -eq 0 ] || sudo="sudo"
     $sudo apt-get update -q
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends dpkg-dev
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
 rm -f "$build"/z80home_*_amd64.deb
@@ -41,17 +49,24 @@ version=$(dpkg-deb -f "$deb" Version)
 [ "$(basename "$deb")" = "z80home_${version}_amd64.deb" ] || fail "$deb is not named for its version $version"
 echo "package: $deb"
 dpkg-deb -f "$deb" Depends | sed 's/^/depends: /'
+# Informational tags are shown, and only errors and warnings fail.
+lintian --fail-on error,warning --display-info "$deb" | sed 's/^/lintian: /' ||
+    fail "lintian finds errors or warnings in $deb"
+echo "lintian: no error and no warning"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 tree="$work/root"
 dpkg -x "$deb" "$tree"
-for file in usr/bin/z80home usr/bin/z80home-headless usr/lib/libz80home.so \
-    usr/lib/libz80home-plus.so usr/lib/libz80core.so usr/lib/libwinshim.so \
+lib="usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/z80home"
+for file in usr/bin/z80home usr/bin/z80home-headless "$lib/libz80home.so" \
+    "$lib/libz80home-plus.so" "$lib/libz80core.so" "$lib/libwinshim.so" \
     usr/share/z80home/n80basic.rom usr/share/z80home/font.rom usr/share/z80home/n80basic.sym \
-    usr/include/z80home/core/z80home.h usr/include/z80home/plus/z80home_plus.h \
-    usr/include/z80home/plus/z80home_debug.h usr/share/doc/z80home/README.md \
-    usr/share/doc/z80home/LICENSE; do
+    usr/share/z80home/n80basic.lst usr/include/z80home/core/z80home.h \
+    usr/include/z80home/plus/z80home_plus.h usr/include/z80home/plus/z80home_debug.h \
+    usr/share/doc/z80home/README.md usr/share/doc/z80home/LICENSE \
+    usr/share/doc/z80home/copyright usr/share/doc/z80home/changelog.gz \
+    usr/share/man/man1/z80home.1.gz usr/share/man/man1/z80home-headless.1.gz; do
     [ -f "$tree/$file" ] || fail "the package lacks /$file"
 done
 
@@ -86,7 +101,13 @@ for host in z80home z80home-headless; do
     shown=$(env -u DISPLAY -u WAYLAND_DISPLAY "$bin/$host" --version)
     [ "$shown" = "$host $version" ] || fail "$host --version says \"$shown\", not \"$host $version\""
 done
-echo "versions: both hosts say $version"
+zcat "$tree/usr/share/doc/z80home/changelog.gz" | head -1 | grep -qF "z80home ($version)" ||
+    fail "the changelog's entry is not for version $version"
+for host in z80home z80home-headless; do
+    zcat "$tree/usr/share/man/man1/$host.1.gz" | grep -qF "\"$host $version\"" ||
+        fail "the manual page of $host is not for version $version"
+done
+echo "versions: both hosts, their manual pages and the changelog say $version"
 
 # Started from an empty folder, far from the build and without --rom-dir.
 mkdir "$work/elsewhere"
@@ -97,6 +118,15 @@ printf 'PRINT 6*7;"DO";"NE"\r' >"$work/elsewhere/line.txt"
 grep -q "BASIC" "$work/elsewhere/screen.txt" && grep -q "^ 42 DONE" "$work/elsewhere/screen.txt" ||
     fail "the unpacked headless host shows no BASIC banner and answer: $(cat "$work/elsewhere/screen.txt")"
 echo "boot: the unpacked headless host booted to BASIC from its own tree and printed 42"
+
+# The debugger of the unpacked tree names the ROM's routines by their labels
+# (from the listing beside the ROM images), not by numbers.
+printf 'r\n' >"$work/elsewhere/debug.txt"
+shown=$(cd "$work/elsewhere" && SDL_AUDIODRIVER=dummy timeout 120 "$bin/z80home-headless" \
+    --break-at WAITTICK --debug-script debug.txt 2>&1) ||
+    fail "the unpacked debugger did not stop at WAITTICK: $shown"
+echo "$shown" | grep -qx "WAITTICK:" || fail "the unpacked debugger shows no ROM labels: $shown"
+echo "debugger: the unpacked tree's stops at the label WAITTICK:"
 
 cat >"$work/host.cpp" <<'EOF'
 #include "plus/z80home_debug.h"

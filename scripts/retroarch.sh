@@ -31,9 +31,11 @@
 #   all; the screenshot is the same);
 # - video_gpu_screenshot "false": the screenshot is then the core's own
 #   640 by 480 frame rather than the window with its scaling;
-# - libretro_directory and libretro_info_path both at the folder of the core
-#   and its .info: without the .info it takes the core for one without save
-#   states and turns rewind and run-ahead off;
+# - libretro_directory at the folder of the core, and libretro_info_path at
+#   the folder of its .info, from the build's z80home_retroarch.cfg (as the
+#   README's command gives it, with --appendconfig): without the .info it
+#   takes the core for one without save states and turns rewind and
+#   run-ahead off;
 # - --max-frames N --max-frames-ss --max-frames-ss-path FILE, then it exits.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -107,7 +109,6 @@ run_ahead_secondary_instance = "false"
 config_save_on_exit = "false"
 savestate_auto_load = "false"
 libretro_directory = "$bin"
-libretro_info_path = "$bin"
 system_directory = "$work/system"
 savefile_directory = "$work/saves"
 savestate_directory = "$work/states"
@@ -117,7 +118,8 @@ EOF
 # screenshot in retroarch.png.
 retroarch_run() {
     HOME="$work/home" timeout 300 xvfb-run -a -s "-screen 0 1024x768x24" retroarch \
-        -c "$work/retroarch.cfg" -L "$bin/z80home_libretro.so" "$1" --verbose \
+        -c "$work/retroarch.cfg" --appendconfig "$bin/z80home_retroarch.cfg" \
+        -L "$bin/z80home_libretro.so" "$1" --verbose \
         --max-frames="$2" --max-frames-ss --max-frames-ss-path="$work/retroarch.png" \
         >"$work/retroarch.log" 2>&1 || { cat "$work/retroarch.log"; fail "RetroArch failed"; }
     [ -s "$work/retroarch.png" ] || { cat "$work/retroarch.log"; fail "RetroArch wrote no screenshot"; }

@@ -167,6 +167,8 @@ struct MachineState {
     std::atomic<uint8_t> cmtFileSet;
     uint8_t serialStatus;
     std::atomic<uint32_t> cmtWriteFailures; // read by the host's thread
+    std::atomic<uint32_t> cmtFailedSaves;   // read by the host's thread
+    uint64_t cmtFailedAt;                   // the slice of the last failed byte
 
     // Pasted text (input/paste.cpp): keys the processor thread hands to the
     // keyboard one stroke at a time; the atomics are read by the host.

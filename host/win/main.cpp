@@ -99,28 +99,28 @@ static bool WinIsTestRun(int argc, char** argv) {
 
 static std::string WinUsage(const char* program) {
     return std::string("usage: ") + program + " [options] [FILE]\n" + kHostFileUsage +
-           "  --rom-dir DIR     folder holding n80basic.rom and font.rom\n"
-           "  --tape FILE       cassette file (saved bytes are appended, loads loop)\n"
-           "  --green           green monochrome monitor\n"
-           "  --pcg             programmable character generator on\n"
+           "  --rom-dir DIR       folder holding n80basic.rom and font.rom\n"
+           "  --tape FILE         cassette file (saved bytes are appended, loads loop)\n"
+           "  --green             green monochrome monitor\n"
+           "  --pcg               programmable character generator on\n"
            "Test options (the program then ends after the run):\n"
-           "  --run-ms N        run N ms in all (default: 2000, or 1000 past the input)\n"
-           "  --type TEXT       type TEXT on the keyboard (a line break in TEXT is RETURN)\n"
-           "  --keys SCRIPT     keys: text, {RETURN}, {F1}, {SHIFT down}, {wait 500}, ...\n"
-           "  --mouse X,Y       click the light pen at client point X,Y (640x480)\n"
-           "  --screenshot FILE write the client area as FILE (.bmp or .png) at the end\n"
-           "  --save-state FILE save the machine's state to FILE at the end\n"
-           "  --load-state FILE start from a saved state (also without test options)\n"
-           "  --warp            run as fast as the processor can\n"
-           "  --debug-script F  run the debugger commands in F on the machine stopped at\n"
-           "                    its first instruction, printing to standard output\n"
-           "  --break-at ADDR   first run to ADDR and print the registers there\n"
+           "  --run-ms N          run N ms in all (default: 2000, or 1000 past the input)\n"
+           "  --type TEXT         type TEXT on the keyboard (a line break in TEXT is RETURN)\n"
+           "  --keys SCRIPT       keys: text, {RETURN}, {F1}, {SHIFT down}, {wait 500}, ...\n"
+           "  --mouse X,Y         click the light pen at client point X,Y (640x480)\n"
+           "  --screenshot FILE   write the client area as FILE (.bmp or .png) at the end\n"
+           "  --save-state FILE   save the machine's state to FILE at the end\n"
+           "  --load-state FILE   start from a saved state (also without test options)\n"
+           "  --warp              run as fast as the processor can\n"
+           "  --debug-script F    run the debugger commands in F on the machine stopped at\n"
+           "                      its first instruction, printing to standard output\n"
+           "  --break-at ADDR     first run to ADDR and print the registers there\n"
            "Keys: F6 pause, F7 one slice while paused, F8 warp (Page Down: while held),\n"
            "F9 reset, F10 green monitor, F11 character generator, Ctrl+Shift+V paste,\n"
            "Ctrl+Shift+C copy the screen's text, Ctrl+Shift+S quick save,\n"
            "Ctrl+Shift+L quick load (z80home-quick.state), Alt+Enter full screen.\n"
-           "  --version         the program's version\n"
-           "  --help            this text\n";
+           "  --version           the program's version\n"
+           "  --help              this text\n";
 }
 
 // Messages go to stderr; an interactive run also shows them, as it may have

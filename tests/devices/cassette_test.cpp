@@ -277,4 +277,35 @@ TEST_F(Cassette, AByteTheFileSystemRefusesIsCountedAsFailed) {
     EXPECT_EQ(ReadBytes(tape), (std::vector<int>{1, 2, 3, 4, 0x56}));
 }
 
+// Failed bytes count as one failed SAVE while each follows the last within
+// two of the longest ticks of the machine's time; a byte that reaches the
+// tape does not end the run.
+TEST_F(Cassette, FailedBytesCloseTogetherAreOneFailedSave) {
+    const uint64_t gap = 2 * (kSliceBudgetDisplayOff / kTicksPerSlice);
+    std::string good = folder.File("good.cmt");
+    const struct {
+        uint64_t cycles;  // where the slices stand when the byte is written
+        const char* tape; // null: none chosen
+        uint32_t saves;   // the failed SAVEs counted after it
+    } writes[] = {
+        {1000, good.c_str(), 0},
+        {2000, nullptr, 1},
+        {2000, nullptr, 1},
+        {2000 + gap - 1, nullptr, 1},
+        {2000 + gap, good.c_str(), 1},
+        {2000 + 2 * gap - 2, nullptr, 1},
+        {2000 + 3 * gap - 2, nullptr, 2},
+        {2000 + 3 * gap - 2, nullptr, 2},
+    };
+    for (const auto& write : writes) {
+        Put(machine.cyclesRun, write.cycles);
+        SetCMTFile(write.tape ? write.tape : "");
+        Out(0x20, 0x41);
+        EXPECT_EQ(GetTapeFailedSaves(), write.saves) << write.cycles;
+    }
+    EXPECT_EQ(GetTapeWriteFailures(), 6u);
+    MachinePowerOn();
+    EXPECT_EQ(GetTapeFailedSaves(), 0u);
+}
+
 } // namespace

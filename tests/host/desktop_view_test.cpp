@@ -175,14 +175,20 @@ TEST(DesktopOverlay, TextIsTheFontsGlyphsOnTheGrid) {
         byte = static_cast<uint8_t>(random());
     std::string longLine(100, 'W');
     std::string help = "ab\n\n" + longLine + "\n\xC3\xA9";
-    std::string message = "Ok ~";
+    // A message longer than a row is broken between words (a word longer
+    // than a row where the row ends) into rows that end at the foot.
+    std::string path(90, 'p');
+    std::string message = "Ok ~ " + std::string(70, 'w') + " xyz " + path;
     std::vector<uint32_t> pixels = DesktopOverlayPixels(font, help, message);
     ASSERT_EQ(pixels.size(), static_cast<size_t>(kOverlayWidth * kOverlayHeight));
     std::vector<std::string> rows(kOverlayRows);
     rows[0] = "ab";
     rows[2] = longLine;
     rows[3] = "??";
-    rows[kOverlayRows - 1] = message;
+    rows[kOverlayRows - 4] = "Ok ~ " + std::string(70, 'w');
+    rows[kOverlayRows - 3] = "xyz";
+    rows[kOverlayRows - 2] = path.substr(0, kOverlayMessageColumns);
+    rows[kOverlayRows - 1] = path.substr(kOverlayMessageColumns);
     int wrong = 0;
     for (int y = 0; y < kOverlayHeight; y++) {
         const std::string& text = rows[y / kOverlayGlyphHeight];
@@ -199,14 +205,66 @@ TEST(DesktopOverlay, TextIsTheFontsGlyphsOnTheGrid) {
     }
     EXPECT_EQ(wrong, 0);
 
-    // Without the help only the message's row is veiled; the rest shows
-    // the picture through.
-    pixels = DesktopOverlayPixels(font, "", message);
-    int covered = 0;
-    for (int y = 0; y < kOverlayHeight - kOverlayGlyphHeight; y++)
-        for (int x = 0; x < kOverlayWidth; x++)
-            covered += pixels[y * kOverlayWidth + x] != 0;
-    EXPECT_EQ(covered, 0);
+    // Without the help only the message's rows are veiled; the rest shows
+    // the picture through. Beyond its rows a message ends in "...".
+    for (const auto& [text, shown] :
+         {std::pair<std::string, int>{"Ok", 1}, {message, 4}, {std::string(400, 'x'), 4}}) {
+        pixels = DesktopOverlayPixels(font, "", text);
+        int covered = 0;
+        for (int y = 0; y < kOverlayHeight - shown * kOverlayGlyphHeight; y++)
+            for (int x = 0; x < kOverlayWidth; x++)
+                covered += pixels[y * kOverlayWidth + x] != 0;
+        EXPECT_EQ(covered, 0) << text;
+        EXPECT_EQ(pixels[(kOverlayHeight - shown * kOverlayGlyphHeight) * kOverlayWidth],
+                  kOverlayVeil)
+            << text;
+    }
+    std::vector<uint32_t> cut = DesktopOverlayPixels(font, "", std::string(400, 'x'));
+    std::vector<uint32_t> dots = DesktopOverlayPixels(
+        font, "",
+        std::string(3 * kOverlayMessageColumns + kOverlayMessageColumns - 3, 'x') + "...");
+    EXPECT_TRUE(cut == dots);
+}
+
+// Which keys close the help: any key pressed but the help's own Ctrl+H, and
+// a modifier let go with no other key pressed while it was down.
+TEST(DesktopHelp, AnyKeyClosesItAndAChordStillWorks) {
+    auto key = [](SDL_Scancode code, bool down, uint16_t mod = KMOD_NONE, bool repeat = false) {
+        SDL_KeyboardEvent event{};
+        event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+        event.repeat = repeat;
+        event.keysym.scancode = code;
+        event.keysym.mod = mod;
+        return event;
+    };
+    const SDL_Scancode shift = SDL_SCANCODE_LSHIFT, ctrl = SDL_SCANCODE_RCTRL;
+    const uint16_t chord = KMOD_LCTRL | KMOD_LSHIFT;
+    const struct {
+        const char* what;
+        std::vector<SDL_KeyboardEvent> keys;
+        bool open; // the help still shows after them
+    } cases[] = {
+        {"P", {key(SDL_SCANCODE_P, true)}, false},
+        {"End", {key(SDL_SCANCODE_END, true)}, false},
+        {"Shift alone", {key(shift, true), key(shift, false, KMOD_NONE)}, false},
+        {"Ctrl alone", {key(ctrl, true), key(ctrl, false)}, false},
+        {"Alt alone", {key(SDL_SCANCODE_LALT, true), key(SDL_SCANCODE_LALT, false)}, false},
+        {"Shift held", {key(shift, true), key(shift, true, KMOD_LSHIFT, true)}, true},
+        {"Shift+P", {key(shift, true), key(SDL_SCANCODE_P, true, KMOD_LSHIFT)}, false},
+        {"Ctrl+Shift+H, let go",
+         {key(ctrl, true), key(shift, true, KMOD_RCTRL), key(SDL_SCANCODE_H, true, chord),
+          key(SDL_SCANCODE_H, false, chord), key(shift, false, KMOD_RCTRL), key(ctrl, false)},
+         true},
+        {"a key let go", {key(SDL_SCANCODE_P, false), key(shift, false)}, true},
+        {"a repeat", {key(SDL_SCANCODE_P, true, KMOD_NONE, true)}, true},
+    };
+    for (const auto& c : cases) {
+        DesktopView view;
+        DesktopViewShowHelp(view, true);
+        for (const SDL_KeyboardEvent& event : c.keys)
+            DesktopViewHelpKey(view, event);
+        EXPECT_EQ(view.helpShown, c.open) << c.what;
+    }
 }
 
 } // namespace

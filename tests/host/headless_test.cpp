@@ -469,6 +469,9 @@ TEST_F(HeadlessHost, RefusesInputsThatAreNotFilesAndAddressesThatAreNone) {
         {"--paste missing.txt", "no such file"},
         {"--load-state fifo", "not a regular file"},
         {"--debug-script fifo", "not a regular file"},
+        {"--screen-text none/s.txt", "/none/s.txt: its folder"},
+        {"--screenshot none/s.png", "/none does not exist"},
+        {"--save-state sub", "/sub: it is a folder"},
     };
     for (const auto& [args, message] : refused) {
         HostRun run = Headless(folder, rom + args);
@@ -617,18 +620,27 @@ TEST_F(HeadlessHost, TheDesktopHostTypesAListingNamedAndRefusesOneThatIsNotText)
 }
 #endif
 
-// A SAVE to a tape that cannot take bytes is reported as it happens.
-TEST_F(HeadlessHost, ASaveThatReachesNoTapeIsReported) {
+// Each SAVE to a tape that cannot take bytes is reported once, with the
+// reason: two in warp, however the host's looks fall between their bytes.
+TEST_F(HeadlessHost, EachSaveThatReachesNoTapeIsReportedWithTheReason) {
     if (!HaveRom()) GTEST_SKIP() << "no ROM images in " << romDir;
-    std::ofstream(folder / "save.txt") << "MON\nSAVE 6100 6105 OFF\n";
-    HostRun run = Headless(folder, "--rom-dir '" + romDir +
-                                       "' --warp --tape /dev/full --paste save.txt --run-ms 3000");
-    EXPECT_EQ(run.status, 0) << run.output;
-    EXPECT_NE(run.output.find("nothing can be saved to the tape /dev/full"), std::string::npos)
-        << run.output;
-    EXPECT_NE(run.output.find("SAVE failed: 40 bytes did not reach the tape /dev/full"),
-              std::string::npos)
-        << run.output;
+    std::ofstream(folder / "save.txt") << "MON\nSAVE 6100 6105 OFF\nSAVE 6100 6105 OFF\n";
+    for (const auto& [tape, reason] :
+         {std::pair<std::string, std::string>{"/dev/full", "it is not a regular file"},
+          {"/proc/version", "it cannot be opened for writing: "}}) {
+        HostRun run = Headless(folder, "--rom-dir '" + romDir + "' --warp --tape " + tape +
+                                           " --paste save.txt --run-ms 3000");
+        EXPECT_EQ(run.status, 0) << run.output;
+        EXPECT_NE(run.output.find("nothing can be saved to the tape " + tape + ": " + reason),
+                  std::string::npos)
+            << run.output;
+        std::string failed = "SAVE failed: it did not reach the tape " + tape + ": " + reason;
+        size_t first = run.output.find(failed);
+        ASSERT_NE(first, std::string::npos) << run.output;
+        size_t second = run.output.find(failed, first + 1);
+        EXPECT_NE(second, std::string::npos) << run.output;
+        EXPECT_EQ(run.output.find(failed, second + 1), std::string::npos) << run.output;
+    }
 }
 
 // The hosts' option rules: every option alone and every pair, on each host,
@@ -700,7 +712,7 @@ TEST_F(HeadlessHost, OptionRulesAsTheReadmeStatesThem) {
             if (!refuse) continue;
             bool named = false;
             for (const Option* option : line)
-                named = named || run.output.find(option->name) < run.output.find("usage:");
+                named = named || run.output.find(option->name) < run.output.find("Usage:");
             EXPECT_TRUE(named) << args << "\n" << run.output;
         }
     }
@@ -708,6 +720,30 @@ TEST_F(HeadlessHost, OptionRulesAsTheReadmeStatesThem) {
     HostRun shortRun = Headless(folder, "--run-ms 100 --type ABC --help");
     EXPECT_EQ(shortRun.status, 2) << shortRun.output;
     EXPECT_NE(shortRun.output.find("longer than --run-ms"), std::string::npos) << shortRun.output;
+}
+
+// Each host's manual page, made from its --help and --version, names every
+// option the usage lists (roff writes each '-' as "\-") and the version.
+TEST_F(HeadlessHost, TheManualPagesNameEveryOptionAndTheVersion) {
+    fs::path bin = fs::path(Z80HOME_HEADLESS).parent_path();
+    for (std::string name : {"z80home", "z80home-headless"}) {
+        std::string page = ReadText(fs::path(Z80HOME_MANUAL_DIR) / (name + ".1"));
+        std::string version = Headless(folder, "--version", (bin / name).string()).output;
+        version.erase(version.find('\n'));
+        EXPECT_NE(page.find("\"" + version + "\""), std::string::npos) << name << ": " << version;
+        std::istringstream usage(Headless(folder, "--help", (bin / name).string()).output);
+        std::string line;
+        int options = 0;
+        while (std::getline(usage, line)) {
+            if (line.rfind("  --", 0) != 0) continue;
+            std::string roff;
+            for (char c : line.substr(2, line.find(' ', 2) - 2))
+                roff += c == '-' ? std::string("\\-") : std::string(1, c);
+            options++;
+            EXPECT_NE(page.find(roff), std::string::npos) << name << ": " << line;
+        }
+        EXPECT_GT(options, 5) << name;
+    }
 }
 
 // The debugger's file names start from the folder the host was started in,

@@ -223,6 +223,7 @@ TEST(CommandLine, InputPlaysInTheOrderGivenAfterTheMachineStarts) {
     // No --run-ms: the machine settles for a while after the last stroke.
     EXPECT_EQ(options.runMs, options.input.clockMs + kHeadlessSettleMs);
 
+    ASSERT_TRUE(Parse({"--screenshot", "shots/X.PNG"}, true, options, error)) << error;
     ASSERT_TRUE(Parse({}, true, options, error));
     EXPECT_EQ(options.runMs, kHeadlessDefaultRunMs);
     ASSERT_TRUE(Parse({"--run-ms", "1500"}, true, options, error));
@@ -281,12 +282,39 @@ TEST(CommandLine, MistakesAreNamed) {
         {{"--until-text="}, true, "needs the text"},
         {{"--timeout", "0", "--until-text", "Ok"}, true, "--timeout takes"},
         {{"--load-state="}, false, "needs a file or folder"},
+        {{"--screenshot", ".png"}, true, "such as shot.png, not \".png\""},
+        {{"--screenshot", "shots/.PNG"}, true, "a file name ending in .png"},
+        {{"--screenshot", "shot.bmp"}, true, "a file name ending in .png"},
+        {{"--screenshot", "png"}, true, "a file name ending in .png"},
     };
     for (const auto& c : cases) {
         HostOptions options;
         std::string error;
         EXPECT_FALSE(Parse(c.args, c.headless, options, error)) << c.args[0];
         EXPECT_NE(error.find(c.message), std::string::npos) << c.args[0] << ": " << error;
+    }
+}
+
+// The usage text is what the manual pages are made from: it has a line for
+// each option the host takes, and names no other.
+TEST(CommandLine, TheUsageHasALineForEveryOptionTaken) {
+    for (bool headless : {false, true}) {
+        std::set<std::string> listed;
+        std::istringstream usage(HostUsage("/some/folder/host", headless));
+        std::string line;
+        std::getline(usage, line);
+        EXPECT_EQ(line, "Usage: host [options] [FILE]");
+        while (std::getline(usage, line))
+            if (line.rfind("  --", 0) == 0) listed.insert(line.substr(2, line.find(' ', 2) - 2));
+        std::vector<std::string> names = HostOptionNames(headless);
+        EXPECT_EQ(listed, std::set<std::string>(names.begin(), names.end())) << headless;
+        for (const std::string& name : names) {
+            if (name == "--version") continue; // HostVersionAsked's, before the rest
+            HostOptions options;
+            std::string error;
+            Parse({name, "x"}, headless, options, error);
+            EXPECT_EQ(error.find("unknown option \"" + name), std::string::npos) << error;
+        }
     }
 }
 

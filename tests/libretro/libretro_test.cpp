@@ -159,6 +159,18 @@ std::vector<Tone> Tones(const std::vector<int16_t>& samples) {
 
 } // namespace
 
+// The core and its .info file give the project's version, the one the hosts
+// print.
+TEST_F(LibretroCore, TheCoreAndItsInfoFileCarryTheProjectsVersion) {
+    retro_system_info info{};
+    frontend.getSystemInfo(&info);
+    EXPECT_STREQ(info.library_version, Z80HOME_VERSION);
+    std::ifstream file(fs::path(Z80HOME_LIBRETRO_CORE).replace_extension(".info"));
+    std::string text(std::istreambuf_iterator<char>(file), {});
+    EXPECT_NE(text.find("\ndisplay_version = \"" Z80HOME_VERSION "\"\n"), std::string::npos)
+        << text;
+}
+
 // Keys through the keyboard callback, the second legends with SHIFT, on a
 // character set from the frontend's system folder: the headless host shows
 // the same picture for the same text on the same images.

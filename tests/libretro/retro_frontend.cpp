@@ -97,6 +97,7 @@ bool RetroOpen(void) {
                  Find(core, "retro_set_audio_sample_batch", f.setAudioBatch) &&
                  Find(core, "retro_set_input_poll", f.setInputPoll) &&
                  Find(core, "retro_set_input_state", f.setInputState) &&
+                 Find(core, "retro_get_system_info", f.getSystemInfo) &&
                  Find(core, "retro_get_system_av_info", f.getAvInfo) &&
                  Find(core, "retro_load_game", f.loadGame) &&
                  Find(core, "retro_unload_game", f.unloadGame) && Find(core, "retro_run", f.run) &&

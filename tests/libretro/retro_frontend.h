@@ -20,6 +20,7 @@ struct RetroFrontend {
     void (*setAudioBatch)(retro_audio_sample_batch_t);
     void (*setInputPoll)(retro_input_poll_t);
     void (*setInputState)(retro_input_state_t);
+    void (*getSystemInfo)(retro_system_info*);
     void (*getAvInfo)(retro_system_av_info*);
     bool (*loadGame)(const retro_game_info*);
     void (*unloadGame)(void);
