@@ -1,7 +1,7 @@
 # The install rules and the packages made from them: a Debian package on
 # Linux (cpack -G DEB: z80home_<version>_amd64.deb) and a zip on Windows
 # (cpack -G ZIP in the MinGW build: z80home-<version>-win32.zip). The
-# README's installation section lists what each holds; CI checks both
+# manual's installation page (docs/installing.md) lists what each holds; CI checks both
 # against it (scripts/package.sh, scripts/windows.sh).
 if(EMSCRIPTEN)
     return()
@@ -43,7 +43,9 @@ if(TARGET roms)
         ${Z80HOME_ROM_DIR}/n80basic.sym ${Z80HOME_ROM_DIR}/n80basic.lst
         DESTINATION ${Z80HOME_INSTALL_ROMDIR})
 endif()
+# The README, and the manual beside it where its links lead.
 install(FILES README.md LICENSE DESTINATION ${Z80HOME_INSTALL_DOCDIR})
+install(DIRECTORY docs DESTINATION ${Z80HOME_INSTALL_DOCDIR})
 
 # The one maintainer, named in the package and its changelog.
 set(Z80HOME_MAINTAINER "the z80home developers <z80home@example.org>")

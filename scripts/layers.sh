@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Every include points down the layers: a file may include its own layer's
 # headers and those of the layers below, never one above. A lower layer that
-# must let a higher one look in offers a hook instead (see the README's
+# must let a higher one look in offers a hook instead (see docs/development.md's
 # "What is here"). Lists each include that crosses upward, and each folder
 # of sources that has no layer, and fails on any.
 #

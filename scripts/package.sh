@@ -64,7 +64,7 @@ for file in usr/bin/z80home usr/bin/z80home-headless "$lib/libz80home.so" \
     usr/share/z80home/n80basic.rom usr/share/z80home/font.rom usr/share/z80home/n80basic.sym \
     usr/share/z80home/n80basic.lst usr/include/z80home/core/z80home.h \
     usr/include/z80home/plus/z80home_plus.h usr/include/z80home/plus/z80home_debug.h \
-    usr/share/doc/z80home/README.md usr/share/doc/z80home/LICENSE \
+    usr/share/doc/z80home/README.md usr/share/doc/z80home/docs/hosts.md usr/share/doc/z80home/LICENSE \
     usr/share/doc/z80home/copyright usr/share/doc/z80home/changelog.gz \
     usr/share/man/man1/z80home.1.gz usr/share/man/man1/z80home-headless.1.gz; do
     [ -f "$tree/$file" ] || fail "the package lacks /$file"

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# The Python package as a user installs it (see the README's "From
-# Python"): a fresh virtual environment on Debian's Python, the package
-# built from this checkout by pip (its own CMake tree, build-python/, which a
-# fresh clone builds whole), then pytest: the package's tests and the
-# README's examples. Says how long the build took.
+# The Python package as a user installs it (see docs/python.md): a fresh
+# virtual environment on Debian's Python, the package built from this
+# checkout by pip (its own CMake tree, build-python/, which a fresh clone
+# builds whole), then pytest: the package's tests and the examples in
+# docs/python.md. Says how long the build took.
 #
 #   scripts/python.sh
 set -euo pipefail

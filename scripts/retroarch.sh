@@ -33,7 +33,7 @@
 #   640 by 480 frame rather than the window with its scaling;
 # - libretro_directory at the folder of the core, and libretro_info_path at
 #   the folder of its .info, from the build's z80home_retroarch.cfg (as the
-#   README's command gives it, with --appendconfig): without the .info it
+#   manual's command gives it, with --appendconfig): without the .info it
 #   takes the core for one without save states and turns rewind and
 #   run-ahead off;
 # - --max-frames N --max-frames-ss --max-frames-ss-path FILE, then it exits.

@@ -16,7 +16,7 @@
 #    with and the register pair of save states, and every file imports
 #    system DLLs only.
 # 4. Makes the zip (cpack -G ZIP: build-win/z80home-<version>-win32.zip) and
-#    requires it to hold exactly the files the README's installation
+#    requires it to hold exactly the files the manual's installation
 #    section lists.
 # 5. Runs the zip's z80home.exe, unpacked (or, where only 64-bit Wine runs,
 #    build-win64's), under Wine on an Xvfb screen: it must print the version
@@ -242,21 +242,21 @@ check_exports build-win i686-w64-mingw32-objdump
 [ $bits = 64 ] && check_exports build-win64 x86_64-w64-mingw32-objdump
 
 # ---------------------------------------------------------------- the zip
-# The files of the README's table under "### The Windows zip": every
-# backquoted name in a row's first cell.
-readme_zip_files() {
-    awk '/^### The Windows zip/ { on = 1; next } /^#/ { on = 0 }
-        on && /^\| *`/ { split($0, cells, "|"); print cells[2] }' README.md |
+# The files of the table under "## The Windows zip" in docs/installing.md:
+# every backquoted name in a row's first cell.
+manual_zip_files() {
+    awk '/^## The Windows zip/ { on = 1; next } /^#/ { on = 0 }
+        on && /^\| *`/ { split($0, cells, "|"); print cells[2] }' docs/installing.md |
         grep -o '`[^`]*`' | tr -d '`' | sort
 }
-listed=$(readme_zip_files)
-[ -n "$listed" ] || fail "the README lists no files under ### The Windows zip"
+listed=$(manual_zip_files)
+[ -n "$listed" ] || fail "docs/installing.md lists no files under ## The Windows zip"
 top="z80home-$version-win32/"
 held=$(unzip -Z1 "$zip" | grep -v '/$' | sed "s|^$top||" | sort)
 [ "$held" = "$listed" ] ||
-    fail "$zip holds other files than the README lists:$(diff <(echo "$listed") <(echo "$held") | grep '^[<>]' | sed 's/^</ README only:/; s/^>/ zip only:/' | tr '\n' ' ')"
+    fail "$zip holds other files than docs/installing.md lists:$(diff <(echo "$listed") <(echo "$held") | grep '^[<>]' | sed 's/^</ manual only:/; s/^>/ zip only:/' | tr '\n' ' ')"
 unzip -Z1 "$zip" | grep -v "^$top" && fail "$zip has files outside its folder $top"
-echo "zip: $zip holds the $(echo "$held" | wc -l) files the README lists"
+echo "zip: $zip holds the $(echo "$held" | wc -l) files docs/installing.md lists"
 
 # ---------------------------------------------------------------- Wine against Linux
 if [ $bits = 32 ]; then

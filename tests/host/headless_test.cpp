@@ -644,7 +644,7 @@ TEST_F(HeadlessHost, EachSaveThatReachesNoTapeIsReportedWithTheReason) {
 }
 
 // The hosts' option rules: every option alone and every pair, on each host,
-// against a model of what the README says each host takes and which
+// against a model of what the manual says each host takes and which
 // combinations it refuses. With --help added, an accepted line prints the
 // usage and ends 0 without starting anything; a refused one must end 2 with a
 // message naming one of its options.

@@ -110,7 +110,7 @@ TEST(Paste, CancelStopsTypingAndReleasesTheKeys) {
         EXPECT_EQ(Get(machine.keyMatrix[row]), 0) << "row " << row << " left held";
 }
 
-// The README's example: a program that runs six seconds, then a line typed
+// The manual's example: a program that runs six seconds, then a line typed
 // after it. The keys beyond what the ROM's queue holds wait in the matrix
 // until the program is done, so the last RETURN is not lost.
 TEST(Paste, KeysTypedAheadOfABusyProgramWaitForIt) {
