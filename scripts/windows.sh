@@ -119,7 +119,10 @@ install_missing() {
     if [ $updated = no ]; then
         # wine32 is the i386 package of Wine's 32-bit half.
         dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
-        $sudo apt-get update -q
+        # A mirror caught mid-sync fails one index or another; what the
+        # others offer may still be enough, which the install then tells.
+        $sudo apt-get update -q ||
+            echo "windows.sh: some package indexes could not be fetched; going on with the rest"
         updated=yes
     fi
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
@@ -127,15 +130,23 @@ install_missing() {
 
 scripts/deps.sh
 install_missing gcc-mingw-w64-i686-posix g++-mingw-w64-i686-posix libstb-dev
-install_missing wine wine32:i386 xvfb xauth
+install_missing xvfb xauth
 
-if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+# 32-bit Wine needs i386 packages matching the amd64 ones installed, which a
+# mirror that lacks the i386 half of an update cannot give; and a kernel may
+# not run 32-bit programs at all. Either way the 64-bit build of the same
+# sources is checked under 64-bit Wine instead, and the script says why.
+if install_missing wine wine32:i386 && /usr/lib/wine/wine --version >/dev/null 2>&1; then
     bits=32
 else
     bits=64
-    echo "windows.sh: this kernel does not run 32-bit programs, so neither does 32-bit Wine;"
+    if installed wine32:i386; then
+        echo "windows.sh: this kernel does not run 32-bit programs, so neither does 32-bit Wine;"
+    else
+        echo "windows.sh: 32-bit Wine (wine32:i386) cannot be installed from this machine's packages;"
+    fi
     echo "windows.sh: the Wine check runs the 64-bit build of the same sources instead"
-    install_missing gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix wine64
+    install_missing gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix wine wine64
 fi
 
 # ---------------------------------------------------------------- builds

@@ -150,13 +150,14 @@ static void WinUpdateMenu(HWND window) {
     SetWindowTextA(window, title.c_str());
 }
 
-// Says so, each time, when bytes saved to the tape did not reach it: on
+// Says so for each SAVE whose bytes did not reach the tape: on
 // standard error and in the title (a box would stop the window).
 static void WinCheckTape(HWND window) {
-    std::string report = HostTapeWriteReport(emu, emu.GetCMTFile(), tapeFailures);
-    if (report.empty()) return;
+    std::vector<std::string> reports = HostTapeWriteReport(emu, emu.GetCMTFile(), tapeFailures);
+    if (reports.empty()) return;
     tapeFailed = true;
-    std::fprintf(stderr, "z80home: %s\n", report.c_str());
+    for (const std::string& report : reports)
+        std::fprintf(stderr, "z80home: %s\n", report.c_str());
     std::fflush(stderr);
     WinUpdateMenu(window);
 }
