@@ -331,6 +331,9 @@ static int HeadlessRun(int argc, char** argv) {
     if (emu.plus && !options.Debugging()) emu.SetPaused(1);
     if (!emu.RunEmu(run.window, GetDC(run.window)))
         return HeadlessFail("the emulator did not start");
+    // Nothing but the emulator paints the window: it need only be given new
+    // pictures, as a host that forwards WM_PAINT is.
+    emu.CtlEmulator(WM_PAINT, 0, 0);
     if (emu.plus) run.tapeFailures = emu.GetTapeFailedSaves();
     if (!options.loadState.empty()) {
         int code = emu.LoadState(options.loadState.c_str());

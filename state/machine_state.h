@@ -236,6 +236,9 @@ struct MachineState {
     uint8_t screenDrawnValid;  // 0: nothing drawn since power-on, the frame is painted
     uint8_t screenPhasesRead;  // the blink phases the frame last drawn showed (screen.cpp)
     uint8_t screenPhasesDrawn; // and their values then
+    uint8_t screenRepaint;     // what the frame being drawn paints (screen.cpp)
+    int32_t screenDirtyTop;    // the frame's pixel rows it painted: from this one
+    int32_t screenDirtyBottom; // to the one before this
     uint32_t shownFrame[kFrameWidth * kFrameHeight]; // the frame last presented
     RECT shownClient;                                // and the client area it went to
 };

@@ -61,9 +61,12 @@ constexpr uint8_t kAttrUnderline = 0x20;
 constexpr uint8_t kAttrVerticalLine = 0x40;
 constexpr uint8_t kAttrSemigraphic = 0x80;
 
-// screenPhasesRead and screenPhasesDrawn: one bit a blink phase.
+// screenPhasesRead and screenPhasesDrawn: one bit a blink phase. In
+// screenRepaint the same bits stand for the cells that show that phase, and
+// kRepaintWhole for every cell.
 constexpr uint8_t kPhaseCursor = 0x01;
 constexpr uint8_t kPhaseAttr = 0x02;
+constexpr uint8_t kRepaintWhole = 0x04;
 
 // ---- What a frame is drawn from ----
 
@@ -340,33 +343,48 @@ static void ScreenDrawContent(int code, int left, int top) {
     }
 }
 
-// Notes in screenPhasesRead each blink phase the cell's picture depends on.
+// A cell repainted alone on a frame of one page: its rectangle as the frame
+// fill left it, counted among the rows painted.
+static void ScreenClearCell(int left, int top) {
+    const ScreenInputs& in = machine.screenInputs;
+    int t = ScreenScaleY(top, in.rows25);
+    int b = ScreenScaleY(top + kCellDots, in.rows25);
+    ScreenPaint(ScreenScaleX(left, in.columns80), t, ScreenScaleX(left + kCellDots, in.columns80),
+                b, machine.brushColors[ScreenBackground()]);
+    machine.screenDirtyTop = std::min(machine.screenDirtyTop, t);
+    machine.screenDirtyBottom = std::max(machine.screenDirtyBottom, b);
+}
+
+// Notes in screenPhasesRead each blink phase the cell's picture depends on,
+// and paints the cell if screenRepaint asks for it; its colours are chosen
+// either way, so the renderer's state comes out the same.
 static void ScreenDrawCell(int r, int c, int shift, int code, int colorCode) {
     uint8_t attr = machine.currentAttr;
     bool reverse = attr & kAttrReverse;
     int cursorX = machine.screenInputs.cursorX;
     int cursorY = machine.screenInputs.cursorY;
     bool cursorCell = cursorX != -1 && cursorY != -1 && cursorX == (c << shift) && cursorY == r;
-    if (cursorCell) machine.screenPhasesRead |= kPhaseCursor;
+    bool blinkCell = (attr & (kAttrSecret | kAttrBlink)) == kAttrBlink;
+    uint8_t phases = (cursorCell ? kPhaseCursor : 0) | (blinkCell ? kPhaseAttr : 0);
+    machine.screenPhasesRead |= phases;
+    bool paint = machine.screenRepaint & (phases | kRepaintWhole);
     bool cursorHere = cursorCell && !machine.cursorBlinkPhase;
     bool inverse = reverse != cursorHere;
     int left = kCellDots * c;
     int top = kCellDots * r;
+    if (paint && !(machine.screenRepaint & kRepaintWhole)) ScreenClearCell(left, top);
 
     if (cursorHere) {
         machine.drawColor = reverse ? ScreenBackground() : ScreenForeground(colorCode);
-        FillCellRect(left, top, left + kCellDots, top + kCellDots);
+        if (paint) FillCellRect(left, top, left + kCellDots, top + kCellDots);
     }
-    if (attr & kAttrSecret) return;
-    if (attr & kAttrBlink) {
-        machine.screenPhasesRead |= kPhaseAttr;
-        if (machine.attrBlinkPhase) return;
-    }
+    if ((attr & kAttrSecret) || (blinkCell && machine.attrBlinkPhase)) return;
 
     machine.drawColor = inverse ? ScreenForeground(colorCode) : ScreenBackground();
-    FillCellRect(left, top, left + kCellDots, top + kCellDots);
+    if (paint) FillCellRect(left, top, left + kCellDots, top + kCellDots);
 
     machine.drawColor = inverse ? ScreenBackground() : ScreenForeground(colorCode);
+    if (!paint) return;
     ScreenDrawContent(code, left, top);
     if (attr & kAttrVerticalLine) FillCellRect(left + 3, top, left + 4, top + kCellDots);
     if (attr & kAttrUnderline) FillCellRect(left, top + 6, left + kCellDots, top + 7);
@@ -415,42 +433,61 @@ static uint8_t ScreenPhasesNow(void) {
            (machine.attrBlinkPhase ? kPhaseAttr : 0);
 }
 
-// True when the frame holds what the inputs just read (their first bytes)
-// would draw: they match those of the last frame drawn, and so do the blink
-// phases that frame showed.
-static bool ScreenUnchanged(size_t bytes) {
-    return machine.screenDrawnValid &&
-           ((ScreenPhasesNow() ^ machine.screenPhasesDrawn) & machine.screenPhasesRead) == 0 &&
-           std::memcmp(&machine.screenInputs, &machine.screenDrawn, bytes) == 0;
+// What the frame must repaint, given the inputs just read (their first
+// bytes): nothing when they match those of the last frame drawn and so do
+// the blink phases it showed; when only phases differ, the cells that show
+// them, unless later pages blend over those; else every cell.
+static uint8_t ScreenRepaintNeeded(size_t bytes) {
+    if (!machine.screenDrawnValid ||
+        std::memcmp(&machine.screenInputs, &machine.screenDrawn, bytes) != 0)
+        return kRepaintWhole;
+    uint8_t changed = (ScreenPhasesNow() ^ machine.screenPhasesDrawn) & machine.screenPhasesRead;
+    return changed && ScreenPageCount() > 1 ? kRepaintWhole : changed;
 }
 
 static void ScreenPaintFrame(size_t bytes) {
-    machine.screenPhasesRead = 0;
-    if (!machine.screenInputs.displayOn) {
-        ScreenFillFrame(ScreenGreenOffset() + kPaletteDisplayOff);
+    if (machine.screenRepaint & kRepaintWhole) {
+        machine.screenPhasesRead = 0;
+        machine.screenDirtyTop = 0;
+        machine.screenDirtyBottom = kFrameHeight;
+        if (!machine.screenInputs.displayOn) {
+            ScreenFillFrame(ScreenGreenOffset() + kPaletteDisplayOff);
+        } else {
+            ScreenFillFrame(ScreenBackground());
+            ScreenDrawPages();
+        }
+        std::memcpy(&machine.screenDrawn, &machine.screenInputs, bytes);
+        machine.screenDrawnValid = 1;
     } else {
-        ScreenFillFrame(ScreenBackground());
+        machine.drawColor = ScreenBackground(); // as the frame fill leaves it
         ScreenDrawPages();
     }
     machine.screenPhasesDrawn = ScreenPhasesNow();
-    std::memcpy(&machine.screenDrawn, &machine.screenInputs, bytes);
-    machine.screenDrawnValid = 1;
+}
+
+// The frame's rows painted this frame, from the top one.
+static uint32_t* ScreenDirtyRows(uint32_t* frame) {
+    return frame + machine.screenDirtyTop * kFrameWidth;
+}
+static size_t ScreenDirtyBytes(void) {
+    int rows = std::max(machine.screenDirtyBottom - machine.screenDirtyTop, 0);
+    return static_cast<size_t>(rows) * kFrameWidth * sizeof(uint32_t);
 }
 
 // True when the window already shows this frame: the same picture, on a
-// client area of the same size, with no repaint asked for since. A frame
-// not painted anew is the one the last present left shown (or refused).
-static bool ScreenAlreadyShown(const RECT& client, bool painted) {
+// client area of the same size, with no repaint asked for since. Outside
+// the rows painted this frame, the frame is the one last presented.
+static bool ScreenAlreadyShown(const RECT& client) {
     bool repaint = machine.repaintWanted.exchange(0, std::memory_order_relaxed) != 0;
     return !repaint && client.right == machine.shownClient.right &&
            client.bottom == machine.shownClient.bottom &&
-           (!painted ||
-            std::memcmp(machine.framePixels, machine.shownFrame, sizeof machine.shownFrame) == 0);
+           std::memcmp(ScreenDirtyRows(machine.framePixels), ScreenDirtyRows(machine.shownFrame),
+                       ScreenDirtyBytes()) == 0;
 }
 
 // An idle prompt changes the picture only when the cursor blinks; a host that
 // repaints on request is spared the other presents, and so is its display.
-static void ScreenPresent(bool painted) {
+static void ScreenPresent(void) {
     RECT client = {0, 0, 0, 0}; // stays empty if the window cannot be asked
     GetClientRect(machine.hostWindow, &client);
     if (client.right == 0 || client.bottom == 0) {
@@ -459,7 +496,7 @@ static void ScreenPresent(bool painted) {
         return;
     }
     bool sparing = Get(machine.hostPaints) != 0;
-    if (sparing && ScreenAlreadyShown(client, painted)) return;
+    if (sparing && ScreenAlreadyShown(client)) return;
     SetStretchBltMode(machine.windowDc, COLORONCOLOR);
     bool shown = StretchBlt(machine.windowDc, 0, 0, client.right, client.bottom, machine.frameDc, 0,
                             0, kFrameWidth, kFrameHeight, SRCCOPY);
@@ -467,17 +504,26 @@ static void ScreenPresent(bool painted) {
     // which may be a blink away.
     GdiFlush();
     if (!sparing) return;
+    // shownFrame holds the frame last presented only while shownClient is set.
+    if (!machine.shownClient.right) {
+        machine.screenDirtyTop = 0;
+        machine.screenDirtyBottom = kFrameHeight;
+    }
     machine.shownClient = shown ? client : RECT{0, 0, 0, 0};
-    if (shown) std::memcpy(machine.shownFrame, machine.framePixels, sizeof machine.shownFrame);
+    if (shown)
+        std::memcpy(ScreenDirtyRows(machine.shownFrame), ScreenDirtyRows(machine.framePixels),
+                    ScreenDirtyBytes());
 }
 
 bool DrawScreen(void) {
     size_t bytes = ScreenReadInputs();
-    bool painted = !ScreenUnchanged(bytes);
-    if (painted) ScreenPaintFrame(bytes);
+    machine.screenRepaint = ScreenRepaintNeeded(bytes);
+    machine.screenDirtyTop = kFrameHeight;
+    machine.screenDirtyBottom = 0;
+    if (machine.screenRepaint) ScreenPaintFrame(bytes);
     ScreenAdvanceBlink();
-    ScreenPresent(painted);
-    return painted;
+    ScreenPresent();
+    return machine.screenRepaint != 0;
 }
 
 void ScreenPowerOn(void) {

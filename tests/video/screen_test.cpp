@@ -520,24 +520,28 @@ TEST_F(Screen, FrameIsStretchedOntoTheWindow) {
 }
 
 // Once the host forwards WM_PAINT, a frame reaches the window only when the
-// picture, the client size or a repaint request makes it differ from what
-// the window shows (a minimised one shows nothing painted meanwhile); the
-// window then shows the new picture.
+// picture (the cursor's blink too), the client size or a repaint request
+// makes it differ from what the window shows (a minimised one shows nothing
+// painted meanwhile); the window then shows the new picture.
 TEST_F(Screen, AHostThatRepaintsGetsOnlyChangedFramesPresented) {
-    enum Step { kSame, kNewCode, kRepaint, kResize, kMinimise, kRestore };
+    enum Step { kSame, kNewCode, kBlink, kRepaint, kResize, kMinimise, kRestore };
     const struct {
         Step step;
         bool presented;
-    } steps[] = {{kSame, true},      {kSame, false},   {kNewCode, true}, {kSame, false},
-                 {kRepaint, true},   {kSame, false},   {kResize, true},  {kSame, false},
-                 {kMinimise, false}, {kRestore, true}, {kSame, false},   {kMinimise, false},
-                 {kNewCode, false},  {kRestore, true}};
+    } steps[] = {{kSame, true},    {kSame, false},  {kNewCode, true},   {kSame, false},
+                 {kBlink, true},   {kSame, false},  {kBlink, true},     {kRepaint, true},
+                 {kSame, false},   {kResize, true}, {kSame, false},     {kMinimise, false},
+                 {kRestore, true}, {kSame, false},  {kMinimise, false}, {kNewCode, false},
+                 {kRestore, true}, {kNewCode, true}};
     CtlEmulator(WM_PAINT, 0, 0);
+    Put(machine.cursorX, 40);
+    Put(machine.cursorY, 24);
     int code = 0;
     for (size_t i = 0; i < std::size(steps); ++i) {
         switch (steps[i].step) {
         case kSame: break;
         case kNewCode: SetCode(0, 0, code ^= kBlock); break;
+        case kBlink: machine.cursorBlinkPhase ^= 1; break;
         case kRepaint: CtlEmulator(WM_PAINT, 0, 0); break;
         case kResize: ShimResizeWindow(machine.hostWindow, kFrameWidth, kFrameHeight / 2); break;
         case kMinimise: ShimResizeWindow(machine.hostWindow, 0, 0); break;
