@@ -33,7 +33,9 @@
 
 constexpr int kHeadlessNotMet = 4;
 constexpr int kHeadlessSignalled = 128;
-constexpr auto kHeadlessPoll = std::chrono::milliseconds(10);
+// How often a wait looks at its condition, the tape and the signals: each
+// look wakes the process, which otherwise sleeps while the machine idles.
+constexpr auto kHeadlessPoll = std::chrono::milliseconds(50);
 // A listing named looks for BASIC's prompt after each slice of the
 // machine's time.
 constexpr uint32_t kHeadlessListingPollMs = 16;
