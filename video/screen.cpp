@@ -79,10 +79,6 @@ static inline uint8_t ScreenRead(uint16_t start, bool rom, int offset) {
     return Get(machine.mainRam[address]);
 }
 
-static uint8_t ScreenReadNow(int offset) {
-    return ScreenRead(Get(machine.dmaAddress[2]), !Get(machine.ramSelect), offset);
-}
-
 int ScreenTextColumns(void) {
     return Get(machine.columns80) ? 80 : 40;
 }
@@ -92,7 +88,8 @@ int ScreenTextRows(void) {
 }
 
 uint8_t ScreenCharCode(int row, int column) {
-    return ScreenReadNow(row * kScreenRowBytes + (Get(machine.columns80) ? column : 2 * column));
+    return ScreenRead(Get(machine.dmaAddress[2]), !Get(machine.ramSelect),
+                      row * kScreenRowBytes + (Get(machine.columns80) ? column : 2 * column));
 }
 
 // Fills machine.screenInputs from the machine; returns how many of its
