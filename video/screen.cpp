@@ -471,19 +471,28 @@ static size_t ScreenDirtyBytes(void) {
     return static_cast<size_t>(rows) * kFrameWidth * sizeof(uint32_t);
 }
 
-// True when the window already shows this frame: the same picture, on a
-// client area of the same size, with no repaint asked for since. Outside
-// the rows painted this frame, the frame is the one last presented.
-static bool ScreenAlreadyShown(const RECT& client) {
+// What of the frame a window is given.
+enum ScreenShow { kShowNothing, kShowRows, kShowAll };
+
+// For a host that repaints on request: nothing when the window already shows
+// this frame (the same picture, on a client area of the same size, with no
+// repaint asked for since); only the rows painted this frame when it shows
+// the rest of it unscaled; else all of it. Outside the rows painted this
+// frame, the frame is the one last presented.
+static ScreenShow ScreenToShow(const RECT& client) {
     bool repaint = machine.repaintWanted.exchange(0, std::memory_order_relaxed) != 0;
-    return !repaint && client.right == machine.shownClient.right &&
-           client.bottom == machine.shownClient.bottom &&
-           std::memcmp(ScreenDirtyRows(machine.framePixels), ScreenDirtyRows(machine.shownFrame),
-                       ScreenDirtyBytes()) == 0;
+    if (repaint || client.right != machine.shownClient.right ||
+        client.bottom != machine.shownClient.bottom)
+        return kShowAll;
+    if (std::memcmp(ScreenDirtyRows(machine.framePixels), ScreenDirtyRows(machine.shownFrame),
+                    ScreenDirtyBytes()) == 0)
+        return kShowNothing;
+    return client.right == kFrameWidth && client.bottom == kFrameHeight ? kShowRows : kShowAll;
 }
 
 // An idle prompt changes the picture only when the cursor blinks; a host that
-// repaints on request is spared the other presents, and so is its display.
+// repaints on request is spared the other presents, and so is its display,
+// and a blink is given only the rows it changed.
 static void ScreenPresent(void) {
     RECT client = {0, 0, 0, 0}; // stays empty if the window cannot be asked
     GetClientRect(machine.hostWindow, &client);
@@ -493,10 +502,16 @@ static void ScreenPresent(void) {
         return;
     }
     bool sparing = Get(machine.hostPaints) != 0;
-    if (sparing && ScreenAlreadyShown(client)) return;
+    ScreenShow show = sparing ? ScreenToShow(client) : kShowAll;
+    if (show == kShowNothing) return;
     SetStretchBltMode(machine.windowDc, COLORONCOLOR);
-    bool shown = StretchBlt(machine.windowDc, 0, 0, client.right, client.bottom, machine.frameDc, 0,
-                            0, kFrameWidth, kFrameHeight, SRCCOPY);
+    int top = machine.screenDirtyTop;
+    int rows = machine.screenDirtyBottom - top;
+    bool shown = show == kShowRows
+                     ? StretchBlt(machine.windowDc, 0, top, kFrameWidth, rows, machine.frameDc, 0,
+                                  top, kFrameWidth, rows, SRCCOPY)
+                     : StretchBlt(machine.windowDc, 0, 0, client.right, client.bottom,
+                                  machine.frameDc, 0, 0, kFrameWidth, kFrameHeight, SRCCOPY);
     // Deferred, the present would wait for this thread's next drawing call,
     // which may be a blink away.
     GdiFlush();
