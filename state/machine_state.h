@@ -85,7 +85,7 @@ struct MachineState {
     std::atomic<uint8_t> greenDisplay;
     std::atomic<uint8_t> running; // RunEmu succeeded: the threads exist
     // A host that forwards WM_PAINT (hostPaints) has a frame presented only
-    // when it differs from the one its window shows, or when it asks again
+    // when rows of it were painted anew, or when it asks again
     // (repaintWanted); any other host may rely on every frame being presented.
     std::atomic<uint8_t> hostPaints;
     std::atomic<uint8_t> repaintWanted;
@@ -239,8 +239,7 @@ struct MachineState {
     uint8_t screenRepaint;     // what the frame being drawn paints (screen.cpp)
     int32_t screenDirtyTop;    // the frame's pixel rows it painted: from this one
     int32_t screenDirtyBottom; // to the one before this
-    uint32_t shownFrame[kFrameWidth * kFrameHeight]; // the frame last presented
-    RECT shownClient;                                // and the client area it went to
+    RECT shownClient;          // the client area the last frame presented went to; empty: none
 };
 
 extern MachineState machine;

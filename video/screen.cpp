@@ -462,31 +462,19 @@ static void ScreenPaintFrame(size_t bytes) {
     machine.screenPhasesDrawn = ScreenPhasesNow();
 }
 
-// The frame's rows painted this frame, from the top one.
-static uint32_t* ScreenDirtyRows(uint32_t* frame) {
-    return frame + machine.screenDirtyTop * kFrameWidth;
-}
-static size_t ScreenDirtyBytes(void) {
-    int rows = std::max(machine.screenDirtyBottom - machine.screenDirtyTop, 0);
-    return static_cast<size_t>(rows) * kFrameWidth * sizeof(uint32_t);
-}
-
 // What of the frame a window is given.
 enum ScreenShow { kShowNothing, kShowRows, kShowAll };
 
-// For a host that repaints on request: nothing when the window already shows
-// this frame (the same picture, on a client area of the same size, with no
-// repaint asked for since); only the rows painted this frame when it shows
-// the rest of it unscaled; else all of it. Outside the rows painted this
-// frame, the frame is the one last presented.
+// For a host that repaints on request, whose window shows the frame last
+// presented: nothing when this frame painted no row, the client area is the
+// same size and no repaint was asked for; only the rows painted when it
+// shows the rest unscaled; else all of it.
 static ScreenShow ScreenToShow(const RECT& client) {
     bool repaint = machine.repaintWanted.exchange(0, std::memory_order_relaxed) != 0;
     if (repaint || client.right != machine.shownClient.right ||
         client.bottom != machine.shownClient.bottom)
         return kShowAll;
-    if (std::memcmp(ScreenDirtyRows(machine.framePixels), ScreenDirtyRows(machine.shownFrame),
-                    ScreenDirtyBytes()) == 0)
-        return kShowNothing;
+    if (machine.screenDirtyTop >= machine.screenDirtyBottom) return kShowNothing;
     return client.right == kFrameWidth && client.bottom == kFrameHeight ? kShowRows : kShowAll;
 }
 
@@ -516,15 +504,7 @@ static void ScreenPresent(void) {
     // which may be a blink away.
     GdiFlush();
     if (!sparing) return;
-    // shownFrame holds the frame last presented only while shownClient is set.
-    if (!machine.shownClient.right) {
-        machine.screenDirtyTop = 0;
-        machine.screenDirtyBottom = kFrameHeight;
-    }
     machine.shownClient = shown ? client : RECT{0, 0, 0, 0};
-    if (shown)
-        std::memcpy(ScreenDirtyRows(machine.shownFrame), ScreenDirtyRows(machine.framePixels),
-                    ScreenDirtyBytes());
 }
 
 bool DrawScreen(void) {
