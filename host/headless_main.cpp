@@ -33,7 +33,9 @@
 
 constexpr int kHeadlessNotMet = 4;
 constexpr int kHeadlessSignalled = 128;
-constexpr auto kHeadlessPoll = std::chrono::milliseconds(10);
+// How often a wait looks at its condition, the tape and the signals: each
+// look wakes the process, which otherwise sleeps while the machine idles.
+constexpr auto kHeadlessPoll = std::chrono::milliseconds(50);
 // A listing named looks for BASIC's prompt after each slice of the
 // machine's time.
 constexpr uint32_t kHeadlessListingPollMs = 16;
@@ -331,6 +333,9 @@ static int HeadlessRun(int argc, char** argv) {
     if (emu.plus && !options.Debugging()) emu.SetPaused(1);
     if (!emu.RunEmu(run.window, GetDC(run.window)))
         return HeadlessFail("the emulator did not start");
+    // Nothing but the emulator paints the window: it need only be given new
+    // pictures, as a host that forwards WM_PAINT is.
+    emu.CtlEmulator(WM_PAINT, 0, 0);
     if (emu.plus) run.tapeFailures = emu.GetTapeFailedSaves();
     if (!options.loadState.empty()) {
         int code = emu.LoadState(options.loadState.c_str());

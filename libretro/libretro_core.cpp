@@ -483,6 +483,9 @@ RETRO_API bool retro_load_game(const retro_game_info* game) {
     if (!retro.started) {
         retro.window = RetroCreateWindow(kFrameWidth, kFrameHeight);
         if (!retro.window || !MachineStart(retro.window, GetDC(retro.window))) return false;
+        // Nothing erases the window nobody sees: it need only be given new
+        // pictures, as a host that forwards WM_PAINT is.
+        CtlEmulator(WM_PAINT, 0, 0);
         retro.started = true;
     } else {
         MachinePowerOn();

@@ -56,6 +56,14 @@ struct GdiWindow {
     std::vector<uint32_t> frame; // the latest present's source, unscaled
     int frameWidth = 0;
     int frameHeight = 0;
+    // When the frame came from an unscaled present that covered the client
+    // area: its bitmap, its top-left corner in that bitmap, and the window's
+    // offset from the bitmap; frameSource is null otherwise.
+    HBITMAP frameSource = nullptr;
+    int frameLeft = 0;
+    int frameTop = 0;
+    int64_t frameShiftX = 0;
+    int64_t frameShiftY = 0;
     HDC dc = nullptr;
 };
 
@@ -216,27 +224,53 @@ GdiWindow* GdiFindWindow(HWND window) {
 }
 
 // Counts a present onto the window and keeps its source rectangle, the part
-// inside the source (none when memory runs out).
-void GdiKeepFrame(GdiWindow& w, const GdiSurface& src, int sx, int sy, int swidth, int sheight) {
+// inside the source (none when memory runs out). An unscaled present onto
+// part of a window that shows an unscaled frame of the same bitmap, at the
+// same offset, changes only that part of what the window shows: it is
+// copied into the frame, which stays as large as it was.
+void GdiKeepFrame(GdiWindow& w, const GdiSurface& src, HBITMAP bitmap, int x, int y, int width,
+                  int height, int sx, int sy, int swidth, int sheight) {
     w.presents++;
     w.presented.notify_all();
     int left = std::max(sx, 0);
     int top = std::max(sy, 0);
-    int width = static_cast<int>(std::min<int64_t>(int64_t{sx} + swidth, src.width)) - left;
-    int height = static_cast<int>(std::min<int64_t>(int64_t{sy} + sheight, src.height)) - top;
-    width = std::max(width, 0);
-    height = std::max(height, 0);
+    int columns = static_cast<int>(std::min<int64_t>(int64_t{sx} + swidth, src.width)) - left;
+    int rows = static_cast<int>(std::min<int64_t>(int64_t{sy} + sheight, src.height)) - top;
+    columns = std::max(columns, 0);
+    rows = std::max(rows, 0);
+    bool unscaled = width == swidth && height == sheight;
+    bool whole =
+        x <= 0 && y <= 0 && int64_t{x} + width >= w.width && int64_t{y} + height >= w.height;
+    int64_t shiftX = int64_t{x} - sx;
+    int64_t shiftY = int64_t{y} - sy;
+    bool inside = left >= w.frameLeft && top >= w.frameTop &&
+                  left + columns <= w.frameLeft + w.frameWidth &&
+                  top + rows <= w.frameTop + w.frameHeight;
+    if (!whole && unscaled && bitmap && bitmap == w.frameSource && inside &&
+        shiftX == w.frameShiftX && shiftY == w.frameShiftY) {
+        for (int row = 0; row < rows; row++)
+            std::memcpy(w.frame.data() +
+                            static_cast<size_t>(top - w.frameTop + row) * w.frameWidth +
+                            (left - w.frameLeft),
+                        src.origin + (top + row) * src.stride + left, columns * sizeof(uint32_t));
+        return;
+    }
     try {
-        w.frame.resize(static_cast<size_t>(width) * height);
+        w.frame.resize(static_cast<size_t>(columns) * rows);
     } catch (const std::bad_alloc&) {
-        width = height = 0;
+        columns = rows = 0;
         w.frame.clear();
     }
-    w.frameWidth = width;
-    w.frameHeight = height;
-    for (int y = 0; y < height; y++)
-        std::memcpy(w.frame.data() + static_cast<size_t>(y) * width,
-                    src.origin + (top + y) * src.stride + left, width * sizeof(uint32_t));
+    w.frameWidth = columns;
+    w.frameHeight = rows;
+    for (int row = 0; row < rows; row++)
+        std::memcpy(w.frame.data() + static_cast<size_t>(row) * columns,
+                    src.origin + (top + row) * src.stride + left, columns * sizeof(uint32_t));
+    w.frameSource = whole && unscaled ? bitmap : nullptr;
+    w.frameLeft = left;
+    w.frameTop = top;
+    w.frameShiftX = shiftX;
+    w.frameShiftY = shiftY;
 }
 
 } // namespace
@@ -431,7 +465,8 @@ BOOL StretchBlt(HDC dest, int x, int y, int width, int height, HDC source, int s
             previousRow = row;
         }
     }
-    if (dst.window) GdiKeepFrame(*dst.window, src, sx, sy, swidth, sheight);
+    if (dst.window)
+        GdiKeepFrame(*dst.window, src, from->bitmap, x, y, width, height, sx, sy, swidth, sheight);
     return TRUE;
 }
 
@@ -478,6 +513,7 @@ void ShimResizeWindow(HWND window, int width, int height) {
     }
     w->width = width;
     w->height = height;
+    w->frameSource = nullptr; // the window no longer shows the frame
 }
 
 int ShimReadWindow(HWND window, uint32_t* pixels, int capacity, int* width, int* height) {

@@ -10,8 +10,8 @@
 // Windows; the flag word is written atomically because the audio thread does
 // it. Only CALLBACK_NULL is supported, and devices are never closed.
 //
-// SDL's audio subsystem starts with the first waveOutOpen and obeys
-// SDL_AUDIODRIVER. With no driver or no device waveOutOpen fails with
+// SDL's audio subsystem starts with the first waveOutOpen that opens a device
+// and obeys SDL_AUDIODRIVER. With no driver or no device waveOutOpen fails with
 // MMSYSERR_NODRIVER or MMSYSERR_BADDEVICEID and stores a null handle, which
 // every later call answers with MMSYSERR_INVALHANDLE. That must be quiet:
 // the ALSA library, which SDL loads, would print its failed search for a
@@ -142,6 +142,12 @@ MMRESULT waveOutOpen(LPHWAVEOUT device, UINT deviceId, const WAVEFORMATEX* forma
     d->id = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
     if (!d->id) {
         delete d;
+        // Nothing to play on: SDL's audio goes down again, and with it the
+        // thread some drivers keep looking for devices that come and go.
+        if (waveDevices.empty()) {
+            SDL_QuitSubSystem(SDL_INIT_AUDIO);
+            waveSdlStarted = false;
+        }
         return MMSYSERR_BADDEVICEID;
     }
     d->blockAlign = format->nBlockAlign;

@@ -35,6 +35,11 @@ constexpr int kCmtNameSize = 520;
 constexpr int kKeyQueueSize = 256;
 constexpr int kFrameWidth = 640;
 constexpr int kFrameHeight = 480;
+// The screen area the renderer reads (video/screen.cpp): rows of 120 bytes,
+// drawn up to the highest offset the low 14 bits of a count register hold.
+constexpr int kScreenRowBytes = 120;
+constexpr int kScreenCountMask = 0x3FFF;
+constexpr int kScreenAreaMost = (kScreenCountMask / kScreenRowBytes + 1) * kScreenRowBytes;
 
 // Pacing: cycles per slice and per emulated second, by display state. A
 // slice is 16 ms of the machine's time, so the 2 ms tick falls once every
@@ -44,6 +49,23 @@ constexpr int32_t kSliceBudgetDisplayOff = 66666;
 constexpr int32_t kSecondBudgetDisplayOn = 1830000;
 constexpr int32_t kSecondBudgetDisplayOff = 4000000;
 constexpr int32_t kTicksPerSlice = 8;
+
+// What a frame is drawn from, read from the machine as the frame begins
+// (video/screen.cpp). The picture is a function of these, the carried
+// attribute and the blink phases alone, so a frame whose inputs match those
+// of the last one drawn would draw that frame again.
+struct ScreenInputs {
+    int32_t cursorX, cursorY;
+    int32_t limit;     // the highest offset drawn
+    int32_t areaBytes; // the rows of area that hold offsets up to limit
+    uint8_t displayOn; // 1: the screen is drawn; 0: the frame is one colour, and
+                       // the fields below green are 0 and the arrays unread
+    uint8_t green;
+    uint8_t columns80, rows25, monoMode, bgCode;
+    uint8_t startAttr;             // the attribute the last frame left
+    uint8_t glyphs[kFontRomSize];  // line l of code c at 8c + l, codes 128 up from pcgRam while on
+    uint8_t area[kScreenAreaMost]; // the screen area as a memory read returns it
+};
 
 // pendingInterrupt: bit 8 set while a maskable request waits for CpuThread;
 // bits 0-7 are the interruptVector that goes with it.
@@ -63,7 +85,7 @@ struct MachineState {
     std::atomic<uint8_t> greenDisplay;
     std::atomic<uint8_t> running; // RunEmu succeeded: the threads exist
     // A host that forwards WM_PAINT (hostPaints) has a frame presented only
-    // when it differs from the one its window shows, or when it asks again
+    // when rows of it were painted anew, or when it asks again
     // (repaintWanted); any other host may rely on every frame being presented.
     std::atomic<uint8_t> hostPaints;
     std::atomic<uint8_t> repaintWanted;
@@ -209,8 +231,15 @@ struct MachineState {
     int32_t blinkCounter;
     HBRUSH brushes[256];
     COLORREF brushColors[256];
-    uint32_t shownFrame[kFrameWidth * kFrameHeight]; // the frame last presented
-    RECT shownClient;                                // and the client area it went to
+    ScreenInputs screenInputs; // what the frame being drawn is drawn from
+    ScreenInputs screenDrawn;  // and the frame last drawn
+    uint8_t screenDrawnValid;  // 0: nothing drawn since power-on, the frame is painted
+    uint8_t screenPhasesRead;  // the blink phases the frame last drawn showed (screen.cpp)
+    uint8_t screenPhasesDrawn; // and their values then
+    uint8_t screenRepaint;     // what the frame being drawn paints (screen.cpp)
+    int32_t screenDirtyTop;    // the frame's pixel rows it painted: from this one
+    int32_t screenDirtyBottom; // to the one before this
+    RECT shownClient;          // the client area the last frame presented went to; empty: none
 };
 
 extern MachineState machine;

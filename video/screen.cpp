@@ -16,6 +16,15 @@
 //   P: the column (in 80-column units) the pair applies from; (P & 0x7F) =
 //   0x60 switches the pair off.
 //
+// A frame begins by reading what it is drawn from (ScreenInputs: the screen
+// area, the glyphs, the controller's and display ports' settings) and is
+// drawn from that copy alone. When the copy matches the one the last frame
+// was drawn from, and the blink phases that frame showed are as they were,
+// the frame already holds the picture: nothing is painted, and a host that
+// repaints on request is not presented it again. A few kilobytes read and
+// compared a frame cost far less than the 1.2 MB of pixels, and the
+// processor's memory writes are not watched at all.
+//
 // The frame is a 32-bit DIB section. The primitives write its pixels
 // directly, and the blending of later pages reads them back directly: the
 // result is the one that painting each fill through FillRect with the
@@ -30,14 +39,14 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstddef>
 #include <cstring>
 
 constexpr int kPageBytes = 3000;
-constexpr int kRowBytes = 120;
 constexpr int kAttrBase = 80;
 constexpr int kAttrPairs = 20;
-constexpr int kCountMask = 0x3FFF;
 constexpr int kCellDots = 8;
+constexpr int kPcgFirstCode = 128;
 
 constexpr uint8_t kPairPositionOff = 0x60;
 constexpr uint8_t kPairColor = 0x08;
@@ -52,68 +61,102 @@ constexpr uint8_t kAttrUnderline = 0x20;
 constexpr uint8_t kAttrVerticalLine = 0x40;
 constexpr uint8_t kAttrSemigraphic = 0x80;
 
-// ---- Machine state as the renderer reads it, each at its point of use ----
+// screenPhasesRead and screenPhasesDrawn: one bit a blink phase. In
+// screenRepaint the same bits stand for the cells that show that phase, and
+// kRepaintWhole for every cell.
+constexpr uint8_t kPhaseCursor = 0x01;
+constexpr uint8_t kPhaseAttr = 0x02;
+constexpr uint8_t kRepaintWhole = 0x04;
 
-// The column step s (1 with 80 columns, 2 with 40) as a shift: a position
-// byte divided by s is a shift, not a division, on the hot path.
-static int ScreenColumnShift(void) {
-    return Get(machine.columns80) ? 0 : 1;
-}
-static int ScreenColumns(void) {
-    return Get(machine.columns80) ? 80 : 40;
-}
-static int ScreenRows(void) {
-    return Get(machine.rows25) ? 25 : 20;
-}
-static int ScreenLimit(void) {
-    return Get(machine.dmaCount[2]) & kCountMask;
-}
-static int ScreenPageCount(void) {
-    int n = ScreenLimit();
-    return n < kPageBytes ? 1 : n / kPageBytes + 1;
-}
+// ---- What a frame is drawn from ----
 
 // The byte a memory read through BusAccess returns for dmaAddress[2] +
 // offset: the address wraps at 16 bits, and the BASIC ROM shows below
 // 0x6000 while ramSelect is 0.
-static inline uint8_t ScreenRead(int offset) {
-    int address = (Get(machine.dmaAddress[2]) + offset) & 0xFFFF;
-    if (address < kBasicRomSize && !Get(machine.ramSelect)) return machine.basicRom[address];
+static inline uint8_t ScreenRead(uint16_t start, bool rom, int offset) {
+    int address = (start + offset) & 0xFFFF;
+    if (address < kBasicRomSize && rom) return machine.basicRom[address];
     return Get(machine.mainRam[address]);
 }
 
 int ScreenTextColumns(void) {
-    return ScreenColumns();
+    return Get(machine.columns80) ? 80 : 40;
 }
 
 int ScreenTextRows(void) {
-    return ScreenRows();
+    return Get(machine.rows25) ? 25 : 20;
 }
 
 uint8_t ScreenCharCode(int row, int column) {
-    return ScreenRead(row * kRowBytes + (column << ScreenColumnShift()));
+    return ScreenRead(Get(machine.dmaAddress[2]), !Get(machine.ramSelect),
+                      row * kScreenRowBytes + (Get(machine.columns80) ? column : 2 * column));
+}
+
+// Fills machine.screenInputs from the machine; returns how many of its
+// leading bytes count.
+static size_t ScreenReadInputs(void) {
+    ScreenInputs& in = machine.screenInputs;
+    std::memset(&in, 0, offsetof(ScreenInputs, glyphs));
+    in.displayOn = Get(machine.displayOn) == 1;
+    in.green = Get(machine.greenDisplay) != 0;
+    if (!in.displayOn) return offsetof(ScreenInputs, glyphs);
+    in.cursorX = Get(machine.cursorX);
+    in.cursorY = Get(machine.cursorY);
+    in.limit = Get(machine.dmaCount[2]) & kScreenCountMask;
+    in.areaBytes = (in.limit / kScreenRowBytes + 1) * kScreenRowBytes;
+    in.columns80 = Get(machine.columns80) != 0;
+    in.rows25 = Get(machine.rows25) != 0;
+    in.monoMode = Get(machine.monoMode) != 0;
+    in.bgCode = Get(machine.bgColor) & 7;
+    in.startAttr = machine.currentAttr;
+    constexpr int kPcgBase = kPcgFirstCode * kCellDots;
+    std::memcpy(in.glyphs, machine.fontRom, kPcgBase);
+    if (Get(machine.pcgEnabled))
+        for (int i = 0; i < kPcgRamSize; ++i)
+            in.glyphs[kPcgBase + i] = Get(machine.pcgRam[i]);
+    else
+        std::memcpy(in.glyphs + kPcgBase, machine.fontRom + kPcgBase, kPcgRamSize);
+    uint16_t start = Get(machine.dmaAddress[2]);
+    bool rom = !Get(machine.ramSelect);
+    for (int i = 0; i < in.areaBytes; ++i)
+        in.area[i] = ScreenRead(start, rom, i);
+    return offsetof(ScreenInputs, area) + in.areaBytes;
+}
+
+// The column step s (1 with 80 columns, 2 with 40) as a shift: a position
+// byte divided by s is a shift, not a division, on the hot path.
+static int ScreenColumnShift(void) {
+    return machine.screenInputs.columns80 ? 0 : 1;
+}
+static int ScreenColumns(void) {
+    return machine.screenInputs.columns80 ? 80 : 40;
+}
+static int ScreenRows(void) {
+    return machine.screenInputs.rows25 ? 25 : 20;
+}
+static int ScreenPageCount(void) {
+    int n = machine.screenInputs.limit;
+    return n < kPageBytes ? 1 : n / kPageBytes + 1;
 }
 
 static uint8_t ScreenGlyphLine(int code, int line) {
-    if (code >= 128 && Get(machine.pcgEnabled))
-        return Get(machine.pcgRam[(code - 128) * kCellDots + line]);
-    return machine.fontRom[code * kCellDots + line];
+    return machine.screenInputs.glyphs[code * kCellDots + line];
 }
 
 // ---- Colour indices ----
 
 static int ScreenGreenOffset(void) {
-    return Get(machine.greenDisplay) ? kPaletteGreen : 0;
+    return machine.screenInputs.green ? kPaletteGreen : 0;
 }
 static int ScreenBgCode(void) {
-    return Get(machine.bgColor) & 7;
+    return machine.screenInputs.bgCode;
 }
 static uint8_t ScreenForeground(int colorCode) {
-    if (Get(machine.monoMode)) return ScreenGreenOffset() + kPaletteMonoFg;
+    if (machine.screenInputs.monoMode) return ScreenGreenOffset() + kPaletteMonoFg;
     return ScreenGreenOffset() + colorCode;
 }
 static uint8_t ScreenBackground(void) {
-    if (Get(machine.monoMode)) return ScreenGreenOffset() + kPaletteMonoBg;
+    if (machine.screenInputs.monoMode) return ScreenGreenOffset() + kPaletteMonoBg;
     return ScreenGreenOffset() + kPaletteBackground + ScreenBgCode();
 }
 
@@ -190,8 +233,8 @@ static int ScreenScaleY(int y, bool rows25) {
 }
 
 void FillCellRect(int left, int top, int right, int bottom) {
-    bool columns80 = Get(machine.columns80);
-    bool rows25 = Get(machine.rows25);
+    bool columns80 = machine.screenInputs.columns80;
+    bool rows25 = machine.screenInputs.rows25;
     int l = ScreenScaleX(left, columns80);
     int t = ScreenScaleY(top, rows25);
     int r = ScreenScaleX(right, columns80);
@@ -245,8 +288,8 @@ static int ScreenSelectAttributes(const uint8_t* pairs, int c, int shift) {
 // worked out once a dot row instead of once a dot. False, drawing nothing,
 // for a cell that is not wholly inside the frame.
 static bool ScreenDrawGlyph(int code, int left, int top) {
-    bool columns80 = Get(machine.columns80);
-    bool rows25 = Get(machine.rows25);
+    bool columns80 = machine.screenInputs.columns80;
+    bool rows25 = machine.screenInputs.rows25;
     int x0 = ScreenScaleX(left, columns80);
     if (left < 0 || top < 0 || ScreenScaleX(left + kCellDots, columns80) > kFrameWidth ||
         ScreenScaleY(top + kCellDots, rows25) > kFrameHeight)
@@ -297,27 +340,48 @@ static void ScreenDrawContent(int code, int left, int top) {
     }
 }
 
+// A cell repainted alone on a frame of one page: its rectangle as the frame
+// fill left it, counted among the rows painted.
+static void ScreenClearCell(int left, int top) {
+    const ScreenInputs& in = machine.screenInputs;
+    int t = ScreenScaleY(top, in.rows25);
+    int b = ScreenScaleY(top + kCellDots, in.rows25);
+    ScreenPaint(ScreenScaleX(left, in.columns80), t, ScreenScaleX(left + kCellDots, in.columns80),
+                b, machine.brushColors[ScreenBackground()]);
+    machine.screenDirtyTop = std::min(machine.screenDirtyTop, t);
+    machine.screenDirtyBottom = std::max(machine.screenDirtyBottom, b);
+}
+
+// Notes in screenPhasesRead each blink phase the cell's picture depends on,
+// and paints the cell if screenRepaint asks for it; its colours are chosen
+// either way, so the renderer's state comes out the same.
 static void ScreenDrawCell(int r, int c, int shift, int code, int colorCode) {
     uint8_t attr = machine.currentAttr;
     bool reverse = attr & kAttrReverse;
-    int cursorX = Get(machine.cursorX);
-    int cursorY = Get(machine.cursorY);
-    bool cursorHere = cursorX != -1 && cursorY != -1 && cursorX == (c << shift) && cursorY == r &&
-                      !machine.cursorBlinkPhase;
+    int cursorX = machine.screenInputs.cursorX;
+    int cursorY = machine.screenInputs.cursorY;
+    bool cursorCell = cursorX != -1 && cursorY != -1 && cursorX == (c << shift) && cursorY == r;
+    bool blinkCell = (attr & (kAttrSecret | kAttrBlink)) == kAttrBlink;
+    uint8_t phases = (cursorCell ? kPhaseCursor : 0) | (blinkCell ? kPhaseAttr : 0);
+    machine.screenPhasesRead |= phases;
+    bool paint = machine.screenRepaint & (phases | kRepaintWhole);
+    bool cursorHere = cursorCell && !machine.cursorBlinkPhase;
     bool inverse = reverse != cursorHere;
     int left = kCellDots * c;
     int top = kCellDots * r;
+    if (paint && !(machine.screenRepaint & kRepaintWhole)) ScreenClearCell(left, top);
 
     if (cursorHere) {
         machine.drawColor = reverse ? ScreenBackground() : ScreenForeground(colorCode);
-        FillCellRect(left, top, left + kCellDots, top + kCellDots);
+        if (paint) FillCellRect(left, top, left + kCellDots, top + kCellDots);
     }
-    if ((attr & kAttrSecret) || ((attr & kAttrBlink) && machine.attrBlinkPhase)) return;
+    if ((attr & kAttrSecret) || (blinkCell && machine.attrBlinkPhase)) return;
 
     machine.drawColor = inverse ? ScreenForeground(colorCode) : ScreenBackground();
-    FillCellRect(left, top, left + kCellDots, top + kCellDots);
+    if (paint) FillCellRect(left, top, left + kCellDots, top + kCellDots);
 
     machine.drawColor = inverse ? ScreenBackground() : ScreenForeground(colorCode);
+    if (!paint) return;
     ScreenDrawContent(code, left, top);
     if (attr & kAttrVerticalLine) FillCellRect(left + 3, top, left + 4, top + kCellDots);
     if (attr & kAttrUnderline) FillCellRect(left, top + 6, left + kCellDots, top + 7);
@@ -325,22 +389,21 @@ static void ScreenDrawCell(int r, int c, int shift, int code, int colorCode) {
 }
 
 // Draws every page the count register asks for; stops at the first cell
-// whose offset lies beyond it. A row's attribute pairs are read once for all
-// its cells, which would otherwise read all forty bytes each.
+// whose offset lies beyond it, so no row past the one that holds the limit
+// is read.
 static void ScreenDrawPages(void) {
+    const ScreenInputs& in = machine.screenInputs;
+    int shift = ScreenColumnShift();
     for (machine.pageIndex = 0; machine.pageIndex < ScreenPageCount(); ++machine.pageIndex) {
         for (int r = 0; r < ScreenRows(); ++r) {
-            int base = machine.pageIndex * kPageBytes + r * kRowBytes;
-            uint8_t pairs[2 * kAttrPairs];
-            for (int i = 0; i < 2 * kAttrPairs; ++i)
-                pairs[i] = ScreenRead(base + kAttrBase + i);
+            int base = machine.pageIndex * kPageBytes + r * kScreenRowBytes;
+            if (base > in.limit) return; // its first cell lies beyond
+            const uint8_t* pairs = in.area + base + kAttrBase;
             for (int c = 0; c < ScreenColumns(); ++c) {
-                int shift = ScreenColumnShift();
                 int offset = base + (c << shift);
-                if (offset > ScreenLimit()) return;
-                int code = ScreenRead(offset);
+                if (offset > in.limit) return;
                 int colorCode = ScreenSelectAttributes(pairs, c, shift);
-                ScreenDrawCell(r, c, shift, code, colorCode);
+                ScreenDrawCell(r, c, shift, in.area[offset], colorCode);
             }
         }
     }
@@ -362,44 +425,97 @@ static void ScreenAdvanceBlink(void) {
     ++machine.blinkCounter;
 }
 
-// True when the window already shows this frame: the same picture, on a
-// client area of the same size, with no repaint asked for since.
-static bool ScreenAlreadyShown(const RECT& client) {
+static uint8_t ScreenPhasesNow(void) {
+    return (machine.cursorBlinkPhase ? kPhaseCursor : 0) |
+           (machine.attrBlinkPhase ? kPhaseAttr : 0);
+}
+
+// What the frame must repaint, given the inputs just read (their first
+// bytes): nothing when they match those of the last frame drawn and so do
+// the blink phases it showed; when only phases differ, the cells that show
+// them, unless later pages blend over those; else every cell.
+static uint8_t ScreenRepaintNeeded(size_t bytes) {
+    if (!machine.screenDrawnValid ||
+        std::memcmp(&machine.screenInputs, &machine.screenDrawn, bytes) != 0)
+        return kRepaintWhole;
+    uint8_t changed = (ScreenPhasesNow() ^ machine.screenPhasesDrawn) & machine.screenPhasesRead;
+    return changed && ScreenPageCount() > 1 ? kRepaintWhole : changed;
+}
+
+static void ScreenPaintFrame(size_t bytes) {
+    if (machine.screenRepaint & kRepaintWhole) {
+        machine.screenPhasesRead = 0;
+        machine.screenDirtyTop = 0;
+        machine.screenDirtyBottom = kFrameHeight;
+        if (!machine.screenInputs.displayOn) {
+            ScreenFillFrame(ScreenGreenOffset() + kPaletteDisplayOff);
+        } else {
+            ScreenFillFrame(ScreenBackground());
+            ScreenDrawPages();
+        }
+        std::memcpy(&machine.screenDrawn, &machine.screenInputs, bytes);
+        machine.screenDrawnValid = 1;
+    } else {
+        machine.drawColor = ScreenBackground(); // as the frame fill leaves it
+        ScreenDrawPages();
+    }
+    machine.screenPhasesDrawn = ScreenPhasesNow();
+}
+
+// What of the frame a window is given.
+enum ScreenShow { kShowNothing, kShowRows, kShowAll };
+
+// For a host that repaints on request, whose window shows the frame last
+// presented: nothing when this frame painted no row, the client area is the
+// same size and no repaint was asked for; only the rows painted when it
+// shows the rest unscaled; else all of it.
+static ScreenShow ScreenToShow(const RECT& client) {
     bool repaint = machine.repaintWanted.exchange(0, std::memory_order_relaxed) != 0;
-    return !repaint && client.right == machine.shownClient.right &&
-           client.bottom == machine.shownClient.bottom &&
-           std::memcmp(machine.framePixels, machine.shownFrame, sizeof machine.shownFrame) == 0;
+    if (repaint || client.right != machine.shownClient.right ||
+        client.bottom != machine.shownClient.bottom)
+        return kShowAll;
+    if (machine.screenDirtyTop >= machine.screenDirtyBottom) return kShowNothing;
+    return client.right == kFrameWidth && client.bottom == kFrameHeight ? kShowRows : kShowAll;
 }
 
 // An idle prompt changes the picture only when the cursor blinks; a host that
-// repaints on request is spared the other presents, and so is its display.
+// repaints on request is spared the other presents, and so is its display,
+// and a blink is given only the rows it changed.
 static void ScreenPresent(void) {
     RECT client = {0, 0, 0, 0}; // stays empty if the window cannot be asked
     GetClientRect(machine.hostWindow, &client);
-    if (client.right == 0 || client.bottom == 0) return;
+    if (client.right == 0 || client.bottom == 0) {
+        // The window shows none of what is painted meanwhile.
+        machine.shownClient = RECT{0, 0, 0, 0};
+        return;
+    }
     bool sparing = Get(machine.hostPaints) != 0;
-    if (sparing && ScreenAlreadyShown(client)) return;
+    ScreenShow show = sparing ? ScreenToShow(client) : kShowAll;
+    if (show == kShowNothing) return;
     SetStretchBltMode(machine.windowDc, COLORONCOLOR);
-    bool shown = StretchBlt(machine.windowDc, 0, 0, client.right, client.bottom, machine.frameDc, 0,
-                            0, kFrameWidth, kFrameHeight, SRCCOPY);
+    int top = machine.screenDirtyTop;
+    int rows = machine.screenDirtyBottom - top;
+    bool shown = show == kShowRows
+                     ? StretchBlt(machine.windowDc, 0, top, kFrameWidth, rows, machine.frameDc, 0,
+                                  top, kFrameWidth, rows, SRCCOPY)
+                     : StretchBlt(machine.windowDc, 0, 0, client.right, client.bottom,
+                                  machine.frameDc, 0, 0, kFrameWidth, kFrameHeight, SRCCOPY);
     // Deferred, the present would wait for this thread's next drawing call,
     // which may be a blink away.
     GdiFlush();
     if (!sparing) return;
     machine.shownClient = shown ? client : RECT{0, 0, 0, 0};
-    if (shown) std::memcpy(machine.shownFrame, machine.framePixels, sizeof machine.shownFrame);
 }
 
-void DrawScreen(void) {
-    if (Get(machine.displayOn) != 1) {
-        ScreenFillFrame(Get(machine.greenDisplay) ? kPaletteGreen + kPaletteDisplayOff
-                                                  : kPaletteDisplayOff);
-    } else {
-        ScreenFillFrame(ScreenBackground());
-        ScreenDrawPages();
-    }
+bool DrawScreen(void) {
+    size_t bytes = ScreenReadInputs();
+    machine.screenRepaint = ScreenRepaintNeeded(bytes);
+    machine.screenDirtyTop = kFrameHeight;
+    machine.screenDirtyBottom = 0;
+    if (machine.screenRepaint) ScreenPaintFrame(bytes);
     ScreenAdvanceBlink();
     ScreenPresent();
+    return machine.screenRepaint != 0;
 }
 
 void ScreenPowerOn(void) {
@@ -409,7 +525,8 @@ void ScreenPowerOn(void) {
     machine.cursorBlinkPhase = 0;
     machine.attrBlinkPhase = 0;
     machine.blinkCounter = 0;
-    machine.shownClient = RECT{0, 0, 0, 0}; // the next frame is presented
+    machine.screenDrawnValid = 0;           // the next frame is painted
+    machine.shownClient = RECT{0, 0, 0, 0}; // and presented
 }
 
 bool CreateFrame(HDC windowDc) {

@@ -397,8 +397,11 @@ function frame(now) {
   last = now;
   const pixels = emu._WebDraw();
   if (pixels) {
-    image.data.set(emu.HEAPU8.subarray(pixels, pixels + WIDTH * HEIGHT * 4));
-    context.putImageData(image, 0, 0);
+    // Only the rows that changed (a blink's are a cell high) reach the canvas.
+    const top = emu._WebDrawnTop(), rows = emu._WebDrawnRows();
+    const from = top * WIDTH * 4, to = from + rows * WIDTH * 4;
+    image.data.set(emu.HEAPU8.subarray(pixels + from, pixels + to), from);
+    context.putImageData(image, 0, 0, 0, top, WIDTH, rows);
     page.shown++;
   }
   page.frames++;

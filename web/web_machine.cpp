@@ -20,25 +20,30 @@ struct WebMachine {
     double nextSliceMs = 0;
     double nextFrameMs = 0;
     unsigned shownPresents = 0; // the window's presents the page has had
-    std::vector<uint32_t> pixels;
+    // The rows painted since the page last had the picture, from changedTop
+    // to the one before changedBottom; the rest of rgba is as it had it.
+    int changedTop = kFrameHeight;
+    int changedBottom = 0;
+    int drawnTop = 0; // the rows the last picture handed changed
+    int drawnRows = 0;
     std::vector<uint8_t> rgba;
 };
 
 WebMachine web;
 
-// The window's pixels as canvas bytes.
-const uint8_t* WebCanvasBytes() {
-    int width = 0, height = 0;
-    ShimReadWindow(web.window, web.pixels.data(), static_cast<int>(web.pixels.size()), &width,
-                   &height);
-    uint8_t* out = web.rgba.data();
-    for (uint32_t pixel : web.pixels) {
-        *out++ = static_cast<uint8_t>(pixel >> 16);
-        *out++ = static_cast<uint8_t>(pixel >> 8);
-        *out++ = static_cast<uint8_t>(pixel);
+// The frame's rows from top to the one before bottom into the canvas bytes.
+// The window is the frame's size, so once presented it shows the frame
+// unscaled.
+void WebCanvasRows(int top, int bottom) {
+    uint8_t* out = web.rgba.data() + static_cast<size_t>(top) * kFrameWidth * 4;
+    const uint32_t* end = machine.framePixels + static_cast<size_t>(bottom) * kFrameWidth;
+    for (const uint32_t* in = machine.framePixels + static_cast<size_t>(top) * kFrameWidth;
+         in < end; in++) {
+        *out++ = static_cast<uint8_t>(*in >> 16);
+        *out++ = static_cast<uint8_t>(*in >> 8);
+        *out++ = static_cast<uint8_t>(*in);
         *out++ = 0xFF;
     }
-    return web.rgba.data();
 }
 
 double WebWallMs() {
@@ -53,8 +58,7 @@ int WebStart(void) {
     HWND window = ShimCreateWindow(kFrameWidth, kFrameHeight);
     if (!window || !MachineStart(window, GetDC(window))) return 0;
     web.window = window;
-    web.pixels.resize(static_cast<size_t>(kFrameWidth) * kFrameHeight);
-    web.rgba.resize(web.pixels.size() * 4);
+    web.rgba.resize(static_cast<size_t>(kFrameWidth) * kFrameHeight * 4);
     // The page repaints its canvas itself: only a changed picture is
     // presented.
     CtlEmulator(WM_PAINT, 0, 0);
@@ -77,12 +81,30 @@ const uint8_t* WebDraw(void) {
     if (!web.window) return nullptr;
     // After a long stall the frames owed are at most a step's worth.
     web.nextFrameMs = std::max(web.nextFrameMs, web.nowMs - kWebLongestStepMs);
-    for (; web.nextFrameMs <= web.nowMs; web.nextFrameMs += kShortestFrameMs)
+    for (; web.nextFrameMs <= web.nowMs; web.nextFrameMs += kShortestFrameMs) {
         DrawScreen();
+        web.changedTop = std::min(web.changedTop, machine.screenDirtyTop);
+        web.changedBottom = std::max(web.changedBottom, machine.screenDirtyBottom);
+    }
     unsigned presents = ShimPresentCount(web.window);
-    if (presents == web.shownPresents) return nullptr;
+    bool presented = presents != web.shownPresents;
     web.shownPresents = presents;
-    return WebCanvasBytes();
+    // A present that changed no row (a repaint asked for) leaves the canvas.
+    if (!presented || web.changedTop >= web.changedBottom) return nullptr;
+    web.drawnTop = web.changedTop;
+    web.drawnRows = web.changedBottom - web.changedTop;
+    WebCanvasRows(web.changedTop, web.changedBottom);
+    web.changedTop = kFrameHeight;
+    web.changedBottom = 0;
+    return web.rgba.data();
+}
+
+int WebDrawnTop(void) {
+    return web.drawnTop;
+}
+
+int WebDrawnRows(void) {
+    return web.drawnRows;
 }
 
 int WebRomSize(int which) {
@@ -104,7 +126,7 @@ double WebMeasureDrawMs(int frames) {
     double start = WebWallMs();
     for (int i = 0; i < frames; i++) {
         DrawScreen();
-        WebCanvasBytes();
+        WebCanvasRows(0, kFrameHeight);
     }
     return (WebWallMs() - start) / std::max(frames, 1);
 }

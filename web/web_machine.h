@@ -32,8 +32,12 @@ int WebAdvance(double elapsedMs);
 // screen thread would have (so the cursor blinks in the machine's time), and
 // when the picture changed returns the window's 640 by 480 pixels as bytes
 // red, green, blue, 255 (a canvas's ImageData), top row first; null when it
-// did not, and the canvas may stay as it is.
+// did not, and the canvas may stay as it is. Of the picture returned, only
+// the WebDrawnRows() rows from row WebDrawnTop() can differ from the one
+// returned before, so only those need reach the canvas.
 const uint8_t* WebDraw(void);
+int WebDrawnTop(void);
+int WebDrawnRows(void);
 // The largest ROM image the machine takes: the system ROM's (which 0) or
 // the font's (which 1), in bytes.
 int WebRomSize(int which);

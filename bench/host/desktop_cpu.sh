@@ -207,6 +207,7 @@ for ((run = 1; run <= runs; run++)); do
             [ $version = before ] && folder="$before_folder"
             start "$folder"
             if [ $scenario = busy ]; then
+                type_line MON # the machine starts in BASIC
                 type_line "$rewrite"
                 type_line "RUN 6100"
                 sleep 1

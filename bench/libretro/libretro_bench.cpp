@@ -2,7 +2,8 @@
 // core driven frame by frame through its libretro functions, as a frontend
 // drives it (the frames and samples taken and dropped), and the headless
 // host running paced on its threads, each on the built-in system ROM, idle
-// at BASIC's prompt and running a BASIC loop. Printed: host CPU milliseconds
+// at BASIC's prompt, running a BASIC loop and printing without end (the
+// screen scrolling every frame). Printed: host CPU milliseconds
 // per emulated second (a tenth of it is the percentage of one core each
 // takes at the machine's own speed), and their ratio.
 //
@@ -29,6 +30,7 @@ namespace {
 constexpr double kFramesPerSecond = 62.5;
 constexpr double kCyclesPerSecond = 1906250; // a paced slice budget 62.5 times
 constexpr const char* kBusy = "10 A=A-1\n20 GOTO 10\nRUN\n";
+constexpr const char* kPrinting = "10 PRINT A;\n20 A=A+1\n30 GOTO 10\nRUN\n";
 
 struct Core {
     void (*run)(void);
@@ -145,7 +147,8 @@ int main(int argc, char** argv) {
     printf("host CPU ms per emulated second, %.0f emulated seconds each\n", seconds);
     printf("%-28s %10s %10s %8s\n", "", "core", "headless", "ratio");
     const std::pair<const char*, std::string> runs[] = {{"idle at BASIC's prompt", ""},
-                                                        {"a BASIC loop running", kBusy}};
+                                                        {"a BASIC loop running", kBusy},
+                                                        {"a BASIC loop printing", kPrinting}};
     for (const auto& [name, text] : runs) {
         double coreMs = 1000 * CoreRun(seconds, text) / seconds;
         unload();

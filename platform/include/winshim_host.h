@@ -28,9 +28,11 @@ WINSHIM_API unsigned ShimPresentCount(HWND window);
    (a negative timeout waits for ever); returns the count. */
 WINSHIM_API unsigned ShimWaitPresent(HWND window, unsigned seen, int timeoutMs);
 /* The picture of the latest present at its own size (the StretchBlt's source
-   rectangle, unscaled), so a host can scale it itself. Stores its size (0 by
-   0 before any present); copies it into pixels, rows pitch bytes apart, if it
-   is exactly width by height, and returns the number of pixels copied. */
+   rectangle, unscaled), so a host can scale it itself; an unscaled present
+   onto part of a window that shows an unscaled picture of the same bitmap, at
+   the same offset, replaces that part of it. Stores its size (0 by 0 before
+   any present); copies it into pixels, rows pitch bytes apart, if it is
+   exactly width by height, and returns the number of pixels copied. */
 WINSHIM_API int ShimReadFrame(HWND window, void* pixels, int pitch, int width, int height,
                               int* frameWidth, int* frameHeight);
 

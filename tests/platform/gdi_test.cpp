@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <vector>
 
 #include "winshim_host.h"
@@ -232,6 +233,56 @@ TEST(Gdi, WindowKeepsTheSourceOfItsLatestPresent) {
     EXPECT_EQ(ShimReadFrame(window, nullptr, 0, 2, 2, &width, &height), 0) << "no buffer";
     EXPECT_EQ(ShimReadFrame(nullptr, nullptr, 0, 0, 0, &width, &height), 0);
     EXPECT_EQ(width * 100 + height, 0) << "no window";
+}
+
+// A window that shows an unscaled picture of a bitmap keeps it whole when an
+// unscaled present from that bitmap, at the same offset, repaints part of
+// it, and takes in that part; any other present's source rectangle becomes
+// the picture.
+TEST(Gdi, APresentOfPartOfTheKeptPictureReplacesThatPart) {
+    uint32_t *bits, *otherBits;
+    HDC source = DibDc(8, -6, &bits);
+    HDC other = DibDc(8, -6, &otherBits);
+    HWND window = ShimCreateWindow(8, 6);
+    const struct {
+        HDC from;
+        int x, y, width, height, sx, sy, swidth, sheight;
+        bool resized; // the window resized before the present
+        bool inPlace;
+    } cases[] = {
+        {source, 0, 2, 8, 2, 0, 2, 8, 2, false, true},  // rows
+        {source, 3, 1, 2, 2, 3, 1, 2, 2, false, true},  // a cell
+        {source, 0, 0, 8, 2, 0, 2, 8, 2, false, false}, // at other offsets
+        {source, 2, 2, 4, 2, 0, 2, 4, 2, false, false},
+        {source, 0, 2, 8, 4, 0, 2, 8, 2, false, false}, // scaled
+        {other, 0, 2, 8, 2, 0, 2, 8, 2, false, false},  // from another bitmap
+        {source, 0, 2, 8, 2, 0, 2, 8, 2, true, false},
+    };
+    for (size_t i = 0; i < std::size(cases); i++) {
+        const auto& c = cases[i];
+        for (int p = 0; p < 48; p++)
+            bits[p] = FramePixel(p % 8, p / 8);
+        ASSERT_TRUE(StretchBlt(GetDC(window), 0, 0, 8, 6, source, 0, 0, 8, 6, SRCCOPY));
+        for (int p = 0; p < 48; p++)
+            bits[p] = otherBits[p] = FramePixel(p % 8, p / 8) ^ 0xFF;
+        if (c.resized) ShimResizeWindow(window, 8, 6);
+        ASSERT_TRUE(StretchBlt(GetDC(window), c.x, c.y, c.width, c.height, c.from, c.sx, c.sy,
+                               c.swidth, c.sheight, SRCCOPY));
+        uint32_t out[6][8] = {};
+        int width = 0, height = 0;
+        ShimReadFrame(window, out, sizeof out[0], 8, 6, &width, &height);
+        if (!c.inPlace) {
+            EXPECT_EQ(width * 100 + height, c.swidth * 100 + c.sheight) << "case " << i;
+            continue;
+        }
+        ASSERT_EQ(width * 100 + height, 806) << "case " << i;
+        for (int y = 0; y < 6; y++)
+            for (int x = 0; x < 8; x++) {
+                bool part = x >= c.sx && x < c.sx + c.swidth && y >= c.sy && y < c.sy + c.sheight;
+                EXPECT_EQ(out[y][x], FramePixel(x, y) ^ (part ? 0xFF : 0))
+                    << "case " << i << " at " << x << "," << y;
+            }
+    }
 }
 
 TEST(Gdi, StretchBltHonoursOffsetsAndLeavesUncoveredPixels) {

@@ -5,10 +5,19 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
 
 namespace {
+
+size_t Threads() {
+    size_t count = 0;
+    for ([[maybe_unused]] const auto& entry :
+         std::filesystem::directory_iterator("/proc/self/task"))
+        ++count;
+    return count;
+}
 
 // Opens the default device, expecting failure without a word on stderr and
 // a handle that every later call refuses; returns the open's result.
@@ -38,12 +47,15 @@ TEST(WaveOutWithoutDevice, UnknownDriverGivesNoDriver) {
 }
 
 // ALSA with an empty configuration knows no card, as on a machine without
-// sound; the library's complaints about that must not reach stderr.
+// sound; the library's complaints about that must not reach stderr, and no
+// thread of SDL's stays behind to watch for cards.
 TEST(WaveOutWithoutDevice, AlsaWithoutCardFailsQuietly) {
     std::string config = testing::TempDir() + "winshim_empty_alsa.conf";
     std::fclose(std::fopen(config.c_str(), "w"));
     setenv("ALSA_CONFIG_PATH", config.c_str(), 1);
     setenv("SDL_AUDIODRIVER", "alsa", 1);
+    size_t threads = Threads();
     MMRESULT result = OpenFails();
     EXPECT_TRUE(result == MMSYSERR_BADDEVICEID || result == MMSYSERR_NODRIVER) << result;
+    EXPECT_EQ(Threads(), threads);
 }

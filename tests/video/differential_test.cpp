@@ -1,11 +1,13 @@
-// DrawScreen against the reference renderer on random screens: the same
-// frame, pixel for pixel, and the same renderer state afterwards.
+// DrawScreen against the reference renderer on random screens, and on runs
+// of frames with the machine changed a little, or not at all, in between:
+// the same frame, pixel for pixel, and the same renderer state afterwards.
 #include "state/machine_state.h"
 #include "reference/reference_renderer.h"
 #include "tests/video/video_support.h"
 #include "video/screen.h"
 
 #include <cstring>
+#include <functional>
 #include <gtest/gtest.h>
 #include <random>
 #include <vector>
@@ -107,14 +109,52 @@ void RestoreState(const RendererState& s) {
     machine.blinkCounter = s.blinkCounter;
 }
 
-} // namespace
-
-TEST(Differential, FastRendererMatchesTheReferenceOnRandomScreens) {
-    VideoPrepare();
+void RandomGlyphs(void) {
     for (auto& byte : machine.fontRom)
         byte = static_cast<uint8_t>(rng() & rng()); // sparse glyphs, like real ones
     for (auto& byte : machine.pcgRam)
         Put(byte, static_cast<uint8_t>(rng()));
+}
+
+// One thing a frame is drawn from changed at random, or nothing, most often
+// a byte of the screen area.
+void ChangeSomething(void) {
+    static const std::function<void()> changes[] = {
+        [] {},
+        [] {},
+        [] {
+            // Half the time in the row that holds the limit, the edge of what is drawn.
+            int lastRow = (Get(machine.dmaCount[2]) & 0x3FFF) / 120;
+            int row = Chance(50) ? lastRow : Pick(lastRow + 1);
+            uint16_t address =
+                static_cast<uint16_t>(Get(machine.dmaAddress[2]) + row * 120 + Pick(120));
+            Put(machine.mainRam[address], static_cast<uint8_t>(rng()));
+        },
+        [] { machine.fontRom[Pick(kFontRomSize)] = static_cast<uint8_t>(rng()); },
+        [] { Put(machine.pcgRam[Pick(kPcgRamSize)], static_cast<uint8_t>(rng())); },
+        [] { Put(machine.pcgEnabled, Pick(2)); },
+        [] { Put(machine.cursorX, Pick(80)); },
+        [] { Put(machine.cursorY, Chance(80) ? Pick(25) : -1); },
+        [] { Put(machine.columns80, Pick(2)); },
+        [] { Put(machine.rows25, Pick(2)); },
+        [] { Put(machine.monoMode, Pick(2)); },
+        [] { Put(machine.bgColor, Pick(8)); },
+        [] { Put(machine.greenDisplay, Pick(3)); },
+        [] { Put(machine.displayOn, Chance(80) ? 1 : Pick(3) * 2); },
+        [] { Put(machine.blinkRate, Pick(4)); },
+        [] { Put(machine.ramSelect, Pick(2)); },
+        [] { Put(machine.dmaCount[2], Pick(6000) | Pick(4) << 14); },
+        [] { Put(machine.dmaAddress[2], Get(machine.dmaAddress[2]) + Pick(3) - 1); },
+    };
+    int pick = Pick(static_cast<int>(std::size(changes)) + 6);
+    changes[pick < 6 ? pick % 3 : pick - 6]();
+}
+
+} // namespace
+
+TEST(Differential, FastRendererMatchesTheReferenceOnRandomScreens) {
+    VideoPrepare();
+    RandomGlyphs();
     static uint32_t fast[kFrameWidth * kFrameHeight];
     for (int trial = 0; trial < 240; ++trial) {
         RandomMachine();
@@ -129,4 +169,31 @@ TEST(Differential, FastRendererMatchesTheReferenceOnRandomScreens) {
             ASSERT_EQ(fast[i] & 0xFFFFFF, machine.framePixels[i] & 0xFFFFFF)
                 << "trial " << trial << " pixel " << i % kFrameWidth << "," << i / kFrameWidth;
     }
+}
+
+// The fast renderer's frame is carried from step to step, so a frame it
+// keeps rather than paints must still be the reference's picture.
+TEST(Differential, FramesInARowFollowEveryChange) {
+    VideoPrepare();
+    RandomGlyphs();
+    RandomMachine();
+    Put(machine.dmaCount[2], 2999);
+    static uint32_t kept[kFrameWidth * kFrameHeight], reference[kFrameWidth * kFrameHeight];
+    int unpainted = 0;
+    for (int step = 0; step < 400; ++step) {
+        ChangeSomething();
+        RendererState before = SaveState();
+        RefDrawScreen();
+        RendererState referenceState = SaveState();
+        std::memcpy(reference, machine.framePixels, sizeof reference);
+        RestoreState(before);
+        std::memcpy(machine.framePixels, kept, sizeof kept);
+        unpainted += !DrawScreen();
+        std::memcpy(kept, machine.framePixels, sizeof kept);
+        ASSERT_EQ(SaveState(), referenceState) << "step " << step;
+        for (int i = 0; i < kFrameWidth * kFrameHeight; ++i)
+            ASSERT_EQ(kept[i] & 0xFFFFFF, reference[i] & 0xFFFFFF)
+                << "step " << step << " pixel " << i % kFrameWidth << "," << i / kFrameWidth;
+    }
+    EXPECT_GT(unpainted, 100); // the unchanged frames, but for blinks
 }

@@ -3,6 +3,7 @@
 #include "tests/video/video_support.h"
 #include "video/screen.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
 #include <iterator>
 #include <string>
@@ -50,11 +51,18 @@ class Screen : public ::testing::Test {
     static std::string Run(COLORREF color, int length) {
         return std::to_string(color) + ":" + std::to_string(length);
     }
+    // The primitives scale and blend as for the frame last begun: one drawn
+    // with the settings made, its pages ended.
+    static void BeginFrame(int pageIndex = 0) {
+        DrawScreen();
+        machine.pageIndex = pageIndex;
+    }
 };
 
 // ---- Scaling ----
 
 TEST_F(Screen, DotsScaleOntoTheFrameIn80By25) {
+    BeginFrame();
     Paint(0, 0, 640, 480, kBlack);
     machine.drawColor = 7;
     PlotDot(0, 0);
@@ -68,6 +76,7 @@ TEST_F(Screen, DotsScaleOntoTheFrameIn80By25) {
 TEST_F(Screen, DotsScaleOntoTheFrameIn40By20) {
     Put(machine.columns80, 0);
     Put(machine.rows25, 0);
+    BeginFrame();
     Paint(0, 0, 640, 480, kBlack);
     machine.drawColor = 7;
     PlotDot(1, 1);
@@ -78,6 +87,7 @@ TEST_F(Screen, DotsScaleOntoTheFrameIn40By20) {
 }
 
 TEST_F(Screen, DotRowsAndCellRowsIn25RowMode) {
+    BeginFrame();
     Paint(0, 0, 640, 480, kBlack);
     for (int y = 0; y < 8; ++y) {
         machine.drawColor = (y & 1) ? 0 : 7;
@@ -110,7 +120,7 @@ TEST_F(Screen, BlendMovesEachChannelAwayFromTheBrush) {
     const Case cases[] = {{255, 0, 126}, {0, 7, 128},  {254, 0, 125}, {1, 7, 130},
                           {128, 7, 64},  {127, 7, 63}, {255, 7, 255}, {0, 0, 0}};
     Put(machine.bgColor, 5); // background (1, 254, 254): none of the targets
-    machine.pageIndex = 1;
+    BeginFrame(1);
     for (const Case& c : cases) {
         Paint(0, 0, 8, 8, RGB(c.target, c.target, c.target));
         machine.drawColor = c.brushIndex;
@@ -122,7 +132,7 @@ TEST_F(Screen, BlendMovesEachChannelAwayFromTheBrush) {
 
 TEST_F(Screen, BlendOverTheBackgroundPaintsTheBrushColour) {
     Put(machine.bgColor, 5);
-    machine.pageIndex = 1;
+    BeginFrame(1);
     Paint(0, 0, 8, 8, RGB(254, 254, 1));  // entry 38: not the background of bgColor 5
     Paint(8, 0, 16, 8, RGB(1, 254, 254)); // entry 37, the background
     machine.drawColor = 2;
@@ -134,7 +144,7 @@ TEST_F(Screen, BlendOverTheBackgroundPaintsTheBrushColour) {
 
 TEST_F(Screen, GreenBackgroundAlwaysBlends) {
     Put(machine.greenDisplay, 1);
-    machine.pageIndex = 1;
+    BeginFrame(1);
     Paint(0, 0, 8, 8, RGB(1, 29, 1));
     machine.drawColor = 128;
     PlotDot(0, 0);
@@ -142,7 +152,7 @@ TEST_F(Screen, GreenBackgroundAlwaysBlends) {
 }
 
 TEST_F(Screen, BlendTakesOneColourFromTheTopLeftPixel) {
-    machine.pageIndex = 1;
+    BeginFrame(1);
     Paint(0, 0, 640, 480, kWhite);
     Paint(4, 0, 8, 19, kRed);
     machine.drawColor = 0;
@@ -408,6 +418,21 @@ TEST_F(Screen, CountRegisterLimitsTheCellsAndPages) {
     }
 }
 
+// A frame that would come out as the last one is kept, not painted; a change
+// to the last byte it is drawn from, the value of the last pair of the row
+// that holds the limit, shows in the very next one.
+TEST_F(Screen, AFrameIsKeptUntilWhatItIsDrawnFromChanges) {
+    Put(machine.dmaCount[2], 1000); // row 8 up to column 40
+    SetCode(8, 40, kBlock);
+    SetPair(8, 19, 0, kWhitePair);
+    EXPECT_TRUE(DrawScreen());
+    EXPECT_FALSE(DrawScreen());
+    EXPECT_EQ(CellDot(8, 40, 0, 0), kWhite);
+    PokeScreen(8 * 120 + 119, 0x48); // colour 2
+    EXPECT_TRUE(DrawScreen());
+    EXPECT_EQ(CellDot(8, 40, 0, 0), kRed);
+}
+
 // ---- Looks ----
 
 TEST_F(Screen, DisplayOffFillsTheWholeFrame) {
@@ -496,22 +521,28 @@ TEST_F(Screen, FrameIsStretchedOntoTheWindow) {
 }
 
 // Once the host forwards WM_PAINT, a frame reaches the window only when the
-// picture, the client size or a repaint request makes it differ from what
-// the window shows; the window then shows the new picture.
+// picture (the cursor's blink too), the client size or a repaint request
+// makes it differ from what the window shows (a minimised one shows nothing
+// painted meanwhile); the window then shows the new picture.
 TEST_F(Screen, AHostThatRepaintsGetsOnlyChangedFramesPresented) {
-    enum Step { kSame, kNewCode, kRepaint, kResize, kMinimise, kRestore };
+    enum Step { kSame, kNewCode, kBlink, kRepaint, kResize, kMinimise, kRestore };
     const struct {
         Step step;
         bool presented;
-    } steps[] = {{kSame, true},      {kSame, false},   {kNewCode, true}, {kSame, false},
-                 {kRepaint, true},   {kSame, false},   {kResize, true},  {kSame, false},
-                 {kMinimise, false}, {kRestore, true}, {kSame, false}};
+    } steps[] = {{kSame, true},      {kSame, false},     {kNewCode, true}, {kSame, false},
+                 {kBlink, true},     {kSame, false},     {kBlink, true},   {kRepaint, true},
+                 {kSame, false},     {kResize, true},    {kSame, false},   {kNewCode, true},
+                 {kBlink, true},     {kMinimise, false}, {kRestore, true}, {kSame, false},
+                 {kMinimise, false}, {kNewCode, false},  {kRestore, true}, {kNewCode, true}};
     CtlEmulator(WM_PAINT, 0, 0);
+    Put(machine.cursorX, 40);
+    Put(machine.cursorY, 24);
     int code = 0;
     for (size_t i = 0; i < std::size(steps); ++i) {
         switch (steps[i].step) {
         case kSame: break;
         case kNewCode: SetCode(0, 0, code ^= kBlock); break;
+        case kBlink: machine.cursorBlinkPhase ^= 1; break;
         case kRepaint: CtlEmulator(WM_PAINT, 0, 0); break;
         case kResize: ShimResizeWindow(machine.hostWindow, kFrameWidth, kFrameHeight / 2); break;
         case kMinimise: ShimResizeWindow(machine.hostWindow, 0, 0); break;
@@ -521,12 +552,22 @@ TEST_F(Screen, AHostThatRepaintsGetsOnlyChangedFramesPresented) {
         DrawScreen();
         EXPECT_EQ(ShimPresentCount(machine.hostWindow) - before, steps[i].presented ? 1u : 0u)
             << "step " << i;
+        // Presented whole or in part, the window shows the frame, scaled, and
+        // the picture it keeps is the frame.
+        static uint32_t shown[kFrameWidth * kFrameHeight];
+        int width = 0, height = 0;
+        ShimReadWindow(machine.hostWindow, shown, kFrameWidth * kFrameHeight, &width, &height);
+        if (!width || !height) continue;
+        int wrong = 0;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                wrong += shown[y * width + x] !=
+                         machine.framePixels[y * kFrameHeight / height * kFrameWidth +
+                                             x * kFrameWidth / width];
+        EXPECT_EQ(wrong, 0) << "step " << i;
+        ASSERT_EQ(ShimReadFrame(machine.hostWindow, shown, kFrameWidth * 4, kFrameWidth,
+                                kFrameHeight, &width, &height),
+                  kFrameWidth * kFrameHeight);
+        EXPECT_EQ(std::memcmp(shown, machine.framePixels, sizeof shown), 0) << "step " << i;
     }
-    static uint32_t frame[kFrameWidth * kFrameHeight];
-    int width = 0, height = 0;
-    ASSERT_EQ(ShimReadFrame(machine.hostWindow, frame, kFrameWidth * 4, kFrameWidth, kFrameHeight,
-                            &width, &height),
-              kFrameWidth * kFrameHeight);
-    for (int i = 0; i < kFrameWidth * kFrameHeight; ++i)
-        ASSERT_EQ(frame[i], machine.framePixels[i]) << i;
 }
