@@ -92,9 +92,11 @@ int32_t CpuRunSliceUpTo(int32_t most) {
     // on with it, so slices fall where they would have without the stop.
     int32_t before = machine.sliceCycles;
     const unsigned short* pc = threadsPc;
-    while (!stopped && sum < std::min(most, (Get(machine.displayOn) ? kSliceBudgetDisplayOn
-                                                                    : kSliceBudgetDisplayOff) -
-                                                before)) {
+    for (;;) {
+        int32_t limit = std::min(
+            most,
+            (Get(machine.displayOn) ? kSliceBudgetDisplayOn : kSliceBudgetDisplayOff) - before);
+        if (stopped || sum >= limit) break;
         // A plain load on the fast path; the exchange takes the request and
         // its vector together, so the vector delivered is the one requested.
         if (Get(machine.pendingInterrupt) & kInterruptPending) {
@@ -107,7 +109,18 @@ int32_t CpuRunSliceUpTo(int32_t most) {
             auto check = Get(machineCheckHook);
             if (check && check(sum - counted)) break;
         }
-        sum += Z80Run();
+        uint16_t at = *pc;
+        int32_t spent = Z80Run();
+        // A step that leaves PC where it was is HALT waiting: the steps
+        // until the next check or the slice's end go at once, when no layer
+        // above looks at this address. Nothing can end the wait sooner: a
+        // request comes only with the tick, at a check.
+        if (spent == 4 && *pc == at && !Get(machineCheckMap)[at]) [[unlikely]] {
+            int32_t more = Z80RunHalted(std::min(nextCheck, limit) - (sum + spent));
+            if ((more / 4) & 1) Put(machine.vrtcToggle, !Get(machine.vrtcToggle));
+            spent += more;
+        }
+        sum += spent;
         Put(machine.vrtcToggle, !Get(machine.vrtcToggle));
         if (sum >= nextCheck) [[unlikely]] {
             CpuCount(sum - counted);

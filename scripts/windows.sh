@@ -12,7 +12,7 @@
 #    its headers, z80core.dll exactly its C functions and
 #    z80home_libretro.dll exactly those of libretro/libretro.h, all
 #    undecorated;
-#    z80home.dll takes from z80core.dll only the four it runs the processor
+#    z80home.dll takes from z80core.dll only the five it runs the processor
 #    with and the register pair of save states, and every file imports
 #    system DLLs only.
 # 4. Makes the zip (cpack -G ZIP: build-win/z80home-<version>-win32.zip) and
@@ -216,15 +216,16 @@ check_exports() { # build directory, objdump
     # shellcheck disable=SC2046
     expect_names "$bin/z80home.dll exports" "$(exports_of "$bin/z80home.dll")" \
         $(api_names core/z80home.h)
-    # The processor: the four functions the emulator drives it with, and the
+    # The processor: the five functions the emulator drives it with, and the
     # register-state calls its header offers to debuggers and tests.
     expect_names "$bin/z80core.dll exports" "$(exports_of "$bin/z80core.dll")" \
-        Z80Init setz80memaccess Z80Run Z80DoIRQ Z80GetRegs Z80SetRegs Z80PCLocation Z80RegsVersion
-    # The four it runs the processor with, the register pair save states use,
+        Z80Init setz80memaccess Z80Run Z80RunHalted Z80DoIRQ Z80GetRegs Z80SetRegs Z80PCLocation \
+        Z80RegsVersion
+    # The five it runs the processor with, the register pair save states use,
     # and the program counter the debugger's breakpoints read.
     expect_names "$bin/z80home.dll imports from z80core.dll" \
-        "$(imports_of "$bin/z80home.dll" z80core.dll)" Z80Init setz80memaccess Z80Run Z80DoIRQ \
-        Z80GetRegs Z80SetRegs Z80PCLocation
+        "$(imports_of "$bin/z80home.dll" z80core.dll)" Z80Init setz80memaccess Z80Run Z80RunHalted \
+        Z80DoIRQ Z80GetRegs Z80SetRegs Z80PCLocation
     # The extension library: the nine and the extensions its headers declare.
     # shellcheck disable=SC2046
     expect_names "$bin/z80home-plus.dll exports" "$(exports_of "$bin/z80home-plus.dll")" \

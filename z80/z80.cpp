@@ -984,6 +984,19 @@ extern "C" int Z80Run(void) {
     return MainPage<0>(Fetch());
 }
 
+extern "C" int Z80RunHalted(int most) {
+    ApplyPendingReset();
+    if (!cpu.attn.halted || cpu.attn.after || cpu.attn.prefix ||
+        (cpu.attn.irqPending && cpu.iff1) || most <= 0)
+        return 0;
+    int steps = (most + 3) / 4;
+    // Each step takes the last one's Q as the previous and writes none.
+    cpu.qPrev = steps > 1 ? 0 : cpu.q;
+    cpu.q = 0;
+    cpu.rCount = uint8_t(cpu.rCount + steps);
+    return 4 * steps;
+}
+
 extern "C" void Z80DoIRQ(int dataBusByte) {
     ApplyPendingReset();
     cpu.attn.irqPending = 1;

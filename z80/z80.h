@@ -1,4 +1,4 @@
-/* z80core: a Z80 processor. The emulator drives it through four C functions;
+/* z80core: a Z80 processor. The emulator drives it through five C functions;
    the register-state API below serves debuggers, save states and tests. */
 #ifndef Z80_Z80_H
 #define Z80_Z80_H
@@ -28,6 +28,12 @@ void setz80memaccess(Z80MemAccess access);
    block instruction runs one iteration per call. While halted the core makes
    no bus access; R still counts the refresh cycles. */
 int Z80Run(void);
+/* While HALT waits and nothing latched can end the wait, spends the fewest
+   4-T-state steps that make at least most T-states (none when most is 0 or
+   less), exactly as that many Z80Run calls would; returns the T-states spent,
+   or 0 when the processor is not so waiting. An idle machine that halts
+   until its next interrupt then costs one call, not one a step. */
+int Z80RunHalted(int most);
 /* Latches a maskable interrupt request with the byte the device puts on the
    data bus. It stays latched until interrupts are enabled and it is accepted;
    a newer request replaces it. */

@@ -167,6 +167,47 @@ TEST(Interrupts, HaltWithInterruptsDisabledKeepsWaiting) {
     EXPECT_EQ(Regs().irqPending, 1);
 }
 
+// Z80RunHalted stands for the Z80Run steps of a wait it spans, R and Q
+// and the latch included; it spends nothing when the processor is not
+// waiting, or when what is latched ends the wait.
+TEST(Interrupts, RunHaltedEqualsTheStepsItStandsFor) {
+    const struct {
+        const char* what;
+        bool halt, iff1, request;
+        uint8_t r, q;
+        int most;
+    } cases[] = {
+        {"one step", true, false, false, 0x05, 0, 1},
+        {"steps to a boundary", true, true, false, 0x7E, 0, 16},
+        {"steps past it", true, true, false, 0xFF, 0, 4001},
+        {"Q of the last instruction", true, false, false, 0x00, 0x28, 1},
+        {"Q gone after two", true, false, false, 0x00, 0x28, 5},
+        {"a request disabled", true, false, true, 0x80, 0, 37},
+        {"a request enabled", true, true, true, 0x00, 0, 40},
+        {"nothing asked", true, true, false, 0x00, 0, 0},
+        {"not halted", false, true, false, 0x00, 0, 40},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Start(0x2000, 1, c.iff1);
+        Load(0x2000, {uint8_t(c.halt ? 0x76 : 0x00)});
+        if (c.halt) Z80Run();
+        Z80Regs s = Regs();
+        s.r = c.r;
+        s.q = c.q;
+        SetRegs(s);
+        if (c.request) Z80DoIRQ(4);
+        bool waits = c.halt && !(c.request && c.iff1);
+        long stepped = waits && c.most > 0 ? RunFor(c.most) : 0;
+        Z80Regs byRun = Regs();
+        SetRegs(s);
+        if (c.request) Z80DoIRQ(4);
+        EXPECT_EQ(Z80RunHalted(c.most), stepped);
+        Z80Regs byHalted = Regs();
+        EXPECT_EQ(std::memcmp(&byRun, &byHalted, sizeof byRun), 0);
+    }
+}
+
 TEST(Interrupts, NoneIsTakenBetweenChainedPrefixes) {
     Start(0x1000, 1, true);
     Load(0x1000, {0xDD, 0xFD, 0x21, 0x34, 0x12}); // DD ignored, LD IY,1234h
