@@ -8,10 +8,18 @@
 // supported, each such header plays once. A header that has played out, or
 // that waveOutReset takes back, gets WHDR_DONE and loses WHDR_INQUEUE, as on
 // Windows; the flag word is written atomically because the audio thread does
-// it. Only CALLBACK_NULL is supported, and devices are never closed.
+// it. Only CALLBACK_NULL is supported, and handles are never closed.
 //
-// SDL's audio subsystem starts with the first waveOutOpen that opens a device
-// and obeys SDL_AUDIODRIVER. With no driver or no device waveOutOpen fails with
+// A device that has played only silence for a second or two is closed under
+// its handle, so that a silent program costs the host no audio thread (SDL's
+// wakes about 90 times a second to be handed silence) and no stream in the
+// sound server; the next waveOutWrite opens it again, the silence before it
+// a little longer for that. One thread, asleep while no device is open, looks
+// at the open ones once a kWaveIdle.
+//
+// SDL's audio subsystem starts with the first waveOutOpen that opens a device,
+// and stops again whenever no device is open; it obeys SDL_AUDIODRIVER. With
+// no driver or no device waveOutOpen fails with
 // MMSYSERR_NODRIVER or MMSYSERR_BADDEVICEID and stores a null handle, which
 // every later call answers with MMSYSERR_INVALHANDLE. That must be quiet:
 // the ALSA library, which SDL loads, would print its failed search for a
@@ -22,10 +30,13 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <deque>
 #include <dlfcn.h>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "wave_format.h"
@@ -35,9 +46,16 @@ namespace {
 // About 12 ms at 44,100 Hz: how late a waveOutReset can still be heard.
 constexpr Uint16 kWaveDeviceSamples = 512;
 
+// How long a device must have played nothing but silence, at least, before
+// it is closed.
+constexpr std::chrono::milliseconds kWaveIdle{1000};
+
+// id is written under both waveLock and lock, so either suffices to read it.
 struct WaveDevice {
     std::mutex lock;
-    SDL_AudioDeviceID id = 0;
+    SDL_AudioDeviceID id = 0; // 0 while closed
+    SDL_AudioSpec want = {};  // what it is opened with, again after a close
+    unsigned changes = 0;     // of its queue: writes, resets and headers played out
     DWORD blockAlign = 1;
     Uint8 silence = 0;
     std::deque<WAVEHDR*> queue;
@@ -46,10 +64,12 @@ struct WaveDevice {
 };
 
 // Never destroyed, like GDI's table: the beeper thread may still write while
-// the process exits.
-std::mutex& waveLock = *new std::mutex; // the device list and SDL's start-up
+// the process exits. waveLock comes before a device's lock.
+std::mutex& waveLock = *new std::mutex; // the device list, opens, closes, SDL's start-up
 std::vector<WaveDevice*>& waveDevices = *new std::vector<WaveDevice*>;
+std::condition_variable& waveOpened = *new std::condition_variable;
 bool waveSdlStarted = false;
+bool waveCloserStarted = false;
 
 std::atomic_ref<DWORD> WaveFlags(WAVEHDR* header) {
     return std::atomic_ref<DWORD>(header->dwFlags);
@@ -68,6 +88,7 @@ void WaveHandBack(WAVEHDR* header) {
 
 // Drops the front header and starts the next one from its first byte.
 void WaveNext(WaveDevice* d) {
+    d->changes++;
     WaveHandBack(d->queue.front());
     d->queue.pop_front();
     d->position = 0;
@@ -115,6 +136,88 @@ void WaveQuietAlsa() {
     if (setHandler) setHandler(WaveAlsaSilent);
 }
 
+// With waveLock held.
+bool WaveAnyOpen() {
+    return std::any_of(waveDevices.begin(), waveDevices.end(),
+                       [](WaveDevice* d) { return d->id != 0; });
+}
+
+// With waveLock held: starts SDL's audio if need be and opens d's device.
+// MMSYSERR_NODRIVER or MMSYSERR_BADDEVICEID when there is no driver or no
+// device; SDL's audio is then down again unless another device is open.
+MMRESULT WaveOpenDevice(WaveDevice* d) {
+    if (!waveSdlStarted) {
+        WaveQuietAlsa();
+        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return MMSYSERR_NODRIVER;
+        waveSdlStarted = true;
+    }
+    SDL_AudioSpec have;
+    SDL_AudioDeviceID id = SDL_OpenAudioDevice(nullptr, 0, &d->want, &have, 0);
+    if (!id) {
+        // Nothing to play on: SDL's audio goes down again, and with it the
+        // thread some drivers keep looking for devices that come and go.
+        if (!WaveAnyOpen()) {
+            SDL_QuitSubSystem(SDL_INIT_AUDIO);
+            waveSdlStarted = false;
+        }
+        return MMSYSERR_BADDEVICEID;
+    }
+    {
+        std::lock_guard<std::mutex> hold(d->lock);
+        d->id = id;
+        d->silence = have.silence;
+    }
+    SDL_PauseAudioDevice(id, 0);
+    waveOpened.notify_all();
+    return MMSYSERR_NOERROR;
+}
+
+// Opens again the device closed under d for a write. When it cannot be
+// (the sound card went away), what is queued plays to nothing: every header
+// is handed back done, so that no program waits for it for ever.
+void WaveReopen(WaveDevice* d) {
+    std::lock_guard<std::mutex> hold(waveLock);
+    if (d->id || WaveOpenDevice(d) == MMSYSERR_NOERROR) return;
+    std::lock_guard<std::mutex> device(d->lock);
+    while (!d->queue.empty())
+        WaveNext(d);
+}
+
+// Closes, once a kWaveIdle, the devices whose queue was empty the last time
+// and has not changed since; sleeps while none is open.
+void WaveCloser() {
+    std::unique_lock<std::mutex> hold(waveLock);
+    std::vector<std::pair<WaveDevice*, unsigned>> quiet, seen;
+    for (;;) {
+        waveOpened.wait(hold, WaveAnyOpen);
+        seen.clear();
+        for (WaveDevice* d : waveDevices) {
+            std::unique_lock<std::mutex> device(d->lock);
+            if (!d->id || !d->queue.empty()) continue;
+            bool still =
+                std::find(quiet.begin(), quiet.end(), std::pair{d, d->changes}) != quiet.end();
+            if (!still) {
+                seen.emplace_back(d, d->changes);
+                continue;
+            }
+            // Closing waits for the audio thread, which may be waiting for
+            // the device's lock.
+            SDL_AudioDeviceID id = d->id;
+            d->id = 0;
+            device.unlock();
+            SDL_CloseAudioDevice(id);
+        }
+        quiet.swap(seen);
+        if (!WaveAnyOpen()) {
+            SDL_QuitSubSystem(SDL_INIT_AUDIO);
+            waveSdlStarted = false;
+            continue;
+        }
+        auto due = std::chrono::steady_clock::now() + kWaveIdle;
+        waveOpened.wait_until(hold, due, [&] { return std::chrono::steady_clock::now() >= due; });
+    }
+}
+
 } // namespace
 
 extern "C" {
@@ -125,35 +228,24 @@ MMRESULT waveOutOpen(LPHWAVEOUT device, UINT deviceId, const WAVEFORMATEX* forma
     if (refused != MMSYSERR_NOERROR) return refused;
 
     std::lock_guard<std::mutex> hold(waveLock);
-    if (!waveSdlStarted) {
-        WaveQuietAlsa();
-        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return MMSYSERR_NODRIVER;
-        waveSdlStarted = true;
-    }
     auto* d = new WaveDevice;
-    SDL_AudioSpec want = {};
-    want.freq = static_cast<int>(format->nSamplesPerSec);
-    want.format = format->wBitsPerSample == 8 ? AUDIO_U8 : AUDIO_S16LSB;
-    want.channels = static_cast<Uint8>(format->nChannels);
-    want.samples = kWaveDeviceSamples;
-    want.callback = WaveFill;
-    want.userdata = d;
-    SDL_AudioSpec have;
-    d->id = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
-    if (!d->id) {
-        delete d;
-        // Nothing to play on: SDL's audio goes down again, and with it the
-        // thread some drivers keep looking for devices that come and go.
-        if (waveDevices.empty()) {
-            SDL_QuitSubSystem(SDL_INIT_AUDIO);
-            waveSdlStarted = false;
-        }
-        return MMSYSERR_BADDEVICEID;
-    }
+    d->want.freq = static_cast<int>(format->nSamplesPerSec);
+    d->want.format = format->wBitsPerSample == 8 ? AUDIO_U8 : AUDIO_S16LSB;
+    d->want.channels = static_cast<Uint8>(format->nChannels);
+    d->want.samples = kWaveDeviceSamples;
+    d->want.callback = WaveFill;
+    d->want.userdata = d;
     d->blockAlign = format->nBlockAlign;
-    d->silence = have.silence;
+    MMRESULT opened = WaveOpenDevice(d);
+    if (opened != MMSYSERR_NOERROR) {
+        delete d;
+        return opened;
+    }
     waveDevices.push_back(d);
-    SDL_PauseAudioDevice(d->id, 0);
+    if (!waveCloserStarted) {
+        std::thread(WaveCloser).detach();
+        waveCloserStarted = true;
+    }
     *device = reinterpret_cast<HWAVEOUT>(d);
     return MMSYSERR_NOERROR;
 }
@@ -173,25 +265,30 @@ MMRESULT waveOutWrite(HWAVEOUT device, LPWAVEHDR header, UINT size) {
     WaveDevice* d = WaveFind(device);
     if (!d) return MMSYSERR_INVALHANDLE;
     if (!header || size < sizeof(WAVEHDR) || !header->lpData) return MMSYSERR_INVALPARAM;
-    std::lock_guard<std::mutex> hold(d->lock);
+    std::unique_lock<std::mutex> hold(d->lock);
     DWORD flags = WaveFlags(header).load(std::memory_order_relaxed);
     if (!(flags & WHDR_PREPARED)) return WAVERR_UNPREPARED;
     if (flags & WHDR_INQUEUE) return WAVERR_STILLPLAYING;
     WaveFlags(header).store((flags & ~DWORD{WHDR_DONE}) | WHDR_INQUEUE, std::memory_order_relaxed);
     d->queue.push_back(header);
+    d->changes++;
     if (d->queue.size() == 1) {
         d->position = 0;
         d->playsLeft = WavePlays(header);
     }
+    if (d->id) return MMSYSERR_NOERROR;
+    hold.unlock();
+    WaveReopen(d);
     return MMSYSERR_NOERROR;
 }
 
 // Stops at once: every queued header is handed back done, and the next write
-// starts from its first byte. The device keeps running, playing silence.
+// starts from its first byte. The device plays silence until it is closed.
 MMRESULT waveOutReset(HWAVEOUT device) {
     WaveDevice* d = WaveFind(device);
     if (!d) return MMSYSERR_INVALHANDLE;
     std::lock_guard<std::mutex> hold(d->lock);
+    d->changes++;
     while (!d->queue.empty())
         WaveNext(d);
     return MMSYSERR_NOERROR;

@@ -155,6 +155,26 @@ TEST_F(WaveOut, ResetStopsAtOnceAndTheNextWriteStartsFromTheFirstSample) {
     }
 }
 
+// A device that plays only silence is closed after a second or two, so a
+// silent program keeps no audio thread busy: the disk driver's file stops
+// growing. The next write opens it again (the driver starts a new file) and
+// plays from its first sample.
+TEST_F(WaveOut, ASilentDeviceClosesAndTheNextWriteOpensItAgain) {
+    bool stopped = false;
+    for (int look = 0; look < 40 && !stopped; look++) {
+        size_t before = Played().size();
+        Sleep(250);
+        stopped = before > 0 && Played().size() == before;
+    }
+    ASSERT_TRUE(stopped) << "the silent device still plays after 10 s";
+    std::vector<char> tone = Pattern();
+    WAVEHDR h = Header(tone, 0, 0);
+    ASSERT_EQ(waveOutWrite(device, &h, sizeof h), MMSYSERR_NOERROR);
+    ASSERT_TRUE(WaitFor([&] { return (Flags(h) & WHDR_DONE) != 0; }));
+    ASSERT_TRUE(WaitFor([&] { return Played().size() > 2 * kDeviceBuffer; }));
+    EXPECT_EQ(Runs(tone), std::vector<size_t>{tone.size()});
+}
+
 TEST_F(WaveOut, CallsCheckTheirHandlesAndHeaders) {
     std::vector<char> data = Pattern();
     WAVEHDR h = {};
