@@ -137,7 +137,7 @@ std::vector<uint32_t> DesktopOverlayPixels(const std::vector<uint8_t>& font,
 
 // Copies the emulator's latest frame into the frame texture, made at the
 // frame's size; false when there is no frame or no texture.
-static bool DesktopViewUpload(DesktopView& view) {
+static bool DesktopViewUpload(DesktopView& view, int top, int rows) {
     int width = 0, height = 0;
     ShimReadFrame(view.shim, nullptr, 0, 0, 0, &width, &height);
     if (width <= 0 || height <= 0) return false;
@@ -148,11 +148,15 @@ static bool DesktopViewUpload(DesktopView& view) {
         if (!view.frame) return false;
         view.frameWidth = width;
         view.frameHeight = height;
+        top = 0;
+        rows = height;
     }
+    if (rows <= 0 || top < 0 || rows > height - top) return rows == 0;
+    SDL_Rect band{0, top, width, rows};
     void* pixels = nullptr;
     int pitch = 0;
-    if (SDL_LockTexture(view.frame, nullptr, &pixels, &pitch) != 0) return false;
-    int copied = ShimReadFrame(view.shim, pixels, pitch, width, height, &width, &height);
+    if (SDL_LockTexture(view.frame, &band, &pixels, &pitch) != 0) return false;
+    int copied = ShimReadFrameRows(view.shim, pixels, pitch, width, height, top, rows);
     SDL_UnlockTexture(view.frame);
     return copied > 0;
 }
@@ -179,15 +183,27 @@ bool DesktopViewShow(DesktopView& view, uint32_t nowMs) {
         view.message.clear();
         view.overlayStale = true;
     }
-    unsigned present = ShimPresentCount(view.shim);
+    int top = 0, rows = 0;
+    unsigned present = ShimFrameChanges(view.shim, view.shownPresent, &top, &rows);
     bool fresh = present != view.shownPresent || !view.frame;
     if (!fresh && !view.exposed && !view.overlayStale) return false;
-    if (fresh && !DesktopViewUpload(view)) return false;
+    // Only the rows the latest present changed are copied, an idle prompt's
+    // cursor a few of them.
+    if (fresh && !DesktopViewUpload(view, top, rows)) return false;
     view.shownPresent = present;
     view.exposed = false;
     bool overlay = view.overlayStale ? DesktopViewUploadOverlay(view) : true;
-    SDL_SetRenderDrawColor(view.renderer, 0, 0, 0, 255);
-    SDL_RenderClear(view.renderer);
+    // The bars beside the picture are cleared; a picture that fills the
+    // window leaves nothing to clear.
+    int outputWidth = 0, outputHeight = 0;
+    SDL_GetRendererOutputSize(view.renderer, &outputWidth, &outputHeight);
+    SDL_Rect output{0, 0, outputWidth, outputHeight};
+    SDL_Rect covered;
+    if (!SDL_IntersectRect(&view.picture, &output, &covered) ||
+        !SDL_RectEquals(&covered, &output)) {
+        SDL_SetRenderDrawColor(view.renderer, 0, 0, 0, 255);
+        SDL_RenderClear(view.renderer);
+    }
     SDL_RenderCopy(view.renderer, view.frame, nullptr, &view.picture);
     if (overlay && (view.helpShown || !view.message.empty()))
         SDL_RenderCopy(view.renderer, view.overlay, nullptr, &view.picture);

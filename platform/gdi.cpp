@@ -64,6 +64,9 @@ struct GdiWindow {
     int frameTop = 0;
     int64_t frameShiftX = 0;
     int64_t frameShiftY = 0;
+    // The rows of the frame the latest present changed.
+    int changedTop = 0;
+    int changedRows = 0;
     HDC dc = nullptr;
 };
 
@@ -253,6 +256,8 @@ void GdiKeepFrame(GdiWindow& w, const GdiSurface& src, HBITMAP bitmap, int x, in
                             static_cast<size_t>(top - w.frameTop + row) * w.frameWidth +
                             (left - w.frameLeft),
                         src.origin + (top + row) * src.stride + left, columns * sizeof(uint32_t));
+        w.changedTop = top - w.frameTop;
+        w.changedRows = rows;
         return;
     }
     try {
@@ -271,6 +276,23 @@ void GdiKeepFrame(GdiWindow& w, const GdiSurface& src, HBITMAP bitmap, int x, in
     w.frameTop = top;
     w.frameShiftX = shiftX;
     w.frameShiftY = shiftY;
+    w.changedTop = 0;
+    w.changedRows = rows;
+}
+
+// With the window's lock held: copies rows top to top + rows - 1 of its
+// frame, which must be width by height, into pixels, rows pitch bytes apart.
+int GdiCopyFrame(const GdiWindow& w, void* pixels, int pitch, int width, int height, int top,
+                 int rows) {
+    if (!pixels || width != w.frameWidth || height != w.frameHeight || width == 0 ||
+        pitch < width * static_cast<int>(sizeof(uint32_t)) || top < 0 || rows < 0 ||
+        rows > height - top)
+        return 0;
+    for (int y = 0; y < rows; y++)
+        std::memcpy(static_cast<char*>(pixels) + static_cast<ptrdiff_t>(y) * pitch,
+                    w.frame.data() + static_cast<size_t>(top + y) * width,
+                    width * sizeof(uint32_t));
+    return width * rows;
 }
 
 } // namespace
@@ -539,13 +561,27 @@ int ShimReadFrame(HWND window, void* pixels, int pitch, int width, int height, i
     std::lock_guard<std::mutex> hold(w->lock);
     if (frameWidth) *frameWidth = w->frameWidth;
     if (frameHeight) *frameHeight = w->frameHeight;
-    if (!pixels || width != w->frameWidth || height != w->frameHeight || width == 0 ||
-        pitch < width * static_cast<int>(sizeof(uint32_t)))
-        return 0;
-    for (int y = 0; y < height; y++)
-        std::memcpy(static_cast<char*>(pixels) + static_cast<ptrdiff_t>(y) * pitch,
-                    w->frame.data() + static_cast<size_t>(y) * width, width * sizeof(uint32_t));
-    return width * height;
+    return GdiCopyFrame(*w, pixels, pitch, width, height, 0, height);
+}
+
+unsigned ShimFrameChanges(HWND window, unsigned since, int* top, int* rows) {
+    if (top) *top = 0;
+    if (rows) *rows = 0;
+    GdiWindow* w = GdiFindWindow(window);
+    if (!w) return 0;
+    std::lock_guard<std::mutex> hold(w->lock);
+    bool one = w->presents - since == 1;
+    if (top) *top = one ? w->changedTop : 0;
+    if (rows) *rows = one ? w->changedRows : w->presents == since ? 0 : w->frameHeight;
+    return w->presents;
+}
+
+int ShimReadFrameRows(HWND window, void* pixels, int pitch, int width, int height, int top,
+                      int rows) {
+    GdiWindow* w = GdiFindWindow(window);
+    if (!w) return 0;
+    std::lock_guard<std::mutex> hold(w->lock);
+    return GdiCopyFrame(*w, pixels, pitch, width, height, top, rows);
 }
 
 unsigned ShimPresentCount(HWND window) {

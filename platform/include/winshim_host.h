@@ -35,6 +35,15 @@ WINSHIM_API unsigned ShimWaitPresent(HWND window, unsigned seen, int timeoutMs);
    exactly width by height, and returns the number of pixels copied. */
 WINSHIM_API int ShimReadFrame(HWND window, void* pixels, int pitch, int width, int height,
                               int* frameWidth, int* frameHeight);
+/* The rows of that picture that changed after present number since: stores
+   the first and how many (all of them when more than one present came since,
+   none when none came), and returns the present count. A host that shows
+   each present can then copy only what the latest one changed. */
+WINSHIM_API unsigned ShimFrameChanges(HWND window, unsigned since, int* top, int* rows);
+/* As ShimReadFrame, rows top to top + rows - 1 of the picture only: the
+   first of them goes to pixels. */
+WINSHIM_API int ShimReadFrameRows(HWND window, void* pixels, int pitch, int width, int height,
+                                  int top, int rows);
 
 #ifdef __cplusplus
 }

@@ -62,6 +62,16 @@ class DesktopWindow : public ::testing::Test {
         EXPECT_TRUE(StretchBlt(GetDC(view.shim), 0, 0, 640, 480, frameDc, 0, 0, 640, 480, SRCCOPY));
         return picture;
     }
+    // Presents new random dots in rows top to top + rows - 1 only, as the
+    // emulator presents a change to an unscaled picture; returns the whole.
+    std::vector<uint32_t> PresentRows(unsigned seed, int top, int rows) {
+        std::mt19937 random(seed);
+        for (int i = top * 640; i < (top + rows) * 640; i++)
+            frame[i] = random() & 0xFFFFFF;
+        EXPECT_TRUE(StretchBlt(GetDC(view.shim), 0, top, 640, rows, frameDc, 0, top, 640, rows,
+                               SRCCOPY));
+        return std::vector<uint32_t>(frame, frame + 640 * 480);
+    }
     // The window's dots, 0x00RRGGBB.
     std::vector<uint32_t> Shown() {
         std::vector<uint32_t> dots(kWindowWidth * kWindowHeight);
@@ -128,6 +138,15 @@ TEST_F(DesktopWindow, DrawsNewFramesAndTheSamePictureAgainOnceUncovered) {
     std::vector<uint32_t> second = Present(2);
     EXPECT_TRUE(DesktopViewShow(view, 0));
     EXPECT_EQ(Shown(), Expected(second));
+
+    // Presents of a few rows: one shown at a time, or two before a show.
+    std::vector<uint32_t> third = PresentRows(3, 200, 16);
+    EXPECT_TRUE(DesktopViewShow(view, 0));
+    EXPECT_EQ(Shown(), Expected(third));
+    PresentRows(4, 8, 16);
+    std::vector<uint32_t> fourth = PresentRows(5, 464, 16);
+    EXPECT_TRUE(DesktopViewShow(view, 0));
+    EXPECT_EQ(Shown(), Expected(fourth));
 }
 
 // A message covers the picture's last row of text until its time is up and
