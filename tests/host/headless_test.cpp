@@ -597,8 +597,8 @@ TEST_F(HeadlessHost, AFileNamedIsTypedAsAListingOrLoadedOrRefused) {
 #ifdef Z80HOME_DESKTOP
 // The desktop host opens a file named on its command line as it opens one
 // dropped on its window: a listing is typed at BASIC's prompt and run (the
-// program saves itself to the tape, where the test finds it), and a .bas
-// that is not text is refused with a message.
+// program saves itself to the tape, where the test finds it, or is told it
+// did not reach one), and a .bas that is not text is refused with a message.
 TEST_F(HeadlessHost, TheDesktopHostTypesAListingNamedAndRefusesOneThatIsNotText) {
     if (!HaveRom()) GTEST_SKIP() << "no ROM images in " << romDir;
     std::ofstream(folder / "listing.bas") << "10 PRINT \"HI\"\r\n20 SAVE \"LISTED\"\r\n";
@@ -615,8 +615,14 @@ TEST_F(HeadlessHost, TheDesktopHostTypesAListingNamedAndRefusesOneThatIsNotText)
         }
         EXPECT_TRUE(saved) << run.Output();
     }
-    Started run(folder, args + "binary.bas", Z80HOME_DESKTOP, offscreen);
-    EXPECT_TRUE(run.Printed("binary.bas: is not plain text")) << run.Output();
+    {
+        Started run(folder, args + "binary.bas", Z80HOME_DESKTOP, offscreen);
+        EXPECT_TRUE(run.Printed("binary.bas: is not plain text")) << run.Output();
+    }
+    // The listing's SAVE to a tape that takes nothing is reported.
+    Started run(folder, "--rom-dir '" + romDir + "' --warp --tape /dev/full listing.bas",
+                Z80HOME_DESKTOP, offscreen);
+    EXPECT_TRUE(run.Printed("SAVE failed: it did not reach the tape /dev/full")) << run.Output();
 }
 #endif
 

@@ -79,6 +79,13 @@ TEST(Gdi, CompatibleBitmapIsThirtyTwoBitAndZeroFilled) {
     EXPECT_EQ(GetPixel(dc, 4, 3), RGB(1, 2, 3));
     EXPECT_EQ(GetPixel(dc, 5, 3), CLR_INVALID);
     EXPECT_EQ(GetPixel(dc, -1, 0), CLR_INVALID);
+    // An empty size gives a bitmap of one pixel.
+    for (auto [width, height] : {std::pair{0, 4}, std::pair{5, 0}}) {
+        ASSERT_NE(SelectObject(dc, CreateCompatibleBitmap(GetDC(window), width, height)), nullptr);
+        EXPECT_NE(GetPixel(dc, 0, 0), CLR_INVALID);
+        EXPECT_EQ(GetPixel(dc, 1, 0), CLR_INVALID);
+        EXPECT_EQ(GetPixel(dc, 0, 1), CLR_INVALID);
+    }
 }
 
 TEST(Gdi, FillRectClipsAndLeavesRightAndBottomEdgesOut) {
@@ -133,6 +140,11 @@ TEST(Gdi, BadHandlesFailWithoutCrashing) {
     EXPECT_FALSE(GetClientRect(reinterpret_cast<HWND>(dc), &client));
     EXPECT_EQ(GetDC(nullptr), nullptr);
     EXPECT_FALSE(StretchBlt(dc, 0, 0, 1, 1, bogusDc, 0, 0, 1, 1, SRCCOPY));
+    auto* bogusWindow = reinterpret_cast<HWND>(dc);
+    int top = 1, rows = 1;
+    EXPECT_EQ(ShimPresentCount(bogusWindow), 0u);
+    EXPECT_EQ(ShimFrameChanges(bogusWindow, 5, &top, &rows) + top + rows, 0u);
+    EXPECT_EQ(ShimReadFrameRows(bogusWindow, bits, 8, 2, 2, 0, 1), 0);
 }
 
 TEST(Gdi, SelectObjectSwapsBitmapsAndProtectsSelectedOnes) {
@@ -271,6 +283,16 @@ TEST(Gdi, APresentOfPartOfTheKeptPictureReplacesThatPart) {
         uint32_t out[6][8] = {};
         int width = 0, height = 0;
         ShimReadFrame(window, out, sizeof out[0], 8, 6, &width, &height);
+        // The rows the present changed: its own in place, else all; all of
+        // them since two presents, none since this one.
+        unsigned count = ShimPresentCount(window);
+        int top = -1, rows = -1;
+        EXPECT_EQ(ShimFrameChanges(window, count - 1, &top, &rows), count);
+        EXPECT_EQ(top * 100 + rows, c.inPlace ? c.sy * 100 + c.sheight : height) << "case " << i;
+        ShimFrameChanges(window, count - 2, &top, &rows);
+        EXPECT_EQ(top * 100 + rows, height) << "case " << i;
+        ShimFrameChanges(window, count, &top, &rows);
+        EXPECT_EQ(rows, 0) << "case " << i;
         if (!c.inPlace) {
             EXPECT_EQ(width * 100 + height, c.swidth * 100 + c.sheight) << "case " << i;
             continue;
