@@ -311,6 +311,7 @@ TEST_F(Commands, FilesAreRegularBoundedAndNamedFromTheFolderGiven) {
     EXPECT_EQ(Run("t file trace.txt"), "tracing to " + (folder / "trace.txt").string() + "\n");
     EXPECT_EQ(Run("t file"), "trace file closed\n");
     EXPECT_TRUE(fs::exists(folder / "trace.txt"));
+    EXPECT_EQ(Run("t file trace.txt more").rfind("error: usage: t file [PATH]", 0), 0u);
     EXPECT_EQ(Run("cov on"), "coverage on\n");
     EXPECT_EQ(Run("cov save cov.txt"), "0 ranges to " + (folder / "cov.txt").string() + "\n");
     EXPECT_EQ(fs::current_path(), elsewhere);
