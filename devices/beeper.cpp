@@ -87,6 +87,42 @@ void BeepFollow(void) {
     }
 }
 
+BeepMix beepMix;
+
+void BeepMixOutput(uint8_t playing) {
+    beepMix.playing = playing;
+    beepMix.position = 0;
+}
+
+void BeepMixReset(void) {
+    beepMix = BeepMix{};
+    machine.beepPlaying = 0;
+    beepMix.changes = Get(machine.beepChanges);
+}
+
+void BeepMixFollow(void) {
+    uint8_t was = beepMix.playing;
+    BeepFollow();
+    uint32_t changes = Get(machine.beepChanges);
+    beepMix.blip = !was && !beepMix.playing && changes != beepMix.changes;
+    beepMix.changes = changes;
+}
+
+void BeepMixSamples(int16_t* out, uint32_t count) {
+    constexpr int kSampleScale = 0x100; // 8-bit unsigned to 16-bit signed
+    uint32_t length = machine.beepHeader.dwBufferLength;
+    uint32_t blipPosition = 0;
+    uint32_t* position = beepMix.blip      ? &blipPosition
+                         : beepMix.playing ? &beepMix.position
+                                           : nullptr;
+    for (uint32_t i = 0; i < count; i++) {
+        out[i] = 0;
+        if (!position || !length) continue;
+        out[i] = static_cast<int16_t>((machine.beepBuffer[*position] - 0x80) * kSampleScale);
+        *position = (*position + 1) % length;
+    }
+}
+
 // Sleeps until beepOn or beepHeld changes rather than polling them, so a
 // silent or a steadily sounding machine costs this thread nothing. A change
 // between the count's read and the look is seen by the look, or wakes the

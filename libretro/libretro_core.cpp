@@ -85,14 +85,9 @@ struct RetroCore {
     bool loaded = false;
     size_t stateSize = 0;
 
-    // The tone as the beeper hands it over, and the period within the
-    // second, which sets how many samples the period gets. A beep too short
-    // to outlast its period shows only in the beeper's count of changes.
-    uint8_t playing = 0;
-    uint32_t tonePosition = 0;
+    // The period within the second, which sets how many samples the period
+    // gets, and the samples of the frame.
     uint32_t period = 0;
-    uint32_t beepChanges = 0;
-    bool blip = false;
     std::vector<int16_t> samples;
 
     bool penDown = false;
@@ -159,41 +154,18 @@ void RetroApplyOptions(bool force) {
 
 // ---- Sound ----
 
-void RetroToneOutput(uint8_t playing) {
-    retro.playing = playing;
-    retro.tonePosition = 0;
-}
-
-// After a tick period: the beeper follows beepOn, and a beep that started
-// and stopped within the period is heard for the whole period rather than
-// lost.
-void RetroFollowBeeper(void) {
-    uint8_t was = retro.playing;
-    BeepFollow();
-    uint32_t changes = Get(machine.beepChanges);
-    retro.blip = !was && !retro.playing && changes != retro.beepChanges;
-    retro.beepChanges = changes;
-}
-
-// Mixes the samples of the tick period just run: the tone from where it
-// stands, or silence; 16-bit, the same on both channels.
+// Mixes the samples of the tick period just run, after the beeper has
+// followed it; 16-bit, the same on both channels.
 void RetroMixPeriod(void) {
+    BeepMixFollow();
     uint32_t from = retro.period * kBeepRate / kRetroPeriodsPerSecond;
     uint32_t to = (retro.period + 1) * kBeepRate / kRetroPeriodsPerSecond;
     retro.period = (retro.period + 1) % kRetroPeriodsPerSecond;
-    uint32_t length = machine.beepHeader.dwBufferLength;
-    uint32_t blipPosition = 0;
-    for (uint32_t i = from; i < to; i++) {
-        int16_t sample = 0;
-        uint32_t* position = retro.blip      ? &blipPosition
-                             : retro.playing ? &retro.tonePosition
-                                             : nullptr;
-        if (position && length) {
-            sample = static_cast<int16_t>((machine.beepBuffer[*position] - 0x80) * 0x100);
-            *position = (*position + 1) % length;
-        }
-        retro.samples.push_back(sample);
-        retro.samples.push_back(sample);
+    int16_t mono[kBeepRate / kRetroPeriodsPerSecond + 1];
+    BeepMixSamples(mono, to - from);
+    for (uint32_t i = 0; i < to - from; i++) {
+        retro.samples.push_back(mono[i]);
+        retro.samples.push_back(mono[i]);
     }
 }
 
@@ -363,9 +335,9 @@ uint64_t RetroTapeLength(void) {
 void RetroCoreFields(StateIo& io, RetroTapeMark& mark) {
     io.Value(retro.period);
     io.Require(io.Last() < kRetroPeriodsPerSecond);
-    io.Value(retro.playing);
+    io.Value(beepMix.playing);
     io.Require(io.Last() <= 1);
-    io.Value(retro.tonePosition);
+    io.Value(beepMix.position);
     io.Require(io.Last() < machine.beepHeader.dwBufferLength);
     io.Value(machine.cursorBlinkPhase);
     io.Require(io.Last() <= 1);
@@ -450,7 +422,7 @@ RETRO_API void retro_set_input_state(retro_input_state_t state) {
 RETRO_API void retro_set_controller_port_device(unsigned, unsigned) {}
 
 RETRO_API void retro_init(void) {
-    beepOutput = RetroToneOutput;
+    beepOutput = BeepMixOutput;
     retro.samples.reserve(2 * kRetroMostFrameSamples);
 }
 
@@ -511,10 +483,8 @@ RETRO_API bool retro_load_game(const retro_game_info* game) {
     retro.session = std::random_device{}();
     RetroApplyOptions(true);
     // The sound starts silent, in the beeper's record of it too.
-    retro.playing = machine.beepPlaying = 0;
-    retro.tonePosition = 0;
+    BeepMixReset();
     retro.period = 0;
-    retro.beepChanges = Get(machine.beepChanges);
     retro.penDown = false;
     retro_keyboard_callback keyboard{RetroKeyEvent};
     retro.environment(RETRO_ENVIRONMENT_SET_KEYBOARD_CALLBACK, &keyboard);
@@ -558,7 +528,6 @@ RETRO_API void retro_run(void) {
     retro.samples.clear();
     for (int i = 0; i < kTicksPerSlice; i++) {
         CpuRunSliceUpTo(RunControlTickCycles());
-        RetroFollowBeeper();
         RetroMixPeriod();
     }
     DrawScreen();
@@ -599,11 +568,11 @@ RETRO_API bool retro_unserialize(const void* data, size_t size) {
     fields.at = 0;
     RetroCoreFields(fields, mark);
     // The beeper's record of the tone follows the tone restored.
-    machine.beepPlaying = retro.playing;
+    machine.beepPlaying = beepMix.playing;
     StateApply(file, length, true);
     input = StateIo{StateMode::kLoad, nullptr, bytes + inputAt, 0, size - inputAt};
     InputState(input, Get(machine.cyclesRun), true);
-    retro.beepChanges = Get(machine.beepChanges);
+    beepMix.changes = Get(machine.beepChanges);
     RetroRestoreTape(mark);
     // A listing waits only in the session of its content.
     if (retro.listing.empty()) retro.listingWaits = 0;

@@ -34,56 +34,33 @@ namespace {
 
 // A run checks for Ctrl+C once in this many steps (a few ms of host time).
 constexpr int kStepsBetweenSignalChecks = 64;
-// Beeper samples are 16-bit, the tone's 8-bit samples centred and scaled.
-constexpr int kSampleScale = 0x100;
 
 struct PyMachine {
     HWND window = nullptr;
     bool open = false;
-    // The sound, when asked for: the tone as BeepFollow hands it over, and
-    // the samples of the ticks run since they were last taken.
+    // The sound, when asked for: the samples of the ticks run since they
+    // were last taken.
     bool sound = false;
-    uint8_t playing = 0;
-    uint32_t tonePosition = 0;
     uint64_t soundTicks = 0;
-    uint32_t beepChanges = 0;
     std::vector<int16_t> samples;
 };
 
 PyMachine pm;
 
-void PyToneOutput(uint8_t playing) {
-    pm.playing = playing;
-    pm.tonePosition = 0;
-}
-
 // After each step: the samples of each tick it completed, 88 or 89 of them
 // (44,100 a second over 500 ticks), when they are kept. A beep that starts
 // and stops within a tick is heard for the tick.
 void PySoundFollow(void) {
-    uint8_t was = pm.playing;
-    BeepFollow();
+    BeepMixFollow();
     uint64_t ticks = Get(machine.ticksRun);
-    uint32_t changes = Get(machine.beepChanges);
-    bool blip = !was && !pm.playing && changes != pm.beepChanges;
-    pm.beepChanges = changes;
     if (!pm.sound) pm.soundTicks = ticks;
     constexpr uint64_t kTicksPerSecond = 1000 / (kShortestSliceMs / kTicksPerSlice);
-    uint32_t length = machine.beepHeader.dwBufferLength;
     for (; pm.soundTicks < ticks; pm.soundTicks++) {
         uint64_t from = pm.soundTicks * kBeepRate / kTicksPerSecond;
         uint64_t to = (pm.soundTicks + 1) * kBeepRate / kTicksPerSecond;
-        uint32_t blipPosition = 0;
-        uint32_t* position = blip ? &blipPosition : pm.playing ? &pm.tonePosition : nullptr;
-        for (uint64_t i = from; i < to; i++) {
-            int16_t sample = 0;
-            if (position && length) {
-                sample =
-                    static_cast<int16_t>((machine.beepBuffer[*position] - 0x80) * kSampleScale);
-                *position = (*position + 1) % length;
-            }
-            pm.samples.push_back(sample);
-        }
+        size_t at = pm.samples.size();
+        pm.samples.resize(at + (to - from));
+        BeepMixSamples(pm.samples.data() + at, static_cast<uint32_t>(to - from));
     }
 }
 
@@ -134,7 +111,7 @@ void PyRunToStop(uint64_t limit) {
 void PyOpen(py::object basicRom, py::object fontRom, bool sound) {
     if (pm.open) throw std::runtime_error("the machine is open already");
     // The tone goes to the samples, never to an audio device.
-    beepOutput = PyToneOutput;
+    beepOutput = BeepMixOutput;
     if (!pm.window) {
         HWND window = ShimCreateWindow(kFrameWidth, kFrameHeight);
         if (!window || !MachineStart(window, GetDC(window)))
@@ -157,9 +134,8 @@ void PyOpen(py::object basicRom, py::object fontRom, bool sound) {
     RunControlSetPaused(true);
     pm.sound = sound;
     pm.samples.clear();
-    pm.playing = machine.beepPlaying = 0;
+    BeepMixReset();
     pm.soundTicks = Get(machine.ticksRun);
-    pm.beepChanges = Get(machine.beepChanges);
     pm.open = true;
 }
 
