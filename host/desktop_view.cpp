@@ -135,8 +135,9 @@ std::vector<uint32_t> DesktopOverlayPixels(const std::vector<uint8_t>& font,
     return pixels;
 }
 
-// Copies the emulator's latest frame into the frame texture, made at the
-// frame's size; false when there is no frame or no texture.
+// Copies rows top to top + rows - 1 of the emulator's latest frame into the
+// frame texture, made at the frame's size (all rows into a texture made
+// anew); false when there is no frame or no texture.
 static bool DesktopViewUpload(DesktopView& view, int top, int rows) {
     int width = 0, height = 0;
     ShimReadFrame(view.shim, nullptr, 0, 0, 0, &width, &height);
