@@ -86,6 +86,10 @@ TEST(Gdi, CompatibleBitmapIsThirtyTwoBitAndZeroFilled) {
         EXPECT_EQ(GetPixel(dc, 1, 0), CLR_INVALID);
         EXPECT_EQ(GetPixel(dc, 0, 1), CLR_INVALID);
     }
+    // That pixel is the stock bitmap, which deleting leaves as it is.
+    HBITMAP stock = CreateCompatibleBitmap(GetDC(window), 0, 0);
+    EXPECT_TRUE(DeleteObject(stock));
+    EXPECT_EQ(CreateCompatibleBitmap(GetDC(window), 0, 0), stock);
 }
 
 TEST(Gdi, FillRectClipsAndLeavesRightAndBottomEdgesOut) {
