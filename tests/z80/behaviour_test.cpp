@@ -90,6 +90,21 @@ TEST(Interrupts, ModeZeroExecutesTheBusByte) {
     EXPECT_EQ(Z80Run(), 13);
     EXPECT_EQ(Regs().pc, 0x38);
     EXPECT_EQ(Pushed(), 0x1000);
+
+    // Which is which, at the edges of the opcode table's rows: the bytes
+    // that run leave PC where it was.
+    const struct {
+        int op;
+        bool runs;
+    } bytes[] = {{0x02, true},  {0x1A, true},  {0x22, false}, {0x01, false}, {0x09, true},
+                 {0x08, true},  {0x10, false}, {0x18, false}, {0xE3, true},  {0xC5, true},
+                 {0xCD, false}, {0xDD, false}, {0xF9, true},  {0xFB, true},  {0xC3, false}};
+    for (auto [op, runs] : bytes) {
+        Start(0x1000, 0, true);
+        Z80DoIRQ(op);
+        Z80Run();
+        EXPECT_EQ(Regs().pc, runs ? 0x1000 : 0x38) << std::hex << op;
+    }
 }
 
 TEST(Interrupts, EiLetsOneMoreInstructionRunFirst) {
