@@ -53,9 +53,10 @@ constexpr std::chrono::milliseconds kWaveIdle{1000};
 // id is written under both waveLock and lock, so either suffices to read it.
 struct WaveDevice {
     std::mutex lock;
-    SDL_AudioDeviceID id = 0; // 0 while closed
-    SDL_AudioSpec want = {};  // what it is opened with, again after a close
-    unsigned changes = 0;     // of its queue: writes, resets and headers played out
+    SDL_AudioDeviceID id = 0;  // 0 while closed
+    SDL_AudioSpec want = {};   // what it is opened with, again after a close
+    unsigned changes = 0;      // of its queue: writes, resets and headers played out
+    unsigned quietSince = ~0u; // changes when the closer last found the queue empty
     DWORD blockAlign = 1;
     Uint8 silence = 0;
     std::deque<WAVEHDR*> queue;
@@ -187,19 +188,14 @@ void WaveReopen(WaveDevice* d) {
 // and has not changed since; sleeps while none is open.
 void WaveCloser() {
     std::unique_lock<std::mutex> hold(waveLock);
-    std::vector<std::pair<WaveDevice*, unsigned>> quiet, seen;
     for (;;) {
         waveOpened.wait(hold, WaveAnyOpen);
-        seen.clear();
         for (WaveDevice* d : waveDevices) {
             std::unique_lock<std::mutex> device(d->lock);
-            if (!d->id || !d->queue.empty()) continue;
-            bool still =
-                std::find(quiet.begin(), quiet.end(), std::pair{d, d->changes}) != quiet.end();
-            if (!still) {
-                seen.emplace_back(d, d->changes);
-                continue;
-            }
+            if (!d->id) continue;
+            bool quiet = d->queue.empty() && d->quietSince == d->changes;
+            d->quietSince = d->queue.empty() ? d->changes : ~0u;
+            if (!quiet) continue;
             // Closing waits for the audio thread, which may be waiting for
             // the device's lock.
             SDL_AudioDeviceID id = d->id;
@@ -207,7 +203,6 @@ void WaveCloser() {
             device.unlock();
             SDL_CloseAudioDevice(id);
         }
-        quiet.swap(seen);
         if (!WaveAnyOpen()) {
             SDL_QuitSubSystem(SDL_INIT_AUDIO);
             waveSdlStarted = false;
